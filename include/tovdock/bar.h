@@ -1,0 +1,201 @@
+#pragma once
+/// A bar of the dock as the application sees it, and the relay through which a bar finds its dock.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "tovdock/platform.h"
+
+namespace tov {
+
+class TovDock;
+
+/// State of a bar.
+enum ETovBarStates : std::int32_t {
+  eBarCollapsed = 0,  ///< title only
+  eBarExpanded = 1,   ///< title and body
+  eBarHidden = 2,     ///< not shown, takes no room
+};
+
+/// Group of a bar in the stack.
+enum eAlignBar : std::int32_t {
+  eAlignTop = 1,
+  eAlignLeft = 2,
+  eAlignRight = 3,
+  eAlignBottom = 4,
+};
+
+/// The dock-locator relay. Bars and the collection hold it instead of the dock; `Dock()` asks the
+/// owning dock for itself and yields null once the dock has let go of the relay.
+class clsEvents {
+ public:
+  /// Raised by Dock(); the owning dock stores itself into the argument.
+  std::function<void(std::shared_ptr<TovDock>& Dock)> evGetDockBar;
+
+  /// The dock that owns the relay, or null when no dock answers.
+  std::shared_ptr<TovDock> Dock() const;
+};
+
+/// Font of a title, stored for the application only.
+using FontRef = std::shared_ptr<Font>;
+
+/// One bar. Created by `clsBars::Add`; the application keeps the shared reference it gets.
+///
+/// Setters that change the screen reach the dock through the relay; when the dock is gone they
+/// throw a Failure (errObjectNotSet) to the application.
+class cTovBar {
+ public:
+  cTovBar() = default;
+  cTovBar(const cTovBar&) = delete;
+  cTovBar& operator=(const cTovBar&) = delete;
+
+  std::int32_t ID() const { return mID; }
+  void setID(std::int32_t v) { mID = v; }
+  std::int32_t Index() const { return mIndex; }
+  void setIndex(std::int32_t v) { mIndex = v; }
+
+  /// Only 1..4 are stored; other values are refused with a Failure (errInvalidValue).
+  std::int32_t AlignBar() const { return mAlignBar; }
+  void setAlignBar(std::int32_t v);
+
+  /// True only while expanded and the resize flag is set. Setting also sets ShowResize.
+  bool AllowResize() const;
+  void setAllowResize(bool v);
+
+  Color BackColor() const { return mBackColor; }
+  void setBackColor(Color v) { mBackColor = v; }
+
+  /// Setting also decides the collapsed height (18, or 0 without title and expand button).
+  bool CanExpand() const { return mCanExpand; }
+  void setCanExpand(bool v);
+  bool CanMove() const { return mCanMove; }
+  void setCanMove(bool v) { mCanMove = v; }
+
+  /// The hosted control. `setControl` is the by-reference assignment the application normally
+  /// uses: a control whose "Align" is set is refused with a message box. `letControl` adopts
+  /// without that check. Assigning null hides the control and hands it back to its former parent.
+  ControlRef Control() const { return mControl; }
+  void setControl(ControlRef c);
+  void letControl(ControlRef c);
+
+  /// 0 while hidden. Setting ignores values of 100 or less, the current value, and hidden bars.
+  std::int32_t Height() const;
+  void setHeight(std::int32_t h);
+
+  std::int32_t HeightMax() const { return mHeightMax; }
+  void setHeightMax(std::int32_t v);
+
+  PictureRef Icon() const { return mIcon; }
+  void setIcon(PictureRef v);
+
+  std::int32_t ItemData() const { return mItemData; }
+  void setItemData(std::int32_t v) { mItemData = v; }
+  const std::string& Key() const { return mKey; }
+  void setKey(const std::string& v) { mKey = v; }
+
+  /// Moves the bar's frame; not stored.
+  void setLeft(std::int32_t v);
+
+  /// Always false; setting shows "Redraw obsolet".
+  bool Redraw() const { return false; }
+  void setRedraw(bool v);
+
+  bool ShowClose() const { return mShowClose; }
+  void setShowClose(bool v) { mShowClose = v; }
+  bool ShowResize() const { return mShowResize; }
+  void setShowResize(bool v);
+  bool ShowOptions() const { return mShowOptions; }
+  void setShowOptions(bool v) { mShowOptions = v; }
+
+  /// Only 0..2 are stored; other values are refused with a Failure (errInvalidValue).
+  std::int32_t State() const { return mState; }
+  void setState(std::int32_t s);
+
+  const std::string& Tag() const { return mTag; }
+  void setTag(const std::string& v) { mTag = v; }
+  const std::string& Title() const { return mTitle; }
+  void setTitle(const std::string& t);
+  const std::string& TitleRight() const { return mTitleRight; }
+  void setTitleRight(const std::string& t);
+
+  Color TitleBackColorStart() const { return mTitleBackColorStart; }
+  void setTitleBackColorStart(Color c);
+  Color TitleBackColorEnd() const { return mTitleBackColorEnd; }
+  void setTitleBackColorEnd(Color c);
+  bool TitleVertical() const { return mTitleVertical; }
+  void setTitleVertical(bool v);
+  FontRef TitleFont() const { return mTitleFont; }
+  void setTitleFont(FontRef f) { mTitleFont = std::move(f); }
+  Color TitleForeColor() const { return mTitleForeColor; }
+  void setTitleForeColor(Color c);
+  Color TitleForeColorOver() const { return mTitleForeColorOver; }
+  void setTitleForeColorOver(Color c) { mTitleForeColorOver = c; }
+  const std::string& ToolTipText() const { return mToolTipText; }
+  void setToolTipText(const std::string& v) { mToolTipText = v; }
+
+  /// Position and width of the bar's frame in the dock; not stored.
+  void setTop(std::int32_t v);
+  std::int32_t Top() const;
+  void setWidth(std::int32_t v);
+  std::int32_t Width() const;
+
+  void setfTitleHeight(std::int32_t v) { mTitleHeight = v; }
+  void setfTitleTextHeight(std::int32_t v) { mTitleTextHeight = v; }
+  void setfTopBar(std::int32_t v) { mTopBar = v; }
+
+  // Library-internal.
+  void fEvents(std::shared_ptr<clsEvents> relay) { mEvents = std::move(relay); }
+  /// The toolkit of the dock that created the bar: hands controls back even after the dock is gone.
+  void fToolkit(std::shared_ptr<Toolkit> toolkit) { mToolkit = std::move(toolkit); }
+  std::int32_t fTopBar() const { return mTopBar; }
+  std::int32_t fTitleHeight() const { return mTitleHeight; }
+  std::int32_t fHeightExpanded() const { return mHeightExpanded; }
+  std::int32_t fParentHwnd() const { return mParentHwnd; }
+
+ private:
+  /// The dock, found through the relay; a Failure (errObjectNotSet) when no dock answers.
+  std::shared_ptr<TovDock> dock() const;
+  Toolkit& toolkit() const;
+  std::int16_t index16() const;
+  void pSetControl(ControlRef c);
+
+  std::int32_t mID = 0;
+  std::int32_t mIndex = 0;
+  ControlRef mControl;
+  std::string mTitle;
+  std::string mTitleRight;
+  std::string mToolTipText;
+  std::string mKey;
+  std::int32_t mItemData = 0;
+  Color mTitleBackColorStart = 0;
+  Color mTitleBackColorEnd = 0;
+  bool mTitleVertical = false;
+  Color mBackColor = 0;
+  FontRef mTitleFont;
+  Color mTitleForeColor = 0;
+  Color mTitleForeColorOver = 0;
+  bool mCanExpand = true;
+  std::string mTag;
+  std::int32_t mState = eBarExpanded;
+  std::int32_t mAlignBar = eAlignTop;
+  bool mAllowResize = false;
+  bool mShowClose = false;
+  bool mShowResize = false;
+  bool mShowOptions = false;
+  bool mCanMove = true;
+  std::int32_t mTopBar = 0;
+  std::int32_t mTitleHeight = 18;
+  std::int32_t mTitleTextHeight = 0;
+  std::int32_t mHeight = 0;
+  std::int32_t mHeightExpanded = 12;
+  std::int32_t mHeightMax = 0;
+  PictureRef mIcon;
+  Hwnd mParentHwnd = 0;
+  std::shared_ptr<clsEvents> mEvents;
+  std::shared_ptr<Toolkit> mToolkit;
+};
+
+using BarRef = std::shared_ptr<cTovBar>;
+
+}  // namespace tov

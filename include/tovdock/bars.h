@@ -1,0 +1,75 @@
+#pragma once
+/// The dock's bar collection: creates bars, finds them, and owns their display order.
+///
+/// Three numberings: `Index` (1..Count, creation order, fixed), the order position (1..Count,
+/// display order) and the visible position (1..CountVisible, display order without hidden bars).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tovdock/bar.h"
+
+namespace tov {
+
+class clsBars {
+ public:
+  clsBars() = default;
+  clsBars(const clsBars&) = delete;
+  clsBars& operator=(const clsBars&) = delete;
+
+  /// Creates a bar with its elements and puts it at the end of the display order. Null when the
+  /// dock cannot be reached (a message box titled "clsBars.Add" says why).
+  BarRef Add();
+  std::int32_t Count() const;
+  /// Number of bars that are not hidden.
+  std::int32_t CountVisible() const;
+  /// The bar at `Index`; an index outside 1..Count throws (errSubscript).
+  BarRef Bar(std::int32_t Index) const;
+  /// The bar at `Index`, or null.
+  BarRef Item(std::int32_t Index) const;
+  BarRef operator()(std::int32_t Index) const { return Item(Index); }
+  /// The first bar in creation order with exactly this key, or null.
+  BarRef ItemByKey(const std::string& Key) const;
+  /// The bar at a display position, or null.
+  BarRef ItemByOrder(std::int32_t OrderIndex) const;
+  /// The bar at a visible position, or null.
+  BarRef ItemByOrderVisible(std::int32_t OrderIndex) const;
+  /// Hands every hosted control back, removes all bars and, while the dock is reachable, their
+  /// elements.
+  void Clear();
+
+  // Library-internal.
+  void fEvents(std::shared_ptr<clsEvents> relay) { mEvents = std::move(relay); }
+  /// Where the collection's own failures are shown.
+  void fToolkit(std::shared_ptr<Toolkit> toolkit) { mToolkit = std::move(toolkit); }
+  /// Display position of a bar index; 1 for index 0, 0 when the index is not in the order.
+  std::int32_t fOrderByIndex(std::int32_t Index);
+  /// Moves bar `Index` to display position `NewPos`, shifting the bars in between.
+  void fInsert(std::int32_t Index, std::int32_t NewPos);
+  /// Moves bar `Index` behind bar `AfterIndex` (0: to position 2).
+  void fInsertAfter(std::int32_t Index, std::int32_t AfterIndex);
+  /// Installs `Order` (slots 1..Count) grouped by alignment when it is a permutation of 1..Count.
+  bool fSetOrder(const std::vector<std::int32_t>& Order);
+  /// Re-applies the current order grouped by alignment.
+  bool fReorder();
+  /// Creation order.
+  bool fSetOrderDefault();
+  /// The display order, slots 0..Count (slot 0 unused).
+  const std::vector<std::int32_t>& fOrder() const { return mOrder; }
+  /// Bars in creation order (for the dock's fast walks).
+  const std::vector<BarRef>& fItems() const { return mCol; }
+
+ private:
+  std::shared_ptr<TovDock> dock() const;
+  MessageSink& sink() const;
+
+  std::vector<BarRef> mCol;
+  std::vector<std::int32_t> mOrder;
+  std::shared_ptr<clsEvents> mEvents;
+  std::shared_ptr<Toolkit> mToolkit;
+};
+
+using BarsRef = std::shared_ptr<clsBars>;
+
+}  // namespace tov

@@ -1,0 +1,158 @@
+#pragma once
+/// The headless backend: a complete toolkit in memory, with the standard library only.
+///
+/// It keeps geometry in twips, containment, z-order, visibility, what was drawn on panels and the
+/// message boxes shown, and it delivers the same notifications a windowed toolkit does. Tests and
+/// tools drive it with injected input: presses, moves, releases, clicks, drags, drops and scroll
+/// bar moves, all given in the surface's client twips.
+///
+/// Screen model: a surface lies at `screenOrigin()` (pixels); one pixel is 15 twips. Windowless
+/// elements (labels, images, lines) receive input like windowed ones.
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tovdock/platform.h"
+
+namespace tov::headless {
+
+/// One thing drawn on a panel.
+struct DrawOp {
+  enum class Kind { Line, FillRect };
+  Kind kind = Kind::Line;
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  Color color = 0;
+  bool operator==(const DrawOp&) const = default;
+};
+
+struct ShownMessage {
+  std::string text;
+  std::string title;
+};
+
+class HeadlessSurface;
+
+/// The headless toolkit. Message boxes are recorded (and printed to stderr when `echo` is on).
+class HeadlessToolkit : public Toolkit {
+ public:
+  HeadlessToolkit();
+  ~HeadlessToolkit() override;
+
+  std::unique_ptr<Surface> createSurface() override;
+  NativeWindows& native() override;
+  void messageBox(const std::string& text, const std::string& title) override;
+
+  const std::vector<ShownMessage>& messages() const;
+  void clearMessages();
+  void setEcho(bool on);
+
+  /// Creates a plain native window (for a test's former parent of a hosted control).
+  Hwnd createWindow(Hwnd parent = 0);
+  /// Whether a native window handle is alive.
+  bool windowExists(Hwnd h) const;
+
+  /// Cursor position on the screen in pixels (what GetCursorPos reports).
+  void setCursorPos(PointPx p);
+
+  struct Impl;
+
+ private:
+  friend class TestControl;
+  /// Shared with the surfaces, elements and test controls made here, which may outlive the toolkit.
+  std::shared_ptr<Impl> d;
+};
+
+/// Input and inspection for one headless surface. It holds no state of its own, so any number of
+/// drivers may be made for one surface; a driver must not outlive its surface.
+/// Points are in the surface's client twips; the element under a point is the front-most visible
+/// element there, windowless elements included, searched from the innermost container outwards.
+class Driver {
+ public:
+  /// Throws std::invalid_argument for a surface of another toolkit.
+  explicit Driver(Surface& surface);
+
+  /// Resizes the surface as its container would (raises onResize).
+  void resize(double width, double height);
+  /// Sets the container's ambient user mode (true: running application; false: designer).
+  void setUserMode(bool running);
+  /// Places the surface on the screen (pixels).
+  void setScreenOrigin(PointPx p);
+
+  /// Mouse input. Every call first moves the cursor to the point. A press captures the element
+  /// under the point (the surface where no element is): moves and the release go to it until the
+  /// release, as on the classic toolkit. A move without capture goes to the element under the
+  /// point. A release over the pressed element also raises its click. If a handler started a drag
+  /// during the press or a captured move, the drag is in progress: moves raise nothing more, and
+  /// the release raises no mouse-up and no click but a drop on the element under the release point
+  /// (the surface where no element is).
+  void press(double x, double y, std::int16_t button = btnLeft, std::int16_t shift = 0);
+  void move(double x, double y, std::int16_t buttons = btnLeft, std::int16_t shift = 0);
+  void release(double x, double y, std::int16_t button = btnLeft, std::int16_t shift = 0);
+  /// Press and release on the same point.
+  void click(double x, double y, std::int16_t button = btnLeft);
+
+  /// Drop of something the dock did not drag (an application's own drag) at a point.
+  void dropForeign(double x, double y);
+
+  /// Scroll bar input: the user moved the thumb to a value (raises the change notification), or
+  /// is dragging the thumb (raises the scroll notification while the value follows).
+  void scrollTo(ScrollBar& bar, std::int32_t value);
+  void scrollThumb(ScrollBar& bar, std::int32_t value);
+
+  /// The element under a point, or null for the surface itself.
+  Element* elementAt(double x, double y) const;
+  /// Absolute position of an element's top left corner in the surface's client twips.
+  double absLeft(const Element& e) const;
+  double absTop(const Element& e) const;
+  /// Whether the element and all its containers are visible.
+  bool shown(const Element& e) const;
+  /// Children of an element, back to front.
+  std::vector<Element*> children(const Element& container) const;
+  /// Whether a drag is in progress and what is being dragged.
+  Element* dragging() const;
+
+ private:
+  HeadlessSurface& mSurface;
+};
+
+/// What has been drawn on a panel and is still visible (later ops that cover the same rectangle
+/// or line replace earlier ones), oldest first.
+std::vector<DrawOp> drawing(const Panel& panel);
+
+/// Width in twips that the headless toolkit gives a caption: 100 twips per character.
+double textWidth(const std::string& caption);
+
+/// A hosted control for tests and tools: a native window with members "Move", "Visible", "Height",
+/// "hWnd", "Name", and "Align" when constructed with one. It records every member call.
+class TestControl : public Control {
+ public:
+  TestControl(HeadlessToolkit& toolkit, std::string name, std::optional<std::int32_t> align = std::nullopt,
+              Hwnd parent = 0);
+  ~TestControl() override;
+  Value invoke(std::string_view member, Access access, std::span<const Value> args) override;
+
+  Hwnd hWnd() const { return mHwnd; }
+  double left() const { return mLeft; }
+  double top() const { return mTop; }
+  double width() const { return mWidth; }
+  double height() const { return mHeight; }
+  bool visible() const { return mVisible; }
+  /// Member names called, in order ("Move", "Let Visible", "Let Height", "Get Align", ...).
+  std::vector<std::string> calls;
+  /// Members this control pretends not to have (a call fails with errNoSuchMember).
+  std::vector<std::string> missing;
+  /// Called after every Move or Height change, with the control itself (for re-entrancy tests).
+  std::function<void()> onResized;
+
+ private:
+  std::shared_ptr<HeadlessToolkit::Impl> mWorld;
+  std::string mName;
+  std::optional<std::int32_t> mAlign;
+  Hwnd mHwnd = 0;
+  double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
+  bool mVisible = true;
+};
+
+}  // namespace tov::headless

@@ -1,0 +1,136 @@
+// Saving and restoring each bar's place, group, state and height under its key.
+#include <cctype>
+#include <cmath>
+#include <optional>
+
+#include "dock/dock_internal.h"
+#include "dock/settings_value.h"
+
+namespace tov {
+
+namespace settings {
+
+double leadingNumber(std::string_view text) {
+  // Blanks, tabs and line feeds are ignored anywhere, as the classic numeric reading does.
+  std::string s;
+  for (char c : text) {
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
+  }
+  std::size_t i = 0;
+  std::string number;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) number.push_back(s[i++]);
+  bool digits = false;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+    number.push_back(s[i++]);
+    digits = true;
+  }
+  if (i < s.size() && s[i] == '.') {
+    number.push_back(s[i++]);
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+      number.push_back(s[i++]);
+      digits = true;
+    }
+  }
+  if (!digits) return 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    std::size_t j = i + 1;
+    std::string exponent = "e";
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent.push_back(s[j++]);
+    bool expDigits = false;
+    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+      exponent.push_back(s[j++]);
+      expDigits = true;
+    }
+    if (expDigits) number += exponent;
+  }
+  return std::strtod(number.c_str(), nullptr);
+}
+
+std::optional<Record> parse(std::string_view value) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  while (fields.size() < 4) {
+    const std::size_t colon = value.find(':', start);
+    fields.push_back(
+        value.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start));
+    if (colon == std::string_view::npos) break;
+    start = colon + 1;
+  }
+  if (fields.size() < 4) return std::nullopt;
+  Record r;
+  std::int32_t* out[4] = {&r.position, &r.align, &r.state, &r.height};
+  for (int k = 0; k < 4; ++k) {
+    const double v = leadingNumber(fields[static_cast<std::size_t>(k)]);
+    if (!std::isfinite(v) || std::fabs(v) > 2147483648.0) return std::nullopt;
+    try {
+      *out[k] = toInt32(v);
+    } catch (const Failure&) {
+      return std::nullopt;
+    }
+  }
+  // A group or state the dock does not know would drop the bar out of the display order.
+  if (r.align < eAlignTop || r.align > eAlignBottom) return std::nullopt;
+  if (r.state < eBarCollapsed || r.state > eBarHidden) return std::nullopt;
+  return r;
+}
+
+std::string format(std::int32_t position, std::int32_t align, std::int32_t state, std::int32_t height) {
+  return std::to_string(position) + ":" + std::to_string(align) + ":" + std::to_string(state) + ":" +
+         std::to_string(height);
+}
+
+}  // namespace settings
+
+void TovDock::pSaveSettings() {
+  report("pSaveSettings", [&] {
+    auto host = HostServices::instance();
+    const std::int32_t count = bars().Count();
+    for (std::int32_t a = eAlignTop; a <= eAlignBottom; ++a) {
+      for (std::int32_t i = 1; i <= count; ++i) {
+        BarRef b = bars().ItemByOrder(i);
+        if (!b) throw Failure::objectNotSet();
+        if (b->Key().empty() || b->AlignBar() != a) continue;
+        host->SaveSetting(templ::kSection, b->Key(),
+                          settings::format(i, b->AlignBar(), b->State(), b->Height()), 0);
+      }
+    }
+  });
+}
+
+void TovDock::pLoadSettings() {
+  std::int32_t count = 0;
+  skipFailure([&] { count = bars().Count(); });
+  std::vector<std::int32_t> order(static_cast<std::size_t>(count) + 1, 0);
+  for (std::int32_t k = 1; k <= count; ++k)
+    order[static_cast<std::size_t>(k)] = k;
+  mLoading = true;
+  mShow = false;
+  auto host = HostServices::instance();
+  for (std::int32_t i = 1; i <= count && alive(); ++i) {
+    BarRef b;
+    skipFailure([&] { b = bars().ItemByOrder(i); });
+    if (!b || b->Key().empty()) continue;
+    std::string value;
+    skipFailure([&] { value = host->GetSetting(templ::kSection, b->Key(), 0); });
+    if (value.empty()) continue;
+    // A record that does not read as four known values is ignored for its bar as a whole.
+    const std::optional<settings::Record> r = settings::parse(value);
+    if (!r || r->position < 1 || r->position > count) continue;
+    order[static_cast<std::size_t>(r->position)] = b->Index();
+    skipFailure([&] { b->setAlignBar(r->align); });
+    skipFailure([&] { b->setState(r->state); });
+    skipFailure([&] {
+      if (b->State() == eBarHidden && !b->ShowClose()) b->setState(eBarExpanded);
+    });
+    skipFailure([&] {
+      if (b->AllowResize()) b->setHeight(r->height);
+    });
+  }
+  mShow = true;
+  skipFailure([&] {
+    if (!bars().fSetOrder(order)) pAutoSize();
+  });
+  mLoading = false;
+}
+
+}  // namespace tov

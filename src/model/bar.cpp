@@ -1,0 +1,188 @@
+#include "tovdock/bar.h"
+
+#include "tovdock/dock.h"
+
+namespace tov {
+
+std::shared_ptr<TovDock> clsEvents::Dock() const {
+  std::shared_ptr<TovDock> dock;
+  if (auto handler = evGetDockBar) handler(dock);
+  return dock;
+}
+
+std::shared_ptr<TovDock> cTovBar::dock() const {
+  auto d = mEvents ? mEvents->Dock() : nullptr;
+  if (!d) throw Failure::objectNotSet();
+  return d;
+}
+
+Toolkit& cTovBar::toolkit() const {
+  if (mToolkit) return *mToolkit;
+  static auto fallback = defaultToolkit();
+  return *fallback;
+}
+
+std::int16_t cTovBar::index16() const {
+  return toInt16(mIndex);
+}
+
+void cTovBar::setAlignBar(std::int32_t v) {
+  // A bar outside the four groups would drop out of the display order while another is shown twice.
+  if (v < eAlignTop || v > eAlignBottom) throw Failure::invalidValue("AlignBar must be 1 to 4");
+  if (v != mAlignBar) mAlignBar = v;
+}
+
+bool cTovBar::AllowResize() const {
+  return mState == eBarExpanded && mAllowResize;
+}
+
+void cTovBar::setAllowResize(bool v) {
+  mAllowResize = v;
+  mShowResize = v;
+}
+
+void cTovBar::setCanExpand(bool v) {
+  mTitleHeight = 18;
+  mCanExpand = v;
+  if (!v && mTitle.empty()) mTitleHeight = 0;
+}
+
+std::int32_t cTovBar::Height() const {
+  return mState == eBarHidden ? 0 : mHeight;
+}
+
+void cTovBar::setHeight(std::int32_t h) {
+  if (h == mHeight || mState == eBarHidden || h <= 100) return;
+  mHeight = h;
+  if (mState == eBarExpanded) mHeightExpanded = h;
+  dock()->fSetHeight(index16(), h);
+}
+
+void cTovBar::setHeightMax(std::int32_t v) {
+  if (v != mHeightMax) mHeightMax = v;
+}
+
+void cTovBar::setIcon(PictureRef v) {
+  mIcon = std::move(v);
+  dock()->fRefreshTitle(index16());
+}
+
+void cTovBar::setLeft(std::int32_t v) {
+  dock()->fSetLeft(index16(), v);
+}
+
+void cTovBar::setRedraw(bool) {
+  toolkit().messageBox("Redraw obsolet", "");
+}
+
+void cTovBar::setShowResize(bool v) {
+  if (v == mShowResize) return;
+  mShowResize = v;
+  dock()->fSetShowResize(mIndex);
+}
+
+void cTovBar::setState(std::int32_t s) {
+  if (s < eBarCollapsed || s > eBarHidden) throw Failure::invalidValue("State must be 0 to 2");
+  if (s == mState) return;
+  std::int32_t old = mState;
+  mState = s;
+  if (s == eBarExpanded) {
+    setHeight(mHeightExpanded);
+  } else if (s != eBarHidden) {
+    setHeight(mTitleHeight);
+  }
+  dock()->fSetState(index16(), old);
+}
+
+void cTovBar::setTitle(const std::string& t) {
+  if (t == mTitle) return;
+  mTitleHeight = 260;
+  if (!mCanExpand && t.empty()) mTitleHeight = 0;
+  mTitle = t;
+  dock()->fRefreshTitle(index16());
+}
+
+void cTovBar::setTitleRight(const std::string& t) {
+  if (t == mTitleRight) return;
+  mTitleRight = t;
+  dock()->fRefreshTitle(index16());
+}
+
+void cTovBar::setTitleBackColorStart(Color c) {
+  mTitleBackColorStart = c;
+  dock()->fRepaintBar(mIndex);
+}
+
+void cTovBar::setTitleBackColorEnd(Color c) {
+  mTitleBackColorEnd = c;
+  dock()->fRepaintBar(mIndex);
+}
+
+void cTovBar::setTitleVertical(bool v) {
+  mTitleVertical = v;
+  dock()->fRepaintBar(mIndex);
+}
+
+void cTovBar::setTitleForeColor(Color c) {
+  mTitleForeColor = c;
+  dock()->fRepaintBar(mIndex);
+}
+
+void cTovBar::setTop(std::int32_t v) {
+  dock()->fSetTop(index16(), v);
+}
+std::int32_t cTovBar::Top() const {
+  return dock()->fGetTop(index16());
+}
+void cTovBar::setWidth(std::int32_t v) {
+  dock()->fSetWidth(index16(), v);
+}
+std::int32_t cTovBar::Width() const {
+  return dock()->fGetWidth(index16());
+}
+
+void cTovBar::setControl(ControlRef c) {
+  // Every step of the assignment may fail on its own (a control without a member, no dock);
+  // the assignment goes on with the next step and never fails to the caller.
+  bool adopt = true;
+  skipFailure([&] { adopt = !c || valueToInt32(c->get("Align")) == 0; });
+  if (adopt) {
+    pSetControl(std::move(c));
+    return;
+  }
+  skipFailure([&] {
+    toolkit().messageBox(
+        "Align-Eigenschaft von Control " + valueToString(c->get("Name")) + " darf nicht gesetzt sein!", "");
+  });
+}
+
+void cTovBar::letControl(ControlRef c) {
+  pSetControl(std::move(c));
+}
+
+void cTovBar::pSetControl(ControlRef c) {
+  NativeWindows* native = nullptr;
+  skipFailure([&] { native = &toolkit().native(); });
+  auto handBack = [&](const ControlRef& old) {
+    skipFailure([&] { old->let("Visible", false); });
+    skipFailure([&] { native->SetParent(valueToInt32(old->get("hWnd")), mParentHwnd); });
+  };
+  if (!c) {
+    if (mControl) {
+      handBack(mControl);
+      mControl.reset();
+    }
+  } else if (c == mControl) {
+    // The control is already ours: its former parent stays the one remembered when it came.
+    skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dock()->hWndItem(index16())); });
+  } else {
+    // A replaced control goes back, hidden, to where it came from instead of staying in our frame.
+    if (mControl) handBack(mControl);
+    mControl = c;
+    skipFailure([&] { mParentHwnd = native->GetParent(valueToInt32(c->get("hWnd"))); });
+    skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dock()->hWndItem(index16())); });
+  }
+  skipFailure([&] { dock()->fRepaintBar(mIndex); });
+}
+
+}  // namespace tov

@@ -1,0 +1,86 @@
+#include "tovdock/failure.h"
+
+#include <cfenv>
+#include <limits>
+
+namespace tov {
+
+Failure asFailure(const std::exception& e) {
+  if (auto* f = dynamic_cast<const Failure*>(&e)) return *f;
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return Failure("Out of memory", 7);
+  if (dynamic_cast<const std::out_of_range*>(&e)) return Failure::subscript();
+  return Failure(e.what(), errInvalidCall);
+}
+
+bool reportFailure(MessageSink& sink, std::string_view context, const std::function<void()>& body) {
+  try {
+    body();
+    return true;
+  } catch (const std::exception& e) {
+    sink.messageBox(asFailure(e).Description(), std::string(context));
+    return false;
+  }
+}
+
+bool skipFailure(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool skipTest(const std::function<bool()>& condition) {
+  try {
+    return condition();
+  } catch (const std::exception&) {
+    return true;
+  }
+}
+
+std::int32_t toInt32(double v) {
+  const double r = roundHalfEven(v);
+  if (!(r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max()))
+    throw Failure::overflow();
+  return static_cast<std::int32_t>(r);
+}
+
+std::int16_t toInt16(double v) {
+  const double r = roundHalfEven(v);
+  if (!(r >= std::numeric_limits<std::int16_t>::min() && r <= std::numeric_limits<std::int16_t>::max()))
+    throw Failure::overflow();
+  return static_cast<std::int16_t>(r);
+}
+
+std::int16_t toInt16(std::int32_t v) {
+  if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+    throw Failure::overflow();
+  return static_cast<std::int16_t>(v);
+}
+
+std::int32_t add32(std::int32_t a, std::int32_t b) {
+  std::int32_t r;
+  if (__builtin_add_overflow(a, b, &r)) throw Failure::overflow();
+  return r;
+}
+
+std::int32_t sub32(std::int32_t a, std::int32_t b) {
+  std::int32_t r;
+  if (__builtin_sub_overflow(a, b, &r)) throw Failure::overflow();
+  return r;
+}
+
+std::int32_t mul32(std::int32_t a, std::int32_t b) {
+  std::int32_t r;
+  if (__builtin_mul_overflow(a, b, &r)) throw Failure::overflow();
+  return r;
+}
+
+std::int16_t add16(std::int16_t a, std::int16_t b) {
+  std::int16_t r;
+  if (__builtin_add_overflow(a, b, &r)) throw Failure::overflow();
+  return r;
+}
+
+}  // namespace tov

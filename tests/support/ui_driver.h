@@ -1,0 +1,54 @@
+#pragma once
+// Backend-neutral test driver: the behaviour tests script input through it so that the same tests
+// run on every backend that is built. Points are in the dock surface's client twips.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tovdock/platform.h"
+
+namespace tov::test {
+
+class UiDriver {
+ public:
+  virtual ~UiDriver() = default;
+  /// The toolkit docks of this backend are created on.
+  virtual std::shared_ptr<Toolkit> toolkit() = 0;
+  /// Called once the dock exists: binds the driver to its surface.
+  virtual void attach(Surface& surface) = 0;
+
+  virtual void resize(double width, double height) = 0;
+  virtual void setUserMode(bool running) = 0;
+
+  virtual void press(double x, double y, std::int16_t button = btnLeft) = 0;
+  virtual void move(double x, double y, std::int16_t buttons = btnLeft) = 0;
+  virtual void release(double x, double y, std::int16_t button = btnLeft) = 0;
+  void click(double x, double y, std::int16_t button = btnLeft) {
+    press(x, y, button);
+    release(x, y, button);
+  }
+  /// Drop of something the dock did not drag.
+  virtual void dropForeign(double x, double y) = 0;
+  /// The user moved the scroll bar's thumb to a value.
+  virtual void scrollTo(ScrollBar& bar, std::int32_t value) = 0;
+
+  /// Message boxes shown so far, as "title|text".
+  virtual std::vector<std::string> messages() = 0;
+  virtual void clearMessages() = 0;
+
+  /// Absolute position of an element in the surface's client twips, and whether it is on screen.
+  virtual double absLeft(const Element& e) = 0;
+  virtual double absTop(const Element& e) = 0;
+  virtual bool shown(const Element& e) = 0;
+  /// A hosted control for this backend, with an optional "Align" member.
+  virtual ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align = std::nullopt) = 0;
+};
+
+/// Names of the backends built ("headless", and "qt" when the Qt backend is built).
+std::vector<std::string> backendNames();
+/// A fresh driver for a backend.
+std::unique_ptr<UiDriver> makeDriver(const std::string& backend);
+
+}  // namespace tov::test
