@@ -1,0 +1,244 @@
+// Stacking, widths, splitter limits, automatic heights and the scroll bar.
+#include "support/dock_fixture.h"
+
+namespace tov::test {
+namespace {
+
+class Layout : public DockTest {
+ protected:
+  void show(double w = 6000, double h = 6000) {
+    dock->resize(w, h);
+    dock->setShow(true);
+  }
+};
+
+TEST_P(Layout, GroupsStackTopThenColumnsSideBySideThenBottom) {
+  auto a = addBar("a", 1000);
+  auto b = addBar("b", 1500);
+  auto l = addBar("l", 800, eAlignLeft);
+  auto r = addBar("r", 600, eAlignRight);
+  auto bottom = addBar("bottom", 400, eAlignBottom);
+  show(6000, 8000);
+  auto acc = access();
+  EXPECT_EQ(acc.pResizeHeight(), 3500);
+  EXPECT_EQ(top(a), 0);
+  EXPECT_EQ(top(b), 1000);
+  EXPECT_EQ(top(l), 2500);
+  EXPECT_EQ(top(r), 2500);
+  EXPECT_EQ(top(bottom), 3100);  // below the right column, not below the lower of the two
+}
+
+TEST_P(Layout, HiddenBarTakesTheTopOfTheNextAndNoHeight) {
+  auto a = addBar("a", 1000);
+  auto h = addBar("h", 900);
+  auto c = addBar("c", 700);
+  h->setShowClose(true);
+  show();
+  dock->setAllowScroll(true);
+  h->setState(eBarHidden);
+  auto acc = access();
+  EXPECT_EQ(acc.pResizeHeight(), 1700);
+  EXPECT_EQ(top(h), 1000);
+  EXPECT_EQ(top(c), 1000);
+  EXPECT_FALSE(acc.picDockBar(h->Index()).Visible());
+  (void)a;
+}
+
+TEST_P(Layout, WidthsRoundHalvesToEven) {
+  auto t = addBar("t", 500);
+  auto l = addBar("l", 500, eAlignLeft);
+  auto r = addBar("r", 500, eAlignRight);
+  show(3021, 4000);
+  EXPECT_EQ(t->Width(), 3001);
+  EXPECT_EQ(l->Width(), 1470);
+  EXPECT_EQ(access().picDockBar(l->Index()).Left(), 0);
+  EXPECT_EQ(access().picDockBar(r->Index()).Left(), 1500);
+  EXPECT_EQ(r->Width(), 1470);
+}
+
+TEST_P(Layout, NarrowDockGivesBarsTheSmallestWidth) {
+  auto t = addBar("t", 500);
+  show(500, 4000);
+  EXPECT_EQ(t->Width(), 480);
+  dock->resize(100, 100);  // the dock keeps its minimum size
+  EXPECT_EQ(dock->Width(), 500);
+  EXPECT_EQ(dock->Height(), 200);
+  access().pResizeWidth(150);
+  EXPECT_EQ(t->Width(), 150);
+  access().OrderBars(false);
+  EXPECT_EQ(t->Width(), 480);
+}
+
+TEST_P(Layout, HeightMaxAndSplittersFollowTheNextVisibleBar) {
+  auto a = addBar("a", 1200, eAlignTop, true);
+  auto b = addBar("b", 1500, eAlignTop, true);
+  auto c = addBar("c", 900, eAlignTop, true);
+  dock->setAllowScroll(true);  // keep the heights as given
+  show();
+  dock->setAllowScroll(false);
+  access().pSetHeightMax();
+  EXPECT_EQ(a->HeightMax(), 2200);
+  EXPECT_EQ(b->HeightMax(), 1900);
+  EXPECT_TRUE(a->ShowResize());
+  EXPECT_TRUE(b->ShowResize());
+  EXPECT_FALSE(c->ShowResize());
+}
+
+TEST_P(Layout, CollapsedBarBreaksTheSplittersAroundIt) {
+  auto a = addBar("a", 1200, eAlignTop, true);
+  auto b = addBar("b", 1500, eAlignTop, true);
+  auto c = addBar("c", 900, eAlignTop, true);
+  show();
+  b->setState(eBarCollapsed);
+  access().pSetHeightMax();
+  EXPECT_FALSE(a->ShowResize());
+  EXPECT_FALSE(b->ShowResize());
+  EXPECT_FALSE(c->ShowResize());
+  EXPECT_FALSE(access().picSplit(b->Index()).Visible());
+}
+
+TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStep) {
+  auto a = addBar("a", 1000, eAlignTop, true);
+  auto b = addBar("b", 1000, eAlignTop, true);
+  auto c = addBar("c", 1000, eAlignTop, true);
+  dock->resize(5000, 3600);
+  access().pAutoSize();
+  EXPECT_EQ(a->Height(), 1200);
+  EXPECT_EQ(b->Height(), 1200);
+  EXPECT_EQ(c->Height(), 1200);
+  EXPECT_EQ(a->HeightMax(), 1500);
+}
+
+TEST_P(Layout, AutoSizeHoldsBarsAtFourHundredAndPassesTheRemainder) {
+  auto a = addBar("a", 500, eAlignTop, true);
+  auto b = addBar("b", 2000, eAlignTop, true);
+  auto c = addBar("c", 300, eAlignTop, false);
+  dock->resize(5000, 1500);
+  access().pAutoSize();
+  EXPECT_EQ(a->Height(), 400);
+  EXPECT_EQ(b->Height(), 800);
+  EXPECT_EQ(c->Height(), 300);
+}
+
+TEST_P(Layout, AutoSizeDoesNothingWhileScrollingOrWithoutResizableBars) {
+  auto a = addBar("a", 1000, eAlignTop, true);
+  auto b = addBar("b", 1000);
+  dock->resize(5000, 6000);
+  dock->setAllowScroll(true);
+  access().pAutoSize();
+  EXPECT_EQ(a->Height(), 1000);
+  dock->setAllowScroll(false);
+  a->setAllowResize(false);
+  access().pAutoSize();
+  EXPECT_EQ(a->Height(), 1000);
+  EXPECT_EQ(b->Height(), 1000);
+}
+
+TEST_P(Layout, ResizingTheShownDockFitsTheResizableBars) {
+  auto a = addBar("a", 1000, eAlignTop, true);
+  auto b = addBar("b", 1000);
+  show(5000, 4000);
+  EXPECT_EQ(a->Height(), 3000);
+  dock->resize(5000, 3000);
+  EXPECT_EQ(a->Height(), 2000);
+  EXPECT_EQ(top(b), 2000);
+  EXPECT_EQ(b->Width(), 4980);
+}
+
+TEST_P(Layout, NothingIsLaidOutBeforeShow) {
+  auto a = addBar("a", 1000, eAlignTop, true);
+  dock->resize(5000, 4000);
+  EXPECT_EQ(a->Height(), 1000);
+  EXPECT_FALSE(access().picDockBar(a->Index()).Visible());
+  EXPECT_EQ(ui->messages().size(), 0u);
+}
+
+TEST_P(Layout, EmptyDockLaysOutNothingAndHidesTheScrollBar) {
+  dock->setAllowScroll(true);
+  show();
+  EXPECT_EQ(access().pResizeHeight(), 0);
+  EXPECT_FALSE(access().VScroll().Visible());
+}
+
+class Scrolling : public Layout {
+ protected:
+  // One bar per 1000 twips of stack, in a dock 4000 high.
+  void stack(std::int32_t height) {
+    dock->setAllowScroll(true);
+    addBar("a", height);
+    addBar("b", 1000);
+    show(5000, 4000);
+  }
+};
+
+TEST_P(Scrolling, OverflowGivesRangeAndSteps) {
+  stack(4000);  // 5000 in a dock of 4000
+  auto& vs = access().VScroll();
+  EXPECT_TRUE(vs.Visible());
+  EXPECT_EQ(vs.Max(), 1050);
+  EXPECT_EQ(vs.LargeChange(), 210);
+  EXPECT_EQ(vs.SmallChange(), 52);
+  EXPECT_EQ(vs.Height(), 3950);
+  EXPECT_EQ(vs.Left(), 5000 - vs.Width() - 50);
+  EXPECT_EQ(bars()->Item(1)->Width(), toInt32(5000 - vs.Width() - 20));
+  ui->scrollTo(vs, 1050);
+  EXPECT_EQ(top(bars()->Item(1)), -1050);
+  EXPECT_EQ(top(bars()->Item(2)), 4000 - 1050);
+}
+
+TEST_P(Scrolling, SmallOverflowIsRaisedToTwenty) {
+  stack(2960);  // 3960 in a dock of 4000
+  EXPECT_TRUE(access().VScroll().Visible());
+  EXPECT_EQ(access().VScroll().Max(), 20);
+  EXPECT_EQ(access().VScroll().LargeChange(), 4);
+  EXPECT_EQ(access().VScroll().SmallChange(), 1);
+}
+
+TEST_P(Scrolling, StepsRoundHalvesToEven) {
+  stack(2980);  // overflow 30
+  EXPECT_EQ(access().VScroll().LargeChange(), 6);
+  EXPECT_EQ(access().VScroll().SmallChange(), 2);
+}
+
+TEST_P(Scrolling, HugeOverflowShowsNoScrollBar) {
+  stack(22950);  // overflow 20000
+  EXPECT_FALSE(access().VScroll().Visible());
+  EXPECT_EQ(access().VScroll().Value(), 0);
+}
+
+TEST_P(Scrolling, StackThatFitsAgainReturnsToItsPlace) {
+  stack(4000);
+  ui->scrollTo(access().VScroll(), 500);
+  EXPECT_EQ(top(bars()->Item(1)), -500);
+  bars()->Item(1)->setHeight(2000);
+  access().OrderBars(false);
+  EXPECT_FALSE(access().VScroll().Visible());
+  EXPECT_EQ(access().VScroll().Value(), 0);
+  EXPECT_EQ(top(bars()->Item(1)), 0);
+  EXPECT_EQ(top(bars()->Item(2)), 2000);
+}
+
+TEST_P(Scrolling, TurningScrollingOffWhileScrolledBringsTheBarsBack) {
+  stack(4000);
+  ui->scrollTo(access().VScroll(), 700);
+  dock->setAllowScroll(false);
+  access().OrderBars(false);
+  EXPECT_EQ(top(bars()->Item(1)), 0);
+  EXPECT_EQ(access().VScroll().Value(), 0);
+  dock->setAllowScroll(true);
+  access().OrderBars(false);
+  EXPECT_EQ(access().VScroll().Value(), 0);
+  EXPECT_EQ(top(bars()->Item(1)), 0);
+}
+
+TEST_P(Scrolling, EveryBarMayGrowWhileScrolling) {
+  stack(4000);
+  EXPECT_EQ(bars()->Item(1)->HeightMax(), 20000);
+  EXPECT_EQ(bars()->Item(2)->HeightMax(), 20000);
+}
+
+TOV_BACKEND_SUITE(Layout);
+TOV_BACKEND_SUITE(Scrolling);
+
+}  // namespace
+}  // namespace tov::test

@@ -1,0 +1,69 @@
+#pragma once
+// A dock on a chosen backend, with host services in memory. Behaviour tests derive from DockTest
+// and are instantiated for every backend that is built.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "support/dock_access.h"
+#include "support/memory_host.h"
+#include "support/ui_driver.h"
+#include "tovdock/dock.h"
+
+namespace tov::test {
+
+class DockTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    host = std::make_shared<MemoryHost>();
+    HostServices::setInstance(host);
+    ui = makeDriver(GetParam());
+    dock = TovDock::create(ui->toolkit());
+    ui->attach(dock->surface());
+  }
+  void TearDown() override {
+    dock.reset();
+    ui.reset();
+    HostServices::setInstance(nullptr);
+  }
+
+  BarsRef bars() { return dock->Bars(); }
+  DockTestAccess access() { return DockTestAccess(*dock); }
+
+  /// Adds a bar with a key and title; `height` above 100 is given to it.
+  BarRef addBar(const std::string& key, std::int32_t height = 0, std::int32_t align = eAlignTop,
+                bool resizable = false) {
+    BarRef b = bars()->Add();
+    b->setKey(key);
+    b->setTitle(key);
+    b->setAlignBar(align);
+    b->setAllowResize(resizable);
+    if (height > 100) b->setHeight(height);
+    return b;
+  }
+
+  /// Top of a bar's frame in the dock.
+  double top(const BarRef& b) { return access().picDockBar(b->Index()).Top(); }
+  /// The display order as a list of keys.
+  std::string order() {
+    std::string s;
+    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
+      if (!s.empty()) s += ",";
+      BarRef b = bars()->ItemByOrder(i);
+      s += b ? b->Key() : "?";
+    }
+    return s;
+  }
+
+  std::shared_ptr<MemoryHost> host;
+  std::unique_ptr<UiDriver> ui;
+  DockRef dock;
+};
+
+/// Instantiates a DockTest-derived suite for every backend.
+#define TOV_BACKEND_SUITE(Suite)                                                      \
+  INSTANTIATE_TEST_SUITE_P(, Suite, ::testing::ValuesIn(::tov::test::backendNames()), \
+                           [](const auto& info) { return info.param; })
+
+}  // namespace tov::test
