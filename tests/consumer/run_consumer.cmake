@@ -1,0 +1,41 @@
+# Installs the built library into a fresh prefix, then configures, builds and runs the consumer
+# program against that prefix alone.
+#
+# cmake -DBUILD_DIR=... -DCONSUMER_SOURCE_DIR=... -DWORK_DIR=... [-DCXX_COMPILER=...] [-DCXX_FLAGS=...]
+#       [-DBUILD_TYPE=...] [-DGENERATOR=...] -P run_consumer.cmake
+foreach(var BUILD_DIR CONSUMER_SOURCE_DIR WORK_DIR)
+  if(NOT ${var})
+    message(FATAL_ERROR "run_consumer.cmake: ${var} is not set")
+  endif()
+endforeach()
+
+function(run step)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "consumer: ${step} failed (${rc})")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE "${WORK_DIR}")
+set(prefix "${WORK_DIR}/prefix")
+set(build "${WORK_DIR}/build")
+
+run(install ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
+
+set(configure_args -S "${CONSUMER_SOURCE_DIR}" -B "${build}" "-DCMAKE_PREFIX_PATH=${prefix}"
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
+if(GENERATOR)
+  list(APPEND configure_args -G "${GENERATOR}")
+endif()
+if(CXX_COMPILER)
+  list(APPEND configure_args "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}")
+endif()
+if(CXX_FLAGS)
+  list(APPEND configure_args "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")
+endif()
+if(BUILD_TYPE)
+  list(APPEND configure_args "-DCMAKE_BUILD_TYPE=${BUILD_TYPE}")
+endif()
+run(configure ${CMAKE_COMMAND} ${configure_args})
+run(build ${CMAKE_COMMAND} --build "${build}")
+run(run "${build}/consumer" "${WORK_DIR}/settings.sqlite")

@@ -1,0 +1,515 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "tovdock/host.h"
+
+namespace fs = std::filesystem;
+using tov::DefaultHostServices;
+using tov::HostServices;
+
+namespace {
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+/// Bytes that no SQLite header starts with, the same in every run.
+std::string garbage(std::size_t size) {
+  std::string bytes(size, '\0');
+  std::uint32_t x = 0x9e3779b9u;
+  for (char& c : bytes) {
+    x = x * 1664525u + 1013904223u;
+    c = static_cast<char>(x >> 24);
+  }
+  bytes.replace(0, 16, "not a database!\n");
+  return bytes;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+    ++n;
+  return n;
+}
+
+/// Sets or removes an environment variable for one scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, std::optional<std::string> value) : mName(name) {
+    if (const char* old = std::getenv(name)) mOld = old;
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (mOld)
+      setenv(mName, mOld->c_str(), 1);
+    else
+      unsetenv(mName);
+  }
+
+ private:
+  const char* mName;
+  std::optional<std::string> mOld;
+};
+
+class HostStoreTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tovdock-host-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    mDir = pattern;
+    mStore = mDir / "settings.sqlite";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(mDir, ec);
+  }
+
+  fs::path mDir;
+  fs::path mStore;
+};
+
+// ---- Stored settings ------------------------------------------------------------------------------
+
+using Record = std::tuple<std::string, std::string, std::string>;
+
+std::vector<Record> awkwardRecords() {
+  using namespace std::string_literals;
+  std::string longText;
+  for (int i = 0; i < 20000; ++i)
+    longText += "Zeile " + std::to_string(i) + ": =]:[\n";
+  return {
+      {"DockBar", "files", "2:2:1:2400"},
+      {"DockBar", "a=b", "x=y=z"},
+      {"DockBar", "[section]", "]["},
+      {"DockBar", "a:b:c", ":::"},
+      {"DockBar", "line\nbreak", "first\nsecond\r\nthird\n"},
+      {"DockBar", "Dateien äöü ÄÖÜ ß", "Größe – 😀"},
+      {"DockBar", "empty", ""},
+      {"DockBar", "", "empty key"},
+      {"DockBar", " padded ", "  spaces  "},
+      {"DockBar", "quote'\"", "'); DROP TABLE settings; --"},
+      {"DockBar", "nul\0inside"s, "before\0after\0"s},
+      {"DockBar", "long", longText},
+      {"Other section", "files", "not the DockBar record"},
+      {"", "files", "empty section"},
+  };
+}
+
+TEST_F(HostStoreTest, AwkwardKeysAndValuesComeBackUnchanged) {
+  const auto records = awkwardRecords();
+  {
+    DefaultHostServices services(mStore);
+    for (const auto& [section, key, value] : records)
+      services.SaveSetting(section, key, value, 0);
+    EXPECT_TRUE(services.persistent());
+    for (const auto& [section, key, value] : records)
+      EXPECT_EQ(services.GetSetting(section, key, 0), value)
+          << "section '" << section << "' key '" << key << "'";
+  }
+  // A later run sees the same values.
+  DefaultHostServices later(mStore);
+  for (const auto& [section, key, value] : records)
+    EXPECT_EQ(later.GetSetting(section, key, 0), value) << "section '" << section << "' key '" << key << "'";
+}
+
+TEST_F(HostStoreTest, KeysAreExactAndLaterSavesReplaceEarlierOnes) {
+  DefaultHostServices services(mStore);
+  services.SaveSetting("DockBar", "Files", "upper", 0);
+  services.SaveSetting("DockBar", "files", "lower", 0);
+  services.SaveSetting("DockBar", "files ", "trailing", 0);
+  EXPECT_EQ(services.GetSetting("DockBar", "Files", 0), "upper");
+  EXPECT_EQ(services.GetSetting("DockBar", "files", 0), "lower");
+  EXPECT_EQ(services.GetSetting("DockBar", "files ", 0), "trailing");
+  EXPECT_EQ(services.GetSetting("DockBar", "file", 0), "");
+  EXPECT_EQ(services.GetSetting("dockbar", "files", 0), "");
+
+  services.SaveSetting("DockBar", "files", "1:1:1:1000", 0);
+  services.SaveSetting("DockBar", "files", "3:1:0:2000", 0);
+  EXPECT_EQ(services.GetSetting("DockBar", "files", 0), "3:1:0:2000");
+  services.SaveSetting("DockBar", "files", "", 0);
+  EXPECT_EQ(services.GetSetting("DockBar", "files", 0), "");
+  EXPECT_EQ(DefaultHostServices(mStore).GetSetting("DockBar", "Files", 0), "upper");
+}
+
+TEST_F(HostStoreTest, MissingFoldersAreCreatedOnFirstUse) {
+  const auto nested = mDir / "a" / "b" / "settings.sqlite";
+  DefaultHostServices services(nested);
+  EXPECT_EQ(services.storePath(), nested);
+  EXPECT_FALSE(fs::exists(nested)) << "nothing is created before settings are used";
+  services.SaveSetting("DockBar", "k", "v", 0);
+  EXPECT_TRUE(fs::exists(nested));
+  EXPECT_EQ(DefaultHostServices(nested).GetSetting("DockBar", "k", 0), "v");
+}
+
+TEST_F(HostStoreTest, StoreIsAnSqliteFileOtherToolsCanRead) {
+  DefaultHostServices(mStore).SaveSetting("DockBar", "files", "1:1:1:2400", 0);
+
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(mStore.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  auto single = [&](const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    std::string result = "<none>";
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+      result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    return result;
+  };
+  EXPECT_EQ(single("SELECT value FROM settings WHERE section = 'DockBar' AND key = 'files'"), "1:1:1:2400");
+  EXPECT_EQ(single("SELECT value FROM meta WHERE name = 'format'"), "1");
+  EXPECT_EQ(single("PRAGMA journal_mode"), "wal");
+  sqlite3_close(db);
+}
+
+// ---- Several writers --------------------------------------------------------------------------------
+
+TEST_F(HostStoreTest, TwoProcessesSavingAtOnceLoseNothing) {
+  constexpr int kKeys = 150;
+  constexpr int kRounds = 3;
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+
+  std::vector<pid_t> children;
+  for (int p = 0; p < 2; ++p) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(go[1]);
+      char start;
+      // Both start together when the parent closes the pipe.
+      if (read(go[0], &start, 1) < 0) _exit(3);
+      DefaultHostServices services(mStore);
+      for (int round = 1; round <= kRounds; ++round)
+        for (int k = 0; k < kKeys; ++k)
+          services.SaveSetting("DockBar", "p" + std::to_string(p) + "-" + std::to_string(k),
+                               std::to_string(round) + ":" + std::to_string(k), 0);
+      _exit(services.persistent() ? 0 : 4);
+    }
+    children.push_back(pid);
+  }
+  close(go[0]);
+  close(go[1]);
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+
+  DefaultHostServices services(mStore);
+  int lost = 0;
+  for (int p = 0; p < 2; ++p)
+    for (int k = 0; k < kKeys; ++k)
+      if (services.GetSetting("DockBar", "p" + std::to_string(p) + "-" + std::to_string(k), 0) !=
+          std::to_string(kRounds) + ":" + std::to_string(k))
+        ++lost;
+  EXPECT_EQ(lost, 0);
+}
+
+TEST_F(HostStoreTest, ThreadsSharingOneServicesObjectLoseNothing) {
+  DefaultHostServices services(mStore);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&services, t] {
+      for (int k = 0; k < 50; ++k) {
+        const auto key = std::to_string(t) + "/" + std::to_string(k);
+        services.SaveSetting("DockBar", key, key, 0);
+        if (services.GetSetting("DockBar", key, 0) != key) ADD_FAILURE() << "read back " << key;
+      }
+    });
+  for (auto& t : threads)
+    t.join();
+  for (int t = 0; t < 4; ++t)
+    for (int k = 0; k < 50; ++k) {
+      const auto key = std::to_string(t) + "/" + std::to_string(k);
+      EXPECT_EQ(services.GetSetting("DockBar", key, 0), key);
+    }
+}
+
+// ---- Stores that cannot be used -------------------------------------------------------------------
+
+/// Uses a store that cannot be opened; returns what was written to stderr.
+std::string useUnusableStore(const fs::path& store) {
+  testing::internal::CaptureStderr();
+  DefaultHostServices services(store);
+  services.SaveSetting("DockBar", "files", "1:1:1:2400", 0);
+  services.SaveSetting("DockBar", "more", "2:1:1:2400", 0);
+  EXPECT_EQ(services.GetSetting("DockBar", "files", 0), "");
+  EXPECT_FALSE(services.persistent());
+  EXPECT_TRUE(services.messages().empty()) << "store problems are diagnostics, not user messages";
+  return testing::internal::GetCapturedStderr();
+}
+
+TEST_F(HostStoreTest, GarbageFileIsReportedOnceAndLeftAsItIs) {
+  const auto bytes = garbage(8192);
+  writeFile(mStore, bytes);
+
+  const auto err = useUnusableStore(mStore);
+  EXPECT_EQ(count(err, "tovdock:"), 1u) << err;
+  EXPECT_NE(err.find(mStore.string()), std::string::npos) << err;
+  EXPECT_NE(err.find("not a database"), std::string::npos) << err;
+  EXPECT_EQ(readFile(mStore), bytes);
+
+  // Another run meets the same file and does not repair it behind the user's back either.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(DefaultHostServices(mStore).GetSetting("DockBar", "files", 0), "");
+  EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+  EXPECT_EQ(readFile(mStore), bytes);
+}
+
+TEST_F(HostStoreTest, DamagedDatabaseIsReportedAndLeftAsItIs) {
+  {
+    DefaultHostServices services(mStore);
+    for (int k = 0; k < 200; ++k)
+      services.SaveSetting("DockBar", "key" + std::to_string(k), garbage(100), 0);
+  }
+  const auto healthy = readFile(mStore);
+  ASSERT_GT(healthy.size(), 3 * 4096u);
+
+  const std::vector<std::pair<const char*, std::function<void(std::string&)>>> damages = {
+      {"table pages overwritten",
+       [](std::string& bytes) {
+         const auto junk = garbage(bytes.size() - 4096);
+         bytes.replace(4096, junk.size(), junk);
+       }},
+      // Every record still reads; only the integrity check sees this.
+      {"free page count wrong", [](std::string& bytes) { bytes[39] = static_cast<char>(bytes[39] + 7); }},
+  };
+  for (const auto& [what, damage] : damages) {
+    auto bytes = healthy;
+    damage(bytes);
+    writeFile(mStore, bytes);
+    const auto err = useUnusableStore(mStore);
+    EXPECT_EQ(count(err, "tovdock:"), 1u) << what << ": " << err;
+    EXPECT_NE(err.find("damaged"), std::string::npos) << what << ": " << err;
+    EXPECT_EQ(readFile(mStore), bytes) << what;
+  }
+}
+
+TEST_F(HostStoreTest, StoreOfANewerFormatIsLeftAsItIs) {
+  DefaultHostServices(mStore).SaveSetting("DockBar", "files", "1:1:1:2400", 0);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(mStore.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "UPDATE meta SET value = '2' WHERE name = 'format'", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  const auto bytes = readFile(mStore);
+
+  const auto err = useUnusableStore(mStore);
+  EXPECT_EQ(count(err, "tovdock:"), 1u) << err;
+  EXPECT_NE(err.find("format 2"), std::string::npos) << err;
+  EXPECT_EQ(readFile(mStore), bytes);
+}
+
+TEST_F(HostStoreTest, UnusableLocationIsReportedOnce) {
+  // Root ignores permission bits, so these places are unusable by their nature.
+  writeFile(mDir / "plain-file", "x");
+  for (const auto& store : {mDir / "plain-file" / "app" / "settings.sqlite",
+                            fs::path("/proc/tovdock-test-nowhere/settings.sqlite"), mDir}) {
+    const auto err = useUnusableStore(store);
+    EXPECT_EQ(count(err, "tovdock:"), 1u) << store << ": " << err;
+  }
+  EXPECT_EQ(readFile(mDir / "plain-file"), "x");
+}
+
+TEST_F(HostStoreTest, SaveFailingLaterIsReportedOnceAndDoesNotStopTheProgram) {
+  // The file size limit stands in for a full disk; it is set in a child so this process keeps none.
+  const auto errFile = mDir / "stderr.txt";
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (!freopen(errFile.c_str(), "w", stderr)) _exit(3);
+    DefaultHostServices services(mStore);
+    services.SaveSetting("DockBar", "before", "kept", 0);
+    if (!services.persistent()) _exit(4);
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{256 * 1024, 256 * 1024};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(5);
+    const std::string big(1024 * 1024, 'x');
+    services.SaveSetting("DockBar", "big", big, 0);
+    services.SaveSetting("DockBar", "big2", big, 0);
+    if (services.GetSetting("DockBar", "before", 0) != "kept") _exit(6);
+    if (services.GetSetting("DockBar", "big", 0) == big) _exit(7);
+    std::fflush(stderr);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const auto err = readFile(errFile);
+  EXPECT_EQ(count(err, "tovdock:"), 1u) << err;
+  EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
+  EXPECT_EQ(DefaultHostServices(mStore).GetSetting("DockBar", "before", 0), "kept");
+}
+
+// ---- Where the store lies ---------------------------------------------------------------------------
+
+TEST(HostStorePath, FollowsXdgConfigHomeElseHomeConfig) {
+  {
+    ScopedEnv xdg("XDG_CONFIG_HOME", "/somewhere/config");
+    EXPECT_EQ(DefaultHostServices::defaultStorePath("editor"),
+              fs::path("/somewhere/config/editor/settings.sqlite"));
+    EXPECT_EQ(DefaultHostServices(std::nullopt, "editor").storePath(),
+              fs::path("/somewhere/config/editor/settings.sqlite"));
+  }
+  ScopedEnv home("HOME", "/home/someone");
+  for (std::optional<std::string> xdg : {std::optional<std::string>(), std::optional<std::string>(""),
+                                         std::optional<std::string>("relative/config")}) {
+    ScopedEnv env("XDG_CONFIG_HOME", xdg);
+    EXPECT_EQ(DefaultHostServices::defaultStorePath("editor"),
+              fs::path("/home/someone/.config/editor/settings.sqlite"))
+        << "XDG_CONFIG_HOME=" << xdg.value_or("<unset>");
+  }
+}
+
+TEST(HostStorePath, ApplicationNameDefaultsToTheProgramAndStaysOneFolder) {
+  EXPECT_EQ(DefaultHostServices::programName(), "tovdock_tests");
+  ScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
+  EXPECT_EQ(DefaultHostServices().storePath(), fs::path("/cfg/tovdock_tests/settings.sqlite"));
+  for (const char* name : {"../escape", "a/b", "", ".."}) {
+    const auto path = DefaultHostServices::defaultStorePath(name);
+    EXPECT_EQ(path.parent_path().parent_path(), fs::path("/cfg")) << name;
+    EXPECT_NE(path.parent_path().filename(), "..") << name;
+  }
+}
+
+// ---- Process-wide object ----------------------------------------------------------------------------
+
+class RecordingServices : public HostServices {
+ public:
+  void ShowMessage(const std::string& text, std::int32_t, const std::string&, std::int16_t,
+                   std::int32_t) override {
+    shown.push_back(text);
+  }
+  std::string GetSetting(const std::string&, const std::string&, std::int16_t) override { return "x"; }
+  void SaveSetting(const std::string&, const std::string&, const std::string&, std::int32_t) override {}
+  bool GetFlag(std::int32_t) override { return true; }
+  std::int32_t GetColor(std::int32_t) override { return 0; }
+  std::vector<std::string> shown;
+};
+
+class HostInstanceTest : public testing::Test {
+ protected:
+  void SetUp() override { HostServices::setInstance(nullptr); }
+  void TearDown() override { HostServices::setInstance(nullptr); }
+};
+
+TEST_F(HostInstanceTest, FirstUseFromManyThreadsCreatesOneDefaultObject) {
+  std::vector<std::shared_ptr<HostServices>> seen(8);
+  std::vector<std::thread> threads;
+  for (auto& slot : seen)
+    threads.emplace_back([&slot] { slot = HostServices::instance(); });
+  for (auto& t : threads)
+    t.join();
+  ASSERT_NE(seen[0], nullptr);
+  EXPECT_NE(std::dynamic_pointer_cast<DefaultHostServices>(seen[0]), nullptr);
+  for (const auto& s : seen)
+    EXPECT_EQ(s, seen[0]);
+  EXPECT_EQ(HostServices::instance(), seen[0]);
+}
+
+TEST_F(HostInstanceTest, ReplacementIsUsedUntilClearedThenADefaultComesBack) {
+  const auto original = HostServices::instance();
+  auto mine = std::make_shared<RecordingServices>();
+  HostServices::setInstance(mine);
+  EXPECT_EQ(HostServices::instance(), mine);
+  HostServices::instance()->ShowMessage("hello", 0, "", 1, 0);
+  EXPECT_EQ(mine->shown, std::vector<std::string>{"hello"});
+
+  HostServices::setInstance(nullptr);
+  const auto fresh = HostServices::instance();
+  EXPECT_NE(fresh, mine);
+  EXPECT_NE(fresh, original);
+  EXPECT_NE(std::dynamic_pointer_cast<DefaultHostServices>(fresh), nullptr);
+}
+
+TEST(HostMessages, ShownTextGoesToStderrAndIsRecorded) {
+  DefaultHostServices services(fs::path("/proc/tovdock-test-nowhere/settings.sqlite"));
+  testing::internal::CaptureStderr();
+  services.ShowMessage("Sie müssen mindestens ein Element sichtbar lassen!", 0, "", 1, 0);
+  services.ShowMessage("second", 0, "", 1, 0);
+  const auto err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Sie müssen mindestens ein Element sichtbar lassen!\n"), std::string::npos) << err;
+  EXPECT_EQ(services.messages(),
+            (std::vector<std::string>{"Sie müssen mindestens ein Element sichtbar lassen!", "second"}));
+}
+
+// ---- Colour scheme ------------------------------------------------------------------------------
+
+/// Relative luminance of a 0x00BBGGRR colour.
+double luminance(std::int32_t color) {
+  auto channel = [](int v) {
+    const double c = v / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(color & 0xff) + 0.7152 * channel((color >> 8) & 0xff) +
+         0.0722 * channel((color >> 16) & 0xff);
+}
+
+double contrast(std::int32_t a, std::int32_t b) {
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(HostScheme, ColoursAreDistinctPlainAndTheTitleTextIsLegible) {
+  DefaultHostServices services(fs::path("/proc/tovdock-test-nowhere/settings.sqlite"));
+  std::vector<std::int32_t> colours;
+  for (int number : {10, 140, 143, 144, 150}) {
+    const auto c = services.GetColor(number);
+    EXPECT_EQ(c & 0xff000000, 0) << number << " must be a plain colour, not a system colour";
+    colours.push_back(c);
+  }
+  auto sorted = colours;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "scheme colours repeat";
+
+  const auto text = services.GetColor(150);
+  EXPECT_GE(contrast(text, services.GetColor(143)), 4.5);
+  EXPECT_GE(contrast(text, services.GetColor(144)), 4.5);
+  // A light scheme: the backgrounds are light, the gradient runs from darker to lighter.
+  EXPECT_GT(luminance(services.GetColor(10)), 0.7);
+  EXPECT_GT(luminance(services.GetColor(140)), 0.7);
+  EXPECT_LT(luminance(services.GetColor(143)), luminance(services.GetColor(144)));
+  EXPECT_FALSE(services.GetFlag(141));
+}
+
+TEST(HostScheme, UnknownNumbersGiveNeutralGreyAndFalse) {
+  DefaultHostServices services(fs::path("/proc/tovdock-test-nowhere/settings.sqlite"));
+  for (int number : {0, 11, 142, 151, -1}) {
+    const auto c = services.GetColor(number);
+    EXPECT_EQ(c & 0xff, (c >> 8) & 0xff) << number;
+    EXPECT_EQ(c & 0xff, (c >> 16) & 0xff) << number;
+    EXPECT_EQ(c & 0xff000000, 0) << number;
+    EXPECT_FALSE(services.GetFlag(number)) << number;
+  }
+}
+
+}  // namespace
