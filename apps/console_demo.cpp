@@ -15,6 +15,7 @@ struct BarSetup {
   bool resizable;
   bool close;
   bool options;
+  std::int32_t state;
   std::int32_t height;  // twips; 0 keeps the bar's own
 };
 
@@ -54,11 +55,11 @@ int main() {
 
   auto dock = tov::TovDock::create();
   const BarSetup setups[] = {
-      {"explorer", "Explorer", tov::eAlignTop, true, false, true, 2400},
-      {"search", "Suche", tov::eAlignTop, false, true, false, 0},
-      {"outline", "Gliederung", tov::eAlignLeft, true, true, false, 1800},
-      {"properties", "Eigenschaften", tov::eAlignRight, true, true, true, 1800},
-      {"output", "Ausgabe", tov::eAlignBottom, true, false, true, 1500},
+      {"explorer", "Explorer", tov::eAlignTop, true, false, true, tov::eBarExpanded, 2400},
+      {"search", "Suche", tov::eAlignTop, false, true, false, tov::eBarCollapsed, 0},
+      {"outline", "Gliederung", tov::eAlignLeft, true, true, false, tov::eBarExpanded, 1800},
+      {"properties", "Eigenschaften", tov::eAlignRight, true, true, true, tov::eBarExpanded, 1800},
+      {"output", "Ausgabe", tov::eAlignBottom, true, false, true, tov::eBarExpanded, 1500},
   };
   for (const auto& s : setups) {
     auto bar = dock->Bars()->Add();
@@ -72,6 +73,7 @@ int main() {
     bar->setShowClose(s.close);
     bar->setShowOptions(s.options);
     bar->setAllowResize(s.resizable);
+    bar->setState(s.state);
     if (s.height > 0) bar->setHeight(s.height);
   }
 
@@ -89,7 +91,8 @@ int main() {
                 alignName(bar->AlignBar()), stateName(bar->State()), static_cast<int>(bar->Top()),
                 static_cast<int>(bar->Height()), static_cast<int>(bar->Width()));
   }
-  std::printf("\nSettings store: %s\n", services->storePath().c_str());
+  std::printf("\nSettings store: %s (%s)\n", services->storePath().c_str(),
+              services->persistent() ? "layout is kept between runs" : "not usable, layout is not kept");
 
   dock->Terminate();
   return 0;
