@@ -1,0 +1,85 @@
+#pragma once
+/// The Qt 6 Widgets backend.
+///
+/// Windowed elements (surface, panels, scroll bar) are QWidgets; labels, images and lines are drawn by
+/// the panel or surface that contains them and take input through its hit test, in front of its own
+/// drawing and behind its child widgets. Geometry is kept in twips exactly as set and mapped to
+/// pixels through the primary screen's logical DPI (1440 twips per inch). Panels keep what is drawn
+/// on them in a backing image, so a title strip keeps its gradient whenever it is repainted.
+///
+/// Every element outlives its widget safely: when a widget is deleted under its element (an
+/// application deleting a window), the element's operations become no-ops and geometry reads return
+/// the numbers last set.
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "tovdock/platform.h"
+
+namespace tov::qt {
+
+/// Pixels per twip on the primary screen (its logical DPI / 1440).
+double pixelsPerTwip();
+
+/// The Qt toolkit. Needs a QApplication; everything runs on its thread.
+class QtToolkit : public Toolkit {
+ public:
+  using MessageHandler = std::function<void(const std::string& text, const std::string& title)>;
+
+  QtToolkit();
+  ~QtToolkit() override;
+
+  std::unique_ptr<Surface> createSurface() override;
+  NativeWindows& native() override;
+  /// An application-modal QMessageBox with an OK button, unless a handler is installed.
+  void messageBox(const std::string& text, const std::string& title) override;
+  /// Routes message boxes to `handler` instead (tests record them); null restores the QMessageBox.
+  void setMessageHandler(MessageHandler handler);
+
+  /// The widget of a windowed element (surface, panel, scroll bar); null for windowless elements and
+  /// for elements whose widget is gone.
+  static QWidget* widgetOf(const Element& e);
+  /// Native handle of a widget, assigned on first use (0 for null). Handles are never reused.
+  static Hwnd handleOf(QWidget* w);
+  /// The widget behind a handle, or null when it is gone or unknown.
+  static QWidget* widgetFor(Hwnd h);
+
+  /// Sets a surface's ambient user mode (true, a running application, by default).
+  static void setUserMode(Surface& s, bool running);
+  /// Sets a surface's size in twips as its container does, raising onResize once.
+  static void resizeSurface(Surface& s, double width, double height);
+  /// The front-most visible element under a point in the surface's client twips, or null for the
+  /// surface itself or a point on a widget that is not an element (a hosted control). Hit testing
+  /// uses the twips geometry, so it agrees with the numbers the dock set.
+  static Element* elementAt(Surface& s, double x, double y);
+  /// The widget that takes mouse input at a point in the surface's client twips: an element's own,
+  /// the panel that draws a windowless element, or a hosted control's; null outside the surface.
+  static QWidget* widgetAt(Surface& s, double x, double y);
+  /// The element being dragged by a manual drag, or null.
+  static Element* dragging();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> d;
+};
+
+/// A hosted control wrapping any QWidget. Members, positions in twips of the parent panel:
+/// "Move"(left, top[, width[, height]]), "Visible", "Height", "Left", "Top", "Width", "hWnd",
+/// "Name" (the object name), and "Align" when the widget has a dynamic property of that name.
+/// Once the widget is deleted every member fails with errObjectNotSet.
+class WidgetControl : public Control {
+ public:
+  explicit WidgetControl(QWidget* widget);
+  Value invoke(std::string_view member, Access access, std::span<const Value> args) override;
+  QWidget* widget() const { return mWidget; }
+
+ private:
+  QPointer<QWidget> mWidget;
+  // Twips last set, returned while the widget still has the pixel geometry they gave.
+  double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
+  QRect mSetPx;
+};
+
+}  // namespace tov::qt

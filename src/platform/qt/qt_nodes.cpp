@@ -1,0 +1,445 @@
+#include "platform/qt/qt_nodes.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "tovdock/qt/qt_toolkit.h"
+
+namespace tov::qt::detail {
+
+namespace {
+
+QPalette paletteOf(const QWidget* w) {
+  return w ? w->palette() : QApplication::palette();
+}
+
+// Assigning a picture sizes an image to it at the classic 15 twips per pixel.
+constexpr double kPictureTwips = kTwipsPerPixel96;
+
+}  // namespace
+
+// ---- surface ---------------------------------------------------------------------------------
+
+SurfaceNode::SurfaceNode() {
+  auto* w = new ElementWidget(this, nullptr);
+  w->setAttribute(Qt::WA_DeleteOnClose, false);
+  mWidget.reset(w);
+  // Designed 7560 x 6375 twips.
+  mWidth = 7560;
+  mHeight = 6375;
+  w->setGeometry(pxRect());
+  w->hide();
+}
+
+SurfaceNode::~SurfaceNode() = default;
+
+Hwnd SurfaceNode::hWnd() const {
+  return QtToolkit::handleOf(widget());
+}
+
+void SurfaceNode::setBackColor(Color c) {
+  mBackColor = c;
+  if (QWidget* w = widget()) w->update();
+}
+
+void SurfaceNode::resizeTo(double width, double height, bool raise) {
+  const bool changed = width != mWidth || height != mHeight;
+  mWidth = width;
+  mHeight = height;
+  if (QWidget* w = widget()) {
+    mApplying = true;
+    w->setGeometry(pxRect());
+    mApplying = false;
+  }
+  if (changed && raise) callHandler(onResize);
+}
+
+void SurfaceNode::widgetResized(QSize s) {
+  if (mApplying || s == pxRect().size()) return;
+  const double k = pixelsPerTwip();
+  mWidth = s.width() / k;
+  mHeight = s.height() / k;
+  callHandler(onResize);
+}
+
+Node& SurfaceNode::containerOf(Element* container) {
+  if (!container) return *this;
+  Node* n = asNode(container);
+  if (!n) throw Failure::invalidValue("Container");
+  return *n;
+}
+
+std::unique_ptr<Panel> SurfaceNode::createPanel(Element* container) {
+  return std::make_unique<PanelNode>(containerOf(container));
+}
+std::unique_ptr<Label> SurfaceNode::createLabel(Element* container) {
+  return std::make_unique<LabelNode>(containerOf(container));
+}
+std::unique_ptr<Image> SurfaceNode::createImage(Element* container) {
+  return std::make_unique<ImageNode>(containerOf(container));
+}
+std::unique_ptr<Line> SurfaceNode::createLine(Element* container) {
+  return std::make_unique<LineNode>(containerOf(container));
+}
+std::unique_ptr<ScrollBar> SurfaceNode::createScrollBar(Element* container) {
+  return std::make_unique<ScrollBarNode>(containerOf(container));
+}
+
+std::unique_ptr<Element> SurfaceNode::clone() const {
+  throw Failure("A dock surface cannot be copied", errInvalidCall);
+}
+
+void SurfaceNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
+  painter.fillRect(area, toQColor(mBackColor, palette));
+}
+
+void SurfaceNode::applyToolTip() {}
+
+QPointF SurfaceNode::toTwips(QPointF global) const {
+  const QWidget* sw = widget();
+  const QPointF origin = sw ? sw->mapToGlobal(QPointF(0, 0)) : QPointF(0, 0);
+  return (global - origin) / pixelsPerTwip();
+}
+
+Node::Hit SurfaceNode::hitAt(QPointF twips) const {
+  if (twips.x() < 0 || twips.y() < 0 || twips.x() >= mWidth || twips.y() >= mHeight) return {};
+  Hit h = hitTest(twips.x(), twips.y());
+  if (!h.node && !h.widget) h = {const_cast<SurfaceNode*>(this), widget()};
+  return h;
+}
+
+// ---- panel -----------------------------------------------------------------------------------
+
+PanelNode::PanelNode(Node& container) {
+  auto* w = new ElementWidget(this, container.hostWidget());
+  w->hide();
+  mWidget.reset(w);
+  setContainerNode(&container);
+}
+
+Hwnd PanelNode::hWnd() const {
+  return QtToolkit::handleOf(widget());
+}
+
+void PanelNode::setBackColor(Color c) {
+  mBackColor = c;
+  // As with a picture box, a new back colour erases what was drawn.
+  if (!mBacking.isNull()) mBacking.fill(toQColor(c, paletteOf(widget())));
+  if (QWidget* w = widget()) w->update();
+}
+
+QPainter* PanelNode::beginDrawing(QPainter& p) {
+  const QSize need(std::max(1, px(mWidth)), std::max(1, px(mHeight)));
+  if (mBacking.isNull() || mBacking.width() < need.width() || mBacking.height() < need.height()) {
+    QImage grown(need.expandedTo(mBacking.size()), QImage::Format_RGB32);
+    grown.fill(toQColor(mBackColor, paletteOf(widget())));
+    if (!mBacking.isNull()) {
+      QPainter copy(&grown);
+      copy.drawImage(0, 0, mBacking);
+    }
+    mBacking = std::move(grown);
+  }
+  p.begin(&mBacking);
+  return &p;
+}
+
+void PanelNode::drawLine(double x1, double y1, double x2, double y2, Color c) {
+  {
+    QPainter p;
+    beginDrawing(p);
+    p.setPen(QPen(toQColor(c, paletteOf(widget())), 1));
+    p.drawLine(px(x1), px(y1), px(x2), px(y2));
+  }
+  if (QWidget* w = widget()) w->update();
+}
+
+void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
+  {
+    QPainter p;
+    beginDrawing(p);
+    const QPoint a(px(std::min(x1, x2)), px(std::min(y1, y2)));
+    const QPoint b(px(std::max(x1, x2)), px(std::max(y1, y2)));
+    p.fillRect(QRect(a, b), toQColor(c, paletteOf(widget())));
+  }
+  if (QWidget* w = widget()) w->update();
+}
+
+std::unique_ptr<Element> PanelNode::clone() const {
+  auto c = std::make_unique<PanelNode>(cloneContainer());
+  copyBaseTo(*c);
+  c->mBackColor = mBackColor;
+  c->mFont = mFont;
+  c->bringToFront();
+  return c;
+}
+
+void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
+  painter.fillRect(area, toQColor(mBackColor, palette));
+  if (!mBacking.isNull()) painter.drawImage(0, 0, mBacking);
+}
+
+// ---- label -----------------------------------------------------------------------------------
+
+LabelNode::LabelNode(Node& container) : mQFont(toQFont(mFont)) {
+  setContainerNode(&container);
+}
+
+void LabelNode::fit() {
+  if (mAutoSize) {
+    const QFontMetrics fm(mQFont);
+    mWidth = fm.horizontalAdvance(mText) / pixelsPerTwip();
+  }
+  geometryChanged();
+}
+
+void LabelNode::setCaption(const std::string& v) {
+  mCaption = v;
+  mText = QString::fromStdString(v);
+  fit();
+}
+
+void LabelNode::setAutoSize(bool v) {
+  mAutoSize = v;
+  fit();
+}
+
+void LabelNode::setAlignment(Align a) {
+  mAlign = a;
+  updateHost();
+}
+
+void LabelNode::setFont(const Font& f) {
+  mFont = f;
+  mQFont = toQFont(f);
+  fit();
+}
+
+void LabelNode::setForeColor(Color c) {
+  mForeColor = c;
+  updateHost();
+}
+
+std::unique_ptr<Element> LabelNode::clone() const {
+  auto c = std::make_unique<LabelNode>(cloneContainer());
+  copyBaseTo(*c);
+  c->mCaption = mCaption;
+  c->mText = mText;
+  c->mAutoSize = mAutoSize;
+  c->mAlign = mAlign;
+  c->mFont = mFont;
+  c->mQFont = mQFont;
+  c->mForeColor = mForeColor;
+  return c;
+}
+
+void LabelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
+  if (mText.isEmpty()) return;
+  const int h = mAlign == Align::Right    ? Qt::AlignRight
+                : mAlign == Align::Center ? Qt::AlignHCenter
+                                          : Qt::AlignLeft;
+  painter.save();
+  painter.setClipRect(area, Qt::IntersectClip);
+  painter.setFont(mQFont);
+  painter.setPen(toQColor(mForeColor, palette));
+  painter.drawText(area, h | Qt::AlignVCenter | Qt::TextSingleLine, mText);
+  painter.restore();
+}
+
+// ---- image -----------------------------------------------------------------------------------
+
+ImageNode::ImageNode(Node& container) {
+  setContainerNode(&container);
+}
+
+void ImageNode::setPicture(PictureRef p) {
+  mPicture = std::move(p);
+  mImage = toImage(mPicture);
+  if (mPicture) {
+    mWidth = mPicture->width * kPictureTwips;
+    mHeight = mPicture->height * kPictureTwips;
+  }
+  geometryChanged();
+}
+
+std::unique_ptr<Element> ImageNode::clone() const {
+  auto c = std::make_unique<ImageNode>(cloneContainer());
+  c->mPicture = mPicture;
+  c->mImage = mImage;
+  copyBaseTo(*c);
+  return c;
+}
+
+void ImageNode::paintSelf(QPainter& painter, const QPalette&, const QRect& area) const {
+  if (mImage.isNull() || area.isEmpty()) return;
+  painter.save();
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, area.size() != mImage.size());
+  painter.drawImage(area, mImage);
+  painter.restore();
+}
+
+// ---- line ------------------------------------------------------------------------------------
+
+LineNode::LineNode(Node& container) {
+  setContainerNode(&container);
+}
+
+void LineNode::sync() {
+  mLeft = Left();
+  mTop = Top();
+  mWidth = Width();
+  mHeight = Height();
+  updateHost();
+  if (QWidget* h = hostWidget()) h->update();
+}
+
+void LineNode::setLeft(double v) {
+  const double d = v - Left();
+  mX1 += d;
+  mX2 += d;
+  sync();
+}
+
+void LineNode::setTop(double v) {
+  const double d = v - Top();
+  mY1 += d;
+  mY2 += d;
+  sync();
+}
+
+void LineNode::setWidth(double v) {
+  if (mX2 >= mX1) {
+    mX2 = mX1 + v;
+  } else {
+    mX1 = mX2 + v;
+  }
+  sync();
+}
+
+void LineNode::setHeight(double v) {
+  if (mY2 >= mY1) {
+    mY2 = mY1 + v;
+  } else {
+    mY1 = mY2 + v;
+  }
+  sync();
+}
+
+void LineNode::setPoints(double x1, double y1, double x2, double y2) {
+  mX1 = x1;
+  mY1 = y1;
+  mX2 = x2;
+  mY2 = y2;
+  sync();
+}
+
+void LineNode::setBorderColor(Color c) {
+  mColor = c;
+  updateHost();
+}
+
+std::unique_ptr<Element> LineNode::clone() const {
+  auto c = std::make_unique<LineNode>(cloneContainer());
+  c->mX1 = mX1;
+  c->mY1 = mY1;
+  c->mX2 = mX2;
+  c->mY2 = mY2;
+  c->mColor = mColor;
+  copyBaseTo(*c);
+  return c;
+}
+
+void LineNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect&) const {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(toQColor(mColor, palette), 1));
+  painter.drawLine(px(mX1), px(mY1), px(mX2), px(mY2));
+  painter.restore();
+}
+
+// ---- scroll bar ------------------------------------------------------------------------------
+
+ScrollBarNode::ScrollBarNode(Node& container) {
+  auto* w = new ScrollBarWidget(this, container.hostWidget());
+  w->hide();
+  w->setRange(0, mMax);
+  w->setSingleStep(mSmall);
+  w->setPageStep(mLarge);
+  mWidget.reset(w);
+  QObject::connect(w, &QScrollBar::valueChanged, w, [w](int v) {
+    if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) n->widgetValueChanged(v, w->isSliderDown());
+  });
+  QObject::connect(w, &QScrollBar::sliderPressed, w, [w] { w->pressValue = w->value(); });
+  QObject::connect(w, &QScrollBar::sliderMoved, w, [w](int v) {
+    if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) {
+      n->mValue = v;
+      callHandler(n->onScroll);
+    }
+  });
+  QObject::connect(w, &QScrollBar::sliderReleased, w, [w] {
+    // The value followed the thumb without a change notification; the release reports it.
+    if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) {
+      if (w->value() != w->pressValue) callHandler(n->onChange);
+    }
+  });
+  setContainerNode(&container);
+}
+
+void ScrollBarNode::widgetValueChanged(int v, bool fromThumb) {
+  mValue = v;
+  if (!fromThumb) callHandler(onChange);
+}
+
+void ScrollBarNode::setValue(std::int32_t v) {
+  if (v < 0 || v > mMax) throw Failure::invalidValue("Value");
+  if (v == mValue) return;
+  if (auto* w = mWidget.get()) {
+    w->setValue(v);
+  } else {
+    mValue = v;
+    callHandler(onChange);
+  }
+}
+
+void ScrollBarNode::setMax(std::int32_t v) {
+  if (v < 0) throw Failure::invalidValue("Max");
+  mMax = v;
+  if (auto* w = mWidget.get()) {
+    w->setMaximum(v);
+  } else if (mValue > v) {
+    mValue = v;
+    callHandler(onChange);
+  }
+}
+
+void ScrollBarNode::setSmallChange(std::int32_t v) {
+  mSmall = v;
+  if (auto* w = mWidget.get()) w->setSingleStep(std::max(1, v));
+}
+
+void ScrollBarNode::setLargeChange(std::int32_t v) {
+  mLarge = v;
+  if (auto* w = mWidget.get()) w->setPageStep(std::max(1, v));
+}
+
+std::unique_ptr<Element> ScrollBarNode::clone() const {
+  auto c = std::make_unique<ScrollBarNode>(cloneContainer());
+  copyBaseTo(*c);
+  c->setMax(mMax);
+  c->setSmallChange(mSmall);
+  c->setLargeChange(mLarge);
+  c->mValue = mValue;
+  if (auto* w = c->mWidget.get()) {
+    const QSignalBlocker block(w);
+    w->setValue(mValue);
+  }
+  c->applyToolTip();
+  c->bringToFront();
+  return c;
+}
+
+void ScrollBarNode::applyToolTip() {
+  if (auto* w = mWidget.get()) w->setToolTip(QString::fromStdString(mToolTip));
+}
+
+}  // namespace tov::qt::detail

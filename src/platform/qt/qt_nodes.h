@@ -1,0 +1,263 @@
+#pragma once
+// The element classes of the Qt backend.
+#include <QFont>
+#include <QImage>
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "platform/qt/qt_elements.h"
+#include "tovdock/platform.h"
+
+namespace tov::qt::detail {
+
+/// The Element members every element shares, kept by its Node.
+template <class Base>
+class QtElement : public Base, public Node {
+ public:
+  QtElement() : Node(static_cast<Element&>(*this), nullptr) {}
+
+  double Left() const override { return mLeft; }
+  double Top() const override { return mTop; }
+  double Width() const override { return mWidth; }
+  double Height() const override { return mHeight; }
+  void setLeft(double v) override {
+    mLeft = v;
+    geometryChanged();
+  }
+  void setTop(double v) override {
+    mTop = v;
+    geometryChanged();
+  }
+  void setWidth(double v) override {
+    mWidth = v;
+    geometryChanged();
+  }
+  void setHeight(double v) override {
+    mHeight = v;
+    geometryChanged();
+  }
+  bool Visible() const override { return mVisible; }
+  void setVisible(bool v) override { setVisibleFlag(v); }
+  Element* Container() const override { return container() ? &container()->self() : nullptr; }
+  void setContainer(Element* c) override {
+    Node* n = asNode(c);
+    if (!n) throw Failure::invalidValue("Container");
+    setContainerNode(n);
+  }
+  void zOrderFront() override { bringToFront(); }
+  std::string ToolTipText() const override { return mToolTip; }
+  void setToolTipText(const std::string& v) override {
+    mToolTip = v;
+    applyToolTip();
+  }
+  std::int32_t MousePointer() const override { return mPointer; }
+  void setMousePointer(std::int32_t v) override { setPointer(v, mIcon); }
+  PictureRef MouseIcon() const override { return mIcon; }
+  void setMouseIcon(PictureRef v) override { setPointer(mPointer, std::move(v)); }
+  void Drag() override { startDrag(); }
+
+ protected:
+  virtual void applyToolTip() {}
+  /// The container a copy is created in.
+  Node& cloneContainer() const {
+    if (!container()) throw Failure::objectNotSet();
+    return *container();
+  }
+};
+
+/// Owns a widget of type W and deletes it with the element.
+template <class W>
+class WidgetHolder {
+ public:
+  ~WidgetHolder() { release(); }
+  W* get() const { return mWidget.data(); }
+  void reset(W* w) { mWidget = w; }
+  void release() {
+    W* w = mWidget.data();
+    if (!w) return;
+    w->detach();
+    mWidget.clear();
+    if (dispatchDepth() > 0) {
+      // Its own event or signal may be running the handler that unloads the element.
+      w->hide();
+      w->deleteLater();
+    } else {
+      delete w;
+    }
+  }
+
+ private:
+  QPointer<W> mWidget;
+};
+
+class SurfaceNode final : public QtElement<Surface> {
+ public:
+  SurfaceNode();
+  ~SurfaceNode() override;
+  bool windowed() const override { return true; }
+  QWidget* widget() const override { return mWidget.get(); }
+
+  Hwnd hWnd() const override;
+  Color BackColor() const override { return mBackColor; }
+  void setBackColor(Color c) override;
+  bool AmbientUserMode() const override { return mUserMode; }
+  void setUserMode(bool v) { mUserMode = v; }
+
+  // Code that sets the size raises no event; the container's resizing does (resizeTo, the widget).
+  void setWidth(double v) override { resizeTo(v, mHeight, false); }
+  void setHeight(double v) override { resizeTo(mWidth, v, false); }
+  /// Sets both sizes; with `raise`, onResize follows once when either changed.
+  void resizeTo(double width, double height, bool raise);
+  void widgetResized(QSize s) override;
+
+  std::unique_ptr<Panel> createPanel(Element* container) override;
+  std::unique_ptr<Label> createLabel(Element* container) override;
+  std::unique_ptr<Image> createImage(Element* container) override;
+  std::unique_ptr<Line> createLine(Element* container) override;
+  std::unique_ptr<ScrollBar> createScrollBar(Element* container) override;
+  std::unique_ptr<Element> clone() const override;
+  void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+
+  /// A global point in the surface's client twips.
+  QPointF toTwips(QPointF global) const;
+  /// What lies under a point in client twips: nothing outside the surface, else an element (the
+  /// surface where there is no other) or a widget that is no element.
+  Hit hitAt(QPointF twips) const;
+
+ protected:
+  void applyToolTip() override;
+
+ private:
+  Node& containerOf(Element* container);
+  WidgetHolder<ElementWidget> mWidget;
+  Color mBackColor = kSysButtonFace;
+  bool mUserMode = true;
+  bool mApplying = false;
+};
+
+class PanelNode final : public QtElement<Panel> {
+ public:
+  explicit PanelNode(Node& container);
+  bool windowed() const override { return true; }
+  QWidget* widget() const override { return mWidget.get(); }
+
+  Hwnd hWnd() const override;
+  Color BackColor() const override { return mBackColor; }
+  void setBackColor(Color c) override;
+  Font font() const override { return mFont; }
+  void setFont(const Font& f) override { mFont = f; }
+  double ScaleWidth() const override { return mWidth; }
+  double ScaleHeight() const override { return mHeight; }
+  void drawLine(double x1, double y1, double x2, double y2, Color c) override;
+  void fillRect(double x1, double y1, double x2, double y2, Color c) override;
+  std::unique_ptr<Element> clone() const override;
+  void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+
+  /// The persistent drawing (null until something is drawn).
+  const QImage& backing() const { return mBacking; }
+
+ private:
+  QPainter* beginDrawing(QPainter& p);
+  WidgetHolder<ElementWidget> mWidget;
+  Color mBackColor = kSysButtonFace;
+  Font mFont;
+  QImage mBacking;
+};
+
+class LabelNode final : public QtElement<Label> {
+ public:
+  explicit LabelNode(Node& container);
+  std::string Caption() const override { return mCaption; }
+  void setCaption(const std::string& v) override;
+  bool AutoSize() const override { return mAutoSize; }
+  void setAutoSize(bool v) override;
+  Align Alignment() const override { return mAlign; }
+  void setAlignment(Align a) override;
+  Font font() const override { return mFont; }
+  void setFont(const Font& f) override;
+  Color ForeColor() const override { return mForeColor; }
+  void setForeColor(Color c) override;
+  std::unique_ptr<Element> clone() const override;
+  void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+
+ private:
+  void fit();
+  std::string mCaption;
+  QString mText;
+  bool mAutoSize = false;
+  Align mAlign = Align::Left;
+  Font mFont;
+  QFont mQFont;
+  Color mForeColor = kSysWindowText;
+};
+
+class ImageNode final : public QtElement<Image> {
+ public:
+  explicit ImageNode(Node& container);
+  PictureRef Picture() const override { return mPicture; }
+  void setPicture(PictureRef p) override;
+  std::unique_ptr<Element> clone() const override;
+  void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+
+ private:
+  PictureRef mPicture;
+  QImage mImage;
+};
+
+class LineNode final : public QtElement<Line> {
+ public:
+  explicit LineNode(Node& container);
+  double Left() const override { return std::min(mX1, mX2); }
+  double Top() const override { return std::min(mY1, mY2); }
+  double Width() const override { return std::abs(mX2 - mX1); }
+  double Height() const override { return std::abs(mY2 - mY1); }
+  void setLeft(double v) override;
+  void setTop(double v) override;
+  void setWidth(double v) override;
+  void setHeight(double v) override;
+  double X1() const override { return mX1; }
+  double Y1() const override { return mY1; }
+  double X2() const override { return mX2; }
+  double Y2() const override { return mY2; }
+  void setPoints(double x1, double y1, double x2, double y2) override;
+  Color BorderColor() const override { return mColor; }
+  void setBorderColor(Color c) override;
+  std::unique_ptr<Element> clone() const override;
+  void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+  bool hits(double, double) const override { return false; }
+
+ private:
+  void sync();
+  double mX1 = 0, mY1 = 0, mX2 = 0, mY2 = 0;
+  Color mColor = kSysWindowText;
+};
+
+class ScrollBarNode final : public QtElement<ScrollBar> {
+ public:
+  explicit ScrollBarNode(Node& container);
+  bool windowed() const override { return true; }
+  QWidget* widget() const override { return mWidget.get(); }
+
+  std::int32_t Value() const override { return mValue; }
+  void setValue(std::int32_t v) override;
+  std::int32_t Max() const override { return mMax; }
+  void setMax(std::int32_t v) override;
+  std::int32_t SmallChange() const override { return mSmall; }
+  void setSmallChange(std::int32_t v) override;
+  std::int32_t LargeChange() const override { return mLarge; }
+  void setLargeChange(std::int32_t v) override;
+  std::unique_ptr<Element> clone() const override;
+
+  /// The widget's value moved (by code or by the user).
+  void widgetValueChanged(int v, bool fromThumb);
+
+ protected:
+  void applyToolTip() override;
+
+ private:
+  WidgetHolder<ScrollBarWidget> mWidget;
+  std::int32_t mValue = 0, mMax = 32767, mSmall = 1, mLarge = 1;
+};
+
+}  // namespace tov::qt::detail

@@ -1,0 +1,191 @@
+// UiDriver on the Qt backend: the dock's surface lies in a shown top-level "form" window. Input is
+// sent as QTest does, as mouse events to the widget under the point, with the implicit grab of a
+// pressed button; the widget is found on the twips geometry and the event carries the exact
+// fractional pixel position, so a point in twips means what it means on the headless backend
+// (a splitter strip 80 twips high is 5.33 pixels).
+#include <QApplication>
+#include <QFrame>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPointingDevice>
+#include <QScrollBar>
+#include <QtTest/QTest>
+#include <optional>
+#include <stdexcept>
+
+#include "support/backend_drivers.h"
+#include "tovdock/qt/qt_toolkit.h"
+
+namespace tov::test {
+
+namespace {
+
+using qt::QtToolkit;
+
+Qt::MouseButton qtButton(std::int16_t b) {
+  if (b & btnLeft) return Qt::LeftButton;
+  if (b & btnRight) return Qt::RightButton;
+  if (b & btnMiddle) return Qt::MiddleButton;
+  return Qt::NoButton;
+}
+
+Qt::MouseButtons qtButtons(std::int16_t mask) {
+  Qt::MouseButtons b;
+  if (mask & btnLeft) b |= Qt::LeftButton;
+  if (mask & btnRight) b |= Qt::RightButton;
+  if (mask & btnMiddle) b |= Qt::MiddleButton;
+  return b;
+}
+
+class QtUiDriver final : public UiDriver {
+ public:
+  QtUiDriver() : mToolkit(std::make_shared<QtToolkit>()) {
+    mToolkit->setMessageHandler([this](const std::string& text, const std::string& title) {
+      mMessages.push_back(title + "|" + text);
+    });
+    mForm = new QWidget;
+    mForm->setObjectName("form");
+    mForm->setGeometry(40, 30, 640, 480);
+    // Hosted controls start on a part of the form that is out of the way of the dock.
+    mHome = new QWidget(mForm);
+    mHome->setObjectName("home");
+    mHome->hide();
+  }
+  ~QtUiDriver() override { delete mForm.data(); }
+
+  std::shared_ptr<Toolkit> toolkit() override { return mToolkit; }
+
+  void attach(Surface& surface) override {
+    mSurface = &surface;
+    QWidget* s = QtToolkit::widgetOf(surface);
+    if (!s) throw std::logic_error("UiDriver: not a Qt surface");
+    s->setParent(mForm);
+    surface.setLeft(0);
+    surface.setTop(0);
+    surface.setVisible(true);
+    fitForm();
+    mForm->show();
+    if (!QTest::qWaitForWindowExposed(mForm)) throw std::runtime_error("UiDriver: the form is not exposed");
+  }
+
+  void resize(double width, double height) override {
+    QtToolkit::resizeSurface(surface(), width, height);
+    fitForm();
+  }
+  void setUserMode(bool running) override { QtToolkit::setUserMode(surface(), running); }
+
+  void press(double x, double y, std::int16_t button) override {
+    const Qt::MouseButton b = qtButton(button);
+    mButtons |= b;
+    send(QEvent::MouseButtonPress, x, y, mButtons, b);
+  }
+  void move(double x, double y, std::int16_t buttons) override {
+    send(QEvent::MouseMove, x, y, qtButtons(buttons), Qt::NoButton);
+  }
+  void release(double x, double y, std::int16_t button) override {
+    const Qt::MouseButton b = qtButton(button);
+    mButtons &= ~b;
+    send(QEvent::MouseButtonRelease, x, y, mButtons, b);
+  }
+
+  void dropForeign(double x, double y) override {
+    QWidget* s = surfaceWidget();
+    QWidget* target = QtToolkit::widgetAt(surface(), x, y);
+    if (!target) target = s;
+    const double k = qt::pixelsPerTwip();
+    const QPointF global = s->mapToGlobal(QPointF(x * k, y * k));
+    QMimeData data;
+    data.setText("foreign");
+    QDropEvent drop(target->mapFromGlobal(global), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+  }
+
+  void scrollTo(ScrollBar& bar, std::int32_t value) override {
+    auto* sb = qobject_cast<QScrollBar*>(QtToolkit::widgetOf(bar));
+    if (!sb) throw std::logic_error("UiDriver: not a Qt scroll bar");
+    sb->setValue(value);
+  }
+
+  std::vector<std::string> messages() override { return mMessages; }
+  void clearMessages() override { mMessages.clear(); }
+
+  double absLeft(const Element& e) override {
+    double x = 0;
+    for (const Element* n = &e; n && n->kind() != Element::Kind::Surface; n = n->Container())
+      x += n->Left();
+    return x;
+  }
+  double absTop(const Element& e) override {
+    double y = 0;
+    for (const Element* n = &e; n && n->kind() != Element::Kind::Surface; n = n->Container())
+      y += n->Top();
+    return y;
+  }
+  bool shown(const Element& e) override {
+    const Element* n = &e;
+    for (; n; n = n->Container()) {
+      if (!n->Visible()) return false;
+      if (n->kind() == Element::Kind::Surface) return n == mSurface;
+    }
+    return false;
+  }
+
+  ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align) override {
+    auto* w = new QFrame(mHome);
+    w->setObjectName(QString::fromStdString(name));
+    if (align) w->setProperty("Align", *align);
+    // Visible in its own right, as a control on a form is, though the form part is hidden.
+    w->show();
+    return std::make_shared<qt::WidgetControl>(w);
+  }
+
+ private:
+  Surface& surface() {
+    if (!mSurface) throw std::logic_error("UiDriver: attach a surface first");
+    return *mSurface;
+  }
+  QWidget* surfaceWidget() {
+    QWidget* s = QtToolkit::widgetOf(surface());
+    if (!s) throw std::logic_error("UiDriver: the surface's widget is gone");
+    return s;
+  }
+
+  void fitForm() {
+    if (QWidget* s = QtToolkit::widgetOf(surface())) {
+      mForm->resize(std::max(mForm->width(), s->width() + 40), std::max(mForm->height(), s->height() + 40));
+    }
+  }
+
+  void send(QEvent::Type type, double x, double y, Qt::MouseButtons state, Qt::MouseButton button) {
+    QWidget* s = surfaceWidget();
+    const double k = qt::pixelsPerTwip();
+    const QPointF atSurface(x * k, y * k);
+    QWidget* target = mGrab ? mGrab.data() : QtToolkit::widgetAt(surface(), x, y);
+    if (!target) target = s;
+    if (type == QEvent::MouseButtonPress && !mGrab) mGrab = target;
+    if (type == QEvent::MouseButtonRelease && state == Qt::NoButton) mGrab = nullptr;
+    const QPointF global = s->mapToGlobal(atSurface);
+    QMouseEvent event(type, target->mapFromGlobal(global), global, button, state, Qt::NoModifier,
+                      QPointingDevice::primaryPointingDevice());
+    event.setTimestamp(++mTimestamp);
+    QCoreApplication::sendEvent(target, &event);
+    QCoreApplication::processEvents();
+  }
+
+  std::shared_ptr<QtToolkit> mToolkit;
+  QPointer<QWidget> mForm;
+  QWidget* mHome = nullptr;
+  Surface* mSurface = nullptr;
+  Qt::MouseButtons mButtons;
+  QPointer<QWidget> mGrab;
+  ulong mTimestamp = 1000;
+  std::vector<std::string> mMessages;
+};
+
+}  // namespace
+
+std::unique_ptr<UiDriver> makeQtDriver() {
+  return std::make_unique<QtUiDriver>();
+}
+
+}  // namespace tov::test
