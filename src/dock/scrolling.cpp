@@ -36,6 +36,7 @@ void TovDock::VScroll_Scroll() {
 void TovDock::pPlaceSplit(std::int16_t Index) {
   BarRef b;
   skipFailure([&] { b = bar(Index); });
+  if (!b) return;
   auto split = [&]() -> Panel& { return (*picSplit)(Index); };
   if (skipTest([&] { return b->ShowResize() && b->State() == eBarExpanded; })) {
     skipFailure([&] { split().setVisible(true); });
@@ -53,7 +54,9 @@ void TovDock::pPlaceControl(std::int16_t Index) {
     if ((*picSplit)(Index).Visible()) h = toInt32((*picSplit)(Index).Height());
   });
   BarRef b;
+  // A handler of an earlier CtlResize may have removed the bar.
   skipFailure([&] { b = bar(Index); });
+  if (!b) return;
   ControlRef control;
   skipFailure([&] { control = b->Control(); });
   if (!control) return;

@@ -10,6 +10,8 @@ void TovDock::pLoadColors() {
   for (std::int32_t i = 1; i <= n && alive(); ++i) {
     BarRef b;
     skipFailure([&] { b = bar(i); });
+    // A handler run by an earlier bar's repaint may have removed this one.
+    if (!b) continue;
     skipFailure([&] { b->setBackColor(pGetColor(140)); });
     skipFailure([&] { b->setTitleForeColor(pGetColor(150)); });
     skipFailure([&] { b->setTitleBackColorStart(pGetColor(143)); });
@@ -44,6 +46,7 @@ void TovDock::pPaint(std::int16_t Index) {
 void TovDock::pArrangeTitle(std::int32_t Index) {
   BarRef b;
   skipFailure([&] { b = bar(Index); });
+  if (!b) return;
   auto strip = [&]() -> Panel& { return (*picTitel)(Index); };
   bool noStrip = false;
   skipFailure([&] { noStrip = !b->CanExpand() && b->Title().empty(); });
@@ -114,6 +117,7 @@ void TovDock::pArrangeTitle(std::int32_t Index) {
 void TovDock::pPaintGradient(std::int32_t Index) {
   BarRef b;
   skipFailure([&] { b = bar(Index); });
+  if (!b) return;
   Color S = 0, E = 0;
   skipFailure([&] { S = b->TitleBackColorStart(); });
   skipFailure([&] { E = b->TitleBackColorEnd(); });

@@ -81,6 +81,9 @@ void clsBars::Clear() {
   for (std::int32_t i = 1; i <= Count(); ++i) {
     BarRef bar = Item(i);
     skipFailure([&] { bar->setControl(nullptr); });
+    // A removed bar that the application still holds must not reach the dock: its index may
+    // belong to a bar added later.
+    bar->fEvents(nullptr);
   }
   mCol.clear();
   skipFailure([&] { dock()->fClear(); });
