@@ -1,0 +1,440 @@
+// The dock shell and element sets, attribute updates and the title strip.
+#include <vector>
+
+#include "support/dock_fixture.h"
+#include "tovdock/headless.h"
+
+namespace tov::test {
+namespace {
+
+using headless::DrawOp;
+
+class DockShell : public DockTest {
+ protected:
+  void show(double w = 6000, double h = 6000) {
+    dock->resize(w, h);
+    dock->setShow(true);
+  }
+  static PictureRef icon16() {
+    return std::make_shared<const Picture>(
+        Picture{16, 16, std::vector<std::uint32_t>(256, 0xFF000000u), 0, 0});
+  }
+  /// The last `n` figures drawn on a bar's title strip: the gradient of its latest arrangement.
+  std::vector<DrawOp> lastDrawn(const BarRef& b, std::size_t n) {
+    auto ops = headless::drawing(access().picTitel(b->Index()));
+    if (ops.size() < n) return ops;
+    return std::vector<DrawOp>(ops.end() - static_cast<std::ptrdiff_t>(n), ops.end());
+  }
+  bool headlessOnly() { return GetParam() == "headless"; }
+};
+
+TEST_P(DockShell, KeepsItsMinimumSize) {
+  ui->resize(300, 100);
+  EXPECT_EQ(dock->Width(), 500);
+  EXPECT_EQ(dock->Height(), 200);
+  ui->resize(800, 150);
+  EXPECT_EQ(dock->Width(), 800);
+  EXPECT_EQ(dock->Height(), 200);
+}
+
+TEST_P(DockShell, LaysOutOnlyWhileShown) {
+  BarRef a = addBar("a", 1000, eAlignTop, true);
+  BarRef b = addBar("b", 1000);
+  ui->resize(5000, 4000);
+  EXPECT_EQ(a->Height(), 1000);
+  EXPECT_FALSE(access().picDockBar(a->Index()).Visible());
+
+  dock->setShow(true);
+  EXPECT_EQ(a->Height(), 3000);
+  EXPECT_EQ(top(b), 3000);
+  EXPECT_TRUE(access().picDockBar(a->Index()).Visible());
+
+  dock->setShow(false);  // nothing is hidden, nothing more is laid out
+  ui->resize(5000, 3000);
+  EXPECT_TRUE(access().picDockBar(a->Index()).Visible());
+  EXPECT_EQ(a->Height(), 3000);
+  EXPECT_EQ(top(b), 3000);
+  dock->setShow(true);
+  EXPECT_EQ(a->Height(), 2000);
+  EXPECT_EQ(top(b), 2000);
+}
+
+TEST_P(DockShell, ShowElementShowsBarsAndLaysOut) {
+  BarRef a = addBar("a", 1000);
+  BarRef b = addBar("b", 1000);
+  BarRef c = addBar("c", 1000);
+  dock->setAllowScroll(true);  // keeps the heights out of the exchange between bars
+  show();
+  b->setState(eBarHidden);
+  c->setState(eBarHidden);
+  a->setTop(777);
+  dock->ShowElement(0);
+  EXPECT_EQ(b->State(), eBarExpanded);
+  EXPECT_EQ(c->State(), eBarExpanded);
+  EXPECT_EQ(top(a), 0);
+  EXPECT_EQ(top(c), 2000);
+
+  a->setTop(777);
+  dock->ShowElement(0);  // nothing hidden: still a layout pass
+  EXPECT_EQ(top(a), 0);
+
+  a->setTop(777);
+  dock->ShowElement(5);  // no such bar: only the layout pass
+  EXPECT_EQ(top(a), 0);
+  EXPECT_TRUE(ui->messages().empty());
+
+  b->setState(eBarHidden);
+  c->setState(eBarCollapsed);
+  dock->ShowElement(2);
+  EXPECT_EQ(b->State(), eBarExpanded);
+  EXPECT_EQ(c->State(), eBarCollapsed);
+}
+
+TEST_P(DockShell, ShowElementResetsStatesHeightsAndOrderUnlessScrolling) {
+  BarRef a = addBar("a", 1000, eAlignTop, true);
+  BarRef b = addBar("b", 3000, eAlignTop, true);
+  BarRef c = addBar("c", 1000);
+  b->setShowClose(true);
+  ui->resize(6000, 5000);
+  c->setState(eBarCollapsed);
+  bars()->fInsert(3, 1);
+  host->store[{"DockBar", "c"}] = "1:1:0:1000";  // the reset does not load stored settings
+
+  dock->ShowElement(-1);
+  EXPECT_TRUE(dock->Show());
+  EXPECT_EQ(c->State(), eBarExpanded);
+  EXPECT_EQ(c->Height(), 1000);
+  // Both resizable bars start again from 600 and share the rest of the dock equally.
+  EXPECT_EQ(a->Height(), 2000);
+  EXPECT_EQ(b->Height(), 2000);
+  EXPECT_EQ(order(), "a,b,c");
+  EXPECT_EQ(top(c), 4000);
+
+  dock->setAllowScroll(true);
+  b->setState(eBarHidden);
+  c->setState(eBarCollapsed);
+  bars()->fInsert(3, 1);
+  dock->ShowElement(-1);
+  EXPECT_EQ(b->State(), eBarHidden);
+  EXPECT_EQ(c->State(), eBarCollapsed);
+  EXPECT_EQ(a->Height(), 2000);
+  EXPECT_EQ(order(), "c,a,b");
+  EXPECT_EQ(top(a), 260);
+}
+
+TEST_P(DockShell, TerminationSavesOnlyWhenShownInARunningApplication) {
+  addBar("a", 1000);
+  dock->setShow(true);
+  ui->setUserMode(false);  // inside a form designer
+  dock.reset();
+  EXPECT_TRUE(host->saves.empty());
+
+  auto neverShown = TovDock::create(ui->toolkit());
+  neverShown->Bars()->Add()->setKey("b");
+  neverShown.reset();
+  EXPECT_TRUE(host->saves.empty());
+
+  auto running = TovDock::create(ui->toolkit());
+  running->Bars()->Add()->setKey("c");
+  running->setShow(true);
+  running.reset();
+  EXPECT_EQ(host->saves.size(), 1u);
+  EXPECT_EQ(host->value("c").rfind("1:1:1:", 0), 0u);
+}
+
+TEST_P(DockShell, NewBarsTakeTheNextIndexWithTheirFrameHidden) {
+  auto acc = access();
+  EXPECT_EQ(dock->hWndItem(0), acc.picDockBar(0).hWnd());
+  EXPECT_EQ(bars()->Add()->Index(), 1);
+  const int i = bars()->Add()->Index();
+  EXPECT_EQ(i, 2);
+  EXPECT_EQ(acc.ubound(), 2);
+  EXPECT_EQ(dock->hWndItem(2), acc.picDockBar(2).hWnd());
+  EXPECT_THROW(dock->hWndItem(3), Failure);
+
+  // Title strip, captions, splitter and grip lines are visible inside the still hidden frame.
+  EXPECT_FALSE(acc.picDockBar(i).Visible());
+  std::vector<std::pair<Element*, Element*>> shownIn{{&acc.picTitel(i), &acc.picDockBar(i)},
+                                                     {&acc.lblTitel(i), &acc.picTitel(i)},
+                                                     {&acc.lblTitelRight(i), &acc.picTitel(i)},
+                                                     {&acc.picSplit(i), &acc.picDockBar(i)}};
+  for (int k = 0; k < 3; ++k)
+    shownIn.emplace_back(&acc.lineSplit(k, i), &acc.picSplit(i));
+  for (auto [e, container] : shownIn) {
+    EXPECT_TRUE(e->Visible());
+    EXPECT_EQ(e->Container(), container);
+  }
+  EXPECT_FALSE(ui->shown(acc.lblTitel(i)));
+  EXPECT_EQ(acc.picSplit(i).MousePointer(), ptrSizeNS);
+  for (Image* button : {&acc.imgClose(i), &acc.imgCollapse(i), &acc.imgExpand(i), &acc.imgOpt(i)}) {
+    EXPECT_FALSE(button->Visible());
+    EXPECT_EQ(button->Container(), &acc.picTitel(i));
+    EXPECT_EQ(button->MousePointer(), ptrCustom);
+    EXPECT_EQ(button->MouseIcon(), acc.imgHand().Picture());
+  }
+  EXPECT_FALSE(acc.imgIcon(i).Visible());
+  EXPECT_EQ(acc.imgClose(i).ToolTipText(), "Element ausblenden");
+  EXPECT_EQ(acc.picSplit(i).ToolTipText(), "Hier ziehen, um die Größe des Elements zu verändern");
+}
+
+TEST_P(DockShell, ClearUnloadsEveryBarAndNumberingStartsAgain) {
+  bars()->Clear();  // nothing to unload
+  for (const char* k : {"a", "b", "c"})
+    addBar(k, 1000);
+  show();
+  bars()->Clear();
+  auto acc = access();
+  EXPECT_EQ(acc.ubound(), 0);
+  EXPECT_TRUE(acc.loaded(0));
+  for (int i = 1; i <= 3; ++i)
+    EXPECT_FALSE(acc.loaded(i)) << i;
+  EXPECT_TRUE(ui->messages().empty());
+
+  BarRef fresh = addBar("d", 1000);
+  EXPECT_EQ(fresh->Index(), 1);
+  EXPECT_EQ(acc.ubound(), 1);
+  EXPECT_EQ(acc.lblTitel(1).Caption(), "d");  // the shown dock arranges the new title
+}
+
+TEST_P(DockShell, UpdatesBeforeShowOnlyMoveAndSizeTheFrame) {
+  BarRef b = addBar("", 1000);
+  const int i = b->Index();
+  auto acc = access();
+  const std::string caption = acc.lblTitel(i).Caption();
+  b->setTitle("Neu");
+  b->setTitleRight("R");
+  b->setIcon(icon16());
+  b->setTitleBackColorStart(0x112233);
+  b->setTitleVertical(true);
+  b->setShowResize(true);
+  b->setShowResize(false);
+  EXPECT_EQ(acc.lblTitel(i).Caption(), caption);
+  EXPECT_FALSE(acc.imgIcon(i).Visible());
+  EXPECT_TRUE(acc.picSplit(i).Visible());
+  EXPECT_FALSE(acc.picDockBar(i).Visible());
+  if (headlessOnly()) {
+    EXPECT_TRUE(headless::drawing(acc.picTitel(i)).empty());
+  }
+
+  b->setTop(1234);
+  b->setLeft(56);
+  b->setHeight(700);
+  EXPECT_EQ(acc.picDockBar(i).Top(), 1234);
+  EXPECT_EQ(acc.picDockBar(i).Left(), 56);
+  EXPECT_EQ(acc.picDockBar(i).Height(), 700);
+
+  b->setWidth(3000);  // a width change arranges the title even now
+  EXPECT_EQ(acc.picDockBar(i).Width(), 3000);
+  EXPECT_EQ(acc.picTitel(i).Width(), 3000);
+  EXPECT_EQ(acc.lblTitel(i).Caption(), "Neu");
+  EXPECT_TRUE(acc.imgIcon(i).Visible());
+  EXPECT_FALSE(acc.picDockBar(i).Visible());
+
+  // Position and width read back as the nearest whole number, halves to even.
+  acc.picDockBar(i).setTop(1500.5);
+  EXPECT_EQ(b->Top(), 1500);
+  acc.picDockBar(i).setTop(1501.5);
+  EXPECT_EQ(b->Top(), 1502);
+  acc.picDockBar(i).setWidth(2999.4);
+  EXPECT_EQ(b->Width(), 2999);
+}
+
+TEST_P(DockShell, TitleButtonsArePackedFromTheRightEdge) {
+  BarRef b = addBar("a", 1000);
+  b->setShowClose(true);
+  b->setShowOptions(true);
+  b->setTitleRight("Rechts");
+  BarRef plain = addBar("p", 1000);
+  plain->setCanExpand(false);
+  plain->setTitleRight("xy");
+  show();
+  auto acc = access();
+  const int i = b->Index();
+  const double W = acc.picTitel(i).Width();
+  EXPECT_EQ(W, acc.picDockBar(i).Width());
+  EXPECT_EQ(acc.imgClose(i).Left(), W - 260);
+  EXPECT_EQ(acc.imgCollapse(i).Left(), W - 500);
+  EXPECT_EQ(acc.imgOpt(i).Left(), W - 740);
+  EXPECT_TRUE(acc.imgClose(i).Visible() && acc.imgCollapse(i).Visible() && acc.imgOpt(i).Visible());
+  EXPECT_FALSE(acc.imgExpand(i).Visible());
+  const Label& right = acc.lblTitelRight(i);
+  EXPECT_EQ(right.Caption(), "Rechts");
+  EXPECT_EQ(right.Left() + right.Width(), W - 780);
+
+  b->setState(eBarCollapsed);
+  EXPECT_TRUE(acc.imgExpand(i).Visible());
+  EXPECT_EQ(acc.imgExpand(i).Left(), W - 500);
+  EXPECT_FALSE(acc.imgCollapse(i).Visible());
+
+  const int p = plain->Index();
+  const Label& plainRight = acc.lblTitelRight(p);
+  EXPECT_EQ(plainRight.Left() + plainRight.Width(), acc.picTitel(p).Width() - 60);
+  EXPECT_FALSE(acc.imgClose(p).Visible() || acc.imgCollapse(p).Visible() || acc.imgExpand(p).Visible());
+
+  // Switched off, only the close button goes; the others stay as they were shown.
+  const double rightLeft = right.Left();
+  b->setShowClose(false);
+  b->setShowOptions(false);
+  b->setCanExpand(false);
+  b->setTitleRight("");
+  EXPECT_FALSE(acc.imgClose(i).Visible());
+  EXPECT_TRUE(acc.imgExpand(i).Visible());
+  EXPECT_TRUE(acc.imgOpt(i).Visible());
+  EXPECT_EQ(right.Left(), rightLeft);  // an empty right caption keeps its place
+}
+
+TEST_P(DockShell, CaptionStartsAfterTheIconAsItStoodBefore) {
+  BarRef b = addBar("a", 1000);
+  show();
+  auto acc = access();
+  const int i = b->Index();
+  EXPECT_EQ(acc.lblTitel(i).Left(), 50);
+  EXPECT_FALSE(acc.imgIcon(i).Visible());
+
+  b->setIcon(icon16());  // 240 wide; the template's image is 225
+  EXPECT_EQ(acc.lblTitel(i).Left(), 325);
+  EXPECT_TRUE(acc.imgIcon(i).Visible());
+  b->setTitle("b");
+  EXPECT_EQ(acc.lblTitel(i).Left(), 340);
+
+  b->setIcon(nullptr);
+  EXPECT_EQ(acc.lblTitel(i).Left(), 50);
+  EXPECT_FALSE(acc.imgIcon(i).Visible());
+  EXPECT_EQ(acc.imgIcon(i).Picture(), nullptr);
+}
+
+TEST_P(DockShell, BarWithoutTitleAndExpandHasNoTitleStrip) {
+  BarRef b = bars()->Add();
+  b->setHeight(1000);
+  b->setCanExpand(false);
+  BarRef other = addBar("o", 1000);
+  show();
+  auto acc = access();
+  const int i = b->Index();
+  EXPECT_FALSE(acc.picTitel(i).Visible());
+  EXPECT_TRUE(acc.picDockBar(i).Visible());
+  EXPECT_EQ(acc.lblTitel(i).Caption(), acc.lblTitel(0).Caption());  // untouched
+  EXPECT_EQ(acc.picTitel(i).Width(), acc.picTitel(0).Width());
+  EXPECT_TRUE(acc.picTitel(other->Index()).Visible());
+}
+
+TEST_P(DockShell, PaintHidesAHiddenBarWithoutArrangingItAndReportsAMissingOne) {
+  BarRef a = addBar("a", 1000);
+  BarRef b = addBar("b", 1000);
+  auto acc = access();
+  acc.pPaint(static_cast<std::int16_t>(a->Index()));  // not shown: nothing happens
+  EXPECT_FALSE(acc.picDockBar(a->Index()).Visible());
+
+  dock->setAllowScroll(true);
+  show();
+  b->setState(eBarHidden);
+  acc.lblTitel(b->Index()).setCaption("stale");
+  acc.pPaint(static_cast<std::int16_t>(b->Index()));
+  EXPECT_FALSE(acc.picDockBar(b->Index()).Visible());
+  EXPECT_EQ(acc.lblTitel(b->Index()).Caption(), "stale");
+  EXPECT_TRUE(ui->messages().empty());
+
+  acc.pPaint(7);
+  ASSERT_EQ(ui->messages().size(), 1u);
+  EXPECT_EQ(ui->messages()[0].rfind("DockBar.pPaint|", 0), 0u);
+}
+
+TEST_P(DockShell, MovableTitlesShowTheDragHint) {
+  BarRef b = addBar("a", 1000);
+  show();
+  auto acc = access();
+  const int i = b->Index();
+  EXPECT_EQ(acc.picTitel(i).ToolTipText(), "Element kann durch 'drag and drop' verschoben werden");
+  EXPECT_EQ(acc.picTitel(i).MousePointer(), ptrSizeAll);
+  EXPECT_EQ(acc.lblTitel(i).MousePointer(), ptrSizeAll);
+
+  b->setCanMove(false);
+  acc.pArrangeTitle(i);
+  EXPECT_EQ(acc.picTitel(i).ToolTipText(), "");
+  EXPECT_EQ(acc.picTitel(i).MousePointer(), ptrDefault);
+  EXPECT_EQ(acc.lblTitel(i).MousePointer(), ptrDefault);
+}
+
+TEST_P(DockShell, LeftToRightGradientHas61Bands) {
+  if (!headlessOnly()) GTEST_SKIP() << "reads the headless drawing";
+  BarRef b = addBar("a", 1000);
+  show();  // the host scheme starts at 0x804020 and ends at 0xFFE0C0
+  const Panel& strip = access().picTitel(b->Index());
+  const double step = static_cast<float>(strip.ScaleWidth() / 60);
+  auto ops = lastDrawn(b, 61);
+  ASSERT_EQ(ops.size(), 61u);
+  EXPECT_EQ(ops[0], (DrawOp{DrawOp::Kind::FillRect, 0, 0, step, 500, 0x804020}));
+  EXPECT_EQ(ops[60].x1, step * 60);
+  EXPECT_EQ(ops[60].y2, 500);
+  // Each channel is stepped on the whole colour and masked: band 1 has green 0x40 + 2.67 -> 0x42.
+  EXPECT_EQ(ops[1].color, 0x824223);
+  EXPECT_EQ(ops[30].color, 0xBF9070);
+  EXPECT_EQ(ops[59].color, 0xFDDDBD);
+  EXPECT_EQ(ops[60].color, 0xFFE0C0);
+
+  // The red step -38/60 held in single precision makes 45 steps 28.4999996, not 28.5: red 0x7F.
+  b->setTitleBackColorStart(0x44CB63);
+  b->setTitleBackColorEnd(0x204F89);
+  EXPECT_EQ(lastDrawn(b, 61)[45].color, 0x296E7F);
+
+  // 2 * 4.25 = 8.5 goes to the even 8 in every channel.
+  b->setTitleBackColorStart(0x000000);
+  b->setTitleBackColorEnd(0xFFFFFF);
+  EXPECT_EQ(lastDrawn(b, 61)[2].color, 0x080808);
+
+  b->setTitleBackColorStart(0x336699);
+  b->setTitleBackColorEnd(0x336699);
+  for (const DrawOp& op : lastDrawn(b, 61))
+    EXPECT_EQ(op.color, 0x336699);
+}
+
+TEST_P(DockShell, TopToBottomGradientHas30Lines) {
+  if (!headlessOnly()) GTEST_SKIP() << "reads the headless drawing";
+  host->vertical = true;
+  BarRef b = addBar("a", 1000);
+  show();
+  const Panel& strip = access().picTitel(b->Index());
+  auto ops = lastDrawn(b, 30);
+  ASSERT_EQ(ops.size(), 30u);
+  for (const DrawOp& op : ops) {
+    EXPECT_EQ(op.kind, DrawOp::Kind::Line);
+    EXPECT_EQ(op.x1, 0);
+    EXPECT_EQ(op.x2, 25000);
+    EXPECT_EQ(op.y1, op.y2);
+  }
+  EXPECT_EQ(ops[0].y1, 0);
+  EXPECT_NEAR(ops[29].y1, strip.ScaleHeight() * 29 / 30, 0.01);
+  EXPECT_EQ(ops[0].color, 0x804020);
+  EXPECT_EQ(ops[1].color, 0x844525);
+  EXPECT_EQ(ops[15].color, 0xBF9070);
+  EXPECT_EQ(ops[29].color, 0xFBDABB);
+}
+
+TEST_P(DockShell, SchemeColoursOverwriteTheBars) {
+  host->colors = {{10, 0x0A0A0A}, {140, 0x140140}, {143, 0x143143}, {144, 0x144144}, {150, 0x150150}};
+  host->vertical = true;
+  BarRef a = addBar("a", 1000);
+  BarRef b = addBar("b", 1000);
+  b->setBackColor(0x111111);
+  b->setTitleBackColorStart(0x222222);
+  show();
+  for (const BarRef& bar : {a, b}) {
+    EXPECT_EQ(bar->BackColor(), 0x140140);
+    EXPECT_EQ(bar->TitleForeColor(), 0x150150);
+    EXPECT_EQ(bar->TitleBackColorStart(), 0x143143);
+    EXPECT_EQ(bar->TitleBackColorEnd(), 0x144144);
+    EXPECT_TRUE(bar->TitleVertical());
+    EXPECT_EQ(access().picDockBar(bar->Index()).BackColor(), 0x140140);
+  }
+  EXPECT_EQ(dock->surface().BackColor(), 0x0A0A0A);
+
+  b->setTitleBackColorEnd(0x333333);
+  host->colors[144] = 0x444444;
+  dock->ShowElement(-1);
+  EXPECT_EQ(b->TitleBackColorEnd(), 0x444444);
+}
+
+TOV_BACKEND_SUITE(DockShell);
+
+}  // namespace
+}  // namespace tov::test

@@ -1,0 +1,343 @@
+// The bar object and the bar collection: setter rules, hosted controls, numberings and ordering.
+#include <vector>
+
+#include "support/dock_fixture.h"
+
+namespace tov::test {
+namespace {
+
+using Order = std::vector<std::int32_t>;
+
+class BarModel : public DockTest {
+ protected:
+  Hwnd hwndOf(const ControlRef& c) { return valueToInt32(c->get("hWnd")); }
+  Hwnd parentOf(const ControlRef& c) { return ui->toolkit()->native().GetParent(hwndOf(c)); }
+  bool visible(const ControlRef& c) { return valueToBool(c->get("Visible")); }
+  Hwnd frameOf(const BarRef& b) { return dock->hWndItem(static_cast<std::int16_t>(b->Index())); }
+
+  /// Display order without the unused slot 0.
+  Order order() {
+    const auto& o = bars()->fOrder();
+    return Order(o.begin() + 1, o.end());
+  }
+  /// The display order after `op` has run on creation order.
+  template <class F>
+  Order fromDefault(F op) {
+    bars()->fSetOrderDefault();
+    op();
+    return order();
+  }
+};
+
+TEST_P(BarModel, NewBarDefaultsAndRefusedValues) {
+  BarRef b = bars()->Add();
+  EXPECT_EQ(b->State(), eBarExpanded);
+  EXPECT_EQ(b->AlignBar(), eAlignTop);
+  EXPECT_TRUE(b->CanExpand() && b->CanMove());
+  EXPECT_FALSE(b->AllowResize() || b->ShowResize() || b->ShowClose() || b->ShowOptions() ||
+               b->TitleVertical());
+
+  b->setHeight(1000);
+  b->setAlignBar(eAlignRight);
+  EXPECT_THROW(b->setAlignBar(0), Failure);
+  EXPECT_THROW(b->setAlignBar(5), Failure);
+  EXPECT_EQ(b->AlignBar(), eAlignRight);
+  EXPECT_THROW(b->setState(3), Failure);
+  EXPECT_THROW(b->setState(-1), Failure);
+  EXPECT_EQ(b->State(), eBarExpanded);
+  EXPECT_EQ(b->Height(), 1000);
+}
+
+TEST_P(BarModel, HeightIsTakenOnlyAboveOneHundredWhileNotHidden) {
+  BarRef b = addBar("a", 1000, eAlignTop, true);
+  Panel& frame = access().picDockBar(b->Index());
+  EXPECT_EQ(frame.Height(), 1000);  // the frame follows even while the dock is not shown
+
+  frame.setHeight(555);  // tells whether a later put reached the dock
+  b->setHeight(100);
+  b->setHeight(1000);
+  EXPECT_EQ(b->Height(), 1000);
+  EXPECT_EQ(frame.Height(), 555);
+
+  b->setState(eBarHidden);
+  EXPECT_EQ(b->Height(), 0);
+  EXPECT_FALSE(b->AllowResize());
+  b->setHeight(3000);
+  EXPECT_EQ(frame.Height(), 555);
+  b->setState(eBarExpanded);
+  EXPECT_EQ(b->Height(), 1000);
+  EXPECT_TRUE(b->AllowResize());
+
+  b->setHeight(101);
+  EXPECT_EQ(frame.Height(), 101);
+}
+
+TEST_P(BarModel, CollapsedHeightDependsOnTitleAndExpandSwitch) {
+  BarRef titled = addBar("t", 2000);
+  titled->setState(eBarCollapsed);
+  EXPECT_EQ(titled->Height(), 260);
+  titled->setHeight(500);  // a collapsed bar's height is not remembered for expanding
+  titled->setState(eBarExpanded);
+  EXPECT_EQ(titled->Height(), 2000);
+
+  BarRef untitled = bars()->Add();
+  untitled->setHeight(1500);
+  untitled->setState(eBarCollapsed);
+  EXPECT_EQ(untitled->Height(), 1500);  // 18 is below what a height put takes
+  EXPECT_EQ(untitled->fTitleHeight(), 18);
+  untitled->setCanExpand(false);
+  EXPECT_EQ(untitled->fTitleHeight(), 0);
+  untitled->setTitle("x");
+  EXPECT_EQ(untitled->fTitleHeight(), 260);
+  untitled->setTitle("");
+  EXPECT_EQ(untitled->fTitleHeight(), 0);
+
+  titled->setCanExpand(true);  // set after the title: back to 18
+  EXPECT_EQ(titled->fTitleHeight(), 18);
+}
+
+TEST_P(BarModel, SettersReachTheShownDockOnlyOnChange) {
+  BarRef b = addBar("a", 1000);
+  dock->resize(5000, 4000);
+  dock->setShow(true);
+  const auto i = b->Index();
+  auto acc = access();
+
+  acc.lblTitel(i).setCaption("stale");
+  b->setTitle("a");
+  EXPECT_EQ(acc.lblTitel(i).Caption(), "stale");
+  b->setTitle("b");
+  EXPECT_EQ(acc.lblTitel(i).Caption(), "b");
+
+  acc.picDockBar(i).setVisible(false);
+  b->setState(eBarExpanded);
+  EXPECT_FALSE(acc.picDockBar(i).Visible());
+  b->setState(eBarCollapsed);
+  EXPECT_TRUE(acc.picDockBar(i).Visible());
+  b->setState(eBarExpanded);
+
+  // AllowResize switches the splitter flag without a repaint; ShowResize repaints when it changes.
+  Panel& split = acc.picSplit(i);
+  ASSERT_FALSE(split.Visible());
+  b->setAllowResize(true);
+  EXPECT_TRUE(b->ShowResize());
+  EXPECT_FALSE(split.Visible());
+  b->setShowResize(true);
+  EXPECT_FALSE(split.Visible());
+  b->setShowResize(false);
+  b->setShowResize(true);
+  EXPECT_TRUE(split.Visible());
+}
+
+TEST_P(BarModel, RedrawIsObsolete) {
+  BarRef b = bars()->Add();
+  b->setRedraw(true);
+  EXPECT_FALSE(b->Redraw());
+  EXPECT_EQ(ui->messages(), std::vector<std::string>{"|Redraw obsolet"});
+}
+
+TEST_P(BarModel, ControlWithAlignSetIsRefused) {
+  BarRef b = addBar("a", 1000);
+  ControlRef plain = ui->makeControl("Plain");  // has no Align member
+  b->setControl(plain);
+  EXPECT_EQ(b->Control(), plain);
+  EXPECT_EQ(parentOf(plain), frameOf(b));
+
+  ControlRef aligned = ui->makeControl("Aligned", 1);
+  const Hwnd alignedParent = parentOf(aligned);
+  EXPECT_NO_THROW(b->setControl(aligned));
+  EXPECT_EQ(b->Control(), plain);
+  EXPECT_EQ(parentOf(aligned), alignedParent);
+  EXPECT_EQ(ui->messages(),
+            std::vector<std::string>{"|Align-Eigenschaft von Control Aligned darf nicht gesetzt sein!"});
+
+  ControlRef zero = ui->makeControl("Zero", 0);
+  b->setControl(zero);
+  EXPECT_EQ(b->Control(), zero);
+  EXPECT_EQ(parentOf(zero), frameOf(b));
+}
+
+TEST_P(BarModel, HostedControlsReturnToTheirFormerParent) {
+  BarRef b = addBar("a", 1000);
+  ControlRef first = ui->makeControl("First");
+  ControlRef second = ui->makeControl("Second");
+  const Hwnd form = parentOf(first);
+
+  // Assigned twice: the remembered parent stays the form, not the bar's own frame.
+  b->setControl(first);
+  b->setControl(first);
+  b->setControl(nullptr);
+  EXPECT_EQ(b->Control(), nullptr);
+  EXPECT_EQ(parentOf(first), form);
+  EXPECT_FALSE(visible(first));
+
+  // Replaced: the old control goes back hidden instead of staying in the frame.
+  b->setControl(first);
+  b->setControl(second);
+  EXPECT_EQ(parentOf(first), form);
+  EXPECT_FALSE(visible(first));
+  EXPECT_EQ(parentOf(second), frameOf(b));
+  b->setControl(nullptr);
+  EXPECT_EQ(parentOf(second), form);
+}
+
+TEST_P(BarModel, TerminationHandsControlsBackAndLeavesBarsWithoutDock) {
+  BarRef b = addBar("a", 1000);
+  ControlRef c = ui->makeControl("C");
+  const Hwnd form = parentOf(c);
+  b->setControl(c);
+  dock->setShow(true);
+  ASSERT_TRUE(visible(c));
+  BarsRef kept = bars();
+
+  dock.reset();
+  EXPECT_EQ(parentOf(c), form);
+  EXPECT_FALSE(visible(c));
+  EXPECT_EQ(kept->Count(), 0);
+
+  EXPECT_THROW(b->setTitle("x"), Failure);
+  EXPECT_THROW(b->setState(eBarCollapsed), Failure);
+  EXPECT_THROW(b->setHeight(2000), Failure);
+  EXPECT_THROW((void)b->Top(), Failure);
+  EXPECT_NO_THROW(b->setKey("k"));
+  EXPECT_NO_THROW(b->setControl(c));  // the control setter never fails to the caller
+
+  ui->clearMessages();
+  EXPECT_EQ(kept->Add(), nullptr);
+  ASSERT_EQ(ui->messages().size(), 1u);
+  EXPECT_EQ(ui->messages()[0].rfind("clsBars.Add|", 0), 0u);
+}
+
+TEST_P(BarModel, EmptyCollection) {
+  EXPECT_EQ(bars()->Count(), 0);
+  EXPECT_EQ(bars()->CountVisible(), 0);
+  EXPECT_EQ(bars()->Item(1), nullptr);
+  EXPECT_EQ(bars()->ItemByOrder(1), nullptr);
+  EXPECT_EQ(bars()->ItemByOrderVisible(1), nullptr);
+  EXPECT_THROW(bars()->Bar(1), Failure);
+  EXPECT_EQ(bars()->fOrderByIndex(0), 1);
+  EXPECT_EQ(bars()->fOrderByIndex(5), 0);
+  EXPECT_TRUE(bars()->fSetOrder({0, 7, 7}));
+  EXPECT_TRUE(bars()->fSetOrderDefault());
+  EXPECT_TRUE(ui->messages().empty());
+}
+
+TEST_P(BarModel, IndexOrderAndLookups) {
+  BarRef a = addBar("Files");
+  BarRef b = addBar("Files");
+  BarRef c = addBar("other");
+  EXPECT_EQ(a->Index(), 1);
+  EXPECT_EQ(b->Index(), 2);
+  EXPECT_EQ(c->Index(), 3);
+  EXPECT_EQ(order(), (Order{1, 2, 3}));
+
+  EXPECT_THROW(bars()->Bar(0), Failure);
+  EXPECT_THROW(bars()->Bar(4), Failure);
+  EXPECT_EQ(bars()->Bar(2), b);
+  EXPECT_EQ(bars()->Item(0), nullptr);
+  EXPECT_EQ(bars()->Item(4), nullptr);
+  EXPECT_EQ((*bars())(3), c);
+  EXPECT_EQ(bars()->ItemByOrder(0), nullptr);
+  EXPECT_EQ(bars()->ItemByOrder(4), nullptr);
+
+  EXPECT_EQ(bars()->ItemByKey("Files"), a);
+  EXPECT_EQ(bars()->ItemByKey("files"), nullptr);
+  EXPECT_EQ(bars()->ItemByKey("other"), c);
+  EXPECT_EQ(bars()->ItemByKey("othe"), nullptr);
+}
+
+TEST_P(BarModel, SetOrderValidatesAndGroupsByAlignment) {
+  addBar("1", 0, eAlignRight);
+  addBar("2");
+  addBar("3");
+  EXPECT_TRUE(bars()->fSetOrder({0, 1, 2, 3}));
+  EXPECT_EQ(order(), (Order{2, 3, 1}));
+  EXPECT_FALSE(bars()->fSetOrder({0, 1, 1, 3}));
+  EXPECT_FALSE(bars()->fSetOrder({0, 1, 2, 4}));
+  EXPECT_EQ(order(), (Order{2, 3, 1}));
+  EXPECT_TRUE(ui->messages().empty());      // a refused order is no failure
+  EXPECT_FALSE(bars()->fSetOrder({0, 1}));  // too short: a failure, shown
+  EXPECT_EQ(ui->messages(), std::vector<std::string>{"fSetOrder|Subscript out of range"});
+
+  // Stable within each group, groups in the order top, left, right, bottom.
+  addBar("4", 0, eAlignBottom);
+  addBar("5", 0, eAlignLeft);
+  EXPECT_EQ(order(), (Order{2, 3, 1, 4, 5}));  // new bars go to the end of the current order
+  EXPECT_TRUE(bars()->fSetOrder({0, 4, 5, 3, 1, 2}));
+  EXPECT_EQ(order(), (Order{3, 2, 5, 1, 4}));
+
+  bars()->Item(4)->setAlignBar(eAlignTop);
+  EXPECT_TRUE(bars()->fReorder());
+  EXPECT_EQ(order(), (Order{3, 2, 4, 5, 1}));
+}
+
+TEST_P(BarModel, InsertMovesOneBarAndShiftsTheOthers) {
+  for (const char* k : {"1", "2", "3", "4"})
+    addBar(k);
+  auto insert = [&](std::int32_t index, std::int32_t pos) {
+    return fromDefault([&] { bars()->fInsert(index, pos); });
+  };
+  auto insertAfter = [&](std::int32_t index, std::int32_t after) {
+    return fromDefault([&] { bars()->fInsertAfter(index, after); });
+  };
+  EXPECT_EQ(insert(4, 1), (Order{4, 1, 2, 3}));
+  EXPECT_EQ(insert(1, 3), (Order{2, 3, 1, 4}));
+  EXPECT_EQ(insertAfter(4, 2), (Order{1, 2, 4, 3}));
+  EXPECT_EQ(insertAfter(1, 2), (Order{2, 3, 1, 4}));
+  EXPECT_EQ(insertAfter(1, 4), (Order{2, 3, 4, 1}));
+  EXPECT_EQ(insertAfter(3, 0), (Order{1, 3, 2, 4}));
+
+  // Positions are looked up in the current order, not in creation order.
+  bars()->fSetOrderDefault();
+  bars()->fInsert(4, 1);
+  bars()->fInsertAfter(2, 4);
+  EXPECT_EQ(order(), (Order{4, 2, 1, 3}));
+  EXPECT_EQ(bars()->fOrderByIndex(3), 4);
+}
+
+TEST_P(BarModel, VisiblePositionsSkipHiddenBarsInDisplayOrder) {
+  BarRef a = addBar("a");
+  BarRef b = addBar("b");
+  BarRef c = addBar("c");
+  b->setState(eBarHidden);
+  EXPECT_EQ(bars()->CountVisible(), 2);
+  EXPECT_EQ(bars()->ItemByOrderVisible(1), a);
+  EXPECT_EQ(bars()->ItemByOrderVisible(2), c);
+  EXPECT_EQ(bars()->ItemByOrderVisible(3), nullptr);
+  EXPECT_EQ(bars()->ItemByOrderVisible(0), nullptr);
+
+  bars()->fInsert(3, 1);  // c, a, b
+  b->setState(eBarExpanded);
+  a->setState(eBarHidden);
+  EXPECT_EQ(bars()->ItemByOrderVisible(1), c);
+  EXPECT_EQ(bars()->ItemByOrderVisible(2), b);
+  EXPECT_EQ(bars()->ItemByOrderVisible(3), nullptr);
+}
+
+TEST_P(BarModel, ClearHandsControlsBackAndNumberingStartsAgain) {
+  addBar("a");
+  BarRef b = addBar("b");
+  addBar("c");
+  ControlRef c = ui->makeControl("C");
+  const Hwnd form = parentOf(c);
+  b->setControl(c);
+  bars()->fInsert(3, 1);
+
+  bars()->Clear();
+  EXPECT_EQ(bars()->Count(), 0);
+  EXPECT_EQ(bars()->ItemByOrder(1), nullptr);
+  EXPECT_EQ(parentOf(c), form);
+  EXPECT_FALSE(visible(c));
+
+  BarRef fresh = bars()->Add();
+  EXPECT_EQ(fresh->Index(), 1);
+  EXPECT_EQ(bars()->Count(), 1);
+  EXPECT_EQ(order(), (Order{1}));
+  EXPECT_EQ(bars()->ItemByOrder(1), fresh);
+  EXPECT_TRUE(ui->messages().empty());
+}
+
+TOV_BACKEND_SUITE(BarModel);
+
+}  // namespace
+}  // namespace tov::test
