@@ -1,0 +1,186 @@
+// The title buttons (close, collapse, expand, options) and right clicks on titles and background.
+#include "support/dock_fixture.h"
+
+namespace tov::test {
+namespace {
+
+constexpr const char* kKeepOne = "Sie müssen mindestens ein Element sichtbar lassen!";
+
+class Commands : public DockTest {
+ protected:
+  void show(double w = 6000, double h = 3600) {
+    dock->resize(w, h);
+    dock->setShow(true);
+  }
+  void clickOn(Element& e, std::int16_t button = btnLeft) {
+    ui->click(ui->absLeft(e) + 100, ui->absTop(e) + 100, button);
+  }
+  /// A point on the title strip itself, clear of the caption and the buttons.
+  void clickTitle(const BarRef& b, std::int16_t button) {
+    Panel& strip = access().picTitel(b->Index());
+    ui->click(ui->absLeft(strip) + 1500, ui->absTop(strip) + 100, button);
+  }
+  void clickClose(const BarRef& b) { clickOn(access().imgClose(b->Index())); }
+  std::vector<std::string> closed;
+  void recordClosed() {
+    dock->Closed = [this](std::string& key) { closed.push_back(key); };
+  }
+};
+
+TEST_P(Commands, TheLastVisibleBarCannotBeClosed) {
+  auto a = addBar("a", 1000);
+  a->setShowClose(true);
+  recordClosed();
+  show();
+  clickClose(a);
+  EXPECT_EQ(host->messages, std::vector<std::string>{kKeepOne});
+  EXPECT_EQ(a->State(), eBarExpanded);
+  EXPECT_TRUE(closed.empty());
+
+  // A hidden second bar does not count; the refusal goes through the host, not a message box.
+  auto b = addBar("b", 1000);
+  b->setShowClose(true);
+  b->setState(eBarHidden);
+  clickClose(a);
+  EXPECT_EQ(host->messages.size(), 2u);
+  EXPECT_EQ(a->State(), eBarExpanded);
+  EXPECT_TRUE(closed.empty());
+  EXPECT_TRUE(ui->messages().empty());
+}
+
+TEST_P(Commands, CloseHidesTheBarThenRaisesClosed) {
+  auto a = addBar("a", 1000);
+  auto b = addBar("b", 1200);
+  auto c = addBar("", 900);
+  for (const auto& bar : {a, b, c})
+    bar->setShowClose(true);
+  a->setState(eBarCollapsed);
+  show();
+  dock->Closed = [&](std::string& key) {
+    closed.push_back(key);
+    // The bar is already hidden and the rest laid out when the application hears of it.
+    EXPECT_EQ(b->State(), eBarHidden);
+    EXPECT_FALSE(access().picDockBar(b->Index()).Visible());
+    EXPECT_EQ(top(c), a->Height());
+  };
+  clickClose(b);  // a collapsed bar counts as visible
+  EXPECT_EQ(closed, std::vector<std::string>{"b"});
+  EXPECT_TRUE(host->messages.empty());
+
+  dock->Closed = [&](std::string& key) { closed.push_back(key); };
+  clickClose(c);
+  EXPECT_EQ(closed, (std::vector<std::string>{"b", ""}));
+
+  // While the stored settings are applied, the close button does nothing at all.
+  access().loading() = true;
+  clickClose(a);
+  access().loading() = false;
+  EXPECT_EQ(a->State(), eBarCollapsed);
+  EXPECT_EQ(closed.size(), 2u);
+  EXPECT_TRUE(host->messages.empty());
+}
+
+TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
+  auto a = addBar("a", 1000, eAlignTop, true);
+  auto b = addBar("b", 1000, eAlignTop, true);
+  auto c = addBar("c", 1000, eAlignTop, true);
+  show();
+  ASSERT_EQ(b->Height(), 1200);
+  host->saves.clear();
+
+  clickOn(access().imgCollapse(b->Index()));
+  EXPECT_EQ(b->State(), eBarCollapsed);
+  EXPECT_EQ(b->Height(), 260);
+  EXPECT_EQ(top(c), 1200 + 260);
+  EXPECT_EQ(c->Height(), 3600 - (100 + 1200 + 260));  // the bar below takes up the difference
+  EXPECT_EQ(host->value("b"), "2:1:0:260");
+  EXPECT_TRUE(access().imgExpand(b->Index()).Visible());
+  EXPECT_FALSE(access().imgCollapse(b->Index()).Visible());
+
+  // The application's own state changes are laid out but not saved.
+  host->saves.clear();
+  b->setState(eBarExpanded);
+  b->setState(eBarCollapsed);
+  EXPECT_TRUE(host->saves.empty());
+
+  clickOn(access().imgExpand(b->Index()));
+  EXPECT_EQ(b->State(), eBarExpanded);
+  EXPECT_EQ(b->Height(), 1200);
+  EXPECT_EQ(host->value("b"), "2:1:1:1200");
+  EXPECT_EQ(host->saves.size(), 3u);
+  EXPECT_TRUE(access().imgCollapse(b->Index()).Visible());
+  (void)a;
+}
+
+TEST_P(Commands, OptionsActOnTheKeyAndReloadFlagTheApplicationHandsBack) {
+  auto a = addBar("a", 1000);
+  auto b = addBar("b", 700);
+  a->setShowOptions(true);
+  show();
+  std::vector<std::string> asked;
+
+  // An emptied key stops every follow-up: the changed group is not applied.
+  dock->OptShow = [&](std::string& key, bool& reload) {
+    asked.push_back(key);
+    EXPECT_FALSE(reload);
+    a->setAlignBar(eAlignBottom);
+    key.clear();
+  };
+  clickOn(access().imgOpt(a->Index()));
+  EXPECT_EQ(asked, std::vector<std::string>{"a"});
+  EXPECT_EQ(order(), "a,b");
+  EXPECT_EQ(top(b), 1000);
+
+  // Stored values and scheme colours are only read again when the application asks for it.
+  host->store[{"DockBar", "b"}] = "2:4:0:700";
+  host->colors[140] = 0x123456;
+  dock->OptShow = [&](std::string&, bool&) {};
+  clickOn(access().imgOpt(a->Index()));
+  EXPECT_EQ(order(), "b,a");
+  EXPECT_EQ(top(a), 700);
+  EXPECT_EQ(b->State(), eBarExpanded);
+  EXPECT_NE(a->BackColor(), 0x123456);
+
+  dock->OptShow = [&](std::string&, bool& reload) { reload = true; };
+  clickOn(access().imgOpt(a->Index()));
+  EXPECT_EQ(b->State(), eBarCollapsed);
+  EXPECT_EQ(b->AlignBar(), eAlignBottom);
+  EXPECT_EQ(a->BackColor(), 0x123456);
+  EXPECT_EQ(top(b), 1000);
+  EXPECT_TRUE(dock->Show());
+}
+
+TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
+  auto a = addBar("a", 1000);
+  auto b = addBar("b", 700);
+  show();
+  std::vector<std::string> keys;
+  BarRef regroup = a;
+  dock->RightClick = [&](std::string& key) {
+    keys.push_back(key);
+    regroup->setAlignBar(eAlignBottom);
+  };
+  host->saves.clear();
+  clickTitle(a, btnRight);
+  EXPECT_EQ(keys, std::vector<std::string>{"a"});
+  EXPECT_EQ(order(), "b,a");
+  EXPECT_EQ(top(a), 700);
+  EXPECT_EQ(access().dragSource(), 0);  // a right press starts no drag
+
+  // The background: the key is empty and nothing follows.
+  regroup = b;
+  ui->click(3000, 3000, btnRight);
+  EXPECT_EQ(keys, (std::vector<std::string>{"a", ""}));
+  EXPECT_EQ(order(), "b,a");
+  EXPECT_EQ(top(a), 700);
+  EXPECT_TRUE(host->saves.empty());
+
+  // Other buttons on the background raise nothing.
+  ui->click(3000, 3000, btnLeft);
+  EXPECT_EQ(keys.size(), 2u);
+}
+
+TOV_BACKEND_SUITE(Commands);
+
+}  // namespace
+}  // namespace tov::test

@@ -1,0 +1,172 @@
+// Reordering by dragging a title onto another bar, into the top strip or onto the free area.
+#include "support/dock_fixture.h"
+
+namespace tov::test {
+namespace {
+
+class DragDrop : public DockTest {
+ protected:
+  /// Bars of 1000 twips, one per key, in a dock of 6000 by 6000; nothing is fitted to the dock.
+  std::vector<BarRef> build(const std::vector<std::pair<std::string, std::int32_t>>& keys) {
+    std::vector<BarRef> made;
+    for (const auto& [key, align] : keys)
+      made.push_back(addBar(key, 1000, align));
+    dock->resize(6000, 6000);
+    dock->setShow(true);
+    host->saves.clear();
+    return made;
+  }
+  /// A point on a bar's title strip clear of its caption and buttons, `dy` below the strip's top.
+  std::pair<double, double> onTitle(const BarRef& b, double dy = 100) {
+    Panel& strip = access().picTitel(b->Index());
+    return {ui->absLeft(strip) + 1500, ui->absTop(strip) + dy};
+  }
+  void drag(const BarRef& from, std::pair<double, double> to) {
+    const auto [x, y] = onTitle(from);
+    ui->press(x, y);
+    ui->release(to.first, to.second);
+  }
+  void dragOnto(const BarRef& from, const BarRef& onto) { drag(from, onTitle(onto)); }
+  std::int32_t left(const BarRef& b) { return toInt32(access().picDockBar(b->Index()).Left()); }
+
+  static constexpr std::pair<double, double> kFreeLeft{1000, 5000};
+  static constexpr std::pair<double, double> kFreeRight{4500, 5000};
+};
+
+TEST_P(DragDrop, DraggedUpwardsLandsBeforeTheTargetInItsColumn) {
+  auto bars4 = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
+  const BarRef &B = bars4[1], &D = bars4[3];
+  dragOnto(D, B);
+  EXPECT_EQ(order(), "A,D,B,C");
+  EXPECT_EQ(D->AlignBar(), eAlignLeft);
+  EXPECT_EQ(left(D), 0);
+  EXPECT_EQ(top(D), 1000);
+  EXPECT_EQ(top(B), 2000);
+  EXPECT_EQ(access().dragSource(), 0);
+  // The new order is saved at once.
+  EXPECT_EQ(host->value("D"), "2:2:1:1000");
+  EXPECT_EQ(host->value("B"), "3:2:1:1000");
+}
+
+TEST_P(DragDrop, DraggedDownwardsLandsBehindTheTarget) {
+  auto bars4 = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
+  const BarRef &A = bars4[0], &C = bars4[2];
+  dragOnto(A, C);
+  EXPECT_EQ(order(), "B,C,A,D");
+  EXPECT_EQ(A->AlignBar(), eAlignLeft);
+  EXPECT_EQ(top(A), 2000);
+  EXPECT_EQ(host->value("A"), "3:2:1:1000");
+}
+
+TEST_P(DragDrop, TheTopStripMakesABarTheFirstTopBar) {
+  auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
+  const BarRef &P = made[0], &Q = made[1];
+
+  // The topmost bar onto itself in the strip: its Top (0) is not below the cursor.
+  dragOnto(P, P);
+  EXPECT_EQ(order(), "P,Q,R");
+  EXPECT_EQ(P->AlignBar(), eAlignLeft);
+  EXPECT_FALSE(host->saves.empty());  // laid out and saved all the same
+
+  // A bar that cannot move is no target, wherever the cursor is.
+  host->saves.clear();
+  P->setCanMove(false);
+  dragOnto(Q, P);
+  EXPECT_EQ(order(), "P,Q,R");
+  EXPECT_EQ(Q->AlignBar(), eAlignLeft);
+  EXPECT_TRUE(host->saves.empty());
+
+  P->setCanMove(true);
+  dragOnto(Q, P);
+  EXPECT_EQ(order(), "Q,P,R");
+  EXPECT_EQ(Q->AlignBar(), eAlignTop);
+  EXPECT_EQ(top(Q), 0);
+  EXPECT_EQ(top(P), 1000);
+  EXPECT_EQ(host->value("Q"), "1:1:1:1000");
+}
+
+TEST_P(DragDrop, DropsOnItselfOrOnAFixedBarChangeNothing) {
+  auto bars4 = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
+  const BarRef &B = bars4[1], &C = bars4[2], &D = bars4[3];
+  dragOnto(B, B);
+  EXPECT_EQ(order(), "A,B,C,D");
+
+  C->setCanMove(false);
+  dragOnto(D, C);
+  EXPECT_EQ(order(), "A,B,C,D");
+  EXPECT_EQ(D->AlignBar(), eAlignRight);
+
+  // A fixed bar cannot be dragged either: the press starts nothing and the release drops nothing.
+  dragOnto(C, B);
+  EXPECT_EQ(order(), "A,B,C,D");
+  EXPECT_TRUE(host->saves.empty());
+  EXPECT_TRUE(ui->messages().empty());
+}
+
+TEST_P(DragDrop, TheFreeAreaAppendsToAColumn) {
+  auto made = build({{"1", eAlignTop}, {"2", eAlignTop}, {"3", eAlignTop}, {"4", eAlignTop}});
+  // The last top bar on the left side and the last bar on the right side are the bar itself.
+  drag(made[3], kFreeLeft);
+  drag(made[3], kFreeRight);
+  EXPECT_EQ(order(), "1,2,3,4");
+  EXPECT_EQ(made[3]->AlignBar(), eAlignTop);
+  EXPECT_TRUE(host->saves.empty());
+
+  drag(made[1], kFreeLeft);
+  EXPECT_EQ(order(), "1,3,4,2");
+  EXPECT_EQ(made[1]->AlignBar(), eAlignTop);
+
+  drag(made[2], kFreeRight);
+  EXPECT_EQ(order(), "1,4,2,3");
+  EXPECT_EQ(made[2]->AlignBar(), eAlignRight);
+  EXPECT_EQ(left(made[2]), 2990);
+  EXPECT_EQ(top(made[2]), 3000);
+  EXPECT_EQ(host->value("3"), "4:3:1:1000");
+}
+
+TEST_P(DragDrop, TheLeftSideFollowsTheLastTopOrLeftBar) {
+  auto mixed = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignRight}, {"D", eAlignBottom}});
+  drag(mixed[3], kFreeLeft);
+  EXPECT_EQ(order(), "A,B,D,C");
+  EXPECT_EQ(mixed[3]->AlignBar(), eAlignLeft);
+  EXPECT_EQ(top(mixed[3]), 2000);
+}
+
+TEST_P(DragDrop, TheLeftSideOfARightOrBottomStackStartsALeftColumn) {
+  auto right = build({{"1", eAlignRight}, {"2", eAlignRight}, {"3", eAlignRight}});
+  drag(right[2], {1000, 1000});  // the whole left half is free
+  EXPECT_EQ(order(), "1,3,2");
+  EXPECT_EQ(right[2]->AlignBar(), eAlignLeft);
+
+  bars()->Clear();
+  auto bottom = build({{"4", eAlignBottom}, {"5", eAlignBottom}, {"6", eAlignBottom}});
+  drag(bottom[2], kFreeLeft);
+  EXPECT_EQ(order(), "4,6,5");
+  EXPECT_EQ(bottom[2]->AlignBar(), eAlignLeft);
+  EXPECT_TRUE(ui->messages().empty());
+}
+
+TEST_P(DragDrop, ForeignDropsChangeNothing) {
+  auto bars4 = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
+  const BarRef &B = bars4[1], &D = bars4[3];
+  ui->dropForeign(1500, 2100);  // before the dock ever dragged
+  EXPECT_EQ(order(), "A,B,C,D");
+
+  dragOnto(D, B);
+  ASSERT_EQ(order(), "A,D,B,C");
+  host->saves.clear();
+  const auto onC = onTitle(bars4[2]);
+  ui->dropForeign(onC.first, onC.second);
+  ui->dropForeign(onTitle(bars4[0], 100).first, 100);  // in the top strip
+  ui->dropForeign(kFreeLeft.first, kFreeLeft.second);
+  ui->dropForeign(kFreeRight.first, kFreeRight.second);
+  EXPECT_EQ(order(), "A,D,B,C");
+  EXPECT_EQ(D->AlignBar(), eAlignLeft);
+  EXPECT_TRUE(host->saves.empty());
+  EXPECT_TRUE(ui->messages().empty());
+}
+
+TOV_BACKEND_SUITE(DragDrop);
+
+}  // namespace
+}  // namespace tov::test

@@ -1,0 +1,224 @@
+// Application handlers that re-enter the dock from inside its own passes.
+#include "support/dock_fixture.h"
+
+namespace tov::test {
+namespace {
+
+class Reentrancy : public DockTest {
+ protected:
+  /// Resizable top bars of 1000 with hosted controls.
+  std::vector<BarRef> addBars(std::initializer_list<const char*> keys) {
+    std::vector<BarRef> made;
+    for (const char* key : keys) {
+      made.push_back(addBar(key, 1000, eAlignTop, true));
+      made.back()->setControl(ui->makeControl(std::string("ctl") + key));
+    }
+    return made;
+  }
+  void show() {
+    dock->resize(6000, 3600);
+    dock->setShow(true);
+  }
+  /// Runs `body` on the first CtlResize only.
+  void onFirstResize(std::function<void(std::string&)> body) {
+    // The dock raises a copy of the handler, so the flag lives outside it.
+    dock->CtlResize = [body, done = std::make_shared<bool>(false)](std::string& key) {
+      if (*done) return;
+      *done = true;
+      body(key);
+    };
+  }
+  /// The dock still works: new bars are shown, filled to its height and stacked without gaps.
+  void expectUsable() {
+    ASSERT_TRUE(dock);
+    dock->CtlResize = nullptr;
+    addBars({"n1", "n2"});
+    show();
+    dock->resize(6000, 4000);
+    std::int32_t y = 0, sum = 0;
+    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
+      BarRef b = bars()->ItemByOrder(i);
+      ASSERT_TRUE(b);
+      if (b->State() == eBarHidden) continue;
+      EXPECT_TRUE(ui->shown(access().picDockBar(b->Index()))) << b->Key();
+      EXPECT_EQ(top(b), y) << b->Key();
+      y += b->Height();
+      sum += b->Height();
+    }
+    EXPECT_NEAR(sum, 4000, 20);
+    std::string shown;
+    for (const auto& m : ui->messages())
+      shown += m + "\n";
+    EXPECT_EQ(shown, "");
+  }
+  void clickOn(Element& e, std::int16_t button = btnLeft) {
+    ui->click(ui->absLeft(e) + 100, ui->absTop(e) + 100, button);
+  }
+  Panel& strip(const BarRef& b) { return access().picSplit(b->Index()); }
+};
+
+TEST_P(Reentrancy, ResizeHandlersMayReadAndChangeBars) {
+  auto made = addBars({"a", "b", "c"});
+  std::int32_t reads = 0;
+  dock->CtlResize = [&](std::string& key) {
+    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
+      BarRef b = bars()->ItemByOrder(i);
+      reads += b->Height() + b->Top() + b->Width() + b->State();
+    }
+    if (key == "b" && made[2]->State() == eBarExpanded) {
+      made[2]->setState(eBarCollapsed);
+      made[0]->setHeight(1500);
+    }
+  };
+  show();
+  EXPECT_GT(reads, 0);
+  EXPECT_EQ(made[2]->State(), eBarCollapsed);
+  made[2]->setState(eBarExpanded);
+  expectUsable();
+}
+
+TEST_P(Reentrancy, ResizeHandlersMayStopTheDockOrAddBars) {
+  addBars({"a", "b"});
+  show();
+  onFirstResize([&](std::string&) { dock->setShow(false); });
+  dock->resize(6000, 3200);
+  EXPECT_FALSE(dock->Show());
+  dock->setShow(true);
+  EXPECT_TRUE(dock->Show());
+
+  onFirstResize([&](std::string&) { addBars({"x", "y"}); });
+  dock->resize(6000, 3000);
+  EXPECT_EQ(bars()->Count(), 4);
+  expectUsable();
+}
+
+TEST_P(Reentrancy, ResizeHandlersMayClearTheBars) {
+  auto made = addBars({"a", "b", "c"});
+  onFirstResize([&](std::string&) { bars()->Clear(); });
+  show();
+  EXPECT_EQ(bars()->Count(), 0);
+  EXPECT_FALSE(made[0]->Control());  // handed back
+  expectUsable();
+
+  // A bar removed from the collection no longer reaches the dock, nor the bar now at its index.
+  const double newHeight = access().picDockBar(1).Height();
+  EXPECT_THROW(made[0]->setHeight(2500), Failure);
+  EXPECT_EQ(access().picDockBar(1).Height(), newHeight);
+
+  // The same in the middle of a splitter drag.
+  bars()->Clear();
+  auto more = addBars({"d", "e"});
+  show();
+  const double y = ui->absTop(strip(more[0])) + 70;
+  onFirstResize([&](std::string&) { bars()->Clear(); });
+  ui->press(1000, y);
+  ui->move(1000, y + 300);
+  ui->move(1000, y + 400);
+  ui->release(1000, y + 400);
+  EXPECT_EQ(bars()->Count(), 0);
+  bars()->Clear();
+  expectUsable();
+}
+
+TEST_P(Reentrancy, ResizeHandlersMayDropTheDock) {
+  auto made = addBars({"a", "b"});
+  auto control = made[0]->Control();
+  onFirstResize([&](std::string&) { dock.reset(); });
+  show();
+  EXPECT_FALSE(dock);
+  EXPECT_FALSE(made[0]->Control());
+  EXPECT_FALSE(valueToBool(control->get("Visible")));
+  EXPECT_THROW(made[0]->setTitle("gone"), Failure);
+
+  // A dock dropped during a splitter drag.
+  dock = TovDock::create(ui->toolkit());
+  ui->attach(dock->surface());
+  made = addBars({"c", "d"});
+  show();
+  const double y = ui->absTop(strip(made[0])) + 70;
+  ui->press(1000, y);
+  onFirstResize([&](std::string&) { dock.reset(); });
+  ui->move(1000, y + 300);
+  EXPECT_FALSE(dock);
+
+  dock = TovDock::create(ui->toolkit());
+  ui->attach(dock->surface());
+  expectUsable();
+}
+
+TEST_P(Reentrancy, CommandHandlersMayClearOrDropTheDock) {
+  auto made = addBars({"a", "b", "c"});
+  for (const auto& b : made)
+    b->setShowClose(true);
+  show();
+  dock->Closed = [&](std::string&) { bars()->Clear(); };
+  clickOn(access().imgClose(made[1]->Index()));
+  EXPECT_EQ(bars()->Count(), 0);
+  dock->Closed = nullptr;
+  expectUsable();
+
+  // RightClick on a title, then on the background, each dropping the dock.
+  for (bool title : {true, false}) {
+    dock->RightClick = [&](std::string&) { dock.reset(); };
+    if (title) {
+      Panel& title = access().picTitel(bars()->Item(1)->Index());
+      ui->click(ui->absLeft(title) + 1500, ui->absTop(title) + 100, btnRight);
+    } else {
+      ui->click(5990, 1000, btnRight);  // right of the bars
+    }
+    EXPECT_FALSE(dock);
+    dock = TovDock::create(ui->toolkit());
+    ui->attach(dock->surface());
+    expectUsable();
+  }
+}
+
+TEST_P(Reentrancy, OptionsHandlerMayChangeKeyAndReload) {
+  auto made = addBars({"a", "b"});
+  made[0]->setShowOptions(true);
+  show();
+  host->store[{"DockBar", "b"}] = "2:1:0:1000";
+  dock->OptShow = [&](std::string& key, bool& reload) {
+    key = "b";
+    reload = true;
+  };
+  clickOn(access().imgOpt(made[0]->Index()));
+  EXPECT_EQ(made[1]->State(), eBarCollapsed);
+
+  // A reload asked for after the handler emptied the collection.
+  dock->OptShow = [&](std::string&, bool& reload) {
+    bars()->Clear();
+    reload = true;
+  };
+  clickOn(access().imgOpt(made[0]->Index()));
+  EXPECT_EQ(bars()->Count(), 0);
+  EXPECT_TRUE(dock->Show());
+  expectUsable();
+}
+
+TEST_P(Reentrancy, SplitterDragWhosePartnerCollapsesMeanwhile) {
+  auto made = addBars({"a", "b", "c"});
+  show();
+  const BarRef &b = made[1], &c = made[2];
+  dock->CtlResize = [&](std::string& key) {
+    if (key == "c" && c->State() == eBarExpanded) c->setState(eBarCollapsed);
+  };
+  const double y = ui->absTop(strip(b)) + 70;
+  ui->press(1000, y);
+  ui->move(1000, y + 200);
+  ui->move(1000, y + 300);
+  ui->release(1000, y + 300);
+  EXPECT_EQ(c->State(), eBarCollapsed);
+  EXPECT_EQ(c->Height(), 260);
+  EXPECT_FALSE(b->ShowResize());
+  EXPECT_FALSE(strip(b).Visible());
+  EXPECT_EQ(top(c), top(b) + b->Height());
+  EXPECT_EQ(host->value("c"), "3:1:0:260");
+  c->setState(eBarExpanded);
+  expectUsable();
+}
+
+TOV_BACKEND_SUITE(Reentrancy);
+
+}  // namespace
+}  // namespace tov::test

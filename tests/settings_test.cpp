@@ -1,0 +1,329 @@
+// Saving and restoring each bar's position, group, state and height under its key.
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "support/dock_fixture.h"
+
+namespace tov::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// The lines of a file under tests/data, without comments and empty lines.
+std::vector<std::string> dataLines(const std::string& name) {
+  std::ifstream in(fs::path(TOVDOCK_TEST_DATA_DIR) / name);
+  EXPECT_TRUE(in) << name;
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] != '#') lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string dataText(const std::string& name) {
+  std::ifstream in(fs::path(TOVDOCK_TEST_DATA_DIR) / name);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+/// A settings store of its own for one test.
+fs::path freshStore() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name =
+      std::string(info->test_suite_name()) + "_" + info->name() + "_" + std::to_string(getpid());
+  for (char& ch : name)
+    if (ch == '/') ch = '_';
+  const fs::path path = fs::path(::testing::TempDir()) / (name + ".sqlite");
+  fs::remove(path);
+  fs::remove(path.string() + "-wal");
+  fs::remove(path.string() + "-shm");
+  return path;
+}
+
+class Settings : public DockTest {
+ protected:
+  /// Shows the dock in scroll mode, where the heights stay exactly as given.
+  void showAsGiven() {
+    dock->setAllowScroll(true);
+    dock->resize(6000, 6000);
+    dock->setShow(true);
+  }
+  std::vector<std::string> saved() {
+    host->saves.clear();
+    access().pSaveSettings();
+    return host->saves;
+  }
+};
+
+TEST_P(Settings, RecordsAreWrittenGroupByGroupInTheExactFormat) {
+  auto a = addBar("a", 1000);
+  auto l = addBar("l", 2400, eAlignTop, true);
+  auto h = addBar("h", 800);
+  auto e = addBar("", 900);
+  auto r = addBar("r", 600, eAlignRight);
+  auto bt = addBar("bt", 700, eAlignBottom);
+  h->setShowClose(true);
+  h->setState(eBarHidden);
+  r->setState(eBarCollapsed);
+  showAsGiven();
+  ASSERT_EQ(order(), "a,l,h,,r,bt");
+
+  // Groups changed without a reorder: records still go top, left, right, bottom, each with the
+  // bar's display position.
+  l->setAlignBar(eAlignLeft);
+  a->setAlignBar(eAlignBottom);
+  const std::vector<std::string> expected{"h=3:1:2:0", "l=2:2:1:2400", "r=5:3:0:260", "a=1:4:1:1000",
+                                          "bt=6:4:1:700"};
+  EXPECT_EQ(saved(), expected);
+  EXPECT_EQ(saved(), expected);
+  EXPECT_EQ(host->store.count({"DockBar", ""}), 0u);
+
+  // In a grouped order, save, load into the same dock and save again write the same records.
+  e->setKey("e");
+  ASSERT_TRUE(bars()->fReorder());
+  ASSERT_EQ(order(), "h,e,l,r,a,bt");
+  const auto first = saved();
+  r->setState(eBarExpanded);
+  bt->setAlignBar(eAlignTop);
+  access().pLoadSettings();
+  EXPECT_EQ(r->State(), eBarCollapsed);
+  EXPECT_EQ(order(), "h,e,l,r,a,bt");
+  EXPECT_EQ(saved(), first);
+}
+
+TEST_P(Settings, ShortEmptyKeyedAndHiddenRecords) {
+  auto x = addBar("x", 1000, eAlignTop, true);
+  auto y = addBar("y", 1000, eAlignTop, true);
+  auto z = addBar("z", 1000, eAlignTop, true);
+  auto e = addBar("", 1000, eAlignTop, true);
+  z->setShowClose(true);
+  host->store[{"DockBar", "x"}] = "3:4:0";
+  host->store[{"DockBar", "y"}] = "2:1:2:3000";
+  host->store[{"DockBar", "z"}] = "3:1:2:3000";
+  host->store[{"DockBar", ""}] = "1:4:0:2000";
+  showAsGiven();
+
+  EXPECT_EQ(x->AlignBar(), eAlignTop);
+  EXPECT_EQ(x->State(), eBarExpanded);
+  // Without a close button a bar is never restored hidden; its height then applies.
+  EXPECT_EQ(y->State(), eBarExpanded);
+  EXPECT_EQ(y->Height(), 3000);
+  // With one it is hidden, and the stored height is not taken.
+  EXPECT_EQ(z->State(), eBarHidden);
+  z->setState(eBarExpanded);
+  EXPECT_EQ(z->Height(), 1000);
+  // A bar without a key is neither read nor written.
+  EXPECT_EQ(e->AlignBar(), eAlignTop);
+  EXPECT_EQ(e->State(), eBarExpanded);
+  saved();
+  EXPECT_EQ(host->value(""), "1:4:0:2000");
+  EXPECT_EQ(host->value("y"), "2:1:1:3000");
+}
+
+TEST_P(Settings, ClashingPositionsKeepTheOrderAndFitTheBars) {
+  auto a = addBar("a", 1000, eAlignTop, true);
+  auto b = addBar("b", 1000, eAlignTop, true);
+  auto c = addBar("c", 1000, eAlignTop, true);
+  dock->resize(6000, 3600);
+  dock->setShow(true);
+  ASSERT_TRUE(bars()->fSetOrder({0, 3, 1, 2}));
+  a->setHeight(2000);
+  host->store[{"DockBar", "a"}] = "1:1:1:1500";
+  host->store[{"DockBar", "b"}] = "1:1:1:1500";
+  access().pLoadSettings();
+  EXPECT_EQ(order(), "c,a,b");
+  EXPECT_EQ(a->Height() + b->Height() + c->Height(), 3600);
+  EXPECT_EQ(c->Height(), 1000);  // 1200 less its share of the 600 too many
+  EXPECT_TRUE(dock->Show());
+  EXPECT_FALSE(access().loading());
+}
+
+TEST_P(Settings, EachBadRecordIsIgnoredOnItsOwn) {
+  const auto bad = dataLines("settings_ignored.txt");
+  ASSERT_GE(bad.size(), 20u);
+  auto good1 = addBar("good1", 700, eAlignTop, true);
+  auto good2 = addBar("good2", 700, eAlignTop, true);
+  host->store[{"DockBar", "good1"}] = "2:1:1:1800";
+  host->store[{"DockBar", "good2"}] = "1:1:0:1200";
+  std::vector<BarRef> victims;
+  std::string expectedOrder = "good2,good1";
+  for (std::size_t k = 0; k < bad.size(); ++k) {
+    const std::string key = "bad" + std::to_string(k);
+    victims.push_back(addBar(key, 700, eAlignTop, true));
+    host->store[{"DockBar", key}] = bad[k];
+    expectedOrder += "," + key;
+  }
+  showAsGiven();
+  EXPECT_EQ(order(), expectedOrder);
+  EXPECT_EQ(good1->Height(), 1800);
+  EXPECT_EQ(good2->State(), eBarCollapsed);
+  for (std::size_t k = 0; k < bad.size(); ++k) {
+    const BarRef& v = victims[k];
+    EXPECT_EQ(v->AlignBar(), eAlignTop) << bad[k];
+    EXPECT_EQ(v->State(), eBarExpanded) << bad[k];
+    EXPECT_EQ(v->Height(), 700) << bad[k];
+  }
+  EXPECT_TRUE(ui->messages().empty());
+}
+
+TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalText) {
+  for (const std::string& line : dataLines("settings_lenient.txt")) {
+    const std::size_t bar = line.find('|');
+    ASSERT_NE(bar, std::string::npos) << line;
+    bars()->Clear();
+    auto x = addBar("x", 700, eAlignTop, true);
+    auto y = addBar("y", 700, eAlignTop, true);
+    auto z = addBar("z", 700, eAlignTop, true);
+    host->store.clear();
+    // z moves in front of y unless y's record claims the wrong position and the order is refused.
+    host->store[{"DockBar", "y"}] = line.substr(0, bar);
+    host->store[{"DockBar", "z"}] = "3:1:1:900";
+    showAsGiven();
+    const std::string got =
+        std::to_string(y->AlignBar()) + ":" + std::to_string(y->State()) + ":" + std::to_string(y->Height());
+    EXPECT_EQ(got, line.substr(bar + 1)) << line;
+    EXPECT_EQ(order(), "x,z,y") << line;
+    (void)x;
+  }
+}
+
+TEST_P(Settings, AHandEditedStoreAppliesWhatItCan) {
+  const fs::path path = freshStore();
+  DefaultHostServices(path).SaveSetting("DockBar", "upper", "", 0);  // creates the tables
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, dataText("settings_hand_edited.sql").c_str(), nullptr, nullptr, &error),
+            SQLITE_OK)
+      << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+  HostServices::setInstance(std::make_shared<DefaultHostServices>(path));
+
+  std::map<std::string, BarRef> by;
+  for (const char* key : {"keep", "also", "number", "real", "lines", "huge", "upper"})
+    by[key] = addBar(key, 700, eAlignTop, true);
+  showAsGiven();
+  EXPECT_EQ(order(), "also,keep,number,real,lines,huge,upper");
+  EXPECT_EQ(by["keep"]->State(), eBarCollapsed);
+  EXPECT_EQ(by["also"]->Height(), 1500);
+  EXPECT_EQ(by["lines"]->State(), eBarCollapsed);
+  for (const char* untouched : {"number", "real", "huge", "upper"}) {
+    EXPECT_EQ(by[untouched]->State(), eBarExpanded) << untouched;
+    EXPECT_EQ(by[untouched]->AlignBar(), eAlignTop) << untouched;
+    EXPECT_EQ(by[untouched]->Height(), 700) << untouched;
+  }
+}
+
+TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
+  addBar("a", 1000);
+  dock->Terminate();  // never shown: the stored layout was never read, so it is not overwritten
+  EXPECT_TRUE(host->saves.empty());
+
+  for (bool running : {false, true}) {
+    dock = TovDock::create(ui->toolkit());
+    ui->attach(dock->surface());
+    ui->setUserMode(running);
+    addBar("a", 1000);
+    dock->setShow(true);
+    dock.reset();
+  }
+  EXPECT_EQ(host->saves, std::vector<std::string>{"a=1:1:1:1000"});
+}
+
+/// What the user left: per key, display position, group, state and height.
+std::map<std::string, std::string> layoutOf(clsBars& all) {
+  std::map<std::string, std::string> out;
+  for (std::int32_t i = 1; i <= all.Count(); ++i) {
+    BarRef b = all.ItemByOrder(i);
+    out[b->Key()] = std::to_string(i) + ":" + std::to_string(b->AlignBar()) + ":" +
+                    std::to_string(b->State()) + ":" + std::to_string(b->Height());
+  }
+  return out;
+}
+
+TEST_P(Settings, AUsersLayoutComesBackInTheNextRun) {
+  const fs::path path = freshStore();
+  HostServices::setInstance(std::make_shared<DefaultHostServices>(path));
+  const std::vector<std::pair<std::string, std::int32_t>> keys{{"files", eAlignTop},
+                                                               {"search", eAlignTop},
+                                                               {"outline", eAlignLeft},
+                                                               {"tasks", eAlignLeft},
+                                                               {"log", eAlignRight}};
+  auto make = [&](TovDock& d, const std::vector<std::size_t>& creation) {
+    for (std::size_t k : creation) {
+      BarRef b = d.Bars()->Add();
+      b->setKey(keys[k].first);
+      b->setTitle(keys[k].first);
+      b->setAlignBar(keys[k].second);
+      b->setAllowResize(true);
+      b->setShowClose(true);
+      b->setHeight(1000);
+    }
+  };
+  make(*dock, {0, 1, 2, 3, 4});
+  dock->resize(6000, 6000);
+  dock->setShow(true);
+  auto byKey = [&](const char* key) { return bars()->ItemByKey(key); };
+  auto at = [&](Element& e, double dx, double dy) {
+    return std::pair{ui->absLeft(e) + dx, ui->absTop(e) + dy};
+  };
+
+  auto [cx, cy] = at(access().imgCollapse(byKey("outline")->Index()), 100, 100);
+  ui->click(cx, cy);
+  ASSERT_EQ(byKey("outline")->State(), eBarCollapsed);
+
+  Panel& split = access().picSplit(byKey("files")->Index());
+  ASSERT_TRUE(split.Visible());
+  const std::int32_t before = byKey("files")->Height();
+  auto [sx, sy] = at(split, 1000, 70);
+  ui->press(sx, sy);
+  ui->move(sx, sy + 230);  // the strip moves 300 down
+  ui->release(sx, sy + 230);
+  ASSERT_EQ(byKey("files")->Height(), before + 280);
+
+  auto [tx, ty] = at(access().picTitel(byKey("tasks")->Index()), 1000, 100);
+  auto [lx, ly] = at(access().picTitel(byKey("log")->Index()), 1000, 100);
+  ui->press(tx, ty);
+  ui->release(lx, ly);
+  ASSERT_EQ(byKey("tasks")->AlignBar(), eAlignRight);
+
+  auto [hx, hy] = at(access().imgClose(byKey("search")->Index()), 100, 100);
+  ui->click(hx, hy);
+  ASSERT_EQ(byKey("search")->State(), eBarHidden);
+
+  const auto left = layoutOf(*bars());
+  dock->Terminate();
+
+  DefaultHostServices reader(path);
+  const std::regex format("[1-5]:[1-4]:[0-2]:(0|[1-9][0-9]*)");
+  for (const auto& [key, value] : left) {
+    const std::string stored = reader.GetSetting("DockBar", key, 0);
+    EXPECT_TRUE(std::regex_match(stored, format)) << key << "=" << stored;
+    EXPECT_EQ(stored, value) << key;
+  }
+  EXPECT_EQ(left.at("search").substr(1), ":1:2:0");
+  EXPECT_EQ(left.at("outline").substr(1), ":2:0:260");
+  EXPECT_EQ(left.at("tasks")[2], '3');
+
+  // The next run creates its bars in another order and with their first groups.
+  auto ui2 = makeDriver(GetParam());
+  auto next = TovDock::create(ui2->toolkit());
+  ui2->attach(next->surface());
+  make(*next, {4, 2, 0, 3, 1});
+  next->resize(6000, 6000);
+  next->setShow(true);
+  EXPECT_EQ(layoutOf(*next->Bars()), left);
+  next.reset();
+}
+
+TOV_BACKEND_SUITE(Settings);
+
+}  // namespace
+}  // namespace tov::test

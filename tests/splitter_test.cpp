@@ -1,0 +1,164 @@
+// Dragging a bar's splitter strip: live resizing, limits, the partner bar and scroll mode.
+#include "support/dock_fixture.h"
+
+namespace tov::test {
+namespace {
+
+class Splitter : public DockTest {
+ protected:
+  /// Bars a, b, c of 1000, 1500 and 1000 with hosted controls in a dock 3600 high, shown in
+  /// `display` order (bar indexes) without being fitted to the dock.
+  void threeBars(std::vector<std::int32_t> display = {1, 2, 3}, bool scroll = false) {
+    a = addBar("a", 1000, eAlignTop, true);
+    b = addBar("b", 1500, eAlignTop, true);
+    c = addBar("c", 1000, eAlignTop, true);
+    for (const auto& bar : {a, b, c})
+      bar->setControl(ui->makeControl("ctl" + bar->Key()));
+    dock->setAllowScroll(true);
+    dock->resize(6000, 3600);
+    dock->setShow(true);
+    display.insert(display.begin(), 0);
+    ASSERT_TRUE(bars()->fSetOrder(display));
+    dock->setAllowScroll(scroll);
+    access().OrderBars(false);
+    dock->CtlResize = [this](std::string& key) { resized.push_back(key); };
+  }
+  Panel& strip(const BarRef& bar) { return access().picSplit(bar->Index()); }
+  void press(const BarRef& bar, std::int16_t button = btnLeft) {
+    ui->press(1000, ui->absTop(strip(bar)) + 70, button);
+  }
+  /// Moves the pointer `dy` from the strip's top edge, which is what the strip receives as Y.
+  void move(const BarRef& bar, double dy, std::int16_t buttons = btnLeft) {
+    ui->move(1000, ui->absTop(strip(bar)) + dy, buttons);
+  }
+  void release(const BarRef& bar, std::int16_t button = btnLeft) {
+    ui->release(1000, ui->absTop(strip(bar)) + 70, button);
+  }
+  std::int32_t controlHeight(const BarRef& bar) { return valueToInt32(bar->Control()->get("Height")); }
+
+  BarRef a, b, c;
+  std::vector<std::string> resized;
+};
+
+TEST_P(Splitter, ReleaseSetsTheStripBottomWhateverTheButton) {
+  threeBars();
+  ASSERT_TRUE(strip(a).Visible());
+  ASSERT_EQ(strip(a).Top(), 900);
+  press(a);
+  release(a);
+  EXPECT_EQ(a->Height(), 980);  // the strip rests 20 above the panel's bottom
+  EXPECT_EQ(b->Height(), 3600 - (100 + 980 + 1000));
+  EXPECT_EQ(host->value("a"), "1:1:1:980");
+
+  // Moves with the right button, or with two buttons, change nothing; the right release applies.
+  press(b, btnRight);
+  move(b, 300, btnRight);
+  move(b, 300, btnLeft | btnRight);
+  move(b, -300, btnRight);
+  EXPECT_EQ(strip(b).Top(), 1420);  // re-placed when b took up the difference
+  EXPECT_EQ(b->Height(), 1520);
+  release(b, btnRight);
+  EXPECT_EQ(b->Height(), 1500);
+}
+
+TEST_P(Splitter, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
+  threeBars();
+  ASSERT_EQ(b->HeightMax(), 2000);
+  press(b);
+  move(b, 300);  // strip bottom 1780 lies below the panel's bottom: the bar follows
+  EXPECT_EQ(b->Height(), 1780);
+  EXPECT_EQ(b->HeightMax(), 1780 + 1000 - 500);
+  EXPECT_EQ(c->Height(), 3600 - (100 + 1000 + 1780));
+  release(b);
+
+  press(a);
+  a->setHeightMax(1000);
+  move(a, 200);
+  EXPECT_EQ(strip(a).Top(), 1100);
+  EXPECT_EQ(a->Height(), 1000);
+  move(a, 50);  // the strip's top already lies below the panel: no further travel
+  EXPECT_EQ(strip(a).Top(), 1100);
+  release(a);
+  EXPECT_EQ(a->Height(), 1180);
+}
+
+TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
+  threeBars();
+  press(b);
+  const std::vector<std::pair<double, std::pair<double, std::int32_t>>> steps{
+      {-1090, {310, 390}},  // from 1400 straight up to 310
+      {-5, {305, 385}},    {-20, {285, 365}},
+      {-1, {300, 380}},    // between 280 and 300 the strip snaps back to 300
+      {-100, {200, 280}},  // one large step takes it lower
+      {-10, {200, 280}},   // from there upward moves are ignored
+      {0, {200, 280}},
+  };
+  for (const auto& [dy, expected] : steps) {
+    move(b, dy);
+    EXPECT_EQ(strip(b).Top(), expected.first) << "move " << dy;
+    EXPECT_EQ(b->Height(), expected.second) << "move " << dy;
+  }
+}
+
+TEST_P(Splitter, ThePartnerBelowFollowsEveryMove) {
+  threeBars();
+  press(b);
+  resized.clear();
+  move(b, 220);
+  EXPECT_EQ(b->Height(), 1700);
+  EXPECT_EQ(b->HeightMax(), 2200);
+  EXPECT_EQ(top(c), 2700);
+  EXPECT_EQ(c->Height(), 800);
+  // Both hosted controls have their new size while the button is still held.
+  EXPECT_EQ(controlHeight(c), 800 - 260);
+  EXPECT_EQ(controlHeight(b), 1700 - 260 - 80);
+  EXPECT_EQ(resized, (std::vector<std::string>{"c", "b"}));
+  release(b);
+  EXPECT_EQ(c->Height(), 800);
+  EXPECT_EQ(host->value("b"), "2:1:1:1700");
+  EXPECT_EQ(host->value("c"), "3:1:1:800");
+}
+
+TEST_P(Splitter, TheLowestBarTakesItsPartnerFromAbove) {
+  threeBars();
+  c->setHeight(1200);
+  EXPECT_EQ(access().pCalcHeight(toInt16(c->Index())), b->Index());
+  EXPECT_EQ(top(c), 1000 + 1500);
+  EXPECT_EQ(b->Height(), 3600 - (100 + 1000 + 1200));
+  EXPECT_EQ(controlHeight(b), 1300 - 260 - 80);
+}
+
+TEST_P(Splitter, ControlsFollowWhenDisplayAndCreationOrderDiffer) {
+  threeBars({3, 2, 1});  // c, b, a from the top
+  press(b);
+  resized.clear();
+  move(b, 220);
+  EXPECT_EQ(b->Height(), 1700);
+  EXPECT_EQ(a->Height(), 800);
+  EXPECT_EQ(controlHeight(a), 800 - 260);
+  EXPECT_EQ(controlHeight(b), 1700 - 260 - 80);
+  EXPECT_EQ(controlHeight(c), 1000 - 260 - 80);
+  EXPECT_EQ(resized, (std::vector<std::string>{"a", "b"}));
+  release(b);
+}
+
+TEST_P(Splitter, InScrollModeTheStackGrows) {
+  threeBars({1, 2, 3}, true);
+  press(a);
+  move(a, 600);
+  EXPECT_EQ(a->Height(), 1580);
+  EXPECT_EQ(b->Height(), 1500);
+  EXPECT_EQ(c->Height(), 1000);
+  EXPECT_EQ(top(b), 1580);
+  EXPECT_EQ(top(c), 3080);
+  EXPECT_EQ(a->HeightMax(), 20000);
+  EXPECT_EQ(controlHeight(a), 1580 - 260 - 80);
+  release(a);
+  EXPECT_FALSE(access().VScroll().Visible());  // the scroll bar follows at the next full pass
+  EXPECT_EQ(host->value("a"), "1:1:1:1580");
+}
+
+TOV_BACKEND_SUITE(Splitter);
+
+}  // namespace
+}  // namespace tov::test
