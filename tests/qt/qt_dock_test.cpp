@@ -1,0 +1,296 @@
+// The dock as a Qt widget, driven with window-system mouse events at whole pixels (Qt routes them
+// itself) and checked on real widgets and on what they paint.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QRubberBand>
+#include <QScrollBar>
+#include <QWindow>
+#include <QtTest/QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/dock_access.h"
+#include "support/memory_host.h"
+#include "tovdock/qt/dock_widget.h"
+
+namespace tov::qt {
+namespace {
+
+using test::MemoryHost;
+
+int pixels(double twips) {
+  return static_cast<int>(std::lround(twips * pixelsPerTwip()));
+}
+
+std::uint32_t rgb(const QImage& img, int x, int y) {
+  return img.pixel(x, y) & 0xFFFFFF;
+}
+
+class QtDock : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host = std::make_shared<MemoryHost>();
+    HostServices::setInstance(host);
+    window = std::make_unique<QWidget>();
+    window->setGeometry(30, 40, 420, 480);
+    QPalette pal = window->palette();
+    pal.setColor(QPalette::Window, QColor(255, 0, 255));
+    window->setPalette(pal);
+    window->setAutoFillBackground(true);
+    dockWidget = new DockWidget(window.get());
+    dockWidget->toolkit()->setMessageHandler([this](const std::string& text, const std::string& title) {
+      messages.push_back(title + "|" + text);
+    });
+    dockWidget->setGeometry(20, 20, pixels(4500), pixels(6000));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  void TearDown() override {
+    window.reset();
+    HostServices::setInstance(nullptr);
+  }
+
+  DockRef dock() { return dockWidget->dock(); }
+  DockTestAccess access() { return DockTestAccess(*dock()); }
+
+  BarRef addBar(const std::string& key, std::int32_t height, bool resizable = false) {
+    BarRef b = dockWidget->bars()->Add();
+    b->setKey(key);
+    b->setTitle(key);
+    b->setAllowResize(resizable);
+    b->setHeight(height);
+    auto* label = new QLabel(QString::fromStdString("body of " + key), window.get());
+    label->setObjectName(QString::fromStdString(key));
+    b->setControl(std::make_shared<WidgetControl>(label));
+    return b;
+  }
+
+  /// Position of an element in the dock's twips.
+  QPointF at(const Element& e) {
+    double x = 0, y = 0;
+    for (const Element* n = &e; n && n->kind() != Element::Kind::Surface; n = n->Container()) {
+      x += n->Left();
+      y += n->Top();
+    }
+    return {x, y};
+  }
+
+  void mouse(QEvent::Type type, QPointF twips, Qt::MouseButtons state, Qt::MouseButton button) {
+    const QPoint p = dockWidget->mapTo(window.get(), QPoint(pixels(twips.x()), pixels(twips.y())));
+    QWindow* w = window->windowHandle();
+    qt_handleMouseEvent(w, QPointF(p), w->mapToGlobal(QPointF(p)), state, button, type, Qt::NoModifier,
+                        ++timestamp);
+    QCoreApplication::processEvents();
+  }
+  void press(QPointF t, Qt::MouseButton b = Qt::LeftButton) { mouse(QEvent::MouseButtonPress, t, b, b); }
+  void moveTo(QPointF t, Qt::MouseButtons held = Qt::LeftButton) {
+    mouse(QEvent::MouseMove, t, held, Qt::NoButton);
+  }
+  void release(QPointF t, Qt::MouseButton b = Qt::LeftButton) {
+    mouse(QEvent::MouseButtonRelease, t, Qt::NoButton, b);
+    timestamp += 10000;
+  }
+  void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) {
+    press(t, b);
+    release(t, b);
+  }
+  /// The middle of an image button.
+  QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
+
+  std::shared_ptr<MemoryHost> host;
+  std::unique_ptr<QWidget> window;
+  DockWidget* dockWidget = nullptr;
+  std::vector<std::string> messages;
+  int timestamp = 1000;
+};
+
+TEST_F(QtDock, ResizingTheWidgetResizesTheDock) {
+  EXPECT_EQ(dock()->Width(), 4500);
+  EXPECT_EQ(dock()->Height(), 6000);
+  dockWidget->resize(pixels(3000), pixels(4500));
+  EXPECT_EQ(dock()->Width(), 3000);
+  EXPECT_EQ(dock()->Height(), 4500);
+  EXPECT_EQ(dockWidget->surfaceWidget()->size(), dockWidget->size());
+}
+
+TEST_F(QtDock, CollapseAndExpandButtonsFoldTheBarAndItsWidget) {
+  auto a = addBar("a", 1500);
+  auto b = addBar("b", 1500);
+  dock()->setShow(true);
+  auto* body = window->findChild<QLabel*>("a");
+  ASSERT_NE(body, nullptr);
+  EXPECT_TRUE(body->isVisible());
+  ASSERT_TRUE(access().imgCollapse(a->Index()).Visible());
+
+  click(middle(access().imgCollapse(a->Index())));
+  EXPECT_EQ(a->State(), eBarCollapsed);
+  EXPECT_FALSE(body->isVisible());
+  EXPECT_LT(QtToolkit::widgetOf(access().picDockBar(a->Index()))->height(), pixels(500));
+  EXPECT_EQ(access().picDockBar(b->Index()).Top(), access().picDockBar(a->Index()).Height());
+  ASSERT_TRUE(access().imgExpand(a->Index()).Visible());
+
+  click(middle(access().imgExpand(a->Index())));
+  EXPECT_EQ(a->State(), eBarExpanded);
+  EXPECT_TRUE(body->isVisible());
+  EXPECT_EQ(host->value("a"), "1:1:1:1500");
+}
+
+TEST_F(QtDock, DraggingASplitterMovesHeightFromOneBarToTheNext) {
+  auto a = addBar("a", 3000, true);
+  auto b = addBar("b", 3000, true);
+  std::vector<std::string> resized;
+  QObject::connect(dockWidget, &DockWidget::ctlResize, [&](std::string& key) { resized.push_back(key); });
+  dock()->setShow(true);
+  Panel& strip = access().picSplit(a->Index());
+  ASSERT_TRUE(strip.Visible());
+  EXPECT_EQ(QtToolkit::widgetOf(strip)->cursor().shape(), Qt::SizeVerCursor);
+  const std::int32_t aBefore = a->Height();
+  const std::int32_t bBefore = b->Height();
+
+  QPointF p = at(strip) + QPointF(1500, 40);
+  press(p);
+  for (int i = 0; i < 4; ++i) {
+    p.ry() += 150;
+    moveTo(p);
+  }
+  release(p);
+  EXPECT_GT(a->Height(), aBefore + 400);
+  EXPECT_LT(b->Height(), bBefore - 400);
+  EXPECT_EQ(access().picDockBar(b->Index()).Top(), a->Height());
+  EXPECT_NE(std::find(resized.begin(), resized.end(), "b"), resized.end());
+  auto* body = window->findChild<QLabel*>("a");
+  EXPECT_GT(body->height(), pixels(aBefore - 260 - 80));
+}
+
+TEST_F(QtDock, ATitleDroppedOnTheRightHalfJoinsTheRightColumn) {
+  auto a = addBar("a", 1000);
+  auto b = addBar("b", 1000);
+  auto c = addBar("c", 1000);
+  dock()->setShow(true);
+  Panel& title = access().picTitel(a->Index());
+  EXPECT_EQ(QtToolkit::widgetOf(title)->cursor().shape(), Qt::SizeAllCursor);
+
+  press(at(title) + QPointF(2500, 130));
+  ASSERT_EQ(window->findChildren<QRubberBand*>().size(), 1);
+  moveTo(QPointF(3000, 3600));
+  moveTo(QPointF(3800, 4500));
+  release(QPointF(3800, 4500));
+  EXPECT_TRUE(window->findChildren<QRubberBand*>().isEmpty());
+  EXPECT_EQ(a->AlignBar(), eAlignRight);
+  EXPECT_EQ(dockWidget->bars()->ItemByOrder(3), a);
+  EXPECT_GT(access().picDockBar(a->Index()).Left(), 2000);
+  EXPECT_EQ(host->value("a"), "3:3:1:1000");
+  (void)b;
+  (void)c;
+}
+
+TEST_F(QtDock, TheLastVisibleBarCannotBeClosed) {
+  auto a = addBar("a", 1500);
+  a->setShowClose(true);
+  std::vector<std::string> closed;
+  QObject::connect(dockWidget, &DockWidget::closed, [&](std::string& key) { closed.push_back(key); });
+  dock()->setShow(true);
+  click(middle(access().imgClose(a->Index())));
+  EXPECT_EQ(a->State(), eBarExpanded);
+  ASSERT_EQ(host->messages.size(), 1u);
+  EXPECT_EQ(host->messages[0], "Sie müssen mindestens ein Element sichtbar lassen!");
+  EXPECT_TRUE(closed.empty());
+
+  auto b = addBar("b", 1500);
+  dock()->setShow(true);
+  click(middle(access().imgClose(a->Index())));
+  EXPECT_EQ(a->State(), eBarHidden);
+  EXPECT_FALSE(QtToolkit::widgetOf(access().picDockBar(a->Index()))->isVisible());
+  EXPECT_EQ(closed, std::vector<std::string>{"a"});
+  (void)b;
+}
+
+TEST_F(QtDock, ScrollModeShowsTheScrollBarThatMovesTheBars) {
+  auto a = addBar("a", 3000);
+  addBar("b", 3000);
+  addBar("c", 3000);
+  dock()->setAllowScroll(true);
+  dock()->setShow(true);
+  auto* sb = qobject_cast<QScrollBar*>(QtToolkit::widgetOf(access().VScroll()));
+  ASSERT_NE(sb, nullptr);
+  EXPECT_TRUE(sb->isVisible());
+  EXPECT_EQ(sb->maximum(), 9000 - 6000 + 50);
+  EXPECT_EQ(sb->geometry().right(), pixels(4500 - 50) - 1);
+
+  QWidget* frame = QtToolkit::widgetOf(access().picDockBar(a->Index()));
+  EXPECT_EQ(frame->y(), 0);
+  QTest::mouseClick(sb, Qt::LeftButton, {}, QPoint(sb->width() / 2, sb->height() - 30));
+  EXPECT_EQ(access().VScroll().Value(), sb->pageStep());
+  EXPECT_EQ(frame->y(), pixels(-sb->pageStep()));
+
+  dock()->setAllowScroll(false);
+  dock()->resize(4500, 6000);
+  EXPECT_FALSE(sb->isVisible());
+}
+
+TEST_F(QtDock, EventSignalsPassWritableArguments) {
+  auto a = addBar("a", 1500);
+  a->setShowOptions(true);
+  std::vector<std::string> rightClicks;
+  QObject::connect(dockWidget, &DockWidget::rightClick,
+                   [&](std::string& key) { rightClicks.push_back(key); });
+  QObject::connect(dockWidget, &DockWidget::optShow, [](std::string&, bool& reload) { reload = true; });
+  dock()->setShow(true);
+  a->setTitleBackColorStart(0x123456);
+
+  click(middle(access().imgOpt(a->Index())));
+  EXPECT_EQ(a->TitleBackColorStart(), host->colors[143]);  // the reload asked for brought the scheme back
+
+  click(at(access().picTitel(a->Index())) + QPointF(2500, 130), Qt::RightButton);
+  click(QPointF(2000, 4000), Qt::RightButton);
+  EXPECT_EQ(rightClicks, (std::vector<std::string>{"a", ""}));
+}
+
+TEST_F(QtDock, PaintsGradientTitlesGripLinesAndNothingOutsideTheDock) {
+  host->colors[143] = 0x0A0A0A;
+  host->colors[144] = 0x464646;
+  host->colors[140] = 0xE0E0E0;
+  auto a = addBar("a", 3000, true);
+  auto b = addBar("b", 4000, true);
+  dock()->setShow(true);
+
+  const QImage shot = window->grab().toImage();
+  const QPoint origin = dockWidget->pos();
+  const QPoint title =
+      origin + QtToolkit::widgetOf(access().picTitel(a->Index()))->mapTo(dockWidget, QPoint(0, 0));
+  const int width = QtToolkit::widgetOf(access().picTitel(a->Index()))->width();
+  // Sixty bands from the start colour, one step short of the end colour at the right edge.
+  EXPECT_EQ(rgb(shot, title.x() + 1, title.y() + 1), 0x0A0A0Au);
+  EXPECT_EQ(rgb(shot, title.x() + width - 1, title.y() + 1), 0x454545u);
+  EXPECT_LT(rgb(shot, title.x() + width / 3, title.y() + 1),
+            rgb(shot, title.x() + 2 * width / 3, title.y() + 1));
+
+  Panel& split = access().picSplit(a->Index());
+  ASSERT_TRUE(split.Visible());
+  const QPoint grip = origin + QtToolkit::widgetOf(split)->mapTo(dockWidget, QPoint(0, 0));
+  const int x = grip.x() + 40;
+  EXPECT_EQ(rgb(shot, x, grip.y()), 0xE0E0E0u);
+  EXPECT_EQ(rgb(shot, x, grip.y() + pixels(10)), 0xFFFFFFu);
+  EXPECT_EQ(rgb(shot, x, grip.y() + pixels(25)), 0xC0C0C0u);
+  EXPECT_EQ(rgb(shot, x, grip.y() + pixels(40)), 0x808080u);
+
+  // Bars taller than the dock are cut at its edge: the window around it stays untouched.
+  b->setHeight(9000);
+  dock()->setAllowScroll(true);
+  dock()->resize(4500, 6000);
+  const QImage after = window->grab().toImage();
+  const QRect dockRect = dockWidget->geometry();
+  for (int y = 0; y < after.height(); y += 3) {
+    for (int px = 0; px < after.width(); px += 3) {
+      if (dockRect.contains(px, y)) continue;
+      ASSERT_EQ(rgb(after, px, y), 0xFF00FFu) << px << "," << y;
+    }
+  }
+  EXPECT_NE(rgb(after, dockRect.left() + 5, dockRect.bottom() - 5), 0xFF00FFu);
+}
+
+}  // namespace
+}  // namespace tov::qt
