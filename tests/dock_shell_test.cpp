@@ -40,14 +40,8 @@ TEST_P(DockShell, KeepsItsMinimumSize) {
 TEST_P(DockShell, LaysOutOnlyWhileShown) {
   BarRef a = addBar("a", 1000, eAlignTop, true);
   BarRef b = addBar("b", 1000);
-  ui->resize(5000, 4000);
-  EXPECT_EQ(a->Height(), 1000);
-  EXPECT_FALSE(access().picDockBar(a->Index()).Visible());
-
-  dock->setShow(true);
+  show(5000, 4000);
   EXPECT_EQ(a->Height(), 3000);
-  EXPECT_EQ(top(b), 3000);
-  EXPECT_TRUE(access().picDockBar(a->Index()).Visible());
 
   dock->setShow(false);  // nothing is hidden, nothing more is laid out
   ui->resize(5000, 3000);
@@ -237,6 +231,43 @@ TEST_P(DockShell, UpdatesBeforeShowOnlyMoveAndSizeTheFrame) {
   EXPECT_EQ(b->Top(), 1502);
   acc.picDockBar(i).setWidth(2999.4);
   EXPECT_EQ(b->Width(), 2999);
+}
+
+TEST_P(DockShell, StateChangesRefitTheStackOnlyWithoutScrolling) {
+  BarRef a = addBar("a", 1000, eAlignTop, true);
+  BarRef b = addBar("b", 1000, eAlignTop, true);
+  BarRef c = addBar("c", 1000);
+  show(6000, 5000);
+  ASSERT_EQ(a->Height(), 2000);
+  ASSERT_EQ(b->Height(), 2000);
+
+  // Collapsing gives the difference to the partner above and fits nothing else.
+  c->setState(eBarCollapsed);
+  EXPECT_EQ(a->Height(), 2000);
+  EXPECT_EQ(b->Height(), 2640);
+  EXPECT_EQ(top(c), 4640);
+
+  // Hiding fits the resizable bars to the dock again.
+  c->setState(eBarHidden);
+  EXPECT_FALSE(access().picDockBar(c->Index()).Visible());
+  EXPECT_EQ(a->Height(), 2180);
+  EXPECT_EQ(b->Height(), 2820);
+
+  // Shown again: the partner gives way first, then the resizable bars are fitted.
+  c->setState(eBarExpanded);
+  EXPECT_TRUE(access().picDockBar(c->Index()).Visible());
+  EXPECT_EQ(a->Height(), 2230);
+  EXPECT_EQ(b->Height(), 1770);
+  EXPECT_EQ(top(c), 4000);
+
+  // While scrolling, the other bars keep their heights and are only restacked.
+  dock->setAllowScroll(true);
+  c->setState(eBarCollapsed);
+  EXPECT_EQ(b->Height(), 1770);
+  EXPECT_EQ(top(c), 4000);
+  b->setState(eBarHidden);
+  EXPECT_EQ(a->Height(), 2230);
+  EXPECT_EQ(top(c), 2230);
 }
 
 TEST_P(DockShell, TitleButtonsArePackedFromTheRightEdge) {
