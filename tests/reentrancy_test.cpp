@@ -157,14 +157,15 @@ TEST_P(Reentrancy, CommandHandlersMayClearOrDropTheDock) {
   dock->Closed = nullptr;
   expectUsable();
 
-  // RightClick on a title, then on the background, each dropping the dock.
-  for (bool title : {true, false}) {
+  // RightClick on a title, then on the background, each dropping the dock. The press is the
+  // surface's last input: it goes with the dock.
+  for (bool onTitle : {true, false}) {
     dock->RightClick = [&](std::string&) { dock.reset(); };
-    if (title) {
+    if (onTitle) {
       Panel& title = access().picTitel(bars()->Item(1)->Index());
-      ui->click(ui->absLeft(title) + 1500, ui->absTop(title) + 100, btnRight);
+      ui->press(ui->absLeft(title) + 1500, ui->absTop(title) + 100, btnRight);
     } else {
-      ui->click(5990, 1000, btnRight);  // right of the bars
+      ui->press(5990, 1000, btnRight);  // right of the bars
     }
     EXPECT_FALSE(dock);
     dock = TovDock::create(ui->toolkit());
