@@ -14,6 +14,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
 
 #include "platform/qt/qt_nodes.h"
@@ -70,15 +71,50 @@ QColor toQColor(Color c, const QPalette& palette) {
   return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
-QImage toImage(const PictureRef& p) {
-  if (!p || p->width <= 0 || p->height <= 0 ||
-      p->pixels.size() < static_cast<std::size_t>(p->width) * static_cast<std::size_t>(p->height)) {
+namespace {
+
+QImage convert(const Picture& p) {
+  if (p.width <= 0 || p.height <= 0 ||
+      p.pixels.size() < static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height)) {
     return {};
   }
   // Picture pixels are 0xAARRGGBB words, which is QImage's ARGB32 layout.
-  QImage view(reinterpret_cast<const uchar*>(p->pixels.data()), p->width, p->height, p->width * 4,
+  QImage view(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height, p.width * 4,
               QImage::Format_ARGB32);
   return view.copy();
+}
+
+// Every bar shows the same few pictures: one image and one cursor per picture, shared.
+struct Converted {
+  std::weak_ptr<const Picture> picture;
+  QImage image;
+  std::optional<QCursor> cursor;
+};
+
+Converted& converted(const PictureRef& p) {
+  static std::map<const Picture*, Converted> cache;
+  for (auto it = cache.begin(); it != cache.end();) {
+    it = it->second.picture.expired() ? cache.erase(it) : std::next(it);
+  }
+  Converted& c = cache[p.get()];
+  if (c.picture.expired()) c = Converted{p, convert(*p), std::nullopt};
+  return c;
+}
+
+}  // namespace
+
+QImage toImage(const PictureRef& p) {
+  return p ? converted(p).image : QImage();
+}
+
+QCursor toCursor(const PictureRef& p) {
+  if (!p) return QCursor(Qt::ArrowCursor);
+  Converted& c = converted(p);
+  if (!c.cursor) {
+    c.cursor =
+        c.image.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(QPixmap::fromImage(c.image), p->hotX, p->hotY);
+  }
+  return *c.cursor;
 }
 
 QFont toQFont(const Font& f) {
@@ -289,12 +325,9 @@ void Node::setPointer(std::int32_t pointer, PictureRef icon) {
     case 13:
       mCursor = QCursor(Qt::BusyCursor);
       break;
-    case ptrCustom: {
-      const QImage image = toImage(mIcon);
-      mCursor = image.isNull() ? QCursor(Qt::ArrowCursor)
-                               : QCursor(QPixmap::fromImage(image), mIcon->hotX, mIcon->hotY);
+    case ptrCustom:
+      mCursor = toCursor(mIcon);
       break;
-    }
     default:
       mCursor = QCursor(Qt::ArrowCursor);
       break;

@@ -49,7 +49,9 @@ void callHandler(const F& handler, A&&... args) {
 }
 
 QColor toQColor(Color c, const QPalette& palette);
+/// The picture as an image, and as a cursor with its hot spot; converted once per picture.
 QImage toImage(const PictureRef& p);
+QCursor toCursor(const PictureRef& p);
 QFont toQFont(const Font& f);
 
 /// Records the position of a mouse event for GetCursorPos (the offscreen platform has no cursor).

@@ -1,0 +1,270 @@
+// The dock on Qt against the same work done by a plain QSplitter, side by side in one run:
+// N bars each hosting a QLabel against a vertical QSplitter of N QFrames holding a QLabel.
+//
+//   tovdock_qt_bench            the table for N = 10, 100, 1000 (each memory figure is measured
+//                               in a fresh child process)
+//   tovdock_qt_bench --memory dock|splitter N   resident memory per bar, in bytes
+//
+// Times are medians of repeated runs, in milliseconds; every step includes the repaint that Qt
+// does when the events are processed.
+#include <unistd.h>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/dock_access.h"
+#include "tovdock/qt/dock_widget.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWidth = 480;
+constexpr int kHeight = 800;
+
+double ms(Clock::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+long residentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * sysconf(_SC_PAGESIZE);
+}
+
+void settle() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QApplication::processEvents();
+}
+
+void sendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButtons held, Qt::MouseButton button) {
+  QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, held, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &e);
+}
+
+/// One side of the comparison: builds its N bars in a shown window, resizes it, drags a splitter.
+class Side {
+ public:
+  virtual ~Side() = default;
+  virtual void build(int n) = 0;
+  /// Presses on the splitter below the first bar: a drag there moves every other bar.
+  virtual void pressSplitter() = 0;
+  /// One drag step, down or up by 15 pixels.
+  virtual void dragStep(bool down) = 0;
+  virtual void releaseSplitter() = 0;
+  QWidget& window() { return *mWindow; }
+
+ protected:
+  std::unique_ptr<QWidget> mWindow;
+};
+
+class DockSide final : public Side {
+ public:
+  void build(int n) override {
+    mWindow = std::make_unique<QWidget>();
+    mWindow->resize(kWidth, kHeight);
+    auto* layout = new QVBoxLayout(mWindow.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    mDock = new tov::qt::DockWidget(mWindow.get());
+    layout->addWidget(mDock);
+    for (int i = 1; i <= n; ++i) {
+      tov::BarRef bar = mDock->bars()->Add();
+      bar->setKey("bar" + std::to_string(i));
+      bar->setTitle("Bar " + std::to_string(i));
+      bar->setAllowResize(true);
+      bar->setHeight(1200);
+      bar->setControl(
+          std::make_shared<tov::qt::WidgetControl>(new QLabel(QString("Label %1").arg(i), mWindow.get())));
+    }
+    mDock->dock()->setShow(true);
+    mWindow->show();
+    mFirst = 1;
+  }
+  void pressSplitter() override {
+    // In scroll mode the bars keep their heights, so the dragged bar grows and every bar below it
+    // moves at each step (without it, N bars squeezed into the window are all at their minimum).
+    mDock->dock()->setAllowScroll(true);
+    mDock->dock()->resize(mDock->dock()->Width(), mDock->dock()->Height());
+    tov::DockTestAccess access(*mDock->dock());
+    mStrip = tov::qt::QtToolkit::widgetOf(access.picSplit(mFirst));
+    if (mStrip) sendMouse(mStrip, QEvent::MouseButtonPress, QPoint(40, 2), Qt::LeftButton, Qt::LeftButton);
+  }
+  void dragStep(bool down) override {
+    // The strip moves with the pointer; the position is relative to where it is now.
+    if (mStrip)
+      sendMouse(mStrip, QEvent::MouseMove, QPoint(40, down ? 15 : -15), Qt::LeftButton, Qt::NoButton);
+  }
+  void releaseSplitter() override {
+    if (mStrip) sendMouse(mStrip, QEvent::MouseButtonRelease, QPoint(40, 2), Qt::NoButton, Qt::LeftButton);
+  }
+
+ private:
+  tov::qt::DockWidget* mDock = nullptr;
+  QPointer<QWidget> mStrip;
+  int mFirst = 1;
+};
+
+class SplitterSide final : public Side {
+ public:
+  void build(int n) override {
+    mWindow = std::make_unique<QWidget>();
+    mWindow->resize(kWidth, kHeight);
+    auto* layout = new QVBoxLayout(mWindow.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    mSplitter = new QSplitter(Qt::Vertical, mWindow.get());
+    layout->addWidget(mSplitter);
+    for (int i = 1; i <= n; ++i) {
+      auto* frame = new QFrame;
+      frame->setFrameShape(QFrame::StyledPanel);
+      // Qt 6.4's splitter overflows its size arithmetic above 127 children otherwise.
+      frame->setMaximumHeight(1000000);
+      auto* inner = new QVBoxLayout(frame);
+      inner->addWidget(new QLabel(QString("Label %1").arg(i), frame));
+      mSplitter->addWidget(frame);
+    }
+    mWindow->show();
+    mFirst = 1;
+  }
+  void pressSplitter() override {
+    mHandle = mSplitter->handle(mFirst);
+    mY = 1;
+    if (mHandle) sendMouse(mHandle, QEvent::MouseButtonPress, QPoint(40, mY), Qt::LeftButton, Qt::LeftButton);
+  }
+  void dragStep(bool down) override {
+    // The handle stays where the press was; positions are relative to the handle.
+    mY += down ? 15 : -15;
+    if (mHandle) sendMouse(mHandle, QEvent::MouseMove, QPoint(40, mY), Qt::LeftButton, Qt::NoButton);
+  }
+  void releaseSplitter() override {
+    if (mHandle) sendMouse(mHandle, QEvent::MouseButtonRelease, QPoint(40, mY), Qt::NoButton, Qt::LeftButton);
+  }
+
+ private:
+  QSplitter* mSplitter = nullptr;
+  QPointer<QWidget> mHandle;
+  int mFirst = 1;
+  int mY = 1;
+};
+
+std::unique_ptr<Side> makeSide(const std::string& which) {
+  if (which == "dock") return std::make_unique<DockSide>();
+  return std::make_unique<SplitterSide>();
+}
+
+struct Figures {
+  double build = 0, resize = 0, drag = 0;
+};
+
+Figures measure(const std::string& which, int n) {
+  Figures f;
+  const int builds = n >= 1000 ? 1 : 3;
+  std::vector<double> times;
+  std::unique_ptr<Side> side;
+  for (int r = 0; r < builds; ++r) {
+    side.reset();
+    settle();
+    side = makeSide(which);
+    const auto t0 = Clock::now();
+    side->build(n);
+    settle();
+    times.push_back(ms(Clock::now() - t0));
+  }
+  f.build = median(times);
+
+  times.clear();
+  for (int r = 0; r < 9; ++r) {
+    const auto t0 = Clock::now();
+    side->window().resize(kWidth + (r % 2 ? 0 : 40), kHeight - (r % 2 ? 0 : 60));
+    settle();
+    times.push_back(ms(Clock::now() - t0));
+  }
+  f.resize = median(times);
+
+  times.clear();
+  side->pressSplitter();
+  settle();
+  for (int r = 0; r < 20; ++r) {
+    const auto t0 = Clock::now();
+    side->dragStep(r % 2 == 0);
+    settle();
+    times.push_back(ms(Clock::now() - t0));
+  }
+  side->releaseSplitter();
+  settle();
+  f.drag = median(times);
+  side.reset();
+  settle();
+  return f;
+}
+
+int memoryRun(const std::string& which, int n) {
+  settle();
+  const long before = residentBytes();
+  auto side = makeSide(which);
+  side->build(n);
+  settle();
+  const long after = residentBytes();
+  std::printf("%ld\n", (after - before) / n);
+  return 0;
+}
+
+long memoryPerBar(const char* self, const std::string& which, int n) {
+  QProcess child;
+  child.start(QString::fromLocal8Bit(self), {"--memory", QString::fromStdString(which), QString::number(n)});
+  if (!child.waitForFinished(300000)) return -1;
+  return child.readAllStandardOutput().trimmed().toLong();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QTemporaryDir scratch;
+  tov::HostServices::setInstance(std::make_shared<tov::qt::QtHostServices>(
+      std::filesystem::path(scratch.path().toStdString()) / "settings.sqlite", "tovdock-qt-bench"));
+
+  if (argc == 4 && std::string(argv[1]) == "--memory") return memoryRun(argv[2], std::atoi(argv[3]));
+
+  // The first windows of a process load fonts and styles; neither side pays for that.
+  measure("dock", 10);
+  measure("splitter", 10);
+  std::printf("Qt offscreen, window %dx%d px; medians in ms (dock / QSplitter = ratio)\n\n", kWidth, kHeight);
+  std::printf(
+      "| N | build+show dock | QSplitter | ratio | resize dock | QSplitter | ratio | drag step dock | "
+      "QSplitter | ratio |\n");
+  std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
+  for (int n : {10, 100, 1000}) {
+    const Figures d = measure("dock", n);
+    const Figures s = measure("splitter", n);
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
+    std::printf("| %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.3f | %.2f |\n", n, d.build,
+                s.build, ratio(d.build, s.build), d.resize, s.resize, ratio(d.resize, s.resize), d.drag,
+                s.drag, ratio(d.drag, s.drag));
+    std::fflush(stdout);
+  }
+  const long dockBytes = memoryPerBar(argv[0], "dock", 1000);
+  const long splitterBytes = memoryPerBar(argv[0], "splitter", 1000);
+  std::printf("\nResident memory per bar at N = 1000: dock %.1f KiB, QSplitter %.1f KiB\n",
+              dockBytes / 1024.0, splitterBytes / 1024.0);
+  return 0;
+}
