@@ -160,9 +160,13 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   bool alive() const { return !mTerminated; }
   /// Runs a routine that stops at its first failure and shows it titled `context`. A failure that
   /// comes from the dock having terminated under the routine is not shown.
-  bool report(const char* context, const std::function<void()>& body);
+  template <class F>
+  bool report(const char* context, F&& body);
   /// Runs one step of a routine that reports a failure titled `context` and goes on.
-  void reportStep(const char* context, const std::function<void()>& step) { report(context, step); }
+  template <class F>
+  void reportStep(const char* context, F&& step) {
+    report(context, std::forward<F>(step));
+  }
 
   /// The title gradient last drawn on a bar's strip; drawing the same one again changes nothing.
   struct GradientKey {

@@ -9,10 +9,10 @@
 /// Arithmetic overflow is a failure like any other (`Failure::overflow()`).
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tov {
 
@@ -64,14 +64,38 @@ class MessageSink {
 Failure asFailure(const std::exception& e);
 
 /// Runs `body`; on a failure shows it in a message box titled `context` and returns false.
-bool reportFailure(MessageSink& sink, std::string_view context, const std::function<void()>& body);
+template <class F>
+bool reportFailure(MessageSink& sink, std::string_view context, F&& body) {
+  try {
+    body();
+    return true;
+  } catch (const std::exception& e) {
+    sink.messageBox(asFailure(e).Description(), std::string(context));
+    return false;
+  }
+}
 
 /// Runs one step; a failure is swallowed and the result is false.
-bool skipFailure(const std::function<void()>& step);
+template <class F>
+bool skipFailure(F&& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
 
 /// Evaluates a condition under the skip regime: a condition that fails counts as true, so the
 /// caller goes on with the branch the condition guards.
-bool skipTest(const std::function<bool()>& condition);
+template <class F>
+bool skipTest(F&& condition) {
+  try {
+    return condition();
+  } catch (const std::exception&) {
+    return true;
+  }
+}
 
 /// Nearest whole number, halves to the even neighbour (1500.5 -> 1500, 2.5 -> 2, 3.5 -> 4).
 inline double roundHalfEven(double v) {

@@ -13,6 +13,27 @@ bool TovDock::raise(const F& handler, A&... args) {
   return alive();
 }
 
+namespace detail {
+// Swallows messages once the dock has terminated: the failure then only says the dock went away.
+class DockSink : public MessageSink {
+ public:
+  DockSink(Toolkit& toolkit, const bool& terminated) : mToolkit(toolkit), mTerminated(terminated) {}
+  void messageBox(const std::string& text, const std::string& title) override {
+    if (!mTerminated) mToolkit.messageBox(text, title);
+  }
+
+ private:
+  Toolkit& mToolkit;
+  const bool& mTerminated;
+};
+}  // namespace detail
+
+template <class F>
+bool TovDock::report(const char* context, F&& body) {
+  detail::DockSink sink(*mToolkit, mTerminated);
+  return reportFailure(sink, context, std::forward<F>(body));
+}
+
 /// Tooltips, texts and constants of the element template.
 namespace templ {
 inline constexpr const char* kTipClose = "Element ausblenden";

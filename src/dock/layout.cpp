@@ -3,26 +3,6 @@
 
 namespace tov {
 
-namespace {
-// Swallows messages once the dock has terminated: the failure then only says the dock went away.
-class DockSink : public MessageSink {
- public:
-  DockSink(Toolkit& toolkit, const bool& terminated) : mToolkit(toolkit), mTerminated(terminated) {}
-  void messageBox(const std::string& text, const std::string& title) override {
-    if (!mTerminated) mToolkit.messageBox(text, title);
-  }
-
- private:
-  Toolkit& mToolkit;
-  const bool& mTerminated;
-};
-}  // namespace
-
-bool TovDock::report(const char* context, const std::function<void()>& body) {
-  DockSink sink(*mToolkit, mTerminated);
-  return reportFailure(sink, context, body);
-}
-
 void TovDock::OrderBars(bool bSave) {
   auto keep = shared_from_this();
   report("TovDock: OrderBars", [&] {

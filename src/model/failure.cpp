@@ -12,33 +12,6 @@ Failure asFailure(const std::exception& e) {
   return Failure(e.what(), errInvalidCall);
 }
 
-bool reportFailure(MessageSink& sink, std::string_view context, const std::function<void()>& body) {
-  try {
-    body();
-    return true;
-  } catch (const std::exception& e) {
-    sink.messageBox(asFailure(e).Description(), std::string(context));
-    return false;
-  }
-}
-
-bool skipFailure(const std::function<void()>& step) {
-  try {
-    step();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool skipTest(const std::function<bool()>& condition) {
-  try {
-    return condition();
-  } catch (const std::exception&) {
-    return true;
-  }
-}
-
 std::int32_t toInt32(double v) {
   const double r = roundHalfEven(v);
   if (!(r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max()))

@@ -1,0 +1,137 @@
+// Cost of the layout routines for 10 to 10,000 bars on the headless backend.
+#include <benchmark/benchmark.h>
+
+#include "support/dock_access.h"
+#include "support/memory_host.h"
+#include "tovdock/headless.h"
+
+namespace tov {
+namespace {
+
+// A hosted control that only keeps its geometry, as a real widget would.
+class PlainControl : public Control {
+ public:
+  Value invoke(std::string_view member, Access access, std::span<const Value> args) override {
+    if (member == "Move") {
+      left = valueToDouble(args[0]);
+      top = valueToDouble(args[1]);
+      width = valueToDouble(args[2]);
+    } else if (member == "Height") {
+      if (access == Access::Let) height = valueToDouble(args[0]);
+      return height;
+    } else if (member == "Visible") {
+      if (access == Access::Let) visible = valueToBool(args[0]);
+      return visible;
+    } else {
+      throw Failure("Object doesn't support this property or method", errNoSuchMember);
+    }
+    return {};
+  }
+  double left = 0, top = 0, width = 0, height = 0;
+  bool visible = true;
+};
+
+struct Fixture {
+  explicit Fixture(int n, bool show = true) {
+    HostServices::setInstance(host);
+    dock = TovDock::create(toolkit);
+    dock->resize(8000, 400.0 * n + 2000);
+    for (int i = 1; i <= n; ++i) {
+      BarRef b = dock->Bars()->Add();
+      b->setKey("bar" + std::to_string(i));
+      b->setTitle("Element " + std::to_string(i));
+      b->setTitleRight("rechts");
+      b->setShowClose(true);
+      b->setShowOptions(true);
+      b->setAllowResize(true);
+      b->setAlignBar(1 + (i % 4));
+      b->setHeight(1000);
+      b->setControl(std::make_shared<PlainControl>());
+    }
+    if (show) dock->setShow(true);
+  }
+  ~Fixture() {
+    dock.reset();
+    HostServices::setInstance(nullptr);
+  }
+  std::shared_ptr<headless::HeadlessToolkit> toolkit = std::make_shared<headless::HeadlessToolkit>();
+  std::shared_ptr<test::MemoryHost> host = std::make_shared<test::MemoryHost>();
+  DockRef dock;
+};
+
+void BM_OrderBars(benchmark::State& state) {
+  Fixture f(static_cast<int>(state.range(0)));
+  DockTestAccess acc(*f.dock);
+  for (auto _ : state)
+    acc.OrderBars(false);
+  state.SetComplexityN(state.range(0));
+}
+
+void BM_AutoSize(benchmark::State& state) {
+  Fixture f(static_cast<int>(state.range(0)));
+  DockTestAccess acc(*f.dock);
+  double h = f.dock->Height();
+  for (auto _ : state) {
+    // Alternate the dock height so every run has work to do.
+    h = h > 400.0 * state.range(0) + 1000 ? h - 2000 : h + 2000;
+    f.dock->surface().setHeight(h);
+    acc.pAutoSize();
+  }
+  state.SetComplexityN(state.range(0));
+}
+
+void BM_SetHeightMax(benchmark::State& state) {
+  Fixture f(static_cast<int>(state.range(0)));
+  DockTestAccess acc(*f.dock);
+  for (auto _ : state)
+    acc.pSetHeightMax();
+  state.SetComplexityN(state.range(0));
+}
+
+void BM_ResizeBarStep(benchmark::State& state) {
+  Fixture f(static_cast<int>(state.range(0)));
+  DockTestAccess acc(*f.dock);
+  BarRef b = f.dock->Bars()->ItemByOrderVisible(1);
+  std::int32_t h = b->Height();
+  for (auto _ : state) {
+    h = h == 1200 ? 1100 : 1200;
+    b->setHeight(h);
+    acc.pResizeBar(static_cast<std::int16_t>(b->Index()));
+  }
+  state.SetComplexityN(state.range(0));
+}
+
+void BM_ShowFreshDock(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto f = std::make_unique<Fixture>(static_cast<int>(state.range(0)), false);
+    state.ResumeTiming();
+    f->dock->setShow(true);
+    state.PauseTiming();
+    f.reset();
+    state.ResumeTiming();
+  }
+  state.SetComplexityN(state.range(0));
+}
+
+BENCHMARK(BM_OrderBars)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMicrosecond)->Complexity();
+BENCHMARK(BM_AutoSize)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMicrosecond)->Complexity();
+BENCHMARK(BM_SetHeightMax)
+    ->RangeMultiplier(10)
+    ->Range(10, 10000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
+BENCHMARK(BM_ResizeBarStep)
+    ->RangeMultiplier(10)
+    ->Range(10, 10000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
+BENCHMARK(BM_ShowFreshDock)
+    ->RangeMultiplier(10)
+    ->Range(10, 10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Complexity();
+
+}  // namespace
+}  // namespace tov
