@@ -157,6 +157,18 @@ TEST_P(Reentrancy, CommandHandlersMayClearOrDropTheDock) {
   dock->Closed = nullptr;
   expectUsable();
 
+  // Collapsing a bar whose index is gone after the handler replaced the bars with fewer ones.
+  auto last = addBars({"n3"})[0];
+  show();
+  onFirstResize([&](std::string&) {
+    bars()->Clear();
+    addBars({"p", "q"});
+  });
+  clickOn(access().imgCollapse(last->Index()));
+  EXPECT_EQ(order(), "p,q");
+  bars()->Clear();
+  expectUsable();
+
   // RightClick on a title, then on the background, each dropping the dock. The press is the
   // surface's last input: it goes with the dock.
   for (bool onTitle : {true, false}) {

@@ -40,6 +40,8 @@ void TovDock::pCalcHeight(const std::int16_t& Index, std::int16_t& PartnerIndex)
   BarRef P = at(q);
   BarRef changed;
   skipFailure([&] { changed = bar(Index); });
+  // A handler run while the bar changed may have replaced the bars: there is nothing to exchange.
+  if (!changed) return;
   const std::int32_t reserve = P->AllowResize() ? 500 : 0;
   skipFailure([&] { changed->setHeightMax(sub32(add32(changed->Height(), P->Height()), reserve)); });
   skipFailure([&] {
