@@ -105,6 +105,19 @@ TEST_P(Reentrancy, ResizeHandlersMayClearTheBars) {
   EXPECT_THROW(made[0]->setHeight(2500), Failure);
   EXPECT_EQ(access().picDockBar(1).Height(), newHeight);
 
+  // Cleared while the close command repaints every bar: after hiding b, the layout places the
+  // two remaining controls, then the repaint starts on a.
+  bars()->Clear();
+  made = addBars({"a", "b", "c"});
+  made[1]->setShowClose(true);
+  show();
+  dock->CtlResize = [&, events = std::make_shared<int>(0)](std::string&) {
+    if (++*events == 3) bars()->Clear();
+  };
+  clickOn(access().imgClose(made[1]->Index()));
+  EXPECT_EQ(bars()->Count(), 0);
+  expectUsable();
+
   // The same in the middle of a splitter drag.
   bars()->Clear();
   auto more = addBars({"d", "e"});

@@ -74,9 +74,9 @@ void TovDock::UserControl_MouseDown(const MouseArgs& a) {
 }
 
 void TovDock::pRepaintAll() {
-  const std::int16_t count = toInt16(bars().Count());
-  for (std::int16_t k = 1; k <= count && alive(); ++k)
-    pPaint(k);
+  // The count is read on every step: a CtlResize handler run by one repaint may clear the bars.
+  for (std::int32_t k = 1; alive() && k <= bars().Count(); ++k)
+    pPaint(toInt16(k));
   OrderBars(false);
 }
 
