@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QRubberBand>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWindow>
 #include <QtTest/QTest>
 #include <memory>
@@ -418,6 +420,29 @@ TEST_F(QtBackend, PointersFollowTheElementUnderTheMouse) {
   EXPECT_EQ(w->cursor().hotSpot(), QPoint(5, 0));
   move(300, 100, Qt::NoButton);
   EXPECT_EQ(w->cursor().shape(), Qt::SizeAllCursor);
+}
+
+TEST_F(QtBackend, TooltipsComeFromTheElementUnderTheMouse) {
+  auto p = panel(0, 0, 3000, 600);
+  p->setToolTipText("panel tip");
+  auto label = surface->createLabel(p.get());
+  label->setCaption("label");
+  label->setLeft(1500);
+  label->setWidth(900);
+  label->setHeight(300);
+  label->setToolTipText("label tip");
+  label->setVisible(true);
+  QWidget* w = QtToolkit::widgetOf(*p);
+  auto tipAt = [&](double x, double y) {
+    const QPoint local(pixels(x), pixels(y));
+    QHelpEvent e(QEvent::ToolTip, local, w->mapToGlobal(local));
+    QCoreApplication::sendEvent(w, &e);
+    return e.isAccepted() ? QToolTip::text().toStdString() : std::string("(none)");
+  };
+  EXPECT_EQ(tipAt(300, 300), "panel tip");
+  EXPECT_EQ(tipAt(1650, 150), "label tip");
+  label->setToolTipText("");
+  EXPECT_EQ(tipAt(1650, 150), "(none)");  // a label without a tip shows none, not its panel's
 }
 
 TEST_F(QtBackend, SurfaceRaisesResizeForItsContainerOnly) {
