@@ -33,28 +33,28 @@ class DragDrop : public DockTest {
   static constexpr std::pair<double, double> kFreeRight{4500, 5000};
 };
 
-TEST_P(DragDrop, DraggedUpwardsLandsBeforeTheTargetInItsColumn) {
-  auto bars4 = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
-  const BarRef &B = bars4[1], &D = bars4[3];
-  dragOnto(D, B);
+TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumn) {
+  const std::vector<std::pair<std::string, std::int32_t>> keys{
+      {"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}};
+  auto made = build(keys);
+  dragOnto(made[3], made[1]);  // upwards: D lands before B
   EXPECT_EQ(order(), "A,D,B,C");
-  EXPECT_EQ(D->AlignBar(), eAlignLeft);
-  EXPECT_EQ(left(D), 0);
-  EXPECT_EQ(top(D), 1000);
-  EXPECT_EQ(top(B), 2000);
+  EXPECT_EQ(made[3]->AlignBar(), eAlignLeft);
+  EXPECT_EQ(left(made[3]), 0);
+  EXPECT_EQ(top(made[3]), 1000);
+  EXPECT_EQ(top(made[1]), 2000);
   EXPECT_EQ(access().dragSource(), 0);
   // The new order is saved at once.
   EXPECT_EQ(host->value("D"), "2:2:1:1000");
   EXPECT_EQ(host->value("B"), "3:2:1:1000");
-}
 
-TEST_P(DragDrop, DraggedDownwardsLandsBehindTheTarget) {
-  auto bars4 = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
-  const BarRef &A = bars4[0], &C = bars4[2];
-  dragOnto(A, C);
+  bars()->Clear();
+  host->store.clear();  // or the rebuilt bars would come back in the saved order
+  made = build(keys);
+  dragOnto(made[0], made[2]);  // downwards: A lands behind C
   EXPECT_EQ(order(), "B,C,A,D");
-  EXPECT_EQ(A->AlignBar(), eAlignLeft);
-  EXPECT_EQ(top(A), 2000);
+  EXPECT_EQ(made[0]->AlignBar(), eAlignLeft);
+  EXPECT_EQ(top(made[0]), 2000);
   EXPECT_EQ(host->value("A"), "3:2:1:1000");
 }
 
