@@ -65,7 +65,8 @@ class HeadlessToolkit : public Toolkit {
 };
 
 /// Input and inspection for one headless surface. It holds no state of its own, so any number of
-/// drivers may be made for one surface; a driver must not outlive its surface.
+/// drivers may be made for one surface. A handler may destroy the surface itself: from then on the
+/// driver's input goes nowhere and its queries find nothing.
 /// Points are in the surface's client twips; the element under a point is the front-most visible
 /// element there, windowless elements included, searched from the innermost container outwards.
 class Driver {
@@ -114,7 +115,10 @@ class Driver {
   Element* dragging() const;
 
  private:
+  bool alive() const { return !mAlive.expired(); }
+
   HeadlessSurface& mSurface;
+  std::weak_ptr<const void> mAlive;
 };
 
 /// What has been drawn on a panel and is still visible (later ops that cover the same rectangle

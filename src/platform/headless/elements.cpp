@@ -1,0 +1,277 @@
+#include <algorithm>
+#include <cmath>
+
+#include "platform/headless/internal.h"
+
+namespace tov::headless {
+
+namespace {
+
+/// How far a line's hit box reaches beyond the line on every side: one pixel.
+constexpr double kLineSlack = kTwipsPerPixel96;
+
+Failure badContainer() {
+  return Failure::invalidValue("Container");
+}
+
+}  // namespace
+
+Node* nodeOf(const Element* e) {
+  return const_cast<Node*>(dynamic_cast<const Node*>(e));
+}
+
+Node::Node(std::shared_ptr<World> world, HeadlessSurface* surface, Node* container, bool windowed)
+    : mWorld(std::move(world)), mSurface(surface) {
+  if (windowed) mHwnd = mWorld->addWindow(container ? container->mHwnd : 0, this);
+  if (container) attach(container);
+}
+
+Node::~Node() {
+  // Expire the token first: dispatch code that holds a reference must not find a half-destroyed node.
+  mLife.reset();
+  detach();
+  for (Node* child : mChildren)
+    child->orphan();
+  if (mHwnd) mWorld->removeWindow(mHwnd);
+}
+
+void Node::orphan() {
+  mContainer = nullptr;
+  std::vector<Node*> pending{this};
+  while (!pending.empty()) {
+    Node* n = pending.back();
+    pending.pop_back();
+    n->mSurface = nullptr;
+    pending.insert(pending.end(), n->mChildren.begin(), n->mChildren.end());
+  }
+}
+
+void Node::attach(Node* container) {
+  mContainer = container;
+  container->mChildren.push_back(this);
+  if (mHwnd) mWorld->windows[mHwnd].parent = container->mHwnd;
+}
+
+void Node::detach() {
+  if (!mContainer) return;
+  auto& siblings = mContainer->mChildren;
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  mContainer = nullptr;
+}
+
+bool Node::isContainer() const {
+  const auto k = element().kind();
+  return k == Element::Kind::Surface || k == Element::Kind::Panel;
+}
+
+bool Node::contains(double x, double y) const {
+  const Element& e = element();
+  if (e.kind() == Element::Kind::Line) {
+    return x >= e.Left() - kLineSlack && x <= e.Left() + e.Width() + kLineSlack &&
+           y >= e.Top() - kLineSlack && y <= e.Top() + e.Height() + kLineSlack;
+  }
+  return x >= e.Left() && x < e.Left() + e.Width() && y >= e.Top() && y < e.Top() + e.Height();
+}
+
+double Node::absLeft() const {
+  double v = 0;
+  for (const Node* n = this; n->mContainer; n = n->mContainer)
+    v += n->element().Left();
+  return v;
+}
+
+double Node::absTop() const {
+  double v = 0;
+  for (const Node* n = this; n->mContainer; n = n->mContainer)
+    v += n->element().Top();
+  return v;
+}
+
+PointPx Node::screenPos() const {
+  const PointPx origin = mSurface ? mSurface->mScreenOrigin : PointPx{};
+  return {origin.x + toInt32(absLeft() / kTwipsPerPixel96), origin.y + toInt32(absTop() / kTwipsPerPixel96)};
+}
+
+void Node::moveTo(Element* container) {
+  Node* target = nodeOf(container);
+  if (!target || !mContainer || !target->isContainer() || target->mSurface != mSurface) throw badContainer();
+  for (const Node* n = target; n; n = n->mContainer)
+    if (n == this) throw badContainer();
+  if (target == mContainer) return;
+  detach();
+  attach(target);
+}
+
+void Node::toFront() {
+  if (!mContainer) return;
+  Node* container = mContainer;
+  detach();
+  attach(container);
+}
+
+void Node::beginDrag() {
+  if (mSurface) mSurface->mDrag = ref();
+}
+
+// Panel
+
+void HeadlessPanel::draw(const DrawOp& op) {
+  // Drawing the same figure again covers the older one completely; dropping the older op keeps
+  // repeated repaints from growing the list.
+  auto same = [&](const DrawOp& o) {
+    return o.kind == op.kind && o.x1 == op.x1 && o.y1 == op.y1 && o.x2 == op.x2 && o.y2 == op.y2;
+  };
+  mDrawn.erase(std::remove_if(mDrawn.begin(), mDrawn.end(), same), mDrawn.end());
+  mDrawn.push_back(op);
+}
+
+void HeadlessPanel::drawLine(double x1, double y1, double x2, double y2, Color c) {
+  draw({DrawOp::Kind::Line, x1, y1, x2, y2, c});
+}
+
+void HeadlessPanel::fillRect(double x1, double y1, double x2, double y2, Color c) {
+  draw({DrawOp::Kind::FillRect, x1, y1, x2, y2, c});
+}
+
+// Label
+
+void HeadlessLabel::setCaption(const std::string& v) {
+  mP.caption = v;
+  if (mP.autoSize) mWidth = textWidth(v);
+}
+
+void HeadlessLabel::setAutoSize(bool v) {
+  mP.autoSize = v;
+  if (v) mWidth = textWidth(mP.caption);
+}
+
+// Image
+
+void HeadlessImage::setPicture(PictureRef p) {
+  if (p) {
+    mWidth = p->width * kTwipsPerPixel96;
+    mHeight = p->height * kTwipsPerPixel96;
+  }
+  mP.picture = std::move(p);
+}
+
+// Line
+
+double HeadlessLine::Left() const {
+  return std::min(mP.x1, mP.x2);
+}
+double HeadlessLine::Top() const {
+  return std::min(mP.y1, mP.y2);
+}
+double HeadlessLine::Width() const {
+  return std::abs(mP.x2 - mP.x1);
+}
+double HeadlessLine::Height() const {
+  return std::abs(mP.y2 - mP.y1);
+}
+
+void HeadlessLine::setLeft(double v) {
+  const double d = v - Left();
+  mP.x1 += d;
+  mP.x2 += d;
+}
+
+void HeadlessLine::setTop(double v) {
+  const double d = v - Top();
+  mP.y1 += d;
+  mP.y2 += d;
+}
+
+void HeadlessLine::setWidth(double v) {
+  if (mP.x2 >= mP.x1)
+    mP.x2 = mP.x1 + v;
+  else
+    mP.x1 = mP.x2 + v;
+}
+
+void HeadlessLine::setHeight(double v) {
+  if (mP.y2 >= mP.y1)
+    mP.y2 = mP.y1 + v;
+  else
+    mP.y1 = mP.y2 + v;
+}
+
+void HeadlessLine::setPoints(double x1, double y1, double x2, double y2) {
+  mP.x1 = x1;
+  mP.y1 = y1;
+  mP.x2 = x2;
+  mP.y2 = y2;
+}
+
+// Scroll bar
+
+bool HeadlessScrollBar::setValueQuietly(std::int32_t v) {
+  v = std::clamp(v, 0, mP.max);
+  if (v == mP.value) return false;
+  mP.value = v;
+  return true;
+}
+
+void HeadlessScrollBar::setValue(std::int32_t v) {
+  if (!setValueQuietly(v)) return;
+  auto handler = onChange;
+  if (handler) handler();
+}
+
+void HeadlessScrollBar::setMax(std::int32_t v) {
+  // The classic scroll bar holds 16-bit positions; the range here starts at 0.
+  if (v < 0 || v > 32767) throw Failure::invalidValue("Max");
+  mP.max = v;
+  if (mP.value <= v) return;
+  mP.value = v;
+  auto handler = onChange;
+  if (handler) handler();
+}
+
+// Surface
+
+HeadlessSurface::HeadlessSurface(std::shared_ptr<World> world)
+    : Basic(std::move(world), this, nullptr, true) {}
+
+std::unique_ptr<Element> HeadlessSurface::clone() const {
+  auto c = std::make_unique<HeadlessSurface>(mWorld);
+  c->mLeft = mLeft;
+  c->mTop = mTop;
+  c->mWidth = mWidth;
+  c->mHeight = mHeight;
+  c->mToolTip = mToolTip;
+  c->mPointer = mPointer;
+  c->mIcon = mIcon;
+  c->mP = mP;
+  c->mUserMode = mUserMode;
+  return c;
+}
+
+Node* HeadlessSurface::hostFor(Element* container) {
+  if (!container) return this;
+  Node* n = nodeOf(container);
+  if (!n || n->mSurface != this || !n->isContainer()) throw badContainer();
+  return n;
+}
+
+std::unique_ptr<Panel> HeadlessSurface::createPanel(Element* container) {
+  return std::make_unique<HeadlessPanel>(mWorld, this, hostFor(container));
+}
+
+std::unique_ptr<Label> HeadlessSurface::createLabel(Element* container) {
+  return std::make_unique<HeadlessLabel>(mWorld, this, hostFor(container));
+}
+
+std::unique_ptr<Image> HeadlessSurface::createImage(Element* container) {
+  return std::make_unique<HeadlessImage>(mWorld, this, hostFor(container));
+}
+
+std::unique_ptr<Line> HeadlessSurface::createLine(Element* container) {
+  return std::make_unique<HeadlessLine>(mWorld, this, hostFor(container));
+}
+
+std::unique_ptr<ScrollBar> HeadlessSurface::createScrollBar(Element* container) {
+  return std::make_unique<HeadlessScrollBar>(mWorld, this, hostFor(container));
+}
+
+}  // namespace tov::headless
