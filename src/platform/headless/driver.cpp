@@ -124,7 +124,8 @@ void Driver::release(double x, double y, std::int16_t button, std::int16_t shift
   const NodeRef pressed = captured->ref();
   sendMouse(*captured, &Element::onMouseUp, x, y, button, shift);
   Node* still = Node::deref(pressed);
-  if (!overPressed || !still) return;
+  // A click is the left button's, as on the classic toolkit.
+  if (!overPressed || !still || button != btnLeft) return;
   auto handler = still->element().onClick;
   if (handler) handler();
 }

@@ -54,8 +54,10 @@ void Node::attach(Node* container) {
 
 void Node::detach() {
   if (!mContainer) return;
+  // Searched from the front-most end: the element unloaded is usually the newest.
   auto& siblings = mContainer->mChildren;
-  siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  auto it = std::find(siblings.rbegin(), siblings.rend(), this);
+  if (it != siblings.rend()) siblings.erase(std::next(it).base());
   mContainer = nullptr;
 }
 
@@ -115,14 +117,44 @@ void Node::beginDrag() {
 
 // Panel
 
+namespace {
+// Identifies a figure by its kind and coordinates; the colour does not matter for covering.
+std::string figureKey(const DrawOp& op) {
+  std::string key(reinterpret_cast<const char*>(&op.kind), sizeof op.kind);
+  for (double v : {op.x1, op.y1, op.x2, op.y2})
+    key.append(reinterpret_cast<const char*>(&v), sizeof v);
+  return key;
+}
+}  // namespace
+
 void HeadlessPanel::draw(const DrawOp& op) {
   // Drawing the same figure again covers the older one completely; dropping the older op keeps
   // repeated repaints from growing the list.
-  auto same = [&](const DrawOp& o) {
-    return o.kind == op.kind && o.x1 == op.x1 && o.y1 == op.y1 && o.x2 == op.x2 && o.y2 == op.y2;
-  };
-  mDrawn.erase(std::remove_if(mDrawn.begin(), mDrawn.end(), same), mDrawn.end());
+  auto [it, fresh] = mDrawnAt.try_emplace(figureKey(op), mDrawn.size());
+  if (!fresh) {
+    mDead[it->second] = true;
+    ++mDeadCount;
+    it->second = mDrawn.size();
+  }
   mDrawn.push_back(op);
+  mDead.push_back(false);
+  if (mDeadCount > mDrawn.size() / 2) {
+    std::vector<DrawOp> live = liveDrawing();
+    mDrawn = std::move(live);
+    mDead.assign(mDrawn.size(), false);
+    mDeadCount = 0;
+    mDrawnAt.clear();
+    for (std::size_t i = 0; i < mDrawn.size(); ++i)
+      mDrawnAt[figureKey(mDrawn[i])] = i;
+  }
+}
+
+std::vector<DrawOp> HeadlessPanel::liveDrawing() const {
+  std::vector<DrawOp> live;
+  live.reserve(mDrawn.size() - mDeadCount);
+  for (std::size_t i = 0; i < mDrawn.size(); ++i)
+    if (!mDead[i]) live.push_back(mDrawn[i]);
+  return live;
 }
 
 void HeadlessPanel::drawLine(double x1, double y1, double x2, double y2, Color c) {

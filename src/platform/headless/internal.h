@@ -4,8 +4,8 @@
 /// Every element is a `Node` besides being a `tov::Element`: the node holds containment (a child
 /// list per container, back to front), the native window of windowed elements and a liveness token
 /// that input dispatch uses to find out whether a handler unloaded the element it was called for.
-#include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "tovdock/headless.h"
@@ -24,15 +24,18 @@ struct HeadlessToolkit::Impl final : NativeWindows {
     /// Position of a plain window within its parent, in twips.
     double left = 0, top = 0;
   };
-  std::map<Hwnd, Window> windows;
+  std::unordered_map<Hwnd, Window> windows;
   PointPx cursor;
   std::vector<ShownMessage> messages;
   bool echo = false;
 
   /// Registers a new window; an unknown parent becomes the desktop (0).
   Hwnd addWindow(Hwnd parent, const Node* owner);
-  /// Unregisters a window; its child windows are left on the desktop.
+  /// Unregisters a window; its child windows are left on the desktop (a parent that no longer
+  /// exists reads as 0, handles are never reused).
   void removeWindow(Hwnd h);
+  /// The registered parent of a window, or 0 when that parent is gone.
+  Hwnd liveParent(const Window& w) const;
   /// Top left corner of a window on the screen, in pixels.
   PointPx screenPos(Hwnd h) const;
 
@@ -177,7 +180,13 @@ class HeadlessPanel final : public Basic<Panel> {
     Color back = kSysButtonFace;
     Font font;
   } mP;
+  /// What was drawn, oldest first; an op drawn over by an identical figure is marked dead and
+  /// dropped when the dead ones outnumber the live ones.
   std::vector<DrawOp> mDrawn;
+  std::vector<bool> mDead;
+  std::size_t mDeadCount = 0;
+  std::unordered_map<std::string, std::size_t> mDrawnAt;
+  std::vector<DrawOp> liveDrawing() const;
 
  private:
   void draw(const DrawOp& op);

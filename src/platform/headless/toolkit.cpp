@@ -24,9 +24,11 @@ Hwnd World::addWindow(Hwnd parent, const Node* owner) {
 }
 
 void World::removeWindow(Hwnd h) {
-  if (!windows.erase(h)) return;
-  for (auto& [handle, w] : windows)
-    if (w.parent == h) w.parent = 0;
+  windows.erase(h);
+}
+
+Hwnd World::liveParent(const Window& w) const {
+  return windows.count(w.parent) ? w.parent : 0;
 }
 
 PointPx World::screenPos(Hwnd h) const {
@@ -34,7 +36,7 @@ PointPx World::screenPos(Hwnd h) const {
   if (it == windows.end()) return {};
   const Window& w = it->second;
   if (w.owner) return w.owner->screenPos();
-  const PointPx base = screenPos(w.parent);
+  const PointPx base = screenPos(liveParent(w));
   return {base.x + toInt32(w.left / kTwipsPerPixel96), base.y + toInt32(w.top / kTwipsPerPixel96)};
 }
 
@@ -42,14 +44,16 @@ Hwnd World::SetParent(Hwnd child, Hwnd parent) {
   auto it = windows.find(child);
   if (it == windows.end() || (parent != 0 && !windows.count(parent))) return 0;
   // A window cannot become a descendant of itself.
-  for (Hwnd p = parent; p != 0; p = windows.at(p).parent)
+  for (Hwnd p = parent; p != 0; p = liveParent(windows.at(p)))
     if (p == child) return 0;
-  return std::exchange(it->second.parent, parent);
+  const Hwnd former = liveParent(it->second);
+  it->second.parent = parent;
+  return former;
 }
 
 Hwnd World::GetParent(Hwnd child) {
   auto it = windows.find(child);
-  return it == windows.end() ? 0 : it->second.parent;
+  return it == windows.end() ? 0 : liveParent(it->second);
 }
 
 PointPx World::ScreenToClient(Hwnd window, PointPx screen) {
@@ -96,7 +100,7 @@ void HeadlessToolkit::setCursorPos(PointPx p) {
 std::vector<DrawOp> drawing(const Panel& panel) {
   auto* p = dynamic_cast<const HeadlessPanel*>(&panel);
   if (!p) throw std::invalid_argument("drawing: not a headless panel");
-  return p->mDrawn;
+  return p->liveDrawing();
 }
 
 double textWidth(const std::string& caption) {
