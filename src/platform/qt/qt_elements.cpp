@@ -135,10 +135,12 @@ void noteCursorPos(QPoint global) {
 }
 
 QPoint cursorPos() {
-  // Synthesized input does not move the cursor of the offscreen platform; the last mouse event
-  // that reached an element is where the user "is".
+  // Inside a handler of a mouse event the event's position is where the user is; the window
+  // system's cursor may have moved on, and synthesized input (tests) does not move it at all.
+  // The offscreen platform has no cursor of its own.
   const QString platform = QGuiApplication::platformName();
-  if (gCursorKnown && (platform == "offscreen" || platform == "minimal")) return gCursor;
+  if (gCursorKnown && (dispatchDepth() > 0 || platform == "offscreen" || platform == "minimal"))
+    return gCursor;
   return QCursor::pos();
 }
 
