@@ -229,6 +229,7 @@ TEST_F(QtBackend, InputGoesToTheFrontMostElementAndTheReleaseToThePressedOne) {
   front->onMouseUp = record("front-up");
   int clicks = 0;
   front->onClick = [&] { ++clicks; };
+  back->onClick = [&] { ++clicks; };
 
   press(450, 450);
   release(450, 450);

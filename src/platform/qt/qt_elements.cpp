@@ -619,6 +619,8 @@ void ElementWidget::mouseReleaseEvent(QMouseEvent* e) {
               target->argsAt(at, buttonMask(e->button()), shiftMask(e->modifiers())));
   // The handler may have unloaded the element, or this widget with it.
   if (!alive(token)) return;
+  // A click is the left button's, released over the element it was pressed on.
+  if (e->button() != Qt::LeftButton) return;
   SurfaceNode* s = target->surface();
   if (s && s->hitAt(s->toTwips(global)).node == target) callHandler(target->self().onClick);
 }
