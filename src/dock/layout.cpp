@@ -1,4 +1,6 @@
 // The layout pass: stacking in display order, widths, splitter limits and automatic heights.
+#include <algorithm>
+
 #include "dock/dock_internal.h"
 
 namespace tov {
@@ -69,11 +71,18 @@ void TovDock::pResizeWidth(const std::int32_t& W) {
 }
 
 std::vector<BarRef> TovDock::visibleBars() const {
-  std::vector<BarRef> visible;
+  // One walk over the order slots; the same bars ItemByOrderVisible gives position by position.
   const clsBars& all = bars();
-  for (std::int32_t pos = 1; pos <= all.Count(); ++pos) {
-    BarRef b = all.ItemByOrder(pos);
-    if (b && b->State() != eBarHidden) visible.push_back(std::move(b));
+  const auto& items = all.fItems();
+  const auto& order = all.fOrder();
+  const std::size_t count = std::min(items.size(), order.empty() ? 0 : order.size() - 1);
+  std::vector<BarRef> visible;
+  visible.reserve(count);
+  for (std::size_t pos = 1; pos <= count; ++pos) {
+    const std::int32_t index = order[pos];
+    if (index < 1 || static_cast<std::size_t>(index) > items.size()) continue;
+    const BarRef& b = items[static_cast<std::size_t>(index) - 1];
+    if (b->State() != eBarHidden) visible.push_back(b);
   }
   return visible;
 }
