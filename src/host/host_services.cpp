@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -62,11 +61,10 @@ void HostServices::setInstance(std::shared_ptr<HostServices> services) {
 struct DefaultHostServices::Impl {
   std::filesystem::path path;
   mutable std::mutex mutex;
-  bool opened = false;  // an attempt to open was made
+  bool opened = false;  // the one attempt to open was made
   sqlite3* db = nullptr;
   sqlite3_stmt* select = nullptr;
   sqlite3_stmt* upsert = nullptr;
-  bool openFailureReported = false;
   bool runtimeFailureReported = false;
   std::vector<std::string> messages;
 
@@ -87,10 +85,7 @@ struct DefaultHostServices::Impl {
       std::string why = open();
       if (!why.empty()) {
         close();
-        if (!openFailureReported) {
-          openFailureReported = true;
-          std::cerr << "tovdock: settings will not be kept in this run: " << why << '\n';
-        }
+        std::cerr << "tovdock: settings will not be kept in this run: " << why << '\n';
       }
     }
     return db != nullptr;
