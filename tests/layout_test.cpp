@@ -1,4 +1,6 @@
 // Stacking, widths, splitter limits, automatic heights and the scroll bar.
+#include <array>
+
 #include "support/dock_fixture.h"
 
 namespace tov::test {
@@ -29,7 +31,7 @@ TEST_P(Layout, GroupsStackTopThenColumnsSideBySideThenBottom) {
 }
 
 TEST_P(Layout, HiddenBarTakesTheTopOfTheNextAndNoHeight) {
-  auto a = addBar("a", 1000);
+  addBar("a", 1000);
   auto h = addBar("h", 900);
   auto c = addBar("c", 700);
   h->setShowClose(true);
@@ -41,7 +43,6 @@ TEST_P(Layout, HiddenBarTakesTheTopOfTheNextAndNoHeight) {
   EXPECT_EQ(top(h), 1000);
   EXPECT_EQ(top(c), 1000);
   EXPECT_FALSE(acc.picDockBar(h->Index()).Visible());
-  (void)a;
 }
 
 TEST_P(Layout, WidthsRoundHalvesToEven) {
@@ -60,13 +61,16 @@ TEST_P(Layout, NarrowDockGivesBarsTheSmallestWidth) {
   auto t = addBar("t", 500);
   show(500, 4000);
   EXPECT_EQ(t->Width(), 480);
-  dock->resize(100, 100);  // the dock keeps its minimum size
+  ui->resize(300, 100);  // the dock keeps its minimum size
   EXPECT_EQ(dock->Width(), 500);
   EXPECT_EQ(dock->Height(), 200);
   access().pResizeWidth(150);
   EXPECT_EQ(t->Width(), 150);
   access().OrderBars(false);
   EXPECT_EQ(t->Width(), 480);
+  ui->resize(800, 150);
+  EXPECT_EQ(dock->Width(), 800);
+  EXPECT_EQ(dock->Height(), 200);
 }
 
 TEST_P(Layout, HeightMaxAndSplittersFollowTheNextVisibleBar) {
@@ -79,17 +83,10 @@ TEST_P(Layout, HeightMaxAndSplittersFollowTheNextVisibleBar) {
   access().pSetHeightMax();
   EXPECT_EQ(a->HeightMax(), 2200);
   EXPECT_EQ(b->HeightMax(), 1900);
-  EXPECT_TRUE(a->ShowResize());
-  EXPECT_TRUE(b->ShowResize());
+  EXPECT_TRUE(a->ShowResize() && b->ShowResize());
   EXPECT_FALSE(c->ShowResize());
-}
 
-TEST_P(Layout, CollapsedBarBreaksTheSplittersAroundIt) {
-  auto a = addBar("a", 1200, eAlignTop, true);
-  auto b = addBar("b", 1500, eAlignTop, true);
-  auto c = addBar("c", 900, eAlignTop, true);
-  show();
-  b->setState(eBarCollapsed);
+  b->setState(eBarCollapsed);  // breaks the splitters around it
   access().pSetHeightMax();
   EXPECT_FALSE(a->ShowResize());
   EXPECT_FALSE(b->ShowResize());
@@ -97,60 +94,52 @@ TEST_P(Layout, CollapsedBarBreaksTheSplittersAroundIt) {
   EXPECT_FALSE(access().picSplit(b->Index()).Visible());
 }
 
-TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStep) {
-  auto a = addBar("a", 1000, eAlignTop, true);
-  auto b = addBar("b", 1000, eAlignTop, true);
-  auto c = addBar("c", 1000, eAlignTop, true);
-  dock->resize(5000, 3600);
-  access().pAutoSize();
-  EXPECT_EQ(a->Height(), 1200);
-  EXPECT_EQ(b->Height(), 1200);
-  EXPECT_EQ(c->Height(), 1200);
-  EXPECT_EQ(a->HeightMax(), 1500);
+TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStepAndHoldsBarsAtFourHundred) {
+  struct Case {
+    std::vector<std::pair<std::int32_t, bool>> bars;  // height, resizable
+    double dockHeight;
+    bool scroll;
+    std::vector<std::int32_t> expected;
+  };
+  const std::vector<Case> cases{
+      {{{1000, true}, {1000, true}, {1000, true}}, 3600, false, {1200, 1200, 1200}},
+      {{{500, true}, {2000, true}, {300, false}}, 1500, false, {400, 800, 300}},  // remainder passed on
+      {{{1000, true}, {1000, false}}, 6000, true, {1000, 1000}},                  // nothing while scrolling
+      {{{1000, false}, {1000, false}}, 6000, false, {1000, 1000}}};               // or without resizable bars
+  for (const Case& k : cases) {
+    bars()->Clear();
+    dock->setAllowScroll(k.scroll);
+    std::vector<BarRef> made;
+    for (const auto& [height, resizable] : k.bars)
+      made.push_back(addBar(std::to_string(made.size()), height, eAlignTop, resizable));
+    dock->resize(5000, k.dockHeight);
+    access().pAutoSize();
+    for (std::size_t i = 0; i < made.size(); ++i)
+      EXPECT_EQ(made[i]->Height(), k.expected[i]) << k.dockHeight << " bar " << i;
+    EXPECT_TRUE(k.dockHeight != 3600 || made[0]->HeightMax() == 1500) << made[0]->HeightMax();
+  }
 }
 
-TEST_P(Layout, AutoSizeHoldsBarsAtFourHundredAndPassesTheRemainder) {
-  auto a = addBar("a", 500, eAlignTop, true);
-  auto b = addBar("b", 2000, eAlignTop, true);
-  auto c = addBar("c", 300, eAlignTop, false);
-  dock->resize(5000, 1500);
-  access().pAutoSize();
-  EXPECT_EQ(a->Height(), 400);
-  EXPECT_EQ(b->Height(), 800);
-  EXPECT_EQ(c->Height(), 300);
-}
-
-TEST_P(Layout, AutoSizeDoesNothingWhileScrollingOrWithoutResizableBars) {
-  auto a = addBar("a", 1000, eAlignTop, true);
-  auto b = addBar("b", 1000);
-  dock->resize(5000, 6000);
-  dock->setAllowScroll(true);
-  access().pAutoSize();
-  EXPECT_EQ(a->Height(), 1000);
-  dock->setAllowScroll(false);
-  a->setAllowResize(false);
-  access().pAutoSize();
-  EXPECT_EQ(a->Height(), 1000);
-  EXPECT_EQ(b->Height(), 1000);
-}
-
-TEST_P(Layout, ResizingTheShownDockFitsTheResizableBars) {
+TEST_P(Layout, OnlyTheShownDockFitsTheResizableBarsWhenResized) {
   auto a = addBar("a", 1000, eAlignTop, true);
   auto b = addBar("b", 1000);
-  show(5000, 4000);
-  EXPECT_EQ(a->Height(), 3000);
-  dock->resize(5000, 3000);
-  EXPECT_EQ(a->Height(), 2000);
-  EXPECT_EQ(top(b), 2000);
-  EXPECT_EQ(b->Width(), 4980);
-}
-
-TEST_P(Layout, NothingIsLaidOutBeforeShow) {
-  auto a = addBar("a", 1000, eAlignTop, true);
-  dock->resize(5000, 4000);
+  dock->resize(5000, 4000);  // nothing is laid out before Show
   EXPECT_EQ(a->Height(), 1000);
   EXPECT_FALSE(access().picDockBar(a->Index()).Visible());
-  EXPECT_EQ(ui->messages().size(), 0u);
+  dock->setShow(true);
+  EXPECT_EQ(a->Height(), 3000);
+  EXPECT_EQ(b->Width(), 4980);
+
+  dock->setShow(false);  // nothing is hidden, nothing more is laid out
+  ui->resize(5000, 3000);
+  EXPECT_TRUE(access().picDockBar(a->Index()).Visible());
+  EXPECT_EQ(a->Height(), 3000);
+  dock->setShow(true);
+  EXPECT_EQ(a->Height(), 2000);
+  EXPECT_EQ(top(b), 2000);
+  dock->resize(5000, 4000);
+  EXPECT_EQ(a->Height(), 3000);
+  EXPECT_TRUE(ui->messages().empty());
 }
 
 TEST_P(Layout, EmptyDockLaysOutNothingAndHidesTheScrollBar) {
@@ -181,29 +170,26 @@ TEST_P(Scrolling, OverflowGivesRangeAndSteps) {
   EXPECT_EQ(vs.Height(), 3950);
   EXPECT_EQ(vs.Left(), 5000 - vs.Width() - 50);
   EXPECT_EQ(bars()->Item(1)->Width(), toInt32(5000 - vs.Width() - 20));
+  EXPECT_EQ(bars()->Item(2)->HeightMax(), 20000);  // every bar may grow while scrolling
   ui->scrollTo(vs, 1050);
   EXPECT_EQ(top(bars()->Item(1)), -1050);
   EXPECT_EQ(top(bars()->Item(2)), 4000 - 1050);
 }
 
-TEST_P(Scrolling, SmallOverflowIsRaisedToTwenty) {
-  stack(2960);  // 3960 in a dock of 4000
-  EXPECT_TRUE(access().VScroll().Visible());
-  EXPECT_EQ(access().VScroll().Max(), 20);
-  EXPECT_EQ(access().VScroll().LargeChange(), 4);
-  EXPECT_EQ(access().VScroll().SmallChange(), 1);
-}
-
-TEST_P(Scrolling, StepsRoundHalvesToEven) {
-  stack(2980);  // overflow 30
-  EXPECT_EQ(access().VScroll().LargeChange(), 6);
-  EXPECT_EQ(access().VScroll().SmallChange(), 2);
-}
-
-TEST_P(Scrolling, HugeOverflowShowsNoScrollBar) {
-  stack(22950);  // overflow 20000
-  EXPECT_FALSE(access().VScroll().Visible());
-  EXPECT_EQ(access().VScroll().Value(), 0);
+TEST_P(Scrolling, SmallOverflowIsRaisedToTwentyStepsRoundHalvesToEvenAndHugeOverflowShowsNoBar) {
+  // Height of the first bar (stack of it plus 1000 in a dock of 4000), max, large and small change.
+  for (auto [height, max, large, small] :
+       std::vector<std::array<std::int32_t, 4>>{{2960, 20, 4, 1}, {2980, 30, 6, 2}, {22950, 0, 0, 0}}) {
+    bars()->Clear();
+    stack(height);
+    const auto& vs = access().VScroll();
+    EXPECT_EQ(vs.Visible(), max > 0) << height;
+    EXPECT_EQ(vs.Value(), 0) << height;
+    if (max == 0) continue;
+    EXPECT_EQ(vs.Max(), max) << height;
+    EXPECT_EQ(vs.LargeChange(), large) << height;
+    EXPECT_EQ(vs.SmallChange(), small) << height;
+  }
 }
 
 TEST_P(Scrolling, StackThatFitsAgainReturnsToItsPlace) {
@@ -229,12 +215,6 @@ TEST_P(Scrolling, TurningScrollingOffWhileScrolledBringsTheBarsBack) {
   access().OrderBars(false);
   EXPECT_EQ(access().VScroll().Value(), 0);
   EXPECT_EQ(top(bars()->Item(1)), 0);
-}
-
-TEST_P(Scrolling, EveryBarMayGrowWhileScrolling) {
-  stack(4000);
-  EXPECT_EQ(bars()->Item(1)->HeightMax(), 20000);
-  EXPECT_EQ(bars()->Item(2)->HeightMax(), 20000);
 }
 
 TOV_BACKEND_SUITE(Layout);

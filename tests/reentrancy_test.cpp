@@ -35,7 +35,7 @@ class Reentrancy : public DockTest {
     addBars({"n1", "n2"});
     show();
     dock->resize(6000, 4000);
-    std::int32_t y = 0, sum = 0;
+    std::int32_t y = 0;
     for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
       BarRef b = bars()->ItemByOrder(i);
       ASSERT_TRUE(b);
@@ -43,18 +43,24 @@ class Reentrancy : public DockTest {
       EXPECT_TRUE(ui->shown(access().picDockBar(b->Index()))) << b->Key();
       EXPECT_EQ(top(b), y) << b->Key();
       y += b->Height();
-      sum += b->Height();
     }
-    EXPECT_NEAR(sum, 4000, 20);
-    std::string shown;
-    for (const auto& m : ui->messages())
-      shown += m + "\n";
-    EXPECT_EQ(shown, "");
+    EXPECT_NEAR(y, 4000, 20);
+    EXPECT_EQ(ui->messages(), std::vector<std::string>{});
   }
-  void clickOn(Element& e, std::int16_t button = btnLeft) {
-    ui->click(ui->absLeft(e) + 100, ui->absTop(e) + 100, button);
-  }
+  void clickOn(Element& e) { ui->click(ui->absLeft(e) + 100, ui->absTop(e) + 100); }
   Panel& strip(const BarRef& b) { return access().picSplit(b->Index()); }
+  /// Presses on a bar's splitter strip, moves down by each of `moves` and releases at the last.
+  void dragStrip(const BarRef& b, std::initializer_list<double> moves, bool release = true) {
+    const double y = ui->absTop(strip(b)) + 70;
+    ui->press(1000, y);
+    for (double dy : moves)
+      ui->move(1000, y + dy);
+    if (release) ui->release(1000, y + *std::prev(moves.end()));
+  }
+  void recreate() {
+    dock = TovDock::create(ui->toolkit());
+    ui->attach(dock->surface());
+  }
 };
 
 TEST_P(Reentrancy, ResizeHandlersMayReadAndChangeBars) {
@@ -122,12 +128,8 @@ TEST_P(Reentrancy, ResizeHandlersMayClearTheBars) {
   bars()->Clear();
   auto more = addBars({"d", "e"});
   show();
-  const double y = ui->absTop(strip(more[0])) + 70;
   onFirstResize([&](std::string&) { bars()->Clear(); });
-  ui->press(1000, y);
-  ui->move(1000, y + 300);
-  ui->move(1000, y + 400);
-  ui->release(1000, y + 400);
+  dragStrip(more[0], {300, 400});
   EXPECT_EQ(bars()->Count(), 0);
   bars()->Clear();
   expectUsable();
@@ -144,18 +146,13 @@ TEST_P(Reentrancy, ResizeHandlersMayDropTheDock) {
   EXPECT_THROW(made[0]->setTitle("gone"), Failure);
 
   // A dock dropped during a splitter drag.
-  dock = TovDock::create(ui->toolkit());
-  ui->attach(dock->surface());
+  recreate();
   made = addBars({"c", "d"});
   show();
-  const double y = ui->absTop(strip(made[0])) + 70;
-  ui->press(1000, y);
   onFirstResize([&](std::string&) { dock.reset(); });
-  ui->move(1000, y + 300);
+  dragStrip(made[0], {300}, false);
   EXPECT_FALSE(dock);
-
-  dock = TovDock::create(ui->toolkit());
-  ui->attach(dock->surface());
+  recreate();
   expectUsable();
 }
 
@@ -186,15 +183,10 @@ TEST_P(Reentrancy, CommandHandlersMayClearOrDropTheDock) {
   // surface's last input: it goes with the dock.
   for (bool onTitle : {true, false}) {
     dock->RightClick = [&](std::string&) { dock.reset(); };
-    if (onTitle) {
-      Panel& title = access().picTitel(bars()->Item(1)->Index());
-      ui->press(ui->absLeft(title) + 1500, ui->absTop(title) + 100, btnRight);
-    } else {
-      ui->press(5990, 1000, btnRight);  // right of the bars
-    }
+    const Panel& title = access().picTitel(bars()->Item(1)->Index());  // else right of the bars
+    ui->press(onTitle ? ui->absLeft(title) + 1500 : 5990, onTitle ? ui->absTop(title) + 100 : 1000, btnRight);
     EXPECT_FALSE(dock);
-    dock = TovDock::create(ui->toolkit());
-    ui->attach(dock->surface());
+    recreate();
     expectUsable();
   }
 }
@@ -229,11 +221,7 @@ TEST_P(Reentrancy, SplitterDragWhosePartnerCollapsesMeanwhile) {
   dock->CtlResize = [&](std::string& key) {
     if (key == "c" && c->State() == eBarExpanded) c->setState(eBarCollapsed);
   };
-  const double y = ui->absTop(strip(b)) + 70;
-  ui->press(1000, y);
-  ui->move(1000, y + 200);
-  ui->move(1000, y + 300);
-  ui->release(1000, y + 300);
+  dragStrip(b, {200, 300});
   EXPECT_EQ(c->State(), eBarCollapsed);
   EXPECT_EQ(c->Height(), 260);
   EXPECT_FALSE(b->ShowResize());

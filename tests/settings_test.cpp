@@ -2,9 +2,9 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "support/dock_fixture.h"
 
@@ -18,30 +18,19 @@ std::vector<std::string> dataLines(const std::string& name) {
   std::ifstream in(fs::path(TOVDOCK_TEST_DATA_DIR) / name);
   EXPECT_TRUE(in) << name;
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
+  for (std::string line; std::getline(in, line);)
     if (!line.empty() && line[0] != '#') lines.push_back(line);
-  }
   return lines;
-}
-
-std::string dataText(const std::string& name) {
-  std::ifstream in(fs::path(TOVDOCK_TEST_DATA_DIR) / name);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 /// A settings store of its own for one test.
 fs::path freshStore() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name =
-      std::string(info->test_suite_name()) + "_" + info->name() + "_" + std::to_string(getpid());
-  for (char& ch : name)
-    if (ch == '/') ch = '_';
+  std::string name = std::string(info->name()) + "_" + std::to_string(getpid());
+  std::replace(name.begin(), name.end(), '/', '_');
   const fs::path path = fs::path(::testing::TempDir()) / (name + ".sqlite");
-  fs::remove(path);
-  fs::remove(path.string() + "-wal");
-  fs::remove(path.string() + "-shm");
+  for (const char* suffix : {"", "-wal", "-shm"})
+    fs::remove(path.string() + suffix);
   return path;
 }
 
@@ -52,6 +41,10 @@ class Settings : public DockTest {
     dock->setAllowScroll(true);
     dock->resize(6000, 6000);
     dock->setShow(true);
+  }
+  void store(const std::map<std::string, std::string>& records) {
+    for (const auto& [key, value] : records)
+      host->store[{"DockBar", key}] = value;
   }
   std::vector<std::string> saved() {
     host->saves.clear();
@@ -102,10 +95,7 @@ TEST_P(Settings, ShortEmptyKeyedAndHiddenRecords) {
   auto z = addBar("z", 1000, eAlignTop, true);
   auto e = addBar("", 1000, eAlignTop, true);
   z->setShowClose(true);
-  host->store[{"DockBar", "x"}] = "3:4:0";
-  host->store[{"DockBar", "y"}] = "2:1:2:3000";
-  host->store[{"DockBar", "z"}] = "3:1:2:3000";
-  host->store[{"DockBar", ""}] = "1:4:0:2000";
+  store({{"x", "3:4:0"}, {"y", "2:1:2:3000"}, {"z", "3:1:2:3000"}, {"", "1:4:0:2000"}});
   showAsGiven();
 
   EXPECT_EQ(x->AlignBar(), eAlignTop);
@@ -133,8 +123,7 @@ TEST_P(Settings, ClashingPositionsKeepTheOrderAndFitTheBars) {
   dock->setShow(true);
   ASSERT_TRUE(bars()->fSetOrder({0, 3, 1, 2}));
   a->setHeight(2000);
-  host->store[{"DockBar", "a"}] = "1:1:1:1500";
-  host->store[{"DockBar", "b"}] = "1:1:1:1500";
+  store({{"a", "1:1:1:1500"}, {"b", "1:1:1:1500"}});
   access().pLoadSettings();
   EXPECT_EQ(order(), "c,a,b");
   EXPECT_EQ(a->Height() + b->Height() + c->Height(), 3600);
@@ -148,8 +137,7 @@ TEST_P(Settings, EachBadRecordIsIgnoredOnItsOwn) {
   ASSERT_GE(bad.size(), 20u);
   auto good1 = addBar("good1", 700, eAlignTop, true);
   auto good2 = addBar("good2", 700, eAlignTop, true);
-  host->store[{"DockBar", "good1"}] = "2:1:1:1800";
-  host->store[{"DockBar", "good2"}] = "1:1:0:1200";
+  store({{"good1", "2:1:1:1800"}, {"good2", "1:1:0:1200"}});
   std::vector<BarRef> victims;
   std::string expectedOrder = "good2,good1";
   for (std::size_t k = 0; k < bad.size(); ++k) {
@@ -176,20 +164,30 @@ TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalText) {
     const std::size_t bar = line.find('|');
     ASSERT_NE(bar, std::string::npos) << line;
     bars()->Clear();
-    auto x = addBar("x", 700, eAlignTop, true);
+    addBar("x", 700, eAlignTop, true);
     auto y = addBar("y", 700, eAlignTop, true);
-    auto z = addBar("z", 700, eAlignTop, true);
+    addBar("z", 700, eAlignTop, true);
     host->store.clear();
     // z moves in front of y unless y's record claims the wrong position and the order is refused.
-    host->store[{"DockBar", "y"}] = line.substr(0, bar);
-    host->store[{"DockBar", "z"}] = "3:1:1:900";
+    store({{"y", line.substr(0, bar)}, {"z", "3:1:1:900"}});
     showAsGiven();
-    const std::string got =
-        std::to_string(y->AlignBar()) + ":" + std::to_string(y->State()) + ":" + std::to_string(y->Height());
-    EXPECT_EQ(got, line.substr(bar + 1)) << line;
+    EXPECT_EQ(
+        std::to_string(y->AlignBar()) + ":" + std::to_string(y->State()) + ":" + std::to_string(y->Height()),
+        line.substr(bar + 1))
+        << line;
     EXPECT_EQ(order(), "x,z,y") << line;
-    (void)x;
   }
+}
+
+/// What the user left: per key, display position, group, state and height.
+std::map<std::string, std::string> layoutOf(clsBars& all) {
+  std::map<std::string, std::string> out;
+  for (std::int32_t i = 1; i <= all.Count(); ++i) {
+    BarRef b = all.ItemByOrder(i);
+    out[b->Key()] = std::to_string(i) + ":" + std::to_string(b->AlignBar()) + ":" +
+                    std::to_string(b->State()) + ":" + std::to_string(b->Height());
+  }
+  return out;
 }
 
 TEST_P(Settings, AHandEditedStoreAppliesWhatItCan) {
@@ -197,27 +195,24 @@ TEST_P(Settings, AHandEditedStoreAppliesWhatItCan) {
   DefaultHostServices(path).SaveSetting("DockBar", "upper", "", 0);  // creates the tables
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char* error = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, dataText("settings_hand_edited.sql").c_str(), nullptr, nullptr, &error),
-            SQLITE_OK)
-      << (error ? error : "");
-  sqlite3_free(error);
+  std::string sql;
+  for (const std::string& line : dataLines("settings_hand_edited.sql"))
+    sql += line + "\n";
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
   sqlite3_close(db);
   HostServices::setInstance(std::make_shared<DefaultHostServices>(path));
 
-  std::map<std::string, BarRef> by;
   for (const char* key : {"keep", "also", "number", "real", "lines", "huge", "upper"})
-    by[key] = addBar(key, 700, eAlignTop, true);
+    addBar(key, 700, eAlignTop, true);
   showAsGiven();
   EXPECT_EQ(order(), "also,keep,number,real,lines,huge,upper");
-  EXPECT_EQ(by["keep"]->State(), eBarCollapsed);
-  EXPECT_EQ(by["also"]->Height(), 1500);
-  EXPECT_EQ(by["lines"]->State(), eBarCollapsed);
-  for (const char* untouched : {"number", "real", "huge", "upper"}) {
-    EXPECT_EQ(by[untouched]->State(), eBarExpanded) << untouched;
-    EXPECT_EQ(by[untouched]->AlignBar(), eAlignTop) << untouched;
-    EXPECT_EQ(by[untouched]->Height(), 700) << untouched;
-  }
+  EXPECT_EQ(layoutOf(*bars()), (std::map<std::string, std::string>{{"also", "1:1:1:1500"},
+                                                                   {"keep", "2:1:0:260"},
+                                                                   {"number", "3:1:1:700"},
+                                                                   {"real", "4:1:1:700"},
+                                                                   {"lines", "5:1:0:260"},
+                                                                   {"huge", "6:1:1:700"},
+                                                                   {"upper", "7:1:1:700"}}));
 }
 
 TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
@@ -234,17 +229,6 @@ TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
     dock.reset();
   }
   EXPECT_EQ(host->saves, std::vector<std::string>{"a=1:1:1:1000"});
-}
-
-/// What the user left: per key, display position, group, state and height.
-std::map<std::string, std::string> layoutOf(clsBars& all) {
-  std::map<std::string, std::string> out;
-  for (std::int32_t i = 1; i <= all.Count(); ++i) {
-    BarRef b = all.ItemByOrder(i);
-    out[b->Key()] = std::to_string(i) + ":" + std::to_string(b->AlignBar()) + ":" +
-                    std::to_string(b->State()) + ":" + std::to_string(b->Height());
-  }
-  return out;
 }
 
 TEST_P(Settings, AUsersLayoutComesBackInTheNextRun) {
@@ -276,8 +260,6 @@ TEST_P(Settings, AUsersLayoutComesBackInTheNextRun) {
 
   auto [cx, cy] = at(access().imgCollapse(byKey("outline")->Index()), 100, 100);
   ui->click(cx, cy);
-  ASSERT_EQ(byKey("outline")->State(), eBarCollapsed);
-
   Panel& split = access().picSplit(byKey("files")->Index());
   ASSERT_TRUE(split.Visible());
   const std::int32_t before = byKey("files")->Height();
@@ -291,11 +273,8 @@ TEST_P(Settings, AUsersLayoutComesBackInTheNextRun) {
   auto [lx, ly] = at(access().picTitel(byKey("log")->Index()), 1000, 100);
   ui->press(tx, ty);
   ui->release(lx, ly);
-  ASSERT_EQ(byKey("tasks")->AlignBar(), eAlignRight);
-
   auto [hx, hy] = at(access().imgClose(byKey("search")->Index()), 100, 100);
   ui->click(hx, hy);
-  ASSERT_EQ(byKey("search")->State(), eBarHidden);
 
   // Hiding search refits the three bars still resizable by (6000 - 4980) / 3 = 340 each.
   const std::map<std::string, std::string> expected{{"files", "1:1:1:1820"},
