@@ -12,37 +12,26 @@ class Commands : public DockTest {
     dock->resize(w, h);
     dock->setShow(true);
   }
-  void clickOn(Element& e, std::int16_t button = btnLeft) {
-    ui->click(ui->absLeft(e) + 100, ui->absTop(e) + 100, button);
-  }
-  /// A point on the title strip itself, clear of the caption and the buttons.
-  void clickTitle(const BarRef& b, std::int16_t button) {
-    Panel& strip = access().picTitel(b->Index());
-    ui->click(ui->absLeft(strip) + 1500, ui->absTop(strip) + 100, button);
+  /// Clicks an element; `dx` 1500 hits a title strip itself, clear of the caption and the buttons.
+  void clickOn(Element& e, std::int16_t button = btnLeft, double dx = 100) {
+    ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
   }
   void clickClose(const BarRef& b) { clickOn(access().imgClose(b->Index())); }
   std::vector<std::string> closed;
-  void recordClosed() {
-    dock->Closed = [this](std::string& key) { closed.push_back(key); };
-  }
 };
 
 TEST_P(Commands, TheLastVisibleBarCannotBeClosed) {
   auto a = addBar("a", 1000);
   a->setShowClose(true);
-  recordClosed();
+  dock->Closed = [this](std::string& key) { closed.push_back(key); };
   show();
   clickClose(a);
-  EXPECT_EQ(host->messages, std::vector<std::string>{kKeepOne});
-  EXPECT_EQ(a->State(), eBarExpanded);
-  EXPECT_TRUE(closed.empty());
-
   // A hidden second bar does not count; the refusal goes through the host, not a message box.
   auto b = addBar("b", 1000);
   b->setShowClose(true);
   b->setState(eBarHidden);
   clickClose(a);
-  EXPECT_EQ(host->messages.size(), 2u);
+  EXPECT_EQ(host->messages, (std::vector<std::string>{kKeepOne, kKeepOne}));
   EXPECT_EQ(a->State(), eBarExpanded);
   EXPECT_TRUE(closed.empty());
   EXPECT_TRUE(ui->messages().empty());
@@ -81,7 +70,7 @@ TEST_P(Commands, CloseHidesTheBarThenRaisesClosed) {
 }
 
 TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
-  auto a = addBar("a", 1000, eAlignTop, true);
+  addBar("a", 1000, eAlignTop, true);
   auto b = addBar("b", 1000, eAlignTop, true);
   auto c = addBar("c", 1000, eAlignTop, true);
   show();
@@ -94,8 +83,6 @@ TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
   EXPECT_EQ(top(c), 1200 + 260);
   EXPECT_EQ(c->Height(), 3600 - (100 + 1200 + 260));  // the bar below takes up the difference
   EXPECT_EQ(host->value("b"), "2:1:0:260");
-  EXPECT_TRUE(access().imgExpand(b->Index()).Visible());
-  EXPECT_FALSE(access().imgCollapse(b->Index()).Visible());
 
   // The application's own state changes are laid out but not saved.
   host->saves.clear();
@@ -108,8 +95,6 @@ TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
   EXPECT_EQ(b->Height(), 1200);
   EXPECT_EQ(host->value("b"), "2:1:1:1200");
   EXPECT_EQ(host->saves.size(), 3u);
-  EXPECT_TRUE(access().imgCollapse(b->Index()).Visible());
-  (void)a;
 }
 
 TEST_P(Commands, OptionsActOnTheKeyAndReloadFlagTheApplicationHandsBack) {
@@ -161,11 +146,9 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
     regroup->setAlignBar(eAlignBottom);
   };
   host->saves.clear();
-  clickTitle(a, btnRight);
-  EXPECT_EQ(keys, std::vector<std::string>{"a"});
-  EXPECT_EQ(order(), "b,a");
-  EXPECT_EQ(top(a), 700);
+  clickOn(access().picTitel(a->Index()), btnRight, 1500);
   EXPECT_EQ(access().dragSource(), 0);  // a right press starts no drag
+  EXPECT_EQ(order(), "b,a");
 
   // The background: the key is empty and nothing follows.
   regroup = b;
@@ -175,9 +158,8 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
   EXPECT_EQ(top(a), 700);
   EXPECT_TRUE(host->saves.empty());
 
-  // Other buttons on the background raise nothing.
-  ui->click(3000, 3000, btnLeft);
-  EXPECT_EQ(keys.size(), 2u);
+  ui->click(3000, 3000, btnLeft);  // other buttons on the background raise nothing
+  EXPECT_EQ(keys, (std::vector<std::string>{"a", ""}));
 }
 
 TOV_BACKEND_SUITE(Commands);

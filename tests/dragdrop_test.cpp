@@ -41,7 +41,6 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumn) {
   EXPECT_EQ(order(), "A,D,B,C");
   EXPECT_EQ(made[3]->AlignBar(), eAlignLeft);
   EXPECT_EQ(left(made[3]), 0);
-  EXPECT_EQ(top(made[3]), 1000);
   EXPECT_EQ(top(made[1]), 2000);
   EXPECT_EQ(access().dragSource(), 0);
   // The new order is saved at once.
@@ -68,13 +67,17 @@ TEST_P(DragDrop, TheTopStripMakesABarTheFirstTopBar) {
   EXPECT_EQ(P->AlignBar(), eAlignLeft);
   EXPECT_FALSE(host->saves.empty());  // laid out and saved all the same
 
-  // A bar that cannot move is no target, wherever the cursor is.
+  // A bar that cannot move is no target, wherever the cursor is, and cannot be dragged either (the
+  // press starts nothing, the release drops nothing); a bar dropped on itself stays.
   host->saves.clear();
   P->setCanMove(false);
   dragOnto(Q, P);
+  dragOnto(P, Q);
+  dragOnto(Q, Q);
   EXPECT_EQ(order(), "P,Q,R");
   EXPECT_EQ(Q->AlignBar(), eAlignLeft);
   EXPECT_TRUE(host->saves.empty());
+  EXPECT_TRUE(ui->messages().empty());
 
   P->setCanMove(true);
   dragOnto(Q, P);
@@ -83,24 +86,6 @@ TEST_P(DragDrop, TheTopStripMakesABarTheFirstTopBar) {
   EXPECT_EQ(top(Q), 0);
   EXPECT_EQ(top(P), 1000);
   EXPECT_EQ(host->value("Q"), "1:1:1:1000");
-}
-
-TEST_P(DragDrop, DropsOnItselfOrOnAFixedBarChangeNothing) {
-  auto bars4 = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
-  const BarRef &B = bars4[1], &C = bars4[2], &D = bars4[3];
-  dragOnto(B, B);
-  EXPECT_EQ(order(), "A,B,C,D");
-
-  C->setCanMove(false);
-  dragOnto(D, C);
-  EXPECT_EQ(order(), "A,B,C,D");
-  EXPECT_EQ(D->AlignBar(), eAlignRight);
-
-  // A fixed bar cannot be dragged either: the press starts nothing and the release drops nothing.
-  dragOnto(C, B);
-  EXPECT_EQ(order(), "A,B,C,D");
-  EXPECT_TRUE(host->saves.empty());
-  EXPECT_TRUE(ui->messages().empty());
 }
 
 TEST_P(DragDrop, TheFreeAreaAppendsToAColumn) {
@@ -124,15 +109,14 @@ TEST_P(DragDrop, TheFreeAreaAppendsToAColumn) {
   EXPECT_EQ(host->value("3"), "4:3:1:1000");
 }
 
-TEST_P(DragDrop, TheLeftSideFollowsTheLastTopOrLeftBar) {
+TEST_P(DragDrop, TheLeftSideFollowsTheLastTopOrLeftBarOrStartsALeftColumn) {
   auto mixed = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignRight}, {"D", eAlignBottom}});
   drag(mixed[3], kFreeLeft);
   EXPECT_EQ(order(), "A,B,D,C");
   EXPECT_EQ(mixed[3]->AlignBar(), eAlignLeft);
   EXPECT_EQ(top(mixed[3]), 2000);
-}
 
-TEST_P(DragDrop, TheLeftSideOfARightOrBottomStackStartsALeftColumn) {
+  bars()->Clear();
   auto right = build({{"1", eAlignRight}, {"2", eAlignRight}, {"3", eAlignRight}});
   drag(right[2], {1000, 1000});  // the whole left half is free
   EXPECT_EQ(order(), "1,3,2");
@@ -155,11 +139,9 @@ TEST_P(DragDrop, ForeignDropsChangeNothing) {
   dragOnto(D, B);
   ASSERT_EQ(order(), "A,D,B,C");
   host->saves.clear();
-  const auto onC = onTitle(bars4[2]);
-  ui->dropForeign(onC.first, onC.second);
-  ui->dropForeign(onTitle(bars4[0], 100).first, 100);  // in the top strip
-  ui->dropForeign(kFreeLeft.first, kFreeLeft.second);
-  ui->dropForeign(kFreeRight.first, kFreeRight.second);
+  // On a title, in the top strip and on both sides of the free area.
+  for (auto [x, y] : {onTitle(bars4[2]), std::pair{onTitle(bars4[0]).first, 100.0}, kFreeLeft, kFreeRight})
+    ui->dropForeign(x, y);
   EXPECT_EQ(order(), "A,D,B,C");
   EXPECT_EQ(D->AlignBar(), eAlignLeft);
   EXPECT_TRUE(host->saves.empty());
