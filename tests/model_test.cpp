@@ -1,4 +1,5 @@
 // The bar object and the bar collection: setter rules, hosted controls, numberings and ordering.
+#include <tuple>
 #include <vector>
 
 #include "support/dock_fixture.h"
@@ -19,13 +20,6 @@ class BarModel : public DockTest {
   Order order() {
     const auto& o = bars()->fOrder();
     return Order(o.begin() + 1, o.end());
-  }
-  /// The display order after `op` has run on creation order.
-  template <class F>
-  Order fromDefault(F op) {
-    bars()->fSetOrderDefault();
-    op();
-    return order();
   }
 };
 
@@ -132,35 +126,21 @@ TEST_P(BarModel, RedrawIsObsolete) {
   EXPECT_EQ(ui->messages(), std::vector<std::string>{"|Redraw obsolet"});
 }
 
-TEST_P(BarModel, ControlWithAlignSetIsRefused) {
+TEST_P(BarModel, HostedControlsWithAlignSetAreRefusedOthersReturnToTheirFormerParent) {
   BarRef b = addBar("a", 1000);
-  ControlRef plain = ui->makeControl("Plain");  // has no Align member
-  b->setControl(plain);
-  EXPECT_EQ(b->Control(), plain);
-  EXPECT_EQ(parentOf(plain), frameOf(b));
-
+  addBar("z");
+  ControlRef first = ui->makeControl("First");  // has no Align member
+  ControlRef second = ui->makeControl("Second", 0);
   ControlRef aligned = ui->makeControl("Aligned", 1);
-  const Hwnd alignedParent = parentOf(aligned);
+  const Hwnd form = parentOf(first), alignedParent = parentOf(aligned);
+  b->setControl(first);
   EXPECT_NO_THROW(b->setControl(aligned));
-  EXPECT_EQ(b->Control(), plain);
+  EXPECT_EQ(b->Control(), first);
   EXPECT_EQ(parentOf(aligned), alignedParent);
   EXPECT_EQ(ui->messages(),
             std::vector<std::string>{"|Align-Eigenschaft von Control Aligned darf nicht gesetzt sein!"});
 
-  ControlRef zero = ui->makeControl("Zero", 0);
-  b->setControl(zero);
-  EXPECT_EQ(b->Control(), zero);
-  EXPECT_EQ(parentOf(zero), frameOf(b));
-}
-
-TEST_P(BarModel, HostedControlsReturnToTheirFormerParent) {
-  BarRef b = addBar("a", 1000);
-  ControlRef first = ui->makeControl("First");
-  ControlRef second = ui->makeControl("Second");
-  const Hwnd form = parentOf(first);
-
   // Assigned twice: the remembered parent stays the form, not the bar's own frame.
-  b->setControl(first);
   b->setControl(first);
   b->setControl(nullptr);
   EXPECT_EQ(b->Control(), nullptr);
@@ -170,11 +150,19 @@ TEST_P(BarModel, HostedControlsReturnToTheirFormerParent) {
   // Replaced: the old control goes back hidden instead of staying in the frame.
   b->setControl(first);
   b->setControl(second);
+  EXPECT_EQ(b->Control(), second);
   EXPECT_EQ(parentOf(first), form);
   EXPECT_FALSE(visible(first));
   EXPECT_EQ(parentOf(second), frameOf(b));
-  b->setControl(nullptr);
+
+  // Cleared: handed back too, and numbering and order start again.
+  bars()->fInsert(2, 1);
+  bars()->Clear();
   EXPECT_EQ(parentOf(second), form);
+  EXPECT_FALSE(visible(second));
+  BarRef fresh = bars()->Add();
+  EXPECT_EQ(order(), (Order{1}));
+  EXPECT_EQ(bars()->ItemByOrder(1), fresh);
 }
 
 TEST_P(BarModel, TerminationHandsControlsBackAndLeavesBarsWithoutDock) {
@@ -223,6 +211,13 @@ TEST_P(BarModel, LookupsByIndexOrderAndKey) {
   EXPECT_EQ(bars()->ItemByKey("files"), nullptr);
   EXPECT_EQ(bars()->ItemByKey("othe"), nullptr);
   EXPECT_TRUE(ui->messages().empty());
+
+  // Visible positions skip hidden bars in display order.
+  bars()->fInsert(3, 1);  // c, a, b
+  a->setState(eBarHidden);
+  EXPECT_EQ(bars()->CountVisible(), 2);
+  for (std::int32_t pos : {0, 1, 2, 3})
+    EXPECT_EQ(bars()->ItemByOrderVisible(pos), (std::vector<BarRef>{nullptr, c, b, nullptr}[pos])) << pos;
 }
 
 TEST_P(BarModel, SetOrderValidatesAndGroupsByAlignment) {
@@ -253,18 +248,21 @@ TEST_P(BarModel, SetOrderValidatesAndGroupsByAlignment) {
 TEST_P(BarModel, InsertMovesOneBarAndShiftsTheOthers) {
   for (const char* k : {"1", "2", "3", "4"})
     addBar(k);
-  auto insert = [&](std::int32_t index, std::int32_t pos) {
-    return fromDefault([&] { bars()->fInsert(index, pos); });
-  };
-  auto insertAfter = [&](std::int32_t index, std::int32_t after) {
-    return fromDefault([&] { bars()->fInsertAfter(index, after); });
-  };
-  EXPECT_EQ(insert(4, 1), (Order{4, 1, 2, 3}));
-  EXPECT_EQ(insert(1, 3), (Order{2, 3, 1, 4}));
-  EXPECT_EQ(insertAfter(4, 2), (Order{1, 2, 4, 3}));
-  EXPECT_EQ(insertAfter(1, 2), (Order{2, 3, 1, 4}));
-  EXPECT_EQ(insertAfter(1, 4), (Order{2, 3, 4, 1}));
-  EXPECT_EQ(insertAfter(3, 0), (Order{1, 3, 2, 4}));
+  // Each from creation order: fInsert (false) or fInsertAfter (true), index, position, result.
+  for (const auto& [after, index, pos, expected] :
+       std::vector<std::tuple<bool, std::int32_t, std::int32_t, Order>>{{false, 4, 1, {4, 1, 2, 3}},
+                                                                        {false, 1, 3, {2, 3, 1, 4}},
+                                                                        {true, 4, 2, {1, 2, 4, 3}},
+                                                                        {true, 1, 2, {2, 3, 1, 4}},
+                                                                        {true, 1, 4, {2, 3, 4, 1}},
+                                                                        {true, 3, 0, {1, 3, 2, 4}}}) {
+    bars()->fSetOrderDefault();
+    if (after)
+      bars()->fInsertAfter(index, pos);
+    else
+      bars()->fInsert(index, pos);
+    EXPECT_EQ(order(), expected) << after << " " << index << " " << pos;
+  }
 
   // Positions are looked up in the current order, not in creation order.
   bars()->fSetOrderDefault();
@@ -272,38 +270,6 @@ TEST_P(BarModel, InsertMovesOneBarAndShiftsTheOthers) {
   bars()->fInsertAfter(2, 4);
   EXPECT_EQ(order(), (Order{4, 2, 1, 3}));
   EXPECT_EQ(bars()->fOrderByIndex(3), 4);
-}
-
-TEST_P(BarModel, VisiblePositionsSkipHiddenBarsInDisplayOrder) {
-  BarRef a = addBar("a");
-  BarRef b = addBar("b");
-  BarRef c = addBar("c");
-  b->setState(eBarHidden);
-  EXPECT_EQ(bars()->CountVisible(), 2);
-  EXPECT_EQ(bars()->ItemByOrderVisible(0), nullptr);
-  bars()->fInsert(3, 1);  // c, a, b
-  b->setState(eBarExpanded);
-  a->setState(eBarHidden);
-  for (std::int32_t pos : {1, 2, 3})
-    EXPECT_EQ(bars()->ItemByOrderVisible(pos), (std::vector<BarRef>{c, b, nullptr}[pos - 1])) << pos;
-}
-
-TEST_P(BarModel, ClearHandsControlsBackAndNumberingStartsAgain) {
-  addBar("a");
-  BarRef b = addBar("b");
-  addBar("c");
-  ControlRef c = ui->makeControl("C");
-  const Hwnd form = parentOf(c);
-  b->setControl(c);
-  bars()->fInsert(3, 1);
-
-  bars()->Clear();
-  EXPECT_EQ(bars()->ItemByOrder(1), nullptr);
-  EXPECT_EQ(parentOf(c), form);
-  EXPECT_FALSE(visible(c));
-  BarRef fresh = bars()->Add();
-  EXPECT_EQ(order(), (Order{1}));
-  EXPECT_EQ(bars()->ItemByOrder(1), fresh);
 }
 
 TOV_BACKEND_SUITE(BarModel);
