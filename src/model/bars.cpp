@@ -86,6 +86,8 @@ void clsBars::Clear() {
     bar->fEvents(nullptr);
   }
   mCol.clear();
+  // Slots of removed bars would otherwise outlive them until the next Add.
+  mOrder.clear();
   skipFailure([&] { dock()->fClear(); });
 }
 

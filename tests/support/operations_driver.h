@@ -1,0 +1,473 @@
+#pragma once
+// A random walk over the dock's public API and the user's input on the headless backend, with
+// application handlers that re-enter the dock. Every choice is taken from a byte stream, so the
+// same driver serves a seeded test and a coverage-guided fuzzer. After every step the walk checks
+// what must always hold; the first break ends the walk with a description.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/dock_access.h"
+#include "support/memory_host.h"
+#include "tovdock/dock.h"
+#include "tovdock/headless.h"
+
+namespace tov::test {
+
+/// Choices read from bytes; an exhausted stream answers 0 and ends the walk.
+class ByteChoices {
+ public:
+  ByteChoices(const std::uint8_t* data, std::size_t size) : mData(data), mSize(size) {}
+  bool done() const { return mPos >= mSize; }
+  std::uint32_t below(std::uint32_t n) {
+    if (n <= 1) return 0;
+    std::uint32_t v = 0;
+    for (std::uint32_t range = 1; range < n && range < (1u << 24); range <<= 8)
+      v = (v << 8) | (mPos < mSize ? mData[mPos++] : 0);
+    return v % n;
+  }
+  bool flip() { return below(2) == 1; }
+  std::int32_t between(std::int32_t lo, std::int32_t hi) {
+    return lo + static_cast<std::int32_t>(below(static_cast<std::uint32_t>(hi - lo + 1)));
+  }
+  /// A number that is mostly plausible and sometimes hostile.
+  std::int32_t number() {
+    switch (below(8)) {
+      case 0:
+        return between(-3, 3);
+      case 1:
+        return between(95, 105);
+      case 2: {
+        static constexpr std::int32_t edges[] = {INT32_MIN, INT32_MIN + 1, -32768,        -32769,   32767,
+                                                 32768,     65535,         INT32_MAX - 1, INT32_MAX};
+        return edges[below(std::size(edges))];
+      }
+      default:
+        return between(0, 12000);
+    }
+  }
+
+ private:
+  const std::uint8_t* mData;
+  std::size_t mSize;
+  std::size_t mPos = 0;
+};
+
+class OperationsDriver {
+ public:
+  OperationsDriver(const std::uint8_t* data, std::size_t size) : in(data, size) {
+    host = std::make_shared<MemoryHost>();
+    HostServices::setInstance(host);
+    toolkit = std::make_shared<headless::HeadlessToolkit>();
+    form = toolkit->createWindow();
+    build();
+  }
+  ~OperationsDriver() {
+    if (dock) dock->Closed = dock->CtlResize = dock->RightClick = nullptr;
+    dock.reset();
+    made.clear();
+    HostServices::setInstance(nullptr);
+  }
+
+  /// Runs at most `maxSteps` steps; the first broken rule, or nothing.
+  std::optional<std::string> run(int maxSteps) {
+    for (steps = 0; steps < maxSteps && !in.done(); ++steps) {
+      const std::uint32_t op = in.below(kOps);
+      lastOp = static_cast<int>(op);
+      laidOut = false;
+      try {
+        step(op);
+      } catch (const Failure&) {
+        // The API's refusals (missing bars, a dock that is gone) reach the application this way.
+      }
+      if (!dock) build();
+      if (auto broken = check())
+        return "step " + std::to_string(steps) + " (op " + std::to_string(op) + "): " + *broken;
+    }
+    return std::nullopt;
+  }
+
+  int steps = 0;
+  int lastOp = -1;
+  /// Steps after which a stack that fits was checked to lie inside the dock.
+  int fitsChecked = 0;
+
+ private:
+  static constexpr std::uint32_t kOps = 24;
+
+  void build() {
+    dock = TovDock::create(toolkit);
+    toolkit->native().SetParent(dock->surface().hWnd(), form);
+    dock->surface().setVisible(true);
+    ui.emplace(dock->surface());
+    // A running application: terminating saves the layout.
+    ui->setUserMode(true);
+    dock->resize(in.between(500, 9000), in.between(200, 9000));
+    installHandlers();
+  }
+
+  void installHandlers() {
+    // Handlers reach the driver, never the dock they were installed on: that one may be gone.
+    dock->CtlResize = [this](std::string&) {
+      if (mode != Hostile::ResizeChangesStates || depth > 1 || !dock) return;
+      ++depth;
+      try {
+        if (BarRef b = anyBar()) b->setState(in.between(0, 2));
+      } catch (const Failure&) {
+      }
+      --depth;
+    };
+    dock->Closed = [this](std::string&) {
+      if (mode == Hostile::ClosedClears && dock) dock->Bars()->Clear();
+    };
+    dock->RightClick = [this](std::string&) {
+      if (mode == Hostile::RightClickDrops) dock.reset();
+    };
+    dock->OptShow = [this](std::string& key, bool& reload) {
+      if (mode != Hostile::OptShowChanges) return;
+      key = in.flip() ? std::string() : keyName(in.below(6));
+      reload = in.flip();
+    };
+  }
+
+  static std::string keyName(std::uint32_t k) { return k == 0 ? std::string() : "k" + std::to_string(k); }
+
+  BarsRef bars() const { return dock ? dock->Bars() : nullptr; }
+  std::int32_t count() const {
+    auto b = bars();
+    return b ? b->Count() : 0;
+  }
+  BarRef anyBar() {
+    const std::int32_t n = count();
+    if (n == 0) return nullptr;
+    return bars()->Item(in.between(1, n));
+  }
+  /// A bar of this dock, or now and then one that an earlier dock or a Clear left behind.
+  BarRef target() {
+    if (!made.empty() && in.below(8) == 0) return made[in.below(static_cast<std::uint32_t>(made.size()))];
+    return anyBar();
+  }
+
+  /// A point on an element of bar `i` (one of the title buttons, the strip, the splitter).
+  std::optional<std::pair<double, double>> pointOn(std::int32_t i, std::uint32_t which) {
+    DockTestAccess a(*dock);
+    if (i < 1 || i > a.ubound() || !a.loaded(i)) return std::nullopt;
+    Element* e = nullptr;
+    switch (which % 6) {
+      case 0:
+        e = &a.imgClose(i);
+        break;
+      case 1:
+        e = &a.imgCollapse(i);
+        break;
+      case 2:
+        e = &a.imgExpand(i);
+        break;
+      case 3:
+        e = &a.imgOpt(i);
+        break;
+      case 4:
+        e = &a.picTitel(i);
+        break;
+      default:
+        e = &a.picSplit(i);
+        break;
+    }
+    return std::make_pair(ui->absLeft(*e) + std::min(e->Width() / 2, 100.0),
+                          ui->absTop(*e) + std::min(e->Height() / 2, 30.0));
+  }
+
+  void step(std::uint32_t op) {
+    mode = static_cast<Hostile>(in.below(5));
+    switch (op) {
+      case 0:
+      case 1: {
+        if (count() >= 12) return;
+        BarRef b = bars()->Add();
+        if (!b) return;
+        made.push_back(b);
+        b->setKey(keyName(in.below(8)));
+        b->setTitle(b->Key());
+        if (in.flip()) b->setAllowResize(true);
+        if (in.flip())
+          b->setControl(std::make_shared<headless::TestControl>(*toolkit, "c", std::nullopt, form));
+        return;
+      }
+      case 2:
+        return setProperty();
+      case 3:
+        return setProperty();
+      case 4:
+        dock->setShow(in.below(4) != 0);
+        laidOut = true;
+        return;
+      case 5:
+        dock->setAllowScroll(in.flip());
+        return;
+      case 6:
+        dock->resize(in.between(-100, 12000), in.between(-100, 12000));
+        laidOut = true;
+        return;
+      case 7:
+      case 8:
+      case 9:
+      case 10: {
+        // A click on a title button, the strip or the splitter of some bar; a right click now and then.
+        auto p = pointOn(in.between(1, std::max(1, count())), in.below(6));
+        if (!p) return;
+        ui->click(p->first, p->second, in.below(5) == 0 ? btnRight : btnLeft);
+        return;
+      }
+      case 11:
+      case 12: {
+        // A splitter drag.
+        auto p = pointOn(in.between(1, std::max(1, count())), 5);
+        if (!p) return;
+        ui->press(p->first, p->second);
+        for (int k = in.between(1, 3); k > 0 && ui; --k)
+          ui->move(p->first, p->second + in.between(-6000, 6000));
+        ui->release(p->first, p->second + in.between(-6000, 6000));
+        return;
+      }
+      case 13:
+      case 14: {
+        // A title dragged and dropped somewhere in the dock, or outside it.
+        auto p = pointOn(in.between(1, std::max(1, count())), 4);
+        if (!p) return;
+        ui->press(p->first, p->second);
+        ui->move(p->first + in.between(-200, 200), p->second + in.between(-200, 200));
+        ui->release(in.between(-500, 9000), in.between(-500, 9000));
+        return;
+      }
+      case 15:
+        ui->dropForeign(in.between(0, 9000), in.between(0, 9000));
+        return;
+      case 16: {
+        DockTestAccess a(*dock);
+        ScrollBar& bar = a.VScroll();
+        const std::int32_t v = in.between(-100, 20000);
+        if (in.flip())
+          ui->scrollTo(bar, v);
+        else
+          ui->scrollThumb(bar, v);
+        return;
+      }
+      case 17:
+        dock->ShowElement(in.between(-2, count() + 1));
+        laidOut = true;
+        return;
+      case 18:
+        ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
+        return;
+      case 19:
+        DockTestAccess(*dock).pSaveSettings();
+        return;
+      case 20:
+        DockTestAccess(*dock).pLoadSettings();
+        return;
+      case 21: {
+        // The application ends and starts again with bars of the same keys.
+        std::vector<std::string> keys;
+        for (std::int32_t i = 1; i <= count(); ++i)
+          keys.push_back(bars()->Item(i)->Key());
+        dock->Terminate();
+        dock.reset();
+        build();
+        for (const auto& key : keys) {
+          BarRef b = bars()->Add();
+          if (!b) break;
+          b->setKey(key);
+          b->setAllowResize(in.flip());
+        }
+        dock->setShow(true);
+        laidOut = true;
+        return;
+      }
+      case 22:
+        if (bars()) bars()->Clear();
+        return;
+      default:
+        hostileStore();
+        return;
+    }
+  }
+
+  void setProperty() {
+    BarRef b = target();
+    if (!b) return;
+    switch (in.below(16)) {
+      case 0: {
+        const std::int32_t before = b->AlignBar();
+        const std::int32_t v = in.between(-1, 6);
+        bool threw = false;
+        try {
+          b->setAlignBar(v);
+        } catch (const Failure&) {
+          threw = true;
+        }
+        if ((v < eAlignTop || v > eAlignBottom) != threw || (threw && b->AlignBar() != before))
+          breaks.push_back("AlignBar " + std::to_string(v) + (threw ? " was refused wrongly" : " was taken"));
+        return;
+      }
+      case 1: {
+        const std::int32_t before = b->State();
+        const std::int32_t v = in.between(-2, 4);
+        bool threw = false;
+        try {
+          b->setState(v);
+        } catch (const Failure& f) {
+          threw = f.Number() == errInvalidValue;
+          if (!threw) throw;
+        }
+        if ((v < eBarCollapsed || v > eBarHidden) != threw || (threw && b->State() != before))
+          breaks.push_back("State " + std::to_string(v) + (threw ? " was refused wrongly" : " was taken"));
+        return;
+      }
+      case 2:
+        b->setHeight(in.number());
+        return;
+      case 3:
+        b->setHeightMax(in.number());
+        return;
+      case 4:
+        b->setAllowResize(in.flip());
+        return;
+      case 5:
+        b->setCanExpand(in.flip());
+        return;
+      case 6:
+        b->setShowClose(in.flip());
+        return;
+      case 7:
+        b->setShowResize(in.flip());
+        return;
+      case 8:
+        b->setShowOptions(in.flip());
+        return;
+      case 9:
+        b->setKey(keyName(in.below(8)));
+        return;
+      case 10:
+        b->setTitle(in.flip() ? std::string() : std::string(in.below(60), 'T'));
+        return;
+      case 11:
+        b->setTitleRight(std::string(in.below(60), 'R'));
+        return;
+      case 12:
+        b->setTitleVertical(in.flip());
+        return;
+      case 13:
+        switch (in.below(3)) {
+          case 0:
+            b->setTop(in.number());
+            return;
+          case 1:
+            b->setLeft(in.number());
+            return;
+          default:
+            b->setWidth(in.number());
+            return;
+        }
+      case 14:
+        switch (in.below(3)) {
+          case 0:
+            b->setControl(std::make_shared<headless::TestControl>(*toolkit, "c", std::nullopt, form));
+            return;
+          case 1:
+            b->setControl(std::make_shared<headless::TestControl>(*toolkit, "aligned", 1, form));
+            return;
+          default:
+            b->setControl(nullptr);
+            return;
+        }
+      default:
+        b->setTitleBackColorStart(static_cast<Color>(in.below(0x1000000)));
+        b->setTitleForeColor(static_cast<Color>(in.below(0x1000000)));
+        return;
+    }
+  }
+
+  /// Records the application or another version may have left in the store.
+  void hostileStore() {
+    static const char* values[] = {"",    "1:1:1:1000", "9:9:9:9",   "-1:1:1:500", "2:4:2:800",
+                                   "1:2", "x:y:z:w",    "1e9:1:1:1", "3:3:0:0",    "2.5:1.5:0.5:999.5"};
+    host->store[{"DockBar", keyName(in.below(8))}] = values[in.below(std::size(values))];
+  }
+
+  std::optional<std::string> check() {
+    if (!breaks.empty()) return breaks.front();
+    BarsRef all = bars();
+    if (!all) return "a live dock without its bar collection";
+    const std::int32_t n = all->Count();
+    const auto& order = all->fOrder();
+    if (order.size() != static_cast<std::size_t>(n) + 1 && !(n == 0 && order.empty()))
+      return "order has " + std::to_string(order.size()) + " slots for " + std::to_string(n) + " bars";
+    std::vector<bool> seen(static_cast<std::size_t>(n) + 1, false);
+    for (std::int32_t pos = 1; pos <= n; ++pos) {
+      const std::int32_t i = order[static_cast<std::size_t>(pos)];
+      if (i < 1 || i > n || seen[static_cast<std::size_t>(i)])
+        return "order is not a permutation of 1..Count";
+      seen[static_cast<std::size_t>(i)] = true;
+    }
+    for (std::int32_t i = 1; i <= n; ++i) {
+      BarRef b = all->Item(i);
+      if (!b || b->Index() != i) return "bar " + std::to_string(i) + " is missing or misnumbered";
+      if (b->State() == eBarHidden && b->Height() != 0) return "a hidden bar takes room";
+      if (b->State() < eBarCollapsed || b->State() > eBarHidden) return "a bar has an unknown state";
+      if (b->AlignBar() < eAlignTop || b->AlignBar() > eAlignBottom) return "a bar has an unknown group";
+    }
+    return fits(*all);
+  }
+
+  /// Without scrolling, a stack whose columns fit the dock lies inside it after a layout pass. Steps
+  /// that only change a property leave the layout to the next pass, as the application expects.
+  std::optional<std::string> fits(clsBars& all) {
+    if (!laidOut || !dock->Show() || dock->AllowScroll()) return std::nullopt;
+    // The columns as the layout stacks them: the top group, then the left column below it, the
+    // right column beside the left one, and the bottom group below the right column.
+    std::int32_t y = 0, ySaved = 0, extent = 0, prev = eAlignTop;
+    std::vector<BarRef> shown;
+    for (std::int32_t pos = 1; pos <= all.Count(); ++pos) {
+      BarRef b = all.ItemByOrder(pos);
+      if (b->AlignBar() == eAlignRight && prev < eAlignRight) y = ySaved;
+      prev = b->AlignBar();
+      y += b->Height();
+      if (prev == eAlignTop) ySaved = y;
+      extent = std::max(extent, y);
+      if (b->State() != eBarHidden) shown.push_back(b);
+    }
+    const double height = dock->Height();
+    if (extent > height) return std::nullopt;
+    ++fitsChecked;
+    for (const BarRef& b : shown) {
+      const double top = DockTestAccess(*dock).picDockBar(b->Index()).Top();
+      if (top < 0 || top + b->Height() > height)
+        return "bar " + std::to_string(b->Index()) + " lies at " + std::to_string(top) + ".." +
+               std::to_string(top + b->Height()) + " in a dock of " + std::to_string(height) +
+               " whose stack of " + std::to_string(extent) + " fits";
+    }
+    return std::nullopt;
+  }
+
+  ByteChoices in;
+  std::shared_ptr<MemoryHost> host;
+  std::shared_ptr<headless::HeadlessToolkit> toolkit;
+  Hwnd form = 0;
+  DockRef dock;
+  std::optional<headless::Driver> ui;
+  std::vector<BarRef> made;
+  std::vector<std::string> breaks;
+  int depth = 0;
+  /// Whether the last step ended in a full layout pass of a live dock.
+  bool laidOut = false;
+
+  enum class Hostile { None, ResizeChangesStates, ClosedClears, RightClickDrops, OptShowChanges };
+  Hostile mode = Hostile::None;
+};
+
+}  // namespace tov::test
