@@ -1,6 +1,7 @@
 #include "platform/qt/qt_elements.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
@@ -91,8 +92,19 @@ struct Converted {
   std::optional<QCursor> cursor;
 };
 
-Converted& converted(const PictureRef& p) {
+std::map<const Picture*, Converted>& conversions() {
   static std::map<const Picture*, Converted> cache;
+  return cache;
+}
+
+Converted& converted(const PictureRef& p) {
+  auto& cache = conversions();
+  static bool cleanup = false;
+  if (!cleanup) {
+    // Cursors and images must go while the application still exists.
+    qAddPostRoutine([] { conversions().clear(); });
+    cleanup = true;
+  }
   for (auto it = cache.begin(); it != cache.end();) {
     it = it->second.picture.expired() ? cache.erase(it) : std::next(it);
   }
