@@ -158,7 +158,7 @@ class PanelNode final : public QtElement<Panel> {
   const QImage& backing() const { return mBacking; }
 
  private:
-  QPainter* beginDrawing(QPainter& p);
+  void ensureBacking();
   WidgetHolder<ElementWidget> mWidget;
   Color mBackColor = kSysButtonFace;
   Font mFont;
