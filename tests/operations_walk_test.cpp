@@ -15,28 +15,30 @@ namespace tov::test {
 namespace {
 
 std::optional<std::string> walk(const std::vector<std::uint8_t>& bytes, int maxSteps, int* steps = nullptr,
-                                int* fitsChecked = nullptr) {
+                                int* fitsChecked = nullptr, int* restoredChecked = nullptr) {
   OperationsDriver driver(bytes.data(), bytes.size());
   auto broken = driver.run(maxSteps);
   if (steps) *steps += driver.steps;
   if (fitsChecked) *fitsChecked += driver.fitsChecked;
+  if (restoredChecked) *restoredChecked += driver.restoredChecked;
   return broken;
 }
 
 TEST(OperationsWalk, SeededWalksKeepEveryRule) {
-  int steps = 0, fitsChecked = 0;
+  int steps = 0, fitsChecked = 0, restoredChecked = 0;
   for (std::uint32_t seed = 1; seed <= 6; ++seed) {
     std::mt19937 random(seed);
     std::vector<std::uint8_t> bytes(24000);
     for (auto& b : bytes)
       b = static_cast<std::uint8_t>(random());
-    const auto broken = walk(bytes, 600, &steps, &fitsChecked);
+    const auto broken = walk(bytes, 600, &steps, &fitsChecked, &restoredChecked);
     EXPECT_FALSE(broken) << "seed " << seed << ": " << *broken;
   }
-  // The walks went the whole way and often met a laid-out stack to check.
+  // The walks went the whole way, often met a laid-out stack and restarted from saved layouts.
   EXPECT_EQ(steps, 6 * 600);
   EXPECT_GT(fitsChecked, 200);
-  std::printf("%d steps, %d layouts checked\n", steps, fitsChecked);
+  EXPECT_GT(restoredChecked, 20);
+  std::printf("%d steps, %d layouts and %d restored bars checked\n", steps, fitsChecked, restoredChecked);
 }
 
 TEST(OperationsWalk, FuzzerFindingsStayFixed) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dock/settings_value.h"
 #include "support/dock_access.h"
 #include "support/memory_host.h"
 #include "tovdock/dock.h"
@@ -79,7 +80,7 @@ class OperationsDriver {
     for (steps = 0; steps < maxSteps && !in.done(); ++steps) {
       const std::uint32_t op = in.below(kOps);
       lastOp = static_cast<int>(op);
-      laidOut = false;
+      laidOut = painted = false;
       try {
         step(op);
       } catch (const Failure&) {
@@ -96,6 +97,8 @@ class OperationsDriver {
   int lastOp = -1;
   /// Steps after which a stack that fits was checked to lie inside the dock.
   int fitsChecked = 0;
+  /// Bars checked to come back from the store as saved.
+  int restoredChecked = 0;
 
  private:
   static constexpr std::uint32_t kOps = 24;
@@ -204,7 +207,7 @@ class OperationsDriver {
         return setProperty();
       case 4:
         dock->setShow(in.below(4) != 0);
-        laidOut = true;
+        laidOut = painted = true;
         return;
       case 5:
         dock->setAllowScroll(in.flip());
@@ -257,9 +260,12 @@ class OperationsDriver {
           ui->scrollThumb(bar, v);
         return;
       }
-      case 17:
-        dock->ShowElement(in.between(-2, count() + 1));
+      case 17: {
+        const std::int32_t which = in.between(-2, count() + 1);
+        dock->ShowElement(which);
         laidOut = true;
+        painted = which == -1;
+      }
         return;
       case 18:
         ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
@@ -284,8 +290,11 @@ class OperationsDriver {
           b->setKey(key);
           b->setAllowResize(in.flip());
         }
+        // Quiet handlers: what the new run shows must come from the store alone.
+        mode = Hostile::None;
         dock->setShow(true);
-        laidOut = true;
+        laidOut = painted = true;
+        expectRestored();
         return;
       }
       case 22:
@@ -392,6 +401,23 @@ class OperationsDriver {
     }
   }
 
+  /// Every keyed bar whose record reads takes its group and state from it; the new bars do not
+  /// show a close button, so none of them may come back hidden.
+  void expectRestored() {
+    const std::int32_t n = count();
+    for (std::int32_t i = 1; i <= n; ++i) {
+      BarRef b = bars()->Item(i);
+      if (b->Key().empty()) continue;
+      const auto r = settings::parse(host->value(b->Key()));
+      if (!r || r->position < 1 || r->position > n) continue;
+      ++restoredChecked;
+      const std::int32_t state = r->state == eBarHidden ? eBarExpanded : r->state;
+      if (b->AlignBar() != r->align || b->State() != state)
+        breaks.push_back("bar '" + b->Key() + "' came back as " + std::to_string(b->AlignBar()) + "/" +
+                         std::to_string(b->State()) + " from the record " + host->value(b->Key()));
+    }
+  }
+
   /// Records the application or another version may have left in the store.
   void hostileStore() {
     static const char* values[] = {"",    "1:1:1:1000", "9:9:9:9",   "-1:1:1:500", "2:4:2:800",
@@ -430,7 +456,9 @@ class OperationsDriver {
     if (!laidOut || !dock->Show() || dock->AllowScroll()) return std::nullopt;
     // The columns as the layout stacks them: the top group, then the left column below it, the
     // right column beside the left one, and the bottom group below the right column.
-    std::int32_t y = 0, ySaved = 0, extent = 0, prev = eAlignTop;
+    // Sums are wide: a bar may be as high as the API lets it be.
+    std::int64_t y = 0, ySaved = 0, extent = 0;
+    std::int32_t prev = eAlignTop;
     std::vector<BarRef> shown;
     for (std::int32_t pos = 1; pos <= all.Count(); ++pos) {
       BarRef b = all.ItemByOrder(pos);
@@ -440,6 +468,13 @@ class OperationsDriver {
       if (prev == eAlignTop) ySaved = y;
       extent = std::max(extent, y);
       if (b->State() != eBarHidden) shown.push_back(b);
+    }
+    // Showing the dock paints every bar: the hidden ones' frames are gone, the others' are on screen.
+    for (std::int32_t i = 1; painted && i <= all.Count(); ++i) {
+      const bool hidden = all.Item(i)->State() == eBarHidden;
+      if (ui->shown(DockTestAccess(*dock).picDockBar(i)) == hidden)
+        return "bar " + std::to_string(i) +
+               (hidden ? " is hidden but on screen" : " is off screen but not hidden");
     }
     const double height = dock->Height();
     if (extent > height) return std::nullopt;
@@ -465,6 +500,8 @@ class OperationsDriver {
   int depth = 0;
   /// Whether the last step ended in a full layout pass of a live dock.
   bool laidOut = false;
+  /// Whether it also repainted every bar.
+  bool painted = false;
 
   enum class Hostile { None, ResizeChangesStates, ClosedClears, RightClickDrops, OptShowChanges };
   Hostile mode = Hostile::None;
