@@ -1,4 +1,6 @@
 // Dragging a bar's splitter strip: live resizing, limits, the partner bar and scroll mode.
+#include <algorithm>
+
 #include "support/dock_fixture.h"
 
 namespace tov::test {
@@ -107,6 +109,7 @@ TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
     move(b, dy);
     EXPECT_EQ(strip(b).Top(), expected.first) << "move " << dy;
     EXPECT_EQ(b->Height(), expected.second) << "move " << dy;
+    EXPECT_EQ(controlHeight(b), std::max(0, expected.second - 260 - 80)) << "move " << dy;  // never negative
   }
 }
 
