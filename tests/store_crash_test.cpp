@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -64,11 +65,14 @@ class StoreCrash : public testing::Test {
   }
 
   /// A child that saves every key over and over, generation after generation, from `first` on.
-  pid_t startSaver(long first, int keyOffset) {
+  /// With `ready`, it writes a byte there once the store is open.
+  pid_t startSaver(long first, int keyOffset, int ready = -1) {
     const pid_t pid = fork();
     if (pid != 0) return pid;
     alarm(30);  // never outlives a test that failed to kill it
     DefaultHostServices services(store);
+    services.persistent();
+    if (ready >= 0 && write(ready, "r", 1) != 1) _exit(3);
     for (long g = first;; ++g)
       for (int k = 0; k < kKeys; ++k)
         services.SaveSetting("DockBar", keyOf(k + keyOffset), valueOf(k + keyOffset, g), 0);
@@ -93,11 +97,18 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
   constexpr int kKills = 150;
   long generation = 1;
   int advanced = 0;
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
   for (int run = 0; run < kKills; ++run) {
-    const pid_t pid = startSaver(generation, 0);
+    // Every other kill waits for the store to be open, so that however slow the machine, many
+    // fall among the saves; the others may also fall while the store is opened or recovered.
+    const bool afterOpen = run % 2 == 1;
+    const pid_t pid = startSaver(generation, 0, afterOpen ? ready[1] : -1);
     ASSERT_GT(pid, 0);
+    char byte = 0;
+    if (afterOpen) ASSERT_EQ(read(ready[0], &byte, 1), 1);
     std::this_thread::sleep_for(
-        std::chrono::microseconds(std::uniform_int_distribution<int>(500, 40000)(random)));
+        std::chrono::microseconds(std::uniform_int_distribution<int>(0, 20000)(random)));
     ASSERT_EQ(kill(pid, SIGKILL), 0);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
@@ -122,8 +133,11 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
     }
     generation = newest + 1;
   }
+  close(ready[0]);
+  close(ready[1]);
   // The kills fell while saves were going on, not only before the first one.
-  EXPECT_GT(advanced, kKills);
+  EXPECT_GT(advanced, kKills / 4);
+  std::printf("%d kills, %d keys found advanced, none torn or lost\n", kKills, advanced);
 }
 
 TEST_F(StoreCrash, AWriterKilledAgainAndAgainCostsAnotherWriterNothing) {
