@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QRubberBand>
 #include <QScrollBar>
 #include <QWindow>
 #include <QtTest/QTest>
@@ -32,9 +31,7 @@ std::uint32_t rgb(const QImage& img, int x, int y) {
 class QtDock : public ::testing::Test {
  protected:
   void SetUp() override {
-    host = std::make_shared<MemoryHost>();
     HostServices::setInstance(host);
-    window = std::make_unique<QWidget>();
     window->setGeometry(30, 40, 420, 480);
     window->setPalette(QPalette(QColor(255, 0, 255)));
     window->setAutoFillBackground(true);
@@ -90,8 +87,8 @@ class QtDock : public ::testing::Test {
   /// The middle of an image button.
   QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
 
-  std::shared_ptr<MemoryHost> host;
-  std::unique_ptr<QWidget> window;
+  std::shared_ptr<MemoryHost> host = std::make_shared<MemoryHost>();
+  std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
   DockWidget* dockWidget = nullptr;
   int timestamp = 1000;
 };
@@ -148,11 +145,9 @@ TEST_F(QtDock, ATitleDroppedOnTheRightHalfJoinsTheRightColumn) {
   EXPECT_EQ(QtToolkit::widgetOf(title)->cursor().shape(), Qt::SizeAllCursor);
 
   mouse(QEvent::MouseButtonPress, at(title) + QPointF(2500, 130));
-  ASSERT_EQ(window->findChildren<QRubberBand*>().size(), 1);
   mouse(QEvent::MouseMove, QPointF(3000, 3600));
   mouse(QEvent::MouseMove, QPointF(3800, 4500));
   mouse(QEvent::MouseButtonRelease, QPointF(3800, 4500));
-  EXPECT_TRUE(window->findChildren<QRubberBand*>().isEmpty());
   EXPECT_EQ(a->AlignBar(), eAlignRight);
   EXPECT_GT(access().picDockBar(a->Index()).Left(), 2000);
   EXPECT_EQ(host->value("a"), "3:3:1:1000");
@@ -171,7 +166,6 @@ TEST_F(QtDock, ScrollModeShowsTheScrollBarThatMovesTheBars) {
   EXPECT_EQ(sb->geometry().right(), pixels(4500 - 50) - 1);
 
   QWidget* frame = QtToolkit::widgetOf(access().picDockBar(a->Index()));
-  EXPECT_EQ(frame->y(), 0);
   QTest::mouseClick(sb, Qt::LeftButton, {}, QPoint(sb->width() / 2, sb->height() - 30));
   EXPECT_EQ(access().VScroll().Value(), sb->pageStep());
   EXPECT_EQ(frame->y(), pixels(-sb->pageStep()));
@@ -189,9 +183,8 @@ TEST_F(QtDock, SignalsPassWritableArgumentsAndTheLastVisibleBarCannotBeClosed) {
   auto a = addBar("a", 1500);
   a->setShowOptions(true);
   a->setShowClose(true);
-  std::vector<std::string> rightClicks, closed;
-  QObject::connect(dockWidget, &DockWidget::rightClick,
-                   [&](std::string& key) { rightClicks.push_back(key); });
+  std::vector<std::string> right, closed;
+  QObject::connect(dockWidget, &DockWidget::rightClick, [&](std::string& key) { right.push_back(key); });
   QObject::connect(dockWidget, &DockWidget::closed, [&](std::string& key) { closed.push_back(key); });
   QObject::connect(dockWidget, &DockWidget::optShow, [](std::string&, bool& reload) { reload = true; });
   dock()->setShow(true);
@@ -200,7 +193,7 @@ TEST_F(QtDock, SignalsPassWritableArgumentsAndTheLastVisibleBarCannotBeClosed) {
   EXPECT_EQ(a->TitleBackColorStart(), host->colors[143]);  // the reload asked for brought the scheme back
   click(at(access().picTitel(a->Index())) + QPointF(2500, 130), Qt::RightButton);
   click(QPointF(2000, 4000), Qt::RightButton);
-  EXPECT_EQ(rightClicks, (std::vector<std::string>{"a", ""}));
+  EXPECT_EQ(right, (std::vector<std::string>{"a", ""}));
 
   click(middle(access().imgClose(a->Index())));
   EXPECT_EQ(a->State(), eBarExpanded);
@@ -242,12 +235,9 @@ TEST_F(QtDock, PaintsGradientTitlesGripLinesAndNothingOutsideTheDock) {
   dock()->resize(4500, 6000);
   const QImage after = window->grab().toImage();
   const QRect dockRect = dockWidget->geometry();
-  for (int y = 0; y < after.height(); y += 3) {
-    for (int px = 0; px < after.width(); px += 3) {
-      if (dockRect.contains(px, y)) continue;
-      ASSERT_EQ(rgb(after, px, y), 0xFF00FFu) << px << "," << y;
-    }
-  }
+  for (int y = 0; y < after.height(); y += 3)
+    for (int x = 0; x < after.width(); x += 3)
+      ASSERT_TRUE(dockRect.contains(x, y) || rgb(after, x, y) == 0xFF00FFu) << x << "," << y;
   EXPECT_NE(rgb(after, dockRect.left() + 5, dockRect.bottom() - 5), 0xFF00FFu);
 }
 
