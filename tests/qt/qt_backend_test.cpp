@@ -108,17 +108,15 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
   auto p = panel(0, 0, 3000, 600);
   p->setBackColor(0x00FF00);               // green
   p->fillRect(0, 0, 1500, 300, 0x0000FF);  // red, in the low byte
-  auto img = surface->createImage(p.get());
+  auto img = place(surface->createImage(p.get()), 2250, 0, 0, 0);
   img->setPicture(picture(16, 8, 0xFF0000FFu));
   EXPECT_EQ(img->Height(), 120);  // fifteen twips a pixel
-  img->setLeft(2250);
-  img->setVisible(true);
   p->setWidth(3600);
   const QImage shot = grab();
-  EXPECT_EQ(rgb(shot, 10, 10), 0xFF0000u);
-  EXPECT_EQ(rgb(shot, 120, 30), 0x00FF00u);
-  EXPECT_EQ(rgb(shot, pixels(2250) + 2, 2), 0x0000FFu);
-  EXPECT_EQ(rgb(shot, 230, 10), 0x00FF00u);  // the new area has the back colour
+  // Fill, back colour, picture, and the back colour in the new area.
+  EXPECT_EQ((std::vector{rgb(shot, 10, 10), rgb(shot, 120, 30), rgb(shot, pixels(2250) + 2, 2),
+                         rgb(shot, 230, 10)}),
+            (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00}));
   p->setBackColor(0xFFFFFF);
   EXPECT_EQ(rgb(grab(), 10, 10), 0xFFFFFFu);
 }
@@ -256,12 +254,10 @@ TEST_F(QtBackend, PointersAndTooltipsComeFromTheElementUnderTheMouse) {
   QWidget* w = QtToolkit::widgetOf(*p);
   auto hand = picture(32, 32, 0xFFFFFFFFu);
   hand->hotX = 5;
-  auto button = surface->createImage(p.get());
+  auto button = place(surface->createImage(p.get()), 1500, 0, 0, 0);
   button->setPicture(hand);
-  button->setLeft(1500);
   button->setMousePointer(ptrCustom);
   button->setMouseIcon(hand);
-  button->setVisible(true);
   mouse(Move, 1600, 100, Qt::NoButton);
   EXPECT_EQ(w->cursor().shape(), Qt::BitmapCursor);
   EXPECT_EQ(w->cursor().hotSpot(), QPoint(5, 0));
