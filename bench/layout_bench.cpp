@@ -4,6 +4,11 @@
 #include "support/dock_access.h"
 #include "support/memory_host.h"
 #include "tovdock/headless.h"
+#include "tovdock/host.h"
+
+#include <unistd.h>
+
+#include <filesystem>
 
 namespace tov {
 namespace {
@@ -32,8 +37,8 @@ class PlainControl : public Control {
 };
 
 struct Fixture {
-  explicit Fixture(int n, bool show = true) {
-    HostServices::setInstance(host);
+  explicit Fixture(int n, bool show = true, std::shared_ptr<HostServices> services = nullptr) {
+    HostServices::setInstance(services ? services : host);
     dock = TovDock::create(toolkit);
     dock->resize(8000, 400.0 * n + 2000);
     for (int i = 1; i <= n; ++i) {
@@ -114,6 +119,36 @@ void BM_ShowFreshDock(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 
+// Saving and loading through the dock with the default SQLite store, as a user's change does.
+struct SqliteDock {
+  SqliteDock()
+      : dir(std::filesystem::temp_directory_path() / ("tovdock-bench-" + std::to_string(::getpid()))),
+        fixture(100, true, std::make_shared<DefaultHostServices>(dir / "settings.sqlite")) {}
+  ~SqliteDock() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::filesystem::path dir;
+  Fixture fixture;
+};
+
+void BM_DockSaveSettings100(benchmark::State& state) {
+  SqliteDock d;
+  DockTestAccess acc(*d.fixture.dock);
+  for (auto _ : state)
+    acc.pSaveSettings();
+}
+
+void BM_DockLoadSettings100(benchmark::State& state) {
+  SqliteDock d;
+  DockTestAccess acc(*d.fixture.dock);
+  acc.pSaveSettings();
+  for (auto _ : state)
+    acc.pLoadSettings();
+}
+
+BENCHMARK(BM_DockSaveSettings100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DockLoadSettings100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OrderBars)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMicrosecond)->Complexity();
 BENCHMARK(BM_AutoSize)->RangeMultiplier(10)->Range(10, 10000)->Unit(benchmark::kMicrosecond)->Complexity();
 BENCHMARK(BM_SetHeightMax)
