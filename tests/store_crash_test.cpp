@@ -106,7 +106,9 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
     const pid_t pid = startSaver(generation, 0, afterOpen ? ready[1] : -1);
     ASSERT_GT(pid, 0);
     char byte = 0;
-    if (afterOpen) ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    if (afterOpen) {
+      ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    }
     std::this_thread::sleep_for(
         std::chrono::microseconds(std::uniform_int_distribution<int>(0, 20000)(random)));
     ASSERT_EQ(kill(pid, SIGKILL), 0);
