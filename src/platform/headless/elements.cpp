@@ -267,14 +267,7 @@ HeadlessSurface::HeadlessSurface(std::shared_ptr<World> world)
 
 std::unique_ptr<Element> HeadlessSurface::clone() const {
   auto c = std::make_unique<HeadlessSurface>(mWorld);
-  c->mLeft = mLeft;
-  c->mTop = mTop;
-  c->mWidth = mWidth;
-  c->mHeight = mHeight;
-  c->mToolTip = mToolTip;
-  c->mPointer = mPointer;
-  c->mIcon = mIcon;
-  c->mP = mP;
+  copyInto(*c);
   c->mUserMode = mUserMode;
   return c;
 }

@@ -142,15 +142,20 @@ class Basic : public Base, public Node {
   template <class Self>
   std::unique_ptr<Element> cloneAs() const {
     auto c = std::make_unique<Self>(mWorld, mSurface, mContainer);
-    c->mLeft = mLeft;
-    c->mTop = mTop;
-    c->mWidth = mWidth;
-    c->mHeight = mHeight;
-    c->mToolTip = mToolTip;
-    c->mPointer = mPointer;
-    c->mIcon = mIcon;
-    c->mP = static_cast<const Self&>(*this).mP;
+    copyInto(*c);
     return c;
+  }
+  /// Copies every common and kind-specific property except visibility and handlers.
+  template <class Self>
+  void copyInto(Self& c) const {
+    c.mLeft = mLeft;
+    c.mTop = mTop;
+    c.mWidth = mWidth;
+    c.mHeight = mHeight;
+    c.mToolTip = mToolTip;
+    c.mPointer = mPointer;
+    c.mIcon = mIcon;
+    c.mP = static_cast<const Self&>(*this).mP;
   }
 
   double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
