@@ -369,15 +369,18 @@ TEST(HeadlessTestControl, MembersRecordCallsAndMissingOnesFailAsLateBindingDoes)
   const Hwnd form = tk.createWindow();
   TestControl plain(tk, "Tree", std::nullopt, form);
   TestControl aligned(tk, "List", 1);
-  int resized = 0;
-  plain.onResized = [&] { ++resized; };
+  Log changes;
+  plain.onMember = [&](std::string_view m) { changes.emplace_back(m); };
   plain.call("Move", {0, 300, 4000.0, 1200.0});
   plain.let("height", 800.0);
   plain.let("Visible", false);
   EXPECT_EQ(plain.top() + plain.width() + plain.height(), 300 + 4000 + 800);
-  EXPECT_EQ(resized, 2);
   EXPECT_EQ(valueToInt32(plain.get("hWnd")), plain.hWnd());
   EXPECT_EQ(tk.native().GetParent(plain.hWnd()), form);
+  tk.native().SetParent(plain.hWnd(), form);  // the same parent is no change
+  tk.native().SetParent(plain.hWnd(), 0);
+  EXPECT_EQ(changes, (Log{"Move", "Height", "Visible", "Parent"}));
+  tk.native().SetParent(plain.hWnd(), form);
   EXPECT_EQ(valueToString(plain.get("Name")), "Tree");
   EXPECT_EQ(valueToInt32(aligned.get("Align")), 1);
 

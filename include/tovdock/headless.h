@@ -147,8 +147,10 @@ class TestControl : public Control {
   std::vector<std::string> calls;
   /// Members this control pretends not to have (a call fails with errNoSuchMember).
   std::vector<std::string> missing;
-  /// Called after every Move or Height change, with the control itself (for re-entrancy tests).
-  std::function<void()> onResized;
+  /// Called after a Move, a Height or Visible assignment and a change of the window's parent, with
+  /// the member's name ("Move", "Height", "Visible", "Parent"). It may do anything, including
+  /// calling back into the dock and dropping the last reference to this control.
+  std::function<void(std::string_view member)> onMember;
 
  private:
   std::shared_ptr<HeadlessToolkit::Impl> mWorld;
@@ -157,6 +159,8 @@ class TestControl : public Control {
   Hwnd mHwnd = 0;
   double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
   bool mVisible = true;
+
+  void changed(const char* member);
 };
 
 }  // namespace tov::headless

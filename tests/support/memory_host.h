@@ -1,11 +1,15 @@
 #pragma once
 // Host services kept in memory, with a fixed colour scheme, recording messages and every save.
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "tovdock/host.h"
+#include "tovdock/platform.h"
 
 namespace tov::test {
 
@@ -14,15 +18,19 @@ class MemoryHost : public HostServices {
   void ShowMessage(const std::string& text, std::int32_t, const std::string&, std::int16_t,
                    std::int32_t) override {
     messages.push_back(text);
+    call("ShowMessage");
   }
   std::string GetSetting(const std::string& section, const std::string& key, std::int16_t) override {
     auto it = store.find({section, key});
-    return it == store.end() ? std::string() : it->second;
+    std::string value = it == store.end() ? std::string() : it->second;
+    call("GetSetting");
+    return value;
   }
   void SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                    std::int32_t) override {
     store[{section, key}] = value;
     saves.push_back(key + "=" + value);
+    call("SaveSetting");
   }
   bool GetFlag(std::int32_t number) override { return number == 141 && vertical; }
   std::int32_t GetColor(std::int32_t number) override {
@@ -42,6 +50,35 @@ class MemoryHost : public HostServices {
   std::map<std::int32_t, std::int32_t> colors{
       {10, 0xF0F0F0}, {140, 0xE0E0E0}, {143, 0x804020}, {144, 0xFFE0C0}, {150, 0x000000}};
   bool vertical = false;
+  /// Runs after each ShowMessage, GetSetting and SaveSetting with the operation's name; it may call
+  /// back into the dock, as a host's own code might.
+  std::function<void(std::string_view operation)> hostile;
+
+ private:
+  void call(std::string_view operation) {
+    if (auto hook = hostile) hook(operation);
+  }
+};
+
+/// Wraps a hosted control of any backend and runs `hook` after each Move, Visible or Height
+/// assignment, as a control whose own code reacts to being moved or hidden.
+class HookedControl : public Control {
+ public:
+  HookedControl(ControlRef inner, std::function<void(std::string_view member)> hook)
+      : mInner(std::move(inner)), mHook(std::move(hook)) {}
+  Value invoke(std::string_view member, Access access, std::span<const Value> args) override {
+    Value result = mInner->invoke(member, access, args);
+    if (access != Access::Get) {
+      // The hook may drop the last reference to this control: nothing of it is used afterwards.
+      auto hook = mHook;
+      hook(member);
+    }
+    return result;
+  }
+
+ private:
+  ControlRef mInner;
+  std::function<void(std::string_view)> mHook;
 };
 
 }  // namespace tov::test

@@ -4,6 +4,7 @@
 /// Every element is a `Node` besides being a `tov::Element`: the node holds containment (a child
 /// list per container, back to front), the native window of windowed elements and a liveness token
 /// that input dispatch uses to find out whether a handler unloaded the element it was called for.
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -23,6 +24,8 @@ struct HeadlessToolkit::Impl final : NativeWindows {
     const Node* owner = nullptr;
     /// Position of a plain window within its parent, in twips.
     double left = 0, top = 0;
+    /// Called after SetParent gave the window another parent.
+    std::function<void()> onReparent;
   };
   std::unordered_map<Hwnd, Window> windows;
   PointPx cursor;

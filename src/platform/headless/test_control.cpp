@@ -30,6 +30,12 @@ TestControl::TestControl(HeadlessToolkit& toolkit, std::string name, std::option
                          Hwnd parent)
     : mWorld(toolkit.d), mName(std::move(name)), mAlign(align) {
   mHwnd = mWorld->addWindow(parent, nullptr);
+  mWorld->windows[mHwnd].onReparent = [this] { changed("Parent"); };
+}
+
+void TestControl::changed(const char* member) {
+  // The hook may release the last reference to this control: nothing of it is used afterwards.
+  if (auto hook = onMember) hook(member);
 }
 
 TestControl::~TestControl() {
@@ -57,8 +63,6 @@ Value TestControl::invoke(std::string_view member, Access access, std::span<cons
   auto resized = [this] {
     mWorld->windows[mHwnd].left = mLeft;
     mWorld->windows[mHwnd].top = mTop;
-    auto handler = onResized;
-    if (handler) handler();
   };
 
   if (name == "Move" && access == Access::Call) {
@@ -68,6 +72,7 @@ Value TestControl::invoke(std::string_view member, Access access, std::span<cons
     if (args.size() > 2) mWidth = valueToDouble(args[2]);
     if (args.size() > 3) mHeight = valueToDouble(args[3]);
     resized();
+    changed("Move");
     return {};
   }
   if (access == Access::Let && args.size() != 1) throw wrongArguments();
@@ -75,6 +80,7 @@ Value TestControl::invoke(std::string_view member, Access access, std::span<cons
     if (access == Access::Get) return mVisible;
     if (access == Access::Let) {
       mVisible = valueToBool(args[0]);
+      changed("Visible");
       return {};
     }
   } else if (name == "Height") {
@@ -82,6 +88,7 @@ Value TestControl::invoke(std::string_view member, Access access, std::span<cons
     if (access == Access::Let) {
       mHeight = valueToDouble(args[0]);
       resized();
+      changed("Height");
       return {};
     }
   } else if (access == Access::Get) {

@@ -19,7 +19,9 @@ Hwnd newHandle() {
 
 Hwnd World::addWindow(Hwnd parent, const Node* owner) {
   const Hwnd h = newHandle();
-  windows[h] = Window{windows.count(parent) ? parent : 0, owner};
+  Window& w = windows[h];
+  w.parent = windows.count(parent) ? parent : 0;
+  w.owner = owner;
   return h;
 }
 
@@ -48,6 +50,8 @@ Hwnd World::SetParent(Hwnd child, Hwnd parent) {
     if (p == child) return 0;
   const Hwnd former = liveParent(it->second);
   it->second.parent = parent;
+  // The hook may add or remove windows: the map entry is not used after it.
+  if (auto hook = it->second.onReparent; hook && former != parent) hook();
   return former;
 }
 
