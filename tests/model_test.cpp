@@ -1,5 +1,6 @@
 // The bar object and the bar collection: setter rules, hosted controls, numberings and ordering.
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "support/dock_fixture.h"
@@ -163,6 +164,45 @@ TEST_P(BarModel, HostedControlsWithAlignSetAreRefusedOthersReturnToTheirFormerPa
   BarRef fresh = bars()->Add();
   EXPECT_EQ(order(), (Order{1}));
   EXPECT_EQ(bars()->ItemByOrder(1), fresh);
+}
+
+TEST_P(BarModel, AControlHandedBackMayReassignOrReleaseItsBar) {
+  BarRef b = addBar("a", 1000);
+  ControlRef second = ui->makeControl("Second"), third = ui->makeControl("Third");
+  const Hwnd form = parentOf(second);
+  // Each hooked control acts once, when it is hidden on its way back.
+  auto hooked = [&](const char* name, std::function<void()> act) {
+    return std::make_shared<HookedControl>(ui->makeControl(name),
+                                           [act, armed = std::make_shared<bool>(true)](std::string_view m) {
+                                             if (m == "Visible" && std::exchange(*armed, false)) act();
+                                           });
+  };
+  // The bar is given a third control meanwhile: that assignment came last and stands, and the
+  // second control stays where it was.
+  ControlRef first = hooked("First", [&] { b->setControl(third); });
+  b->setControl(first);
+  b->setControl(second);
+  EXPECT_EQ(b->Control(), third);
+  EXPECT_EQ(parentOf(third), frameOf(b));
+  EXPECT_EQ(parentOf(second), form);
+  EXPECT_EQ(parentOf(first), form);
+  EXPECT_FALSE(visible(first));
+
+  // The bar's control is released meanwhile: nothing is handed back twice, the new one comes in.
+  ControlRef fourth = hooked("Fourth", [&] { b->setControl(nullptr); });
+  b->setControl(fourth);
+  b->setControl(second);
+  EXPECT_EQ(b->Control(), second);
+  EXPECT_EQ(parentOf(second), frameOf(b));
+  EXPECT_EQ(parentOf(fourth), form);
+  EXPECT_EQ(parentOf(third), form);
+
+  // The bars are cleared meanwhile, with no other owner of the bar left.
+  b.reset();
+  bars()->Item(1)->setControl(hooked("Fifth", [&] { bars()->Clear(); }));
+  bars()->Item(1)->setControl(third);
+  EXPECT_EQ(bars()->Count(), 0);
+  EXPECT_EQ(parentOf(third), form);
 }
 
 TEST_P(BarModel, TerminationHandsControlsBackAndLeavesBarsWithoutDock) {

@@ -47,6 +47,9 @@ class Reentrancy : public DockTest {
     EXPECT_NEAR(y, 4000, 20);
     EXPECT_EQ(ui->messages(), std::vector<std::string>{});
   }
+  Hwnd parentOf(const ControlRef& c) {
+    return ui->toolkit()->native().GetParent(valueToInt32(c->get("hWnd")));
+  }
   void clickOn(Element& e) { ui->click(ui->absLeft(e) + 100, ui->absTop(e) + 100); }
   Panel& strip(const BarRef& b) { return access().picSplit(b->Index()); }
   /// Presses on a bar's splitter strip, moves down by each of `moves` and releases at the last.
@@ -224,6 +227,42 @@ TEST_P(Reentrancy, SplitterDragWhosePartnerCollapsesMeanwhile) {
   EXPECT_EQ(top(c), top(b) + b->Height());
   EXPECT_EQ(host->value("c"), "3:1:0:260");
   c->setState(eBarExpanded);
+  expectUsable();
+}
+
+TEST_P(Reentrancy, TerminationSurvivesHostsAndControlsThatDropTheDock) {
+  // Code that runs inside Terminate drops the application's last reference to the dock: the host
+  // while it saves, a hosted control while it is handed back, or such a control while the
+  // application clears the bars through a plain reference to the collection.
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    const Hwnd form = parentOf(ui->makeControl("probe"));
+    auto made = addBars({"a", "b"});
+    show();
+    const ControlRef plain = made[0]->Control();
+    bool armed = false;
+    auto dropOnHide = [&](std::string_view member) {
+      if (member == "Visible" && way > 0 && armed) dock.reset();
+    };
+    made[1]->setControl(std::make_shared<HookedControl>(ui->makeControl("hooked"), dropOnHide));
+    host->hostile = [&](std::string_view op) {
+      if (op == "SaveSetting" && way == 0) dock.reset();
+    };
+    armed = true;
+    if (way < 2) {
+      dock->Terminate();
+    } else {
+      clsBars& all = *dock->Bars();
+      all.Clear();
+    }
+    host->hostile = nullptr;
+    EXPECT_FALSE(dock);
+    EXPECT_FALSE(made[0]->Control());
+    EXPECT_FALSE(valueToBool(plain->get("Visible")));
+    EXPECT_EQ(parentOf(plain), form);
+    EXPECT_NE(host->value("a"), "");
+    recreate();
+  }
   expectUsable();
 }
 

@@ -44,7 +44,7 @@ using FontRef = std::shared_ptr<Font>;
 ///
 /// Setters that change the screen reach the dock through the relay; when the dock is gone they
 /// throw a Failure (errObjectNotSet) to the application.
-class cTovBar {
+class cTovBar : public std::enable_shared_from_this<cTovBar> {
  public:
   cTovBar() = default;
   cTovBar(const cTovBar&) = delete;

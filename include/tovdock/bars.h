@@ -12,14 +12,14 @@
 
 namespace tov {
 
-class clsBars {
+class clsBars : public std::enable_shared_from_this<clsBars> {
  public:
   clsBars() = default;
   clsBars(const clsBars&) = delete;
   clsBars& operator=(const clsBars&) = delete;
 
-  /// Creates a bar with its elements and puts it at the end of the display order. Null when the
-  /// dock cannot be reached (a message box titled "clsBars.Add" says why).
+  /// Creates a bar with its elements and puts it at the end of the display order. Null, with one
+  /// message box titled "clsBars.Add", when the dock cannot be reached or already has 32767 bars.
   BarRef Add();
   std::int32_t Count() const;
   /// Number of bars that are not hidden.

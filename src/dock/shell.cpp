@@ -139,6 +139,10 @@ double TovDock::Height() const {
 }
 
 void TovDock::resize(double width, double height) {
+  // Every layout pass turns the size into whole twips: a size that has none would fail each one.
+  auto outOfRange = [](double v) { return !std::isfinite(v) || std::abs(v) > INT32_MAX; };
+  if (outOfRange(width) || outOfRange(height))
+    throw Failure::invalidCall("the size must be a finite number of twips");
   auto keep = shared_from_this();
   mSurface->setWidth(width);
   mSurface->setHeight(height);
@@ -159,6 +163,9 @@ void TovDock::onSurfaceResize() {
 
 void TovDock::Terminate() {
   if (mTerminated) return;
+  // The host services and the hosted controls run code here that may drop the application's last
+  // reference to the dock. From the destructor there is no reference left to hold.
+  auto keep = weak_from_this().lock();
   // A dock that was never shown has not loaded the stored layout; saving it would overwrite the
   // user's layout with the application's defaults.
   skipFailure([&] {

@@ -1,5 +1,7 @@
 #include "tovdock/bar.h"
 
+#include <utility>
+
 #include "tovdock/dock.h"
 
 namespace tov {
@@ -161,26 +163,32 @@ void cTovBar::letControl(ControlRef c) {
 }
 
 void cTovBar::pSetControl(ControlRef c) {
+  // A control's own code (its Visible, its parent change) may clear the bars and so drop the last
+  // owner of this bar, or assign the bar another control; the bar stays alive to the end.
+  auto keep = weak_from_this().lock();
   NativeWindows* native = nullptr;
   skipFailure([&] { native = &toolkit().native(); });
-  auto handBack = [&](const ControlRef& old) {
-    skipFailure([&] { old->let("Visible", false); });
-    skipFailure([&] { native->SetParent(valueToInt32(old->get("hWnd")), mParentHwnd); });
-  };
-  if (!c) {
-    if (mControl) {
-      handBack(mControl);
-      mControl.reset();
-    }
-  } else if (c == mControl) {
+  if (c && c == mControl) {
     // The control is already ours: its former parent stays the one remembered when it came.
     skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dock()->hWndItem(index16())); });
   } else {
-    // A replaced control goes back, hidden, to where it came from instead of staying in our frame.
-    if (mControl) handBack(mControl);
-    mControl = c;
-    skipFailure([&] { mParentHwnd = native->GetParent(valueToInt32(c->get("hWnd"))); });
-    skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dock()->hWndItem(index16())); });
+    // The old control leaves the bar before any of its code runs, so code that assigns or
+    // releases a control of this bar meanwhile finds the bar without it.
+    const ControlRef old = std::exchange(mControl, nullptr);
+    const Hwnd oldParent = mParentHwnd;
+    if (old) {
+      // A replaced control goes back, hidden, to where it came from instead of staying in our frame.
+      skipFailure([&] { old->let("Visible", false); });
+      skipFailure([&] { native->SetParent(valueToInt32(old->get("hWnd")), oldParent); });
+    }
+    // A control assigned while the old one was handed back came later than `c`: it stays, and `c`
+    // is left where it is.
+    if (c && !mControl) {
+      mControl = c;
+      skipFailure([&] { mParentHwnd = native->GetParent(valueToInt32(c->get("hWnd"))); });
+      if (mControl == c)
+        skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dock()->hWndItem(index16())); });
+    }
   }
   skipFailure([&] { dock()->fRepaintBar(mIndex); });
 }

@@ -77,6 +77,8 @@ BarRef clsBars::ItemByOrderVisible(std::int32_t OrderIndex) const {
 }
 
 void clsBars::Clear() {
+  // A hosted control handed back may drop the dock, and with it the dock's reference to us.
+  auto keep = weak_from_this().lock();
   // Index-based: a hosted control handed back may run application code that adds or clears bars.
   for (std::int32_t i = 1; i <= Count(); ++i) {
     BarRef bar = Item(i);
