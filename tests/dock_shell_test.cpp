@@ -123,6 +123,22 @@ TEST_P(DockShell, NewBarsTakeTheNextIndexWithTheirFrameHidden) {
   EXPECT_EQ(acc.picSplit(i).ToolTipText(), "Hier ziehen, um die Größe des Elements zu verändern");
 }
 
+TEST(DockShellLimits, BarsBeyondTheLastSixteenBitIndexAreRefusedWhole) {
+  auto toolkit = std::make_shared<headless::HeadlessToolkit>();
+  auto dock = TovDock::create(toolkit);
+  for (int i = 1; i <= 32767; ++i)
+    ASSERT_TRUE(dock->Bars()->Add());
+  // Each refused call fails once, with one message box.
+  for (std::size_t attempt = 1; attempt <= 2; ++attempt) {
+    EXPECT_EQ(dock->Bars()->Add(), nullptr);
+    ASSERT_EQ(toolkit->messages().size(), attempt);
+  }
+  EXPECT_EQ(toolkit->messages().back().title + "|" + toolkit->messages().back().text, "clsBars.Add|Overflow");
+  EXPECT_EQ(dock->Bars()->Count(), 32767);
+  EXPECT_EQ(dock->Bars()->fOrder().size(), 32768u);
+  EXPECT_EQ(DockTestAccess(*dock).ubound(), 32767);
+}
+
 TEST_P(DockShell, ClearUnloadsEveryBarAndNumberingStartsAgain) {
   bars()->Clear();  // nothing to unload
   for (const char* k : {"a", "b", "c"})

@@ -1,5 +1,6 @@
 // Stacking, widths, splitter limits, automatic heights and the scroll bar.
 #include <array>
+#include <cmath>
 
 #include "support/dock_fixture.h"
 
@@ -71,6 +72,23 @@ TEST_P(Layout, NarrowDockGivesBarsTheSmallestWidth) {
   ui->resize(800, 150);
   EXPECT_EQ(dock->Width(), 800);
   EXPECT_EQ(dock->Height(), 200);
+
+  // A size without a whole number of twips is refused before anything changes.
+  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 2147483648.0}) {
+    for (bool inWidth : {true, false}) {
+      try {
+        dock->resize(inWidth ? bad : 900, inWidth ? 900 : bad);
+        ADD_FAILURE() << bad << " was taken";
+      } catch (const Failure& f) {
+        EXPECT_EQ(f.Number(), errInvalidCall);
+      }
+      EXPECT_EQ(dock->Width(), 800);
+      EXPECT_EQ(dock->Height(), 200);
+    }
+  }
+  dock->setShow(false);
+  dock->resize(2147483647.0, 300);
+  EXPECT_EQ(dock->Width(), 2147483647.0);
 }
 
 TEST_P(Layout, HeightMaxAndSplittersFollowTheNextVisibleBar) {

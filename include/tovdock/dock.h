@@ -70,7 +70,9 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// The dock's own area, to be placed in the application's window.
   Surface& surface() const { return *mSurface; }
   Toolkit& toolkit() const { return *mToolkit; }
-  /// Size of the dock in twips. Setting it is what the container does when it resizes the dock.
+  /// Size of the dock in twips. Setting it is what the container does when it resizes the dock;
+  /// a width or height that is not a finite number within 32 bits is refused with a Failure
+  /// (errInvalidCall) and changes nothing.
   double Width() const;
   double Height() const;
   void resize(double width, double height);

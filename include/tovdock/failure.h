@@ -43,6 +43,9 @@ class Failure : public std::runtime_error {
   static Failure objectNotSet() {
     return Failure("Object variable or With block variable not set", errObjectNotSet);
   }
+  static Failure invalidCall(std::string_view what) {
+    return Failure("Invalid procedure call or argument: " + std::string(what), errInvalidCall);
+  }
   static Failure invalidValue(std::string_view what) {
     return Failure("Invalid property value: " + std::string(what), errInvalidValue);
   }

@@ -4,11 +4,13 @@
 namespace tov {
 
 BarRef TovDock::fBarAdd() {
+  // Beyond the last 16-bit index a bar could have no elements and no index of its own: the
+  // overflow goes to the collection, which then adds nothing.
+  const std::int16_t i = add16(toInt16(picDockBar->UBound()), 1);
   auto bar = std::make_shared<cTovBar>();
   reportFailure(*mToolkit, "fBarAdd", [&] {
     bar->fEvents(mEvents);
     bar->fToolkit(mToolkit);
-    const std::int16_t i = add16(toInt16(picDockBar->UBound()), 1);
     picDockBar->Load(i);
     picTitel->Load(i).setContainer(&(*picDockBar)(i));
     auto inTitle = [&](auto& array) -> auto& {

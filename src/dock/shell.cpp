@@ -174,9 +174,9 @@ void TovDock::Terminate() {
   mTerminated = true;
   if (mEvents) mEvents->evGetDockBar = nullptr;
   mEvents.reset();
-  if (mBars) {
-    mBars->fEvents(nullptr);
-    skipFailure([&] { mBars->Clear(); });
+  if (BarsRef all = mBars) {
+    all->fEvents(nullptr);
+    skipFailure([&] { all->Clear(); });
   }
   mBars.reset();
 }
