@@ -1,8 +1,9 @@
 #pragma once
 // A random walk over the dock's public API and the user's input on the headless backend, with
-// application handlers that re-enter the dock. Every choice is taken from a byte stream, so the
-// same driver serves a seeded test and a coverage-guided fuzzer. After every step the walk checks
-// what must always hold; the first break ends the walk with a description.
+// application handlers, host services and hosted controls that re-enter the dock. Every choice is
+// taken from a byte stream, so the same driver serves a seeded test and a coverage-guided fuzzer.
+// After every step the walk checks what must always hold; the first break ends the walk with a
+// description.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -10,6 +11,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "dock/settings_value.h"
@@ -63,12 +66,14 @@ class OperationsDriver {
  public:
   OperationsDriver(const std::uint8_t* data, std::size_t size) : in(data, size) {
     host = std::make_shared<MemoryHost>();
+    host->hostile = [this](std::string_view) { reenter(hostAct); };
     HostServices::setInstance(host);
     toolkit = std::make_shared<headless::HeadlessToolkit>();
     form = toolkit->createWindow();
     build();
   }
   ~OperationsDriver() {
+    hostAct = controlAct = Act::None;
     if (dock) dock->Closed = dock->CtlResize = dock->RightClick = nullptr;
     dock.reset();
     made.clear();
@@ -81,11 +86,16 @@ class OperationsDriver {
       const std::uint32_t op = in.below(kOps);
       lastOp = static_cast<int>(op);
       laidOut = painted = false;
+      mode = static_cast<Hostile>(in.below(5));
+      // The host's and the hosted controls' own code acts once in a step, at the first chance.
+      hostAct = static_cast<Act>(in.below(kActs * 2));
+      controlAct = static_cast<Act>(in.below(kActs * 2));
       try {
         step(op);
       } catch (const Failure&) {
         // The API's refusals (missing bars, a dock that is gone) reach the application this way.
       }
+      hostAct = controlAct = Act::None;
       if (!dock) build();
       if (auto broken = check())
         return "step " + std::to_string(steps) + " (op " + std::to_string(op) + "): " + *broken;
@@ -99,9 +109,14 @@ class OperationsDriver {
   int fitsChecked = 0;
   /// Bars checked to come back from the store as saved.
   int restoredChecked = 0;
+  /// Times the host or a hosted control called back into the dock.
+  int reentries = 0;
 
  private:
   static constexpr std::uint32_t kOps = 24;
+  /// Half of the choices are None: most steps run with a quiet host and quiet controls.
+  enum class Act { None, DropDock, ClearBars, AssignControl, ReleaseControl, ChangeState, ShowDock };
+  static constexpr int kActs = 7;
 
   void build() {
     dock = TovDock::create(toolkit);
@@ -185,8 +200,47 @@ class OperationsDriver {
                           ui->absTop(*e) + std::min(e->Height() / 2, 30.0));
   }
 
+  /// A hosted control whose Move, Height, Visible and parent changes may call back into the dock.
+  ControlRef newControl(const char* name, std::optional<std::int32_t> align = std::nullopt) {
+    auto c = std::make_shared<headless::TestControl>(*toolkit, name, align, form);
+    c->onMember = [this](std::string_view) { reenter(controlAct); };
+    return c;
+  }
+
+  /// What the host's or a control's own code does to the dock: drop it, clear the bars, give a bar
+  /// another control or none, change a bar's state, or show the dock.
+  void reenter(Act& act) {
+    const Act now = std::exchange(act, Act::None);
+    if (now == Act::None || static_cast<int>(now) >= kActs || depth > 0 || !dock) return;
+    ++reentries;
+    ++depth;
+    try {
+      switch (now) {
+        case Act::DropDock:
+          dock.reset();
+          break;
+        case Act::ClearBars:
+          if (BarsRef all = bars()) all->Clear();
+          break;
+        case Act::AssignControl:
+          if (BarRef b = anyBar()) b->setControl(newControl("r"));
+          break;
+        case Act::ReleaseControl:
+          if (BarRef b = anyBar()) b->setControl(nullptr);
+          break;
+        case Act::ChangeState:
+          if (BarRef b = anyBar()) b->setState(in.between(0, 2));
+          break;
+        default:
+          dock->setShow(true);
+          break;
+      }
+    } catch (const Failure&) {
+    }
+    --depth;
+  }
+
   void step(std::uint32_t op) {
-    mode = static_cast<Hostile>(in.below(5));
     switch (op) {
       case 0:
       case 1: {
@@ -197,8 +251,7 @@ class OperationsDriver {
         b->setKey(keyName(in.below(8)));
         b->setTitle(b->Key());
         if (in.flip()) b->setAllowResize(true);
-        if (in.flip())
-          b->setControl(std::make_shared<headless::TestControl>(*toolkit, "c", std::nullopt, form));
+        if (in.flip()) b->setControl(newControl("c"));
         return;
       }
       case 2:
@@ -270,12 +323,17 @@ class OperationsDriver {
       case 18:
         ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
         return;
-      case 19:
-        DockTestAccess(*dock).pSaveSettings();
+      case 19: {
+        // Routines reached directly, not through an entry point that keeps the dock alive.
+        DockRef keep = dock;
+        DockTestAccess(*keep).pSaveSettings();
         return;
-      case 20:
-        DockTestAccess(*dock).pLoadSettings();
+      }
+      case 20: {
+        DockRef keep = dock;
+        DockTestAccess(*keep).pLoadSettings();
         return;
+      }
       case 21: {
         // The application ends and starts again with bars of the same keys.
         std::vector<std::string> keys;
@@ -283,6 +341,9 @@ class OperationsDriver {
           keys.push_back(bars()->Item(i)->Key());
         dock->Terminate();
         dock.reset();
+        // Quiet handlers, host and controls: what the new run shows must come from the store alone.
+        hostAct = controlAct = Act::None;
+        mode = Hostile::None;
         build();
         for (const auto& key : keys) {
           BarRef b = bars()->Add();
@@ -290,8 +351,6 @@ class OperationsDriver {
           b->setKey(key);
           b->setAllowResize(in.flip());
         }
-        // Quiet handlers: what the new run shows must come from the store alone.
-        mode = Hostile::None;
         dock->setShow(true);
         laidOut = painted = true;
         expectRestored();
@@ -385,10 +444,10 @@ class OperationsDriver {
       case 14:
         switch (in.below(3)) {
           case 0:
-            b->setControl(std::make_shared<headless::TestControl>(*toolkit, "c", std::nullopt, form));
+            b->setControl(newControl("c"));
             return;
           case 1:
-            b->setControl(std::make_shared<headless::TestControl>(*toolkit, "aligned", 1, form));
+            b->setControl(newControl("aligned", 1));
             return;
           default:
             b->setControl(nullptr);
@@ -505,6 +564,8 @@ class OperationsDriver {
 
   enum class Hostile { None, ResizeChangesStates, ClosedClears, RightClickDrops, OptShowChanges };
   Hostile mode = Hostile::None;
+  Act hostAct = Act::None;
+  Act controlAct = Act::None;
 };
 
 }  // namespace tov::test
