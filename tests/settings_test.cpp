@@ -130,6 +130,11 @@ TEST_P(Settings, ClashingPositionsKeepTheOrderAndFitTheBars) {
   EXPECT_EQ(c->Height(), 1000);  // 1200 less its share of the 600 too many
   EXPECT_TRUE(dock->Show());
   EXPECT_FALSE(access().loading());
+
+  // Two bars with one key share its record: the bar saved later, a behind c, wins.
+  c->setKey("a");
+  access().pSaveSettings();
+  EXPECT_EQ(host->value("a").substr(0, 2), "2:");
 }
 
 /// What the user left: per key, display position, group, state and height.
