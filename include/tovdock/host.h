@@ -3,6 +3,7 @@
 ///
 /// The object is created on first use (`HostServices::instance()`) and shared by every dock.
 /// An application, or a test, replaces it with `HostServices::setInstance`.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -39,10 +40,22 @@ class HostServices {
 /// The default host services: settings in an SQLite database file, one per user and application,
 /// a built-in light colour scheme, messages on stderr.
 ///
-/// The database lies at `$XDG_CONFIG_HOME/<application>/settings.sqlite` (or under `~/.config`).
-/// Each SaveSetting is its own transaction; several processes may save at once. A store that cannot
-/// be opened or is corrupt is reported once on stderr and the services go on without persistence
-/// (GetSetting returns "", SaveSetting does nothing).
+/// The database lies at `$XDG_CONFIG_HOME/<application>/settings.sqlite` (or under `~/.config`, or
+/// in the private folder `tovdock-<uid>` of the temporary folder when neither is set). Folders it
+/// creates are private to the user (mode 0700) and so is the file (0600).
+///
+/// A store is checked before anything is written to it: a file that is not a regular file, is not an
+/// SQLite database, holds other data, has a newer format or another layout of its tables is reported
+/// once on stderr and left exactly as it is; the services then go on without persistence (GetSetting
+/// returns "", SaveSetting does nothing). Only a missing or empty file becomes a new store.
+///
+/// No call waits long for other processes: when another process holds the store's write lock,
+/// a call gives up after about 200 ms. A save that could not be written then is kept in memory
+/// (a later save of the same key replaces it), GetSetting returns it, and it is written with the
+/// next save that finds the store free, or at the latest when the object is destroyed (which waits
+/// up to about two seconds). A store that cannot be written at all (read-only file or folder) is
+/// still read; the first save that cannot be kept is reported once and later saves are kept in memory
+/// for the rest of the run. Saves run one transaction each; several processes may save at once.
 class DefaultHostServices : public HostServices {
  public:
   /// Uses `storePath` when given, else the per-user path of `application` (default: the program's
@@ -61,8 +74,16 @@ class DefaultHostServices : public HostServices {
 
   /// The database file in use.
   const std::filesystem::path& storePath() const;
-  /// False when the store could not be opened and settings are not kept.
+  /// False when the store was refused or cannot be written, so that saves are not kept beyond this
+  /// run; true while the store is only busy.
   bool persistent() const;
+  /// Saves made but not yet written to the store (kept in memory while the store is busy or
+  /// read-only). When it is 0, every save that returned is in the store and survives the end or the
+  /// crash of this process.
+  std::size_t pendingSaves() const;
+  /// Writes the saves kept in memory now, waiting for other processes at most about 200 ms.
+  /// True when none is left pending.
+  bool flush();
   /// Messages shown so far (also written to stderr).
   std::vector<std::string> messages() const;
 
