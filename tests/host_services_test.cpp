@@ -4,11 +4,13 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -42,6 +44,38 @@ std::string garbage(std::size_t size) {
     c = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
   return bytes.replace(0, 16, "not a database!\n");
 }
+
+/// The bytes of an SQLite file made by running `sql` on a new database at `scratch`.
+std::string sqliteFile(const fs::path& scratch, const std::string& sql) {
+  fs::remove(scratch);
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open(scratch.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db) << ": " << sql;
+  sqlite3_close(db);
+  auto bytes = readFile(scratch);
+  fs::remove(scratch);
+  return bytes;
+}
+
+/// One value read with raw SQLite, or "<none>".
+std::string sqliteValue(const fs::path& store, const char* sql) {
+  sqlite3* db = nullptr;
+  std::string result = "<none>";
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return result;
+}
+
+constexpr const char* kMeta =
+    "CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL); INSERT INTO meta VALUES('format', '1');";
+constexpr const char* kSettings =
+    "CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
+    " PRIMARY KEY(section, key));";
 
 std::size_t count(const std::string& text, const std::string& part) {
   std::size_t n = 0;
@@ -170,7 +204,7 @@ TEST_F(HostStoreTest, TwoProcessesWithTwoThreadsEachSavingAtOnceLoseNothing) {
         });
       for (auto& thread : threads)
         thread.join();
-      _exit(services.persistent() ? 0 : 4);
+      _exit(services.persistent() && services.flush() ? 0 : 4);
     }
     children.push_back(pid);
   }
@@ -192,9 +226,9 @@ TEST_F(HostStoreTest, TwoProcessesWithTwoThreadsEachSavingAtOnceLoseNothing) {
 // ---- Stores that cannot be used -------------------------------------------------------------------
 
 /// Uses a store that cannot be opened; returns what was written to stderr.
-std::string useUnusableStore(const fs::path& store) {
+std::string useUnusableStore(const std::optional<fs::path>& store) {
   testing::internal::CaptureStderr();
-  DefaultHostServices services(store);
+  DefaultHostServices services(store, "app");
   services.SaveSetting("DockBar", "files", "1:1:1:2400", 0);
   services.SaveSetting("DockBar", "more", "2:1:1:2400", 0);
   EXPECT_EQ(services.GetSetting("DockBar", "files", 0), "");
@@ -217,8 +251,38 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
             SQLITE_OK);
   sqlite3_close(db);
   const auto newer = readFile(mStore);
+  // Files this library did not write, made with SQLite itself.
+  const auto scratch = mDir / "scratch.sqlite";
+  auto made = [&](std::string sql) {
+    return [&, sql](std::string& bytes) { bytes = sqliteFile(scratch, sql); };
+  };
+  auto settingsAs = [&](const std::string& table) { return made(kMeta + table); };
 
   const std::vector<std::tuple<const char*, std::string, std::function<void(std::string&)>>> damages = {
+      {"one byte", "not a database", [](std::string& bytes) { bytes = "S"; }},
+      {"another program's database", "other data",
+       made("CREATE TABLE settings(id INTEGER PRIMARY KEY, value); INSERT INTO settings VALUES(1, 'x');")},
+      {"newer format, never opened by this library", "format 2",
+       made(std::string(kMeta) + kSettings + "UPDATE meta SET value = '2';")},
+      {"value declared INTEGER", "column 'value'",
+       settingsAs("CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, value INTEGER NOT NULL,"
+                  " PRIMARY KEY(section, key));")},
+      {"value declared NUMERIC", "column 'value'",
+       settingsAs("CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, value NUMERIC NOT NULL,"
+                  " PRIMARY KEY(section, key));")},
+      {"key without case", "column 'key'",
+       settingsAs("CREATE TABLE settings(section TEXT NOT NULL, key TEXT COLLATE NOCASE NOT NULL,"
+                  " value TEXT NOT NULL, PRIMARY KEY(section, key));")},
+      {"trigger", "trigger",
+       settingsAs(std::string(kSettings) +
+                  "CREATE TRIGGER t AFTER INSERT ON settings BEGIN UPDATE settings SET value = '';  END;")},
+      {"extra column", "4 columns",
+       settingsAs("CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
+                  " at TEXT, PRIMARY KEY(section, key));")},
+      {"missing column", "2 columns",
+       settingsAs(
+           "CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, PRIMARY KEY(section, key));")},
+      {"UTF-16 store", "UTF-16", made(std::string("PRAGMA encoding = 'UTF-16le';") + kMeta + kSettings)},
       {"garbage", "not a database", [](std::string& bytes) { bytes = garbage(8192); }},
       {"table pages overwritten", "damaged",
        [&](std::string& bytes) {
@@ -237,16 +301,37 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
   for (const auto& [what, reason, damage] : damages) {
     std::string bytes;
     damage(bytes);
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+      fs::remove(mStore.string() + suffix);
     writeFile(mStore, bytes);
     const auto err = useUnusableStore(mStore);
     EXPECT_EQ(count(err, "tovdock:"), 1u) << what << ": " << err;
     EXPECT_NE(err.find(reason), std::string::npos) << what << ": " << err;
     EXPECT_NE(err.find(mStore.string()), std::string::npos) << what << ": " << err;
     EXPECT_EQ(readFile(mStore), bytes) << what;
+    // A file that is not in WAL mode is only read: not even a journal appears next to it.
+    if (bytes.size() < 100 || bytes[18] == 1) {
+      for (const char* suffix : {"-wal", "-shm", "-journal"})
+        EXPECT_FALSE(fs::exists(mStore.string() + suffix)) << what << suffix;
+    }
   }
   // Another run meets the same file and does not repair it behind the user's back either.
   EXPECT_EQ(DefaultHostServices(mStore).GetSetting("DockBar", "files", 0), "");
   EXPECT_EQ(readFile(mStore), newer);
+
+  // A store made by hand exactly as this library makes it is used, and values keep their bytes.
+  fs::remove(mStore);
+  writeFile(mStore, sqliteFile(scratch, std::string(kMeta) + kSettings +
+                                            "INSERT INTO settings VALUES('DockBar', 'files', '007');"));
+  {
+    DefaultHostServices services(mStore);
+    EXPECT_EQ(services.GetSetting("DockBar", "files", 0), "007");
+    services.SaveSetting("DockBar", "more", "1.50", 0);
+    EXPECT_TRUE(services.persistent());
+  }
+  EXPECT_EQ(sqliteValue(mStore, "SELECT value || typeof(value) FROM settings WHERE key = 'more'"),
+            "1.50text");
+  EXPECT_EQ(sqliteValue(mStore, "PRAGMA journal_mode"), "wal");
 }
 
 TEST_F(HostStoreTest, UnusableLocationIsReportedOnce) {
@@ -288,6 +373,73 @@ TEST_F(HostStoreTest, SaveFailingLaterIsReportedOnceAndDoesNotStopTheProgram) {
   EXPECT_EQ(count(err, "tovdock:"), 1u) << err;
   EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
   EXPECT_EQ(DefaultHostServices(mStore).GetSetting("DockBar", "before", 0), "kept");
+}
+
+TEST_F(HostStoreTest, FoldersAndFileAreTheUsersAloneAndLinksOrSharedFoldersAreRefused) {
+  auto mode = [](const fs::path& p) {
+    struct stat st {};
+    return lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 01000000u;
+  };
+  const mode_t umaskWas = umask(0);  // what the library creates is private whatever the umask
+  const auto nested = mDir / "a" / "b" / "settings.sqlite";
+  {
+    DefaultHostServices services(nested);
+    services.SaveSetting("DockBar", "files", "1:1:1:2400", 0);
+    for (const auto& p : {mDir / "a", mDir / "a" / "b"})
+      EXPECT_EQ(mode(p), 0700u) << p;
+    for (const auto& p : {nested, fs::path(nested.string() + "-wal"), fs::path(nested.string() + "-shm")})
+      EXPECT_EQ(mode(p), 0600u) << p;
+  }
+  // Without XDG_CONFIG_HOME and HOME the store lies in a private folder of the temporary folder.
+  ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt), home("HOME", std::nullopt), tmp("TMPDIR", mDir.string());
+  const auto own = mDir / ("tovdock-" + std::to_string(getuid()));
+  ASSERT_EQ(DefaultHostServices::defaultStorePath("app"), own / "app" / "settings.sqlite");
+  {
+    DefaultHostServices services(std::nullopt, "app");
+    services.SaveSetting("DockBar", "files", "1:1:1:2400", 0);
+    EXPECT_TRUE(services.persistent());
+  }
+  umask(umaskWas);
+  EXPECT_EQ(mode(own), 0700u);
+  EXPECT_EQ(mode(own / "app"), 0700u);
+
+  const auto elsewhere = mDir / "elsewhere.sqlite";
+  { DefaultHostServices(elsewhere).SaveSetting("DockBar", "files", "elsewhere", 0); }
+  const auto elsewhereBytes = readFile(elsewhere);
+  auto exists = [](const std::string& p) { return fs::exists(fs::symlink_status(p)); };
+  const bool devNullJournalBefore = exists("/dev/null-journal") || exists("/dev/null-wal");
+  const auto link = mDir / "linked" / "settings.sqlite";
+  fs::create_directories(link.parent_path());
+  const std::vector<std::tuple<const char*, std::optional<fs::path>, std::function<bool()>>> places = {
+      {"link to a store elsewhere", link, [&] { return symlink(elsewhere.c_str(), link.c_str()) == 0; }},
+      {"link to /dev/null", link,
+       [&] { return fs::remove(link) && symlink("/dev/null", link.c_str()) == 0; }},
+      {"fallback folder open to all", std::nullopt, [&] { return chmod(own.c_str(), 0777) == 0; }},
+      {"fallback folder of another user", std::nullopt,
+       [&] { return chmod(own.c_str(), 0700) == 0 && chown(own.c_str(), 65534, 65534) == 0; }},
+      {"fallback folder is a link", std::nullopt,
+       [&] {
+         fs::rename(own, mDir / "moved");
+         return chown((mDir / "moved").c_str(), getuid(), getgid()) == 0 &&
+                symlink((mDir / "moved").c_str(), own.c_str()) == 0;
+       }},
+  };
+  for (const auto& [what, store, arrange] : places) {
+    if (!arrange()) {
+      ADD_FAILURE() << what << ": cannot be arranged (" << std::strerror(errno) << ")";
+      continue;
+    }
+    const auto err = useUnusableStore(store);
+    EXPECT_EQ(count(err, "tovdock:"), 1u) << what << ": " << err;
+  }
+  EXPECT_EQ(readFile(elsewhere), elsewhereBytes);
+  for (const char* suffix : {"-wal", "-shm", "-journal"})
+    EXPECT_FALSE(exists(elsewhere.string() + suffix)) << suffix;
+  if (!devNullJournalBefore) {
+    EXPECT_FALSE(exists("/dev/null-journal"));
+    EXPECT_FALSE(exists("/dev/null-wal"));
+  }
+  EXPECT_EQ(readFile(mDir / "moved" / "app" / "settings.sqlite").size(), fs::file_size(nested));
 }
 
 // ---- Where the store lies ---------------------------------------------------------------------------
