@@ -114,6 +114,8 @@ struct DefaultHostServices::Impl {
   sqlite3_stmt* select = nullptr;
   sqlite3_stmt* upsert = nullptr;
   bool readOnly = false;
+  /// The store has its settings table (a new or read-only one may not).
+  bool hasSettings = false;
   bool readOnlyReported = false;
   bool runtimeFailureReported = false;
   /// Saves not yet written, by section and key.
@@ -327,8 +329,6 @@ struct DefaultHostServices::Impl {
   Outcome failure(int rc, const std::string& what) const {
     return {isBusy(rc) ? Outcome::busy : Outcome::refused, sqliteError(what)};
   }
-
-  bool hasSettings = false;
 
   /// Reads a percent-escaped URI for `path` that opens it read-only without locks or journal.
   std::string immutableUri() const {
