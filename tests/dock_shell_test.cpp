@@ -65,7 +65,7 @@ TEST_P(DockShell, ShowElementResetsStatesHeightsAndOrderUnlessScrolling) {
   b->setShowClose(true);
   ui->resize(6000, 5000);
   c->setState(eBarCollapsed);
-  bars()->fInsert(3, 1);
+  BarsInternals::fInsert(*bars(), 3, 1);
   host->store[{"DockBar", "c"}] = "1:1:0:1000";  // the reset does not load stored settings
 
   dock->ShowElement(-1);
@@ -81,7 +81,7 @@ TEST_P(DockShell, ShowElementResetsStatesHeightsAndOrderUnlessScrolling) {
   dock->setAllowScroll(true);
   b->setState(eBarHidden);
   c->setState(eBarCollapsed);
-  bars()->fInsert(3, 1);
+  BarsInternals::fInsert(*bars(), 3, 1);
   dock->ShowElement(-1);
   EXPECT_EQ(b->State(), eBarHidden);
   EXPECT_EQ(c->State(), eBarCollapsed);
@@ -135,7 +135,7 @@ TEST(DockShellLimits, BarsBeyondTheLastSixteenBitIndexAreRefusedWhole) {
   }
   EXPECT_EQ(toolkit->messages().back().title + "|" + toolkit->messages().back().text, "clsBars.Add|Overflow");
   EXPECT_EQ(dock->Bars()->Count(), 32767);
-  EXPECT_EQ(dock->Bars()->fOrder().size(), 32768u);
+  EXPECT_EQ(BarsInternals::fOrder(*dock->Bars()).size(), 32768u);
   EXPECT_EQ(DockTestAccess(*dock).ubound(), 32767);
 }
 

@@ -19,7 +19,7 @@ class BarModel : public DockTest {
 
   /// Display order without the unused slot 0.
   Order order() {
-    const auto& o = bars()->fOrder();
+    const auto& o = BarsInternals::fOrder(*bars());
     return Order(o.begin() + 1, o.end());
   }
 };
@@ -77,14 +77,14 @@ TEST_P(BarModel, CollapsedHeightDependsOnTitleAndExpandSwitch) {
   untitled->setHeight(1500);
   untitled->setState(eBarCollapsed);
   EXPECT_EQ(untitled->Height(), 1500);  // 18 is below what a height put takes
-  EXPECT_EQ(untitled->fTitleHeight(), 18);
+  EXPECT_EQ(BarInternals::fTitleHeight(*untitled), 18);
   untitled->setCanExpand(false);
-  EXPECT_EQ(untitled->fTitleHeight(), 0);
+  EXPECT_EQ(BarInternals::fTitleHeight(*untitled), 0);
   untitled->setTitle("x");
-  EXPECT_EQ(untitled->fTitleHeight(), 260);
+  EXPECT_EQ(BarInternals::fTitleHeight(*untitled), 260);
 
   titled->setCanExpand(true);  // set after the title: back to 18
-  EXPECT_EQ(titled->fTitleHeight(), 18);
+  EXPECT_EQ(BarInternals::fTitleHeight(*titled), 18);
 }
 
 TEST_P(BarModel, SettersReachTheShownDockOnlyOnChange) {
@@ -157,7 +157,7 @@ TEST_P(BarModel, HostedControlsWithAlignSetAreRefusedOthersReturnToTheirFormerPa
   EXPECT_EQ(parentOf(second), frameOf(b));
 
   // Cleared: handed back too, and numbering and order start again.
-  bars()->fInsert(2, 1);
+  BarsInternals::fInsert(*bars(), 2, 1);
   bars()->Clear();
   EXPECT_EQ(parentOf(second), form);
   EXPECT_FALSE(visible(second));
@@ -232,8 +232,8 @@ TEST_P(BarModel, TerminationHandsControlsBackAndLeavesBarsWithoutDock) {
 
 TEST_P(BarModel, LookupsByIndexOrderAndKey) {
   EXPECT_EQ(bars()->ItemByOrderVisible(1), nullptr);
-  EXPECT_EQ(bars()->fOrderByIndex(0), 1);
-  EXPECT_TRUE(bars()->fSetOrder({0, 7, 7}));  // nothing to order in an empty collection
+  EXPECT_EQ(BarsInternals::fOrderByIndex(*bars(), 0), 1);
+  EXPECT_TRUE(BarsInternals::fSetOrder(*bars(), {0, 7, 7}));  // nothing to order in an empty collection
   BarRef a = addBar("Files");
   BarRef b = addBar("Files");
   BarRef c = addBar("other");
@@ -246,14 +246,14 @@ TEST_P(BarModel, LookupsByIndexOrderAndKey) {
   }
   EXPECT_EQ(bars()->Bar(2), b);
   EXPECT_EQ((*bars())(3), c);
-  EXPECT_EQ(bars()->fOrderByIndex(5), 0);
+  EXPECT_EQ(BarsInternals::fOrderByIndex(*bars(), 5), 0);
   EXPECT_EQ(bars()->ItemByKey("Files"), a);
   EXPECT_EQ(bars()->ItemByKey("files"), nullptr);
   EXPECT_EQ(bars()->ItemByKey("othe"), nullptr);
   EXPECT_TRUE(ui->messages().empty());
 
   // Visible positions skip hidden bars in display order.
-  bars()->fInsert(3, 1);  // c, a, b
+  BarsInternals::fInsert(*bars(), 3, 1);  // c, a, b
   a->setState(eBarHidden);
   EXPECT_EQ(bars()->CountVisible(), 2);
   for (std::int32_t pos : {0, 1, 2, 3})
@@ -264,24 +264,24 @@ TEST_P(BarModel, SetOrderValidatesAndGroupsByAlignment) {
   addBar("1", 0, eAlignRight);
   addBar("2");
   addBar("3");
-  EXPECT_TRUE(bars()->fSetOrder({0, 1, 2, 3}));
+  EXPECT_TRUE(BarsInternals::fSetOrder(*bars(), {0, 1, 2, 3}));
   EXPECT_EQ(order(), (Order{2, 3, 1}));
-  EXPECT_FALSE(bars()->fSetOrder({0, 1, 1, 3}));
-  EXPECT_FALSE(bars()->fSetOrder({0, 1, 2, 4}));
+  EXPECT_FALSE(BarsInternals::fSetOrder(*bars(), {0, 1, 1, 3}));
+  EXPECT_FALSE(BarsInternals::fSetOrder(*bars(), {0, 1, 2, 4}));
   EXPECT_EQ(order(), (Order{2, 3, 1}));
   EXPECT_TRUE(ui->messages().empty());      // a refused order is no failure
-  EXPECT_FALSE(bars()->fSetOrder({0, 1}));  // too short: a failure, shown
+  EXPECT_FALSE(BarsInternals::fSetOrder(*bars(), {0, 1}));  // too short: a failure, shown
   EXPECT_EQ(ui->messages(), std::vector<std::string>{"fSetOrder|Subscript out of range"});
 
   // Stable within each group, groups in the order top, left, right, bottom.
   addBar("4", 0, eAlignBottom);
   addBar("5", 0, eAlignLeft);
   EXPECT_EQ(order(), (Order{2, 3, 1, 4, 5}));  // new bars go to the end of the current order
-  EXPECT_TRUE(bars()->fSetOrder({0, 4, 5, 3, 1, 2}));
+  EXPECT_TRUE(BarsInternals::fSetOrder(*bars(), {0, 4, 5, 3, 1, 2}));
   EXPECT_EQ(order(), (Order{3, 2, 5, 1, 4}));
 
   bars()->Item(4)->setAlignBar(eAlignTop);
-  EXPECT_TRUE(bars()->fReorder());
+  EXPECT_TRUE(BarsInternals::fReorder(*bars()));
   EXPECT_EQ(order(), (Order{3, 2, 4, 5, 1}));
 }
 
@@ -296,20 +296,20 @@ TEST_P(BarModel, InsertMovesOneBarAndShiftsTheOthers) {
                                                                         {true, 1, 2, {2, 3, 1, 4}},
                                                                         {true, 1, 4, {2, 3, 4, 1}},
                                                                         {true, 3, 0, {1, 3, 2, 4}}}) {
-    bars()->fSetOrderDefault();
+    BarsInternals::fSetOrderDefault(*bars());
     if (after)
-      bars()->fInsertAfter(index, pos);
+      BarsInternals::fInsertAfter(*bars(), index, pos);
     else
-      bars()->fInsert(index, pos);
+      BarsInternals::fInsert(*bars(), index, pos);
     EXPECT_EQ(order(), expected) << after << " " << index << " " << pos;
   }
 
   // Positions are looked up in the current order, not in creation order.
-  bars()->fSetOrderDefault();
-  bars()->fInsert(4, 1);
-  bars()->fInsertAfter(2, 4);
+  BarsInternals::fSetOrderDefault(*bars());
+  BarsInternals::fInsert(*bars(), 4, 1);
+  BarsInternals::fInsertAfter(*bars(), 2, 4);
   EXPECT_EQ(order(), (Order{4, 2, 1, 3}));
-  EXPECT_EQ(bars()->fOrderByIndex(3), 4);
+  EXPECT_EQ(BarsInternals::fOrderByIndex(*bars(), 3), 4);
 }
 
 TOV_BACKEND_SUITE(BarModel);

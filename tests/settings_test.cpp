@@ -78,7 +78,7 @@ TEST_P(Settings, RecordsAreWrittenGroupByGroupInTheExactFormat) {
 
   // In a grouped order, save, load into the same dock and save again write the same records.
   e->setKey("e");
-  ASSERT_TRUE(bars()->fReorder());
+  ASSERT_TRUE(BarsInternals::fReorder(*bars()));
   ASSERT_EQ(order(), "h,e,l,r,a,bt");
   const auto first = saved();
   r->setState(eBarExpanded);
@@ -121,7 +121,7 @@ TEST_P(Settings, ClashingPositionsKeepTheOrderAndFitTheBars) {
   auto c = addBar("c", 1000, eAlignTop, true);
   dock->resize(6000, 3600);
   dock->setShow(true);
-  ASSERT_TRUE(bars()->fSetOrder({0, 3, 1, 2}));
+  ASSERT_TRUE(BarsInternals::fSetOrder(*bars(), {0, 3, 1, 2}));
   a->setHeight(2000);
   store({{"a", "1:1:1:1500"}, {"b", "1:1:1:1500"}});
   access().pLoadSettings();

@@ -20,7 +20,7 @@ class Splitter : public DockTest {
     dock->resize(6000, 3600);
     dock->setShow(true);
     display.insert(display.begin(), 0);
-    ASSERT_TRUE(bars()->fSetOrder(display));
+    ASSERT_TRUE(BarsInternals::fSetOrder(*bars(), display));
     dock->setAllowScroll(scroll);
     access().OrderBars(false);
     dock->CtlResize = [this](std::string& key) { resized.push_back(key); };

@@ -10,6 +10,7 @@
 namespace tov {
 
 class TovDock;
+struct BarInternals;
 
 /// State of a bar.
 enum ETovBarStates : std::int32_t {
@@ -46,7 +47,12 @@ using FontRef = std::shared_ptr<Font>;
 /// throw a Failure (errObjectNotSet) to the application.
 class cTovBar : public std::enable_shared_from_this<cTovBar> {
  public:
-  cTovBar() = default;
+  /// Only the library makes bars: the key to the constructor is its own.
+  class Passkey {
+    friend struct BarInternals;
+    Passkey() = default;
+  };
+  explicit cTovBar(Passkey) {}
   cTovBar(const cTovBar&) = delete;
   cTovBar& operator=(const cTovBar&) = delete;
 
@@ -144,16 +150,8 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   void setfTitleTextHeight(std::int32_t v) { mTitleTextHeight = v; }
   void setfTopBar(std::int32_t v) { mTopBar = v; }
 
-  // Library-internal.
-  void fEvents(std::shared_ptr<clsEvents> relay) { mEvents = std::move(relay); }
-  /// The toolkit of the dock that created the bar: hands controls back even after the dock is gone.
-  void fToolkit(std::shared_ptr<Toolkit> toolkit) { mToolkit = std::move(toolkit); }
-  std::int32_t fTopBar() const { return mTopBar; }
-  std::int32_t fTitleHeight() const { return mTitleHeight; }
-  std::int32_t fHeightExpanded() const { return mHeightExpanded; }
-  std::int32_t fParentHwnd() const { return mParentHwnd; }
-
  private:
+  friend struct BarInternals;
   /// The dock, found through the relay; a Failure (errObjectNotSet) when no dock answers.
   std::shared_ptr<TovDock> dock() const;
   Toolkit& toolkit() const;

@@ -12,9 +12,16 @@
 
 namespace tov {
 
+struct BarsInternals;
+
 class clsBars : public std::enable_shared_from_this<clsBars> {
  public:
-  clsBars() = default;
+  /// Only the dock makes its collection: the key to the constructor is the library's own.
+  class Passkey {
+    friend struct BarsInternals;
+    Passkey() = default;
+  };
+  explicit clsBars(Passkey) {}
   clsBars(const clsBars&) = delete;
   clsBars& operator=(const clsBars&) = delete;
 
@@ -39,28 +46,8 @@ class clsBars : public std::enable_shared_from_this<clsBars> {
   /// elements.
   void Clear();
 
-  // Library-internal.
-  void fEvents(std::shared_ptr<clsEvents> relay) { mEvents = std::move(relay); }
-  /// Where the collection's own failures are shown.
-  void fToolkit(std::shared_ptr<Toolkit> toolkit) { mToolkit = std::move(toolkit); }
-  /// Display position of a bar index; 1 for index 0, 0 when the index is not in the order.
-  std::int32_t fOrderByIndex(std::int32_t Index);
-  /// Moves bar `Index` to display position `NewPos`, shifting the bars in between.
-  void fInsert(std::int32_t Index, std::int32_t NewPos);
-  /// Moves bar `Index` behind bar `AfterIndex` (0: to position 2).
-  void fInsertAfter(std::int32_t Index, std::int32_t AfterIndex);
-  /// Installs `Order` (slots 1..Count) grouped by alignment when it is a permutation of 1..Count.
-  bool fSetOrder(const std::vector<std::int32_t>& Order);
-  /// Re-applies the current order grouped by alignment.
-  bool fReorder();
-  /// Creation order.
-  bool fSetOrderDefault();
-  /// The display order, slots 0..Count (slot 0 unused).
-  const std::vector<std::int32_t>& fOrder() const { return mOrder; }
-  /// Bars in creation order (for the dock's fast walks).
-  const std::vector<BarRef>& fItems() const { return mCol; }
-
  private:
+  friend struct BarsInternals;
   std::shared_ptr<TovDock> dock() const;
   MessageSink& sink() const;
 

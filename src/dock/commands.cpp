@@ -1,92 +1,91 @@
 // The title buttons, right clicks, and the whole-dock refreshes.
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
 
-void TovDock::pCloseBar(std::int16_t Index) {
+void TovDockPrivate::pCloseBar(std::int16_t Index) {
   if (mLoading) return;
   bool found = false;
-  std::int32_t count = 0;
-  skipFailure([&] { count = bars().Count(); });
-  for (std::int32_t k = 1; k <= count && !found; ++k) {
+  const std::int32_t n = count();
+  for (std::int32_t k = 1; k <= n && !found; ++k) {
     if (k == Index) continue;
-    skipFailure([&] { found = bar(k)->State() != eBarHidden; });
+    if (BarRef other = barAt(k)) found = other->State() != eBarHidden;
   }
   if (!found) {
     skipFailure([&] { HostServices::instance()->ShowMessage(templ::kKeepOneVisible, 0, "", -1, 0); });
     return;
   }
-  BarRef b;
-  skipFailure([&] { b = bar(Index); });
+  BarRef b = barAt(Index);
+  if (!b) return;
+  // Hiding runs the application's handlers; whatever they do, the stack is fitted again.
   skipFailure([&] { b->setState(eBarHidden); });
   if (!alive()) return;
-  skipFailure([&] { pAutoSize(); });
-  skipFailure([&] { pRepaintAll(); });
+  pAutoSize();
+  pRepaintAll();
   if (!alive()) return;
-  std::string key;
-  skipFailure([&] { key = b->Key(); });
-  raise(Closed, key);
+  std::string key = b->Key();
+  raise(q.Closed, key);
 }
 
-void TovDock::imgCollapse_Click(std::int16_t Index) {
-  skipFailure([&] { bar(Index)->setState(eBarCollapsed); });
-  if (alive()) skipFailure([&] { pBarChanged(Index); });
-  if (alive()) skipFailure([&] { pArrangeTitle(Index); });
+void TovDockPrivate::imgCollapse_Click(std::int16_t Index) {
+  if (BarRef b = barAt(Index)) skipFailure([&] { b->setState(eBarCollapsed); });
+  if (alive()) pBarChanged(Index);
+  if (alive()) pArrangeTitle(Index);
 }
 
-void TovDock::imgExpand_Click(std::int16_t Index) {
-  skipFailure([&] { bar(Index)->setState(eBarExpanded); });
-  if (alive()) skipFailure([&] { pBarChanged(Index); });
-  if (alive()) skipFailure([&] { pArrangeTitle(Index); });
+void TovDockPrivate::imgExpand_Click(std::int16_t Index) {
+  if (BarRef b = barAt(Index)) skipFailure([&] { b->setState(eBarExpanded); });
+  if (alive()) pBarChanged(Index);
+  if (alive()) pArrangeTitle(Index);
 }
 
-void TovDock::imgOpt_Click(std::int16_t Index) {
-  std::string key;
+/// Applies the current order again; when it no longer holds, fits the bars instead.
+static void reorderOrFit(TovDockPrivate& d) {
+  if (clsBars* all = d.collection(); all && !BarsInternals::fReorder(*all)) d.pAutoSize();
+}
+
+void TovDockPrivate::imgOpt_Click(std::int16_t Index) {
+  BarRef b = barAt(Index);
+  std::string key = b ? b->Key() : std::string();
   bool bReLoad = false;
-  skipFailure([&] { key = bar(Index)->Key(); });
-  if (!raise(OptShow, key, bReLoad)) return;
+  if (!raise(q.OptShow, key, bReLoad)) return;
   if (key.empty()) return;
   if (bReLoad) {
-    skipFailure([&] { pLoadColors(); });
-    skipFailure([&] { pLoadSettings(); });
+    pLoadColors();
+    pLoadSettings();
   } else {
-    skipFailure([&] {
-      if (!bars().fReorder()) pAutoSize();
-    });
+    reorderOrFit(*this);
   }
-  if (alive()) skipFailure([&] { OrderBars(false); });
+  if (alive()) OrderBars(false);
 }
 
-void TovDock::pTitleRightClick(std::int16_t Index) {
-  std::string key;
-  skipFailure([&] { key = bar(Index)->Key(); });
-  if (!raise(RightClick, key)) return;
-  skipFailure([&] {
-    if (!bars().fReorder()) pAutoSize();
-  });
-  if (alive()) skipFailure([&] { OrderBars(false); });
+void TovDockPrivate::pTitleRightClick(std::int16_t Index) {
+  BarRef b = barAt(Index);
+  std::string key = b ? b->Key() : std::string();
+  if (!raise(q.RightClick, key)) return;
+  reorderOrFit(*this);
+  if (alive()) OrderBars(false);
 }
 
-void TovDock::UserControl_MouseDown(const MouseArgs& a) {
+void TovDockPrivate::UserControl_MouseDown(const MouseArgs& a) {
   if (a.button != btnRight) return;
   std::string key;
-  raise(RightClick, key);
+  raise(q.RightClick, key);
 }
 
-void TovDock::pRepaintAll() {
+void TovDockPrivate::pRepaintAll() {
   // The count is read on every step: a CtlResize handler run by one repaint may clear the bars.
-  for (std::int32_t k = 1; alive() && k <= bars().Count(); ++k)
-    pPaint(toInt16(k));
+  for (std::int32_t k = 1; alive() && k <= count(); ++k)
+    pPaint(static_cast<std::int16_t>(k));
   OrderBars(false);
 }
 
-void TovDock::pRefreshAll() {
+void TovDockPrivate::pRefreshAll() {
   pLoadColors();
   pLoadSettings();
   pAutoSize();
-  for (std::int32_t k = 1; k <= bars().Count() && alive(); ++k)
-    pPaint(toInt16(k));
-  OrderBars(false);
+  pRepaintAll();
 }
 
 }  // namespace tov

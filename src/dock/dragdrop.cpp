@@ -1,27 +1,29 @@
 // Reordering bars by dragging their titles onto another bar, the top strip or the free area.
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
 
-void TovDock::picTitel_MouseDown(std::int16_t Index, const MouseArgs& a) {
+void TovDockPrivate::picTitel_MouseDown(std::int16_t Index, const MouseArgs& a) {
   if (a.button == btnRight) {
+    // The application's handler may fail; the press is over all the same.
     skipFailure([&] { pTitleRightClick(Index); });
     return;
   }
-  skipFailure([&] {
-    if (bar(Index)->CanMove()) {
-      (*picDockBar)(Index).Drag();
-      mDragSource = Index;
-    }
-  });
+  BarRef b = barAt(Index);
+  BarElements* e = set(Index);
+  if (b && e && b->CanMove()) {
+    e->picDockBar->Drag();
+    mDragSource = Index;
+  }
 }
 
-bool TovDock::ownDrag(Element* source) {
-  return source && mDragSource > 0 && picDockBar->exists(mDragSource) &&
-         source == &(*picDockBar)(mDragSource);
+bool TovDockPrivate::ownDrag(Element* source) {
+  const BarElements* e = mDragSource > 0 ? set(mDragSource) : nullptr;
+  return source && e && source == e->picDockBar.get();
 }
 
-void TovDock::DockBar_DragDrop(std::int16_t Index) {
+void TovDockPrivate::DockBar_DragDrop(std::int16_t Index) {
   // The drop ends the drag whatever happens below.
   const std::int32_t d = mDragSource;
   mDragSource = 0;
@@ -30,7 +32,7 @@ void TovDock::DockBar_DragDrop(std::int16_t Index) {
     std::int32_t target = Index;
     NativeWindows& native = mToolkit->native();
     const PointPx p = native.ScreenToClient(mSurface->hWnd(), native.GetCursorPos());
-    if (p.y < 20 && bar(Index)->AlignBar() != eAlignTop) {
+    if (p.y < twips::kTopDropStrip && bar(Index)->AlignBar() != eAlignTop) {
       if (bar(d)->Top() > p.y) {
         target = 0;
         bar(d)->setAlignBar(eAlignTop);
@@ -39,13 +41,13 @@ void TovDock::DockBar_DragDrop(std::int16_t Index) {
       if (Index == d) return;
       if (bar(Index)->AlignBar() != bar(d)->AlignBar()) bar(d)->setAlignBar(bar(Index)->AlignBar());
     }
-    const std::int32_t pos = bars().fOrderByIndex(target);
-    bars().fInsert(d, pos);
+    const std::int32_t pos = BarsInternals::fOrderByIndex(bars(), target);
+    BarsInternals::fInsert(bars(), d, pos);
     OrderBars(true);
   });
 }
 
-void TovDock::UserControl_DragDrop(Element* source, float X, float Y) {
+void TovDockPrivate::UserControl_DragDrop(Element* source, float X, float Y) {
   (void)Y;
   if (!ownDrag(source)) {
     mDragSource = 0;
@@ -80,7 +82,7 @@ void TovDock::UserControl_DragDrop(Element* source, float X, float Y) {
     // With only bottom bars before it, the left side offers no group: the bar joins the left column.
     if (newAlign == 0) newAlign = eAlignLeft;
     bar(d)->setAlignBar(newAlign);
-    bars().fInsertAfter(d, target);
+    BarsInternals::fInsertAfter(bars(), d, target);
     OrderBars(true);
   });
 }

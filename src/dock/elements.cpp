@@ -1,100 +1,135 @@
 // Creating and removing the element set of a bar.
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
 
-BarRef TovDock::fBarAdd() {
+namespace {
+
+/// A copy of a template member, which starts hidden in the template's container.
+template <class T>
+std::unique_ptr<T> copy(const std::unique_ptr<T>& member0) {
+  std::unique_ptr<Element> e = member0->clone();
+  auto* typed = dynamic_cast<T*>(e.get());
+  if (!typed) throw Failure("Type mismatch", errTypeMismatch);
+  e.release();
+  return std::unique_ptr<T>(typed);
+}
+
+}  // namespace
+
+std::unique_ptr<BarElements> BarElements::copyOf(const BarElements& t, const PictureRef& hand) {
+  auto e = std::make_unique<BarElements>();
+  e->picDockBar = copy(t.picDockBar);
+  e->picTitel = copy(t.picTitel);
+  e->picTitel->setContainer(e->picDockBar.get());
+  auto inTitle = [&](const auto& member0) {
+    auto member = copy(member0);
+    member->setContainer(e->picTitel.get());
+    return member;
+  };
+  e->lblTitel = inTitle(t.lblTitel);
+  e->lblTitel->setVisible(true);
+  e->lblTitelRight = inTitle(t.lblTitelRight);
+  e->lblTitelRight->setVisible(true);
+  auto titleButton = [&](const std::unique_ptr<Image>& member0) {
+    auto img = inTitle(member0);
+    img->setMousePointer(ptrCustom);
+    img->setMouseIcon(hand);
+    return img;
+  };
+  e->imgClose = titleButton(t.imgClose);
+  e->imgCollapse = titleButton(t.imgCollapse);
+  e->imgExpand = titleButton(t.imgExpand);
+  e->imgIcon = inTitle(t.imgIcon);
+  e->imgOpt = titleButton(t.imgOpt);
+  e->picSplit = copy(t.picSplit);
+  e->picSplit->setContainer(e->picDockBar.get());
+  e->picSplit->setMousePointer(ptrSizeNS);
+  e->picSplit->setVisible(true);
+  auto gripLine = [&](const std::unique_ptr<Line>& member0) {
+    auto line = copy(member0);
+    line->setContainer(e->picSplit.get());
+    line->setVisible(true);
+    return line;
+  };
+  e->lineSplit0 = gripLine(t.lineSplit0);
+  e->lineSplit1 = gripLine(t.lineSplit1);
+  e->lineSplit2 = gripLine(t.lineSplit2);
+  e->picTitel->setVisible(true);
+  return e;
+}
+
+void BarElements::unload() {
+  // Each member leaves the set before it goes: its destruction may run toolkit code.
+  auto drop = [](auto& member) { std::exchange(member, nullptr).reset(); };
+  drop(lineSplit0);
+  drop(lineSplit1);
+  drop(lineSplit2);
+  drop(picSplit);
+  drop(imgClose);
+  drop(imgCollapse);
+  drop(imgExpand);
+  drop(imgIcon);
+  drop(imgOpt);
+  drop(lblTitel);
+  drop(lblTitelRight);
+  drop(picTitel);
+  drop(picDockBar);
+}
+
+BarRef TovDockPrivate::fBarAdd() {
   // Beyond the last 16-bit index a bar could have no elements and no index of its own: the
   // overflow goes to the collection, which then adds nothing.
-  const std::int16_t i = add16(toInt16(picDockBar->UBound()), 1);
-  auto bar = std::make_shared<cTovBar>();
-  reportFailure(*mToolkit, "fBarAdd", [&] {
-    bar->fEvents(mEvents);
-    bar->fToolkit(mToolkit);
-    picDockBar->Load(i);
-    picTitel->Load(i).setContainer(&(*picDockBar)(i));
-    auto inTitle = [&](auto& array) -> auto& {
-      auto& e = array.Load(i);
-      e.setContainer(&(*picTitel)(i));
-      return e;
-    };
-    inTitle(*lblTitel).setVisible(true);
-    inTitle(*lblTitelRight).setVisible(true);
-    auto titleButton = [&](ElementArray<Image>& array) {
-      auto& img = inTitle(array);
-      img.setMousePointer(ptrCustom);
-      img.setMouseIcon(imgHand->Picture());
-    };
-    titleButton(*imgClose);
-    titleButton(*imgCollapse);
-    titleButton(*imgExpand);
-    inTitle(*imgIcon);
-    titleButton(*imgOpt);
-    auto& split = picSplit->Load(i);
-    split.setContainer(&(*picDockBar)(i));
-    split.setMousePointer(ptrSizeNS);
-    split.setVisible(true);
-    for (auto* lines : {lineSplit0.get(), lineSplit1.get(), lineSplit2.get()}) {
-      auto& line = lines->Load(i);
-      line.setContainer(&split);
-      line.setVisible(true);
-    }
-    (*picTitel)(i).setVisible(true);
+  const std::int16_t i = add16(toInt16(UBound()), 1);
+  BarRef bar = BarInternals::create();
+  BarInternals::fEvents(*bar, mEvents);
+  BarInternals::fToolkit(*bar, mToolkit);
+  report("fBarAdd", [&] {
+    mSets.push_back(BarElements::copyOf(elements(0), imgHand->Picture()));
     wireMember(i);
   });
   return bar;
 }
 
-void TovDock::wireMember(std::int16_t i) {
+void TovDockPrivate::wireMember(std::int16_t i) {
   // Every member's handler knows its index, as in an element array sharing one handler.
-  std::weak_ptr<TovDock> w = weak_from_this();
+  std::weak_ptr<TovDock> w = q.weak_from_this();
   auto on = [&](auto method) {
     return [w, method, i](auto&&... args) {
-      if (auto self = w.lock(); self && self->alive()) ((*self).*method)(i, args...);
+      if (auto self = w.lock(); self && of(*self).alive()) (of(*self).*method)(i, args...);
     };
   };
-  (*picTitel)(i).onMouseDown = on(&TovDock::picTitel_MouseDown);
+  BarElements& e = elements(i);
+  e.picTitel->onMouseDown = on(&TovDockPrivate::picTitel_MouseDown);
   auto drop = [w, i](Element* source, float, float) {
     auto self = w.lock();
-    if (!self || !self->alive()) return;
-    if (self->ownDrag(source)) {
-      self->DockBar_DragDrop(i);
+    if (!self || !of(*self).alive()) return;
+    TovDockPrivate& d = of(*self);
+    if (d.ownDrag(source)) {
+      d.DockBar_DragDrop(i);
     } else {
-      self->mDragSource = 0;  // any drop ends the drag
+      d.mDragSource = 0;  // any drop ends the drag
     }
   };
-  (*picTitel)(i).onDragDrop = drop;
-  (*picDockBar)(i).onDragDrop = drop;
-  (*imgClose)(i).onClick = on(&TovDock::pCloseBar);
-  (*imgCollapse)(i).onClick = on(&TovDock::imgCollapse_Click);
-  (*imgExpand)(i).onClick = on(&TovDock::imgExpand_Click);
-  (*imgOpt)(i).onClick = on(&TovDock::imgOpt_Click);
-  (*picSplit)(i).onMouseMove = on(&TovDock::picSplit_MouseMove);
-  (*picSplit)(i).onMouseUp = on(&TovDock::picSplit_MouseUp);
+  e.picTitel->onDragDrop = drop;
+  e.picDockBar->onDragDrop = drop;
+  e.imgClose->onClick = on(&TovDockPrivate::pCloseBar);
+  e.imgCollapse->onClick = on(&TovDockPrivate::imgCollapse_Click);
+  e.imgExpand->onClick = on(&TovDockPrivate::imgExpand_Click);
+  e.imgOpt->onClick = on(&TovDockPrivate::imgOpt_Click);
+  e.picSplit->onMouseMove = on(&TovDockPrivate::picSplit_MouseMove);
+  e.picSplit->onMouseUp = on(&TovDockPrivate::picSplit_MouseUp);
 }
 
-void TovDock::fClear() {
-  reportFailure(*mToolkit, "TovDock.fClear", [&] {
-    // Contents before their containers, the frame last; the highest index first.
-    while (picDockBar->UBound() >= 1) {
-      auto u = [&] { return picDockBar->UBound(); };
-      lineSplit0->Unload(u());
-      lineSplit1->Unload(u());
-      lineSplit2->Unload(u());
-      picSplit->Unload(u());
-      imgClose->Unload(u());
-      imgCollapse->Unload(u());
-      imgExpand->Unload(u());
-      imgIcon->Unload(u());
-      imgOpt->Unload(u());
-      lblTitel->Unload(u());
-      lblTitelRight->Unload(u());
-      picTitel->Unload(u());
-      picDockBar->Unload(u());
-    }
-  });
+void TovDockPrivate::fClear() {
+  // The highest index first; a set leaves the dock before its elements go.
+  while (mSets.size() > 1) {
+    std::unique_ptr<BarElements> gone = std::move(mSets.back());
+    mSets.pop_back();
+    gone->unload();
+  }
   mDragSource = 0;
-  mGradients.clear();
 }
 
 }  // namespace tov

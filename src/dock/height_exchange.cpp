@@ -1,12 +1,12 @@
 // Giving a changed bar's height difference to a partner bar so the stack keeps the dock's height.
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
 
-void TovDock::pCalcHeight(const std::int16_t& Index, std::int16_t& PartnerIndex) {
+void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& PartnerIndex) {
   if (Index <= 0) return;
-  std::vector<BarRef> visible;
-  skipFailure([&] { visible = visibleBars(); });
+  const std::vector<BarRef> visible = visibleBars();
   const std::int32_t c = static_cast<std::int32_t>(visible.size());
   if (c <= 1) return;
   auto at = [&](std::int32_t pos) -> BarRef {
@@ -38,37 +38,37 @@ void TovDock::pCalcHeight(const std::int16_t& Index, std::int16_t& PartnerIndex)
   }
   if (q < 1 || q > c) return;
   BarRef P = at(q);
-  BarRef changed;
-  skipFailure([&] { changed = bar(Index); });
   // A handler run while the bar changed may have replaced the bars: there is nothing to exchange.
+  BarRef changed = barAt(Index);
   if (!changed) return;
-  const std::int32_t reserve = P->AllowResize() ? 500 : 0;
-  skipFailure([&] { changed->setHeightMax(sub32(add32(changed->Height(), P->Height()), reserve)); });
-  skipFailure([&] {
+  const std::int32_t reserve = P->AllowResize() ? twips::kNeighbourReserve : 0;
+  // Heights and tops near the 32-bit limit overflow: each step that does is left out on its own.
+  auto step = [](auto&& s) { skipFailure(s); };
+  step([&] { changed->setHeightMax(sub32(add32(changed->Height(), P->Height()), reserve)); });
+  step([&] {
     if (p < q) {
       P->setTop(add32(changed->Top(), changed->Height()));
     } else {
       changed->setTop(add32(P->Top(), P->Height()));
     }
   });
-  std::int32_t s = 100;
-  skipFailure([&] {
+  std::int32_t s = twips::kExchangeReserve;
+  step([&] {
     for (std::int32_t pos = 1; pos <= c; ++pos) {
       if (pos != q) s = add32(s, at(pos)->Height());
     }
   });
-  std::int32_t before = 0;
-  skipFailure([&] { before = P->Height(); });
-  skipFailure([&] { P->setHeight(toInt32(Height() - s)); });
-  skipFailure([&] { pPlaceSplit(toInt16(P->Index())); });
-  // The partner's control follows its new height at once, not only at the next repaint.
-  skipFailure([&] {
-    if (P->Height() != before) pPlaceControl(toInt16(P->Index()));
-  });
-  skipFailure([&] { PartnerIndex = toInt16(P->Index()); });
+  const std::int32_t before = P->Height();
+  step([&] { P->setHeight(toInt32(Height() - s)); });
+  const auto partner = static_cast<std::int16_t>(P->Index());
+  pPlaceSplit(partner);
+  // The partner's control follows its new height at once, not only at the next repaint; the
+  // application's CtlResize handler may fail.
+  if (P->Height() != before) step([&] { pPlaceControl(partner); });
+  PartnerIndex = partner;
 }
 
-void TovDock::pResizeBar(std::int16_t Index) {
+void TovDockPrivate::pResizeBar(std::int16_t Index) {
   report("TovDock: OrderBars", [&] {
     if (!mAllowScroll) {
       std::int16_t partner = 0;
@@ -78,22 +78,22 @@ void TovDock::pResizeBar(std::int16_t Index) {
       if (alive()) pPlaceControl(Index);
     } else {
       for (std::int32_t i = 1; i <= bars().Count(); ++i)
-        bar(i)->setHeightMax(20000);
+        bar(i)->setHeightMax(twips::kScrollHeightMax);
       pResizeHeight();
       pPlaceControl(Index);
     }
   });
 }
 
-void TovDock::pBarChanged(std::int16_t Index) {
+void TovDockPrivate::pBarChanged(std::int16_t Index) {
   if (!mShow) return;
   if (!mAllowScroll) {
     std::int16_t partner = 0;
-    skipFailure([&] { pCalcHeight(Index, partner); });
-    if (alive()) skipFailure([&] { pSetHeightMax(); });
+    pCalcHeight(Index, partner);
+    if (alive()) pSetHeightMax();
   }
-  if (alive()) skipFailure([&] { pResizeHeight(); });
-  if (alive()) skipFailure([&] { pSaveSettings(); });
+  if (alive()) pResizeHeight();
+  if (alive()) pSaveSettings();
 }
 
 }  // namespace tov

@@ -1,28 +1,28 @@
 // The layout pass: stacking in display order, widths, splitter limits and automatic heights.
 #include <algorithm>
 
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
 
-void TovDock::OrderBars(bool bSave) {
-  auto keep = shared_from_this();
+void TovDockPrivate::OrderBars(bool bSave) {
   report("TovDock: OrderBars", [&] {
     if (mAllowScroll) {
       for (std::int32_t i = 1; i <= bars().Count(); ++i)
-        bar(i)->setHeightMax(20000);
+        bar(i)->setHeightMax(twips::kScrollHeightMax);
     } else {
       pSetHeightMax();
     }
     const std::int32_t T = pResizeHeight();
     std::int32_t W = scrollStep(T);
-    if (W < 200) W = 200;
+    if (W < twips::kMinBarWidth) W = twips::kMinBarWidth;
     pResizeWidth(W);
     if (bSave && mShow && alive()) pSaveSettings();
   });
 }
 
-std::int32_t TovDock::pResizeHeight() {
+std::int32_t TovDockPrivate::pResizeHeight() {
   std::int32_t yMax = 0;
   const bool stacked = report("TovDock: pResizeHeight", [&] {
     const std::int32_t D = VScroll->Visible() ? -VScroll->Value() : 0;
@@ -44,10 +44,10 @@ std::int32_t TovDock::pResizeHeight() {
   return stacked ? yMax : 0;
 }
 
-void TovDock::pResizeWidth(const std::int32_t& W) {
+void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
   report("TovDock.pResizeWidth", [&] {
     const std::int32_t half = toInt32(W / 2.0);
-    const std::int32_t column = toInt32(W / 2.0 - 30);
+    const std::int32_t column = toInt32(W / 2.0 - twips::kColumnGap);
     for (std::int32_t pos = 1; alive() && pos <= bars().Count(); ++pos) {
       BarRef b = bars().ItemByOrder(pos);
       if (!b) throw Failure::objectNotSet();
@@ -70,13 +70,13 @@ void TovDock::pResizeWidth(const std::int32_t& W) {
   });
 }
 
-std::vector<BarRef> TovDock::visibleBars() const {
+std::vector<BarRef> TovDockPrivate::visibleBars() const {
   // One walk over the order slots; the same bars ItemByOrderVisible gives position by position.
-  const clsBars& all = bars();
-  const auto& items = all.fItems();
-  const auto& order = all.fOrder();
-  const std::size_t count = std::min(items.size(), order.empty() ? 0 : order.size() - 1);
   std::vector<BarRef> visible;
+  if (!mBars) return visible;
+  const auto& items = BarsInternals::fItems(*mBars);
+  const auto& order = BarsInternals::fOrder(*mBars);
+  const std::size_t count = std::min(items.size(), order.empty() ? 0 : order.size() - 1);
   visible.reserve(count);
   for (std::size_t pos = 1; pos <= count; ++pos) {
     const std::int32_t index = order[pos];
@@ -87,64 +87,59 @@ std::vector<BarRef> TovDock::visibleBars() const {
   return visible;
 }
 
-void TovDock::pSetHeightMax() {
-  std::vector<BarRef> visible;
-  skipFailure([&] { visible = visibleBars(); });
+void TovDockPrivate::pSetHeightMax() {
+  const std::vector<BarRef> visible = visibleBars();
+  // A bar removed by a handler run from an earlier repaint no longer reaches the dock; the
+  // others are still set.
+  auto showResize = [](const BarRef& b, bool v) { skipFailure([&] { b->setShowResize(v); }); };
   const std::size_t n = visible.size();
   for (std::size_t i = 0; i + 1 < n && alive(); ++i) {
     const BarRef& B = visible[i];
     const BarRef& N = visible[i + 1];
-    skipFailure([&] { B->setHeightMax(sub32(add32(B->Height(), N->Height()), 500)); });
-    skipFailure([&] { B->setShowResize(B->AllowResize() && N->AllowResize()); });
+    // Two heights whose sum leaves 32 bits keep the limit they had.
+    skipFailure([&] { B->setHeightMax(sub32(add32(B->Height(), N->Height()), twips::kNeighbourReserve)); });
+    showResize(B, B->AllowResize() && N->AllowResize());
   }
-  skipFailure([&] {
-    if (n == 0) throw Failure::objectNotSet();
-    visible[n - 1]->setShowResize(false);
-  });
+  if (n > 0) showResize(visible[n - 1], false);
 }
 
-void TovDock::pAutoSize() {
-  const char* context = "TovDock: pAutoSize";
+void TovDockPrivate::pAutoSize() {
   if (mAllowScroll) return;
-  std::int32_t n = 0, S = 0;
-  reportStep(context, [&] { n = bars().Count(); });
-  // Walks the display order once per adjustment; every statement reports its own failure.
-  auto walk = [&](const std::function<void(const BarRef&)>& visit) {
-    std::int32_t count = 0;
-    reportStep(context, [&] { count = bars().Count(); });
-    for (std::int32_t pos = 1; pos <= count && alive(); ++pos) {
-      BarRef b;
-      reportStep(context, [&] {
-        b = bars().ItemByOrder(pos);
-        if (!b) throw Failure::objectNotSet();
-      });
-      if (b) visit(b);
-    }
+  const char* context = "TovDock: pAutoSize";
+  // Nothing here runs the application's code; what can fail is a sum of heights beyond 32 bits,
+  // which is reported for that bar while the others still count.
+  auto addHeight = [&](std::int32_t& S, const BarRef& b) {
+    report(context, [&] { S = add32(S, b->Height()); });
   };
-  walk([&](const BarRef& b) {
-    reportStep(context, [&] {
-      if (!b->AllowResize()) n = sub32(n, 1);
-    });
-    reportStep(context, [&] { S = add32(S, b->Height()); });
-  });
+  auto inOrder = [&] {
+    std::vector<BarRef> shown;
+    for (std::int32_t pos = 1; pos <= count(); ++pos)
+      if (BarRef b = mBars->ItemByOrder(pos)) shown.push_back(std::move(b));
+    return shown;
+  };
+  std::int32_t n = count(), S = 0;
+  for (const BarRef& b : inOrder()) {
+    if (!b->AllowResize()) --n;
+    addHeight(S, b);
+  }
   if (n <= 0) return;
-  std::int32_t d = 0;
-  reportStep(context, [&] { d = toInt32((Height() - S) / n); });
-  for (int adjustment = 1; (d > 10 || d < -10) && alive(); ++adjustment) {
+  std::int32_t d = toInt32((Height() - S) / n);
+  for (int adjustment = 1; (d > twips::kAutoSizeSlack || d < -twips::kAutoSizeSlack) && alive();
+       ++adjustment) {
     S = 0;
-    std::int32_t Hmax = 0;
-    reportStep(context, [&] { Hmax = mul32(n, 500); });
-    walk([&](const BarRef& b) {
-      reportStep(context, [&] {
-        if (!b->AllowResize()) return;
-        const std::int32_t grown = add32(b->Height(), d);
-        b->setHeight(grown > 400 ? grown : 400);
-        b->setHeightMax(Hmax);
-      });
-      reportStep(context, [&] { S = add32(S, b->Height()); });
-    });
-    if (adjustment == 4) break;
-    reportStep(context, [&] { d = toInt32(Height() - S); });
+    const std::int32_t Hmax = mul32(n, twips::kNeighbourReserve);
+    for (const BarRef& b : inOrder()) {
+      if (b->AllowResize()) {
+        report(context, [&] {
+          const std::int32_t grown = add32(b->Height(), d);
+          b->setHeight(std::max(grown, twips::kAutoSizeMin));
+          b->setHeightMax(Hmax);
+        });
+      }
+      addHeight(S, b);
+    }
+    if (adjustment == twips::kAutoSizeRounds) break;
+    d = toInt32(Height() - S);
   }
 }
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <numbers>
 
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
 
 namespace tov::pictures {
 namespace {

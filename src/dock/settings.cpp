@@ -3,8 +3,9 @@
 #include <cmath>
 #include <optional>
 
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
 #include "dock/settings_value.h"
+#include "model/internals.h"
 
 namespace tov {
 
@@ -81,7 +82,7 @@ std::string format(std::int32_t position, std::int32_t align, std::int32_t state
 
 }  // namespace settings
 
-void TovDock::pSaveSettings() {
+void TovDockPrivate::pSaveSettings() {
   report("pSaveSettings", [&] {
     auto host = HostServices::instance();
     const std::int32_t count = bars().Count();
@@ -97,39 +98,38 @@ void TovDock::pSaveSettings() {
   });
 }
 
-void TovDock::pLoadSettings() {
-  std::int32_t count = 0;
-  skipFailure([&] { count = bars().Count(); });
+void TovDockPrivate::pLoadSettings() {
+  const std::int32_t count = this->count();
   std::vector<std::int32_t> order(static_cast<std::size_t>(count) + 1, 0);
   for (std::int32_t k = 1; k <= count; ++k)
     order[static_cast<std::size_t>(k)] = k;
   mLoading = true;
   mShow = false;
   auto host = HostServices::instance();
+  // The host's own code runs for every record and may remove the bars: each setter still stores
+  // its value on the bar, although it no longer reaches the dock.
+  auto each = [](auto&& step) { skipFailure(step); };
   for (std::int32_t i = 1; i <= count && alive(); ++i) {
-    BarRef b;
-    skipFailure([&] { b = bars().ItemByOrder(i); });
+    BarRef b = mBars ? mBars->ItemByOrder(i) : nullptr;
     if (!b || b->Key().empty()) continue;
     std::string value;
-    skipFailure([&] { value = host->GetSetting(templ::kSection, b->Key(), 0); });
+    each([&] { value = host->GetSetting(templ::kSection, b->Key(), 0); });
     if (value.empty()) continue;
     // A record that does not read as four known values is ignored for its bar as a whole.
     const std::optional<settings::Record> r = settings::parse(value);
     if (!r || r->position < 1 || r->position > count) continue;
     order[static_cast<std::size_t>(r->position)] = b->Index();
-    skipFailure([&] { b->setAlignBar(r->align); });
-    skipFailure([&] { b->setState(r->state); });
-    skipFailure([&] {
+    b->setAlignBar(r->align);
+    each([&] { b->setState(r->state); });
+    each([&] {
       if (b->State() == eBarHidden && !b->ShowClose()) b->setState(eBarExpanded);
     });
-    skipFailure([&] {
+    each([&] {
       if (b->AllowResize()) b->setHeight(r->height);
     });
   }
   mShow = true;
-  skipFailure([&] {
-    if (!bars().fSetOrder(order)) pAutoSize();
-  });
+  if (clsBars* all = collection(); all && !BarsInternals::fSetOrder(*all, order)) pAutoSize();
   mLoading = false;
 }
 

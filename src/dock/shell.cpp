@@ -1,32 +1,98 @@
 // The dock's public face and lifecycle: creation, element template, resizing, termination.
-#include "dock/dock_internal.h"
+#include <cmath>
+
+#include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
+
+// ---- The public face: every entry point keeps the dock alive for the whole call. ----
 
 std::shared_ptr<TovDock> TovDock::create(std::shared_ptr<Toolkit> toolkit) {
   if (!toolkit) toolkit = defaultToolkit();
   std::shared_ptr<TovDock> dock(new TovDock(std::move(toolkit)));
-  dock->initialise();
+  dock->d->initialise();
   return dock;
 }
 
-TovDock::TovDock(std::shared_ptr<Toolkit> toolkit) : mToolkit(std::move(toolkit)) {}
+TovDock::TovDock(std::shared_ptr<Toolkit> toolkit)
+    : d(std::make_unique<TovDockPrivate>(*this, std::move(toolkit))) {}
 
 TovDock::~TovDock() {
-  Terminate();
+  d->Terminate();
 }
 
-void TovDock::initialise() {
+BarsRef TovDock::Bars() const {
+  return d->mBars;
+}
+bool TovDock::AllowScroll() const {
+  return d->mAllowScroll;
+}
+void TovDock::setAllowScroll(bool v) {
+  d->mAllowScroll = v;
+}
+bool TovDock::Show() const {
+  return d->mShow;
+}
+Surface& TovDock::surface() const {
+  return *d->mSurface;
+}
+Toolkit& TovDock::toolkit() const {
+  return *d->mToolkit;
+}
+double TovDock::Width() const {
+  return d->mSurface ? d->mSurface->Width() : 0;
+}
+double TovDock::Height() const {
+  return d->mSurface ? d->mSurface->Height() : 0;
+}
+
+void TovDock::setShow(bool b) {
+  auto keep = shared_from_this();
+  d->setShow(b);
+}
+
+void TovDock::ShowElement(std::int32_t Index) {
+  auto keep = shared_from_this();
+  d->ShowElement(Index);
+}
+
+Hwnd TovDock::hWndItem(std::int16_t Index) const {
+  return d->elements(Index).picDockBar->hWnd();
+}
+
+void TovDock::Terminate() {
+  // The host services and the hosted controls run code here that may drop the application's last
+  // reference to the dock. From the destructor there is no reference left to hold.
+  auto keep = weak_from_this().lock();
+  d->Terminate();
+}
+
+void TovDock::resize(double width, double height) {
+  // Every layout pass turns the size into whole twips: a size that has none would fail each one.
+  auto outOfRange = [](double v) { return !std::isfinite(v) || std::abs(v) > INT32_MAX; };
+  if (outOfRange(width) || outOfRange(height))
+    throw Failure::invalidCall("the size must be a finite number of twips");
+  auto keep = shared_from_this();
+  d->mSurface->setWidth(width);
+  d->mSurface->setHeight(height);
+  d->onSurfaceResize();
+}
+
+// ---- Lifecycle ----
+
+TovDockPrivate::TovDockPrivate(TovDock& dock, std::shared_ptr<Toolkit> toolkit)
+    : q(dock), mToolkit(std::move(toolkit)) {}
+
+TovDockPrivate::~TovDockPrivate() = default;
+
+void TovDockPrivate::initialise() {
+  // A toolkit that cannot make the template leaves a dock that shows nothing, as it did before.
   skipFailure([&] { buildTemplate(); });
-  skipFailure([&] {
-    mEvents = std::make_shared<clsEvents>();
-    mEvents->evGetDockBar = [w = weak_from_this()](std::shared_ptr<TovDock>& Dock) { Dock = w.lock(); };
-  });
-  skipFailure([&] {
-    mBars = std::make_shared<clsBars>();
-    mBars->fToolkit(mToolkit);
-  });
-  skipFailure([&] { mBars->fEvents(mEvents); });
+  mEvents = std::make_shared<clsEvents>();
+  mEvents->evGetDockBar = [w = q.weak_from_this()](std::shared_ptr<TovDock>& Dock) { Dock = w.lock(); };
+  mBars = BarsInternals::create(mToolkit);
+  BarsInternals::fEvents(*mBars, mEvents);
 }
 
 namespace {
@@ -43,13 +109,13 @@ std::unique_ptr<T> placed(std::unique_ptr<T> e, double left, double top, double 
 
 std::unique_ptr<Line> gripLine(Surface& s, Element* container, double y, Color c) {
   auto line = s.createLine(container);
-  line->setPoints(0, y, 20840, y);
+  line->setPoints(0, y, twips::kGripLength, y);
   line->setBorderColor(c);
   return line;
 }
 
 std::unique_ptr<Image> button(Surface& s, Element* container, double left, PictureRef pic, const char* tip) {
-  auto img = placed(s.createImage(container), left, 0, 240, 240);
+  auto img = placed(s.createImage(container), left, 0, twips::kButtonSize, twips::kButtonSize);
   img->setPicture(std::move(pic));
   img->setToolTipText(tip);
   img->setMousePointer(ptrCustom);
@@ -58,39 +124,38 @@ std::unique_ptr<Image> button(Surface& s, Element* container, double left, Pictu
 
 }  // namespace
 
-void TovDock::buildTemplate() {
+void TovDockPrivate::buildTemplate() {
   mSurface = mToolkit->createSurface();
   Surface& s = *mSurface;
-  s.setWidth(7560);
-  s.setHeight(6375);
+  s.setWidth(twips::kDesignWidth);
+  s.setHeight(twips::kDesignHeight);
   const Font titleFont{"Arial", 9, true};
+  auto t = std::make_unique<BarElements>();
 
-  auto frame = placed(s.createPanel(&s), 810, 930, 4185, 2655);
-  Panel* frame0 = frame.get();
-  picDockBar = std::make_unique<ElementArray<Panel>>("picDockBar", std::move(frame));
+  // Created in the designer's order, which is also the z-order every copy keeps.
+  t->picDockBar = placed(s.createPanel(&s), 810, 930, 4185, 2655);
+  Panel* frame = t->picDockBar.get();
   VScroll = placed(s.createScrollBar(&s), 7290, 0, 255, 5115);
   imgHand = placed(s.createImage(&s), 4950, 4500, 480, 480);
   imgHand->setPicture(pictures::handCursor());
 
-  auto split = placed(s.createPanel(frame0), 0, 1000, 25000, 80);
+  t->picSplit = placed(s.createPanel(frame), 0, 1000, twips::kAcross, twips::kSplitHeight);
+  Panel* split = t->picSplit.get();
   split->setBackColor(kSysScrollBars);
   split->setMousePointer(ptrSizeNS);
   split->setToolTipText(templ::kTipSplit);
-  Panel* split0 = split.get();
-  picSplit = std::make_unique<ElementArray<Panel>>("picSplit", std::move(split));
-  lineSplit2 = std::make_unique<ElementArray<Line>>("lineSplit2", gripLine(s, split0, 40, 0x808080));
-  lineSplit0 = std::make_unique<ElementArray<Line>>("lineSplit0", gripLine(s, split0, 10, 0xFFFFFF));
-  lineSplit1 = std::make_unique<ElementArray<Line>>("lineSplit1", gripLine(s, split0, 25, 0xC0C0C0));
+  t->lineSplit2 = gripLine(s, split, twips::kGripDark, 0x808080);
+  t->lineSplit0 = gripLine(s, split, twips::kGripWhite, 0xFFFFFF);
+  t->lineSplit1 = gripLine(s, split, twips::kGripLight, 0xC0C0C0);
 
-  auto title = placed(s.createPanel(frame0), 0, 0, 3990, 260);
+  t->picTitel = placed(s.createPanel(frame), 0, 0, 3990, twips::kTitleHeight);
+  Panel* title = t->picTitel.get();
   title->setBackColor(kSysInactiveBorder);
   title->setMousePointer(ptrSizeAllAlt);
   title->setFont(titleFont);
-  Panel* title0 = title.get();
-  picTitel = std::make_unique<ElementArray<Panel>>("picTitel", std::move(title));
 
   auto caption = [&](double left, Label::Align align) {
-    auto l = placed(s.createLabel(title0), left, 30, 555, 225);
+    auto l = placed(s.createLabel(title), left, 30, 555, 225);
     l->setFont(titleFont);
     l->setForeColor(kSysWindowText);
     l->setAlignment(align);
@@ -98,146 +163,119 @@ void TovDock::buildTemplate() {
     l->setCaption("lblTitel");
     return l;
   };
-  auto left = caption(360, Label::Align::Left);
-  left->setMousePointer(ptrSizeAllAlt);
-  lblTitel = std::make_unique<ElementArray<Label>>("lblTitel", std::move(left));
-  lblTitelRight = std::make_unique<ElementArray<Label>>("lblTitelRight", caption(2910, Label::Align::Right));
-  imgClose = std::make_unique<ElementArray<Image>>(
-      "imgClose", button(s, title0, 1680, pictures::closeButton(), templ::kTipClose));
-  imgExpand = std::make_unique<ElementArray<Image>>(
-      "imgExpand", button(s, title0, 1410, pictures::expandButton(), templ::kTipExpand));
-  imgCollapse = std::make_unique<ElementArray<Image>>(
-      "imgCollapse", button(s, title0, 1140, pictures::collapseButton(), templ::kTipCollapse));
-  imgOpt = std::make_unique<ElementArray<Image>>(
-      "imgOpt", button(s, title0, 900, pictures::optionsButton(), templ::kTipOptions));
-  imgIcon = std::make_unique<ElementArray<Image>>("imgIcon", placed(s.createImage(title0), 0, 20, 225, 225));
+  t->lblTitel = caption(360, Label::Align::Left);
+  t->lblTitel->setMousePointer(ptrSizeAllAlt);
+  t->lblTitelRight = caption(2910, Label::Align::Right);
+  t->imgClose = button(s, title, 1680, pictures::closeButton(), templ::kTipClose);
+  t->imgExpand = button(s, title, 1410, pictures::expandButton(), templ::kTipExpand);
+  t->imgCollapse = button(s, title, 1140, pictures::collapseButton(), templ::kTipCollapse);
+  t->imgOpt = button(s, title, 900, pictures::optionsButton(), templ::kTipOptions);
+  t->imgIcon = placed(s.createImage(title), 0, 20, 225, 225);
+  mSets.push_back(std::move(t));
 
   // Handlers hold the dock weakly: an element may outlive the dock for the length of a handler.
-  std::weak_ptr<TovDock> w = weak_from_this();
-  s.onResize = [w] {
-    if (auto self = w.lock(); self && self->alive()) self->onSurfaceResize();
+  std::weak_ptr<TovDock> w = q.weak_from_this();
+  auto on = [w](auto method) {
+    return [w, method](auto&&... args) {
+      if (auto self = w.lock(); self && self->d->alive()) ((*self->d).*method)(args...);
+    };
   };
-  s.onMouseDown = [w](const MouseArgs& a) {
-    if (auto self = w.lock(); self && self->alive()) self->UserControl_MouseDown(a);
-  };
-  s.onDragDrop = [w](Element* source, float x, float y) {
-    if (auto self = w.lock(); self && self->alive()) self->UserControl_DragDrop(source, x, y);
-  };
-  VScroll->onChange = [w] {
-    if (auto self = w.lock(); self && self->alive()) self->VScroll_Change();
-  };
-  VScroll->onScroll = [w] {
-    if (auto self = w.lock(); self && self->alive()) self->VScroll_Scroll();
-  };
+  s.onResize = on(&TovDockPrivate::onSurfaceResize);
+  s.onMouseDown = on(&TovDockPrivate::UserControl_MouseDown);
+  s.onDragDrop = on(&TovDockPrivate::UserControl_DragDrop);
+  VScroll->onChange = on(&TovDockPrivate::VScroll_Change);
+  VScroll->onScroll = on(&TovDockPrivate::VScroll_Scroll);
 }
 
-double TovDock::Width() const {
-  return mSurface ? mSurface->Width() : 0;
-}
-double TovDock::Height() const {
-  return mSurface ? mSurface->Height() : 0;
-}
-
-void TovDock::resize(double width, double height) {
-  // Every layout pass turns the size into whole twips: a size that has none would fail each one.
-  auto outOfRange = [](double v) { return !std::isfinite(v) || std::abs(v) > INT32_MAX; };
-  if (outOfRange(width) || outOfRange(height))
-    throw Failure::invalidCall("the size must be a finite number of twips");
-  auto keep = shared_from_this();
-  mSurface->setWidth(width);
-  mSurface->setHeight(height);
-  onSurfaceResize();
-}
-
-void TovDock::onSurfaceResize() {
-  skipFailure([&] {
-    if (mSurface->Width() < 500) mSurface->setWidth(500);
-  });
-  skipFailure([&] {
-    if (mSurface->Height() < 200) mSurface->setHeight(200);
-  });
+void TovDockPrivate::onSurfaceResize() {
+  if (mSurface->Width() < twips::kMinWidth) mSurface->setWidth(twips::kMinWidth);
+  if (mSurface->Height() < twips::kMinHeight) mSurface->setHeight(twips::kMinHeight);
   if (!mShow) return;
-  skipFailure([&] { pAutoSize(); });
-  skipFailure([&] { OrderBars(false); });
+  pAutoSize();
+  OrderBars(false);
 }
 
-void TovDock::Terminate() {
+void TovDockPrivate::Terminate() {
   if (mTerminated) return;
-  // The host services and the hosted controls run code here that may drop the application's last
-  // reference to the dock. From the destructor there is no reference left to hold.
-  auto keep = weak_from_this().lock();
   // A dock that was never shown has not loaded the stored layout; saving it would overwrite the
   // user's layout with the application's defaults.
-  skipFailure([&] {
-    if (mSurface && mSurface->AmbientUserMode() && mEverShown) pSaveSettings();
-  });
+  if (mSurface && mSurface->AmbientUserMode() && mEverShown) pSaveSettings();
   mTerminated = true;
   if (mEvents) mEvents->evGetDockBar = nullptr;
   mEvents.reset();
   if (BarsRef all = mBars) {
-    all->fEvents(nullptr);
-    skipFailure([&] { all->Clear(); });
+    BarsInternals::fEvents(*all, nullptr);
+    all->Clear();
   }
   mBars.reset();
 }
 
-void TovDock::setShow(bool b) {
-  auto keep = shared_from_this();
+void TovDockPrivate::setShow(bool b) {
   mShow = b;
   if (!b) return;
   mEverShown = true;
-  skipFailure([&] { pRefreshAll(); });
+  pRefreshAll();
 }
 
-void TovDock::ShowElement(std::int32_t Index) {
-  auto keep = shared_from_this();
+void TovDockPrivate::ShowElement(std::int32_t Index) {
+  // Each state change runs the application's handlers, which may fail or clear the bars: the next
+  // bar is still tried.
   if (Index == 0) {
-    for (std::int32_t i = 1; alive() && i <= bars().Count(); ++i) {
-      skipFailure([&] {
-        BarRef b = bar(i);
-        if (b->State() == eBarHidden) b->setState(eBarExpanded);
-      });
+    for (std::int32_t i = 1; alive() && i <= count(); ++i) {
+      if (BarRef b = barAt(i); b && b->State() == eBarHidden) skipFailure([&] { b->setState(eBarExpanded); });
     }
-    skipFailure([&] { OrderBars(false); });
-    return;
-  }
-  if (Index == -1) {
+  } else if (Index == -1) {
     if (!mAllowScroll) {
-      for (std::int32_t i = 1; alive() && i <= bars().Count(); ++i) {
-        BarRef b;
-        skipFailure([&] { b = bar(i); });
+      for (std::int32_t i = 1; alive() && i <= count(); ++i) {
+        BarRef b = barAt(i);
         if (!b) continue;
         skipFailure([&] { b->setState(eBarExpanded); });
+        // A handler may have hidden the bar again; the height is only given while it can grow.
         skipFailure([&] {
-          if (b->AllowResize()) b->setHeight(600);
+          if (b->AllowResize()) b->setHeight(twips::kResetHeight);
         });
       }
-      skipFailure([&] { bars().fSetOrderDefault(); });
+      if (clsBars* all = collection()) BarsInternals::fSetOrderDefault(*all);
     }
-    skipFailure([&] { pLoadColors(); });
-    skipFailure([&] { pAutoSize(); });
+    pLoadColors();
+    pAutoSize();
     mShow = true;
     mEverShown = true;
-    skipFailure([&] { pRepaintAll(); });
+    pRepaintAll();
     return;
+  } else if (BarRef b = barAt(Index)) {
+    skipFailure([&] { b->setState(eBarExpanded); });
   }
-  skipFailure([&] { bar(Index)->setState(eBarExpanded); });
-  skipFailure([&] { OrderBars(false); });
+  OrderBars(false);
 }
 
-Hwnd TovDock::hWndItem(std::int16_t Index) const {
-  return (*picDockBar)(Index).hWnd();
+// ---- Look-ups ----
+
+BarElements& TovDockPrivate::elements(std::int32_t Index) const {
+  BarElements* e = set(Index);
+  if (!e) {
+    throw Failure("Control array element '" + std::to_string(Index) + "' doesn't exist", errElementMissing);
+  }
+  return *e;
 }
 
-clsBars& TovDock::bars() const {
+clsBars& TovDockPrivate::bars() const {
   if (!mBars) throw Failure::objectNotSet();
   return *mBars;
 }
 
-BarRef TovDock::bar(std::int32_t Index) const {
-  BarRef b = bars().Item(Index);
+BarRef TovDockPrivate::barAt(std::int32_t Index) const {
+  return mBars ? mBars->Item(Index) : nullptr;
+}
+
+BarRef TovDockPrivate::bar(std::int32_t Index) const {
+  BarRef b = barAt(Index);
   if (!b) throw Failure::objectNotSet();
   return b;
+}
+
+std::int32_t TovDockPrivate::count() const {
+  return mBars ? mBars->Count() : 0;
 }
 
 }  // namespace tov

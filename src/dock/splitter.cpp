@@ -1,43 +1,44 @@
 // Dragging a bar's splitter strip: the bar and its partner follow every move.
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
 
 namespace tov {
 
-void TovDock::picSplit_MouseMove(std::int16_t Index, const MouseArgs& a) {
+void TovDockPrivate::picSplit_MouseMove(std::int16_t Index, const MouseArgs& a) {
   if (a.button != btnLeft) return;
-  // Elements are looked up on every use: the layout run by a move may unload them.
-  auto split = [&]() -> Panel& { return (*picSplit)(Index); };
-  auto frame = [&]() -> Panel& { return (*picDockBar)(Index); };
-  BarRef b;
-  skipFailure([&] { b = bar(Index); });
+  BarRef b = barAt(Index);
+  BarElements* e = set(Index);
+  if (!b || !e) return;
+  Panel& split = *e->picSplit;
+  Panel& frame = *e->picDockBar;
   const double Y = a.y;
-  if (skipTest([&] { return Y > 0 && split().Top() < frame().Height(); })) {
-    skipFailure([&] { split().setTop(split().Top() + Y); });
-    if (skipTest([&] {
-          return frame().Height() - split().Height() < split().Top() && b->Height() < b->HeightMax();
-        })) {
-      skipFailure([&] { b->setHeight(toInt32(split().Height() + split().Top())); });
-      if (alive()) skipFailure([&] { pResizeBar(Index); });
-    }
-    if (alive()) skipFailure([&] { split().zOrderFront(); });
-  } else if (skipTest([&] { return Y < 0 && split().Top() > 280; })) {
-    skipFailure([&] {
-      if (split().Top() < 300) {
-        split().setTop(300);
-      } else {
-        split().setTop(split().Top() + Y);
-      }
-    });
-    skipFailure([&] { b->setHeight(toInt32(split().Top() + split().Height())); });
-    if (alive()) skipFailure([&] { pResizeBar(Index); });
-    if (alive()) skipFailure([&] { split().zOrderFront(); });
+  // The bar takes the strip's new lower edge; the resize runs the application's handlers, which
+  // may remove the bar and unload its elements.
+  auto follow = [&](double bottom) {
+    skipFailure([&] { b->setHeight(toInt32(bottom)); });
+    if (alive()) pResizeBar(Index);
+  };
+  if (Y > 0 && split.Top() < frame.Height()) {
+    split.setTop(split.Top() + Y);
+    if (frame.Height() - split.Height() < split.Top() && b->Height() < b->HeightMax())
+      follow(split.Height() + split.Top());
+  } else if (Y < 0 && split.Top() > twips::kSplitStop) {
+    split.setTop(split.Top() < twips::kSplitSnap ? twips::kSplitSnap : split.Top() + Y);
+    follow(split.Top() + split.Height());
+  } else {
+    return;
   }
+  if (BarElements* now = alive() ? set(Index) : nullptr) now->picSplit->zOrderFront();
 }
 
-void TovDock::picSplit_MouseUp(std::int16_t Index, const MouseArgs&) {
-  skipFailure(
-      [&] { bar(Index)->setHeight(toInt32((*picSplit)(Index).Height() + (*picSplit)(Index).Top())); });
-  if (alive()) skipFailure([&] { pBarChanged(Index); });
+void TovDockPrivate::picSplit_MouseUp(std::int16_t Index, const MouseArgs&) {
+  BarRef b = barAt(Index);
+  BarElements* e = set(Index);
+  if (b && e) {
+    Panel& split = *e->picSplit;
+    // Setting the height repaints the bar, which runs the application's handlers.
+    skipFailure([&] { b->setHeight(toInt32(split.Height() + split.Top())); });
+  }
+  if (alive()) pBarChanged(Index);
 }
 
 }  // namespace tov

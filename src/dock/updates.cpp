@@ -1,76 +1,66 @@
 // The procedures through which a bar's setters reach its elements.
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
 
 namespace tov {
 
-void TovDock::fRepaintBar(std::int32_t Index) {
-  auto keep = shared_from_this();
-  skipFailure([&] {
-    if (mShow) pPaint(toInt16(Index));
-  });
+void TovDockPrivate::fRepaintBar(std::int32_t Index) {
+  // An index beyond 16 bits names no element set: there is nothing to paint.
+  if (mShow && Index >= INT16_MIN && Index <= INT16_MAX) pPaint(static_cast<std::int16_t>(Index));
 }
 
-void TovDock::fSetShowResize(std::int32_t Index) {
+void TovDockPrivate::fSetShowResize(std::int32_t Index) {
   fRepaintBar(Index);
 }
 
-void TovDock::fRefreshTitle(std::int16_t Index) {
-  auto keep = shared_from_this();
-  skipFailure([&] {
-    if (mShow) pArrangeTitle(Index);
-  });
+void TovDockPrivate::fRefreshTitle(std::int16_t Index) {
+  if (mShow) pArrangeTitle(Index);
 }
 
-void TovDock::fSetState(std::int16_t Index, std::int32_t& OldState) {
-  auto keep = shared_from_this();
+void TovDockPrivate::fSetState(std::int16_t Index, std::int32_t& OldState) {
   if (!mShow) return;
-  skipFailure([&] { pPaint(Index); });
+  pPaint(Index);
   if (!mAllowScroll && alive()) {
-    std::int32_t state = eBarExpanded;
-    skipFailure([&] { state = bar(Index)->State(); });
+    // A handler run by the repaint may have removed the bar: it then counts as shown.
+    BarRef b = barAt(Index);
+    const std::int32_t state = b ? b->State() : eBarExpanded;
+    std::int16_t partner = 0;
     if (OldState == eBarHidden && state != eBarHidden) {
-      std::int16_t partner = 0;
-      skipFailure([&] { pCalcHeight(Index, partner); });
-      skipFailure([&] { pAutoSize(); });
-      skipFailure([&] { OrderBars(false); });
+      pCalcHeight(Index, partner);
+      pAutoSize();
+      OrderBars(false);
+    } else if (state != eBarHidden) {
+      pCalcHeight(Index, partner);
+      pSetHeightMax();
     } else {
-      skipFailure([&] { state = bar(Index)->State(); });
-      if (state != eBarHidden) {
-        std::int16_t partner = 0;
-        skipFailure([&] { pCalcHeight(Index, partner); });
-        skipFailure([&] { pSetHeightMax(); });
-      } else {
-        skipFailure([&] { pAutoSize(); });
-        skipFailure([&] { OrderBars(false); });
-      }
+      pAutoSize();
+      OrderBars(false);
     }
   }
-  skipFailure([&] { pResizeHeight(); });
+  pResizeHeight();
 }
 
-void TovDock::fSetHeight(std::int16_t Index, std::int32_t Height) {
-  (*picDockBar)(Index).setHeight(Height);
+void TovDockPrivate::fSetHeight(std::int16_t Index, std::int32_t Height) {
+  elements(Index).picDockBar->setHeight(Height);
 }
 
-void TovDock::fSetTop(std::int16_t Index, std::int32_t& Top) {
-  (*picDockBar)(Index).setTop(Top);
+void TovDockPrivate::fSetTop(std::int16_t Index, std::int32_t& Top) {
+  elements(Index).picDockBar->setTop(Top);
 }
 
-std::int32_t TovDock::fGetTop(std::int16_t Index) {
-  return toInt32((*picDockBar)(Index).Top());
+std::int32_t TovDockPrivate::fGetTop(std::int16_t Index) {
+  return toInt32(elements(Index).picDockBar->Top());
 }
 
-std::int32_t TovDock::fGetWidth(std::int16_t Index) {
-  return toInt32((*picDockBar)(Index).Width());
+std::int32_t TovDockPrivate::fGetWidth(std::int16_t Index) {
+  return toInt32(elements(Index).picDockBar->Width());
 }
 
-void TovDock::fSetLeft(std::int16_t Index, std::int32_t& Left) {
-  (*picDockBar)(Index).setLeft(Left);
+void TovDockPrivate::fSetLeft(std::int16_t Index, std::int32_t& Left) {
+  elements(Index).picDockBar->setLeft(Left);
 }
 
-void TovDock::fSetWidth(std::int16_t Index, std::int32_t& Width) {
-  auto keep = shared_from_this();
-  (*picDockBar)(Index).setWidth(Width);
+void TovDockPrivate::fSetWidth(std::int16_t Index, std::int32_t& Width) {
+  elements(Index).picDockBar->setWidth(Width);
   pArrangeTitle(Index);
   pPaint(Index);
 }

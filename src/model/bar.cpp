@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "tovdock/dock.h"
+#include "dock/dock_private.h"
 
 namespace tov {
 
@@ -57,7 +57,7 @@ void cTovBar::setHeight(std::int32_t h) {
   if (h == mHeight || mState == eBarHidden || h <= 100) return;
   mHeight = h;
   if (mState == eBarExpanded) mHeightExpanded = h;
-  dock()->fSetHeight(index16(), h);
+  TovDockPrivate::of(*dock()).fSetHeight(index16(), h);
 }
 
 void cTovBar::setHeightMax(std::int32_t v) {
@@ -66,11 +66,11 @@ void cTovBar::setHeightMax(std::int32_t v) {
 
 void cTovBar::setIcon(PictureRef v) {
   mIcon = std::move(v);
-  dock()->fRefreshTitle(index16());
+  TovDockPrivate::of(*dock()).fRefreshTitle(index16());
 }
 
 void cTovBar::setLeft(std::int32_t v) {
-  dock()->fSetLeft(index16(), v);
+  TovDockPrivate::of(*dock()).fSetLeft(index16(), v);
 }
 
 void cTovBar::setRedraw(bool) {
@@ -80,7 +80,7 @@ void cTovBar::setRedraw(bool) {
 void cTovBar::setShowResize(bool v) {
   if (v == mShowResize) return;
   mShowResize = v;
-  dock()->fSetShowResize(mIndex);
+  TovDockPrivate::of(*dock()).fSetShowResize(mIndex);
 }
 
 void cTovBar::setState(std::int32_t s) {
@@ -93,7 +93,7 @@ void cTovBar::setState(std::int32_t s) {
   } else if (s != eBarHidden) {
     setHeight(mTitleHeight);
   }
-  dock()->fSetState(index16(), old);
+  TovDockPrivate::of(*dock()).fSetState(index16(), old);
 }
 
 void cTovBar::setTitle(const std::string& t) {
@@ -101,46 +101,46 @@ void cTovBar::setTitle(const std::string& t) {
   mTitleHeight = 260;
   if (!mCanExpand && t.empty()) mTitleHeight = 0;
   mTitle = t;
-  dock()->fRefreshTitle(index16());
+  TovDockPrivate::of(*dock()).fRefreshTitle(index16());
 }
 
 void cTovBar::setTitleRight(const std::string& t) {
   if (t == mTitleRight) return;
   mTitleRight = t;
-  dock()->fRefreshTitle(index16());
+  TovDockPrivate::of(*dock()).fRefreshTitle(index16());
 }
 
 void cTovBar::setTitleBackColorStart(Color c) {
   mTitleBackColorStart = c;
-  dock()->fRepaintBar(mIndex);
+  TovDockPrivate::of(*dock()).fRepaintBar(mIndex);
 }
 
 void cTovBar::setTitleBackColorEnd(Color c) {
   mTitleBackColorEnd = c;
-  dock()->fRepaintBar(mIndex);
+  TovDockPrivate::of(*dock()).fRepaintBar(mIndex);
 }
 
 void cTovBar::setTitleVertical(bool v) {
   mTitleVertical = v;
-  dock()->fRepaintBar(mIndex);
+  TovDockPrivate::of(*dock()).fRepaintBar(mIndex);
 }
 
 void cTovBar::setTitleForeColor(Color c) {
   mTitleForeColor = c;
-  dock()->fRepaintBar(mIndex);
+  TovDockPrivate::of(*dock()).fRepaintBar(mIndex);
 }
 
 void cTovBar::setTop(std::int32_t v) {
-  dock()->fSetTop(index16(), v);
+  TovDockPrivate::of(*dock()).fSetTop(index16(), v);
 }
 std::int32_t cTovBar::Top() const {
-  return dock()->fGetTop(index16());
+  return TovDockPrivate::of(*dock()).fGetTop(index16());
 }
 void cTovBar::setWidth(std::int32_t v) {
-  dock()->fSetWidth(index16(), v);
+  TovDockPrivate::of(*dock()).fSetWidth(index16(), v);
 }
 std::int32_t cTovBar::Width() const {
-  return dock()->fGetWidth(index16());
+  return TovDockPrivate::of(*dock()).fGetWidth(index16());
 }
 
 void cTovBar::setControl(ControlRef c) {
@@ -190,7 +190,7 @@ void cTovBar::pSetControl(ControlRef c) {
         skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dock()->hWndItem(index16())); });
     }
   }
-  skipFailure([&] { dock()->fRepaintBar(mIndex); });
+  skipFailure([&] { TovDockPrivate::of(*dock()).fRepaintBar(mIndex); });
 }
 
 }  // namespace tov

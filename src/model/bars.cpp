@@ -1,6 +1,7 @@
 #include "tovdock/bars.h"
 
-#include "tovdock/dock.h"
+#include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
 
@@ -19,7 +20,7 @@ MessageSink& clsBars::sink() const {
 BarRef clsBars::Add() {
   BarRef result;
   reportFailure(sink(), "clsBars.Add", [&] {
-    BarRef bar = dock()->fBarAdd();
+    BarRef bar = TovDockPrivate::of(*dock()).fBarAdd();
     mCol.push_back(bar);
     result = bar;
     const std::int32_t count = Count();
@@ -85,23 +86,23 @@ void clsBars::Clear() {
     skipFailure([&] { bar->setControl(nullptr); });
     // A removed bar that the application still holds must not reach the dock: its index may
     // belong to a bar added later.
-    bar->fEvents(nullptr);
+    BarInternals::fEvents(*bar, nullptr);
   }
   mCol.clear();
   // Slots of removed bars would otherwise outlive them until the next Add.
   mOrder.clear();
-  skipFailure([&] { dock()->fClear(); });
+  skipFailure([&] { TovDockPrivate::of(*dock()).fClear(); });
 }
 
-std::int32_t clsBars::fOrderByIndex(std::int32_t Index) {
+std::int32_t BarsInternals::fOrderByIndex(clsBars& bars, std::int32_t Index) {
   std::int32_t result = 0;
-  reportFailure(sink(), "fOrderByIndex", [&] {
+  reportFailure(bars.sink(), "fOrderByIndex", [&] {
     if (Index == 0) {
       result = 1;
       return;
     }
-    for (std::int32_t pos = 1; pos <= Count(); ++pos) {
-      if (mOrder.at(static_cast<std::size_t>(pos)) == Index) {
+    for (std::int32_t pos = 1; pos <= bars.Count(); ++pos) {
+      if (bars.mOrder.at(static_cast<std::size_t>(pos)) == Index) {
         result = pos;
         return;
       }
@@ -110,12 +111,12 @@ std::int32_t clsBars::fOrderByIndex(std::int32_t Index) {
   return result;
 }
 
-void clsBars::fInsert(std::int32_t Index, std::int32_t NewPos) {
-  reportFailure(sink(), "TovDock.fInsert", [&] {
-    const std::int32_t OldPos = fOrderByIndex(Index);
+void BarsInternals::fInsert(clsBars& bars, std::int32_t Index, std::int32_t NewPos) {
+  reportFailure(bars.sink(), "TovDock.fInsert", [&] {
+    const std::int32_t OldPos = fOrderByIndex(bars, Index);
     auto slot = [&](std::int32_t i) -> std::int32_t& {
-      if (i < 0 || static_cast<std::size_t>(i) >= mOrder.size()) throw Failure::subscript();
-      return mOrder[static_cast<std::size_t>(i)];
+      if (i < 0 || static_cast<std::size_t>(i) >= bars.mOrder.size()) throw Failure::subscript();
+      return bars.mOrder[static_cast<std::size_t>(i)];
     };
     if (OldPos >= NewPos) {
       for (std::int32_t i = OldPos; i >= NewPos + 1; --i)
@@ -128,19 +129,19 @@ void clsBars::fInsert(std::int32_t Index, std::int32_t NewPos) {
   });
 }
 
-void clsBars::fInsertAfter(std::int32_t Index, std::int32_t AfterIndex) {
+void BarsInternals::fInsertAfter(clsBars& bars, std::int32_t Index, std::int32_t AfterIndex) {
   std::int32_t target = 1;
-  skipFailure([&] { target = AfterIndex == 0 ? 1 : fOrderByIndex(AfterIndex); });
+  skipFailure([&] { target = AfterIndex == 0 ? 1 : fOrderByIndex(bars, AfterIndex); });
   skipFailure([&] {
-    if (target < Count()) target = add32(target, 1);
+    if (target < bars.Count()) target = add32(target, 1);
   });
-  skipFailure([&] { fInsert(Index, target); });
+  skipFailure([&] { fInsert(bars, Index, target); });
 }
 
-bool clsBars::fSetOrder(const std::vector<std::int32_t>& Order) {
+bool BarsInternals::fSetOrder(clsBars& bars, const std::vector<std::int32_t>& Order) {
   bool result = false;
-  reportFailure(sink(), "fSetOrder", [&] {
-    const std::int32_t count = Count();
+  reportFailure(bars.sink(), "fSetOrder", [&] {
+    const std::int32_t count = bars.Count();
     auto at = [&](std::int32_t i) {
       if (static_cast<std::size_t>(i) >= Order.size()) throw Failure::subscript();
       return Order[static_cast<std::size_t>(i)];
@@ -157,8 +158,8 @@ bool clsBars::fSetOrder(const std::vector<std::int32_t>& Order) {
     std::int32_t n = 0;
     for (std::int32_t a = eAlignTop; a <= eAlignBottom; ++a) {
       for (std::int32_t i = 1; i <= count; ++i) {
-        if (mCol[static_cast<std::size_t>(at(i)) - 1]->AlignBar() == a) {
-          mOrder.at(static_cast<std::size_t>(++n)) = at(i);
+        if (bars.mCol[static_cast<std::size_t>(at(i)) - 1]->AlignBar() == a) {
+          bars.mOrder.at(static_cast<std::size_t>(++n)) = at(i);
         }
       }
     }
@@ -167,19 +168,19 @@ bool clsBars::fSetOrder(const std::vector<std::int32_t>& Order) {
   return result;
 }
 
-bool clsBars::fReorder() {
-  std::vector<std::int32_t> copy(static_cast<std::size_t>(Count()) + 1, 0);
-  for (std::int32_t i = 1; i <= Count() && static_cast<std::size_t>(i) < mOrder.size(); ++i) {
-    copy[static_cast<std::size_t>(i)] = mOrder[static_cast<std::size_t>(i)];
+bool BarsInternals::fReorder(clsBars& bars) {
+  std::vector<std::int32_t> copy(static_cast<std::size_t>(bars.Count()) + 1, 0);
+  for (std::int32_t i = 1; i <= bars.Count() && static_cast<std::size_t>(i) < bars.mOrder.size(); ++i) {
+    copy[static_cast<std::size_t>(i)] = bars.mOrder[static_cast<std::size_t>(i)];
   }
-  return fSetOrder(copy);
+  return fSetOrder(bars, copy);
 }
 
-bool clsBars::fSetOrderDefault() {
+bool BarsInternals::fSetOrderDefault(clsBars& bars) {
   bool result = false;
-  reportFailure(sink(), "fSetOrderDefault", [&] {
-    for (std::int32_t i = 1; i <= Count(); ++i)
-      mOrder.at(static_cast<std::size_t>(i)) = i;
+  reportFailure(bars.sink(), "fSetOrderDefault", [&] {
+    for (std::int32_t i = 1; i <= bars.Count(); ++i)
+      bars.mOrder.at(static_cast<std::size_t>(i)) = i;
     result = true;
   });
   return result;

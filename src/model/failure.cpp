@@ -7,7 +7,7 @@ namespace tov {
 
 Failure asFailure(const std::exception& e) {
   if (auto* f = dynamic_cast<const Failure*>(&e)) return *f;
-  if (dynamic_cast<const std::bad_alloc*>(&e)) return Failure("Out of memory", 7);
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return Failure("Out of memory", errOutOfMemory);
   if (dynamic_cast<const std::out_of_range*>(&e)) return Failure::subscript();
   return Failure(e.what(), errInvalidCall);
 }

@@ -13,7 +13,7 @@ namespace tov {
 namespace {
 
 Failure typeMismatch() {
-  return Failure("Type mismatch", 13);
+  return Failure("Type mismatch", errTypeMismatch);
 }
 
 std::string_view trimmed(std::string_view s) {

@@ -1,13 +1,14 @@
 #pragma once
 // Reaches the dock's private routines and elements, for tests and benchmarks that check a routine
 // on its own.
-#include "dock/dock_internal.h"
+#include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
 
 struct DockTestAccess {
-  explicit DockTestAccess(TovDock& dock) : d(dock) {}
-  TovDock& d;
+  explicit DockTestAccess(TovDock& dock) : d(TovDockPrivate::of(dock)) {}
+  TovDockPrivate& d;
 
   void OrderBars(bool save) { d.OrderBars(save); }
   std::int32_t pResizeHeight() { return d.pResizeHeight(); }
@@ -28,21 +29,23 @@ struct DockTestAccess {
   void pLoadSettings() { d.pLoadSettings(); }
   void pPlaceControl(std::int16_t index) { d.pPlaceControl(index); }
 
-  Panel& picDockBar(int i) { return (*d.picDockBar)(i); }
-  Panel& picTitel(int i) { return (*d.picTitel)(i); }
-  Panel& picSplit(int i) { return (*d.picSplit)(i); }
-  Label& lblTitel(int i) { return (*d.lblTitel)(i); }
-  Label& lblTitelRight(int i) { return (*d.lblTitelRight)(i); }
-  Image& imgIcon(int i) { return (*d.imgIcon)(i); }
-  Image& imgClose(int i) { return (*d.imgClose)(i); }
-  Image& imgCollapse(int i) { return (*d.imgCollapse)(i); }
-  Image& imgExpand(int i) { return (*d.imgExpand)(i); }
-  Image& imgOpt(int i) { return (*d.imgOpt)(i); }
+  Panel& picDockBar(int i) { return *d.elements(i).picDockBar; }
+  Panel& picTitel(int i) { return *d.elements(i).picTitel; }
+  Panel& picSplit(int i) { return *d.elements(i).picSplit; }
+  Label& lblTitel(int i) { return *d.elements(i).lblTitel; }
+  Label& lblTitelRight(int i) { return *d.elements(i).lblTitelRight; }
+  Image& imgIcon(int i) { return *d.elements(i).imgIcon; }
+  Image& imgClose(int i) { return *d.elements(i).imgClose; }
+  Image& imgCollapse(int i) { return *d.elements(i).imgCollapse; }
+  Image& imgExpand(int i) { return *d.elements(i).imgExpand; }
+  Image& imgOpt(int i) { return *d.elements(i).imgOpt; }
   Line& lineSplit(int k, int i) {
-    return k == 0 ? (*d.lineSplit0)(i) : k == 1 ? (*d.lineSplit1)(i) : (*d.lineSplit2)(i);
+    return k == 0   ? *d.elements(i).lineSplit0
+           : k == 1 ? *d.elements(i).lineSplit1
+                    : *d.elements(i).lineSplit2;
   }
-  bool loaded(int i) { return d.picDockBar->exists(i); }
-  int ubound() { return d.picDockBar->UBound(); }
+  bool loaded(int i) { return d.set(i) != nullptr; }
+  int ubound() { return d.UBound(); }
   ScrollBar& VScroll() { return *d.VScroll; }
   Image& imgHand() { return *d.imgHand; }
   std::int32_t dragSource() { return d.mDragSource; }

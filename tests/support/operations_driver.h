@@ -489,7 +489,7 @@ class OperationsDriver {
     BarsRef all = bars();
     if (!all) return "a live dock without its bar collection";
     const std::int32_t n = all->Count();
-    const auto& order = all->fOrder();
+    const auto& order = BarsInternals::fOrder(*all);
     if (order.size() != static_cast<std::size_t>(n) + 1 && !(n == 0 && order.empty()))
       return "order has " + std::to_string(order.size()) + " slots for " + std::to_string(n) + " bars";
     std::vector<bool> seen(static_cast<std::size_t>(n) + 1, false);

@@ -21,7 +21,7 @@ Failure noSuchMember() {
   return Failure("Object doesn't support this property or method", errNoSuchMember);
 }
 Failure wrongArguments() {
-  return Failure("Wrong number of arguments or invalid property assignment", 450);
+  return Failure("Wrong number of arguments or invalid property assignment", errWrongArguments);
 }
 
 }  // namespace
