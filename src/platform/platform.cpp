@@ -1,12 +1,11 @@
+// Late-bound values: conversions between numbers, flags and text as the classic runtime does them.
 #include "tovdock/platform.h"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <mutex>
 
-#include "tovdock/headless.h"
 
 namespace tov {
 
@@ -81,24 +80,6 @@ std::string valueToString(const Value& v) {
     std::string operator()(const std::string& s) const { return s; }
   };
   return std::visit(Visitor{}, v);
-}
-
-namespace {
-
-std::mutex gToolkitMutex;
-std::shared_ptr<Toolkit> gToolkit;
-
-}  // namespace
-
-std::shared_ptr<Toolkit> defaultToolkit() {
-  std::lock_guard lock(gToolkitMutex);
-  if (!gToolkit) gToolkit = std::make_shared<headless::HeadlessToolkit>();
-  return gToolkit;
-}
-
-void setDefaultToolkit(std::shared_ptr<Toolkit> toolkit) {
-  std::lock_guard lock(gToolkitMutex);
-  gToolkit = std::move(toolkit);
 }
 
 }  // namespace tov
