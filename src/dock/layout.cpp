@@ -104,40 +104,42 @@ void TovDockPrivate::pSetHeightMax() {
 }
 
 void TovDockPrivate::pAutoSize() {
-  if (mAllowScroll) return;
+  if (mAllowScroll || !mBars) return;
   const char* context = "TovDock: pAutoSize";
-  // Nothing here runs the application's code; what can fail is a sum of heights beyond 32 bits,
-  // which is reported for that bar while the others still count.
-  auto addHeight = [&](std::int32_t& S, const BarRef& b) {
-    report(context, [&] { S = add32(S, b->Height()); });
+  // Nothing here runs the application's code, so the bars can be walked in place; what can fail
+  // is a sum of heights beyond 32 bits, reported for that bar while the others still count.
+  auto addHeight = [&](std::int32_t& S, const cTovBar& b) {
+    report(context, [&] { S = add32(S, b.Height()); });
   };
-  auto inOrder = [&] {
-    std::vector<BarRef> shown;
-    for (std::int32_t pos = 1; pos <= count(); ++pos)
-      if (BarRef b = mBars->ItemByOrder(pos)) shown.push_back(std::move(b));
-    return shown;
+  const auto& items = BarsInternals::fItems(*mBars);
+  const auto& order = BarsInternals::fOrder(*mBars);
+  auto inOrder = [&](auto&& visit) {
+    for (std::size_t pos = 1; pos < order.size() && pos <= items.size(); ++pos) {
+      const std::int32_t index = order[pos];
+      if (index >= 1 && static_cast<std::size_t>(index) <= items.size())
+        visit(*items[static_cast<std::size_t>(index) - 1]);
+    }
   };
   std::int32_t n = count(), S = 0;
-  for (const BarRef& b : inOrder()) {
-    if (!b->AllowResize()) --n;
+  inOrder([&](const cTovBar& b) {
+    if (!b.AllowResize()) --n;
     addHeight(S, b);
-  }
+  });
   if (n <= 0) return;
   std::int32_t d = toInt32((Height() - S) / n);
-  for (int adjustment = 1; (d > twips::kAutoSizeSlack || d < -twips::kAutoSizeSlack) && alive();
-       ++adjustment) {
+  for (int adjustment = 1; d > twips::kAutoSizeSlack || d < -twips::kAutoSizeSlack; ++adjustment) {
     S = 0;
     const std::int32_t Hmax = mul32(n, twips::kNeighbourReserve);
-    for (const BarRef& b : inOrder()) {
-      if (b->AllowResize()) {
+    inOrder([&](cTovBar& b) {
+      if (b.AllowResize()) {
         report(context, [&] {
-          const std::int32_t grown = add32(b->Height(), d);
-          b->setHeight(std::max(grown, twips::kAutoSizeMin));
-          b->setHeightMax(Hmax);
+          const std::int32_t grown = add32(b.Height(), d);
+          b.setHeight(std::max(grown, twips::kAutoSizeMin));
+          b.setHeightMax(Hmax);
         });
       }
       addHeight(S, b);
-    }
+    });
     if (adjustment == twips::kAutoSizeRounds) break;
     d = toInt32(Height() - S);
   }
