@@ -174,6 +174,12 @@ TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsAndCapturesThePress) {
   drv.move(1100, 1100, 0);  // without capture: the element under the point
   EXPECT_EQ(log, (Log{"bar move 6000,-600", "bar up 200,700", "bar click", "bar up 5500,-400",
                       "bar up 500,600", "bar move 100,100"}));
+  other->onMouseDown = [&](const MouseArgs&) { other->Drag(); };
+  drv.press(6500, 600);
+  EXPECT_EQ(drv.dragging(), other.get());
+  drv.release(6500, 600);  // a drop, no mouse-up
+  EXPECT_EQ(drv.dragging(), nullptr);
+  EXPECT_EQ(log.size(), 6u);
 }
 
 TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixels) {

@@ -213,6 +213,7 @@ TEST_F(QtBackend, ScrollBarReportsEveryChangeOfItsValueAlsoByCode) {
 }
 
 TEST_F(QtBackend, ElementsSurviveTheirWidgetsBeingDeleted) {
+  EXPECT_THROW(surface->clone(), Failure);
   auto p = panel(0, 0, 3000, 600);
   auto text = surface->createLabel(p.get());
   auto bar = surface->createScrollBar(p.get());
