@@ -121,6 +121,16 @@ TEST_P(DockShell, NewBarsTakeTheNextIndexWithTheirFrameHidden) {
   }
   EXPECT_EQ(acc.imgClose(i).ToolTipText(), "Element ausblenden");
   EXPECT_EQ(acc.picSplit(i).ToolTipText(), "Hier ziehen, um die Größe des Elements zu verändern");
+
+  // Clear unloads every bar's elements, and numbering starts again.
+  show();
+  bars()->Clear();
+  EXPECT_EQ(acc.ubound(), 0);
+  EXPECT_TRUE(acc.loaded(0));
+  EXPECT_FALSE(acc.loaded(1) || acc.loaded(2));
+  EXPECT_EQ(addBar("d", 1000)->Index(), 1);
+  EXPECT_EQ(acc.ubound(), 1);
+  EXPECT_EQ(acc.lblTitel(1).Caption(), "d");  // the shown dock arranges the new title
 }
 
 TEST(DockShellLimits, BarsBeyondTheLastSixteenBitIndexAreRefusedWhole) {
@@ -137,23 +147,6 @@ TEST(DockShellLimits, BarsBeyondTheLastSixteenBitIndexAreRefusedWhole) {
   EXPECT_EQ(dock->Bars()->Count(), 32767);
   EXPECT_EQ(BarsInternals::fOrder(*dock->Bars()).size(), 32768u);
   EXPECT_EQ(DockTestAccess(*dock).ubound(), 32767);
-}
-
-TEST_P(DockShell, ClearUnloadsEveryBarAndNumberingStartsAgain) {
-  bars()->Clear();  // nothing to unload
-  for (const char* k : {"a", "b", "c"})
-    addBar(k, 1000);
-  show();
-  bars()->Clear();
-  auto acc = access();
-  EXPECT_EQ(acc.ubound(), 0);
-  EXPECT_TRUE(acc.loaded(0));
-  EXPECT_FALSE(acc.loaded(1) || acc.loaded(3));
-
-  BarRef fresh = addBar("d", 1000);
-  EXPECT_EQ(fresh->Index(), 1);
-  EXPECT_EQ(acc.ubound(), 1);
-  EXPECT_EQ(acc.lblTitel(1).Caption(), "d");  // the shown dock arranges the new title
 }
 
 TEST_P(DockShell, UpdatesBeforeShowOnlyMoveAndSizeTheFrame) {
@@ -327,7 +320,7 @@ TEST_P(DockShell, PaintHidesAHiddenBarWithoutArrangingItAndReportsAMissingOne) {
   EXPECT_EQ(ui->messages()[0].rfind("DockBar.pPaint|", 0), 0u);
 }
 
-TEST_P(DockShell, LeftToRightGradientHas61Bands) {
+TEST_P(DockShell, GradientsRunLeftToRightIn61BandsOrTopToBottomIn30Lines) {
   if (!headlessOnly()) GTEST_SKIP() << "reads the headless drawing";
   BarRef b = addBar("a", 1000);
   show();  // the host scheme starts at 0x804020 and ends at 0xFFE0C0
@@ -358,16 +351,11 @@ TEST_P(DockShell, LeftToRightGradientHas61Bands) {
   b->setTitleBackColorEnd(0x336699);
   for (const DrawOp& op : lastDrawn(b, 61))
     EXPECT_EQ(op.color, 0x336699);
-}
 
-TEST_P(DockShell, TopToBottomGradientHas30Lines) {
-  if (!headlessOnly()) GTEST_SKIP() << "reads the headless drawing";
-  host->vertical = true;
-  BarRef b = addBar("a", 1000);
-  show();
-  const Panel& strip = access().picTitel(b->Index());
-  auto ops = lastDrawn(b, 30);
-  ASSERT_EQ(ops.size(), 30u);
+  b->setTitleBackColorStart(0x804020);
+  b->setTitleBackColorEnd(0xFFE0C0);
+  b->setTitleVertical(true);
+  ops = lastDrawn(b, 30);
   for (const DrawOp& op : ops)
     EXPECT_EQ(op, (DrawOp{DrawOp::Kind::Line, 0, op.y1, 25000, op.y1, op.color}));
   EXPECT_EQ(ops[0].y1, 0);

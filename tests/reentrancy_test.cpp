@@ -133,28 +133,7 @@ TEST_P(Reentrancy, ResizeHandlersMayClearTheBars) {
   expectUsable();
 }
 
-TEST_P(Reentrancy, ResizeHandlersMayDropTheDock) {
-  auto made = addBars({"a", "b"});
-  auto control = made[0]->Control();
-  onFirstResize([&](std::string&) { dock.reset(); });
-  show();
-  EXPECT_FALSE(dock);
-  EXPECT_FALSE(made[0]->Control());
-  EXPECT_FALSE(valueToBool(control->get("Visible")));
-  EXPECT_THROW(made[0]->setTitle("gone"), Failure);
-
-  // A dock dropped during a splitter drag.
-  recreate();
-  made = addBars({"c", "d"});
-  show();
-  onFirstResize([&](std::string&) { dock.reset(); });
-  dragStrip(made[0], {300}, false);
-  EXPECT_FALSE(dock);
-  recreate();
-  expectUsable();
-}
-
-TEST_P(Reentrancy, CommandHandlersMayClearOrDropTheDock) {
+TEST_P(Reentrancy, CommandHandlersMayClearTheBars) {
   auto made = addBars({"a", "b", "c"});
   for (const auto& b : made)
     b->setShowClose(true);
@@ -176,17 +155,6 @@ TEST_P(Reentrancy, CommandHandlersMayClearOrDropTheDock) {
   EXPECT_EQ(order(), "p,q");
   bars()->Clear();
   expectUsable();
-
-  // RightClick on a title, then on the background, each dropping the dock. The press is the
-  // surface's last input: it goes with the dock.
-  for (bool onTitle : {true, false}) {
-    dock->RightClick = [&](std::string&) { dock.reset(); };
-    const Panel& title = access().picTitel(bars()->Item(1)->Index());  // else right of the bars
-    ui->press(onTitle ? ui->absLeft(title) + 1500 : 5990, onTitle ? ui->absTop(title) + 100 : 1000, btnRight);
-    EXPECT_FALSE(dock);
-    recreate();
-    expectUsable();
-  }
 }
 
 TEST_P(Reentrancy, OptionsHandlerMayChangeKeyAndReload) {

@@ -1,31 +1,20 @@
 // The settings store when a program dies while saving, when several save at once, and when the
 // store cannot be written: a layout once saved is never lost or torn, and the program goes on.
 #include <grp.h>
-#include <gtest/gtest.h>
 #include <signal.h>
-#include <sqlite3.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "support/dock_access.h"
+#include "support/store_files.h"
 #include "tovdock/dock.h"
 #include "tovdock/headless.h"
 #include "tovdock/host.h"
-
-namespace fs = std::filesystem;
 
 namespace tov::test {
 namespace {
@@ -57,19 +46,8 @@ long generationOf(int k, const std::string& value) {
   return value == valueOf(k, generation) ? generation : -1;
 }
 
-class StoreCrash : public testing::Test {
+class StoreCrash : public StoreFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tovdock-crash-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-    store = dir / "settings.sqlite";
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
-
   /// A child that saves every key over and over, generation after generation, from `first` on.
   /// With `ready`, it writes a byte there once the store is open. With `acks`, it writes there the
   /// key and generation of every save that is in the store, as soon as nothing is pending.
@@ -97,9 +75,6 @@ class StoreCrash : public testing::Test {
     long key;
     long generation;
   };
-
-  fs::path dir;
-  fs::path store;
 };
 
 TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
@@ -257,19 +232,7 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedCostsNoWaitAndNoSave) {
   // A store made by hand in rollback mode: there the lock keeps readers out too, so it cannot even
   // be opened while it is held.
   const auto handMade = dir / "handmade.sqlite";
-  {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(handMade.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(db,
-                     "CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL);"
-                     "INSERT INTO meta VALUES('format', '1');"
-                     "CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
-                     " PRIMARY KEY(section, key));",
-                     nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    sqlite3_close(db);
-  }
+  makeSqlite(handMade, std::string(kMeta) + kSettings);
   int locked[2], release[2];
   ASSERT_EQ(pipe(locked), 0);
   ASSERT_EQ(pipe(release), 0);
@@ -353,57 +316,38 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
     services.SaveSetting("DockBar", "b", "2:1:0:260", 0);
     services.SaveSetting("DockBar", "c", "3:1:1:1000", 0);
   }
-  const auto errFile = dir / "stderr.txt";
-  std::ofstream(errFile).close();
-  ASSERT_EQ(chmod(errFile.c_str(), 0666), 0);
   ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
   ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
   ASSERT_EQ(chmod(readOnlyStore.c_str(), 0444), 0);
-  std::ifstream in(readOnlyStore, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string bytes = readFile(readOnlyStore);
 
   constexpr int kCannotArrange = 77;
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    alarm(30);
+  const auto [code, err] = inChild([&] {
     if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-      _exit(kCannotArrange);
+      return kCannotArrange;
     if (access(readOnlyStore.c_str(), R_OK) != 0 || access(readOnlyStore.c_str(), W_OK) == 0 ||
         access(folder.c_str(), W_OK) == 0)
-      _exit(kCannotArrange);
-    if (!freopen(errFile.c_str(), "w", stderr)) _exit(3);
+      return kCannotArrange;
     auto services = std::make_shared<DefaultHostServices>(readOnlyStore);
     HostServices::setInstance(services);
     {
       ShownDock shown(std::make_shared<headless::HeadlessToolkit>());
-      if (shown.stateOfB() != eBarCollapsed) _exit(10);  // the layout is restored
+      if (shown.stateOfB() != eBarCollapsed) return 10;  // the layout is restored
       shown.expandB();                                   // the first save that cannot be kept is reported
       shown.collapseB();
       shown.expandB();
-      if (shown.stateOfB() != eBarExpanded) _exit(11);
-      if (stateIn(services->GetSetting("DockBar", "b", 0)) != "1") _exit(12);
-      if (services->persistent() || services->pendingSaves() == 0) _exit(13);
+      if (shown.stateOfB() != eBarExpanded) return 11;
+      if (stateIn(services->GetSetting("DockBar", "b", 0)) != "1") return 12;
+      if (services->persistent() || services->pendingSaves() == 0) return 13;
     }
     HostServices::setInstance(nullptr);
-    services.reset();
-    std::fflush(stderr);
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status)) << status;
-  if (WEXITSTATUS(status) == kCannotArrange) GTEST_SKIP() << "no user here to whom the store is read-only";
-  std::ifstream errIn(errFile);
-  const std::string err{std::istreambuf_iterator<char>(errIn), std::istreambuf_iterator<char>()};
-  EXPECT_EQ(WEXITSTATUS(status), 0) << err;
-  std::size_t lines = 0;
-  for (auto at = err.find("tovdock:"); at != std::string::npos; at = err.find("tovdock:", at + 1))
-    ++lines;
-  EXPECT_EQ(lines, 1u) << err;
+    return 0;
+  });
+  if (code == kCannotArrange) GTEST_SKIP() << "no user here to whom the store is read-only";
+  EXPECT_EQ(code, 0) << err;
+  EXPECT_EQ(reports(err), 1u) << err;
   EXPECT_NE(err.find("cannot be written"), std::string::npos) << err;
-  std::ifstream after(readOnlyStore, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(after), std::istreambuf_iterator<char>()), bytes);
+  EXPECT_EQ(readFile(readOnlyStore), bytes);
   std::vector<std::string> files;
   for (const auto& entry : fs::directory_iterator(folder))
     files.push_back(entry.path().filename());
@@ -412,39 +356,25 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
 }
 
 TEST_F(StoreCrash, ADockOverAStoreThatCannotBeWrittenSaysSoOnceAndGoesOn) {
-  // A folder where the file should be: opening fails even for root.
-  fs::create_directories(store);
+  fs::create_directories(store);  // a folder where the file should be: opening fails even for root
   auto services = std::make_shared<DefaultHostServices>(store);
   HostServices::setInstance(services);
   auto toolkit = std::make_shared<headless::HeadlessToolkit>();
   testing::internal::CaptureStderr();
   {
-    auto dock = TovDock::create(toolkit);
-    headless::Driver ui(dock->surface());
-    ui.setUserMode(true);
-    dock->resize(6000, 3000);
-    for (const char* key : {"a", "b", "c"}) {
-      BarRef b = dock->Bars()->Add();
-      b->setKey(key);
-      b->setTitle(key);
-      b->setAllowResize(true);
-    }
-    dock->setShow(true);
-    DockTestAccess(*dock).pSaveSettings();
+    ShownDock shown(toolkit);
+    DockTestAccess(*shown.dock).pSaveSettings();
     std::int32_t sum = 0;
     for (std::int32_t i = 1; i <= 3; ++i)
-      sum += dock->Bars()->Item(i)->Height();
+      sum += shown.dock->Bars()->Item(i)->Height();
     EXPECT_NEAR(sum, 3000, 30) << "the dock still lays its bars out";
-    dock->Bars()->Item(2)->setState(eBarCollapsed);
-    EXPECT_EQ(dock->Bars()->Item(2)->State(), eBarCollapsed);
+    shown.collapseB();
+    EXPECT_EQ(shown.stateOfB(), eBarCollapsed);
   }  // terminating saves again
   const std::string err = testing::internal::GetCapturedStderr();
   HostServices::setInstance(nullptr);
   EXPECT_FALSE(services->persistent());
-  std::size_t lines = 0;
-  for (auto at = err.find("tovdock:"); at != std::string::npos; at = err.find("tovdock:", at + 1))
-    ++lines;
-  EXPECT_EQ(lines, 1u) << err;
+  EXPECT_EQ(reports(err), 1u) << err;
   EXPECT_NE(err.find(store.string()), std::string::npos) << err;
   EXPECT_TRUE(toolkit->messages().empty()) << "a store problem is no reason to interrupt the user";
 }

@@ -1,0 +1,92 @@
+#pragma once
+// Helpers for tests of the settings store on disk: a private folder per test, files read and
+// written whole, SQLite files made by hand, and children that run with their own stderr.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+namespace tov::test {
+
+namespace fs = std::filesystem;
+
+inline std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeFile(const fs::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+/// How many diagnostics the library wrote to a captured stderr.
+inline std::size_t reports(const std::string& err) {
+  std::size_t n = 0;
+  for (auto at = err.find("tovdock:"); at != std::string::npos; at = err.find("tovdock:", at + 1))
+    ++n;
+  return n;
+}
+
+constexpr const char* kMeta =
+    "CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL); INSERT INTO meta VALUES('format', '1');";
+constexpr const char* kSettings =
+    "CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
+    " PRIMARY KEY(section, key));";
+
+/// Runs `sql` on a new database at `path`.
+inline void makeSqlite(const fs::path& path, const std::string& sql) {
+  fs::remove(path);
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db) << ": " << sql;
+  sqlite3_close(db);
+}
+
+/// A folder of its own for each test, removed afterwards, with `store` in it.
+class StoreFolderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tovdock-store-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+    store = dir / "settings.sqlite";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+
+  /// Runs `body` in a child whose stderr goes to a file; the child's exit code and that stderr.
+  std::pair<int, std::string> inChild(const std::function<int()>& body) {
+    const auto errFile = dir / "child-stderr.txt";
+    writeFile(errFile, "");
+    fs::permissions(
+        errFile, fs::perms::all & ~fs::perms::others_exec & ~fs::perms::group_exec & ~fs::perms::owner_exec);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      alarm(30);
+      if (!freopen(errFile.c_str(), "w", stderr)) _exit(3);
+      const int code = body();
+      std::fflush(stderr);
+      _exit(code);
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status)) << status;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errFile)};
+  }
+
+  fs::path dir;
+  fs::path store;
+};
+
+}  // namespace tov::test
