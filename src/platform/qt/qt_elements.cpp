@@ -427,16 +427,6 @@ MouseArgs Node::argsAt(QPointF surfacePoint, std::int16_t button, std::int16_t s
   return a;
 }
 
-void Node::copyBaseTo(Node& n) const {
-  n.mLeft = mLeft;
-  n.mTop = mTop;
-  n.mWidth = mWidth;
-  n.mHeight = mHeight;
-  n.mToolTip = mToolTip;
-  n.setPointer(mPointer, mIcon);
-  n.applyGeometry();
-}
-
 // ---- drag ------------------------------------------------------------------------------------
 
 namespace {

@@ -171,7 +171,6 @@ class Node {
   PictureRef mIcon;
 
  protected:
-  void copyBaseTo(Node& n) const;
   /// Repaints what the element covers on its host.
   void updateHost() const;
   virtual void applyGeometry();

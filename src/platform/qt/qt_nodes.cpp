@@ -169,9 +169,7 @@ void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
 
 std::unique_ptr<Element> PanelNode::clone() const {
   auto c = std::make_unique<PanelNode>(cloneContainer());
-  copyBaseTo(*c);
-  c->mBackColor = mBackColor;
-  c->mFont = mFont;
+  copyProperties(*this, *c);
   c->bringToFront();
   return c;
 }
@@ -224,14 +222,7 @@ void LabelNode::setForeColor(Color c) {
 
 std::unique_ptr<Element> LabelNode::clone() const {
   auto c = std::make_unique<LabelNode>(cloneContainer());
-  copyBaseTo(*c);
-  c->mCaption = mCaption;
-  c->mText = mText;
-  c->mAutoSize = mAutoSize;
-  c->mAlign = mAlign;
-  c->mFont = mFont;
-  c->mQFont = mQFont;
-  c->mForeColor = mForeColor;
+  copyProperties(*this, *c);
   return c;
 }
 
@@ -266,9 +257,7 @@ void ImageNode::setPicture(PictureRef p) {
 
 std::unique_ptr<Element> ImageNode::clone() const {
   auto c = std::make_unique<ImageNode>(cloneContainer());
-  c->mPicture = mPicture;
-  c->mImage = mImage;
-  copyBaseTo(*c);
+  copyProperties(*this, *c);
   return c;
 }
 
@@ -296,42 +285,27 @@ void LineNode::sync() {
 }
 
 void LineNode::setLeft(double v) {
-  const double d = v - Left();
-  mX1 += d;
-  mX2 += d;
+  mPoints.setLeft(v);
   sync();
 }
 
 void LineNode::setTop(double v) {
-  const double d = v - Top();
-  mY1 += d;
-  mY2 += d;
+  mPoints.setTop(v);
   sync();
 }
 
 void LineNode::setWidth(double v) {
-  if (mX2 >= mX1) {
-    mX2 = mX1 + v;
-  } else {
-    mX1 = mX2 + v;
-  }
+  mPoints.setWidth(v);
   sync();
 }
 
 void LineNode::setHeight(double v) {
-  if (mY2 >= mY1) {
-    mY2 = mY1 + v;
-  } else {
-    mY1 = mY2 + v;
-  }
+  mPoints.setHeight(v);
   sync();
 }
 
 void LineNode::setPoints(double x1, double y1, double x2, double y2) {
-  mX1 = x1;
-  mY1 = y1;
-  mX2 = x2;
-  mY2 = y2;
+  mPoints = {x1, y1, x2, y2};
   sync();
 }
 
@@ -342,12 +316,7 @@ void LineNode::setBorderColor(Color c) {
 
 std::unique_ptr<Element> LineNode::clone() const {
   auto c = std::make_unique<LineNode>(cloneContainer());
-  c->mX1 = mX1;
-  c->mY1 = mY1;
-  c->mX2 = mX2;
-  c->mY2 = mY2;
-  c->mColor = mColor;
-  copyBaseTo(*c);
+  copyProperties(*this, *c);
   return c;
 }
 
@@ -355,7 +324,7 @@ void LineNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(toQColor(mColor, palette), 1));
-  painter.drawLine(px(mX1), px(mY1), px(mX2), px(mY2));
+  painter.drawLine(px(mPoints.x1), px(mPoints.y1), px(mPoints.x2), px(mPoints.y2));
   painter.restore();
 }
 
@@ -426,16 +395,7 @@ void ScrollBarNode::setLargeChange(std::int32_t v) {
 
 std::unique_ptr<Element> ScrollBarNode::clone() const {
   auto c = std::make_unique<ScrollBarNode>(cloneContainer());
-  copyBaseTo(*c);
-  c->setMax(mMax);
-  c->setSmallChange(mSmall);
-  c->setLargeChange(mLarge);
-  c->mValue = mValue;
-  if (auto* w = c->mWidget.get()) {
-    const QSignalBlocker block(w);
-    w->setValue(mValue);
-  }
-  c->applyToolTip();
+  copyProperties(*this, *c);
   c->bringToFront();
   return c;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/element_props.h"
 #include "platform/qt/qt_elements.h"
 #include "tovdock/platform.h"
 
@@ -208,18 +209,18 @@ class ImageNode final : public QtElement<Image> {
 class LineNode final : public QtElement<Line> {
  public:
   explicit LineNode(Node& container);
-  double Left() const override { return std::min(mX1, mX2); }
-  double Top() const override { return std::min(mY1, mY2); }
-  double Width() const override { return std::abs(mX2 - mX1); }
-  double Height() const override { return std::abs(mY2 - mY1); }
+  double Left() const override { return mPoints.left(); }
+  double Top() const override { return mPoints.top(); }
+  double Width() const override { return mPoints.width(); }
+  double Height() const override { return mPoints.height(); }
   void setLeft(double v) override;
   void setTop(double v) override;
   void setWidth(double v) override;
   void setHeight(double v) override;
-  double X1() const override { return mX1; }
-  double Y1() const override { return mY1; }
-  double X2() const override { return mX2; }
-  double Y2() const override { return mY2; }
+  double X1() const override { return mPoints.x1; }
+  double Y1() const override { return mPoints.y1; }
+  double X2() const override { return mPoints.x2; }
+  double Y2() const override { return mPoints.y2; }
   void setPoints(double x1, double y1, double x2, double y2) override;
   Color BorderColor() const override { return mColor; }
   void setBorderColor(Color c) override;
@@ -229,7 +230,7 @@ class LineNode final : public QtElement<Line> {
 
  private:
   void sync();
-  double mX1 = 0, mY1 = 0, mX2 = 0, mY2 = 0;
+  LinePoints mPoints;
   Color mColor = kSysWindowText;
 };
 
