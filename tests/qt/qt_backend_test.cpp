@@ -169,7 +169,7 @@ TEST_F(QtBackend, ADragShowsAnOutlineAndDropsOnTheElementUnderTheCursorInItsScal
   }
 
   mouse(Press, 300, 300);
-  EXPECT_EQ(QtToolkit::dragging(), source.get());
+  EXPECT_EQ(toolkit->dragging(), source.get());
   auto bands = form->findChildren<QRubberBand*>();
   ASSERT_EQ(bands.size(), 1);
   EXPECT_TRUE(bands[0]->isVisible());
@@ -181,7 +181,7 @@ TEST_F(QtBackend, ADragShowsAnOutlineAndDropsOnTheElementUnderTheCursorInItsScal
   mouse(Release, 1650, 1800);
   mouse(Press, 300, 300);
   mouse(Release, 4500, 4500);
-  EXPECT_EQ(QtToolkit::dragging(), nullptr);
+  EXPECT_EQ(toolkit->dragging(), nullptr);
   EXPECT_TRUE(form->findChildren<QRubberBand*>().isEmpty());
   const auto px = [](double x, double y) { return xy(pixels(x), pixels(y)); };
   EXPECT_EQ(drops, (std::vector<std::string>{"5 600,450" + px(600, 1950), "6 150,0" + px(1650, 1800),
@@ -193,7 +193,7 @@ TEST_F(QtBackend, ADragShowsAnOutlineAndDropsOnTheElementUnderTheCursorInItsScal
     source.reset();
   };
   mouse(Press, 300, 300);
-  EXPECT_EQ(QtToolkit::dragging(), nullptr);
+  EXPECT_EQ(toolkit->dragging(), nullptr);
   mouse(Release, 300, 3000);
   EXPECT_EQ(drops.size(), 3u);
 }
@@ -231,7 +231,7 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsBeingDeleted) {
   auto bar = surface->createScrollBar(p.get());
   const Hwnd h = p->hWnd();
   delete QtToolkit::widgetOf(*p);
-  EXPECT_EQ(QtToolkit::widgetFor(h), nullptr);
+  EXPECT_EQ(toolkit->widgetFor(h), nullptr);
   EXPECT_EQ(p->hWnd(), 0);
   p->setWidth(1234);
   EXPECT_EQ(p->Width(), 1234);

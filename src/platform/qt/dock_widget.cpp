@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QResizeEvent>
 
-#include "platform/qt/qt_elements.h"
+#include "platform/qt/qt_tree.h"
 
 namespace tov::qt {
 
@@ -37,18 +37,30 @@ QWidget* DockWidget::surfaceWidget() const {
   return mDock ? QtToolkit::widgetOf(mDock->surface()) : nullptr;
 }
 
+namespace {
+
+// The scale the dock's elements are laid out in.
+detail::Scale scaleOf(const DockRef& dock, const QWidget* widget) {
+  const detail::Node* n = dock ? detail::asNode(&dock->surface()) : nullptr;
+  return n ? n->scale() : detail::scaleOf(widget);
+}
+
+}  // namespace
+
 QSize DockWidget::sizeHint() const {
-  return {detail::px(4500), detail::px(6375)};
+  const detail::Scale k = scaleOf(mDock, this);
+  return {k.px(4500), k.px(6375)};
 }
 
 QSize DockWidget::minimumSizeHint() const {
-  return {detail::px(500), detail::px(200)};
+  const detail::Scale k = scaleOf(mDock, this);
+  return {k.px(500), k.px(200)};
 }
 
 void DockWidget::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
-  const double k = pixelsPerTwip();
-  if (mDock) mDock->resize(width() / k, height() / k);
+  const detail::Scale k = scaleOf(mDock, this);
+  if (mDock) mDock->resize(k.twips(width()), k.twips(height()));
 }
 
 QtHostServices::QtHostServices(std::optional<std::filesystem::path> storePath,
@@ -61,7 +73,6 @@ void QtHostServices::ShowMessage(const std::string& text, std::int32_t number, c
   QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(),
                   QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);
-  detail::DispatchScope scope;
   box.exec();
 }
 

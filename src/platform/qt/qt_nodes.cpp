@@ -4,8 +4,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "tovdock/qt/qt_toolkit.h"
-
 namespace tov::qt::detail {
 
 namespace {
@@ -21,10 +19,10 @@ constexpr double kPictureTwips = kTwipsPerPixel96;
 
 // ---- surface ---------------------------------------------------------------------------------
 
-SurfaceNode::SurfaceNode() {
+SurfaceNode::SurfaceNode(std::shared_ptr<ToolkitState> state) : QtElement(std::move(state)) {
   auto* w = new ElementWidget(this, nullptr);
   w->setAttribute(Qt::WA_DeleteOnClose, false);
-  mWidget.reset(w);
+  mWidget.reset(w, this->state());
   // Designed 7560 x 6375 twips.
   mWidth = 7560;
   mHeight = 6375;
@@ -35,7 +33,7 @@ SurfaceNode::SurfaceNode() {
 SurfaceNode::~SurfaceNode() = default;
 
 Hwnd SurfaceNode::hWnd() const {
-  return QtToolkit::handleOf(widget());
+  return state().handleOf(widget());
 }
 
 void SurfaceNode::setBackColor(Color c) {
@@ -52,15 +50,15 @@ void SurfaceNode::resizeTo(double width, double height, bool raise) {
     w->setGeometry(pxRect());
     mApplying = false;
   }
-  if (changed && raise) callHandler(onResize);
+  if (changed && raise) callHandler(state(), onResize);
 }
 
 void SurfaceNode::widgetResized(QSize s) {
   if (mApplying || s == pxRect().size()) return;
-  const double k = pixelsPerTwip();
-  mWidth = s.width() / k;
-  mHeight = s.height() / k;
-  callHandler(onResize);
+  const Scale k = scale();
+  mWidth = k.twips(s.width());
+  mHeight = k.twips(s.height());
+  callHandler(state(), onResize);
 }
 
 Node& SurfaceNode::containerOf(Element* container) {
@@ -96,30 +94,17 @@ void SurfaceNode::paintSelf(QPainter& painter, const QPalette& palette, const QR
 
 void SurfaceNode::applyToolTip() {}
 
-QPointF SurfaceNode::toTwips(QPointF global) const {
-  const QWidget* sw = widget();
-  const QPointF origin = sw ? sw->mapToGlobal(QPointF(0, 0)) : QPointF(0, 0);
-  return (global - origin) / pixelsPerTwip();
-}
-
-Node::Hit SurfaceNode::hitAt(QPointF twips) const {
-  if (twips.x() < 0 || twips.y() < 0 || twips.x() >= mWidth || twips.y() >= mHeight) return {};
-  Hit h = hitTest(twips.x(), twips.y());
-  if (!h.node && !h.widget) h = {const_cast<SurfaceNode*>(this), widget()};
-  return h;
-}
-
 // ---- panel -----------------------------------------------------------------------------------
 
-PanelNode::PanelNode(Node& container) {
+PanelNode::PanelNode(Node& container) : QtElement(container.sharedState()) {
   auto* w = new ElementWidget(this, container.hostWidget());
   w->hide();
-  mWidget.reset(w);
+  mWidget.reset(w, state());
   setContainerNode(&container);
 }
 
 Hwnd PanelNode::hWnd() const {
-  return QtToolkit::handleOf(widget());
+  return state().handleOf(widget());
 }
 
 void PanelNode::setBackColor(Color c) {
@@ -130,7 +115,8 @@ void PanelNode::setBackColor(Color c) {
 }
 
 void PanelNode::ensureBacking() {
-  const QSize need(std::max(1, px(mWidth)), std::max(1, px(mHeight)));
+  const Scale k = scale();
+  const QSize need(std::max(1, k.px(mWidth)), std::max(1, k.px(mHeight)));
   if (mBacking.isNull() || mBacking.width() < need.width() || mBacking.height() < need.height()) {
     QImage grown(need.expandedTo(mBacking.size()), QImage::Format_RGB32);
     grown.fill(toQColor(mBackColor, paletteOf(widget())));
@@ -147,15 +133,17 @@ void PanelNode::drawLine(double x1, double y1, double x2, double y2, Color c) {
   {
     QPainter p(&mBacking);
     p.setPen(QPen(toQColor(c, paletteOf(widget())), 1));
-    p.drawLine(px(x1), px(y1), px(x2), px(y2));
+    const Scale k = scale();
+    p.drawLine(k.px(x1), k.px(y1), k.px(x2), k.px(y2));
   }
   if (QWidget* w = widget()) w->update();
 }
 
 void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
   ensureBacking();
-  const QPoint a(px(std::min(x1, x2)), px(std::min(y1, y2)));
-  const QPoint b(px(std::max(x1, x2)), px(std::max(y1, y2)));
+  const Scale k = scale();
+  const QPoint a(k.px(std::min(x1, x2)), k.px(std::min(y1, y2)));
+  const QPoint b(k.px(std::max(x1, x2)), k.px(std::max(y1, y2)));
   const QRect r = QRect(a, b).intersected(mBacking.rect());
   if (r.isEmpty()) return;
   // A title gradient is sixty of these per layout pass; rows are filled directly, without a painter.
@@ -181,14 +169,14 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
 
 // ---- label -----------------------------------------------------------------------------------
 
-LabelNode::LabelNode(Node& container) : mQFont(toQFont(mFont)) {
+LabelNode::LabelNode(Node& container) : QtElement(container.sharedState()), mQFont(toQFont(mFont)) {
   setContainerNode(&container);
 }
 
 void LabelNode::fit() {
   if (mAutoSize) {
     const QFontMetrics fm(mQFont);
-    mWidth = fm.horizontalAdvance(mText) / pixelsPerTwip();
+    mWidth = scale().twips(fm.horizontalAdvance(mText));
   }
   geometryChanged();
 }
@@ -241,13 +229,13 @@ void LabelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
 
 // ---- image -----------------------------------------------------------------------------------
 
-ImageNode::ImageNode(Node& container) {
+ImageNode::ImageNode(Node& container) : QtElement(container.sharedState()) {
   setContainerNode(&container);
 }
 
 void ImageNode::setPicture(PictureRef p) {
   mPicture = std::move(p);
-  mImage = toImage(mPicture);
+  mImage = state().pictures.image(mPicture);
   if (mPicture) {
     mWidth = mPicture->width * kPictureTwips;
     mHeight = mPicture->height * kPictureTwips;
@@ -271,7 +259,7 @@ void ImageNode::paintSelf(QPainter& painter, const QPalette&, const QRect& area)
 
 // ---- line ------------------------------------------------------------------------------------
 
-LineNode::LineNode(Node& container) {
+LineNode::LineNode(Node& container) : QtElement(container.sharedState()) {
   setContainerNode(&container);
 }
 
@@ -324,19 +312,20 @@ void LineNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(toQColor(mColor, palette), 1));
-  painter.drawLine(px(mPoints.x1), px(mPoints.y1), px(mPoints.x2), px(mPoints.y2));
+  const Scale k = scale();
+  painter.drawLine(k.px(mPoints.x1), k.px(mPoints.y1), k.px(mPoints.x2), k.px(mPoints.y2));
   painter.restore();
 }
 
 // ---- scroll bar ------------------------------------------------------------------------------
 
-ScrollBarNode::ScrollBarNode(Node& container) {
+ScrollBarNode::ScrollBarNode(Node& container) : QtElement(container.sharedState()) {
   auto* w = new ScrollBarWidget(this, container.hostWidget());
   w->hide();
   w->setRange(0, mMax);
   w->setSingleStep(mSmall);
   w->setPageStep(mLarge);
-  mWidget.reset(w);
+  mWidget.reset(w, state());
   QObject::connect(w, &QScrollBar::valueChanged, w, [w](int v) {
     if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) n->widgetValueChanged(v, w->isSliderDown());
   });
@@ -344,13 +333,13 @@ ScrollBarNode::ScrollBarNode(Node& container) {
   QObject::connect(w, &QScrollBar::sliderMoved, w, [w](int v) {
     if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) {
       n->mValue = v;
-      callHandler(n->onScroll);
+      callHandler(n->state(), n->onScroll);
     }
   });
   QObject::connect(w, &QScrollBar::sliderReleased, w, [w] {
     // The value followed the thumb without a change notification; the release reports it.
     if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) {
-      if (w->value() != w->pressValue) callHandler(n->onChange);
+      if (w->value() != w->pressValue) callHandler(n->state(), n->onChange);
     }
   });
   setContainerNode(&container);
@@ -358,7 +347,7 @@ ScrollBarNode::ScrollBarNode(Node& container) {
 
 void ScrollBarNode::widgetValueChanged(int v, bool fromThumb) {
   mValue = v;
-  if (!fromThumb) callHandler(onChange);
+  if (!fromThumb) callHandler(state(), onChange);
 }
 
 void ScrollBarNode::setValue(std::int32_t v) {
@@ -368,7 +357,7 @@ void ScrollBarNode::setValue(std::int32_t v) {
     w->setValue(v);
   } else {
     mValue = v;
-    callHandler(onChange);
+    callHandler(state(), onChange);
   }
 }
 
@@ -379,7 +368,7 @@ void ScrollBarNode::setMax(std::int32_t v) {
     w->setMaximum(v);
   } else if (mValue > v) {
     mValue = v;
-    callHandler(onChange);
+    callHandler(state(), onChange);
   }
 }
 

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "platform/element_props.h"
-#include "platform/qt/qt_elements.h"
+#include "platform/qt/qt_input.h"
+#include "platform/qt/qt_tree.h"
 #include "tovdock/platform.h"
 
 namespace tov::qt::detail {
@@ -16,7 +17,8 @@ namespace tov::qt::detail {
 template <class Base>
 class QtElement : public Base, public Node {
  public:
-  QtElement() : Node(static_cast<Element&>(*this), nullptr) {}
+  explicit QtElement(std::shared_ptr<ToolkitState> state)
+      : Node(static_cast<Element&>(*this), std::move(state)) {}
 
   double Left() const override { return mLeft; }
   double Top() const override { return mTop; }
@@ -56,7 +58,7 @@ class QtElement : public Base, public Node {
   void setMousePointer(std::int32_t v) override { setPointer(v, mIcon); }
   PictureRef MouseIcon() const override { return mIcon; }
   void setMouseIcon(PictureRef v) override { setPointer(mPointer, std::move(v)); }
-  void Drag() override { startDrag(); }
+  void Drag() override { startDrag(*this); }
 
  protected:
   virtual void applyToolTip() {}
@@ -73,13 +75,16 @@ class WidgetHolder {
  public:
   ~WidgetHolder() { release(); }
   W* get() const { return mWidget.data(); }
-  void reset(W* w) { mWidget = w; }
+  void reset(W* w, ToolkitState& state) {
+    mWidget = w;
+    mState = &state;
+  }
   void release() {
     W* w = mWidget.data();
     if (!w) return;
     w->detach();
     mWidget.clear();
-    if (dispatchDepth() > 0) {
+    if (mState->dispatchDepth > 0) {
       // Its own event or signal may be running the handler that unloads the element.
       w->hide();
       w->deleteLater();
@@ -90,12 +95,15 @@ class WidgetHolder {
 
  private:
   QPointer<W> mWidget;
+  // The element that holds this holds the state too.
+  ToolkitState* mState = nullptr;
 };
 
 class SurfaceNode final : public QtElement<Surface> {
  public:
-  SurfaceNode();
+  explicit SurfaceNode(std::shared_ptr<ToolkitState> state);
   ~SurfaceNode() override;
+  bool isSurface() const override { return true; }
   bool windowed() const override { return true; }
   QWidget* widget() const override { return mWidget.get(); }
 
@@ -119,12 +127,6 @@ class SurfaceNode final : public QtElement<Surface> {
   std::unique_ptr<ScrollBar> createScrollBar(Element* container) override;
   std::unique_ptr<Element> clone() const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
-
-  /// A global point in the surface's client twips.
-  QPointF toTwips(QPointF global) const;
-  /// What lies under a point in client twips: nothing outside the surface, else an element (the
-  /// surface where there is no other) or a widget that is no element.
-  Hit hitAt(QPointF twips) const;
 
  protected:
   void applyToolTip() override;
