@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QRubberBand>
+#include <QScreen>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWindow>
@@ -16,6 +17,12 @@
 #include <vector>
 
 #include "tovdock/qt/qt_toolkit.h"
+
+// Part of Qt's platform interface, whose headers are not installed: tells Qt a screen's DPI changed.
+class Q_GUI_EXPORT QWindowSystemInterface {
+ public:
+  static void handleScreenLogicalDotsPerInchChange(QScreen* screen, qreal newDpiX, qreal newDpiY);
+};
 
 namespace tov::qt {
 namespace {
@@ -245,6 +252,67 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsBeingDeleted) {
   bar->setValue(5);
   EXPECT_EQ(bar->Value(), 5);
   grab();
+}
+
+TEST_F(QtBackend, ToolkitsInOneProcessKeepTheirOwnWindowsAndDrags) {
+  QtToolkit other;
+  std::unique_ptr<Surface> otherSurface = other.createSurface();
+  auto mine = panel(0, 0, 3000, 600);
+  auto theirs = otherSurface->createPanel(otherSurface.get());
+  EXPECT_NE(mine->hWnd(), theirs->hWnd());
+  EXPECT_EQ(toolkit->widgetFor(mine->hWnd()), QtToolkit::widgetOf(*mine));
+  EXPECT_EQ(other.widgetFor(mine->hWnd()), nullptr);
+  EXPECT_EQ(toolkit->widgetFor(theirs->hWnd()), nullptr);
+  // A hosted widget is no toolkit's own: either one places it, but only into its own windows.
+  auto* hosted = new QLabel("hosted", form.get());
+  const Hwnd h = QtToolkit::handleOf(hosted);
+  EXPECT_EQ(toolkit->native().SetParent(h, theirs->hWnd()), 0);
+  EXPECT_EQ(other.native().SetParent(h, theirs->hWnd()), QtToolkit::handleOf(form.get()));
+  EXPECT_EQ(other.native().GetParent(h), theirs->hWnd());
+
+  mine->onMouseDown = [&](const MouseArgs&) { mine->Drag(); };
+  mouse(Press, 300, 300);
+  EXPECT_EQ(toolkit->dragging(), mine.get());
+  EXPECT_EQ(other.dragging(), nullptr);
+  theirs->Drag();
+  EXPECT_EQ(toolkit->dragging(), mine.get());
+  EXPECT_EQ(other.dragging(), theirs.get());
+  mouse(Release, 300, 300);
+  EXPECT_EQ(toolkit->dragging(), nullptr);
+  EXPECT_EQ(other.dragging(), theirs.get());
+}
+
+TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
+  QScreen* primary = QGuiApplication::primaryScreen();
+  QScreen* dense = nullptr;
+  for (QScreen* s : QGuiApplication::screens())
+    if (s->logicalDotsPerInchY() != primary->logicalDotsPerInchY()) dense = s;
+  if (!dense) GTEST_SKIP() << "needs a second screen of another DPI (tests/qt/offscreen_screens.json)";
+  const double denseDpi = dense->logicalDotsPerInchY();
+  auto p = panel(1440, 720, 2880, 1440);
+  QWidget* w = QtToolkit::widgetOf(*p);
+  const auto at = [](double dpi, double x, double y, double width, double height) {
+    const auto px = [dpi](double twips) { return static_cast<int>(std::lround(twips * dpi / 1440)); };
+    return QRect(px(x), px(y), px(x + width) - px(x), px(y + height) - px(y));
+  };
+  EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY(), 1440, 720, 2880, 1440));
+
+  const QPoint home = form->pos();
+  form->windowHandle()->setScreen(dense);
+  form->move(dense->geometry().topLeft() + QPoint(50, 60));
+  EXPECT_EQ(w->geometry(), at(denseDpi, 1440, 720, 2880, 1440));
+  EXPECT_EQ(pixelsPerTwip(w), denseDpi / 1440);
+  EXPECT_EQ(p->Width(), 2880);  // the twips stay as set
+
+  QWindowSystemInterface::handleScreenLogicalDotsPerInchChange(dense, 120, 120);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->geometry(), at(120, 1440, 720, 2880, 1440));
+
+  QWindowSystemInterface::handleScreenLogicalDotsPerInchChange(dense, denseDpi, denseDpi);
+  QCoreApplication::processEvents();
+  form->windowHandle()->setScreen(primary);
+  form->move(home);
+  EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY(), 1440, 720, 2880, 1440));
 }
 
 TEST_F(QtBackend, PointersAndTooltipsComeFromTheElementUnderTheMouse) {

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QResizeEvent>
 
-#include "platform/qt/qt_tree.h"
+#include "platform/qt/qt_nodes.h"
 
 namespace tov::qt {
 
@@ -16,6 +16,14 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
   surface.setLeft(0);
   surface.setTop(0);
   surface.setVisible(true);
+  // On another screen the same pixels are other twips: the dock takes the size it has now.
+  if (auto* n = dynamic_cast<detail::SurfaceNode*>(&surface)) {
+    n->onScaleChanged = [this, n] {
+      updateGeometry();
+      const detail::Scale k = n->scale();
+      mDock->resize(k.twips(width()), k.twips(height()));
+    };
+  }
   // The dock belongs to this widget and is terminated before it, so the handlers never outlive it.
   mDock->Closed = [this](std::string& key) { emit closed(key); };
   mDock->CtlResize = [this](std::string& key) { emit ctlResize(key); };
@@ -25,6 +33,7 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
 
 DockWidget::~DockWidget() {
   if (!mDock) return;
+  if (auto* n = dynamic_cast<detail::SurfaceNode*>(&mDock->surface())) n->onScaleChanged = nullptr;
   mDock->Closed = nullptr;
   mDock->CtlResize = nullptr;
   mDock->OptShow = nullptr;

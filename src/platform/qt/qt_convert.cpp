@@ -41,6 +41,43 @@ Scale scaleOf(const QWidget* widget) {
   return scaleOf(widget ? widget->screen() : QGuiApplication::primaryScreen());
 }
 
+ScreenFollower::ScreenFollower(std::function<void(const Scale& before)> changed)
+    : mChanged(std::move(changed)), mScale(scaleOf(static_cast<const QWidget*>(nullptr))) {}
+
+ScreenFollower::~ScreenFollower() {
+  QObject::disconnect(mWindowWatch);
+  QObject::disconnect(mScreenWatch);
+}
+
+void ScreenFollower::follow(QWidget* widget) {
+  mWidget = widget;
+  // A widget's window handle exists once its window was shown; until then its screen is the one
+  // its window's geometry lies on.
+  QWindow* window = widget ? widget->window()->windowHandle() : nullptr;
+  if (window != mWindow) {
+    QObject::disconnect(mWindowWatch);
+    mWindow = window;
+    if (window) mWindowWatch = QObject::connect(window, &QWindow::screenChanged, [this] { update(); });
+  }
+  update();
+}
+
+void ScreenFollower::update() {
+  QScreen* screen = mWidget ? mWidget->screen() : QGuiApplication::primaryScreen();
+  if (screen != mScreen) {
+    QObject::disconnect(mScreenWatch);
+    mScreen = screen;
+    if (screen) {
+      mScreenWatch = QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, [this] { update(); });
+    }
+  }
+  const Scale now = scaleOf(screen);
+  if (now == mScale) return;
+  const Scale before = mScale;
+  mScale = now;
+  if (mChanged) mChanged(before);
+}
+
 QColor toQColor(Color c, const QPalette& palette) {
   if (c & static_cast<Color>(0x80000000u)) {
     switch (c & 0xFF) {

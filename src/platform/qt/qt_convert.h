@@ -5,16 +5,20 @@
 #include <QCursor>
 #include <QFont>
 #include <QImage>
+#include <QMetaObject>
 #include <QPalette>
+#include <QPointer>
 #include <QRect>
+#include <QScreen>
+#include <QWindow>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 
 #include "tovdock/platform.h"
 
-class QScreen;
 class QWidget;
 
 namespace tov::qt::detail {
@@ -35,6 +39,32 @@ struct Scale {
 Scale scaleOf(const QScreen* screen);
 /// The scale of the screen a widget is on (the primary screen's for null).
 Scale scaleOf(const QWidget* widget);
+
+/// Follows the screen a widget's window is on and that screen's logical DPI, and says when the
+/// scale changes: the window moved to another screen, or the screen's DPI changed.
+class ScreenFollower {
+ public:
+  /// `changed` is called with the scale before the change.
+  explicit ScreenFollower(std::function<void(const Scale& before)> changed);
+  ~ScreenFollower();
+  ScreenFollower(const ScreenFollower&) = delete;
+  ScreenFollower& operator=(const ScreenFollower&) = delete;
+
+  /// Follows the window `widget` lies in now; called again whenever it may lie in another one.
+  void follow(QWidget* widget);
+  const Scale& scale() const { return mScale; }
+
+ private:
+  void update();
+
+  std::function<void(const Scale& before)> mChanged;
+  QPointer<QWidget> mWidget;
+  QPointer<QWindow> mWindow;
+  QPointer<QScreen> mScreen;
+  QMetaObject::Connection mWindowWatch;
+  QMetaObject::Connection mScreenWatch;
+  Scale mScale;
+};
 
 QColor toQColor(Color c, const QPalette& palette);
 QFont toQFont(const Font& f);

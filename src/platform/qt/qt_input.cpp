@@ -134,6 +134,7 @@ void ElementWidget::showCursorFor(Node* target) {
 
 bool ElementWidget::event(QEvent* e) {
   Node* n = node();
+  if (n && (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)) n->windowChanged();
   if (e->type() == QEvent::ToolTip && n) {
     auto* he = static_cast<QHelpEvent*>(e);
     Node* t = targetAt(surfacePoint(he->pos()));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
+#include <cmath>
 
 namespace tov::qt::detail {
 
@@ -28,9 +29,15 @@ SurfaceNode::SurfaceNode(std::shared_ptr<ToolkitState> state) : QtElement(std::m
   mHeight = 6375;
   w->setGeometry(pxRect());
   w->hide();
+  mScreen.follow(w);
 }
 
 SurfaceNode::~SurfaceNode() = default;
+
+void SurfaceNode::scaleChanged(const Scale& before) {
+  relayout(scale().pixelsPerTwip / before.pixelsPerTwip);
+  callHandler(state(), onScaleChanged);
+}
 
 Hwnd SurfaceNode::hWnd() const {
   return state().handleOf(widget());
@@ -114,6 +121,14 @@ void PanelNode::setBackColor(Color c) {
   if (QWidget* w = widget()) w->update();
 }
 
+void PanelNode::rescaled(double factor) {
+  // What was drawn stays in view, stretched, until the owner draws it again at the new size.
+  if (mBacking.isNull()) return;
+  const QSize size(std::max(1, static_cast<int>(std::lround(mBacking.width() * factor))),
+                   std::max(1, static_cast<int>(std::lround(mBacking.height() * factor))));
+  mBacking = mBacking.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 void PanelNode::ensureBacking() {
   const Scale k = scale();
   const QSize need(std::max(1, k.px(mWidth)), std::max(1, k.px(mHeight)));
@@ -175,7 +190,9 @@ LabelNode::LabelNode(Node& container) : QtElement(container.sharedState()), mQFo
 
 void LabelNode::fit() {
   if (mAutoSize) {
-    const QFontMetrics fm(mQFont);
+    // Measured as on the screen the label is shown on, whose DPI sizes the font's pixels.
+    const QWidget* host = hostWidget();
+    const QFontMetrics fm = host ? QFontMetrics(mQFont, host) : QFontMetrics(mQFont);
     mWidth = scale().twips(fm.horizontalAdvance(mText));
   }
   geometryChanged();

@@ -106,6 +106,7 @@ class SurfaceNode final : public QtElement<Surface> {
   bool isSurface() const override { return true; }
   bool windowed() const override { return true; }
   QWidget* widget() const override { return mWidget.get(); }
+  void windowChanged() override { mScreen.follow(widget()); }
 
   Hwnd hWnd() const override;
   Color BackColor() const override { return mBackColor; }
@@ -128,12 +129,19 @@ class SurfaceNode final : public QtElement<Surface> {
   std::unique_ptr<Element> clone() const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
 
+  /// The elements were laid out again for a new scale (the surface went to another screen, or its
+  /// screen's DPI changed); the surface's container may want to re-size it.
+  std::function<void()> onScaleChanged;
+
  protected:
   void applyToolTip() override;
+  const Scale* screenScale() const override { return &mScreen.scale(); }
 
  private:
   Node& containerOf(Element* container);
+  void scaleChanged(const Scale& before);
   WidgetHolder<ElementWidget> mWidget;
+  ScreenFollower mScreen{[this](const Scale& before) { scaleChanged(before); }};
   Color mBackColor = kSysButtonFace;
   bool mUserMode = true;
   bool mApplying = false;
@@ -160,6 +168,9 @@ class PanelNode final : public QtElement<Panel> {
   /// The persistent drawing (null until something is drawn).
   const QImage& backing() const { return mBacking; }
 
+ protected:
+  void rescaled(double factor) override;
+
  private:
   void ensureBacking();
   WidgetHolder<ElementWidget> mWidget;
@@ -183,6 +194,9 @@ class LabelNode final : public QtElement<Label> {
   void setForeColor(Color c) override;
   std::unique_ptr<Element> clone() const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+
+ protected:
+  void rescaled(double) override { fit(); }
 
  private:
   void fit();

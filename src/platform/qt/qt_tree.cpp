@@ -59,6 +59,13 @@ QRect Node::pxRect() const {
   return scale().pxRect(mLeft, mTop, mWidth, mHeight);
 }
 
+void Node::relayout(double factor) {
+  rescaled(factor);
+  applyGeometry();
+  for (Node* c : mChildren)
+    c->relayout(factor);
+}
+
 void Node::updateHost() const {
   if (windowed()) return;
   if (QWidget* h = hostWidget()) h->update(pxRect().adjusted(-1, -1, 2, 2));

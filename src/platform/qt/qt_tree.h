@@ -62,6 +62,8 @@ class Node {
   virtual QWidget* widget() const { return nullptr; }
   /// The surface's widget was resized by its container.
   virtual void widgetResized(QSize) {}
+  /// The element's widget was shown or given another parent: it may lie in another window.
+  virtual void windowChanged() {}
   /// The widget this element is drawn on: its own, or its container's.
   QWidget* hostWidget() const;
 
@@ -69,6 +71,8 @@ class Node {
   Scale scale() const;
   /// Pixel rectangle in the container's widget.
   QRect pxRect() const;
+  /// Maps the element and everything in it to pixels again after the scale changed by `factor`.
+  void relayout(double factor);
   void geometryChanged() { applyGeometry(); }
   void setVisibleFlag(bool v);
   void setContainerNode(Node* c);
@@ -113,6 +117,8 @@ class Node {
   void updateHost() const;
   virtual void applyGeometry();
   virtual void applyVisible();
+  /// What the element keeps in pixels follows a change of the scale by `factor`.
+  virtual void rescaled(double /*factor*/) {}
   /// The scale of the screen, for the surface; its elements take it from there.
   virtual const Scale* screenScale() const { return nullptr; }
 
