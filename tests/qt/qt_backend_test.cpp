@@ -1,5 +1,5 @@
 // The Qt backend's elements on their own: geometry, drawing, input routing, drag and drop, the
-// scroll bar, native windows and hosted widgets.
+// scroll bar, native windows, hosted widgets, screens of other DPI and toolkits side by side.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #pragma once
-// The element classes of the Qt backend.
+// The element classes of the Qt backend (the surface in qt_surface.cpp, the others in qt_nodes.cpp).
 #include <QFont>
 #include <QImage>
 #include <QPointer>
