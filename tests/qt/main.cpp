@@ -1,11 +1,12 @@
-// The Qt tests need a QApplication; they run on the offscreen platform unless told otherwise.
+// The Qt tests need a QApplication; they run on the offscreen platform with two screens of
+// different DPI unless told otherwise.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", TOVDOCK_QT_TEST_PLATFORM, 1);
   // The shared suites run on the headless backend in tovdock_tests already; here they run on Qt.
   // A filter on the command line replaces this one.
   GTEST_FLAG_SET(filter, "-*/headless");

@@ -1,5 +1,5 @@
 // The Qt backend's elements on their own: geometry, drawing, input routing, drag and drop, the
-// scroll bar, native windows and hosted widgets.
+// scroll bar, native windows, hosted widgets, screens of other DPI and toolkits side by side.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QRubberBand>
+#include <QScreen>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWindow>
@@ -16,6 +17,12 @@
 #include <vector>
 
 #include "tovdock/qt/qt_toolkit.h"
+
+// Part of Qt's platform interface, whose headers are not installed: tells Qt a screen's DPI changed.
+class Q_GUI_EXPORT QWindowSystemInterface {
+ public:
+  static void handleScreenLogicalDotsPerInchChange(QScreen* screen, qreal newDpiX, qreal newDpiY);
+};
 
 namespace tov::qt {
 namespace {
@@ -156,7 +163,7 @@ TEST_F(QtBackend, ADragShowsAnOutlineAndDropsOnTheElementUnderTheCursorInItsScal
   }
 
   mouse(Press, 300, 300);
-  EXPECT_EQ(QtToolkit::dragging(), source.get());
+  EXPECT_EQ(toolkit->dragging(), source.get());
   auto bands = form->findChildren<QRubberBand*>();
   ASSERT_EQ(bands.size(), 1);
   EXPECT_TRUE(bands[0]->isVisible());
@@ -168,7 +175,7 @@ TEST_F(QtBackend, ADragShowsAnOutlineAndDropsOnTheElementUnderTheCursorInItsScal
   mouse(Release, 1650, 1800);
   mouse(Press, 300, 300);
   mouse(Release, 4500, 4500);
-  EXPECT_EQ(QtToolkit::dragging(), nullptr);
+  EXPECT_EQ(toolkit->dragging(), nullptr);
   EXPECT_TRUE(form->findChildren<QRubberBand*>().isEmpty());
   const auto px = [](double x, double y) { return xy(pixels(x), pixels(y)); };
   EXPECT_EQ(drops, (std::vector<std::string>{"5 600,450" + px(600, 1950), "6 150,0" + px(1650, 1800),
@@ -180,7 +187,7 @@ TEST_F(QtBackend, ADragShowsAnOutlineAndDropsOnTheElementUnderTheCursorInItsScal
     source.reset();
   };
   mouse(Press, 300, 300);
-  EXPECT_EQ(QtToolkit::dragging(), nullptr);
+  EXPECT_EQ(toolkit->dragging(), nullptr);
   mouse(Release, 300, 3000);
   EXPECT_EQ(drops.size(), 3u);
 }
@@ -219,7 +226,7 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsBeingDeleted) {
   auto bar = surface->createScrollBar(p.get());
   const Hwnd h = p->hWnd();
   delete QtToolkit::widgetOf(*p);
-  EXPECT_EQ(QtToolkit::widgetFor(h), nullptr);
+  EXPECT_EQ(toolkit->widgetFor(h), nullptr);
   EXPECT_EQ(p->hWnd(), 0);
   p->setWidth(1234);
   EXPECT_EQ(p->Width(), 1234);
@@ -233,6 +240,67 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsBeingDeleted) {
   bar->setValue(5);
   EXPECT_EQ(bar->Value(), 5);
   grab();
+}
+
+TEST_F(QtBackend, ToolkitsInOneProcessKeepTheirOwnWindowsAndDrags) {
+  QtToolkit other;
+  std::unique_ptr<Surface> otherSurface = other.createSurface();
+  auto mine = panel(0, 0, 3000, 600);
+  auto theirs = otherSurface->createPanel(otherSurface.get());
+  EXPECT_NE(mine->hWnd(), theirs->hWnd());
+  EXPECT_EQ(toolkit->widgetFor(mine->hWnd()), QtToolkit::widgetOf(*mine));
+  EXPECT_EQ(other.widgetFor(mine->hWnd()), nullptr);
+  EXPECT_EQ(toolkit->widgetFor(theirs->hWnd()), nullptr);
+  // A hosted widget is no toolkit's own: either one places it, but only into its own windows.
+  auto* hosted = new QLabel("hosted", form.get());
+  const Hwnd h = QtToolkit::handleOf(hosted);
+  EXPECT_EQ(toolkit->native().SetParent(h, theirs->hWnd()), 0);
+  EXPECT_EQ(other.native().SetParent(h, theirs->hWnd()), QtToolkit::handleOf(form.get()));
+  EXPECT_EQ(other.native().GetParent(h), theirs->hWnd());
+
+  mine->onMouseDown = [&](const MouseArgs&) { mine->Drag(); };
+  mouse(Press, 300, 300);
+  EXPECT_EQ(toolkit->dragging(), mine.get());
+  EXPECT_EQ(other.dragging(), nullptr);
+  theirs->Drag();
+  EXPECT_EQ(toolkit->dragging(), mine.get());
+  EXPECT_EQ(other.dragging(), theirs.get());
+  mouse(Release, 300, 300);
+  EXPECT_EQ(toolkit->dragging(), nullptr);
+  EXPECT_EQ(other.dragging(), theirs.get());
+}
+
+TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
+  QScreen* primary = QGuiApplication::primaryScreen();
+  QScreen* dense = nullptr;
+  for (QScreen* s : QGuiApplication::screens())
+    if (s->logicalDotsPerInchY() != primary->logicalDotsPerInchY()) dense = s;
+  if (!dense) GTEST_SKIP() << "needs a second screen of another DPI (tests/qt/offscreen_screens.json)";
+  const double denseDpi = dense->logicalDotsPerInchY();
+  auto p = panel(1440, 720, 2880, 1440);
+  QWidget* w = QtToolkit::widgetOf(*p);
+  const auto at = [](double dpi, double x, double y, double width, double height) {
+    const auto px = [dpi](double twips) { return static_cast<int>(std::lround(twips * dpi / 1440)); };
+    return QRect(px(x), px(y), px(x + width) - px(x), px(y + height) - px(y));
+  };
+  EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY(), 1440, 720, 2880, 1440));
+
+  const QPoint home = form->pos();
+  form->windowHandle()->setScreen(dense);
+  form->move(dense->geometry().topLeft() + QPoint(50, 60));
+  EXPECT_EQ(w->geometry(), at(denseDpi, 1440, 720, 2880, 1440));
+  EXPECT_EQ(pixelsPerTwip(w), denseDpi / 1440);
+  EXPECT_EQ(p->Width(), 2880);  // the twips stay as set
+
+  QWindowSystemInterface::handleScreenLogicalDotsPerInchChange(dense, 120, 120);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->geometry(), at(120, 1440, 720, 2880, 1440));
+
+  QWindowSystemInterface::handleScreenLogicalDotsPerInchChange(dense, denseDpi, denseDpi);
+  QCoreApplication::processEvents();
+  form->windowHandle()->setScreen(primary);
+  form->move(home);
+  EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY(), 1440, 720, 2880, 1440));
 }
 
 TEST_F(QtBackend, PointersAndTooltipsComeFromTheElementUnderTheMouse) {

@@ -4,8 +4,13 @@
 /// Windowed elements (surface, panels, scroll bar) are QWidgets; labels, images and lines are drawn by
 /// the panel or surface that contains them and take input through its hit test, in front of its own
 /// drawing and behind its child widgets. Geometry is kept in twips exactly as set and mapped to
-/// pixels through the primary screen's logical DPI (1440 twips per inch). Panels keep what is drawn
-/// on them in a backing image, so a title strip keeps its gradient whenever it is repainted.
+/// pixels through the logical DPI of the screen the surface is on (1440 twips per inch). Panels keep
+/// what is drawn on them in a backing image, so a title strip keeps its gradient whenever it is
+/// repainted.
+///
+/// Each toolkit keeps its own state: its window handles, the drag in progress, the cursor position
+/// of the last mouse event and its converted pictures. Toolkits in one process do not see each
+/// other's windows or drags.
 ///
 /// Every element outlives its widget safely: when a widget is deleted under its element (an
 /// application deleting a window), the element's operations become no-ops and geometry reads return
@@ -22,6 +27,8 @@ namespace tov::qt {
 
 /// Pixels per twip on the primary screen (its logical DPI / 1440).
 double pixelsPerTwip();
+/// Pixels per twip on the screen a widget is on.
+double pixelsPerTwip(const QWidget* widget);
 
 /// The Qt toolkit. Needs a QApplication; everything runs on its thread.
 class QtToolkit : public Toolkit {
@@ -41,10 +48,12 @@ class QtToolkit : public Toolkit {
   /// The widget of a windowed element (surface, panel, scroll bar); null for windowless elements and
   /// for elements whose widget is gone.
   static QWidget* widgetOf(const Element& e);
-  /// Native handle of a widget, assigned on first use (0 for null). Handles are never reused.
+  /// Native handle of a widget, assigned on first use (0 for null). A widget keeps its handle for
+  /// its life; handles are unique in the process and never reused.
   static Hwnd handleOf(QWidget* w);
-  /// The widget behind a handle, or null when it is gone or unknown.
-  static QWidget* widgetFor(Hwnd h);
+  /// The widget behind a handle: a window of this toolkit or a widget that is no element (a hosted
+  /// control); null when it is gone, unknown or another toolkit's element.
+  QWidget* widgetFor(Hwnd h);
 
   /// Sets a surface's ambient user mode (true, a running application, by default).
   static void setUserMode(Surface& s, bool running);
@@ -57,12 +66,14 @@ class QtToolkit : public Toolkit {
   /// The widget that takes mouse input at a point in the surface's client twips: an element's own,
   /// the panel that draws a windowless element, or a hosted control's; null outside the surface.
   static QWidget* widgetAt(Surface& s, double x, double y);
-  /// The element being dragged by a manual drag, or null.
-  static Element* dragging();
+  /// The element being dragged by a manual drag of this toolkit, or null.
+  Element* dragging() const;
+
+  /// The state shared with the elements (internal).
+  struct Impl;
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> d;
+  std::shared_ptr<Impl> d;
 };
 
 /// A hosted control wrapping any QWidget. Members, positions in twips of the parent panel:

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cmath>
 
 #include "platform/headless/internal.h"
 
@@ -187,54 +186,6 @@ void HeadlessImage::setPicture(PictureRef p) {
   mP.picture = std::move(p);
 }
 
-// Line
-
-double HeadlessLine::Left() const {
-  return std::min(mP.x1, mP.x2);
-}
-double HeadlessLine::Top() const {
-  return std::min(mP.y1, mP.y2);
-}
-double HeadlessLine::Width() const {
-  return std::abs(mP.x2 - mP.x1);
-}
-double HeadlessLine::Height() const {
-  return std::abs(mP.y2 - mP.y1);
-}
-
-void HeadlessLine::setLeft(double v) {
-  const double d = v - Left();
-  mP.x1 += d;
-  mP.x2 += d;
-}
-
-void HeadlessLine::setTop(double v) {
-  const double d = v - Top();
-  mP.y1 += d;
-  mP.y2 += d;
-}
-
-void HeadlessLine::setWidth(double v) {
-  if (mP.x2 >= mP.x1)
-    mP.x2 = mP.x1 + v;
-  else
-    mP.x1 = mP.x2 + v;
-}
-
-void HeadlessLine::setHeight(double v) {
-  if (mP.y2 >= mP.y1)
-    mP.y2 = mP.y1 + v;
-  else
-    mP.y1 = mP.y2 + v;
-}
-
-void HeadlessLine::setPoints(double x1, double y1, double x2, double y2) {
-  mP.x1 = x1;
-  mP.y1 = y1;
-  mP.x2 = x2;
-  mP.y2 = y2;
-}
-
 // Scroll bar
 
 bool HeadlessScrollBar::setValueQuietly(std::int32_t v) {
@@ -267,7 +218,7 @@ HeadlessSurface::HeadlessSurface(std::shared_ptr<World> world)
 
 std::unique_ptr<Element> HeadlessSurface::clone() const {
   auto c = std::make_unique<HeadlessSurface>(mWorld);
-  copyInto(*c);
+  copyProperties(*this, *c);
   c->mUserMode = mUserMode;
   return c;
 }

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/element_props.h"
 #include "tovdock/headless.h"
 
 namespace tov::headless {
@@ -140,25 +141,12 @@ class Basic : public Base, public Node {
   void Drag() override { beginDrag(); }
 
  protected:
-  /// A copy in the same container, front-most, invisible, without handlers; `Self` keeps its own
-  /// properties in a member `mP`.
+  /// A copy in the same container, front-most, invisible, without handlers.
   template <class Self>
   std::unique_ptr<Element> cloneAs() const {
     auto c = std::make_unique<Self>(mWorld, mSurface, mContainer);
-    copyInto(*c);
+    copyProperties(*this, *c);
     return c;
-  }
-  /// Copies every common and kind-specific property except visibility and handlers.
-  template <class Self>
-  void copyInto(Self& c) const {
-    c.mLeft = mLeft;
-    c.mTop = mTop;
-    c.mWidth = mWidth;
-    c.mHeight = mHeight;
-    c.mToolTip = mToolTip;
-    c.mPointer = mPointer;
-    c.mIcon = mIcon;
-    c.mP = static_cast<const Self&>(*this).mP;
   }
 
   double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
@@ -247,25 +235,25 @@ class HeadlessLine final : public Basic<Line> {
       : Basic(std::move(world), surface, container, false) {}
   std::unique_ptr<Element> clone() const override { return cloneAs<HeadlessLine>(); }
 
-  double Left() const override;
-  double Top() const override;
-  double Width() const override;
-  double Height() const override;
-  void setLeft(double v) override;
-  void setTop(double v) override;
-  void setWidth(double v) override;
-  void setHeight(double v) override;
+  double Left() const override { return mP.points.left(); }
+  double Top() const override { return mP.points.top(); }
+  double Width() const override { return mP.points.width(); }
+  double Height() const override { return mP.points.height(); }
+  void setLeft(double v) override { mP.points.setLeft(v); }
+  void setTop(double v) override { mP.points.setTop(v); }
+  void setWidth(double v) override { mP.points.setWidth(v); }
+  void setHeight(double v) override { mP.points.setHeight(v); }
 
-  double X1() const override { return mP.x1; }
-  double Y1() const override { return mP.y1; }
-  double X2() const override { return mP.x2; }
-  double Y2() const override { return mP.y2; }
-  void setPoints(double x1, double y1, double x2, double y2) override;
+  double X1() const override { return mP.points.x1; }
+  double Y1() const override { return mP.points.y1; }
+  double X2() const override { return mP.points.x2; }
+  double Y2() const override { return mP.points.y2; }
+  void setPoints(double x1, double y1, double x2, double y2) override { mP.points = {x1, y1, x2, y2}; }
   Color BorderColor() const override { return mP.color; }
   void setBorderColor(Color c) override { mP.color = c; }
 
   struct Props {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    LinePoints points;
     Color color = kSysWindowText;
   } mP;
 };

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QResizeEvent>
 
-#include "platform/qt/qt_elements.h"
+#include "platform/qt/qt_nodes.h"
 
 namespace tov::qt {
 
@@ -16,6 +16,14 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
   surface.setLeft(0);
   surface.setTop(0);
   surface.setVisible(true);
+  // On another screen the same pixels are other twips: the dock takes the size it has now.
+  if (auto* n = dynamic_cast<detail::SurfaceNode*>(&surface)) {
+    n->onScaleChanged = [this, n] {
+      updateGeometry();
+      const detail::Scale k = n->scale();
+      mDock->resize(k.twips(width()), k.twips(height()));
+    };
+  }
   // The dock belongs to this widget and is terminated before it, so the handlers never outlive it.
   mDock->Closed = [this](std::string& key) { emit closed(key); };
   mDock->CtlResize = [this](std::string& key) { emit ctlResize(key); };
@@ -25,6 +33,7 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
 
 DockWidget::~DockWidget() {
   if (!mDock) return;
+  if (auto* n = dynamic_cast<detail::SurfaceNode*>(&mDock->surface())) n->onScaleChanged = nullptr;
   mDock->Closed = nullptr;
   mDock->CtlResize = nullptr;
   mDock->OptShow = nullptr;
@@ -37,18 +46,30 @@ QWidget* DockWidget::surfaceWidget() const {
   return mDock ? QtToolkit::widgetOf(mDock->surface()) : nullptr;
 }
 
+namespace {
+
+// The scale the dock's elements are laid out in.
+detail::Scale scaleOf(const DockRef& dock, const QWidget* widget) {
+  const detail::Node* n = dock ? detail::asNode(&dock->surface()) : nullptr;
+  return n ? n->scale() : detail::scaleOf(widget);
+}
+
+}  // namespace
+
 QSize DockWidget::sizeHint() const {
-  return {detail::px(4500), detail::px(6375)};
+  const detail::Scale k = scaleOf(mDock, this);
+  return {k.px(4500), k.px(6375)};
 }
 
 QSize DockWidget::minimumSizeHint() const {
-  return {detail::px(500), detail::px(200)};
+  const detail::Scale k = scaleOf(mDock, this);
+  return {k.px(500), k.px(200)};
 }
 
 void DockWidget::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
-  const double k = pixelsPerTwip();
-  if (mDock) mDock->resize(width() / k, height() / k);
+  const detail::Scale k = scaleOf(mDock, this);
+  if (mDock) mDock->resize(k.twips(width()), k.twips(height()));
 }
 
 QtHostServices::QtHostServices(std::optional<std::filesystem::path> storePath,
@@ -61,7 +82,6 @@ void QtHostServices::ShowMessage(const std::string& text, std::int32_t number, c
   QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(),
                   QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);
-  detail::DispatchScope scope;
   box.exec();
 }
 

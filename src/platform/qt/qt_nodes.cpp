@@ -3,8 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
-
-#include "tovdock/qt/qt_toolkit.h"
+#include <cmath>
 
 namespace tov::qt::detail {
 
@@ -19,107 +18,17 @@ constexpr double kPictureTwips = kTwipsPerPixel96;
 
 }  // namespace
 
-// ---- surface ---------------------------------------------------------------------------------
-
-SurfaceNode::SurfaceNode() {
-  auto* w = new ElementWidget(this, nullptr);
-  w->setAttribute(Qt::WA_DeleteOnClose, false);
-  mWidget.reset(w);
-  // Designed 7560 x 6375 twips.
-  mWidth = 7560;
-  mHeight = 6375;
-  w->setGeometry(pxRect());
-  w->hide();
-}
-
-SurfaceNode::~SurfaceNode() = default;
-
-Hwnd SurfaceNode::hWnd() const {
-  return QtToolkit::handleOf(widget());
-}
-
-void SurfaceNode::setBackColor(Color c) {
-  mBackColor = c;
-  if (QWidget* w = widget()) w->update();
-}
-
-void SurfaceNode::resizeTo(double width, double height, bool raise) {
-  const bool changed = width != mWidth || height != mHeight;
-  mWidth = width;
-  mHeight = height;
-  if (QWidget* w = widget()) {
-    mApplying = true;
-    w->setGeometry(pxRect());
-    mApplying = false;
-  }
-  if (changed && raise) callHandler(onResize);
-}
-
-void SurfaceNode::widgetResized(QSize s) {
-  if (mApplying || s == pxRect().size()) return;
-  const double k = pixelsPerTwip();
-  mWidth = s.width() / k;
-  mHeight = s.height() / k;
-  callHandler(onResize);
-}
-
-Node& SurfaceNode::containerOf(Element* container) {
-  if (!container) return *this;
-  Node* n = asNode(container);
-  if (!n) throw Failure::invalidValue("Container");
-  return *n;
-}
-
-std::unique_ptr<Panel> SurfaceNode::createPanel(Element* container) {
-  return std::make_unique<PanelNode>(containerOf(container));
-}
-std::unique_ptr<Label> SurfaceNode::createLabel(Element* container) {
-  return std::make_unique<LabelNode>(containerOf(container));
-}
-std::unique_ptr<Image> SurfaceNode::createImage(Element* container) {
-  return std::make_unique<ImageNode>(containerOf(container));
-}
-std::unique_ptr<Line> SurfaceNode::createLine(Element* container) {
-  return std::make_unique<LineNode>(containerOf(container));
-}
-std::unique_ptr<ScrollBar> SurfaceNode::createScrollBar(Element* container) {
-  return std::make_unique<ScrollBarNode>(containerOf(container));
-}
-
-std::unique_ptr<Element> SurfaceNode::clone() const {
-  throw Failure("A dock surface cannot be copied", errInvalidCall);
-}
-
-void SurfaceNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
-  painter.fillRect(area, toQColor(mBackColor, palette));
-}
-
-void SurfaceNode::applyToolTip() {}
-
-QPointF SurfaceNode::toTwips(QPointF global) const {
-  const QWidget* sw = widget();
-  const QPointF origin = sw ? sw->mapToGlobal(QPointF(0, 0)) : QPointF(0, 0);
-  return (global - origin) / pixelsPerTwip();
-}
-
-Node::Hit SurfaceNode::hitAt(QPointF twips) const {
-  if (twips.x() < 0 || twips.y() < 0 || twips.x() >= mWidth || twips.y() >= mHeight) return {};
-  Hit h = hitTest(twips.x(), twips.y());
-  if (!h.node && !h.widget) h = {const_cast<SurfaceNode*>(this), widget()};
-  return h;
-}
-
 // ---- panel -----------------------------------------------------------------------------------
 
-PanelNode::PanelNode(Node& container) {
+PanelNode::PanelNode(Node& container) : QtElement(container.sharedState()) {
   auto* w = new ElementWidget(this, container.hostWidget());
   w->hide();
-  mWidget.reset(w);
+  mWidget.reset(w, state());
   setContainerNode(&container);
 }
 
 Hwnd PanelNode::hWnd() const {
-  return QtToolkit::handleOf(widget());
+  return state().handleOf(widget());
 }
 
 void PanelNode::setBackColor(Color c) {
@@ -129,8 +38,17 @@ void PanelNode::setBackColor(Color c) {
   if (QWidget* w = widget()) w->update();
 }
 
+void PanelNode::rescaled(double factor) {
+  // What was drawn stays in view, stretched, until the owner draws it again at the new size.
+  if (mBacking.isNull()) return;
+  const QSize size(std::max(1, static_cast<int>(std::lround(mBacking.width() * factor))),
+                   std::max(1, static_cast<int>(std::lround(mBacking.height() * factor))));
+  mBacking = mBacking.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 void PanelNode::ensureBacking() {
-  const QSize need(std::max(1, px(mWidth)), std::max(1, px(mHeight)));
+  const Scale k = scale();
+  const QSize need(std::max(1, k.px(mWidth)), std::max(1, k.px(mHeight)));
   if (mBacking.isNull() || mBacking.width() < need.width() || mBacking.height() < need.height()) {
     QImage grown(need.expandedTo(mBacking.size()), QImage::Format_RGB32);
     grown.fill(toQColor(mBackColor, paletteOf(widget())));
@@ -147,15 +65,17 @@ void PanelNode::drawLine(double x1, double y1, double x2, double y2, Color c) {
   {
     QPainter p(&mBacking);
     p.setPen(QPen(toQColor(c, paletteOf(widget())), 1));
-    p.drawLine(px(x1), px(y1), px(x2), px(y2));
+    const Scale k = scale();
+    p.drawLine(k.px(x1), k.px(y1), k.px(x2), k.px(y2));
   }
   if (QWidget* w = widget()) w->update();
 }
 
 void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
   ensureBacking();
-  const QPoint a(px(std::min(x1, x2)), px(std::min(y1, y2)));
-  const QPoint b(px(std::max(x1, x2)), px(std::max(y1, y2)));
+  const Scale k = scale();
+  const QPoint a(k.px(std::min(x1, x2)), k.px(std::min(y1, y2)));
+  const QPoint b(k.px(std::max(x1, x2)), k.px(std::max(y1, y2)));
   const QRect r = QRect(a, b).intersected(mBacking.rect());
   if (r.isEmpty()) return;
   // A title gradient is sixty of these per layout pass; rows are filled directly, without a painter.
@@ -169,9 +89,7 @@ void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
 
 std::unique_ptr<Element> PanelNode::clone() const {
   auto c = std::make_unique<PanelNode>(cloneContainer());
-  copyBaseTo(*c);
-  c->mBackColor = mBackColor;
-  c->mFont = mFont;
+  copyProperties(*this, *c);
   c->bringToFront();
   return c;
 }
@@ -183,14 +101,16 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
 
 // ---- label -----------------------------------------------------------------------------------
 
-LabelNode::LabelNode(Node& container) : mQFont(toQFont(mFont)) {
+LabelNode::LabelNode(Node& container) : QtElement(container.sharedState()), mQFont(toQFont(mFont)) {
   setContainerNode(&container);
 }
 
 void LabelNode::fit() {
   if (mAutoSize) {
-    const QFontMetrics fm(mQFont);
-    mWidth = fm.horizontalAdvance(mText) / pixelsPerTwip();
+    // Measured as on the screen the label is shown on, whose DPI sizes the font's pixels.
+    const QWidget* host = hostWidget();
+    const QFontMetrics fm = host ? QFontMetrics(mQFont, host) : QFontMetrics(mQFont);
+    mWidth = scale().twips(fm.horizontalAdvance(mText));
   }
   geometryChanged();
 }
@@ -224,14 +144,7 @@ void LabelNode::setForeColor(Color c) {
 
 std::unique_ptr<Element> LabelNode::clone() const {
   auto c = std::make_unique<LabelNode>(cloneContainer());
-  copyBaseTo(*c);
-  c->mCaption = mCaption;
-  c->mText = mText;
-  c->mAutoSize = mAutoSize;
-  c->mAlign = mAlign;
-  c->mFont = mFont;
-  c->mQFont = mQFont;
-  c->mForeColor = mForeColor;
+  copyProperties(*this, *c);
   return c;
 }
 
@@ -250,13 +163,13 @@ void LabelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
 
 // ---- image -----------------------------------------------------------------------------------
 
-ImageNode::ImageNode(Node& container) {
+ImageNode::ImageNode(Node& container) : QtElement(container.sharedState()) {
   setContainerNode(&container);
 }
 
 void ImageNode::setPicture(PictureRef p) {
   mPicture = std::move(p);
-  mImage = toImage(mPicture);
+  mImage = state().pictures.image(mPicture);
   if (mPicture) {
     mWidth = mPicture->width * kPictureTwips;
     mHeight = mPicture->height * kPictureTwips;
@@ -266,9 +179,7 @@ void ImageNode::setPicture(PictureRef p) {
 
 std::unique_ptr<Element> ImageNode::clone() const {
   auto c = std::make_unique<ImageNode>(cloneContainer());
-  c->mPicture = mPicture;
-  c->mImage = mImage;
-  copyBaseTo(*c);
+  copyProperties(*this, *c);
   return c;
 }
 
@@ -282,7 +193,7 @@ void ImageNode::paintSelf(QPainter& painter, const QPalette&, const QRect& area)
 
 // ---- line ------------------------------------------------------------------------------------
 
-LineNode::LineNode(Node& container) {
+LineNode::LineNode(Node& container) : QtElement(container.sharedState()) {
   setContainerNode(&container);
 }
 
@@ -296,42 +207,27 @@ void LineNode::sync() {
 }
 
 void LineNode::setLeft(double v) {
-  const double d = v - Left();
-  mX1 += d;
-  mX2 += d;
+  mPoints.setLeft(v);
   sync();
 }
 
 void LineNode::setTop(double v) {
-  const double d = v - Top();
-  mY1 += d;
-  mY2 += d;
+  mPoints.setTop(v);
   sync();
 }
 
 void LineNode::setWidth(double v) {
-  if (mX2 >= mX1) {
-    mX2 = mX1 + v;
-  } else {
-    mX1 = mX2 + v;
-  }
+  mPoints.setWidth(v);
   sync();
 }
 
 void LineNode::setHeight(double v) {
-  if (mY2 >= mY1) {
-    mY2 = mY1 + v;
-  } else {
-    mY1 = mY2 + v;
-  }
+  mPoints.setHeight(v);
   sync();
 }
 
 void LineNode::setPoints(double x1, double y1, double x2, double y2) {
-  mX1 = x1;
-  mY1 = y1;
-  mX2 = x2;
-  mY2 = y2;
+  mPoints = {x1, y1, x2, y2};
   sync();
 }
 
@@ -342,12 +238,7 @@ void LineNode::setBorderColor(Color c) {
 
 std::unique_ptr<Element> LineNode::clone() const {
   auto c = std::make_unique<LineNode>(cloneContainer());
-  c->mX1 = mX1;
-  c->mY1 = mY1;
-  c->mX2 = mX2;
-  c->mY2 = mY2;
-  c->mColor = mColor;
-  copyBaseTo(*c);
+  copyProperties(*this, *c);
   return c;
 }
 
@@ -355,19 +246,20 @@ void LineNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(toQColor(mColor, palette), 1));
-  painter.drawLine(px(mX1), px(mY1), px(mX2), px(mY2));
+  const Scale k = scale();
+  painter.drawLine(k.px(mPoints.x1), k.px(mPoints.y1), k.px(mPoints.x2), k.px(mPoints.y2));
   painter.restore();
 }
 
 // ---- scroll bar ------------------------------------------------------------------------------
 
-ScrollBarNode::ScrollBarNode(Node& container) {
+ScrollBarNode::ScrollBarNode(Node& container) : QtElement(container.sharedState()) {
   auto* w = new ScrollBarWidget(this, container.hostWidget());
   w->hide();
   w->setRange(0, mMax);
   w->setSingleStep(mSmall);
   w->setPageStep(mLarge);
-  mWidget.reset(w);
+  mWidget.reset(w, state());
   QObject::connect(w, &QScrollBar::valueChanged, w, [w](int v) {
     if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) n->widgetValueChanged(v, w->isSliderDown());
   });
@@ -375,13 +267,13 @@ ScrollBarNode::ScrollBarNode(Node& container) {
   QObject::connect(w, &QScrollBar::sliderMoved, w, [w](int v) {
     if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) {
       n->mValue = v;
-      callHandler(n->onScroll);
+      callHandler(n->state(), n->onScroll);
     }
   });
   QObject::connect(w, &QScrollBar::sliderReleased, w, [w] {
     // The value followed the thumb without a change notification; the release reports it.
     if (auto* n = dynamic_cast<ScrollBarNode*>(w->node())) {
-      if (w->value() != w->pressValue) callHandler(n->onChange);
+      if (w->value() != w->pressValue) callHandler(n->state(), n->onChange);
     }
   });
   setContainerNode(&container);
@@ -389,7 +281,7 @@ ScrollBarNode::ScrollBarNode(Node& container) {
 
 void ScrollBarNode::widgetValueChanged(int v, bool fromThumb) {
   mValue = v;
-  if (!fromThumb) callHandler(onChange);
+  if (!fromThumb) callHandler(state(), onChange);
 }
 
 void ScrollBarNode::setValue(std::int32_t v) {
@@ -399,7 +291,7 @@ void ScrollBarNode::setValue(std::int32_t v) {
     w->setValue(v);
   } else {
     mValue = v;
-    callHandler(onChange);
+    callHandler(state(), onChange);
   }
 }
 
@@ -410,7 +302,7 @@ void ScrollBarNode::setMax(std::int32_t v) {
     w->setMaximum(v);
   } else if (mValue > v) {
     mValue = v;
-    callHandler(onChange);
+    callHandler(state(), onChange);
   }
 }
 
@@ -426,16 +318,7 @@ void ScrollBarNode::setLargeChange(std::int32_t v) {
 
 std::unique_ptr<Element> ScrollBarNode::clone() const {
   auto c = std::make_unique<ScrollBarNode>(cloneContainer());
-  copyBaseTo(*c);
-  c->setMax(mMax);
-  c->setSmallChange(mSmall);
-  c->setLargeChange(mLarge);
-  c->mValue = mValue;
-  if (auto* w = c->mWidget.get()) {
-    const QSignalBlocker block(w);
-    w->setValue(mValue);
-  }
-  c->applyToolTip();
+  copyProperties(*this, *c);
   c->bringToFront();
   return c;
 }

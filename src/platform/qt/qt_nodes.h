@@ -1,12 +1,14 @@
 #pragma once
-// The element classes of the Qt backend.
+// The element classes of the Qt backend (the surface in qt_surface.cpp, the others in qt_nodes.cpp).
 #include <QFont>
 #include <QImage>
 #include <QPointer>
 #include <memory>
 #include <string>
 
-#include "platform/qt/qt_elements.h"
+#include "platform/element_props.h"
+#include "platform/qt/qt_input.h"
+#include "platform/qt/qt_tree.h"
 #include "tovdock/platform.h"
 
 namespace tov::qt::detail {
@@ -15,7 +17,8 @@ namespace tov::qt::detail {
 template <class Base>
 class QtElement : public Base, public Node {
  public:
-  QtElement() : Node(static_cast<Element&>(*this), nullptr) {}
+  explicit QtElement(std::shared_ptr<ToolkitState> state)
+      : Node(static_cast<Element&>(*this), std::move(state)) {}
 
   double Left() const override { return mLeft; }
   double Top() const override { return mTop; }
@@ -55,7 +58,7 @@ class QtElement : public Base, public Node {
   void setMousePointer(std::int32_t v) override { setPointer(v, mIcon); }
   PictureRef MouseIcon() const override { return mIcon; }
   void setMouseIcon(PictureRef v) override { setPointer(mPointer, std::move(v)); }
-  void Drag() override { startDrag(); }
+  void Drag() override { startDrag(*this); }
 
  protected:
   virtual void applyToolTip() {}
@@ -72,13 +75,16 @@ class WidgetHolder {
  public:
   ~WidgetHolder() { release(); }
   W* get() const { return mWidget.data(); }
-  void reset(W* w) { mWidget = w; }
+  void reset(W* w, ToolkitState& state) {
+    mWidget = w;
+    mState = &state;
+  }
   void release() {
     W* w = mWidget.data();
     if (!w) return;
     w->detach();
     mWidget.clear();
-    if (dispatchDepth() > 0) {
+    if (mState->dispatchDepth > 0) {
       // Its own event or signal may be running the handler that unloads the element.
       w->hide();
       w->deleteLater();
@@ -89,14 +95,18 @@ class WidgetHolder {
 
  private:
   QPointer<W> mWidget;
+  // The element that holds this holds the state too.
+  ToolkitState* mState = nullptr;
 };
 
 class SurfaceNode final : public QtElement<Surface> {
  public:
-  SurfaceNode();
+  explicit SurfaceNode(std::shared_ptr<ToolkitState> state);
   ~SurfaceNode() override;
+  bool isSurface() const override { return true; }
   bool windowed() const override { return true; }
   QWidget* widget() const override { return mWidget.get(); }
+  void windowChanged() override { mScreen.follow(widget()); }
 
   Hwnd hWnd() const override;
   Color BackColor() const override { return mBackColor; }
@@ -119,18 +129,19 @@ class SurfaceNode final : public QtElement<Surface> {
   std::unique_ptr<Element> clone() const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
 
-  /// A global point in the surface's client twips.
-  QPointF toTwips(QPointF global) const;
-  /// What lies under a point in client twips: nothing outside the surface, else an element (the
-  /// surface where there is no other) or a widget that is no element.
-  Hit hitAt(QPointF twips) const;
+  /// The elements were laid out again for a new scale (the surface went to another screen, or its
+  /// screen's DPI changed); the surface's container may want to re-size it.
+  std::function<void()> onScaleChanged;
 
  protected:
   void applyToolTip() override;
+  const Scale* screenScale() const override { return &mScreen.scale(); }
 
  private:
   Node& containerOf(Element* container);
+  void scaleChanged(const Scale& before);
   WidgetHolder<ElementWidget> mWidget;
+  ScreenFollower mScreen{[this](const Scale& before) { scaleChanged(before); }};
   Color mBackColor = kSysButtonFace;
   bool mUserMode = true;
   bool mApplying = false;
@@ -157,6 +168,9 @@ class PanelNode final : public QtElement<Panel> {
   /// The persistent drawing (null until something is drawn).
   const QImage& backing() const { return mBacking; }
 
+ protected:
+  void rescaled(double factor) override;
+
  private:
   void ensureBacking();
   WidgetHolder<ElementWidget> mWidget;
@@ -180,6 +194,9 @@ class LabelNode final : public QtElement<Label> {
   void setForeColor(Color c) override;
   std::unique_ptr<Element> clone() const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+
+ protected:
+  void rescaled(double) override { fit(); }
 
  private:
   void fit();
@@ -208,18 +225,18 @@ class ImageNode final : public QtElement<Image> {
 class LineNode final : public QtElement<Line> {
  public:
   explicit LineNode(Node& container);
-  double Left() const override { return std::min(mX1, mX2); }
-  double Top() const override { return std::min(mY1, mY2); }
-  double Width() const override { return std::abs(mX2 - mX1); }
-  double Height() const override { return std::abs(mY2 - mY1); }
+  double Left() const override { return mPoints.left(); }
+  double Top() const override { return mPoints.top(); }
+  double Width() const override { return mPoints.width(); }
+  double Height() const override { return mPoints.height(); }
   void setLeft(double v) override;
   void setTop(double v) override;
   void setWidth(double v) override;
   void setHeight(double v) override;
-  double X1() const override { return mX1; }
-  double Y1() const override { return mY1; }
-  double X2() const override { return mX2; }
-  double Y2() const override { return mY2; }
+  double X1() const override { return mPoints.x1; }
+  double Y1() const override { return mPoints.y1; }
+  double X2() const override { return mPoints.x2; }
+  double Y2() const override { return mPoints.y2; }
   void setPoints(double x1, double y1, double x2, double y2) override;
   Color BorderColor() const override { return mColor; }
   void setBorderColor(Color c) override;
@@ -229,7 +246,7 @@ class LineNode final : public QtElement<Line> {
 
  private:
   void sync();
-  double mX1 = 0, mY1 = 0, mX2 = 0, mY2 = 0;
+  LinePoints mPoints;
   Color mColor = kSysWindowText;
 };
 

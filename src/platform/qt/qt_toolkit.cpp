@@ -3,85 +3,109 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QVariant>
-#include <unordered_map>
+#include <atomic>
 
 #include "platform/qt/qt_nodes.h"
 
 namespace tov::qt {
 
 using detail::asNode;
-using detail::px;
 
 namespace {
 
-// One handle table per process: handles stand for widgets as window handles do for windows.
-struct HandleTable {
-  std::unordered_map<const QObject*, Hwnd> byWidget;
-  std::unordered_map<Hwnd, QPointer<QWidget>> byHandle;
-  Hwnd next = 0x10000;
-};
+// A widget carries its handle, as a window does: a hosted control's handle, read before any toolkit
+// saw the widget, still finds it.
+constexpr char kHandleProperty[] = "tovdock_hWnd";
 
-HandleTable& handles() {
-  static HandleTable table;
-  return table;
+Hwnd handleOn(const QWidget* w) {
+  bool ok = false;
+  const Hwnd h = w->property(kHandleProperty).toInt(&ok);
+  return ok ? h : 0;
 }
 
-class QtNative final : public NativeWindows {
- public:
-  Hwnd SetParent(Hwnd child, Hwnd parent) override {
-    QWidget* c = QtToolkit::widgetFor(child);
-    QWidget* p = parent ? QtToolkit::widgetFor(parent) : nullptr;
-    if (!c || (parent && !p)) return 0;
-    for (QWidget* up = p; up; up = up->parentWidget()) {
-      if (up == c) return 0;
-    }
-    QWidget* former = c->parentWidget();
-    if (former == p) return QtToolkit::handleOf(former);
-    // Reparenting hides a widget; a window keeps its visibility when it changes parent.
-    const bool shown = !c->isHidden();
-    c->setParent(p);
-    if (shown) c->show();
-    return QtToolkit::handleOf(former);
-  }
-
-  Hwnd GetParent(Hwnd child) override {
-    QWidget* c = QtToolkit::widgetFor(child);
-    return c ? QtToolkit::handleOf(c->parentWidget()) : 0;
-  }
-
-  PointPx GetCursorPos() override {
-    const QPoint p = detail::cursorPos();
-    return {p.x(), p.y()};
-  }
-
-  PointPx ScreenToClient(Hwnd window, PointPx screen) override {
-    QWidget* w = QtToolkit::widgetFor(window);
-    if (!w) return screen;
-    const QPoint p = w->mapFromGlobal(QPoint(screen.x, screen.y));
-    return {p.x(), p.y()};
-  }
-};
+// Handle numbers are unique across every toolkit of the process, so a stale handle never names a
+// newer window; which windows a toolkit knows is its own.
+Hwnd newHandle() {
+  static std::atomic<Hwnd> last{0xFFFF};
+  return ++last;
+}
 
 }  // namespace
 
-struct QtToolkit::Impl {
-  MessageHandler handler;
-  QtNative native;
-};
+// ---- native windows --------------------------------------------------------------------------
 
-QtToolkit::QtToolkit() : d(std::make_unique<Impl>()) {}
+Hwnd QtToolkit::Impl::handleOf(QWidget* w) {
+  const Hwnd h = QtToolkit::handleOf(w);
+  if (h && !mWindows.count(h)) {
+    mWindows.emplace(h, w);
+    QObject::connect(w, &QObject::destroyed, [weak = weak_from_this(), h] {
+      if (auto self = weak.lock()) self->mWindows.erase(h);
+    });
+  }
+  return h;
+}
+
+QWidget* QtToolkit::Impl::widgetFor(Hwnd h) {
+  if (!h) return nullptr;
+  if (auto it = mWindows.find(h); it != mWindows.end()) return it->second.data();
+  for (QWidget* w : QApplication::allWidgets()) {
+    if (handleOn(w) != h) continue;
+    detail::Node* n = detail::nodeOfWidget(w);
+    if (n && &n->state() != this) return nullptr;
+    handleOf(w);
+    return w;
+  }
+  return nullptr;
+}
+
+Hwnd QtToolkit::Impl::SetParent(Hwnd child, Hwnd parent) {
+  QWidget* c = widgetFor(child);
+  QWidget* p = parent ? widgetFor(parent) : nullptr;
+  if (!c || (parent && !p)) return 0;
+  for (QWidget* up = p; up; up = up->parentWidget()) {
+    if (up == c) return 0;
+  }
+  QWidget* former = c->parentWidget();
+  if (former == p) return handleOf(former);
+  // Reparenting hides a widget; a window keeps its visibility when it changes parent.
+  const bool shown = !c->isHidden();
+  c->setParent(p);
+  if (shown) c->show();
+  return handleOf(former);
+}
+
+Hwnd QtToolkit::Impl::GetParent(Hwnd child) {
+  QWidget* c = widgetFor(child);
+  return c ? handleOf(c->parentWidget()) : 0;
+}
+
+PointPx QtToolkit::Impl::GetCursorPos() {
+  const QPoint p = cursorPos();
+  return {p.x(), p.y()};
+}
+
+PointPx QtToolkit::Impl::ScreenToClient(Hwnd window, PointPx screen) {
+  QWidget* w = widgetFor(window);
+  if (!w) return screen;
+  const QPoint p = w->mapFromGlobal(QPoint(screen.x, screen.y));
+  return {p.x(), p.y()};
+}
+
+// ---- QtToolkit -------------------------------------------------------------------------------
+
+QtToolkit::QtToolkit() : d(std::make_shared<Impl>()) {}
 QtToolkit::~QtToolkit() = default;
 
 std::unique_ptr<Surface> QtToolkit::createSurface() {
-  return std::make_unique<detail::SurfaceNode>();
+  return std::make_unique<detail::SurfaceNode>(d);
 }
 
 NativeWindows& QtToolkit::native() {
-  return d->native;
+  return *d;
 }
 
 void QtToolkit::messageBox(const std::string& text, const std::string& title) {
-  if (MessageHandler h = d->handler) {
+  if (MessageHandler h = d->messageHandler) {
     h(text, title);
     return;
   }
@@ -90,12 +114,12 @@ void QtToolkit::messageBox(const std::string& text, const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, caption, QString::fromStdString(text), QMessageBox::Ok,
                   QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);
-  detail::DispatchScope scope;
+  detail::DispatchScope scope(*d);
   box.exec();
 }
 
 void QtToolkit::setMessageHandler(MessageHandler handler) {
-  d->handler = std::move(handler);
+  d->messageHandler = std::move(handler);
 }
 
 QWidget* QtToolkit::widgetOf(const Element& e) {
@@ -105,23 +129,16 @@ QWidget* QtToolkit::widgetOf(const Element& e) {
 
 Hwnd QtToolkit::handleOf(QWidget* w) {
   if (!w) return 0;
-  HandleTable& t = handles();
-  if (auto it = t.byWidget.find(w); it != t.byWidget.end()) return it->second;
-  const Hwnd h = t.next++;
-  t.byWidget.emplace(w, h);
-  t.byHandle.emplace(h, w);
-  QObject::connect(w, &QObject::destroyed, [h](QObject* gone) {
-    HandleTable& table = handles();
-    table.byWidget.erase(gone);
-    table.byHandle.erase(h);
-  });
+  Hwnd h = handleOn(w);
+  if (!h) {
+    h = newHandle();
+    w->setProperty(kHandleProperty, h);
+  }
   return h;
 }
 
 QWidget* QtToolkit::widgetFor(Hwnd h) {
-  HandleTable& t = handles();
-  auto it = t.byHandle.find(h);
-  return it == t.byHandle.end() ? nullptr : it->second.data();
+  return d->widgetFor(h);
 }
 
 void QtToolkit::setUserMode(Surface& s, bool running) {
@@ -150,8 +167,8 @@ QWidget* QtToolkit::widgetAt(Surface& s, double x, double y) {
   return n ? n->hitAt(QPointF(x, y)).widget : nullptr;
 }
 
-Element* QtToolkit::dragging() {
-  detail::Node* n = detail::dragSource();
+Element* QtToolkit::dragging() const {
+  detail::Node* n = d->dragSource();
   return n ? &n->self() : nullptr;
 }
 
@@ -161,10 +178,6 @@ namespace {
 
 Failure noSuchMember(std::string_view member) {
   return Failure("Object doesn't support this property or method: " + std::string(member), errNoSuchMember);
-}
-
-double twipsOf(int pixels) {
-  return pixels / pixelsPerTwip();
 }
 
 }  // namespace
@@ -181,14 +194,15 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
   };
   // Reads return the twips last set while the widget still has the pixels they gave.
   const bool exact = w->geometry() == mSetPx;
+  const detail::Scale k = detail::scaleOf(w);
+  const auto twipsOf = [&k](int pixels) { return k.twips(pixels); };
 
   if (member == "Move" && access != Access::Get) {
     mLeft = argAt(0);
     mTop = args.size() > 1 ? argAt(1) : (exact ? mTop : twipsOf(w->y()));
     mWidth = args.size() > 2 ? argAt(2) : (exact ? mWidth : twipsOf(w->width()));
     mHeight = args.size() > 3 ? argAt(3) : (exact ? mHeight : twipsOf(w->height()));
-    const int x = px(mLeft), y = px(mTop);
-    w->setGeometry(x, y, std::max(0, px(mLeft + mWidth) - x), std::max(0, px(mTop + mHeight) - y));
+    w->setGeometry(k.pxRect(mLeft, mTop, mWidth, mHeight));
     mSetPx = w->geometry();
     return {};
   }
@@ -216,8 +230,7 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
     if (member == "Width") mWidth = v;
     if (member == "Left") mLeft = v;
     if (member == "Top") mTop = v;
-    const int x = px(mLeft), y = px(mTop);
-    w->setGeometry(x, y, std::max(0, px(mLeft + mWidth) - x), std::max(0, px(mTop + mHeight) - y));
+    w->setGeometry(k.pxRect(mLeft, mTop, mWidth, mHeight));
     mSetPx = w->geometry();
     return {};
   }

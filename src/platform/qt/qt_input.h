@@ -1,0 +1,54 @@
+#pragma once
+// Input of the Qt backend: the widgets of windowed elements turn mouse, tooltip and drop events
+// into the element callbacks, and the manual drag with its outline.
+#include <QPointF>
+#include <QScrollBar>
+#include <QWidget>
+#include <memory>
+
+#include "platform/qt/qt_tree.h"
+
+namespace tov::qt::detail {
+
+/// The widget of a windowed element; it paints the element's back colour and drawing, then the
+/// windowless children, and turns mouse input into the element callbacks.
+class ElementWidget : public QWidget, public NodeWidget {
+ public:
+  ElementWidget(Node* node, QWidget* parent);
+
+ protected:
+  bool event(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override { mousePressEvent(e); }
+  void leaveEvent(QEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  // Whether the point lies on a child widget that is not an element: the event came up from it.
+  bool onForeignChild(QPoint p) const;
+  // A point of this widget in the surface's client twips.
+  QPointF surfacePoint(QPointF local) const;
+  Node* targetAt(QPointF surfacePoint) const;
+  void showCursorFor(Node* target);
+
+  std::weak_ptr<int> mCaptureToken;
+  Node* mCapture = nullptr;
+  Node* mCursorFrom = nullptr;
+};
+
+class ScrollBarWidget : public QScrollBar, public NodeWidget {
+ public:
+  ScrollBarWidget(Node* node, QWidget* parent) : QScrollBar(Qt::Vertical, parent), NodeWidget(node) {}
+  int pressValue = 0;
+};
+
+/// Starts a manual drag of an element with an outline following the cursor.
+void startDrag(Node& source);
+
+}  // namespace tov::qt::detail

@@ -1,0 +1,226 @@
+#include "platform/qt/qt_tree.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace tov::qt::detail {
+
+Node* nodeOfWidget(QWidget* w) {
+  auto* n = dynamic_cast<NodeWidget*>(w);
+  return n ? n->node() : nullptr;
+}
+
+Node* asNode(const Element* e) {
+  return e ? dynamic_cast<Node*>(const_cast<Element*>(e)) : nullptr;
+}
+
+Node::Node(Element& self, std::shared_ptr<ToolkitState> state) : mSelf(self), mState(std::move(state)) {}
+
+Node::~Node() {
+  if (mState->dragSource() == this) mState->cancelDrag();
+  for (Node* c : mChildren)
+    c->mContainer = nullptr;
+  if (mContainer) {
+    auto& wl = mContainer->mWindowless;
+    const bool painted = std::find(wl.begin(), wl.end(), this) != wl.end();
+    unlink();
+    if (painted && mVisible) updateHost();
+  }
+}
+
+void Node::unlink() {
+  auto& siblings = mContainer->mChildren;
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  auto& wl = mContainer->mWindowless;
+  wl.erase(std::remove(wl.begin(), wl.end(), this), wl.end());
+}
+
+Node* Node::surface() {
+  Node* n = this;
+  while (n->mContainer)
+    n = n->mContainer;
+  return n->isSurface() ? n : nullptr;
+}
+
+QWidget* Node::hostWidget() const {
+  if (windowed()) return widget();
+  return mContainer ? mContainer->hostWidget() : nullptr;
+}
+
+Scale Node::scale() const {
+  for (const Node* n = this; n; n = n->mContainer) {
+    if (const Scale* s = n->screenScale()) return *s;
+  }
+  return scaleOf(static_cast<const QWidget*>(nullptr));
+}
+
+QRect Node::pxRect() const {
+  return scale().pxRect(mLeft, mTop, mWidth, mHeight);
+}
+
+void Node::relayout(double factor) {
+  rescaled(factor);
+  applyGeometry();
+  for (Node* c : mChildren)
+    c->relayout(factor);
+}
+
+void Node::updateHost() const {
+  if (windowed()) return;
+  if (QWidget* h = hostWidget()) h->update(pxRect().adjusted(-1, -1, 2, 2));
+}
+
+void Node::applyGeometry() {
+  if (windowed()) {
+    if (QWidget* w = widget()) w->setGeometry(pxRect());
+  } else if (QWidget* h = hostWidget()) {
+    // The old rectangle is not kept; windowless elements are small, so the host repaints whole.
+    h->update();
+  }
+}
+
+void Node::applyVisible() {
+  if (windowed()) {
+    if (QWidget* w = widget()) w->setVisible(mVisible);
+  } else {
+    updateHost();
+  }
+}
+
+void Node::setVisibleFlag(bool v) {
+  if (v == mVisible) return;
+  mVisible = v;
+  applyVisible();
+}
+
+void Node::setContainerNode(Node* c) {
+  if (c == mContainer && c) return;
+  for (Node* up = c; up; up = up->mContainer) {
+    if (up == this) throw Failure::invalidValue("Container");
+  }
+  if (mContainer) {
+    if (!windowed()) updateHost();
+    unlink();
+  }
+  mContainer = c;
+  if (!c) return;
+  c->mChildren.push_back(this);
+  if (windowed()) {
+    if (QWidget* w = widget()) {
+      QWidget* parent = c->hostWidget();
+      if (w->parentWidget() != parent) w->setParent(parent);
+      w->setGeometry(pxRect());
+      w->setVisible(mVisible);
+      w->raise();
+    }
+  } else {
+    c->mWindowless.push_back(this);
+    updateHost();
+  }
+}
+
+void Node::bringToFront() {
+  if (windowed()) {
+    if (QWidget* w = widget()) w->raise();
+    return;
+  }
+  if (!mContainer) return;
+  auto& wl = mContainer->mWindowless;
+  wl.erase(std::remove(wl.begin(), wl.end(), this), wl.end());
+  wl.push_back(this);
+  updateHost();
+}
+
+void Node::setPointer(std::int32_t pointer, PictureRef icon) {
+  mPointer = pointer;
+  mIcon = std::move(icon);
+  std::optional<QCursor> c = toCursor(mPointer, mIcon, mState->pictures);
+  mHasCursor = c.has_value();
+  if (c) mCursor = *c;
+  if (windowed()) {
+    if (QWidget* w = widget()) {
+      if (mHasCursor) {
+        w->setCursor(mCursor);
+      } else {
+        w->unsetCursor();
+      }
+    }
+  }
+}
+
+bool Node::cursor(QCursor& out) const {
+  if (!mHasCursor) return false;
+  out = mCursor;
+  return true;
+}
+
+double Node::absLeft() const {
+  double x = 0;
+  for (const Node* n = this; n && n->mContainer; n = n->mContainer)
+    x += n->mLeft;
+  return x;
+}
+
+double Node::absTop() const {
+  double y = 0;
+  for (const Node* n = this; n && n->mContainer; n = n->mContainer)
+    y += n->mTop;
+  return y;
+}
+
+QPointF Node::toTwips(QPointF global) const {
+  const QWidget* w = widget();
+  const QPointF origin = w ? w->mapToGlobal(QPointF(0, 0)) : QPointF(0, 0);
+  return (global - origin) / scale().pixelsPerTwip;
+}
+
+Node* Node::windowlessAt(double x, double y) const {
+  for (auto it = mWindowless.rbegin(); it != mWindowless.rend(); ++it) {
+    if ((*it)->mVisible && (*it)->hits(x, y)) return *it;
+  }
+  return nullptr;
+}
+
+Node::Hit Node::hitTest(double x, double y) const {
+  // Geometry in twips decides, not the pixels it maps to: a strip 80 twips high is 5.33 pixels.
+  if (QWidget* w = widget()) {
+    const double k = scale().pixelsPerTwip;
+    const QObjectList& kids = w->children();
+    for (auto it = kids.crbegin(); it != kids.crend(); ++it) {
+      auto* cw = qobject_cast<QWidget*>(*it);
+      if (!cw || cw->isHidden() || cw->isWindow() || cw->testAttribute(Qt::WA_TransparentForMouseEvents)) {
+        continue;
+      }
+      if (Node* n = nodeOfWidget(cw)) {
+        if (!n->hits(x, y)) continue;
+        const Hit inner = n->hitTest(x - n->mLeft, y - n->mTop);
+        return inner.node || inner.widget ? inner : Hit{n, cw};
+      }
+      const QPoint p(static_cast<int>(std::floor(x * k)), static_cast<int>(std::floor(y * k)));
+      if (cw->geometry().contains(p)) {
+        QWidget* deepest = cw->childAt(cw->mapFromParent(p));
+        return {nullptr, deepest ? deepest : cw};
+      }
+    }
+  }
+  if (Node* n = windowlessAt(x, y)) return {n, n->hostWidget()};
+  return {};
+}
+
+Node::Hit Node::hitAt(QPointF twips) const {
+  if (twips.x() < 0 || twips.y() < 0 || twips.x() >= mWidth || twips.y() >= mHeight) return {};
+  Hit h = hitTest(twips.x(), twips.y());
+  if (!h.node && !h.widget) h = {const_cast<Node*>(this), widget()};
+  return h;
+}
+
+void Node::paintWindowless(QPainter& painter, const QPalette& palette) const {
+  for (Node* n : mWindowless) {
+    if (n->mVisible) n->paintSelf(painter, palette, n->pxRect());
+  }
+}
+
+void Node::paintSelf(QPainter&, const QPalette&, const QRect&) const {}
+
+}  // namespace tov::qt::detail

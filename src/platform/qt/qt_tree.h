@@ -1,0 +1,138 @@
+#pragma once
+// The element tree of the Qt backend. Windowed elements own a widget; windowless ones are painted
+// and hit-tested by the widget of the element that contains them.
+#include <QCursor>
+#include <QPointF>
+#include <QRect>
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/qt/qt_convert.h"
+#include "platform/qt/qt_state.h"
+#include "tovdock/platform.h"
+
+class QPainter;
+
+namespace tov::qt::detail {
+
+class Node;
+
+/// A widget that stands for a windowed element.
+class NodeWidget {
+ public:
+  explicit NodeWidget(Node* node) : mNode(node) {}
+  virtual ~NodeWidget() = default;
+  NodeWidget(const NodeWidget&) = delete;
+  NodeWidget& operator=(const NodeWidget&) = delete;
+
+  /// Null once the element let the widget go.
+  Node* node() const { return mNode; }
+  void detach() { mNode = nullptr; }
+
+ private:
+  Node* mNode;
+};
+
+/// The element behind a widget of this backend, or null for any other widget.
+Node* nodeOfWidget(QWidget* w);
+/// The node of an element of this backend, or null.
+Node* asNode(const Element* e);
+
+/// What every element of this backend keeps, next to its Element interface.
+class Node {
+ public:
+  Node(Element& self, std::shared_ptr<ToolkitState> state);
+  virtual ~Node();
+  Node(const Node&) = delete;
+  Node& operator=(const Node&) = delete;
+
+  Element& self() const { return mSelf; }
+  ToolkitState& state() const { return *mState; }
+  const std::shared_ptr<ToolkitState>& sharedState() const { return mState; }
+  std::weak_ptr<int> token() const { return mToken; }
+  Node* container() const { return mContainer; }
+  /// The surface this element lies on; null for an element whose surface is gone.
+  Node* surface();
+  virtual bool isSurface() const { return false; }
+
+  /// Windowed elements own a widget (null once it was deleted under them).
+  virtual bool windowed() const { return false; }
+  virtual QWidget* widget() const { return nullptr; }
+  /// The surface's widget was resized by its container.
+  virtual void widgetResized(QSize) {}
+  /// The element's widget was shown or given another parent: it may lie in another window.
+  virtual void windowChanged() {}
+  /// The widget this element is drawn on: its own, or its container's.
+  QWidget* hostWidget() const;
+
+  /// Twips and pixels as on the screen the surface is on.
+  Scale scale() const;
+  /// Pixel rectangle in the container's widget.
+  QRect pxRect() const;
+  /// Maps the element and everything in it to pixels again after the scale changed by `factor`.
+  void relayout(double factor);
+  void geometryChanged() { applyGeometry(); }
+  void setVisibleFlag(bool v);
+  void setContainerNode(Node* c);
+  void bringToFront();
+  void setPointer(std::int32_t pointer, PictureRef icon);
+  /// The Qt cursor for this element's pointer; false for the default pointer.
+  bool cursor(QCursor& out) const;
+
+  /// Position of the element's top left corner in the surface's client twips.
+  double absLeft() const;
+  double absTop() const;
+  /// A global point in the client twips of this windowed element.
+  QPointF toTwips(QPointF global) const;
+  /// The front-most visible windowless child at a point in this element's client twips.
+  Node* windowlessAt(double x, double y) const;
+  /// What lies under a point in this element's client twips: the deepest element (with the widget
+  /// that takes its input) or a widget that is no element; both null when nothing but this does.
+  struct Hit {
+    Node* node = nullptr;
+    QWidget* widget = nullptr;
+  };
+  Hit hitTest(double x, double y) const;
+  /// Like hitTest, but nothing outside this element and this element where no other is.
+  Hit hitAt(QPointF twips) const;
+  /// Paints the windowless children, back to front.
+  void paintWindowless(QPainter& painter, const QPalette& palette) const;
+  /// Paints the element itself on its widget (windowed) or its host (windowless).
+  virtual void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const;
+  /// Whether a point in the container's client twips hits this element.
+  virtual bool hits(double x, double y) const {
+    return x >= mLeft && x < mLeft + mWidth && y >= mTop && y < mTop + mHeight;
+  }
+
+  double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
+  bool mVisible = false;
+  std::string mToolTip;
+  std::int32_t mPointer = 0;
+  PictureRef mIcon;
+
+ protected:
+  /// Repaints what the element covers on its host.
+  void updateHost() const;
+  virtual void applyGeometry();
+  virtual void applyVisible();
+  /// What the element keeps in pixels follows a change of the scale by `factor`.
+  virtual void rescaled(double /*factor*/) {}
+  /// The scale of the screen, for the surface; its elements take it from there.
+  virtual const Scale* screenScale() const { return nullptr; }
+
+ private:
+  void unlink();
+
+  Element& mSelf;
+  std::shared_ptr<ToolkitState> mState;
+  std::shared_ptr<int> mToken = std::make_shared<int>(0);
+  Node* mContainer = nullptr;
+  std::vector<Node*> mChildren;
+  std::vector<Node*> mWindowless;  // back to front
+  QCursor mCursor;
+  bool mHasCursor = false;
+};
+
+}  // namespace tov::qt::detail
