@@ -189,7 +189,7 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
   if (!w) throw Failure::objectNotSet();
   const bool get = access == Access::Get;
   const auto argAt = [&](std::size_t i) -> double {
-    if (i >= args.size()) throw Failure("Argument not optional", 449);
+    if (i >= args.size()) throw Failure("Argument not optional", errArgumentMissing);
     return valueToDouble(args[i]);
   };
   // Reads return the twips last set while the widget still has the pixels they gave.
@@ -208,7 +208,7 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
   }
   if (member == "Visible") {
     if (get) return !w->isHidden();
-    if (args.empty()) throw Failure("Argument not optional", 449);
+    if (args.empty()) throw Failure("Argument not optional", errArgumentMissing);
     w->setVisible(valueToBool(args[0]));
     return {};
   }
