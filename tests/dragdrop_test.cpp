@@ -88,6 +88,18 @@ TEST_P(DragDrop, TheTopStripMakesABarTheFirstTopBar) {
   EXPECT_EQ(host->value("Q"), "1:1:1:1000");
 }
 
+TEST_P(DragDrop, TheTopStripEndsAtTwentyPixels) {
+  // 20 pixels (300 twips) down on the right column's first bar, a drop takes its column; 19 pixels
+  // down it is in the strip and makes the bar the first top bar.
+  for (double y : {300.0, 285.0}) {
+    bars()->Clear();
+    auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
+    drag(made[1], {onTitle(made[2]).first, y});
+    EXPECT_EQ(made[1]->AlignBar(), y < 300 ? eAlignTop : eAlignRight) << y;
+    EXPECT_EQ(order(), y < 300 ? "Q,P,R" : "P,R,Q") << y;
+  }
+}
+
 TEST_P(DragDrop, TheFreeAreaAppendsToAColumn) {
   auto made = build({{"1", eAlignTop}, {"2", eAlignTop}, {"3", eAlignTop}, {"4", eAlignTop}});
   // The last top bar on the left side and the last bar on the right side are the bar itself.

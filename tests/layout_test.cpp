@@ -20,15 +20,17 @@ TEST_P(Layout, GroupsStackTopThenColumnsSideBySideThenBottom) {
   auto b = addBar("b", 1500);
   auto l = addBar("l", 800, eAlignLeft);
   auto r = addBar("r", 600, eAlignRight);
+  auto r2 = addBar("r2", 300, eAlignRight);
   auto bottom = addBar("bottom", 400, eAlignBottom);
   show(6000, 8000);
   auto acc = access();
-  EXPECT_EQ(acc.pResizeHeight(), 3500);
+  EXPECT_EQ(acc.pResizeHeight(), 3800);
   EXPECT_EQ(top(a), 0);
   EXPECT_EQ(top(b), 1000);
   EXPECT_EQ(top(l), 2500);
   EXPECT_EQ(top(r), 2500);
-  EXPECT_EQ(top(bottom), 3100);  // below the right column, not below the lower of the two
+  EXPECT_EQ(top(r2), 3100);
+  EXPECT_EQ(top(bottom), 3400);  // below the right column, not below the lower of the two
 }
 
 TEST_P(Layout, HiddenBarTakesTheTopOfTheNextAndNoHeight) {
@@ -123,7 +125,11 @@ TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStepAndHoldsBarsAtFourHundred) {
       {{{1000, true}, {1000, true}, {1000, true}}, 3600, false, {1200, 1200, 1200}},
       {{{500, true}, {2000, true}, {300, false}}, 1500, false, {400, 800, 300}},  // remainder passed on
       {{{1000, true}, {1000, false}}, 6000, true, {1000, 1000}},                  // nothing while scrolling
-      {{{1000, false}, {1000, false}}, 6000, false, {1000, 1000}}};               // or without resizable bars
+      {{{1000, false}, {1000, false}}, 6000, false, {1000, 1000}},                // or without resizable bars
+      {{{1000, true}}, 1010, false, {1000}},  // 10 twips off is close enough, 11 are not
+      {{{1000, true}}, 1011, false, {1011}},
+      {{{1000, true}}, 990, false, {1000}},
+      {{{1000, true}}, 989, false, {989}}};
   for (const Case& k : cases) {
     bars()->Clear();
     dock->setAllowScroll(k.scroll);
