@@ -13,7 +13,7 @@ void TovDockPrivate::pCloseBar(std::int16_t Index) {
     if (BarRef other = barAt(k)) found = other->State() != eBarHidden;
   }
   if (!found) {
-    skipFailure([&] { HostServices::instance()->ShowMessage(templ::kKeepOneVisible, 0, "", -1, 0); });
+    skipFailure([&] { host()->ShowMessage(templ::kKeepOneVisible, 0, "", -1, 0); });
     return;
   }
   BarRef b = barAt(Index);

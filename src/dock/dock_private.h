@@ -229,6 +229,8 @@ class TovDockPrivate {
   BarRef barAt(std::int32_t Index) const;
   /// The bar at an index, or a Failure (errObjectNotSet) when there is none.
   BarRef bar(std::int32_t Index) const;
+  /// The host services of this dock: its own when it has them, else the process-wide ones.
+  std::shared_ptr<HostServices> host() const { return mHost ? mHost : HostServices::instance(); }
   /// Number of bars, 0 once the dock has terminated.
   std::int32_t count() const;
   bool alive() const { return !mTerminated; }
@@ -256,6 +258,8 @@ class TovDockPrivate {
   std::vector<std::unique_ptr<BarElements>> mSets;
   std::unique_ptr<ScrollBar> VScroll;
   std::unique_ptr<Image> imgHand;
+  /// Host services of this dock alone (the Qt layer's, for a dock that keeps its layout itself).
+  std::shared_ptr<HostServices> mHost;
 
   /// Bar whose title is being dragged by a drag the dock started; 0 when no such drag is on.
   std::int32_t mDragSource = 0;

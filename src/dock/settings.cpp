@@ -84,7 +84,7 @@ std::string format(std::int32_t position, std::int32_t align, std::int32_t state
 
 void TovDockPrivate::pSaveSettings() {
   report("pSaveSettings", [&] {
-    auto host = HostServices::instance();
+    auto host = this->host();
     const std::int32_t count = bars().Count();
     for (std::int32_t a = eAlignTop; a <= eAlignBottom; ++a) {
       for (std::int32_t i = 1; i <= count; ++i) {
@@ -105,7 +105,7 @@ void TovDockPrivate::pLoadSettings() {
     order[static_cast<std::size_t>(k)] = k;
   mLoading = true;
   mShow = false;
-  auto host = HostServices::instance();
+  auto host = this->host();
   // The host's own code runs for every record and may remove the bars: each setter still stores
   // its value on the bar, although it no longer reaches the dock.
   auto each = [](auto&& step) { skipFailure(step); };

@@ -4,7 +4,7 @@
 namespace tov {
 
 void TovDockPrivate::pLoadColors() {
-  auto host = HostServices::instance();
+  auto host = this->host();
   // Every colour setter stores its value and then repaints the bar, which runs the application's
   // handlers: when one fails (a handler removed the bar), the others still take their colours.
   auto each = [](auto&& step) { skipFailure(step); };
@@ -23,7 +23,7 @@ void TovDockPrivate::pLoadColors() {
 
 Color TovDockPrivate::pGetColor(std::int32_t ColorNumber) {
   Color c = 0;
-  skipFailure([&] { c = HostServices::instance()->GetColor(ColorNumber); });
+  skipFailure([&] { c = host()->GetColor(ColorNumber); });
   return c;
 }
 

@@ -19,6 +19,10 @@ struct BarInternals {
   static std::int32_t fTopBar(const cTovBar& bar) { return bar.mTopBar; }
   static std::int32_t fTitleHeight(const cTovBar& bar) { return bar.mTitleHeight; }
   static std::int32_t fHeightExpanded(const cTovBar& bar) { return bar.mHeightExpanded; }
+  /// The height the bar takes when it is expanded, without touching its present one.
+  static void fSetHeightExpanded(cTovBar& bar, std::int32_t h) { bar.mHeightExpanded = h; }
+  /// The resize switch as set, whatever the state.
+  static bool fAllowResize(const cTovBar& bar) { return bar.mAllowResize; }
   static std::int32_t fParentHwnd(const cTovBar& bar) { return bar.mParentHwnd; }
 };
 

@@ -2,11 +2,15 @@
 // itself) and checked on real widgets and on what they paint.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QWindow>
 #include <QtTest/QTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -192,6 +196,118 @@ TEST_F(QtDock, PaintsGradientTitlesGripLinesAndNothingOutsideTheDock) {
     for (int x = 0; x < after.width(); x += 3)
       ASSERT_TRUE(dockRect.contains(x, y) || rgb(after, x, y) == 0xFF00FFu) << x << "," << y;
   EXPECT_NE(rgb(after, dockRect.left() + 5, dockRect.bottom() - 5), 0xFF00FFu);
+}
+
+/// A dock of three panes a, b and c in the window, shown only now, as an application does it.
+DockWidget* threePanes(QWidget* window, const QString& name = {}, bool autoSave = true) {
+  auto* d = new DockWidget(window);
+  d->setObjectName(name);
+  d->setAutoSave(autoSave);
+  for (const char* k : {"a", "b", "c"})
+    d->addPane(k, new QLabel(k), QString(k).toUpper());
+  d->setGeometry(20, 20, pixels(4500), pixels(6000));
+  d->show();
+  return d;
+}
+
+TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndAreLaidOutWhenShown) {
+  QPointer<DockWidget> d = threePanes(window.get());
+  EXPECT_TRUE(d->dock()->Show());  // shown without setShow
+  const QList<Pane*> all = d->panes();
+  ASSERT_EQ(all.size(), 3);
+  double y = 0;
+  for (Pane* p : all) {
+    EXPECT_TRUE(p->widget()->isVisible()) << p->key().toStdString();
+    EXPECT_EQ(DockTestAccess(*d->dock()).picDockBar(p->bar()->Index()).Top(), y);
+    y += p->bar()->Height();
+  }
+  EXPECT_NEAR(y, 6000, 200);
+
+  QLabel spare;
+  EXPECT_EQ(d->addPane("a", &spare, "again"), nullptr);
+  EXPECT_EQ(d->addPane("", &spare, "none"), nullptr);
+  EXPECT_EQ(d->panes().size(), 3);
+  EXPECT_EQ(spare.parent(), nullptr);
+
+  QPointer<QWidget> body = d->pane("b")->widget();
+  delete d;
+  EXPECT_TRUE(body.isNull());  // added without a parent, deleted with the dock
+}
+
+TEST_F(QtDock, OneStateSignalPerChangeByClickOrCode) {
+  DockWidget* d = threePanes(window.get());
+  Pane* b = d->pane("b");
+  QSignalSpy own(b, &Pane::stateChanged), all(d, &DockWidget::paneStateChanged),
+      closed(d, &DockWidget::paneClosed);
+  b->setState(PaneState::Collapsed);
+  b->setState(PaneState::Collapsed);
+  ASSERT_EQ(own.count(), 1);
+  EXPECT_EQ(own[0][0].value<PaneState>(), PaneState::Collapsed);
+  EXPECT_EQ(all.count(), 1);
+
+  dockWidget = d;  // the clicks go to this dock
+  click(middle(access().imgExpand(b->bar()->Index())));
+  EXPECT_EQ(b->state(), PaneState::Expanded);
+  click(middle(access().imgCollapse(b->bar()->Index())));
+  EXPECT_EQ(own.count(), 3);
+  EXPECT_EQ(all.count(), 3);
+  EXPECT_EQ(all[2][0].toString(), "b");
+
+  b->toggleViewAction()->trigger();  // hidden from a View menu
+  EXPECT_EQ(b->state(), PaneState::Hidden);
+  EXPECT_EQ(own.count(), 4);
+  EXPECT_TRUE(closed.isEmpty());  // only the user's close button closes
+}
+
+TEST_F(QtDock, SavedStateRestoresOnANewDockAndBadDataChangesNothing) {
+  DockWidget* first = threePanes(window.get(), {}, false);
+  first->pane("a")->setGroup(PaneGroup::Bottom);
+  first->pane("c")->setState(PaneState::Collapsed);
+  first->pane("b")->setHeight(120);
+  const QByteArray state = first->saveState();
+  delete first;
+
+  DockWidget* second = threePanes(window.get(), {}, false);
+  const QByteArray fresh = second->saveState();
+  QByteArray newer = state;
+  newer[5] = 2;  // a later version
+  for (const QByteArray& bad : {QByteArray(), QByteArray("junk"), state.left(state.size() - 1), newer})
+    EXPECT_FALSE(second->restoreState(bad));
+  EXPECT_EQ(second->saveState(), fresh);
+
+  ASSERT_TRUE(second->restoreState(state));
+  EXPECT_EQ(second->saveState(), state);
+  QStringList keys;
+  for (Pane* p : second->panes())
+    keys << p->key();
+  EXPECT_EQ(keys, (QStringList{"b", "c", "a"}));
+  EXPECT_EQ(second->pane("a")->group(), PaneGroup::Bottom);
+  EXPECT_EQ(second->pane("c")->state(), PaneState::Collapsed);
+  EXPECT_EQ(host->store.size(), 0u);  // neither dock saved anything itself
+}
+
+TEST_F(QtDock, DocksWithOtherNamesKeepTheirOwnRecordsAndWithoutAutoSaveNoFile) {
+  for (const char* name : {"left", "right"}) {
+    DockWidget* d = threePanes(window.get(), name);
+    d->pane(name == std::string("left") ? "a" : "b")->setState(PaneState::Collapsed);
+    delete d;  // saves
+  }
+  EXPECT_EQ(host->value("left/a").substr(2, 3), "1:0");
+  EXPECT_EQ(host->value("right/a").substr(2, 3), "1:1");
+  DockWidget* left = threePanes(window.get(), "left");
+  EXPECT_EQ(left->pane("a")->state(), PaneState::Collapsed);
+  EXPECT_EQ(left->pane("b")->state(), PaneState::Expanded);
+  delete left;
+
+  const auto store =
+      std::filesystem::path(::testing::TempDir()) / ("panes-" + std::to_string(getpid())) / "s.sqlite";
+  HostServices::setInstance(std::make_shared<DefaultHostServices>(store));
+  DockWidget* quiet = threePanes(window.get(), {}, false);
+  dockWidget = quiet;
+  click(middle(access().imgCollapse(quiet->pane("a")->bar()->Index())));
+  delete quiet;
+  HostServices::setInstance(host);
+  EXPECT_FALSE(std::filesystem::exists(store.parent_path()));
 }
 
 }  // namespace

@@ -2,14 +2,21 @@
 /// A TovDock as a Qt widget, and host services for Qt programs.
 ///
 ///     auto* dock = new tov::qt::DockWidget(window);
-///     auto bar = dock->bars()->Add();
-///     bar->setKey("files"); bar->setTitle("Files");
-///     bar->setControl(std::make_shared<tov::qt::WidgetControl>(new QTreeView(window)));
-///     QObject::connect(dock, &tov::qt::DockWidget::closed, [](std::string& key) { ... });
-///     dock->dock()->setShow(true);
+///     dock->addPane("files", new QTreeView, "Files");
+///     dock->addPane("notes", new QTextEdit, "Notes");
+///     QObject::connect(dock, &tov::qt::DockWidget::paneClosed, [](const QString& key) { ... });
+///     dock->restoreState(settings.value("dock").toByteArray());
 ///
-/// The event signals carry the dock's by-reference arguments: a slot connected directly (the
-/// default within one thread) may change them, as a handler of the dock's own events does.
+/// The dock lays its panes out when it is first shown. The core's event signals (`closed`, ...)
+/// carry the dock's by-reference arguments: a slot connected directly may change them.
+#include <QAction>
+#include <QByteArray>
+#include <QIcon>
+#include <QList>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <filesystem>
 #include <memory>
@@ -21,6 +28,67 @@
 #include "tovdock/qt/qt_toolkit.h"
 
 namespace tov::qt {
+
+enum class PaneState { Collapsed, Expanded, Hidden };
+enum class PaneGroup { Top, Left, Right, Bottom };
+
+class DockWidget;
+
+/// One pane of a DockWidget: a title strip and the widget it hosts. Owned by its dock.
+class Pane : public QObject {
+  Q_OBJECT
+
+ public:
+  QString key() const { return mKey; }
+  QWidget* widget() const { return mWidget; }
+
+  QString title() const;
+  void setTitle(const QString& title);
+  QString rightTitle() const;
+  void setRightTitle(const QString& title);
+  QIcon icon() const { return mIcon; }
+  void setIcon(const QIcon& icon);
+
+  PaneState state() const;
+  void setState(PaneState state);
+  PaneGroup group() const;
+  void setGroup(PaneGroup group);
+
+  /// The expanded height in logical pixels.
+  int height() const;
+  void setHeight(int height);
+
+  bool isResizable() const;
+  void setResizable(bool on);
+  bool isClosable() const;
+  void setClosable(bool on);
+  bool isMovable() const;
+  void setMovable(bool on);
+
+  /// A checkable action that hides and shows the pane, for a View menu. It stays checked when the
+  /// pane is the last one shown: one pane always stays visible.
+  QAction* toggleViewAction() const { return mToggle; }
+
+  /// The core bar behind the pane.
+  const BarRef& bar() const { return mBar; }
+
+ signals:
+  void stateChanged(tov::qt::PaneState state);
+
+ private:
+  friend class DockWidget;
+  Pane(DockWidget* dock, const QString& key, QWidget* widget, BarRef bar);
+  /// Emits stateChanged when the bar's state differs from the one last seen.
+  bool sync();
+
+  DockWidget* mDock;
+  QString mKey;
+  QPointer<QWidget> mWidget;
+  BarRef mBar;
+  QIcon mIcon;
+  QAction* mToggle;
+  PaneState mSeen;
+};
 
 class DockWidget : public QWidget {
   Q_OBJECT
@@ -40,18 +108,63 @@ class DockWidget : public QWidget {
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
+  /// Adds a pane hosting `widget`, which the dock re-parents and owns: it is deleted with the
+  /// dock. An empty or already used key is refused with a warning: nullptr, and nothing is added.
+  Pane* addPane(const QString& key, QWidget* widget, const QString& title, const QIcon& icon = {});
+  Pane* pane(const QString& key) const;
+  /// The panes in display order.
+  QList<Pane*> panes() const;
+
+  /// Whether the stack may grow taller than the dock and scroll.
+  void setScrollable(bool on);
+  bool isScrollable() const;
+  /// Shows every hidden pane again.
+  void showAllPanes();
+  /// Expands every pane, gives resizable ones their default height and restores creation order.
+  void resetLayout();
+
+  /// The layout of every pane (group, position, state, height), versioned.
+  QByteArray saveState() const;
+  /// Applies a saved layout to the panes whose keys it names; the others stay as they are.
+  /// Malformed data or data of a newer version returns false and changes nothing.
+  bool restoreState(const QByteArray& state);
+
+  /// On (the default), the layout is kept in the default settings store under this dock's
+  /// objectName. Off, this dock writes nothing to disk: persist saveState() yourself.
+  void setAutoSave(bool on);
+  bool autoSave() const { return mAutoSave; }
+
  signals:
   void closed(std::string& key);
   void ctlResize(std::string& key);
   void optShow(std::string& key, bool& reload);
   void rightClick(std::string& key);
 
+  void paneClosed(const QString& key);
+  void paneStateChanged(const QString& key, tov::qt::PaneState state);
+  void optionsRequested(const QString& key);
+  /// A right click on a pane's title, or on the background with an empty key.
+  void contextMenuRequested(const QString& key, const QPoint& globalPos);
+
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
+  friend class Pane;
+  /// The pane's key as the core stores it: prefixed with the objectName when there is one.
+  std::string coreKey(const QString& key) const;
+  Pane* paneOfCoreKey(const std::string& key) const;
+  /// Emits the state signals of every pane whose state changed.
+  void syncStates();
+  double toTwips(int pixels) const;
+  int toPixels(double twips) const;
+
   std::shared_ptr<QtToolkit> mToolkit;
   DockRef mDock;
+  QList<Pane*> mPanes;
+  bool mAutoSave = true;
+  bool mActivated = false;
 };
 
 /// The default host services (SQLite settings, the built-in colour scheme) with the user messages

@@ -1,8 +1,10 @@
 #include "tovdock/qt/dock_widget.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <cmath>
 
 #include "platform/qt/qt_nodes.h"
 
@@ -25,10 +27,30 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     };
   }
   // The dock belongs to this widget and is terminated before it, so the handlers never outlive it.
-  mDock->Closed = [this](std::string& key) { emit closed(key); };
-  mDock->CtlResize = [this](std::string& key) { emit ctlResize(key); };
-  mDock->OptShow = [this](std::string& key, bool& reload) { emit optShow(key, reload); };
-  mDock->RightClick = [this](std::string& key) { emit rightClick(key); };
+  // Every event may follow a change of state: the panes' state signals go after the core's.
+  mDock->Closed = [this](std::string& key) {
+    emit closed(key);
+    if (Pane* p = paneOfCoreKey(key)) emit paneClosed(p->key());
+    syncStates();
+  };
+  mDock->CtlResize = [this](std::string& key) {
+    emit ctlResize(key);
+    syncStates();
+  };
+  mDock->OptShow = [this](std::string& key, bool& reload) {
+    emit optShow(key, reload);
+    if (Pane* p = paneOfCoreKey(key)) emit optionsRequested(p->key());
+  };
+  mDock->RightClick = [this](std::string& key) {
+    emit rightClick(key);
+    Pane* p = key.empty() ? nullptr : paneOfCoreKey(key);
+    if (key.empty() || p) emit contextMenuRequested(p ? p->key() : QString(), QCursor::pos());
+  };
+  // Panes of docks with other object names keep records of their own.
+  connect(this, &QObject::objectNameChanged, this, [this] {
+    for (Pane* p : mPanes)
+      p->bar()->setKey(coreKey(p->key()));
+  });
 }
 
 DockWidget::~DockWidget() {
@@ -64,6 +86,24 @@ QSize DockWidget::sizeHint() const {
 QSize DockWidget::minimumSizeHint() const {
   const detail::Scale k = scaleOf(mDock, this);
   return {k.px(500), k.px(200)};
+}
+
+void DockWidget::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  // The dock activates itself the first time it is shown: loads the layout and lays the panes out.
+  if (mDock && !mDock->Show() && !mActivated) {
+    mActivated = true;
+    mDock->setShow(true);
+    syncStates();
+  }
+}
+
+double DockWidget::toTwips(int pixels) const {
+  return std::round(scaleOf(mDock, this).twips(pixels));
+}
+
+int DockWidget::toPixels(double twips) const {
+  return scaleOf(mDock, this).px(twips);
 }
 
 void DockWidget::resizeEvent(QResizeEvent* e) {

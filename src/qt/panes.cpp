@@ -1,0 +1,359 @@
+// Panes: the Qt face of the dock's bars, in Qt types and logical pixels.
+#include <QDataStream>
+#include <QIODevice>
+#include <QImage>
+#include <QSignalBlocker>
+#include <QtGlobal>
+#include <algorithm>
+
+#include "dock/dock_private.h"
+#include "model/internals.h"
+#include "tovdock/qt/dock_widget.h"
+#include "tovdock/qt/qt_toolkit.h"
+
+namespace tov::qt {
+
+namespace {
+
+QString fromStd(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+std::int32_t alignOf(PaneGroup g) {
+  return static_cast<std::int32_t>(g) + eAlignTop;
+}
+
+PaneGroup groupOf(std::int32_t align) {
+  return static_cast<PaneGroup>(
+      std::clamp(align, static_cast<std::int32_t>(eAlignTop), static_cast<std::int32_t>(eAlignBottom)) -
+      eAlignTop);
+}
+
+/// A small picture of an icon for the title strip, drawn at the title's icon size.
+PictureRef pictureOf(const QIcon& icon) {
+  if (icon.isNull()) return nullptr;
+  const QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+  auto pic = std::make_shared<Picture>();
+  pic->width = image.width();
+  pic->height = image.height();
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    pic->pixels.insert(pic->pixels.end(), row, row + image.width());
+  }
+  return pic;
+}
+
+/// Host services for a dock that keeps its layout itself: messages and colours as usual, settings
+/// neither read nor written.
+class NoStoreHost : public HostServices {
+ public:
+  void ShowMessage(const std::string& text, std::int32_t number, const std::string& text2, std::int16_t flag,
+                   std::int32_t number2) override {
+    HostServices::instance()->ShowMessage(text, number, text2, flag, number2);
+  }
+  std::string GetSetting(const std::string&, const std::string&, std::int16_t) override { return {}; }
+  void SaveSetting(const std::string&, const std::string&, const std::string&, std::int32_t) override {}
+  bool GetFlag(std::int32_t number) override { return HostServices::instance()->GetFlag(number); }
+  std::int32_t GetColor(std::int32_t number) override { return HostServices::instance()->GetColor(number); }
+};
+
+constexpr quint32 kStateMagic = 0x54564453;  // "TVDS"
+constexpr quint16 kStateVersion = 1;
+
+}  // namespace
+
+// ---- Pane ----
+
+Pane::Pane(DockWidget* dock, const QString& key, QWidget* widget, BarRef bar)
+    : QObject(dock),
+      mDock(dock),
+      mKey(key),
+      mWidget(widget),
+      mBar(std::move(bar)),
+      mToggle(new QAction(this)) {
+  mSeen = state();
+  mToggle->setCheckable(true);
+  mToggle->setChecked(mSeen != PaneState::Hidden);
+  connect(mToggle, &QAction::toggled, this, [this](bool on) {
+    if (on == (state() != PaneState::Hidden)) return;
+    if (on) {
+      setState(PaneState::Expanded);
+      return;
+    }
+    const QList<Pane*> all = mDock->panes();
+    const bool another = std::any_of(
+        all.begin(), all.end(), [this](Pane* p) { return p != this && p->state() != PaneState::Hidden; });
+    if (another) {
+      setState(PaneState::Hidden);
+    } else {
+      const QSignalBlocker quiet(mToggle);
+      mToggle->setChecked(true);
+    }
+  });
+}
+
+QString Pane::title() const {
+  return fromStd(mBar->Title());
+}
+void Pane::setTitle(const QString& title) {
+  mBar->setTitle(title.toStdString());
+  mToggle->setText(title);
+}
+QString Pane::rightTitle() const {
+  return fromStd(mBar->TitleRight());
+}
+void Pane::setRightTitle(const QString& title) {
+  mBar->setTitleRight(title.toStdString());
+}
+void Pane::setIcon(const QIcon& icon) {
+  mIcon = icon;
+  mBar->setIcon(pictureOf(icon));
+  mToggle->setIcon(icon);
+}
+
+PaneState Pane::state() const {
+  return static_cast<PaneState>(mBar->State());
+}
+void Pane::setState(PaneState state) {
+  mBar->setState(static_cast<std::int32_t>(state));
+  mDock->syncStates();
+}
+
+PaneGroup Pane::group() const {
+  return groupOf(mBar->AlignBar());
+}
+void Pane::setGroup(PaneGroup group) {
+  if (group == this->group()) return;
+  mBar->setAlignBar(alignOf(group));
+  TovDockPrivate& d = TovDockPrivate::of(*mDock->dock());
+  if (clsBars* all = d.collection()) BarsInternals::fReorder(*all);
+  if (d.mShow) {
+    d.pAutoSize();
+    d.OrderBars(false);
+  }
+}
+
+int Pane::height() const {
+  return mDock->toPixels(BarInternals::fHeightExpanded(*mBar));
+}
+void Pane::setHeight(int height) {
+  const auto twips = static_cast<std::int32_t>(mDock->toTwips(height));
+  if (mBar->State() == eBarExpanded) {
+    mBar->setHeight(twips);
+  } else if (twips > 100) {
+    BarInternals::fSetHeightExpanded(*mBar, twips);
+  }
+}
+
+bool Pane::isResizable() const {
+  return BarInternals::fAllowResize(*mBar);
+}
+void Pane::setResizable(bool on) {
+  mBar->setAllowResize(on);
+}
+bool Pane::isClosable() const {
+  return mBar->ShowClose();
+}
+void Pane::setClosable(bool on) {
+  mBar->setShowClose(on);
+  // The switch is only stored by the bar; its title strip shows the button once arranged again.
+  TovDockPrivate& d = TovDockPrivate::of(*mDock->dock());
+  if (d.mShow) d.pArrangeTitle(mBar->Index());
+}
+bool Pane::isMovable() const {
+  return mBar->CanMove();
+}
+void Pane::setMovable(bool on) {
+  mBar->setCanMove(on);
+}
+
+bool Pane::sync() {
+  const PaneState now = state();
+  if (now == mSeen) return false;
+  mSeen = now;
+  {
+    const QSignalBlocker quiet(mToggle);
+    mToggle->setChecked(now != PaneState::Hidden);
+  }
+  emit stateChanged(now);
+  return true;
+}
+
+// ---- DockWidget ----
+
+Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& title, const QIcon& icon) {
+  if (key.isEmpty() || pane(key)) {
+    qWarning("tov::qt::DockWidget::addPane: the key \"%s\" is %s; no pane was added", qPrintable(key),
+             key.isEmpty() ? "empty" : "already used");
+    return nullptr;
+  }
+  if (!widget) {
+    qWarning("tov::qt::DockWidget::addPane: no widget for the pane \"%s\"", qPrintable(key));
+    return nullptr;
+  }
+  BarRef bar = bars()->Add();
+  if (!bar) return nullptr;
+  // The dock's own child: handed back here when the dock lets go of it, and deleted with it.
+  widget->setParent(this);
+  bar->setKey(coreKey(key));
+  bar->setAllowResize(true);
+  bar->setShowClose(true);
+  auto* p = new Pane(this, key, widget, bar);
+  mPanes.append(p);
+  p->setTitle(title);
+  if (!icon.isNull()) p->setIcon(icon);
+  bar->setControl(std::make_shared<WidgetControl>(widget));
+  // A pane added to a dock on screen takes its place at once.
+  TovDockPrivate& d = TovDockPrivate::of(*mDock);
+  if (d.mShow) {
+    d.pAutoSize();
+    d.OrderBars(false);
+  }
+  return p;
+}
+
+Pane* DockWidget::pane(const QString& key) const {
+  for (Pane* p : mPanes)
+    if (p->key() == key) return p;
+  return nullptr;
+}
+
+QList<Pane*> DockWidget::panes() const {
+  QList<Pane*> ordered;
+  BarsRef all = mDock ? mDock->Bars() : nullptr;
+  for (std::int32_t pos = 1; all && pos <= all->Count(); ++pos) {
+    BarRef b = all->ItemByOrder(pos);
+    for (Pane* p : mPanes)
+      if (p->bar() == b) ordered.append(p);
+  }
+  return ordered;
+}
+
+void DockWidget::setScrollable(bool on) {
+  if (on == isScrollable()) return;
+  mDock->setAllowScroll(on);
+  TovDockPrivate& d = TovDockPrivate::of(*mDock);
+  if (d.mShow) {
+    d.pAutoSize();
+    d.OrderBars(false);
+  }
+}
+
+bool DockWidget::isScrollable() const {
+  return mDock->AllowScroll();
+}
+
+void DockWidget::showAllPanes() {
+  mDock->ShowElement(0);
+  syncStates();
+}
+
+void DockWidget::resetLayout() {
+  mDock->ShowElement(-1);
+  syncStates();
+}
+
+QByteArray DockWidget::saveState() const {
+  QByteArray data;
+  QDataStream out(&data, QIODevice::WriteOnly);
+  out.setVersion(QDataStream::Qt_6_0);
+  const QList<Pane*> ordered = panes();
+  out << kStateMagic << kStateVersion << static_cast<qint32>(ordered.size());
+  for (Pane* p : ordered) {
+    out << p->key() << static_cast<qint32>(p->bar()->AlignBar()) << static_cast<qint32>(p->bar()->State())
+        << static_cast<qint32>(BarInternals::fHeightExpanded(*p->bar()));
+  }
+  return data;
+}
+
+bool DockWidget::restoreState(const QByteArray& state) {
+  struct Entry {
+    QString key;
+    qint32 align, state, height;
+  };
+  QDataStream in(state);
+  in.setVersion(QDataStream::Qt_6_0);
+  quint32 magic = 0;
+  quint16 version = 0;
+  qint32 n = -1;
+  in >> magic >> version >> n;
+  if (in.status() != QDataStream::Ok || magic != kStateMagic || version == 0 || version > kStateVersion ||
+      n < 0 || n > 32767)
+    return false;
+  std::vector<Entry> entries(static_cast<std::size_t>(n));
+  for (Entry& e : entries) {
+    in >> e.key >> e.align >> e.state >> e.height;
+    if (in.status() != QDataStream::Ok || e.align < eAlignTop || e.align > eAlignBottom ||
+        e.state < eBarCollapsed || e.state > eBarHidden || e.height < 0)
+      return false;
+  }
+  if (!in.atEnd()) return false;
+
+  // Applied as stored records are: with the dock inactive, so that no state change moves another
+  // pane's height meanwhile; then the order, and one repaint.
+  TovDockPrivate& d = TovDockPrivate::of(*mDock);
+  const bool shown = d.mShow;
+  d.mLoading = true;
+  d.mShow = false;
+  // Panes the data names, in its order, then the others in their present order.
+  std::vector<std::pair<std::size_t, Pane*>> known;
+  QList<Pane*> others;
+  for (Pane* p : panes()) {
+    auto it = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.key == p->key(); });
+    if (it == entries.end()) {
+      others.append(p);
+      continue;
+    }
+    known.emplace_back(static_cast<std::size_t>(it - entries.begin()), p);
+    BarRef b = p->bar();
+    b->setAlignBar(it->align);
+    b->setState(it->state);
+    if (it->height > 100) {
+      if (b->State() == eBarExpanded) {
+        b->setHeight(it->height);
+      } else {
+        BarInternals::fSetHeightExpanded(*b, it->height);
+      }
+    }
+  }
+  std::sort(known.begin(), known.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::int32_t> order{0};
+  for (const auto& [position, p] : known)
+    order.push_back(p->bar()->Index());
+  for (Pane* p : others)
+    order.push_back(p->bar()->Index());
+  // As with stored records, the heights are taken as they are; the stack is refitted only when the
+  // order does not hold.
+  d.mShow = shown;
+  clsBars* all = d.collection();
+  if (all && !BarsInternals::fSetOrder(*all, order) && shown) d.pAutoSize();
+  d.mLoading = false;
+  if (shown) d.pRepaintAll();
+  syncStates();
+  return true;
+}
+
+void DockWidget::setAutoSave(bool on) {
+  mAutoSave = on;
+  TovDockPrivate::of(*mDock).mHost = on ? nullptr : std::make_shared<NoStoreHost>();
+}
+
+std::string DockWidget::coreKey(const QString& key) const {
+  return (objectName().isEmpty() ? key : objectName() + QLatin1Char('/') + key).toStdString();
+}
+
+Pane* DockWidget::paneOfCoreKey(const std::string& key) const {
+  for (Pane* p : mPanes)
+    if (p->bar()->Key() == key) return p;
+  return nullptr;
+}
+
+void DockWidget::syncStates() {
+  // A slot may add panes or change states: the list is copied and every pane looked at once.
+  const QList<Pane*> all = mPanes;
+  for (Pane* p : all) {
+    if (p->sync()) emit paneStateChanged(p->key(), p->state());
+  }
+}
+
+}  // namespace tov::qt
