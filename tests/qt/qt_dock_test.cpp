@@ -4,10 +4,12 @@
 
 #include <unistd.h>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QWindow>
 #include <QtTest/QTest>
 #include <filesystem>
@@ -308,6 +310,26 @@ TEST_F(QtDock, DocksWithOtherNamesKeepTheirOwnRecordsAndWithoutAutoSaveNoFile) {
   delete quiet;
   HostServices::setInstance(host);
   EXPECT_FALSE(std::filesystem::exists(store.parent_path()));
+}
+
+TEST_F(QtDock, EnglishTextsAfterTheTranslatorCall) {
+  dockWidget = threePanes(window.get());
+  const std::int32_t i = dockWidget->pane("a")->bar()->Index();
+  auto tip = [&] {
+    const Image& button = access().imgCollapse(i);
+    QWidget* title = QtToolkit::widgetOf(access().picTitel(i));
+    const QPoint at(pixels(button.Left() + button.Width() / 2), pixels(button.Top() + button.Height() / 2));
+    QHelpEvent help(QEvent::ToolTip, at, title->mapToGlobal(at));
+    QCoreApplication::sendEvent(title, &help);
+    return QToolTip::text();
+  };
+  EXPECT_EQ(tip(), QStringLiteral("Element zuklappen"));
+  installTranslator(QLocale(QLocale::English));
+  EXPECT_EQ(tip(), QStringLiteral("Collapse"));
+  EXPECT_EQ(QCoreApplication::translate("tov", "Sie müssen mindestens ein Element sichtbar lassen!"),
+            QStringLiteral("At least one pane must stay visible"));
+  installTranslator(QLocale(QLocale::German));
+  EXPECT_EQ(tip(), QStringLiteral("Element zuklappen"));
 }
 
 }  // namespace

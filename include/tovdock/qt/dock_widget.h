@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QIcon>
 #include <QList>
+#include <QLocale>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -28,6 +29,11 @@
 #include "tovdock/qt/qt_toolkit.h"
 
 namespace tov::qt {
+
+/// Shows the dock's texts (tooltips, the message that one pane must stay visible) in the language
+/// of `locale`: English for any language but German, whose texts the dock has itself. Call it once,
+/// after the QApplication exists; a later call replaces the earlier one.
+void installTranslator(const QLocale& locale = QLocale());
 
 enum class PaneState { Collapsed, Expanded, Hidden };
 enum class PaneGroup { Top, Left, Right, Bottom };

@@ -120,7 +120,8 @@ void QtHostServices::ShowMessage(const std::string& text, std::int32_t number, c
                                  std::int16_t flag, std::int32_t number2) {
   DefaultHostServices::ShowMessage(text, number, text2, flag, number2);
   QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(),
-                  QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+                  QCoreApplication::translate("tov", text.c_str()), QMessageBox::Ok,
+                  QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_input.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHelpEvent>
@@ -143,7 +144,9 @@ bool ElementWidget::event(QEvent* e) {
       e->ignore();
     } else {
       const QRect area = t == n ? rect() : t->pxRect();
-      QToolTip::showText(he->globalPos(), QString::fromStdString(t->mToolTip), this, area);
+      // The texts are the dock's own; an installed translation shows them in the application's language.
+      QToolTip::showText(he->globalPos(), QCoreApplication::translate("tov", t->mToolTip.c_str()), this,
+                         area);
     }
     return true;
   }
