@@ -3,6 +3,7 @@
 //   tovdock-demo                    opens the window; the layout is remembered between runs
 //   tovdock-demo --screenshot FILE  renders the window offscreen into FILE (PNG) and exits
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -35,26 +36,13 @@
 
 namespace {
 
-using tov::BarRef;
 using tov::qt::DockWidget;
-using tov::qt::WidgetControl;
+using tov::qt::Pane;
+using tov::qt::PaneGroup;
+using tov::qt::PaneState;
 
-tov::PictureRef iconPicture(QStyle::StandardPixmap which) {
-  const QImage image = QApplication::style()->standardIcon(which).pixmap(16, 16).toImage().convertToFormat(
-      QImage::Format_ARGB32);
-  auto p = std::make_shared<tov::Picture>();
-  p->width = image.width();
-  p->height = image.height();
-  p->pixels.resize(static_cast<std::size_t>(p->width) * static_cast<std::size_t>(p->height));
-  for (int y = 0; y < p->height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
-    std::copy(row, row + p->width, p->pixels.begin() + static_cast<std::ptrdiff_t>(y) * p->width);
-  }
-  return p;
-}
-
-QWidget* makeForm(QWidget* parent) {
-  auto* form = new QWidget(parent);
+QWidget* makeForm() {
+  auto* form = new QWidget;
   auto* layout = new QFormLayout(form);
   layout->addRow("Name", new QLineEdit("Main dock", form));
   auto* kind = new QComboBox(form);
@@ -68,6 +56,17 @@ QWidget* makeForm(QWidget* parent) {
   pinned->setChecked(true);
   layout->addRow("", pinned);
   return form;
+}
+
+const char* stateName(PaneState s) {
+  switch (s) {
+    case PaneState::Collapsed:
+      return "collapsed";
+    case PaneState::Expanded:
+      return "expanded";
+    default:
+      return "hidden";
+  }
 }
 
 class DemoWindow : public QMainWindow {
@@ -86,114 +85,93 @@ class DemoWindow : public QMainWindow {
     split->setStretchFactor(1, 1);
     setCentralWidget(split);
 
-    // The hosted widgets start as children of the window: the dock hands them back here.
     auto* model = new QFileSystemModel(this);
     model->setRootPath(QDir::currentPath());
-    auto* tree = new QTreeView(this);
+    auto* tree = new QTreeView;
     tree->setModel(model);
     tree->setRootIndex(model->index(QDir::currentPath()));
     tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int c = 1; c < model->columnCount(); ++c)
       tree->hideColumn(c);
 
-    auto* editor = new QPlainTextEdit(this);
+    auto* editor = new QPlainTextEdit;
     editor->setPlainText(
-        "Notes\n\nDrag a title onto another bar to move it there, onto the left or right half of the "
-        "free area to put it in a column, or into the top strip to make it a top bar.\n\n"
-        "Drag the grip under a bar to change its height.");
-
-    auto* list = new QListWidget(this);
+        "Notes\n\nDrag a title onto another pane to move it there, onto the left or right half of the "
+        "free area to put it in a column, or into the top strip to make it a top pane.\n\n"
+        "Drag the grip under a pane to change its height.");
+    auto* list = new QListWidget;
     list->addItems({"Write the README", "Measure the splitter", "Check the scroll mode", "Ship it"});
-
-    auto* calendar = new QCalendarWidget(this);
+    auto* calendar = new QCalendarWidget;
     calendar->setGridVisible(true);
 
-    addBar("files", "Dateien", QDir(QDir::currentPath()).dirName(), tree, tov::eAlignTop, 2400,
-           QStyle::SP_DirIcon);
-    addBar("notes", "Notizen", "", editor, tov::eAlignLeft, 4200, QStyle::SP_FileIcon);
-    addBar("tasks", "Aufgaben", "4", list, tov::eAlignRight, 1500, QStyle::SP_DialogApplyButton);
-    addBar("calendar", "Kalender", QDate::currentDate().toString("MMMM yyyy"), calendar, tov::eAlignRight,
-           2700, QStyle::SP_FileDialogDetailedView);
-    addBar("form", "Eigenschaften", "", makeForm(this), tov::eAlignBottom, 3100,
-           QStyle::SP_FileDialogInfoView);
+    // The dock owns the widgets it hosts.
+    auto add = [&](const QString& key, QWidget* body, PaneGroup group, int height,
+                   QStyle::StandardPixmap icon, const QString& right = {}) {
+      Pane* p = mDock->addPane(key, body, key.left(1).toUpper() + key.mid(1), style()->standardIcon(icon));
+      p->setGroup(group);
+      p->setHeight(height);
+      p->setRightTitle(right);
+    };
+    add("files", tree, PaneGroup::Top, 160, QStyle::SP_DirIcon, QDir(QDir::currentPath()).dirName());
+    add("notes", editor, PaneGroup::Left, 280, QStyle::SP_FileIcon);
+    add("tasks", list, PaneGroup::Right, 100, QStyle::SP_DialogApplyButton, "4");
+    add("calendar", calendar, PaneGroup::Right, 180, QStyle::SP_FileDialogDetailedView,
+        QDate::currentDate().toString("MMMM yyyy"));
+    add("form", makeForm(), PaneGroup::Bottom, 206, QStyle::SP_FileDialogInfoView);
 
-    QObject::connect(mDock, &DockWidget::closed, this, [this](std::string& key) { log("Closed", key); });
-    QObject::connect(mDock, &DockWidget::ctlResize, this,
-                     [this](std::string& key) { log("CtlResize", key); });
-    QObject::connect(mDock, &DockWidget::optShow, this, [this](std::string& key, bool& reload) {
-      log("OptShow", key);
-      reload = false;
+    connect(mDock, &DockWidget::paneClosed, this, [this](const QString& key) { log("closed", key); });
+    connect(mDock, &DockWidget::paneStateChanged, this,
+            [this](const QString& key, PaneState s) { log(stateName(s), key); });
+    connect(mDock, &DockWidget::optionsRequested, this, [this](const QString& key) { log("options", key); });
+    connect(mDock, &DockWidget::contextMenuRequested, this, [this](const QString& key, const QPoint&) {
+      log("context menu", key.isEmpty() ? "(dock)" : key);
     });
-    QObject::connect(mDock, &DockWidget::rightClick, this,
-                     [this](std::string& key) { log("RightClick", key.empty() ? "(dock)" : key); });
 
     auto* view = menuBar()->addMenu("&View");
+    for (Pane* p : mDock->panes())
+      view->addAction(p->toggleViewAction());
+    view->addSeparator();
     auto* scroll = view->addAction("Allow &scrolling");
     scroll->setCheckable(true);
-    // With scrolling on, bars keep the heights given and dragged; without, the dock shares its
+    // With scrolling on, panes keep the heights given and dragged; without, the dock shares its
     // height among them.
     scroll->setChecked(true);
-    mDock->dock()->setAllowScroll(true);
-    QObject::connect(scroll, &QAction::toggled, this, [this](bool on) {
-      mDock->dock()->setAllowScroll(on);
-      // The mode takes effect at the next layout pass.
-      mDock->dock()->resize(mDock->dock()->Width(), mDock->dock()->Height());
-      log("AllowScroll", on ? "on" : "off");
+    mDock->setScrollable(true);
+    connect(scroll, &QAction::toggled, this, [this](bool on) {
+      mDock->setScrollable(on);
+      log("scrolling", on ? "on" : "off");
     });
-    view->addAction("Show &hidden bars", this, [this] {
-      mDock->dock()->ShowElement(0);
-      log("ShowElement", "0");
-    });
-    view->addAction("&Reset layout", this, [this] {
-      mDock->dock()->ShowElement(-1);
-      log("ShowElement", "-1");
-    });
+    view->addAction("Show &hidden panes", this, [this] { mDock->showAllPanes(); });
+    view->addAction("&Reset layout", this, [this] { mDock->resetLayout(); });
     view->addSeparator();
     view->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
 
-    statusBar()->showMessage("Layout is stored per user and restored at the next start.");
+    auto* language = menuBar()->addMenu("&Language");
+    auto* english = language->addAction("&English");
+    auto* german = language->addAction("&Deutsch");
+    for (auto* a : {english, german})
+      a->setCheckable(true);
+    auto* group = new QActionGroup(this);
+    group->addAction(english);
+    group->addAction(german);
+    english->setChecked(true);
+    connect(english, &QAction::triggered, this,
+            [] { tov::qt::installTranslator(QLocale(QLocale::English)); });
+    connect(german, &QAction::triggered, this, [] { tov::qt::installTranslator(QLocale(QLocale::German)); });
+
+    statusBar()->showMessage("The layout is stored per user and restored at the next start.");
     resize(980, 700);
     split->setSizes({680, 300});
-    mDock->dock()->setShow(true);
   }
 
  private:
-  void addBar(const std::string& key, const std::string& title, const QString& right, QWidget* body,
-              std::int32_t align, std::int32_t height, QStyle::StandardPixmap icon) {
-    BarRef bar = mDock->bars()->Add();
-    if (!bar) return;
-    bar->setKey(key);
-    bar->setTitle(title);
-    bar->setTitleRight(right.toStdString());
-    bar->setIcon(iconPicture(icon));
-    bar->setAlignBar(align);
-    bar->setShowClose(true);
-    bar->setShowOptions(key == "files" || key == "form");
-    bar->setAllowResize(true);
-    bar->setHeight(height);
-    bar->setControl(std::make_shared<WidgetControl>(body));
-  }
-
-  void log(const char* event, const std::string& key) {
-    // A layout pass raises CtlResize for every bar; repeats of one line are counted, not listed.
-    const QString what = QString("%1  %2").arg(QString(event), QString::fromStdString(key));
-    if (what == mLast) {
-      ++mRepeat;
-      QTextCursor c(mLog->document()->lastBlock());
-      c.select(QTextCursor::BlockUnderCursor);
-      c.removeSelectedText();
-    } else {
-      mLast = what;
-      mRepeat = 1;
-    }
-    const QString line = QString("%1  %2").arg(QTime::currentTime().toString("HH:mm:ss.zzz"), what);
-    mLog->appendPlainText(mRepeat > 1 ? QString("%1  (x%2)").arg(line).arg(mRepeat) : line);
+  void log(const QString& event, const QString& key) {
+    const QString line = QString("%1  %2  %3").arg(QTime::currentTime().toString("HH:mm:ss.zzz"), event, key);
+    mLog->appendPlainText(line);
   }
 
   DockWidget* mDock = nullptr;
   QPlainTextEdit* mLog = nullptr;
-  QString mLast;
-  int mRepeat = 0;
 };
 
 }  // namespace
@@ -214,6 +192,7 @@ int main(int argc, char** argv) {
   std::optional<std::filesystem::path> store;
   if (screenshot) store = std::filesystem::path(scratch.path().toStdString()) / "settings.sqlite";
   tov::HostServices::setInstance(std::make_shared<tov::qt::QtHostServices>(store, "tovdock-demo"));
+  tov::qt::installTranslator(QLocale(QLocale::English));
 
   int result = 0;
   {
