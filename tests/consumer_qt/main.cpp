@@ -8,7 +8,6 @@
 #include <QSet>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -21,19 +20,13 @@ int fail(const char* what) {
 int run(const char* png) {
   tov::qt::DockWidget dock;
   dock.resize(320, 480);
-  std::vector<QLabel*> panes;
+  std::vector<QWidget*> panes;
   for (const char* name : {"First", "Second", "Third"}) {
-    auto* pane = new QLabel(name, &dock);
-    auto bar = dock.bars()->Add();
-    if (!bar) return fail("a bar could not be added");
-    bar->setKey(name);
-    bar->setTitle(name);
-    bar->setHeight(2400);  // a third of the dock's 480 pixels
-    bar->setControl(std::make_shared<tov::qt::WidgetControl>(pane));
-    panes.push_back(pane);
+    tov::qt::Pane* pane = dock.addPane(name, new QLabel(name), name);
+    if (!pane) return fail("a pane could not be added");
+    panes.push_back(pane->widget());
   }
-  dock.dock()->setShow(true);
-  dock.show();
+  dock.show();  // lays the panes out
   if (!dock.grab().save(png, "PNG")) return fail("the picture could not be written");
 
   const QImage shot(png);
@@ -46,7 +39,7 @@ int run(const char* png) {
   // The title gradients alone bring dozens of colours.
   if (colours.size() < 16) return fail("the picture has hardly any colours");
   int below = 0;
-  for (QLabel* pane : panes) {
+  for (QWidget* pane : panes) {
     if (!pane->isVisible()) return fail("a pane is not shown");
     // The panes lie one under the other, in the order of their bars.
     const QPoint at = pane->mapTo(&dock, QPoint(0, 0));
