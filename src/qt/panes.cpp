@@ -8,6 +8,7 @@
 
 #include "dock/dock_private.h"
 #include "model/internals.h"
+#include "qt/keyboard.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -203,12 +204,14 @@ Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& ti
   p->setTitle(title);
   if (!icon.isNull()) p->setIcon(icon);
   bar->setControl(std::make_shared<WidgetControl>(widget));
+  mKeys->attach(p);
   // A pane added to a dock on screen takes its place at once.
   TovDockPrivate& d = TovDockPrivate::of(*mDock);
   if (d.mShow) {
     d.pAutoSize();
     d.OrderBars(false);
   }
+  mKeys->order();
   return p;
 }
 
@@ -251,6 +254,7 @@ void DockWidget::showAllPanes() {
 void DockWidget::resetLayout() {
   mDock->ShowElement(-1);
   syncStates();
+  mKeys->order();
 }
 
 QByteArray DockWidget::saveState() const {
@@ -330,6 +334,7 @@ bool DockWidget::restoreState(const QByteArray& state) {
   d.mLoading = false;
   if (shown) d.pRepaintAll();
   syncStates();
+  mKeys->order();
   return true;
 }
 

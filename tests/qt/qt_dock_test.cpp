@@ -332,5 +332,67 @@ TEST_F(QtDock, EnglishTextsAfterTheTranslatorCall) {
   EXPECT_EQ(tip(), QStringLiteral("Element zuklappen"));
 }
 
+/// The title strip of a pane, as a widget.
+QWidget* titleOf(DockWidget* d, const QString& key) {
+  return QtToolkit::widgetOf(DockTestAccess(*d->dock()).picTitel(d->pane(key)->bar()->Index()));
+}
+
+QStringList keysOf(DockWidget* d) {
+  QStringList keys;
+  for (Pane* p : d->panes())
+    keys << p->key();
+  return keys;
+}
+
+TEST_F(QtDock, TabReachesTheTitlesWhichFoldTheirPaneWithSpaceOrEnter) {
+  DockWidget* d = threePanes(window.get());
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTest::keyClick(window.get(), Qt::Key_Tab);
+  QWidget* a = titleOf(d, "a");
+  ASSERT_EQ(QApplication::focusWidget(), a);
+  const QImage framed = a->grab().toImage();
+  EXPECT_EQ(framed.pixel(0, 0), a->palette().color(QPalette::Highlight).rgb());
+
+  QTest::keyClick(a, Qt::Key_Space);
+  EXPECT_EQ(d->pane("a")->state(), PaneState::Collapsed);
+  QTest::keyClick(a, Qt::Key_Return);
+  EXPECT_EQ(d->pane("a")->state(), PaneState::Expanded);
+  QTest::keyClick(a, Qt::Key_Tab);  // the labels take no focus: on to the next title
+  EXPECT_EQ(QApplication::focusWidget(), titleOf(d, "b"));
+}
+
+TEST_F(QtDock, TitleKeysMoveAndCloseThePaneAndAskForItsMenu) {
+  DockWidget* d = threePanes(window.get());
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QWidget* a = titleOf(d, "a");
+  a->setFocus();
+  QTest::keyClick(a, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(keysOf(d), (QStringList{"b", "a", "c"}));
+  EXPECT_EQ(host->value("a").substr(0, 2), "2:");  // stored as a drop stores it
+  EXPECT_EQ(QApplication::focusWidget(), a);
+  QTest::keyClick(a, Qt::Key_Up, Qt::AltModifier);
+  QTest::keyClick(a, Qt::Key_Up, Qt::AltModifier);  // already first
+  EXPECT_EQ(keysOf(d), (QStringList{"a", "b", "c"}));
+  EXPECT_EQ(host->value("a").substr(0, 2), "1:");
+
+  QSignalSpy closed(d, &DockWidget::paneClosed), menu(d, &DockWidget::contextMenuRequested);
+  d->pane("b")->setClosable(false);
+  QTest::keyClick(titleOf(d, "b"), Qt::Key_Delete);
+  EXPECT_EQ(d->pane("b")->state(), PaneState::Expanded);
+  QTest::keyClick(a, Qt::Key_Delete);
+  EXPECT_EQ(d->pane("a")->state(), PaneState::Hidden);
+  ASSERT_EQ(closed.count(), 1);
+  EXPECT_EQ(closed[0][0].toString(), "a");
+
+  QWidget* c = titleOf(d, "c");
+  QTest::keyClick(c, Qt::Key_F10, Qt::ShiftModifier);
+  QTest::keyClick(c, Qt::Key_Menu);
+  ASSERT_EQ(menu.count(), 2);
+  EXPECT_EQ(menu[0][0].toString(), "c");
+  EXPECT_EQ(menu[0][1].toPoint(), c->mapToGlobal(QPoint(0, c->height())));
+}
+
 }  // namespace
 }  // namespace tov::qt

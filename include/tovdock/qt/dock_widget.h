@@ -7,8 +7,12 @@
 ///     QObject::connect(dock, &tov::qt::DockWidget::paneClosed, [](const QString& key) { ... });
 ///     dock->restoreState(settings.value("dock").toByteArray());
 ///
-/// The dock lays its panes out when it is first shown. The core's event signals (`closed`, ...)
-/// carry the dock's by-reference arguments: a slot connected directly may change them.
+/// The dock lays its panes out when it is first shown. Its title strips take the keyboard focus, each
+/// before its pane's widget in Tab order: Space or Enter collapses or expands the pane, Delete closes
+/// it, Alt+Up and Alt+Down move it one place, and the Menu key or Shift+F10 asks for its context menu.
+///
+/// The core's event signals (`closed`, ...) carry the dock's by-reference arguments: a slot connected
+/// directly may change them.
 #include <QAction>
 #include <QByteArray>
 #include <QIcon>
@@ -39,6 +43,9 @@ enum class PaneState { Collapsed, Expanded, Hidden };
 enum class PaneGroup { Top, Left, Right, Bottom };
 
 class DockWidget;
+namespace detail {
+class TitleKeys;
+}
 
 /// One pane of a DockWidget: a title strip and the widget it hosts. Owned by its dock.
 class Pane : public QObject {
@@ -158,6 +165,7 @@ class DockWidget : public QWidget {
 
  private:
   friend class Pane;
+  friend class detail::TitleKeys;
   /// The pane's key as the core stores it: prefixed with the objectName when there is one.
   std::string coreKey(const QString& key) const;
   Pane* paneOfCoreKey(const std::string& key) const;
@@ -169,6 +177,9 @@ class DockWidget : public QWidget {
   std::shared_ptr<QtToolkit> mToolkit;
   DockRef mDock;
   QList<Pane*> mPanes;
+  detail::TitleKeys* mKeys = nullptr;
+  /// Where a context menu asked for with the keyboard opens, while it is being asked for.
+  std::optional<QPoint> mMenuAt;
   bool mAutoSave = true;
   bool mActivated = false;
 };

@@ -7,12 +7,14 @@
 #include <cmath>
 
 #include "platform/qt/qt_nodes.h"
+#include "qt/keyboard.h"
 
 namespace tov::qt {
 
 DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     : QWidget(parent), mToolkit(toolkit ? std::move(toolkit) : std::make_shared<QtToolkit>()) {
   mDock = TovDock::create(mToolkit);
+  mKeys = new detail::TitleKeys(this);
   Surface& surface = mDock->surface();
   if (QWidget* s = QtToolkit::widgetOf(surface)) s->setParent(this);
   surface.setLeft(0);
@@ -44,7 +46,8 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
   mDock->RightClick = [this](std::string& key) {
     emit rightClick(key);
     Pane* p = key.empty() ? nullptr : paneOfCoreKey(key);
-    if (key.empty() || p) emit contextMenuRequested(p ? p->key() : QString(), QCursor::pos());
+    if (key.empty() || p)
+      emit contextMenuRequested(p ? p->key() : QString(), mMenuAt.value_or(QCursor::pos()));
   };
   // Panes of docks with other object names keep records of their own.
   connect(this, &QObject::objectNameChanged, this, [this] {
@@ -96,6 +99,7 @@ void DockWidget::showEvent(QShowEvent* e) {
     mDock->setShow(true);
     syncStates();
   }
+  mKeys->order();
 }
 
 double DockWidget::toTwips(int pixels) const {

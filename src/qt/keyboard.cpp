@@ -1,0 +1,184 @@
+// Keyboard use of the panes: each title strip takes the focus, shows it with a frame and answers
+// keys through the dock's own routines.
+#include "qt/keyboard.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPointer>
+#include <algorithm>
+#include <cstddef>
+
+#include "dock/dock_private.h"
+#include "model/internals.h"
+#include "tovdock/qt/dock_widget.h"
+#include "tovdock/qt/qt_toolkit.h"
+
+namespace tov::qt::detail {
+
+namespace {
+
+enum class Command { None, Toggle, Close, Up, Down, Menu };
+
+Command commandOf(int key, Qt::KeyboardModifiers mods) {
+  mods &= ~Qt::KeypadModifier;
+  switch (key) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return mods == Qt::NoModifier ? Command::Toggle : Command::None;
+    case Qt::Key_Delete:
+      return mods == Qt::NoModifier ? Command::Close : Command::None;
+    case Qt::Key_Up:
+      return mods == Qt::AltModifier ? Command::Up : Command::None;
+    case Qt::Key_Down:
+      return mods == Qt::AltModifier ? Command::Down : Command::None;
+    case Qt::Key_Menu:
+      return mods == Qt::NoModifier ? Command::Menu : Command::None;
+    case Qt::Key_F10:
+      return mods == Qt::ShiftModifier ? Command::Menu : Command::None;
+    default:
+      return Command::None;
+  }
+}
+
+}  // namespace
+
+TitleKeys::TitleKeys(DockWidget* dock) : QObject(dock), mDock(dock) {}
+
+QWidget* TitleKeys::titleOf(const Pane* pane) const {
+  if (!pane || !mDock->dock()) return nullptr;
+  const BarElements* e = TovDockPrivate::of(*mDock->dock()).set(pane->bar()->Index());
+  return e && e->picTitel ? QtToolkit::widgetOf(*e->picTitel) : nullptr;
+}
+
+Pane* TitleKeys::paneOf(const QObject* title) const {
+  for (Pane* p : mDock->mPanes)
+    if (titleOf(p) == title) return p;
+  return nullptr;
+}
+
+void TitleKeys::attach(Pane* pane) {
+  QWidget* title = titleOf(pane);
+  if (!title) return;
+  title->setFocusPolicy(Qt::StrongFocus);
+  title->removeEventFilter(this);
+  title->installEventFilter(this);
+}
+
+void TitleKeys::order() {
+  QWidget* last = nullptr;
+  for (Pane* p : mDock->panes()) {
+    QWidget* title = titleOf(p);
+    if (!title) continue;
+    if (last) QWidget::setTabOrder(last, title);
+    last = title;
+    if (QWidget* w = p->widget()) {
+      QWidget::setTabOrder(title, w);
+      last = w;
+    }
+  }
+}
+
+bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
+  auto* title = qobject_cast<QWidget*>(watched);
+  if (!title) return false;
+  switch (e->type()) {
+    case QEvent::Paint:
+      if (!title->hasFocus()) return false;
+      // The strip paints itself first; the frame goes over it.
+      static_cast<QObject*>(title)->event(e);
+      {
+        QPainter p(title);
+        p.setPen(QPen(title->palette().color(QPalette::Highlight), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(title->rect().adjusted(0, 0, -1, -1));
+      }
+      return true;
+    case QEvent::FocusIn:
+      // The order may have changed by a drop since the strips were last put in Tab order.
+      order();
+      title->update();
+      return false;
+    case QEvent::FocusOut:
+      title->update();
+      return false;
+    case QEvent::ShortcutOverride: {
+      // The strip's keys go to the strip before any shortcut of the window.
+      auto* k = static_cast<QKeyEvent*>(e);
+      if (commandOf(k->key(), k->modifiers()) != Command::None && paneOf(title)) {
+        k->accept();
+        return true;
+      }
+      return false;
+    }
+    case QEvent::KeyPress: {
+      auto* k = static_cast<QKeyEvent*>(e);
+      Pane* pane = paneOf(title);
+      return pane && handle(pane, title, k->key(), k->modifiers());
+    }
+    default:
+      return false;
+  }
+}
+
+bool TitleKeys::handle(Pane* pane, QWidget* title, int key, Qt::KeyboardModifiers mods) {
+  const Command c = commandOf(key, mods);
+  if (c == Command::None) return false;
+  QPointer<DockWidget> dock = mDock;
+  TovDockPrivate& d = TovDockPrivate::of(*mDock->dock());
+  const BarRef bar = pane->bar();
+  const auto i = static_cast<std::int16_t>(bar->Index());
+  switch (c) {
+    case Command::Toggle:
+      if (!bar->CanExpand()) return true;
+      if (bar->State() == eBarExpanded) {
+        d.imgCollapse_Click(i);
+      } else if (bar->State() == eBarCollapsed) {
+        d.imgExpand_Click(i);
+      }
+      break;
+    case Command::Close:
+      if (bar->ShowClose()) d.pCloseBar(i);
+      break;
+    case Command::Up:
+    case Command::Down: {
+      QPointer<QWidget> focus = title;
+      move(pane, c == Command::Up ? -1 : 1);
+      if (focus) focus->setFocus(Qt::OtherFocusReason);
+      break;
+    }
+    case Command::Menu:
+      // The menu opens at the strip, not wherever the mouse happens to be.
+      mDock->mMenuAt = title->mapToGlobal(QPoint(0, title->height()));
+      d.pTitleRightClick(i);
+      if (dock) dock->mMenuAt.reset();
+      break;
+    case Command::None:
+      break;
+  }
+  if (dock) dock->syncStates();
+  return true;
+}
+
+void TitleKeys::move(Pane* pane, int step) {
+  TovDockPrivate& d = TovDockPrivate::of(*mDock->dock());
+  const BarRef bar = pane->bar();
+  if (!bar->CanMove()) return;
+  const std::vector<BarRef> shown = d.visibleBars();
+  const auto at = std::find(shown.begin(), shown.end(), bar);
+  if (at == shown.end()) return;
+  const std::ptrdiff_t to = (at - shown.begin()) + step;
+  if (to < 0 || to >= static_cast<std::ptrdiff_t>(shown.size())) return;
+  const BarRef& target = shown[static_cast<std::size_t>(to)];
+  if (!target->CanMove()) return;
+  d.report("TovDock: move", [&] {
+    // As a drop on the neighbour: the pane joins its group and takes its place.
+    if (target->AlignBar() != bar->AlignBar()) bar->setAlignBar(target->AlignBar());
+    const std::int32_t pos = BarsInternals::fOrderByIndex(d.bars(), target->Index());
+    BarsInternals::fInsert(d.bars(), bar->Index(), pos);
+    d.OrderBars(true);
+  });
+  order();
+}
+
+}  // namespace tov::qt::detail
