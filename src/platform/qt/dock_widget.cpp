@@ -51,6 +51,9 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     for (Pane* p : mPanes)
       p->bar()->setKey(coreKey(p->key()));
   });
+  // The dock's own host services, which give it the colours of this widget's palette.
+  setAutoSave(true);
+  applyColors();
 }
 
 DockWidget::~DockWidget() {
@@ -96,6 +99,11 @@ void DockWidget::showEvent(QShowEvent* e) {
     mDock->setShow(true);
     syncStates();
   }
+}
+
+void DockWidget::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) applyColors();
 }
 
 double DockWidget::toTwips(int pixels) const {
