@@ -9,6 +9,7 @@
 #include "dock/dock_private.h"
 #include "model/internals.h"
 #include "qt/keyboard.h"
+#include "qt/palette_host.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -340,7 +341,39 @@ bool DockWidget::restoreState(const QByteArray& state) {
 
 void DockWidget::setAutoSave(bool on) {
   mAutoSave = on;
-  TovDockPrivate::of(*mDock).mHost = on ? nullptr : std::make_shared<NoStoreHost>();
+  TovDockPrivate::of(*mDock).mHost =
+      std::make_shared<PaletteHost>(this, on ? nullptr : std::make_shared<NoStoreHost>());
+}
+
+void DockWidget::setColor(ColorRole role, const QColor& color) {
+  mColors.at(static_cast<std::size_t>(role)) = color.isValid() ? color.toRgb() : QColor();
+  applyColors();
+}
+
+QColor DockWidget::color(ColorRole role) const {
+  const QColor& own = mColors.at(static_cast<std::size_t>(role));
+  if (own.isValid()) return own;
+  if (role != TitleText) return paletteColor(palette(), role);
+  return paletteColor(palette(), role, color(TitleStart), color(TitleEnd));
+}
+
+void DockWidget::applyColors() {
+  if (!mDock) return;
+  TovDockPrivate& d = TovDockPrivate::of(*mDock);
+  const QPalette& p = palette();
+  const Color light = toColor(p.color(QPalette::Active, QPalette::Light));
+  const Color midlight = toColor(p.color(QPalette::Active, QPalette::Midlight));
+  const Color dark = toColor(p.color(QPalette::Active, QPalette::Dark));
+  // The template too: bars added later are copies of it.
+  for (const auto& e : d.mSets) {
+    if (!e) continue;
+    if (e->lineSplit0) e->lineSplit0->setBorderColor(light);
+    if (e->lineSplit1) e->lineSplit1->setBorderColor(midlight);
+    if (e->lineSplit2) e->lineSplit2->setBorderColor(dark);
+  }
+  if (!d.mShow) return;
+  d.pLoadColors();
+  d.pRepaintAll();
 }
 
 std::string DockWidget::coreKey(const QString& key) const {

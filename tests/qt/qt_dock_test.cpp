@@ -12,6 +12,9 @@
 #include <QToolTip>
 #include <QWindow>
 #include <QtTest/QTest>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -32,6 +35,31 @@ int pixels(double twips) {
 
 std::uint32_t rgb(const QImage& img, int x, int y) {
   return img.pixel(x, y) & 0xFFFFFF;
+}
+
+std::uint32_t rgb(const QColor& c) {
+  return c.rgb() & 0xFFFFFF;
+}
+
+/// A QColor in the dock's 0x00BBGGRR form.
+Color colorOf(const QColor& c) {
+  return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+/// The contrast ratio of two colours from their relative luminance.
+double contrast(const QColor& a, const QColor& b) {
+  auto luminance = [](const QColor& c) {
+    auto linear = [](double s) { return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double x = luminance(a), y = luminance(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+/// A palette that a widget keeps whatever its parent's is.
+QPalette pinned(QPalette p) {
+  p.setResolveMask(~QPalette::ResolveMask(0));
+  return p;
 }
 
 class QtDock : public ::testing::Test {
@@ -151,7 +179,8 @@ TEST_F(QtDock, ButtonsFoldTheHostedWidgetAndSignalsPassWritableArguments) {
 
   a->setTitleBackColorStart(0x123456);
   click(middle(access().imgOpt(a->Index())));
-  EXPECT_EQ(a->TitleBackColorStart(), host->colors[143]);  // the reload asked for brought the scheme back
+  // The reload asked for brought the widget's colour back.
+  EXPECT_EQ(a->TitleBackColorStart(), colorOf(dockWidget->color(DockWidget::TitleStart)));
   click(at(access().picTitel(a->Index())) + QPointF(2500, 130), Qt::RightButton);
   click(QPointF(2000, 4000), Qt::RightButton);
   EXPECT_EQ(right, (std::vector<std::string>{"a", ""}));
@@ -167,9 +196,9 @@ TEST_F(QtDock, ButtonsFoldTheHostedWidgetAndSignalsPassWritableArguments) {
 }
 
 TEST_F(QtDock, PaintsGradientTitlesGripLinesAndNothingOutsideTheDock) {
-  host->colors[143] = 0x0A0A0A;
-  host->colors[144] = 0x464646;
-  host->colors[140] = 0xE0E0E0;
+  dockWidget->setColor(DockWidget::TitleStart, QColor(0x0A0A0A));
+  dockWidget->setColor(DockWidget::TitleEnd, QColor(0x464646));
+  dockWidget->setColor(DockWidget::PaneBackground, QColor(0xE0E0E0));
   auto a = addBar("a", 3000, true);
   auto b = addBar("b", 4000, true);
   dock()->setShow(true);
@@ -186,7 +215,10 @@ TEST_F(QtDock, PaintsGradientTitlesGripLinesAndNothingOutsideTheDock) {
   std::vector<std::uint32_t> grips;
   for (int y : {0, 10, 25, 40})
     grips.push_back(rgb(shot, grip.x(), grip.y() + pixels(y)));
-  EXPECT_EQ(grips, (std::vector<std::uint32_t>{0xE0E0E0, 0xFFFFFF, 0xC0C0C0, 0x808080}));
+  const QPalette& p = dockWidget->palette();
+  EXPECT_EQ(grips,
+            (std::vector<std::uint32_t>{0xE0E0E0, rgb(p.color(QPalette::Light)),
+                                        rgb(p.color(QPalette::Midlight)), rgb(p.color(QPalette::Dark))}));
 
   // Bars taller than the dock are cut at its edge: the window around it stays untouched.
   b->setHeight(9000);
@@ -392,6 +424,73 @@ TEST_F(QtDock, TitleKeysMoveAndCloseThePaneAndAskForItsMenu) {
   ASSERT_EQ(menu.count(), 2);
   EXPECT_EQ(menu[0][0].toString(), "c");
   EXPECT_EQ(menu[0][1].toPoint(), c->mapToGlobal(QPoint(0, c->height())));
+}
+
+/// The first and the last band of pane a's title gradient as painted, and the text colour it has.
+struct TitleLook {
+  QColor start, end, text;
+};
+TitleLook titleLook(DockWidget* d) {
+  DockTestAccess access(*d->dock());
+  const std::int32_t i = d->pane("a")->bar()->Index();
+  QWidget* title = QtToolkit::widgetOf(access.picTitel(i));
+  const QImage shot = title->grab().toImage();
+  const Color text = d->pane("a")->bar()->TitleForeColor();
+  return {shot.pixelColor(1, 1), shot.pixelColor(title->width() - 2, 1),
+          QColor(text & 0xFF, (text >> 8) & 0xFF, (text >> 16) & 0xFF)};
+}
+
+TEST_F(QtDock, TitleTextStandsOutFromTheGradientInLightDarkAndHighContrastPalettes) {
+  QPalette dark;
+  for (auto [role, c] : {std::pair{QPalette::Window, 0x353535},
+                         {QPalette::WindowText, 0xFFFFFF},
+                         {QPalette::Base, 0x2A2A2A},
+                         {QPalette::AlternateBase, 0x424242},
+                         {QPalette::Button, 0x353535},
+                         {QPalette::ButtonText, 0xFFFFFF},
+                         {QPalette::Text, 0xFFFFFF},
+                         {QPalette::Light, 0x505050},
+                         {QPalette::Midlight, 0x404040},
+                         {QPalette::Mid, 0x252525},
+                         {QPalette::Dark, 0x1A1A1A},
+                         {QPalette::Highlight, 0x2A82DA}})
+    dark.setColor(role, QColor(c));
+  QPalette high(Qt::white, Qt::black, Qt::white, Qt::gray, Qt::gray, Qt::white, Qt::white, Qt::black,
+                Qt::black);
+  high.setColor(QPalette::ButtonText, Qt::white);
+  const std::vector<std::pair<const char*, QPalette>> palettes{
+      {"light", QApplication::palette()}, {"dark", dark}, {"high contrast", high}};
+  DockWidget* d = threePanes(window.get(), {}, false);
+  for (const auto& [name, palette] : palettes) {
+    d->setPalette(pinned(palette));
+    const TitleLook look = titleLook(d);
+    EXPECT_EQ(look.start, d->color(DockWidget::TitleStart)) << name;
+    EXPECT_EQ(look.text, d->color(DockWidget::TitleText)) << name;
+    const double toStart = contrast(look.text, look.start), toEnd = contrast(look.text, look.end);
+    std::printf("%s: text %s, contrast %.2f to %s and %.2f to %s\n", name, qPrintable(look.text.name()),
+                toStart, qPrintable(look.start.name()), toEnd, qPrintable(look.end.name()));
+    EXPECT_GE(toStart, 4.5) << name;
+    EXPECT_GE(toEnd, 4.5) << name;
+  }
+}
+
+TEST_F(QtDock, APaletteChangeRepaintsAndAnOwnColourOverridesItsRole) {
+  DockWidget* d = threePanes(window.get(), {}, false);
+  d->setPalette(pinned(QApplication::palette()));
+  const QColor light = titleLook(d).start;
+  QPalette dark = d->palette();
+  dark.setColor(QPalette::Button, QColor(0x303030));
+  dark.setColor(QPalette::Mid, QColor(0x202020));
+  d->setPalette(pinned(dark));
+  EXPECT_NE(titleLook(d).start, light);
+  EXPECT_LT(titleLook(d).start.lightness(), light.lightness());
+
+  d->setColor(DockWidget::TitleStart, Qt::red);
+  EXPECT_EQ(titleLook(d).start, QColor(Qt::red));
+  EXPECT_EQ(d->pane("a")->bar()->TitleBackColorStart(), 0x0000FF);
+  d->setColor(DockWidget::TitleStart, QColor());  // back to the palette
+  EXPECT_NE(titleLook(d).start, QColor(Qt::red));
+  EXPECT_EQ(d->color(DockWidget::TitleStart), titleLook(d).start);
 }
 
 }  // namespace

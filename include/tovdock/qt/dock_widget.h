@@ -15,6 +15,7 @@
 /// directly may change them.
 #include <QAction>
 #include <QByteArray>
+#include <QColor>
 #include <QIcon>
 #include <QList>
 #include <QLocale>
@@ -23,6 +24,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -147,6 +149,15 @@ class DockWidget : public QWidget {
   void setAutoSave(bool on);
   bool autoSave() const { return mAutoSave; }
 
+  /// The colours the dock paints with. Each follows the widget's palette (Window, Base, a title
+  /// gradient from Button and Mid toward Window and Base, ButtonText kept legible on both ends of the
+  /// gradient) until the application sets one itself.
+  enum ColorRole { Background, PaneBackground, TitleStart, TitleEnd, TitleText };
+  /// Sets the colour of a role; an invalid colour gives the role back to the palette.
+  void setColor(ColorRole role, const QColor& color);
+  /// The colour the dock uses for a role.
+  QColor color(ColorRole role) const;
+
  signals:
   void closed(std::string& key);
   void ctlResize(std::string& key);
@@ -162,6 +173,8 @@ class DockWidget : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  /// A new palette repaints the dock in its colours.
+  void changeEvent(QEvent* e) override;
 
  private:
   friend class Pane;
@@ -173,6 +186,8 @@ class DockWidget : public QWidget {
   void syncStates();
   double toTwips(int pixels) const;
   int toPixels(double twips) const;
+  /// Loads the colours again and repaints a dock on screen; the grip lines follow the palette.
+  void applyColors();
 
   std::shared_ptr<QtToolkit> mToolkit;
   DockRef mDock;
@@ -182,6 +197,7 @@ class DockWidget : public QWidget {
   std::optional<QPoint> mMenuAt;
   bool mAutoSave = true;
   bool mActivated = false;
+  std::array<QColor, 5> mColors;
 };
 
 /// The default host services (SQLite settings, the built-in colour scheme) with the user messages

@@ -54,6 +54,9 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     for (Pane* p : mPanes)
       p->bar()->setKey(coreKey(p->key()));
   });
+  // The dock's own host services, which give it the colours of this widget's palette.
+  setAutoSave(true);
+  applyColors();
 }
 
 DockWidget::~DockWidget() {
@@ -100,6 +103,11 @@ void DockWidget::showEvent(QShowEvent* e) {
     syncStates();
   }
   mKeys->order();
+}
+
+void DockWidget::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) applyColors();
 }
 
 double DockWidget::toTwips(int pixels) const {

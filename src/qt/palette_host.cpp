@@ -1,0 +1,117 @@
+// The colours of a DockWidget from its palette, and the host services that hand them to the dock.
+#include "qt/palette_host.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tov::qt {
+
+namespace {
+
+constexpr double kMinContrast = 4.5;
+
+QColor mix(const QColor& a, const QColor& b, double t) {
+  auto channel = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
+  return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()));
+}
+
+double luminance(const QColor& c) {
+  auto linear = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
+}
+
+double worstContrast(const QColor& text, const QColor& start, const QColor& end) {
+  return std::min(contrastRatio(text, start), contrastRatio(text, end));
+}
+
+/// The text colour moved toward black or white, whichever stands out more from both ends, by as
+/// little as gives the wanted contrast (or all the way when nothing less does).
+QColor legible(const QColor& text, const QColor& start, const QColor& end) {
+  if (worstContrast(text, start, end) >= kMinContrast) return text;
+  const QColor black(0, 0, 0), white(255, 255, 255);
+  const QColor target = worstContrast(black, start, end) >= worstContrast(white, start, end) ? black : white;
+  for (int step = 1; step < 20; ++step) {
+    const QColor c = mix(text, target, step / 20.0);
+    if (worstContrast(c, start, end) >= kMinContrast) return c;
+  }
+  return target;
+}
+
+}  // namespace
+
+double contrastRatio(const QColor& a, const QColor& b) {
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+Color toColor(const QColor& c) {
+  return static_cast<Color>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
+
+QColor paletteColor(const QPalette& p, DockWidget::ColorRole role, const QColor& start, const QColor& end) {
+  auto of = [&p](QPalette::ColorRole r) { return p.color(QPalette::Active, r); };
+  switch (role) {
+    case DockWidget::Background:
+      return of(QPalette::Window);
+    case DockWidget::PaneBackground:
+      return of(QPalette::Base);
+    case DockWidget::TitleStart:
+      // A little darker than a button, with a hint of the highlight.
+      return mix(mix(of(QPalette::Button), of(QPalette::Mid), 0.45), of(QPalette::Highlight), 0.15);
+    case DockWidget::TitleEnd:
+      return mix(of(QPalette::Window), of(QPalette::Base), 0.5);
+    case DockWidget::TitleText:
+      return legible(of(QPalette::ButtonText),
+                     start.isValid() ? start : paletteColor(p, DockWidget::TitleStart),
+                     end.isValid() ? end : paletteColor(p, DockWidget::TitleEnd));
+  }
+  return {};
+}
+
+PaletteHost::PaletteHost(DockWidget* widget, std::shared_ptr<HostServices> store)
+    : mWidget(widget), mStore(std::move(store)) {}
+
+std::shared_ptr<HostServices> PaletteHost::store() const {
+  return mStore ? mStore : HostServices::instance();
+}
+
+void PaletteHost::ShowMessage(const std::string& text, std::int32_t number, const std::string& text2,
+                              std::int16_t flag, std::int32_t number2) {
+  store()->ShowMessage(text, number, text2, flag, number2);
+}
+
+std::string PaletteHost::GetSetting(const std::string& section, const std::string& key, std::int16_t number) {
+  return store()->GetSetting(section, key, number);
+}
+
+void PaletteHost::SaveSetting(const std::string& section, const std::string& key, const std::string& value,
+                              std::int32_t number) {
+  store()->SaveSetting(section, key, value, number);
+}
+
+bool PaletteHost::GetFlag(std::int32_t number) {
+  return store()->GetFlag(number);
+}
+
+std::int32_t PaletteHost::GetColor(std::int32_t number) {
+  if (!mWidget) return store()->GetColor(number);
+  switch (number) {
+    case 10:
+      return toColor(mWidget->color(DockWidget::Background));
+    case 140:
+      return toColor(mWidget->color(DockWidget::PaneBackground));
+    case 143:
+      return toColor(mWidget->color(DockWidget::TitleStart));
+    case 144:
+      return toColor(mWidget->color(DockWidget::TitleEnd));
+    case 150:
+      return toColor(mWidget->color(DockWidget::TitleText));
+    default:
+      return store()->GetColor(number);
+  }
+}
+
+}  // namespace tov::qt

@@ -1,0 +1,46 @@
+#pragma once
+// The colours of a DockWidget: taken from its palette, each one replaceable by the application.
+#include <QColor>
+#include <QPalette>
+#include <QPointer>
+#include <memory>
+
+#include "tovdock/host.h"
+#include "tovdock/qt/dock_widget.h"
+
+namespace tov::qt {
+
+/// The colour of a role as the palette gives it. The title text is pushed toward black or white
+/// until it stands out from both ends of the gradient, `start` and `end`, by a contrast ratio of at
+/// least 4.5:1.
+QColor paletteColor(const QPalette& palette, DockWidget::ColorRole role, const QColor& start = {},
+                    const QColor& end = {});
+
+/// The contrast ratio of two colours (1 to 21) from their relative luminance.
+double contrastRatio(const QColor& a, const QColor& b);
+
+/// A colour in the dock's 0x00BBGGRR form.
+Color toColor(const QColor& c);
+
+/// Host services of one DockWidget: messages and settings go to `store` (the process-wide object
+/// when null); the colours come from the widget.
+class PaletteHost : public HostServices {
+ public:
+  PaletteHost(DockWidget* widget, std::shared_ptr<HostServices> store);
+
+  void ShowMessage(const std::string& text, std::int32_t number, const std::string& text2, std::int16_t flag,
+                   std::int32_t number2) override;
+  std::string GetSetting(const std::string& section, const std::string& key, std::int16_t number) override;
+  void SaveSetting(const std::string& section, const std::string& key, const std::string& value,
+                   std::int32_t number) override;
+  bool GetFlag(std::int32_t number) override;
+  std::int32_t GetColor(std::int32_t number) override;
+
+ private:
+  std::shared_ptr<HostServices> store() const;
+
+  QPointer<DockWidget> mWidget;
+  std::shared_ptr<HostServices> mStore;
+};
+
+}  // namespace tov::qt
