@@ -12,18 +12,24 @@ Failure asFailure(const std::exception& e) {
   return Failure(e.what(), errInvalidCall);
 }
 
-std::int32_t toInt32(double v) {
+namespace {
+
+/// Rounds half to even into T; out of T's range (or not a number) is an overflow.
+template <class T>
+T rounded(double v) {
   const double r = roundHalfEven(v);
-  if (!(r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max()))
-    throw Failure::overflow();
-  return static_cast<std::int32_t>(r);
+  if (!(r >= std::numeric_limits<T>::min() && r <= std::numeric_limits<T>::max())) throw Failure::overflow();
+  return static_cast<T>(r);
+}
+
+}  // namespace
+
+std::int32_t toInt32(double v) {
+  return rounded<std::int32_t>(v);
 }
 
 std::int16_t toInt16(double v) {
-  const double r = roundHalfEven(v);
-  if (!(r >= std::numeric_limits<std::int16_t>::min() && r <= std::numeric_limits<std::int16_t>::max()))
-    throw Failure::overflow();
-  return static_cast<std::int16_t>(r);
+  return rounded<std::int16_t>(v);
 }
 
 std::int16_t toInt16(std::int32_t v) {

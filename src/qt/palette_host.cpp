@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dock/dock_private.h"
+
 namespace tov::qt {
 
 namespace {
@@ -71,46 +73,42 @@ QColor paletteColor(const QPalette& p, DockWidget::ColorRole role, const QColor&
   return {};
 }
 
-PaletteHost::PaletteHost(DockWidget* widget, std::shared_ptr<HostServices> store)
-    : mWidget(widget), mStore(std::move(store)) {}
-
-std::shared_ptr<HostServices> PaletteHost::store() const {
-  return mStore ? mStore : HostServices::instance();
-}
+PaletteHost::PaletteHost(DockWidget* widget, bool keepsSettings)
+    : mWidget(widget), mKeepsSettings(keepsSettings) {}
 
 void PaletteHost::ShowMessage(const std::string& text, std::int32_t number, const std::string& text2,
                               std::int16_t flag, std::int32_t number2) {
-  store()->ShowMessage(text, number, text2, flag, number2);
+  HostServices::instance()->ShowMessage(text, number, text2, flag, number2);
 }
 
 std::string PaletteHost::GetSetting(const std::string& section, const std::string& key, std::int16_t number) {
-  return store()->GetSetting(section, key, number);
+  return mKeepsSettings ? HostServices::instance()->GetSetting(section, key, number) : std::string();
 }
 
 void PaletteHost::SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                               std::int32_t number) {
-  store()->SaveSetting(section, key, value, number);
+  if (mKeepsSettings) HostServices::instance()->SaveSetting(section, key, value, number);
 }
 
 bool PaletteHost::GetFlag(std::int32_t number) {
-  return store()->GetFlag(number);
+  return HostServices::instance()->GetFlag(number);
 }
 
 std::int32_t PaletteHost::GetColor(std::int32_t number) {
-  if (!mWidget) return store()->GetColor(number);
+  if (!mWidget) return HostServices::instance()->GetColor(number);
   switch (number) {
-    case 10:
+    case scheme::kDock:
       return toColor(mWidget->color(DockWidget::Background));
-    case 140:
+    case scheme::kBar:
       return toColor(mWidget->color(DockWidget::PaneBackground));
-    case 143:
+    case scheme::kTitleStart:
       return toColor(mWidget->color(DockWidget::TitleStart));
-    case 144:
+    case scheme::kTitleEnd:
       return toColor(mWidget->color(DockWidget::TitleEnd));
-    case 150:
+    case scheme::kTitleText:
       return toColor(mWidget->color(DockWidget::TitleText));
     default:
-      return store()->GetColor(number);
+      return HostServices::instance()->GetColor(number);
   }
 }
 

@@ -22,11 +22,12 @@ double contrastRatio(const QColor& a, const QColor& b);
 /// A colour in the dock's 0x00BBGGRR form.
 Color toColor(const QColor& c);
 
-/// Host services of one DockWidget: messages and settings go to `store` (the process-wide object
-/// when null); the colours come from the widget.
+/// Host services of one DockWidget: messages and, when `keepsSettings`, settings go to the
+/// process-wide object; without it settings are neither read nor written. The colours come from
+/// the widget.
 class PaletteHost : public HostServices {
  public:
-  PaletteHost(DockWidget* widget, std::shared_ptr<HostServices> store);
+  PaletteHost(DockWidget* widget, bool keepsSettings);
 
   void ShowMessage(const std::string& text, std::int32_t number, const std::string& text2, std::int16_t flag,
                    std::int32_t number2) override;
@@ -37,10 +38,8 @@ class PaletteHost : public HostServices {
   std::int32_t GetColor(std::int32_t number) override;
 
  private:
-  std::shared_ptr<HostServices> store() const;
-
   QPointer<DockWidget> mWidget;
-  std::shared_ptr<HostServices> mStore;
+  bool mKeepsSettings;
 };
 
 }  // namespace tov::qt

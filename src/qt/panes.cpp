@@ -45,19 +45,12 @@ PictureRef pictureOf(const QIcon& icon) {
   return pic;
 }
 
-/// Host services for a dock that keeps its layout itself: messages and colours as usual, settings
-/// neither read nor written.
-class NoStoreHost : public HostServices {
- public:
-  void ShowMessage(const std::string& text, std::int32_t number, const std::string& text2, std::int16_t flag,
-                   std::int32_t number2) override {
-    HostServices::instance()->ShowMessage(text, number, text2, flag, number2);
-  }
-  std::string GetSetting(const std::string&, const std::string&, std::int16_t) override { return {}; }
-  void SaveSetting(const std::string&, const std::string&, const std::string&, std::int32_t) override {}
-  bool GetFlag(std::int32_t number) override { return HostServices::instance()->GetFlag(number); }
-  std::int32_t GetColor(std::int32_t number) override { return HostServices::instance()->GetColor(number); }
-};
+/// A shown dock fits its resizable panes and lays them out, as after a resize.
+void fitWhenShown(TovDockPrivate& d) {
+  if (!d.mShow) return;
+  d.pAutoSize();
+  d.OrderBars(false);
+}
 
 constexpr quint32 kStateMagic = 0x54564453;  // "TVDS"
 constexpr quint16 kStateVersion = 1;
@@ -129,10 +122,7 @@ void Pane::setGroup(PaneGroup group) {
   mBar->setAlignBar(alignOf(group));
   TovDockPrivate& d = TovDockPrivate::of(*mDock->dock());
   if (clsBars* all = d.collection()) BarsInternals::fReorder(*all);
-  if (d.mShow) {
-    d.pAutoSize();
-    d.OrderBars(false);
-  }
+  fitWhenShown(d);
 }
 
 int Pane::height() const {
@@ -207,11 +197,7 @@ Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& ti
   bar->setControl(std::make_shared<WidgetControl>(widget));
   mKeys->attach(p);
   // A pane added to a dock on screen takes its place at once.
-  TovDockPrivate& d = TovDockPrivate::of(*mDock);
-  if (d.mShow) {
-    d.pAutoSize();
-    d.OrderBars(false);
-  }
+  fitWhenShown(TovDockPrivate::of(*mDock));
   mKeys->order();
   return p;
 }
@@ -236,11 +222,7 @@ QList<Pane*> DockWidget::panes() const {
 void DockWidget::setScrollable(bool on) {
   if (on == isScrollable()) return;
   mDock->setAllowScroll(on);
-  TovDockPrivate& d = TovDockPrivate::of(*mDock);
-  if (d.mShow) {
-    d.pAutoSize();
-    d.OrderBars(false);
-  }
+  fitWhenShown(TovDockPrivate::of(*mDock));
 }
 
 bool DockWidget::isScrollable() const {
@@ -341,8 +323,7 @@ bool DockWidget::restoreState(const QByteArray& state) {
 
 void DockWidget::setAutoSave(bool on) {
   mAutoSave = on;
-  TovDockPrivate::of(*mDock).mHost =
-      std::make_shared<PaletteHost>(this, on ? nullptr : std::make_shared<NoStoreHost>());
+  TovDockPrivate::of(*mDock).mHost = std::make_shared<PaletteHost>(this, on);
 }
 
 void DockWidget::setColor(ColorRole role, const QColor& color) {
