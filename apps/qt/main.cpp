@@ -2,6 +2,7 @@
 //
 //   tovdock-demo                    opens the window; the layout is remembered between runs
 //   tovdock-demo --screenshot FILE  renders the window offscreen into FILE (PNG) and exits
+//   tovdock-demo --dark             uses the Fusion style with a dark palette
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QSplitter>
@@ -178,12 +180,34 @@ class DemoWindow : public QMainWindow {
 
 int main(int argc, char** argv) {
   std::optional<QString> screenshot;
+  bool dark = false;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--screenshot" && i + 1 < argc)
       screenshot = QString::fromLocal8Bit(argv[++i]);
+    else if (std::string(argv[i]) == "--dark")
+      dark = true;
   }
   if (screenshot) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  if (dark) {
+    QApplication::setStyle("Fusion");
+    QPalette p;
+    const QColor window(53, 53, 53), base(42, 42, 42), text(230, 230, 230);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    p.setColor(QPalette::Light, QColor(80, 80, 80));
+    p.setColor(QPalette::Midlight, QColor(66, 66, 66));
+    p.setColor(QPalette::Mid, QColor(40, 40, 40));
+    p.setColor(QPalette::Dark, QColor(25, 25, 25));
+    QApplication::setPalette(p);
+  }
   QApplication::setApplicationName("tovdock-demo");
   QApplication::setApplicationDisplayName("TovDock demo");
 

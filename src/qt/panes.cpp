@@ -34,7 +34,8 @@ PaneGroup groupOf(std::int32_t align) {
 /// A small picture of an icon for the title strip, drawn at the title's icon size.
 PictureRef pictureOf(const QIcon& icon) {
   if (icon.isNull()) return nullptr;
-  const QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+  // At 16 logical pixels whatever the screen: a pixmap of the device ratio would be drawn twice as large.
+  const QImage image = icon.pixmap(QSize(16, 16), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
   auto pic = std::make_shared<Picture>();
   pic->width = image.width();
   pic->height = image.height();
