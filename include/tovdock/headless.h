@@ -87,7 +87,8 @@ class Driver {
   /// point. A release over the pressed element also raises its click. If a handler started a drag
   /// during the press or a captured move, the drag is in progress: moves raise nothing more, and
   /// the release raises no mouse-up and no click but a drop on the element under the release point
-  /// (the surface where no element is).
+  /// (the surface where no element is). Each move of the drag asks the element under the point what
+  /// a drop there would do (`dropHint`).
   void press(double x, double y, std::int16_t button = btnLeft, std::int16_t shift = 0);
   void move(double x, double y, std::int16_t buttons = btnLeft, std::int16_t shift = 0);
   void release(double x, double y, std::int16_t button = btnLeft, std::int16_t shift = 0);
@@ -113,6 +114,9 @@ class Driver {
   std::vector<Element*> children(const Element& container) const;
   /// Whether a drag is in progress and what is being dragged.
   Element* dragging() const;
+  /// What the element under the cursor said a drop would do at the last move of the drag in
+  /// progress; nothing without a drag or before its first move.
+  DropHint dropHint() const;
 
  private:
   bool alive() const { return !mAlive.expired(); }

@@ -88,6 +88,19 @@ struct MouseArgs {
   float y = 0;
 };
 
+/// What a drop at the cursor would do, for the toolkit to show while an element is dragged. The
+/// points are in the surface's client twips.
+struct DropHint {
+  enum class Kind {
+    None,  ///< a drop here changes nothing
+    Line,  ///< the dragged element would go in between, at the line (x1,y1)-(x2,y2)
+    Area   ///< the dragged element would go to the area of corners (x1,y1) and (x2,y2)
+  };
+  Kind kind = Kind::None;
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  bool operator==(const DropHint&) const = default;
+};
+
 /// Base of every toolkit element: geometry, visibility, containment, z-order, pointer, tooltip.
 class Element {
  public:
@@ -125,8 +138,9 @@ class Element {
   /// handlers, in the same container, in front of its siblings.
   virtual std::unique_ptr<Element> clone() const = 0;
 
-  /// Begins a manual drag of this element: the toolkit shows an outline following the cursor and,
-  /// when the button is released, calls `onDragDrop` of the element under the cursor.
+  /// Begins a manual drag of this element: the toolkit shows an outline following the cursor,
+  /// asks `onDragOver` of the element under the cursor what to mark as it moves and, when the button
+  /// is released, calls `onDragDrop` of the element under the cursor.
   virtual void Drag() = 0;
 
   std::function<void(const MouseArgs&)> onMouseDown;
@@ -136,6 +150,9 @@ class Element {
   /// Drop of a dragged element; `source` is the dragged element or null for a foreign drag,
   /// x and y are in this element's scale.
   std::function<void(Element* source, float x, float y)> onDragDrop;
+  /// The dragged element is over this one (x and y in this element's scale): what would a drop
+  /// there do? It must change nothing. No handler means a drop there changes nothing.
+  std::function<DropHint(Element* source, float x, float y)> onDragOver;
 };
 
 /// Windowed picture panel: a native window that can contain elements and be drawn on.

@@ -195,12 +195,34 @@ class TovDockPrivate {
   void picSplit_MouseMove(std::int16_t Index, const MouseArgs& a);
   void picSplit_MouseUp(std::int16_t Index, const MouseArgs& a);
 
-  // Drag and drop.
+  // Drag and drop. A drop is planned, then applied; the toolkit shows the same plan while dragging.
+  /// What a drop does to the dragged bar: where it goes and which column it joins.
+  struct DropPlan {
+    enum class Kind {
+      Nothing,
+      AtTarget,    ///< takes the place of `target` in the order (0: the first place)
+      AfterTarget  ///< goes behind `target` (0: behind the first bar)
+    };
+    Kind kind = Kind::Nothing;
+    std::int32_t source = 0;
+    std::int32_t target = 0;
+    /// The alignment the bar is given before it moves; none keeps its own.
+    std::optional<std::int32_t> align;
+  };
   void picTitel_MouseDown(std::int16_t Index, const MouseArgs& a);
+  /// Drop of the bar `d` on bar `Index`; reads the cursor, as the drop does.
+  DropPlan planBarDrop(std::int16_t Index, std::int32_t d);
+  /// Drop of the bar `d` on the free area at `X`.
+  DropPlan planFreeDrop(std::int32_t d, float X);
+  void applyDrop(const DropPlan& plan);
+  /// What to show while the dragged bar is over a place: nothing when a drop there changes nothing.
+  DropHint dropHint(const DropPlan& plan, float X);
   void DockBar_DragDrop(std::int16_t Index);
+  DropHint DockBar_DragOver(std::int16_t Index, Element* source);
   /// Whether a drop ends a drag this dock started on a title and that is still on.
   bool ownDrag(Element* source);
   void UserControl_DragDrop(Element* source, float X, float Y);
+  DropHint UserControl_DragOver(Element* source, float X, float Y);
 
   // Settings.
   void pSaveSettings();

@@ -112,8 +112,15 @@ void TovDockPrivate::wireMember(std::int16_t i) {
       d.mDragSource = 0;  // any drop ends the drag
     }
   };
+  auto over = [w, i](Element* source, float, float) -> DropHint {
+    auto self = w.lock();
+    if (!self || !of(*self).alive()) return {};
+    return of(*self).DockBar_DragOver(i, source);
+  };
   e.picTitel->onDragDrop = drop;
   e.picDockBar->onDragDrop = drop;
+  e.picTitel->onDragOver = over;
+  e.picDockBar->onDragOver = over;
   e.imgClose->onClick = on(&TovDockPrivate::pCloseBar);
   e.imgCollapse->onClick = on(&TovDockPrivate::imgCollapse_Click);
   e.imgExpand->onClick = on(&TovDockPrivate::imgExpand_Click);

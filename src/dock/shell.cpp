@@ -183,6 +183,10 @@ void TovDockPrivate::buildTemplate() {
   s.onResize = on(&TovDockPrivate::onSurfaceResize);
   s.onMouseDown = on(&TovDockPrivate::UserControl_MouseDown);
   s.onDragDrop = on(&TovDockPrivate::UserControl_DragDrop);
+  s.onDragOver = [w](Element* source, float x, float y) -> DropHint {
+    auto self = w.lock();
+    return self && self->d->alive() ? self->d->UserControl_DragOver(source, x, y) : DropHint{};
+  };
   VScroll->onChange = on(&TovDockPrivate::VScroll_Change);
   VScroll->onScroll = on(&TovDockPrivate::VScroll_Scroll);
 }

@@ -88,6 +88,8 @@ class QtUiDriver final : public UiDriver {
     send(QEvent::MouseButtonRelease, x, y, mButtons, b);
   }
 
+  DropHint dropHint() override { return mToolkit->dropHint(); }
+
   void dropForeign(double x, double y) override {
     QWidget* s = surfaceWidget();
     QWidget* target = QtToolkit::widgetAt(surface(), x, y);

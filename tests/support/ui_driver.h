@@ -29,6 +29,8 @@ class UiDriver {
     press(x, y, button);
     release(x, y, button);
   }
+  /// What the drag in progress marks at the cursor (nothing without one).
+  virtual DropHint dropHint() = 0;
   /// Drop of something the dock did not drag.
   virtual void dropForeign(double x, double y) = 0;
   /// The user moved the scroll bar's thumb to a value.
@@ -43,7 +45,8 @@ class UiDriver {
   virtual double absTop(const Element& e) = 0;
   virtual bool shown(const Element& e) = 0;
   /// A hosted control for this backend, with an optional "Align" member.
-  virtual ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align = std::nullopt) = 0;
+  virtual ControlRef makeControl(const std::string& name,
+                                 std::optional<std::int32_t> align = std::nullopt) = 0;
 };
 
 /// Names of the backends built ("headless", and "qt" when the Qt backend is built).

@@ -68,6 +68,9 @@ class QtToolkit : public Toolkit {
   static QWidget* widgetAt(Surface& s, double x, double y);
   /// The element being dragged by a manual drag of this toolkit, or null.
   Element* dragging() const;
+  /// What the drag in progress marks: what the element under the cursor said a drop would do.
+  /// Nothing before the outline shows, after Escape and without a drag.
+  DropHint dropHint() const;
 
   /// The state shared with the elements (internal).
   struct Impl;

@@ -66,6 +66,12 @@ void sendDrop(Node& target, Element* source, double x, double y) {
   handler(source, static_cast<float>(x - target.absLeft()), static_cast<float>(y - target.absTop()));
 }
 
+DropHint sendDragOver(Node& target, Element* source, double x, double y) {
+  auto handler = target.element().onDragOver;
+  if (!handler) return {};
+  return handler(source, static_cast<float>(x - target.absLeft()), static_cast<float>(y - target.absTop()));
+}
+
 }  // namespace
 
 Driver::Driver(Surface& surface) : mSurface(headlessSurface(surface)), mAlive(mSurface.ref()) {}
@@ -91,6 +97,7 @@ void Driver::press(double x, double y, std::int16_t button, std::int16_t shift) 
   moveCursor(mSurface, x, y);
   Node& target = targetAt(mSurface, x, y);
   mSurface.mDrag.reset();
+  mSurface.mHint = {};
   mSurface.mCapture = target.ref();
   sendMouse(target, &Element::onMouseDown, x, y, button, shift);
 }
@@ -98,7 +105,12 @@ void Driver::press(double x, double y, std::int16_t button, std::int16_t shift) 
 void Driver::move(double x, double y, std::int16_t buttons, std::int16_t shift) {
   if (!alive()) return;
   moveCursor(mSurface, x, y);
-  if (Node::deref(mSurface.mDrag)) return;  // the toolkit's drag outline owns the mouse
+  // The toolkit's drag outline owns the mouse; the element under it says what a drop would do.
+  if (Node* dragged = Node::deref(mSurface.mDrag)) {
+    const DropHint hint = sendDragOver(targetAt(mSurface, x, y), &dragged->element(), x, y);
+    if (alive()) mSurface.mHint = hint;
+    return;
+  }
   Node* target = Node::deref(mSurface.mCapture);
   if (!target) {
     mSurface.mCapture.reset();
@@ -113,6 +125,7 @@ void Driver::release(double x, double y, std::int16_t button, std::int16_t shift
   Node* dragged = Node::deref(mSurface.mDrag);
   Node* captured = Node::deref(mSurface.mCapture);
   mSurface.mDrag.reset();
+  mSurface.mHint = {};
   mSurface.mCapture.reset();
   Node& under = targetAt(mSurface, x, y);
   if (dragged) {
@@ -177,6 +190,10 @@ std::vector<Element*> Driver::children(const Element& container) const {
   for (Node* child : node(container).mChildren)
     out.push_back(&child->element());
   return out;
+}
+
+DropHint Driver::dropHint() const {
+  return alive() && Node::deref(mSurface.mDrag) ? mSurface.mHint : DropHint{};
 }
 
 Element* Driver::dragging() const {

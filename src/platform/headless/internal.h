@@ -310,6 +310,8 @@ class HeadlessSurface final : public Basic<Surface> {
   NodeRef mCapture;
   /// Element whose drag is in progress.
   NodeRef mDrag;
+  /// What the element under the cursor said at the last move of the drag.
+  DropHint mHint;
 
  private:
   /// The container node for a new element: the surface for null, else a panel of this surface.

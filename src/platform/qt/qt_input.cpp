@@ -1,13 +1,16 @@
 #include "platform/qt/qt_input.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRubberBand>
 #include <QToolTip>
+#include <QWheelEvent>
+#include <algorithm>
 
 namespace tov::qt::detail {
 
@@ -43,21 +46,150 @@ MouseArgs argsAt(const Node& target, QPointF surfacePoint, std::int16_t button, 
   return a;
 }
 
-/// Moves the drag outline; false when no drag is on.
+/// Marks what a drop would do: a line where the dragged bar would go in, or the area it would
+/// go to, in the palette's highlight colour over everything on the surface.
+class DropMarker final : public QWidget {
+ public:
+  explicit DropMarker(QWidget* surface) : QWidget(surface) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+  }
+  /// Shows a hint given in the surface's twips at `pixelsPerTwip`.
+  void mark(const DropHint& hint, double pixelsPerTwip) {
+    if (hint == mHint && pixelsPerTwip == mScale && isVisible()) return;
+    mHint = hint;
+    mScale = pixelsPerTwip;
+    setGeometry(parentWidget()->rect());
+    raise();
+    show();
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const double k = mScale;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QColor c = palette().color(QPalette::Highlight);
+    constexpr double kWidth = 2;  // logical pixels
+    if (mHint.kind == DropHint::Kind::Line) {
+      // Kept whole inside the surface at its top and bottom edges.
+      const double y = std::clamp(mHint.y1 * k, kWidth / 2, height() - kWidth / 2);
+      p.setPen(QPen(c, kWidth, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(mHint.x1 * k + kWidth, y), QPointF(mHint.x2 * k - kWidth, y));
+    } else if (mHint.kind == DropHint::Kind::Area) {
+      const QRectF r = QRectF(QPointF(mHint.x1 * k, mHint.y1 * k), QPointF(mHint.x2 * k, mHint.y2 * k))
+                           .adjusted(kWidth, kWidth, -kWidth, -kWidth);
+      QColor fill = c;
+      fill.setAlphaF(0.18f);
+      p.setPen(QPen(c, kWidth));
+      p.setBrush(fill);
+      p.drawRoundedRect(r, 3, 3);
+    }
+  }
+
+ private:
+  DropHint mHint;
+  double mScale = 0;
+};
+
+/// Ends the drag on Escape: no drop, the dock as it was.
+class EscapeWatch final : public QObject {
+ public:
+  explicit EscapeWatch(std::weak_ptr<ToolkitState> state) : mState(std::move(state)) {
+    qApp->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::ShortcutOverride)
+      return QObject::eventFilter(o, e);
+    auto state = mState.lock();
+    if (!state || !state->drag || !state->drag->shown || state->drag->cancelled) return false;
+    if (static_cast<QKeyEvent*>(e)->key() != Qt::Key_Escape) return false;
+    // Taken before a shortcut of the application can claim the key.
+    e->accept();
+    if (e->type() == QEvent::KeyPress) {
+      state->drag->cancelled = true;
+      state->clearDragFeedback(*state->drag);
+    }
+    return true;
+  }
+
+ private:
+  std::weak_ptr<ToolkitState> mState;
+};
+
+/// Asks the element under a global point what a drop would do, and shows it.
+void showDropHint(ToolkitState& state, QPoint global) {
+  ToolkitState::Drag& d = *state.drag;
+  if (!alive(d.surfaceToken) || !d.surface) return;
+  const QPointF at = d.surface->toTwips(global);
+  Node* target = d.surface->hitAt(at).node;
+  Element* source = alive(d.token) ? &d.source->self() : nullptr;
+  DropHint hint;
+  if (target) {
+    auto handler = target->self().onDragOver;
+    if (handler) {
+      const MouseArgs a = argsAt(*target, at, 0, 0);
+      const std::shared_ptr<ToolkitState> keep = state.shared_from_this();
+      DispatchScope scope(state);
+      try {
+        hint = handler(source, a.x, a.y);
+      } catch (const std::exception& e) {
+        reportHandlerFailure(e.what());
+      }
+    }
+  }
+  // The handler only looks, but whatever it did, the drag may be over.
+  if (!state.drag || state.drag->cancelled || !alive(state.drag->surfaceToken)) return;
+  ToolkitState::Drag& now = *state.drag;
+  now.hint = hint;
+  QWidget* surface = now.surface->widget();
+  if (hint.kind == DropHint::Kind::None) {
+    if (now.marker) now.marker->hide();
+  } else if (surface) {
+    if (!now.marker) now.marker = new DropMarker(surface);
+    static_cast<DropMarker*>(now.marker.data())->mark(hint, now.surface->scale().pixelsPerTwip);
+  }
+  // A release here would change nothing: the cursor says so.
+  const bool forbidden = hint.kind == DropHint::Kind::None;
+  if (forbidden && !now.forbidden) QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
+  if (!forbidden && now.forbidden) QGuiApplication::restoreOverrideCursor();
+  now.forbidden = forbidden;
+}
+
+/// Follows the cursor with the drag's outline and marker; false when no drag is on.
 bool moveDrag(ToolkitState& state, QPoint global) {
   auto& drag = state.drag;
   if (!drag) return false;
+  if (drag->cancelled) return true;
+  if (!drag->shown) {
+    // Until the cursor goes the start distance, the press may still be a plain click on the title.
+    if ((global - drag->pressAt).manhattanLength() < QApplication::startDragDistance()) return true;
+    drag->shown = true;
+    if (drag->window && !drag->outline.isEmpty()) {
+      auto* band = new QRubberBand(QRubberBand::Rectangle, drag->window);
+      band->setAttribute(Qt::WA_TransparentForMouseEvents);
+      band->setGeometry(drag->outline);
+      band->show();
+      band->raise();
+      drag->band = band;
+    }
+  }
   if (drag->band && drag->window) drag->band->move(drag->window->mapFromGlobal(global) + drag->offset);
+  showDropHint(state, global);
   return true;
 }
 
-/// Ends a manual drag at a global point: drops on the element there.
+/// Ends a manual drag at a global point: drops on the element there, unless Escape ended it.
 void endDrag(ToolkitState& state, QPointF global) {
   if (!state.drag) return;
   ToolkitState::Drag s = std::move(*state.drag);
   state.drag.reset();
-  delete s.band.data();
-  if (!alive(s.surfaceToken) || !s.surface) return;
+  state.clearDragFeedback(s);
+  if (s.cancelled || !alive(s.surfaceToken) || !s.surface) return;
   Element* source = alive(s.token) ? &s.source->self() : nullptr;
   const QPointF at = s.surface->toTwips(global);
   // Outside the dock, or over a hosted control, nothing of the dock is dropped on.
@@ -65,6 +197,16 @@ void endDrag(ToolkitState& state, QPointF global) {
   if (!target) return;
   const MouseArgs a = argsAt(*target, at, 0, 0);
   callHandler(state, target->self().onDragDrop, source, a.x, a.y);
+}
+
+/// The scroll bar that moves the stack: the one of this backend lying on the surface itself.
+QScrollBar* stackScrollBar(Node& n) {
+  Node* s = n.surface();
+  QWidget* w = s ? s->widget() : nullptr;
+  if (!w) return nullptr;
+  for (QScrollBar* b : w->findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+    if (dynamic_cast<ScrollBarWidget*>(b) && nodeOfWidget(b) && b->isVisible()) return b;
+  return nullptr;
 }
 
 }  // namespace
@@ -77,19 +219,15 @@ void startDrag(Node& source) {
   s.source = &source;
   s.surface = source.surface();
   if (s.surface) s.surfaceToken = s.surface->token();
+  s.pressAt = state.cursorPos();
   QWidget* host = source.hostWidget();
   if (host && s.surface && s.surface->widget()) {
     s.window = s.surface->widget()->window();
     const QRect own = source.windowed() ? QRect(QPoint(0, 0), host->size()) : source.pxRect();
-    const QRect r(host->mapTo(s.window, own.topLeft()), own.size());
-    s.offset = r.topLeft() - s.window->mapFromGlobal(state.cursorPos());
-    auto* band = new QRubberBand(QRubberBand::Rectangle, s.window);
-    band->setAttribute(Qt::WA_TransparentForMouseEvents);
-    band->setGeometry(r);
-    band->show();
-    band->raise();
-    s.band = band;
+    s.outline = QRect(host->mapTo(s.window, own.topLeft()), own.size());
+    s.offset = s.outline.topLeft() - s.window->mapFromGlobal(s.pressAt);
   }
+  s.keys = std::make_unique<EscapeWatch>(state.shared_from_this());
   state.drag = std::move(s);
 }
 
@@ -229,6 +367,22 @@ void ElementWidget::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   Node* s = target->surface();
   if (s && s->hitAt(s->toTwips(global)).node == target) callHandler(state, target->self().onClick);
+}
+
+void ElementWidget::wheelEvent(QWheelEvent* e) {
+  // Over the dock's own elements the wheel moves the stack as its scroll bar would; what comes up
+  // from a hosted widget stays the application's.
+  Node* n = node();
+  QScrollBar* bar = n && !onForeignChild(e->position().toPoint()) ? stackScrollBar(*n) : nullptr;
+  if (!bar || !bar->isEnabled()) {
+    e->ignore();
+    return;
+  }
+  QWheelEvent forwarded(bar->mapFromGlobal(e->globalPosition()), e->globalPosition(), e->pixelDelta(),
+                        e->angleDelta(), e->buttons(), e->modifiers(), e->phase(), e->inverted(), e->source(),
+                        e->pointingDevice());
+  QCoreApplication::sendEvent(bar, &forwarded);
+  e->setAccepted(forwarded.isAccepted());
 }
 
 void ElementWidget::leaveEvent(QEvent* e) {

@@ -1,6 +1,7 @@
 #pragma once
 // Input of the Qt backend: the widgets of windowed elements turn mouse, tooltip and drop events
-// into the element callbacks, and the manual drag with its outline.
+// into the element callbacks, the wheel into the stack's scroll bar, and the manual drag with its
+// outline and drop marker.
 #include <QPointF>
 #include <QScrollBar>
 #include <QWidget>
@@ -23,6 +24,7 @@ class ElementWidget : public QWidget, public NodeWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override { mousePressEvent(e); }
+  void wheelEvent(QWheelEvent* e) override;
   void leaveEvent(QEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
@@ -48,7 +50,8 @@ class ScrollBarWidget : public QScrollBar, public NodeWidget {
   int pressValue = 0;
 };
 
-/// Starts a manual drag of an element with an outline following the cursor.
+/// Starts a manual drag of an element: an outline follows the cursor once it went the start
+/// distance, with a marker of what a drop would do; Escape ends it without a drop.
 void startDrag(Node& source);
 
 }  // namespace tov::qt::detail

@@ -24,9 +24,17 @@ detail::Node* QtToolkit::Impl::dragSource() const {
   return drag && !drag->token.expired() ? drag->source : nullptr;
 }
 
+void QtToolkit::Impl::clearDragFeedback(Drag& d) {
+  delete d.band.data();
+  delete d.marker.data();
+  if (d.forbidden) QGuiApplication::restoreOverrideCursor();
+  d.forbidden = false;
+  d.hint = {};
+}
+
 void QtToolkit::Impl::cancelDrag() {
   if (!drag) return;
-  delete drag->band.data();
+  clearDragFeedback(*drag);
   drag.reset();
 }
 

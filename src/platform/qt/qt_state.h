@@ -1,7 +1,9 @@
 #pragma once
 // The state one Qt toolkit shares with its elements, and the dispatch of element handlers.
+#include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QRubberBand>
 #include <QWidget>
 #include <exception>
@@ -32,19 +34,34 @@ struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl>
   void noteCursorPos(QPoint global);
   QPoint cursorPos() const;
 
-  /// A manual drag in progress: its source, the outline following the cursor.
+  /// A manual drag in progress: its source, the outline following the cursor, the marker of what
+  /// a drop would do and the cursor saying when it would do nothing.
   struct Drag {
     std::weak_ptr<int> token;
     detail::Node* source = nullptr;
     std::weak_ptr<int> surfaceToken;
     detail::Node* surface = nullptr;
     QPointer<QWidget> window;
-    QPointer<QRubberBand> band;
+    /// The source's rectangle in the window and the cursor's offset from it at the press.
+    QRect outline;
     QPoint offset;
+    /// Where the press was: the outline shows once the cursor went the start distance from it.
+    QPoint pressAt;
+    bool shown = false;
+    /// Escape ended the drag: the rest of the press moves and drops nothing.
+    bool cancelled = false;
+    QPointer<QRubberBand> band;
+    QPointer<QWidget> marker;
+    DropHint hint;
+    bool forbidden = false;
+    /// Watches the keyboard for Escape while the drag is on.
+    std::unique_ptr<QObject> keys;
   };
   std::optional<Drag> drag;
   /// The element being dragged, null when none is or it is gone.
   detail::Node* dragSource() const;
+  /// Takes the outline, the marker and the cursor of a drag away.
+  void clearDragFeedback(Drag& d);
   /// Ends a drag without a drop.
   void cancelDrag();
 

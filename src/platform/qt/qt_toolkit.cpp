@@ -172,6 +172,10 @@ Element* QtToolkit::dragging() const {
   return n ? &n->self() : nullptr;
 }
 
+DropHint QtToolkit::dropHint() const {
+  return d->dragSource() ? d->drag->hint : DropHint{};
+}
+
 // ---- WidgetControl ---------------------------------------------------------------------------
 
 namespace {
