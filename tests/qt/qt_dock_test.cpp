@@ -7,9 +7,11 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QRubberBand>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <QWindow>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -491,6 +493,103 @@ TEST_F(QtDock, APaletteChangeRepaintsAndAnOwnColourOverridesItsRole) {
   d->setColor(DockWidget::TitleStart, QColor());  // back to the palette
   EXPECT_NE(titleLook(d).start, QColor(Qt::red));
   EXPECT_EQ(d->color(DockWidget::TitleStart), titleLook(d).start);
+}
+
+TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesAndForbidsANoOpDrop) {
+  dockWidget = threePanes(window.get(), {}, false);
+  const std::int16_t b = dockWidget->pane("b")->bar()->Index(), c = dockWidget->pane("c")->bar()->Index();
+  const QPointF onB = at(access().picTitel(b)) + QPointF(2500, 130);
+  const QPointF onC = at(access().picTitel(c)) + QPointF(2500, 130);
+  const double topC = access().picDockBar(c).Top();
+  auto outlines = [&] { return window->findChildren<QRubberBand*>().size(); };
+
+  // Short of the start distance a press stays a click for the dock: no outline, the bar stays.
+  const QPointF near = onC + QPointF((QApplication::startDragDistance() - 1) / pixelsPerTwip(), 0);
+  mouse(QEvent::MouseButtonPress, onC);
+  mouse(QEvent::MouseMove, near);
+  EXPECT_EQ(outlines(), 0);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  mouse(QEvent::MouseButtonRelease, near);
+  EXPECT_EQ(access().dragSource(), 0);
+  EXPECT_EQ(access().picDockBar(c).Top(), topC);
+
+  // Over b's title c would go in front of b: a line in the highlight colour on b's top edge.
+  mouse(QEvent::MouseButtonPress, onC);
+  mouse(QEvent::MouseMove, onB);
+  EXPECT_EQ(outlines(), 1);
+  EXPECT_EQ(dockWidget->toolkit()->dropHint().kind, DropHint::Kind::Line);
+  const QColor highlight = dockWidget->surfaceWidget()->palette().color(QPalette::Highlight);
+  // Over the outline, which covers b's top edge here.
+  const QPoint edge = dockWidget->surfaceWidget()->mapTo(
+      window.get(), QPoint(pixels(2250), static_cast<int>(access().picDockBar(b).Top() * pixelsPerTwip())));
+  auto marked = [&] { return rgb(window->grab().toImage(), edge.x(), edge.y()); };
+  EXPECT_EQ(marked(), rgb(highlight));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+  // On its own title a drop changes nothing: no marker, the forbidden cursor until it leaves.
+  mouse(QEvent::MouseMove, onC);
+  EXPECT_NE(marked(), rgb(highlight));
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ForbiddenCursor);
+  mouse(QEvent::MouseMove, onB);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  mouse(QEvent::MouseMove, onC);
+  mouse(QEvent::MouseButtonRelease, onC);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(outlines(), 0);
+  EXPECT_EQ(access().picDockBar(c).Top(), topC);
+}
+
+TEST_F(QtDock, EscapeEndsADragWithoutADropAndLeavesTheDockAsItWas) {
+  dockWidget = threePanes(window.get(), {}, false);
+  const std::int16_t a = dockWidget->pane("a")->bar()->Index(), c = dockWidget->pane("c")->bar()->Index();
+  const QPointF onA = at(access().picTitel(a)) + QPointF(2500, 400);
+  const QPointF onC = at(access().picTitel(c)) + QPointF(2500, 130);
+  const double topC = access().picDockBar(c).Top();
+  mouse(QEvent::MouseButtonPress, onC);
+  const QImage before = dockWidget->grab().toImage();
+  mouse(QEvent::MouseMove, onA);
+  ASSERT_EQ(window->findChildren<QRubberBand*>().size(), 1);
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_TRUE(window->findChildren<QRubberBand*>().isEmpty());
+  EXPECT_EQ(dockWidget->toolkit()->dropHint(), DropHint{});
+  mouse(QEvent::MouseMove, onA + QPointF(0, 100));
+  EXPECT_TRUE(window->findChildren<QRubberBand*>().isEmpty());
+  mouse(QEvent::MouseButtonRelease, onA + QPointF(0, 100));
+  EXPECT_EQ(dockWidget->toolkit()->dragging(), nullptr);
+  EXPECT_EQ(access().picDockBar(c).Top(), topC);
+  mouse(QEvent::MouseMove, onC, Qt::NoButton);
+  EXPECT_EQ(dockWidget->grab().toImage(), before);
+}
+
+TEST_F(QtDock, TheWheelOverTheDockMovesItsScrollBarButNotOverAHostedWidget) {
+  auto a = addBar("a", 3000);
+  auto b = addBar("b", 3000);
+  addBar("c", 3000);
+  dock()->setAllowScroll(true);
+  dock()->setShow(true);
+  QWidget* frame = QtToolkit::widgetOf(access().picDockBar(b->Index()));
+  QWidget* body = window->findChild<QLabel*>("b");
+  ASSERT_TRUE(frame && body && body->parentWidget() == frame);
+  auto wheel = [](QWidget* w, QPoint p) {
+    QWheelEvent e(p, w->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+    return e.isAccepted();
+  };
+  // A wheel event the hosted widget let pass comes up to its frame, which leaves it too.
+  EXPECT_FALSE(wheel(frame, body->geometry().center()));
+  EXPECT_EQ(access().VScroll().Value(), 0);
+  EXPECT_TRUE(wheel(QtToolkit::widgetOf(access().picTitel(b->Index())), QPoint(40, 5)));
+  const std::int32_t step = access().VScroll().Value();
+  EXPECT_GT(step, 0);
+  EXPECT_EQ(QtToolkit::widgetOf(access().picDockBar(a->Index()))->y(), pixels(-step));
+  wheel(QtToolkit::widgetOf(access().picSplit(a->Index())), QPoint(40, 2));
+  EXPECT_EQ(access().VScroll().Value(), 2 * step);
+
+  dock()->setAllowScroll(false);
+  dockWidget->resize(pixels(4500), pixels(5000));
+  EXPECT_FALSE(wheel(frame, QPoint(40, 5)));
 }
 
 }  // namespace

@@ -47,20 +47,29 @@ MouseArgs argsAt(const Node& target, QPointF surfacePoint, std::int16_t button, 
 }
 
 /// Marks what a drop would do: a line where the dragged bar would go in, or the area it would
-/// go to, in the palette's highlight colour over everything on the surface.
+/// go to, in the palette's highlight colour. It lies in the window over the outline, which would
+/// hide it near the cursor, and covers only the part of the surface that is on view.
 class DropMarker final : public QWidget {
  public:
-  explicit DropMarker(QWidget* surface) : QWidget(surface) {
+  DropMarker(QWidget* window, QWidget* surface) : QWidget(window), mSurface(surface) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
+    setPalette(surface->palette());
   }
   /// Shows a hint given in the surface's twips at `pixelsPerTwip`.
   void mark(const DropHint& hint, double pixelsPerTwip) {
-    if (hint == mHint && pixelsPerTwip == mScale && isVisible()) return;
+    if (!mSurface) return;
+    // The surface's rectangle in the window, cut by every container it lies in.
+    QRect r = mSurface->rect();
+    for (QWidget* w = mSurface; w != parentWidget() && w->parentWidget(); w = w->parentWidget())
+      r = r.translated(w->pos()) & w->parentWidget()->rect();
+    if (hint == mHint && pixelsPerTwip == mScale && r == geometry() && isVisible()) return;
     mHint = hint;
     mScale = pixelsPerTwip;
-    setGeometry(parentWidget()->rect());
+    mSurfaceSize = mSurface->size();
+    mOrigin = r.topLeft() - mSurface->mapTo(parentWidget(), QPoint(0, 0));
+    setGeometry(r);
     raise();
     show();
     update();
@@ -71,11 +80,12 @@ class DropMarker final : public QWidget {
     const double k = mScale;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    QColor c = palette().color(QPalette::Highlight);
+    p.translate(-mOrigin);
+    const QColor c = palette().color(QPalette::Highlight);
     constexpr double kWidth = 2;  // logical pixels
     if (mHint.kind == DropHint::Kind::Line) {
       // Kept whole inside the surface at its top and bottom edges.
-      const double y = std::clamp(mHint.y1 * k, kWidth / 2, height() - kWidth / 2);
+      const double y = std::clamp(mHint.y1 * k, kWidth / 2, mSurfaceSize.height() - kWidth / 2);
       p.setPen(QPen(c, kWidth, Qt::SolidLine, Qt::RoundCap));
       p.drawLine(QPointF(mHint.x1 * k + kWidth, y), QPointF(mHint.x2 * k - kWidth, y));
     } else if (mHint.kind == DropHint::Kind::Area) {
@@ -90,8 +100,11 @@ class DropMarker final : public QWidget {
   }
 
  private:
+  QPointer<QWidget> mSurface;
   DropHint mHint;
   double mScale = 0;
+  QSize mSurfaceSize;
+  QPoint mOrigin;
 };
 
 /// Ends the drag on Escape: no drop, the dock as it was.
@@ -149,8 +162,8 @@ void showDropHint(ToolkitState& state, QPoint global) {
   QWidget* surface = now.surface->widget();
   if (hint.kind == DropHint::Kind::None) {
     if (now.marker) now.marker->hide();
-  } else if (surface) {
-    if (!now.marker) now.marker = new DropMarker(surface);
+  } else if (surface && now.window) {
+    if (!now.marker) now.marker = new DropMarker(now.window, surface);
     static_cast<DropMarker*>(now.marker.data())->mark(hint, now.surface->scale().pixelsPerTwip);
   }
   // A release here would change nothing: the cursor says so.
