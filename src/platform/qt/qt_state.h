@@ -24,6 +24,8 @@ class Node;
 /// Everything one toolkit keeps beside its elements. Elements hold it by shared pointer, so they may
 /// outlive the toolkit object; two toolkits in one process share nothing.
 struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl> {
+  /// A drag still on gives the cursor back.
+  ~Impl() override { cancelDrag(); }
   /// The handle of a widget, registered as a window of this toolkit.
   Hwnd handleOf(QWidget* w);
   /// The widget behind a handle: a window of this toolkit, or a widget that is no element of another
