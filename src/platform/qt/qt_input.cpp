@@ -48,7 +48,7 @@ MouseArgs argsAt(const Node& target, QPointF surfacePoint, std::int16_t button, 
 
 /// Marks what a drop would do: a line where the dragged bar would go in, or the area it would
 /// go to, in the palette's highlight colour. It lies in the window over the outline, which would
-/// hide it near the cursor, and covers only the part of the surface that is on view.
+/// hide it near the cursor, and covers no more of the surface than is on view.
 class DropMarker final : public QWidget {
  public:
   DropMarker(QWidget* window, QWidget* surface) : QWidget(window), mSurface(surface) {
