@@ -8,6 +8,7 @@
 
 #include "dock/dock_private.h"
 #include "model/internals.h"
+#include "qt/accessible.h"
 #include "qt/keyboard.h"
 #include "qt/palette_host.h"
 #include "tovdock/qt/dock_widget.h"
@@ -197,6 +198,7 @@ Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& ti
   if (!icon.isNull()) p->setIcon(icon);
   bar->setControl(std::make_shared<WidgetControl>(widget));
   mKeys->attach(p);
+  detail::announceChanges(this, p);
   // A pane added to a dock on screen takes its place at once.
   fitWhenShown(TovDockPrivate::of(*mDock));
   mKeys->order();

@@ -7,12 +7,15 @@
 #include <cmath>
 
 #include "platform/qt/qt_nodes.h"
+#include "qt/accessible.h"
 #include "qt/keyboard.h"
 
 namespace tov::qt {
 
 DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     : QWidget(parent), mToolkit(toolkit ? std::move(toolkit) : std::make_shared<QtToolkit>()) {
+  // Before the dock's first widget is made: Qt keeps the first interface it finds for a widget.
+  detail::installAccessibility();
   mDock = TovDock::create(mToolkit);
   mKeys = new detail::TitleKeys(this);
   Surface& surface = mDock->surface();
