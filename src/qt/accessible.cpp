@@ -332,4 +332,15 @@ void announceChanges(DockWidget* dock, Pane* pane) {
   });
 }
 
+void announceTitle(DockWidget* dock, Pane* pane, bool name) {
+  if (!QAccessible::isActive()) return;
+  // The title names the strip and the pane's frame; the right-hand title describes the strip.
+  QWidget* title = TitleKeys::of(dock)->titleOf(pane);
+  for (QWidget* w : {title, name ? frameOf(dock, pane) : nullptr}) {
+    if (!w) continue;
+    QAccessibleEvent changed(w, name ? QAccessible::NameChanged : QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+  }
+}
+
 }  // namespace tov::qt::detail

@@ -14,5 +14,7 @@ namespace tov::qt::detail {
 void installAccessibility();
 /// Tells assistive technology when the pane folds, unfolds, hides or shows again.
 void announceChanges(DockWidget* dock, Pane* pane);
+/// Tells assistive technology that the pane's title (`name`) or its right-hand title changed.
+void announceTitle(DockWidget* dock, Pane* pane, bool name);
 
 }  // namespace tov::qt::detail

@@ -95,12 +95,14 @@ QString Pane::title() const {
 void Pane::setTitle(const QString& title) {
   mBar->setTitle(title.toStdString());
   mToggle->setText(title);
+  detail::announceTitle(mDock, this, true);
 }
 QString Pane::rightTitle() const {
   return fromStd(mBar->TitleRight());
 }
 void Pane::setRightTitle(const QString& title) {
   mBar->setTitleRight(title.toStdString());
+  detail::announceTitle(mDock, this, false);
 }
 void Pane::setIcon(const QIcon& icon) {
   mIcon = icon;
