@@ -127,7 +127,9 @@ bool TitleKeys::run(Pane* pane, TitleCommand c) {
   QWidget* title = titleOf(pane);
   if (c == TitleCommand::None || !title) return false;
   QPointer<DockWidget> dock = mDock;
-  TovDockPrivate& d = TovDockPrivate::of(*mDock->dock());
+  // The core routines run the application's handlers, which may delete the widget and so drop the dock.
+  const DockRef hold = mDock->dock();
+  TovDockPrivate& d = TovDockPrivate::of(*hold);
   const BarRef bar = pane->bar();
   const auto i = static_cast<std::int16_t>(bar->Index());
   switch (c) {

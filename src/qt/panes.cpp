@@ -2,6 +2,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QImage>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QtGlobal>
 #include <algorithm>
@@ -373,10 +374,11 @@ Pane* DockWidget::paneOfCoreKey(const std::string& key) const {
 }
 
 void DockWidget::syncStates() {
-  // A slot may add panes or change states: the list is copied and every pane looked at once.
-  const QList<Pane*> all = mPanes;
-  for (Pane* p : all) {
-    if (p->sync()) emit paneStateChanged(p->key(), p->state());
+  // A slot may add panes, change states or delete the dock: the list is copied and every pane still
+  // there (and with it the dock, their parent) looked at once.
+  const QList<QPointer<Pane>> all(mPanes.begin(), mPanes.end());
+  for (const QPointer<Pane>& p : all) {
+    if (p && p->sync() && p) emit paneStateChanged(p->key(), p->state());
   }
 }
 
