@@ -287,9 +287,10 @@ QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   if (!w) return nullptr;
   if (qobject_cast<DockWidget*>(w)) return new ShownChildren(w);
   // The dock's own widgets lie at most three levels below it: surface, frame, title strip.
+  constexpr int kDeepestLevel = 3;
   DockWidget* dock = nullptr;
   QWidget* above = w->parentWidget();
-  for (int level = 0; above && !dock && level < 3; ++level, above = above->parentWidget())
+  for (int level = 0; above && !dock && level < kDeepestLevel; ++level, above = above->parentWidget())
     dock = qobject_cast<DockWidget*>(above);
   TitleKeys* keys = dock && dock->dock() ? TitleKeys::of(dock) : nullptr;
   if (!keys) return nullptr;
