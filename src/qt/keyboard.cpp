@@ -17,33 +17,35 @@ namespace tov::qt::detail {
 
 namespace {
 
-enum class Command { None, Toggle, Close, Up, Down, Menu };
-
-Command commandOf(int key, Qt::KeyboardModifiers mods) {
+TitleCommand commandOf(int key, Qt::KeyboardModifiers mods) {
   mods &= ~Qt::KeypadModifier;
   switch (key) {
     case Qt::Key_Space:
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      return mods == Qt::NoModifier ? Command::Toggle : Command::None;
+      return mods == Qt::NoModifier ? TitleCommand::Toggle : TitleCommand::None;
     case Qt::Key_Delete:
-      return mods == Qt::NoModifier ? Command::Close : Command::None;
+      return mods == Qt::NoModifier ? TitleCommand::Close : TitleCommand::None;
     case Qt::Key_Up:
-      return mods == Qt::AltModifier ? Command::Up : Command::None;
+      return mods == Qt::AltModifier ? TitleCommand::Up : TitleCommand::None;
     case Qt::Key_Down:
-      return mods == Qt::AltModifier ? Command::Down : Command::None;
+      return mods == Qt::AltModifier ? TitleCommand::Down : TitleCommand::None;
     case Qt::Key_Menu:
-      return mods == Qt::NoModifier ? Command::Menu : Command::None;
+      return mods == Qt::NoModifier ? TitleCommand::Menu : TitleCommand::None;
     case Qt::Key_F10:
-      return mods == Qt::ShiftModifier ? Command::Menu : Command::None;
+      return mods == Qt::ShiftModifier ? TitleCommand::Menu : TitleCommand::None;
     default:
-      return Command::None;
+      return TitleCommand::None;
   }
 }
 
 }  // namespace
 
 TitleKeys::TitleKeys(DockWidget* dock) : QObject(dock), mDock(dock) {}
+
+TitleKeys* TitleKeys::of(const DockWidget* dock) {
+  return dock->mKeys;
+}
 
 QWidget* TitleKeys::titleOf(const Pane* pane) const {
   if (!pane || !mDock->dock()) return nullptr;
@@ -105,7 +107,7 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::ShortcutOverride: {
       // The strip's keys go to the strip before any shortcut of the window.
       auto* k = static_cast<QKeyEvent*>(e);
-      if (commandOf(k->key(), k->modifiers()) != Command::None && paneOf(title)) {
+      if (commandOf(k->key(), k->modifiers()) != TitleCommand::None && paneOf(title)) {
         k->accept();
         return true;
       }
@@ -114,22 +116,24 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::KeyPress: {
       auto* k = static_cast<QKeyEvent*>(e);
       Pane* pane = paneOf(title);
-      return pane && handle(pane, title, k->key(), k->modifiers());
+      return pane && run(pane, commandOf(k->key(), k->modifiers()));
     }
     default:
       return false;
   }
 }
 
-bool TitleKeys::handle(Pane* pane, QWidget* title, int key, Qt::KeyboardModifiers mods) {
-  const Command c = commandOf(key, mods);
-  if (c == Command::None) return false;
+bool TitleKeys::run(Pane* pane, TitleCommand c) {
+  QWidget* title = titleOf(pane);
+  if (c == TitleCommand::None || !title) return false;
   QPointer<DockWidget> dock = mDock;
-  TovDockPrivate& d = TovDockPrivate::of(*mDock->dock());
+  // The core routines run the application's handlers, which may delete the widget and so drop the dock.
+  const DockRef hold = mDock->dock();
+  TovDockPrivate& d = TovDockPrivate::of(*hold);
   const BarRef bar = pane->bar();
   const auto i = static_cast<std::int16_t>(bar->Index());
   switch (c) {
-    case Command::Toggle:
+    case TitleCommand::Toggle:
       if (!bar->CanExpand()) return true;
       if (bar->State() == eBarExpanded) {
         d.imgCollapse_Click(i);
@@ -137,23 +141,26 @@ bool TitleKeys::handle(Pane* pane, QWidget* title, int key, Qt::KeyboardModifier
         d.imgExpand_Click(i);
       }
       break;
-    case Command::Close:
+    case TitleCommand::Close:
       if (bar->ShowClose()) d.pCloseBar(i);
       break;
-    case Command::Up:
-    case Command::Down: {
+    case TitleCommand::Options:
+      if (bar->ShowOptions()) d.imgOpt_Click(i);
+      break;
+    case TitleCommand::Up:
+    case TitleCommand::Down: {
       QPointer<QWidget> focus = title;
-      move(pane, c == Command::Up ? -1 : 1);
+      move(pane, c == TitleCommand::Up ? -1 : 1);
       if (focus) focus->setFocus(Qt::OtherFocusReason);
       break;
     }
-    case Command::Menu:
+    case TitleCommand::Menu:
       // The menu opens at the strip, not wherever the mouse happens to be.
       mDock->mMenuAt = title->mapToGlobal(QPoint(0, title->height()));
       d.pTitleRightClick(i);
       if (dock) dock->mMenuAt.reset();
       break;
-    case Command::None:
+    case TitleCommand::None:
       break;
   }
   if (dock) dock->syncStates();

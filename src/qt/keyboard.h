@@ -12,24 +12,31 @@ class Pane;
 
 namespace tov::qt::detail {
 
+/// What a title strip does: by a key, or pressed by a screen reader (Options has no key).
+enum class TitleCommand { None, Toggle, Close, Options, Up, Down, Menu };
+
 /// Watches the title strips of one dock: focus, its frame and the keys.
 class TitleKeys : public QObject {
  public:
   explicit TitleKeys(DockWidget* dock);
+  /// The watcher of a dock's title strips.
+  static TitleKeys* of(const DockWidget* dock);
 
   /// Lets the pane's title strip take the focus and answer keys.
   void attach(Pane* pane);
   /// Puts the title strips and the panes' widgets in Tab order, as the panes are displayed.
   void order();
+  /// Runs a command on the pane as its key or button does; false when it means nothing there.
+  bool run(Pane* pane, TitleCommand c);
+  /// The pane's title strip, or null while it has none.
+  QWidget* titleOf(const Pane* pane) const;
+  /// The pane whose title strip this is, or null.
+  Pane* paneOf(const QObject* title) const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
-  QWidget* titleOf(const Pane* pane) const;
-  Pane* paneOf(const QObject* title) const;
-  /// Runs the key on the pane; false when the key means nothing there.
-  bool handle(Pane* pane, QWidget* title, int key, Qt::KeyboardModifiers mods);
   /// Moves the pane one visible place up (-1) or down (+1), as dropping it on that neighbour does.
   void move(Pane* pane, int step);
 

@@ -2,12 +2,14 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QImage>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QtGlobal>
 #include <algorithm>
 
 #include "dock/dock_private.h"
 #include "model/internals.h"
+#include "qt/accessible.h"
 #include "qt/keyboard.h"
 #include "qt/palette_host.h"
 #include "tovdock/qt/dock_widget.h"
@@ -94,12 +96,14 @@ QString Pane::title() const {
 void Pane::setTitle(const QString& title) {
   mBar->setTitle(title.toStdString());
   mToggle->setText(title);
+  detail::announceTitle(mDock, this, true);
 }
 QString Pane::rightTitle() const {
   return fromStd(mBar->TitleRight());
 }
 void Pane::setRightTitle(const QString& title) {
   mBar->setTitleRight(title.toStdString());
+  detail::announceTitle(mDock, this, false);
 }
 void Pane::setIcon(const QIcon& icon) {
   mIcon = icon;
@@ -197,6 +201,7 @@ Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& ti
   if (!icon.isNull()) p->setIcon(icon);
   bar->setControl(std::make_shared<WidgetControl>(widget));
   mKeys->attach(p);
+  detail::announceChanges(this, p);
   // A pane added to a dock on screen takes its place at once.
   fitWhenShown(TovDockPrivate::of(*mDock));
   mKeys->order();
@@ -369,10 +374,11 @@ Pane* DockWidget::paneOfCoreKey(const std::string& key) const {
 }
 
 void DockWidget::syncStates() {
-  // A slot may add panes or change states: the list is copied and every pane looked at once.
-  const QList<Pane*> all = mPanes;
-  for (Pane* p : all) {
-    if (p->sync()) emit paneStateChanged(p->key(), p->state());
+  // A slot may add panes, change states or delete the dock: the list is copied and every pane still
+  // there (and with it the dock, their parent) looked at once.
+  const QList<QPointer<Pane>> all(mPanes.begin(), mPanes.end());
+  for (const QPointer<Pane>& p : all) {
+    if (p && p->sync() && p) emit paneStateChanged(p->key(), p->state());
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLabel>
@@ -426,6 +427,62 @@ TEST_F(QtDock, TitleKeysMoveAndCloseThePaneAndAskForItsMenu) {
   ASSERT_EQ(menu.count(), 2);
   EXPECT_EQ(menu[0][0].toString(), "c");
   EXPECT_EQ(menu[0][1].toPoint(), c->mapToGlobal(QPoint(0, c->height())));
+}
+
+/// The accessible objects below `i`, depth first, each checked to know its parent.
+void walk(QAccessibleInterface* i, std::vector<QAccessibleInterface*>& out) {
+  out.push_back(i);
+  for (int n = 0; n < i->childCount(); ++n) {
+    QAccessibleInterface* c = i->child(n);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->parent(), i);
+    EXPECT_EQ(i->indexOfChild(c), n);
+    walk(c, out);
+  }
+}
+
+TEST_F(QtDock, ScreenReadersFindTheShownPanesTheirStateAndButtonsAndPressThem) {
+  installTranslator(QLocale(QLocale::English));
+  dockWidget = threePanes(window.get());
+  dockWidget->pane("b")->setState(PaneState::Hidden);
+  dockWidget->pane("c")->setState(PaneState::Collapsed);
+  dockWidget->pane("c")->setClosable(false);
+  // Each title strip found from the dock: its name, its state and its buttons' names, left to right.
+  auto strips = [&] {
+    std::vector<QAccessibleInterface*> all;
+    walk(QAccessible::queryAccessibleInterface(dockWidget), all);
+    QStringList found;
+    for (QAccessibleInterface* i : all) {
+      if (!i->state().expandable) continue;
+      EXPECT_TRUE(i->state().focusable);
+      QString s = i->text(QAccessible::Name) + (i->state().expanded    ? " open:"
+                                                : i->state().collapsed ? " shut:"
+                                                                       : ":");
+      for (int n = 0; n < i->childCount(); ++n)
+        s += " " + i->child(n)->text(QAccessible::Name);
+      found << s;
+    }
+    return found;
+  };
+  EXPECT_EQ(strips(), (QStringList{"A open: Collapse Close", "C shut: Expand"}));
+
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(titleOf(dockWidget, "a"));
+  QAccessibleInterface* collapse = a->child(0);
+  const QPointF drawn = middle(access().imgCollapse(dockWidget->pane("a")->bar()->Index()));
+  EXPECT_TRUE(
+      collapse->rect().contains(dockWidget->mapToGlobal(QPoint(pixels(drawn.x()), pixels(drawn.y())))));
+  EXPECT_EQ(a->childAt(collapse->rect().center().x(), collapse->rect().center().y()), collapse);
+  ASSERT_TRUE(collapse->actionInterface());
+  collapse->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(dockWidget->pane("a")->state(), PaneState::Collapsed);
+  EXPECT_EQ(strips(), (QStringList{"A shut: Expand Close", "C shut: Expand"}));
+  installTranslator(QLocale(QLocale::German));
+
+  // A slot that deletes the dock in the middle of a press ends the pass: nothing of it is touched.
+  QPointer<DockWidget> gone = dockWidget;
+  QObject::connect(dockWidget, &DockWidget::paneStateChanged, window.get(), [&] { delete gone.data(); });
+  a->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(gone.isNull());
 }
 
 /// The first and the last band of pane a's title gradient as painted, and the text colour it has.

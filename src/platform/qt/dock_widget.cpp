@@ -7,12 +7,15 @@
 #include <cmath>
 
 #include "platform/qt/qt_nodes.h"
+#include "qt/accessible.h"
 #include "qt/keyboard.h"
 
 namespace tov::qt {
 
 DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     : QWidget(parent), mToolkit(toolkit ? std::move(toolkit) : std::make_shared<QtToolkit>()) {
+  // Before the dock's first widget is made: Qt keeps the first interface it finds for a widget.
+  detail::installAccessibility();
   mDock = TovDock::create(mToolkit);
   mKeys = new detail::TitleKeys(this);
   Surface& surface = mDock->surface();
@@ -29,22 +32,28 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     };
   }
   // The dock belongs to this widget and is terminated before it, so the handlers never outlive it.
-  // Every event may follow a change of state: the panes' state signals go after the core's.
+  // Every event may follow a change of state: the panes' state signals go after the core's. A slot
+  // may delete this widget: nothing of it is touched after that.
   mDock->Closed = [this](std::string& key) {
+    const QPointer<DockWidget> self = this;
     emit closed(key);
-    if (Pane* p = paneOfCoreKey(key)) emit paneClosed(p->key());
-    syncStates();
+    if (Pane* p = self ? paneOfCoreKey(key) : nullptr) emit paneClosed(p->key());
+    if (self) syncStates();
   };
   mDock->CtlResize = [this](std::string& key) {
+    const QPointer<DockWidget> self = this;
     emit ctlResize(key);
-    syncStates();
+    if (self) syncStates();
   };
   mDock->OptShow = [this](std::string& key, bool& reload) {
+    const QPointer<DockWidget> self = this;
     emit optShow(key, reload);
-    if (Pane* p = paneOfCoreKey(key)) emit optionsRequested(p->key());
+    if (Pane* p = self ? paneOfCoreKey(key) : nullptr) emit optionsRequested(p->key());
   };
   mDock->RightClick = [this](std::string& key) {
+    const QPointer<DockWidget> self = this;
     emit rightClick(key);
+    if (!self) return;
     Pane* p = key.empty() ? nullptr : paneOfCoreKey(key);
     if (key.empty() || p)
       emit contextMenuRequested(p ? p->key() : QString(), mMenuAt.value_or(QCursor::pos()));

@@ -1,0 +1,347 @@
+// Accessible interfaces of the dock's widgets. The buttons on a title strip are drawn, not widgets:
+// the strip's interface makes them children of its own, placed where they are drawn, and presses
+// them through the routines the strip's keys run.
+#include "qt/accessible.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <QPointer>
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "dock/dock_private.h"
+#include "platform/qt/qt_convert.h"
+#include "qt/keyboard.h"
+#include "tovdock/qt/dock_widget.h"
+#include "tovdock/qt/qt_toolkit.h"
+
+namespace tov::qt::detail {
+
+namespace {
+
+enum class ButtonKind { Fold, Close, Options };
+constexpr std::array kButtonKinds{ButtonKind::Fold, ButtonKind::Close, ButtonKind::Options};
+
+const BarElements* elementsOf(const DockWidget* dock, const Pane* pane) {
+  if (!dock || !pane || !dock->dock()) return nullptr;
+  return TovDockPrivate::of(*dock->dock()).set(pane->bar()->Index());
+}
+
+/// The pane's drawn button of a kind while it is shown; the fold button is the one of the pane's state.
+const Image* shownButton(const DockWidget* dock, const Pane* pane, ButtonKind kind) {
+  const BarElements* e = elementsOf(dock, pane);
+  if (!e || pane->state() == PaneState::Hidden) return nullptr;
+  const Image* button = nullptr;
+  switch (kind) {
+    case ButtonKind::Fold:
+      button = (pane->state() == PaneState::Collapsed ? e->imgExpand : e->imgCollapse).get();
+      break;
+    case ButtonKind::Close:
+      button = e->imgClose.get();
+      break;
+    case ButtonKind::Options:
+      button = e->imgOpt.get();
+      break;
+  }
+  return button && button->Visible() ? button : nullptr;
+}
+
+/// The widget framing the pane: its title strip, its hosted widget and its splitter.
+QWidget* frameOf(const DockWidget* dock, const Pane* pane) {
+  const BarElements* e = elementsOf(dock, pane);
+  return e && e->picDockBar ? QtToolkit::widgetOf(*e->picDockBar) : nullptr;
+}
+
+Pane* paneOfFrame(const DockWidget* dock, const QWidget* frame) {
+  for (Pane* p : dock->panes())
+    if (frameOf(dock, p) == frame) return p;
+  return nullptr;
+}
+
+/// A drawn button of a title strip.
+class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+ public:
+  ButtonAccessible(QWidget* title, DockWidget* dock, ButtonKind kind)
+      : mTitle(title), mDock(dock), mKind(kind) {}
+
+  bool isValid() const override { return button() != nullptr; }
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override {
+    QAccessibleInterface* p = parent();
+    return p ? p->window() : nullptr;
+  }
+  QAccessibleInterface* parent() const override {
+    return mTitle ? QAccessible::queryAccessibleInterface(mTitle.data()) : nullptr;
+  }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+  QString text(QAccessible::Text t) const override {
+    if (t != QAccessible::Name) return {};
+    // The button's tooltip, translated as the tooltip is.
+    const char* tip = templ::kTipOptions;
+    if (mKind == ButtonKind::Close) tip = templ::kTipClose;
+    if (mKind == ButtonKind::Fold) {
+      const Pane* p = pane();
+      tip = p && p->state() == PaneState::Collapsed ? templ::kTipExpand : templ::kTipCollapse;
+    }
+    return QCoreApplication::translate("tov", tip);
+  }
+  void setText(QAccessible::Text, const QString&) override {}
+  QRect rect() const override {
+    const Image* b = button();
+    if (!b) return {};
+    return scaleOf(mTitle.data())
+        .pxRect(b->Left(), b->Top(), b->Width(), b->Height())
+        .translated(mTitle->mapToGlobal(QPoint(0, 0)));
+  }
+  QAccessible::Role role() const override { return QAccessible::Button; }
+  QAccessible::State state() const override {
+    QAccessible::State s;
+    s.invisible = !button();
+    return s;
+  }
+  void* interface_cast(QAccessible::InterfaceType t) override {
+    return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+  }
+
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& name) override {
+    Pane* p = pane();
+    if (name != pressAction() || !p || !button()) return;
+    const TitleCommand c = mKind == ButtonKind::Fold    ? TitleCommand::Toggle
+                           : mKind == ButtonKind::Close ? TitleCommand::Close
+                                                        : TitleCommand::Options;
+    // The press may run the application's handlers, which may delete this interface: nothing after it.
+    TitleKeys::of(mDock)->run(p, c);
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+ private:
+  Pane* pane() const { return mDock && mTitle ? TitleKeys::of(mDock)->paneOf(mTitle.data()) : nullptr; }
+  const Image* button() const { return shownButton(mDock, pane(), mKind); }
+
+  QPointer<QWidget> mTitle;
+  QPointer<DockWidget> mDock;
+  ButtonKind mKind;
+};
+
+/// A pane's title strip.
+class TitleAccessible : public QAccessibleWidget {
+ public:
+  // A button, as the header of an accordion is: pressing it folds the pane, screen readers say
+  // "expanded" or "collapsed" with its name, and the strip's own buttons are its children.
+  TitleAccessible(QWidget* title, DockWidget* dock)
+      : QAccessibleWidget(title, QAccessible::Button), mDock(dock) {}
+  ~TitleAccessible() override {
+    for (QAccessible::Id id : mButtons)
+      if (id) QAccessible::deleteAccessibleInterface(id);
+  }
+  TitleAccessible(const TitleAccessible&) = delete;
+  TitleAccessible& operator=(const TitleAccessible&) = delete;
+
+  /// The interface of the strip's button of a kind, made on first use and kept with the strip's.
+  QAccessibleInterface* button(ButtonKind kind) const {
+    QAccessible::Id& id = mButtons.at(static_cast<std::size_t>(kind));
+    if (!id) id = QAccessible::registerAccessibleInterface(new ButtonAccessible(widget(), mDock, kind));
+    return QAccessible::accessibleInterface(id);
+  }
+
+  QString text(QAccessible::Text t) const override {
+    const Pane* p = pane();
+    if (p && t == QAccessible::Name) return p->title();
+    if (p && t == QAccessible::Description && !p->rightTitle().isEmpty()) return p->rightTitle();
+    return QAccessibleWidget::text(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    const Pane* p = pane();
+    if (p && p->bar()->CanExpand()) {
+      s.expandable = true;
+      s.expanded = p->state() == PaneState::Expanded;
+      s.collapsed = p->state() == PaneState::Collapsed;
+    }
+    return s;
+  }
+
+  int childCount() const override { return static_cast<int>(shown().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const std::vector<ButtonKind> kinds = shown();
+    return index >= 0 && index < static_cast<int>(kinds.size())
+               ? button(kinds[static_cast<std::size_t>(index)])
+               : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* c) const override {
+    const std::vector<ButtonKind> kinds = shown();
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+      if (button(kinds[i]) == c) return static_cast<int>(i);
+    return -1;
+  }
+  QAccessibleInterface* childAt(int x, int y) const override {
+    for (ButtonKind k : shown())
+      if (QAccessibleInterface* b = button(k); b->rect().contains(x, y)) return b;
+    return nullptr;
+  }
+
+  QStringList actionNames() const override {
+    QStringList names = QAccessibleWidget::actionNames();
+    if (const Pane* p = pane()) {
+      names << showMenuAction();
+      if (p->bar()->CanExpand()) names.prepend(pressAction());
+    }
+    return names;
+  }
+  void doAction(const QString& name) override {
+    Pane* p = pane();
+    if (p && name == pressAction()) {
+      TitleKeys::of(mDock)->run(p, TitleCommand::Toggle);
+    } else if (p && name == showMenuAction()) {
+      TitleKeys::of(mDock)->run(p, TitleCommand::Menu);
+    } else {
+      QAccessibleWidget::doAction(name);
+    }
+  }
+  QStringList keyBindingsForAction(const QString& name) const override {
+    if (name == pressAction()) return {QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText)};
+    if (name == showMenuAction())
+      return {QKeySequence(Qt::SHIFT | Qt::Key_F10).toString(QKeySequence::NativeText)};
+    return QAccessibleWidget::keyBindingsForAction(name);
+  }
+
+ private:
+  Pane* pane() const { return mDock ? TitleKeys::of(mDock)->paneOf(widget()) : nullptr; }
+  /// The buttons the strip shows, left to right.
+  std::vector<ButtonKind> shown() const {
+    std::vector<std::pair<double, ButtonKind>> at;
+    const Pane* p = pane();
+    for (ButtonKind k : kButtonKinds)
+      if (const Image* b = shownButton(mDock, p, k)) at.emplace_back(b->Left(), k);
+    std::sort(at.begin(), at.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<ButtonKind> kinds;
+    for (const auto& [left, k] : at)
+      kinds.push_back(k);
+    return kinds;
+  }
+
+  QPointer<DockWidget> mDock;
+  mutable std::array<QAccessible::Id, kButtonKinds.size()> mButtons{};
+};
+
+/// A widget of the dock whose hidden children are left out, so that a hidden pane, a folded pane's
+/// widget and the element templates are not there for a screen reader. Children are in reading
+/// order, top to bottom.
+class ShownChildren : public QAccessibleWidget {
+ public:
+  using QAccessibleWidget::QAccessibleWidget;
+
+  int childCount() const override { return static_cast<int>(shown().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QWidgetList list = shown();
+    return index >= 0 && index < list.size() ? QAccessible::queryAccessibleInterface(list.at(index))
+                                             : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* c) const override {
+    return c ? static_cast<int>(shown().indexOf(qobject_cast<QWidget*>(c->object()))) : -1;
+  }
+  QAccessibleInterface* childAt(int x, int y) const override {
+    for (QWidget* w : shown())
+      if (QAccessibleInterface* c = QAccessible::queryAccessibleInterface(w); c && c->rect().contains(x, y))
+        return c;
+    return nullptr;
+  }
+
+ private:
+  QWidgetList shown() const {
+    QWidgetList list;
+    for (QObject* o : widget()->children())
+      if (auto* w = qobject_cast<QWidget*>(o); w && !w->isWindow() && !w->isHidden()) list.append(w);
+    std::stable_sort(list.begin(), list.end(), [](const QWidget* a, const QWidget* b) {
+      return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    return list;
+  }
+};
+
+/// The frame of a pane: a group named by the pane's title, as the region an accordion header labels.
+class FrameAccessible : public ShownChildren {
+ public:
+  FrameAccessible(QWidget* frame, DockWidget* dock)
+      : ShownChildren(frame, QAccessible::Grouping), mDock(dock) {}
+  QString text(QAccessible::Text t) const override {
+    const Pane* p = mDock && t == QAccessible::Name ? paneOfFrame(mDock, widget()) : nullptr;
+    return p ? p->title() : ShownChildren::text(t);
+  }
+
+ private:
+  QPointer<DockWidget> mDock;
+};
+
+QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
+  auto* w = qobject_cast<QWidget*>(object);
+  if (!w) return nullptr;
+  if (qobject_cast<DockWidget*>(w)) return new ShownChildren(w);
+  // The dock's own widgets lie at most three levels below it: surface, frame, title strip.
+  constexpr int kDeepestLevel = 3;
+  DockWidget* dock = nullptr;
+  QWidget* above = w->parentWidget();
+  for (int level = 0; above && !dock && level < kDeepestLevel; ++level, above = above->parentWidget())
+    dock = qobject_cast<DockWidget*>(above);
+  TitleKeys* keys = dock && dock->dock() ? TitleKeys::of(dock) : nullptr;
+  if (!keys) return nullptr;
+  if (w == dock->surfaceWidget()) return new ShownChildren(w);
+  if (keys->paneOf(w)) return new TitleAccessible(w, dock);
+  if (paneOfFrame(dock, w)) return new FrameAccessible(w, dock);
+  return nullptr;
+}
+
+}  // namespace
+
+void installAccessibility() {
+  static const bool installed = [] {
+    QAccessible::installFactory(dockInterfaces);
+    return true;
+  }();
+  (void)installed;
+}
+
+void announceChanges(DockWidget* dock, Pane* pane) {
+  QObject::connect(pane, &Pane::stateChanged, dock, [dock, pane](PaneState state) {
+    if (!QAccessible::isActive()) return;
+    // A pane shown or hidden changes the surface's children, a pane folded its frame's.
+    if (QWidget* s = dock->surfaceWidget()) {
+      QAccessibleEvent reorder(s, QAccessible::ObjectReorder);
+      QAccessible::updateAccessibility(&reorder);
+    }
+    QWidget* title = TitleKeys::of(dock)->titleOf(pane);
+    if (!title || state == PaneState::Hidden) return;
+    QAccessible::State folding;
+    folding.expanded = true;
+    folding.collapsed = true;
+    QAccessibleStateChangeEvent changed(title, folding);
+    QAccessible::updateAccessibility(&changed);
+    // The fold button now does the other thing, and says so.
+    if (auto* t = dynamic_cast<TitleAccessible*>(QAccessible::queryAccessibleInterface(title))) {
+      QAccessibleEvent renamed(t->button(ButtonKind::Fold), QAccessible::NameChanged);
+      QAccessible::updateAccessibility(&renamed);
+    }
+  });
+}
+
+void announceTitle(DockWidget* dock, Pane* pane, bool name) {
+  if (!QAccessible::isActive()) return;
+  // The title names the strip and the pane's frame; the right-hand title describes the strip.
+  QWidget* title = TitleKeys::of(dock)->titleOf(pane);
+  for (QWidget* w : {title, name ? frameOf(dock, pane) : nullptr}) {
+    if (!w) continue;
+    QAccessibleEvent changed(w, name ? QAccessible::NameChanged : QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+  }
+}
+
+}  // namespace tov::qt::detail
