@@ -244,22 +244,21 @@ TEST_P(Settings, AUsersLayoutComesBackInTheNextRun) {
   make(*dock, {0, 1, 2, 3, 4});
   dock->resize(6000, 6000);
   dock->setShow(true);
-  auto index = [&](const char* key) { return bars()->ItemByKey(key)->Index(); };
-  auto press = [&](Element& e, double dx, double dy) { ui->press(ui->absLeft(e) + dx, ui->absTop(e) + dy); };
-  auto release = [&](Element& e, double dx, double dy) {
-    ui->release(ui->absLeft(e) + dx, ui->absTop(e) + dy);
+  // Presses on a part of one bar and releases on the same part of another (or the same, where it
+  // is then), moving by `dy` in between: a click, a splitter drag or a title drag.
+  auto gesture = [&](const char* from, const char* to, auto part, double dy = 0) {
+    auto at = [&](const char* key) {
+      Element& e = (access().*part)(bars()->ItemByKey(key)->Index());
+      return std::pair(ui->absLeft(e) + std::min(e.Width() / 2, 1000.0), ui->absTop(e) + 70);
+    };
+    ui->press(at(from).first, at(from).second);
+    if (dy != 0) ui->move(at(from).first, at(from).second + dy);
+    ui->release(at(to).first, at(to).second);
   };
-
-  press(access().imgCollapse(index("outline")), 100, 100);  // collapse outline
-  release(access().imgCollapse(index("outline")), 100, 100);
-  Panel& split = access().picSplit(index("files"));
-  press(split, 1000, 70);  // the strip moves 300 down
-  ui->move(ui->absLeft(split) + 1000, ui->absTop(split) + 300);
-  release(split, 1000, 70);
-  press(access().picTitel(index("tasks")), 1000, 100);  // tasks onto log
-  release(access().picTitel(index("log")), 1000, 100);
-  press(access().imgClose(index("search")), 100, 100);  // hide search
-  release(access().imgClose(index("search")), 100, 100);
+  gesture("outline", "outline", &DockTestAccess::imgCollapse);
+  gesture("files", "files", &DockTestAccess::picSplit, 230);  // the strip moves 300 down
+  gesture("tasks", "log", &DockTestAccess::picTitel);         // tasks onto log
+  gesture("search", "search", &DockTestAccess::imgClose);
 
   // Hiding search refits the three bars still resizable by (6000 - 4980) / 3 = 340 each.
   const std::map<std::string, std::string> expected{{"files", "1:1:1:1820"},
