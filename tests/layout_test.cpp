@@ -94,10 +94,13 @@ TEST_P(Layout, HeightMaxAndSplittersFollowTheNextVisibleBar) {
 
   b->setState(eBarCollapsed);  // breaks the splitters around it
   access().pSetHeightMax();
-  EXPECT_FALSE(a->ShowResize());
-  EXPECT_FALSE(b->ShowResize());
-  EXPECT_FALSE(c->ShowResize());
+  EXPECT_FALSE(a->ShowResize() || b->ShowResize() || c->ShowResize());
   EXPECT_FALSE(access().picSplit(b->Index()).Visible());
+  a->setState(eBarHidden);  // the only visible bar has no splitter either
+  b->setState(eBarHidden);
+  c->setShowResize(true);
+  access().pSetHeightMax();
+  EXPECT_FALSE(c->ShowResize());
 }
 
 TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStepAndHoldsBarsAtFourHundred) {
@@ -112,6 +115,10 @@ TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStepAndHoldsBarsAtFourHundred) {
       {{{500, true}, {2000, true}, {300, false}}, 1500, false, {400, 800, 300}},  // remainder passed on
       {{{1000, true}, {1000, false}}, 6000, true, {1000, 1000}},                  // nothing while scrolling
       {{{1000, false}, {1000, false}}, 6000, false, {1000, 1000}},                // or without resizable bars
+      {{{500, true}, {1000, true}, {300, true}},
+       1600,
+       false,
+       {400, 734, 400}},                      // the fourth round is the last
       {{{1000, true}}, 1010, false, {1000}},  // 10 twips off is close enough, 11 are not
       {{{1000, true}}, 1011, false, {1011}},
       {{{1000, true}}, 990, false, {1000}},

@@ -84,7 +84,6 @@ class OperationsDriver {
   std::optional<std::string> run(int maxSteps) {
     for (steps = 0; steps < maxSteps && !in.done(); ++steps) {
       const std::uint32_t op = in.below(kOps);
-      lastOp = static_cast<int>(op);
       laidOut = painted = false;
       mode = static_cast<Hostile>(in.below(5));
       // The host's and the hosted controls' own code acts once in a step, at the first chance.
@@ -104,7 +103,6 @@ class OperationsDriver {
   }
 
   int steps = 0;
-  int lastOp = -1;
   /// Steps after which a stack that fits was checked to lie inside the dock.
   int fitsChecked = 0;
   /// Bars checked to come back from the store as saved.
