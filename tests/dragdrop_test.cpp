@@ -87,6 +87,14 @@ TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
   }
 }
 
+TEST_P(DragDrop, WithinTheStripATopBarIsATargetAsAnywhereElse) {
+  auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignLeft}});
+  made[0]->setState(eBarCollapsed);  // 260 high: B's title starts inside the strip
+  drag(made[2], onTitle(made[1], 10));
+  EXPECT_EQ(order(), "A,C,B");
+  EXPECT_EQ(made[2]->AlignBar(), eAlignTop);
+}
+
 TEST_P(DragDrop, BarsThatCannotMoveAreNoTargetAndCannotBeDragged) {
   auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
   made[0]->setCanMove(false);
