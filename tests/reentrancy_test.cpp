@@ -123,15 +123,6 @@ TEST_P(Reentrancy, HandlersMayClearTheBarsInTheMiddleOfAnyPass) {
   EXPECT_EQ(access().picDockBar(1).Height(), newHeight);
 }
 
-TEST_P(Reentrancy, OptionsHandlerMayChangeKeyAndReload) {
-  auto made = addBars({"a", "b"});
-  show();
-  host->store[{"DockBar", "b"}] = "2:1:0:1000";
-  dock->OptShow = [&](std::string& key, bool& reload) { key = "b", reload = true; };
-  clickOn(access().imgOpt(made[0]->Index()));
-  EXPECT_EQ(made[1]->State(), eBarCollapsed);
-}
-
 TEST_P(Reentrancy, SplitterDragWhosePartnerCollapsesMeanwhile) {
   auto made = addBars({"a", "b", "c"});
   show();

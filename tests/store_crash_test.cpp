@@ -318,8 +318,9 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
       return kCannotArrange;
     auto services = std::make_shared<DefaultHostServices>(readOnlyStore);
     HostServices::setInstance(services);
+    auto toolkit = std::make_shared<headless::HeadlessToolkit>();
     {
-      ShownDock shown(std::make_shared<headless::HeadlessToolkit>());
+      ShownDock shown(toolkit);
       if (shown.stateOfB() != eBarCollapsed) return 10;  // the layout is restored
       shown.expandB();                                   // the first save that cannot be kept is reported
       shown.collapseB();
@@ -328,6 +329,7 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
       if (stateIn(services->GetSetting("DockBar", "b", 0)) != "1") return 12;
       if (services->persistent() || services->pendingSaves() == 0) return 13;
     }
+    if (!toolkit->messages().empty()) return 14;  // a store problem is no reason to interrupt the user
     HostServices::setInstance(nullptr);
     return 0;
   });
@@ -341,30 +343,6 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
     files.push_back(entry.path().filename());
   EXPECT_EQ(files, std::vector<std::string>{"settings.sqlite"});
   chmod(folder.c_str(), 0700);
-}
-
-TEST_F(StoreCrash, ADockOverAStoreThatCannotBeWrittenSaysSoOnceAndGoesOn) {
-  fs::create_directories(store);  // a folder where the file should be: opening fails even for root
-  auto services = std::make_shared<DefaultHostServices>(store);
-  HostServices::setInstance(services);
-  auto toolkit = std::make_shared<headless::HeadlessToolkit>();
-  testing::internal::CaptureStderr();
-  {
-    ShownDock shown(toolkit);
-    DockTestAccess(*shown.dock).pSaveSettings();
-    std::int32_t sum = 0;
-    for (std::int32_t i = 1; i <= 3; ++i)
-      sum += shown.dock->Bars()->Item(i)->Height();
-    EXPECT_NEAR(sum, 3000, 30) << "the dock still lays its bars out";
-    shown.collapseB();
-    EXPECT_EQ(shown.stateOfB(), eBarCollapsed);
-  }  // terminating saves again
-  const std::string err = testing::internal::GetCapturedStderr();
-  HostServices::setInstance(nullptr);
-  EXPECT_FALSE(services->persistent());
-  EXPECT_EQ(reports(err), 1u) << err;
-  EXPECT_NE(err.find(store.string()), std::string::npos) << err;
-  EXPECT_TRUE(toolkit->messages().empty()) << "a store problem is no reason to interrupt the user";
 }
 
 }  // namespace
