@@ -89,10 +89,10 @@ void checkStore(const std::uint8_t* data, std::size_t size) {
       if (b->State() != (hides ? eBarExpanded : r->state)) broken(who + "state not applied");
       if (b->AllowResize() && r->height > 100 && b->Height() != r->height) broken(who + "height not applied");
     }
-    std::vector<bool> seen(n + 1, false);
+    std::vector<char> seen(n + 1, 0);
     bool permutation = true;
     for (std::size_t k = 1; k <= n; ++k)
-      permutation = permutation && !std::exchange(seen[wanted[k]], true);
+      permutation = permutation && !std::exchange(seen[wanted[k]], 1);
     // A complete order is installed grouped top, left, right, bottom; anything else leaves the
     // order the bars were added in.
     std::vector<std::int32_t> expected;
