@@ -39,6 +39,10 @@ TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
   host->messages.clear();
   auto c = addBar("", 900);
   c->setShowClose(true);
+  clickClose(a);  // the last bar counts too
+  EXPECT_EQ(a->State(), eBarHidden);
+  EXPECT_EQ(closed, std::vector<std::string>{"a"});
+  closed.clear();
   b->setState(eBarExpanded);
   a->setState(eBarCollapsed);
   dock->Closed = [&](std::string& key) {

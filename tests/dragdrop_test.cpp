@@ -4,10 +4,15 @@
 namespace tov::test {
 namespace {
 
+using Keys = std::vector<std::pair<std::string, std::int32_t>>;
+using Point = std::pair<double, double>;
+
 class DragDrop : public DockTest {
  protected:
   /// Bars of 1000 twips, one per key, in a dock of 6000 by 6000; nothing is fitted to the dock.
-  std::vector<BarRef> build(const std::vector<std::pair<std::string, std::int32_t>>& keys) {
+  std::vector<BarRef> build(const Keys& keys) {
+    bars()->Clear();
+    host->store.clear();  // or the rebuilt bars would come back in the saved order
     std::vector<BarRef> made;
     for (const auto& [key, align] : keys)
       made.push_back(addBar(key, 1000, align));
@@ -17,86 +22,68 @@ class DragDrop : public DockTest {
     return made;
   }
   /// A point on a bar's title strip clear of its caption and buttons, `dy` below the strip's top.
-  std::pair<double, double> onTitle(const BarRef& b, double dy = 100) {
+  Point onTitle(const BarRef& b, double dy = 100) {
     Panel& strip = access().picTitel(b->Index());
     return {ui->absLeft(strip) + 1500, ui->absTop(strip) + dy};
   }
-  void drag(const BarRef& from, std::pair<double, double> to) {
-    const auto [x, y] = onTitle(from);
-    ui->press(x, y);
+  void drag(const BarRef& from, Point to) {
+    ui->press(onTitle(from).first, onTitle(from).second);
     ui->release(to.first, to.second);
   }
-  void dragOnto(const BarRef& from, const BarRef& onto) { drag(from, onTitle(onto)); }
   std::int32_t left(const BarRef& b) { return toInt32(access().picDockBar(b->Index()).Left()); }
 
-  static constexpr std::pair<double, double> kFreeLeft{1000, 5000};
-  static constexpr std::pair<double, double> kFreeRight{4500, 5000};
+  static constexpr Point kFreeLeft{1000, 5000};
+  static constexpr Point kFreeRight{4500, 5000};
 };
 
-TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumn) {
-  const std::vector<std::pair<std::string, std::int32_t>> keys{
-      {"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}};
+TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
+  const Keys keys{{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}};
   auto made = build(keys);
-  dragOnto(made[3], made[1]);  // upwards: D lands before B
+  drag(made[3], onTitle(made[1]));  // upwards: D lands before B
   EXPECT_EQ(order(), "A,D,B,C");
   EXPECT_EQ(made[3]->AlignBar(), eAlignLeft);
   EXPECT_EQ(left(made[3]), 0);
   EXPECT_EQ(top(made[1]), 2000);
   EXPECT_EQ(access().dragSource(), 0);
-  // The new order is saved at once.
-  EXPECT_EQ(host->value("D"), "2:2:1:1000");
-  EXPECT_EQ(host->value("B"), "3:2:1:1000");
+  EXPECT_EQ(host->value("D") + " " + host->value("B"), "2:2:1:1000 3:2:1:1000");
 
-  bars()->Clear();
-  host->store.clear();  // or the rebuilt bars would come back in the saved order
   made = build(keys);
-  dragOnto(made[0], made[2]);  // downwards: A lands behind C
+  drag(made[0], onTitle(made[2]));  // downwards: A lands behind C
   EXPECT_EQ(order(), "B,C,A,D");
   EXPECT_EQ(made[0]->AlignBar(), eAlignLeft);
   EXPECT_EQ(top(made[0]), 2000);
   EXPECT_EQ(host->value("A"), "3:2:1:1000");
 }
 
-TEST_P(DragDrop, TheTopStripMakesABarTheFirstTopBar) {
-  auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
-  const BarRef &P = made[0], &Q = made[1];
-
-  // The topmost bar onto itself in the strip: its Top (0) is not below the cursor.
-  dragOnto(P, P);
-  EXPECT_EQ(order(), "P,Q,R");
-  EXPECT_EQ(P->AlignBar(), eAlignLeft);
-  EXPECT_FALSE(host->saves.empty());  // laid out and saved all the same
-
-  // A bar that cannot move is no target, wherever the cursor is, and cannot be dragged either (the
-  // press starts nothing, the release drops nothing); a bar dropped on itself stays.
-  host->saves.clear();
-  P->setCanMove(false);
-  dragOnto(Q, P);
-  dragOnto(P, Q);
-  dragOnto(Q, Q);
-  EXPECT_EQ(order(), "P,Q,R");
-  EXPECT_EQ(Q->AlignBar(), eAlignLeft);
-  EXPECT_TRUE(host->saves.empty());
-  EXPECT_TRUE(ui->messages().empty());
-
-  P->setCanMove(true);
-  dragOnto(Q, P);
-  EXPECT_EQ(order(), "Q,P,R");
-  EXPECT_EQ(Q->AlignBar(), eAlignTop);
-  EXPECT_EQ(top(Q), 0);
-  EXPECT_EQ(top(P), 1000);
-  EXPECT_EQ(host->value("Q"), "1:1:1:1000");
-}
-
-TEST_P(DragDrop, TheTopStripEndsAtTwentyPixels) {
-  // 20 pixels (300 twips) down on the right column's first bar, a drop takes its column; 19 pixels
-  // down it is in the strip and makes the bar the first top bar.
-  for (double y : {300.0, 285.0}) {
-    bars()->Clear();
+TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
+  // Bars P, Q (left) and R (right); which bar is dragged, onto which, how far below the top of
+  // the target's title; the order and the dragged bar's group after the drop; whether it saved.
+  // The topmost bar dropped onto itself in the strip stays: its Top (0) is not below the cursor
+  // (unless the cursor is at 0 too), but the drop is laid out and saved all the same. Dropped 20
+  // pixels (300 twips) down on the right column's first bar, a bar takes its column; 19 pixels
+  // down it is in the strip.
+  struct Case {
+    int from, onto;
+    double dy;
+    const char* order;
+    std::int32_t align;
+    bool saves;
+  };
+  for (const Case& k : std::vector<Case>{{0, 0, 100, "P,Q,R", eAlignLeft, true},
+                                         {0, 0, 0, "P,Q,R", eAlignLeft, true},
+                                         {1, 1, 100, "P,Q,R", eAlignLeft, false},
+                                         {1, 0, 100, "Q,P,R", eAlignTop, true},
+                                         {1, 2, 300, "P,R,Q", eAlignRight, true},
+                                         {1, 2, 285, "Q,P,R", eAlignTop, true}}) {
     auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
-    drag(made[1], {onTitle(made[2]).first, y});
-    EXPECT_EQ(made[1]->AlignBar(), y < 300 ? eAlignTop : eAlignRight) << y;
-    EXPECT_EQ(order(), y < 300 ? "Q,P,R" : "P,R,Q") << y;
+    const BarRef& from = made[static_cast<std::size_t>(k.from)];
+    drag(from, onTitle(made[static_cast<std::size_t>(k.onto)], k.dy));
+    const std::string at =
+        std::to_string(k.from) + " onto " + std::to_string(k.onto) + " at " + std::to_string(k.dy);
+    EXPECT_EQ(order(), k.order) << at;
+    EXPECT_EQ(from->AlignBar(), k.align) << at;
+    EXPECT_EQ(host->saves.empty(), !k.saves) << at;
+    EXPECT_TRUE(k.align != eAlignTop || top(from) == 0) << at;
   }
 }
 
@@ -128,62 +115,79 @@ TEST_P(DragDrop, WhileDraggingTheMarkerShowsWhatTheDropWouldDo) {
   EXPECT_EQ(ui->dropHint(), DropHint{});
 }
 
-TEST_P(DragDrop, TheFreeAreaAppendsToAColumn) {
-  auto made = build({{"1", eAlignTop}, {"2", eAlignTop}, {"3", eAlignTop}, {"4", eAlignTop}});
-  // The last top bar on the left side and the last bar on the right side are the bar itself.
-  drag(made[3], kFreeLeft);
-  drag(made[3], kFreeRight);
-  EXPECT_EQ(order(), "1,2,3,4");
-  EXPECT_EQ(made[3]->AlignBar(), eAlignTop);
+TEST_P(DragDrop, WithinTheStripATopBarIsATargetAsAnywhereElse) {
+  auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignLeft}});
+  made[0]->setState(eBarCollapsed);  // 260 high: B's title starts inside the strip
+  drag(made[2], onTitle(made[1], 10));
+  EXPECT_EQ(order(), "A,C,B");
+  EXPECT_EQ(made[2]->AlignBar(), eAlignTop);
+}
+
+TEST_P(DragDrop, BarsThatCannotMoveAreNoTargetAndCannotBeDragged) {
+  auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
+  made[0]->setCanMove(false);
+  drag(made[1], onTitle(made[0]));  // no target, wherever the cursor is
+  drag(made[0], onTitle(made[1]));  // the press starts nothing, the release drops nothing
+  EXPECT_EQ(order(), "P,Q,R");
+  EXPECT_EQ(made[1]->AlignBar(), eAlignLeft);
   EXPECT_TRUE(host->saves.empty());
+  EXPECT_TRUE(ui->messages().empty());
+}
 
-  drag(made[1], kFreeLeft);
-  EXPECT_EQ(order(), "1,3,4,2");
-  EXPECT_EQ(made[1]->AlignBar(), eAlignTop);
-
+TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
+  // Groups of the bars, which one is dragged, where to; order and its group after the drop. The
+  // last top bar on the left side and the last bar on the right side are the bar itself. The left
+  // side follows the last top or left bar, or starts a left column before the first right bar, or
+  // after bottom bars only.
+  const Keys tops{{"1", eAlignTop}, {"2", eAlignTop}, {"3", eAlignTop}, {"4", eAlignTop}};
+  const Keys mixed{{"1", eAlignTop}, {"2", eAlignLeft}, {"3", eAlignRight}, {"4", eAlignBottom}};
+  const Keys rights{{"1", eAlignRight}, {"2", eAlignRight}, {"3", eAlignRight}};
+  const Keys bottoms{{"1", eAlignBottom}, {"2", eAlignBottom}, {"3", eAlignBottom}};
+  struct Case {
+    const Keys& keys;
+    int from;
+    Point to;
+    const char* order;
+    std::int32_t align;
+  };
+  for (const Case& k : std::vector<Case>{{tops, 3, kFreeLeft, "1,2,3,4", eAlignTop},
+                                         {tops, 3, kFreeRight, "1,2,3,4", eAlignTop},
+                                         {tops, 1, kFreeLeft, "1,3,4,2", eAlignTop},
+                                         {tops, 1, {2985, 5000}, "1,3,4,2", eAlignTop},
+                                         {tops, 2, {3000, 5000}, "1,2,4,3", eAlignRight},
+                                         {mixed, 3, kFreeLeft, "1,2,4,3", eAlignLeft},
+                                         {rights, 2, {1000, 1000}, "1,3,2", eAlignLeft},
+                                         {bottoms, 2, kFreeLeft, "1,3,2", eAlignLeft}}) {
+    auto made = build(k.keys);
+    drag(made[static_cast<std::size_t>(k.from)], k.to);
+    EXPECT_EQ(order(), k.order) << k.from << " to " << k.to.first;
+    EXPECT_EQ(made[static_cast<std::size_t>(k.from)]->AlignBar(), k.align) << k.from << " to " << k.to.first;
+    EXPECT_EQ(host->saves.empty(), order() == std::string("1,2,3,4")) << k.from << " to " << k.to.first;
+  }
+  // Placed as its column says: the right half, below the top group.
+  auto made = build(tops);
   drag(made[2], kFreeRight);
-  EXPECT_EQ(order(), "1,4,2,3");
-  EXPECT_EQ(made[2]->AlignBar(), eAlignRight);
   EXPECT_EQ(left(made[2]), 2990);
   EXPECT_EQ(top(made[2]), 3000);
   EXPECT_EQ(host->value("3"), "4:3:1:1000");
-}
-
-TEST_P(DragDrop, TheLeftSideFollowsTheLastTopOrLeftBarOrStartsALeftColumn) {
-  auto mixed = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignRight}, {"D", eAlignBottom}});
-  drag(mixed[3], kFreeLeft);
-  EXPECT_EQ(order(), "A,B,D,C");
-  EXPECT_EQ(mixed[3]->AlignBar(), eAlignLeft);
-  EXPECT_EQ(top(mixed[3]), 2000);
-
-  bars()->Clear();
-  auto right = build({{"1", eAlignRight}, {"2", eAlignRight}, {"3", eAlignRight}});
-  drag(right[2], {1000, 1000});  // the whole left half is free
-  EXPECT_EQ(order(), "1,3,2");
-  EXPECT_EQ(right[2]->AlignBar(), eAlignLeft);
-
-  bars()->Clear();
-  auto bottom = build({{"4", eAlignBottom}, {"5", eAlignBottom}, {"6", eAlignBottom}});
-  drag(bottom[2], kFreeLeft);
-  EXPECT_EQ(order(), "4,6,5");
-  EXPECT_EQ(bottom[2]->AlignBar(), eAlignLeft);
+  made = build(mixed);
+  drag(made[3], kFreeLeft);
+  EXPECT_EQ(top(made[3]), 2000);
   EXPECT_TRUE(ui->messages().empty());
 }
 
 TEST_P(DragDrop, ForeignDropsChangeNothing) {
-  auto bars4 = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
-  const BarRef &B = bars4[1], &D = bars4[3];
+  auto made = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
   ui->dropForeign(1500, 2100);  // before the dock ever dragged
   EXPECT_EQ(order(), "A,B,C,D");
-
-  dragOnto(D, B);
+  drag(made[3], onTitle(made[1]));
   ASSERT_EQ(order(), "A,D,B,C");
   host->saves.clear();
   // On a title, in the top strip and on both sides of the free area.
-  for (auto [x, y] : {onTitle(bars4[2]), std::pair{onTitle(bars4[0]).first, 100.0}, kFreeLeft, kFreeRight})
+  for (auto [x, y] : {onTitle(made[2]), Point{onTitle(made[0]).first, 100.0}, kFreeLeft, kFreeRight})
     ui->dropForeign(x, y);
   EXPECT_EQ(order(), "A,D,B,C");
-  EXPECT_EQ(D->AlignBar(), eAlignLeft);
+  EXPECT_EQ(made[3]->AlignBar(), eAlignLeft);
   EXPECT_TRUE(host->saves.empty());
   EXPECT_TRUE(ui->messages().empty());
 }

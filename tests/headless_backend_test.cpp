@@ -210,7 +210,8 @@ TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixe
   EXPECT_NE(panel(nullptr, 0, 0, 100, 100)->hWnd(), old);
 }
 
-TEST(HeadlessTestControl, MembersRecordCallsAndMissingOnesFailAsLateBindingDoes) {
+TEST(HeadlessTestControl,
+     MembersRecordCallsAndMissingOnesFailAsLateBindingDoesAndTheDefaultToolkitIsHeadless) {
   HeadlessToolkit tk;
   const Hwnd form = tk.createWindow();
   TestControl plain(tk, "Tree", std::nullopt, form);
@@ -231,12 +232,10 @@ TEST(HeadlessTestControl, MembersRecordCallsAndMissingOnesFailAsLateBindingDoes)
   EXPECT_EQ(plain.calls, (Log{"Move", "Let Height", "Get hWnd", "Get Align", "Let Visible"}));
   const Hwnd h = std::make_unique<TestControl>(tk, "Gone")->hWnd();
   EXPECT_FALSE(tk.windowExists(h));
-}
 
-TEST(HeadlessToolkitTest, DefaultToolkitIsHeadlessAndReplaceable) {
-  auto first = defaultToolkit();
+  // Docks made without a toolkit are headless unless the application sets another.
+  const std::shared_ptr<Toolkit> first = defaultToolkit(), mine = std::make_shared<HeadlessToolkit>();
   EXPECT_NE(dynamic_cast<HeadlessToolkit*>(first.get()), nullptr);
-  auto mine = std::make_shared<HeadlessToolkit>();
   setDefaultToolkit(mine);
   EXPECT_EQ(defaultToolkit(), mine);
   setDefaultToolkit(first);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -58,15 +59,13 @@ TEST_F(HostStoreTest, AwkwardKeysAndValuesComeBackUnchanged) {
   for (int i = 0; i < 20000; ++i)
     longText += "Zeile " + std::to_string(i) + ": =]:[\n";
   const std::vector<std::tuple<std::string, std::string, std::string>> records{
-      {"DockBar", "a=b", "x=y=z"},
-      {"DockBar", "[section]", "]["},
-      {"DockBar", "a:b:c", ":::"},
+      {"DockBar", "a=b[section]:c", "x=y][:::"},
       {"DockBar", "line\nbreak", "first\nsecond\r\nthird\n"},
-      {"DockBar", "Dateien äöü ÄÖÜ ß", "Größe – 😀"},
+      {"DockBar", "Dateien äöü ß", "Größe – 😀"},
       {"DockBar", "empty", ""},
       {"DockBar", "", "empty key"},
       {"DockBar", " padded ", "  spaces  "},
-      {"DockBar", "quote'\"", "'); DROP TABLE settings; --"},
+      {"DockBar", "quote'\"", "'); DROP TABLE x; --"},
       {"DockBar", "nul\0inside"s, "before\0after\0"s},
       {"DockBar", "long", longText},
       {"DockBar", "files", "2:2:1:2400"},
@@ -157,54 +156,39 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
             SQLITE_OK);
   sqlite3_close(db);
   const auto newer = readFile(store);
-  // Files this library did not write, made with SQLite itself.
-  const auto scratch = dir / "scratch.sqlite";
-  auto made = [&](std::string sql) {
-    return [&, sql](std::string& bytes) {
-      makeSqlite(scratch, sql);
-      bytes = readFile(scratch);
-    };
+  // Files this library did not write, made with SQLite itself, then damaged copies of a healthy store.
+  const std::string both = std::string(kMeta) + kSettings;
+  auto settingsAs = [](const std::string& columns) {
+    return kMeta +
+           ("CREATE TABLE settings(section TEXT NOT NULL, " + columns + ", PRIMARY KEY(section, key));");
   };
-  auto settingsAs = [&](const std::string& columns) {
-    return made(kMeta + ("CREATE TABLE settings(section TEXT NOT NULL, " + columns + ");"));
-  };
-  const std::vector<std::tuple<const char*, std::string, std::function<void(std::string&)>>> damages = {
-      {"one byte", "not a database", [](std::string& bytes) { bytes = "S"; }},
+  std::vector<std::array<std::string, 3>> damages{
       {"another program's database", "other data",
-       made("CREATE TABLE settings(id INTEGER PRIMARY KEY, value); INSERT INTO settings VALUES(1, 'x');")},
-      {"newer format, never opened by this library", "format 2",
-       made(std::string(kMeta) + kSettings + "UPDATE meta SET value = '2';")},
-      {"value declared INTEGER", "column 'value'",
-       settingsAs("key TEXT NOT NULL, value INTEGER NOT NULL, PRIMARY KEY(section, key)")},
-      {"value declared NUMERIC", "column 'value'",
-       settingsAs("key TEXT NOT NULL, value NUMERIC NOT NULL, PRIMARY KEY(section, key)")},
+       "CREATE TABLE settings(id INTEGER PRIMARY KEY, value); INSERT INTO settings VALUES(1, 'x');"},
+      {"newer format, never opened by this library", "format 2", both + "UPDATE meta SET value = '2';"},
+      {"value declared INTEGER", "column 'value'", settingsAs("key TEXT NOT NULL, value INTEGER NOT NULL")},
+      {"value declared NUMERIC", "column 'value'", settingsAs("key TEXT NOT NULL, value NUMERIC NOT NULL")},
       {"key without case", "column 'key'",
-       settingsAs("key TEXT COLLATE NOCASE NOT NULL, value TEXT NOT NULL, PRIMARY KEY(section, key)")},
+       settingsAs("key TEXT COLLATE NOCASE NOT NULL, value TEXT NOT NULL")},
       {"trigger", "trigger",
-       made(std::string(kMeta) + kSettings +
-            "CREATE TRIGGER t AFTER INSERT ON settings BEGIN UPDATE settings SET value = '';  END;")},
-      {"extra column", "4 columns",
-       settingsAs("key TEXT NOT NULL, value TEXT NOT NULL, at TEXT, PRIMARY KEY(section, key)")},
-      {"missing column", "2 columns", settingsAs("key TEXT NOT NULL, PRIMARY KEY(section, key)")},
-      {"UTF-16 store", "UTF-16", made(std::string("PRAGMA encoding = 'UTF-16le';") + kMeta + kSettings)},
-      {"garbage", "not a database", [](std::string& bytes) { bytes = garbage(8192); }},
-      {"table pages overwritten", "damaged",
-       [&](std::string& bytes) {
-         bytes = healthy;
-         const auto junk = garbage(bytes.size() - 4096);
-         bytes.replace(4096, junk.size(), junk);
-       }},
-      // Every record still reads; only the integrity check sees this.
-      {"free page count wrong", "damaged",
-       [&](std::string& bytes) {
-         bytes = healthy;
-         bytes[39] = static_cast<char>(bytes[39] + 7);
-       }},
-      {"newer format", "format 2", [&](std::string& bytes) { bytes = newer; }},
-  };
-  for (const auto& [what, reason, damage] : damages) {
-    std::string bytes;
-    damage(bytes);
+       both + "CREATE TRIGGER t AFTER INSERT ON settings BEGIN UPDATE settings SET value = ''; END;"},
+      {"extra column", "4 columns", settingsAs("key TEXT NOT NULL, value TEXT NOT NULL, at TEXT")},
+      {"missing column", "2 columns", settingsAs("key TEXT NOT NULL")},
+      {"UTF-16 store", "UTF-16", "PRAGMA encoding = 'UTF-16le';" + both}};
+  for (auto& damage : damages) {
+    makeSqlite(dir / "scratch.sqlite", damage[2]);
+    damage[2] = readFile(dir / "scratch.sqlite");
+  }
+  std::string pages = healthy, freeCount = healthy;
+  pages.replace(4096, healthy.size() - 4096, garbage(healthy.size() - 4096));
+  // Every record still reads; only the integrity check sees a wrong free page count.
+  freeCount[39] = static_cast<char>(freeCount[39] + 7);
+  damages.insert(damages.end(), {{"one byte", "not a database", "S"},
+                                 {"garbage", "not a database", garbage(8192)},
+                                 {"table pages overwritten", "damaged", pages},
+                                 {"free page count wrong", "damaged", freeCount},
+                                 {"newer format", "format 2", newer}});
+  for (const auto& [what, reason, bytes] : damages) {
     for (const char* suffix : {"-wal", "-shm", "-journal"})
       fs::remove(store.string() + suffix);
     writeFile(store, bytes);
@@ -224,8 +208,7 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
   EXPECT_EQ(readFile(store), newer);
 
   // A store made by hand exactly as this library makes it is used, and values keep their bytes.
-  makeSqlite(store,
-             std::string(kMeta) + kSettings + "INSERT INTO settings VALUES('DockBar', 'files', '007');");
+  makeSqlite(store, both + "INSERT INTO settings VALUES('DockBar', 'files', '007');");
   {
     DefaultHostServices services(store);
     EXPECT_EQ(services.GetSetting("DockBar", "files", 0), "007");

@@ -1,6 +1,7 @@
 // Stacking, widths, splitter limits, automatic heights and the scroll bar.
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "support/dock_fixture.h"
 
@@ -15,37 +16,22 @@ class Layout : public DockTest {
   }
 };
 
-TEST_P(Layout, GroupsStackTopThenColumnsSideBySideThenBottom) {
+TEST_P(Layout, GroupsStackTopThenColumnsSideBySideThenBottomAndHiddenBarsTakeNoRoom) {
   auto a = addBar("a", 1000);
+  auto h = addBar("h", 900);
   auto b = addBar("b", 1500);
   auto l = addBar("l", 800, eAlignLeft);
   auto r = addBar("r", 600, eAlignRight);
   auto r2 = addBar("r2", 300, eAlignRight);
   auto bottom = addBar("bottom", 400, eAlignBottom);
-  show(6000, 8000);
-  auto acc = access();
-  EXPECT_EQ(acc.pResizeHeight(), 3800);
-  EXPECT_EQ(top(a), 0);
-  EXPECT_EQ(top(b), 1000);
-  EXPECT_EQ(top(l), 2500);
-  EXPECT_EQ(top(r), 2500);
-  EXPECT_EQ(top(r2), 3100);
-  EXPECT_EQ(top(bottom), 3400);  // below the right column, not below the lower of the two
-}
-
-TEST_P(Layout, HiddenBarTakesTheTopOfTheNextAndNoHeight) {
-  addBar("a", 1000);
-  auto h = addBar("h", 900);
-  auto c = addBar("c", 700);
-  h->setShowClose(true);
-  show();
-  dock->setAllowScroll(true);
   h->setState(eBarHidden);
-  auto acc = access();
-  EXPECT_EQ(acc.pResizeHeight(), 1700);
-  EXPECT_EQ(top(h), 1000);
-  EXPECT_EQ(top(c), 1000);
-  EXPECT_FALSE(acc.picDockBar(h->Index()).Visible());
+  show(6000, 8000);
+  EXPECT_EQ(access().pResizeHeight(), 3800);
+  // A hidden bar takes the top of the next; the bottom group lies below the right column, not
+  // below the lower of the two.
+  EXPECT_EQ(std::vector({top(a), top(h), top(b), top(l), top(r), top(r2), top(bottom)}),
+            std::vector<double>({0, 1000, 1000, 2500, 2500, 3100, 3400}));
+  EXPECT_FALSE(access().picDockBar(h->Index()).Visible());
 }
 
 TEST_P(Layout, WidthsRoundHalvesToEven) {
@@ -108,10 +94,13 @@ TEST_P(Layout, HeightMaxAndSplittersFollowTheNextVisibleBar) {
 
   b->setState(eBarCollapsed);  // breaks the splitters around it
   access().pSetHeightMax();
-  EXPECT_FALSE(a->ShowResize());
-  EXPECT_FALSE(b->ShowResize());
-  EXPECT_FALSE(c->ShowResize());
+  EXPECT_FALSE(a->ShowResize() || b->ShowResize() || c->ShowResize());
   EXPECT_FALSE(access().picSplit(b->Index()).Visible());
+  a->setState(eBarHidden);  // the only visible bar has no splitter either
+  b->setState(eBarHidden);
+  c->setShowResize(true);
+  access().pSetHeightMax();
+  EXPECT_FALSE(c->ShowResize());
 }
 
 TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStepAndHoldsBarsAtFourHundred) {
@@ -126,6 +115,10 @@ TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStepAndHoldsBarsAtFourHundred) {
       {{{500, true}, {2000, true}, {300, false}}, 1500, false, {400, 800, 300}},  // remainder passed on
       {{{1000, true}, {1000, false}}, 6000, true, {1000, 1000}},                  // nothing while scrolling
       {{{1000, false}, {1000, false}}, 6000, false, {1000, 1000}},                // or without resizable bars
+      {{{500, true}, {1000, true}, {300, true}},
+       1600,
+       false,
+       {400, 734, 400}},                      // the fourth round is the last
       {{{1000, true}}, 1010, false, {1000}},  // 10 twips off is close enough, 11 are not
       {{{1000, true}}, 1011, false, {1011}},
       {{{1000, true}}, 990, false, {1000}},
@@ -166,13 +159,6 @@ TEST_P(Layout, OnlyTheShownDockFitsTheResizableBarsWhenResized) {
   EXPECT_TRUE(ui->messages().empty());
 }
 
-TEST_P(Layout, EmptyDockLaysOutNothingAndHidesTheScrollBar) {
-  dock->setAllowScroll(true);
-  show();
-  EXPECT_EQ(access().pResizeHeight(), 0);
-  EXPECT_FALSE(access().VScroll().Visible());
-}
-
 class Scrolling : public Layout {
  protected:
   // One bar per 1000 twips of stack, in a dock 4000 high.
@@ -183,6 +169,13 @@ class Scrolling : public Layout {
     show(5000, 4000);
   }
 };
+
+TEST_P(Scrolling, AnEmptyDockLaysOutNothingAndHidesTheScrollBar) {
+  dock->setAllowScroll(true);
+  show();
+  EXPECT_EQ(access().pResizeHeight(), 0);
+  EXPECT_FALSE(access().VScroll().Visible());
+}
 
 TEST_P(Scrolling, OverflowGivesRangeAndSteps) {
   stack(4000);  // 5000 in a dock of 4000

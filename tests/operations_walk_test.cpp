@@ -14,41 +14,29 @@
 namespace tov::test {
 namespace {
 
-struct Reached {
-  int steps = 0, fitsChecked = 0, restoredChecked = 0, reentries = 0;
-};
-
-std::optional<std::string> walk(const std::vector<std::uint8_t>& bytes, int maxSteps,
-                                Reached* reached = nullptr) {
-  OperationsDriver driver(bytes.data(), bytes.size());
-  auto broken = driver.run(maxSteps);
-  if (reached) {
-    reached->steps += driver.steps;
-    reached->fitsChecked += driver.fitsChecked;
-    reached->restoredChecked += driver.restoredChecked;
-    reached->reentries += driver.reentries;
-  }
-  return broken;
-}
-
 TEST(OperationsWalk, SeededWalksKeepEveryRule) {
-  Reached r;
+  int steps = 0, fitsChecked = 0, restoredChecked = 0, reentries = 0;
   for (std::uint32_t seed = 1; seed <= 6; ++seed) {
     std::mt19937 random(seed);
     std::vector<std::uint8_t> bytes(24000);
     for (auto& b : bytes)
       b = static_cast<std::uint8_t>(random());
-    const auto broken = walk(bytes, 600, &r);
+    OperationsDriver driver(bytes.data(), bytes.size());
+    const auto broken = driver.run(600);
     EXPECT_FALSE(broken) << "seed " << seed << ": " << *broken;
+    steps += driver.steps;
+    fitsChecked += driver.fitsChecked;
+    restoredChecked += driver.restoredChecked;
+    reentries += driver.reentries;
   }
   // The walks went the whole way, often met a laid-out stack, restarted from saved layouts and had
   // the host and the hosted controls call back into the dock.
-  EXPECT_EQ(r.steps, 6 * 600);
-  EXPECT_GT(r.fitsChecked, 200);
-  EXPECT_GT(r.restoredChecked, 20);
-  EXPECT_GT(r.reentries, 150);
-  std::printf("%d steps, %d layouts and %d restored bars checked, %d re-entries\n", r.steps, r.fitsChecked,
-              r.restoredChecked, r.reentries);
+  EXPECT_EQ(steps, 6 * 600);
+  EXPECT_GT(fitsChecked, 200);
+  EXPECT_GT(restoredChecked, 20);
+  EXPECT_GT(reentries, 150);
+  std::printf("%d steps, %d layouts and %d restored bars checked, %d re-entries\n", steps, fitsChecked,
+              restoredChecked, reentries);
 }
 
 TEST(OperationsWalk, FuzzerFindingsStayFixed) {
@@ -58,7 +46,7 @@ TEST(OperationsWalk, FuzzerFindingsStayFixed) {
     std::ifstream in(entry.path(), std::ios::binary);
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
                                           std::istreambuf_iterator<char>()};
-    const auto broken = walk(bytes, 1 << 20);
+    const auto broken = OperationsDriver(bytes.data(), bytes.size()).run(1 << 20);
     EXPECT_FALSE(broken) << entry.path().filename() << ": " << *broken;
   }
 }

@@ -6,12 +6,14 @@ namespace {
 
 class Reentrancy : public DockTest {
  protected:
-  /// Resizable top bars of 1000 with hosted controls.
+  /// Resizable top bars of 1000 with hosted controls and every title button.
   std::vector<BarRef> addBars(std::initializer_list<const char*> keys) {
     std::vector<BarRef> made;
     for (const char* key : keys) {
       made.push_back(addBar(key, 1000, eAlignTop, true));
       made.back()->setControl(ui->makeControl(std::string("ctl") + key));
+      made.back()->setShowClose(true);
+      made.back()->setShowOptions(true);
     }
     return made;
   }
@@ -19,19 +21,18 @@ class Reentrancy : public DockTest {
     dock->resize(6000, 3600);
     dock->setShow(true);
   }
-  /// Runs `body` on the first CtlResize only.
-  void onFirstResize(std::function<void(std::string&)> body) {
-    // The dock raises a copy of the handler, so the flag lives outside it.
-    dock->CtlResize = [body, done = std::make_shared<bool>(false)](std::string& key) {
-      if (*done) return;
-      *done = true;
-      body(key);
+  /// Runs `body` on the `nth` CtlResize only (the dock raises a copy of the handler).
+  void onResize(std::function<void(std::string&)> body, int nth = 1) {
+    dock->CtlResize = [body, seen = std::make_shared<int>(0), nth](std::string& key) {
+      if (++*seen == nth) body(key);
     };
   }
   /// The dock still works: new bars are shown, filled to its height and stacked without gaps.
   void expectUsable() {
     ASSERT_TRUE(dock);
     dock->CtlResize = nullptr;
+    dock->Closed = nullptr;
+    dock->OptShow = nullptr;
     addBars({"n1", "n2"});
     show();
     dock->resize(6000, 4000);
@@ -51,18 +52,13 @@ class Reentrancy : public DockTest {
     return ui->toolkit()->native().GetParent(valueToInt32(c->get("hWnd")));
   }
   void clickOn(Element& e) { ui->click(ui->absLeft(e) + 100, ui->absTop(e) + 100); }
-  Panel& strip(const BarRef& b) { return access().picSplit(b->Index()); }
-  /// Presses on a bar's splitter strip, moves down by each of `moves` and releases at the last.
-  void dragStrip(const BarRef& b, std::initializer_list<double> moves, bool release = true) {
-    const double y = ui->absTop(strip(b)) + 70;
+  /// Presses on a bar's splitter strip, moves down 200 and 300 and releases there.
+  void dragStrip(const BarRef& b) {
+    const double y = ui->absTop(access().picSplit(b->Index())) + 70;
     ui->press(1000, y);
-    for (double dy : moves)
-      ui->move(1000, y + dy);
-    if (release) ui->release(1000, y + *std::prev(moves.end()));
-  }
-  void recreate() {
-    dock = TovDock::create(ui->toolkit());
-    ui->attach(dock->surface());
+    ui->move(1000, y + 200);
+    ui->move(1000, y + 300);
+    ui->release(1000, y + 300);
   }
 };
 
@@ -83,101 +79,48 @@ TEST_P(Reentrancy, ResizeHandlersMayReadAndChangeBarsStopTheDockOrAddBars) {
   EXPECT_GT(reads, 0);
   EXPECT_EQ(made[2]->State(), eBarCollapsed);
   made[2]->setState(eBarExpanded);
-
-  onFirstResize([&](std::string&) { dock->setShow(false); });
+  onResize([&](std::string&) { dock->setShow(false); });
   dock->resize(6000, 3200);
   EXPECT_FALSE(dock->Show());
   dock->setShow(true);
-  EXPECT_TRUE(dock->Show());
-
-  onFirstResize([&](std::string&) { addBars({"x", "y"}); });
+  onResize([&](std::string&) { addBars({"x", "y"}); });
   dock->resize(6000, 3000);
   EXPECT_EQ(bars()->Count(), 5);
   expectUsable();
 }
 
-TEST_P(Reentrancy, ResizeHandlersMayClearTheBars) {
-  auto made = addBars({"a", "b", "c"});
-  onFirstResize([&](std::string&) { bars()->Clear(); });
-  show();
-  EXPECT_EQ(bars()->Count(), 0);
-  EXPECT_FALSE(made[0]->Control());  // handed back
-  expectUsable();
-
+TEST_P(Reentrancy, HandlersMayClearTheBarsInTheMiddleOfAnyPass) {
+  auto clear = [this](auto&&...) { bars()->Clear(); };
+  std::vector<BarRef> made;
+  // What the handler is and what runs it: showing, a repaint of every bar after a close (the
+  // third resize comes after the layout placed the two remaining controls), a splitter drag, the
+  // close and options commands, and a collapse whose bar index is gone after the handler put
+  // fewer bars in.
+  const std::vector<std::pair<std::function<void()>, std::function<void()>>> passes{
+      {[&] { onResize(clear); }, [&] { show(); }},
+      {[&] { onResize(clear, 3); }, [&] { clickOn(access().imgClose(made[1]->Index())); }},
+      {[&] { onResize(clear); }, [&] { dragStrip(made[0]); }},
+      {[&] { dock->Closed = clear; }, [&] { clickOn(access().imgClose(made[1]->Index())); }},
+      {[&] { dock->OptShow = [&](std::string&, bool& reload) { clear(), reload = true; }; },
+       [&] { clickOn(access().imgOpt(made[0]->Index())); }},
+      {[&] { onResize([&](std::string&) { clear(), addBars({"p"}); }); },
+       [&] { clickOn(access().imgCollapse(made[2]->Index())); }}};
+  for (const auto& [arrange, run] : passes) {
+    bars()->Clear();
+    made = addBars({"a", "b", "c"});
+    if (&arrange != &passes[0].first) show();
+    arrange();
+    run();
+    EXPECT_EQ(order(), &arrange == &passes.back().first ? "p" : "");
+    EXPECT_FALSE(made[0]->Control());  // handed back
+    EXPECT_TRUE(dock->Show());
+    bars()->Clear();
+    expectUsable();
+  }
   // A bar removed from the collection no longer reaches the dock, nor the bar now at its index.
   const double newHeight = access().picDockBar(1).Height();
   EXPECT_THROW(made[0]->setHeight(2500), Failure);
   EXPECT_EQ(access().picDockBar(1).Height(), newHeight);
-
-  // Cleared while the close command repaints every bar: after hiding b, the layout places the
-  // two remaining controls, then the repaint starts on a.
-  bars()->Clear();
-  made = addBars({"a", "b", "c"});
-  made[1]->setShowClose(true);
-  show();
-  dock->CtlResize = [&, events = std::make_shared<int>(0)](std::string&) {
-    if (++*events == 3) bars()->Clear();
-  };
-  clickOn(access().imgClose(made[1]->Index()));
-  EXPECT_EQ(bars()->Count(), 0);
-  expectUsable();
-
-  // The same in the middle of a splitter drag.
-  bars()->Clear();
-  auto more = addBars({"d", "e"});
-  show();
-  onFirstResize([&](std::string&) { bars()->Clear(); });
-  dragStrip(more[0], {300, 400});
-  EXPECT_EQ(bars()->Count(), 0);
-  bars()->Clear();
-  expectUsable();
-}
-
-TEST_P(Reentrancy, CommandHandlersMayClearTheBars) {
-  auto made = addBars({"a", "b", "c"});
-  for (const auto& b : made)
-    b->setShowClose(true);
-  show();
-  dock->Closed = [&](std::string&) { bars()->Clear(); };
-  clickOn(access().imgClose(made[1]->Index()));
-  EXPECT_EQ(bars()->Count(), 0);
-  dock->Closed = nullptr;
-  expectUsable();
-
-  // Collapsing a bar whose index is gone after the handler replaced the bars with fewer ones.
-  auto last = addBars({"n3"})[0];
-  show();
-  onFirstResize([&](std::string&) {
-    bars()->Clear();
-    addBars({"p", "q"});
-  });
-  clickOn(access().imgCollapse(last->Index()));
-  EXPECT_EQ(order(), "p,q");
-  bars()->Clear();
-  expectUsable();
-}
-
-TEST_P(Reentrancy, OptionsHandlerMayChangeKeyAndReload) {
-  auto made = addBars({"a", "b"});
-  made[0]->setShowOptions(true);
-  show();
-  host->store[{"DockBar", "b"}] = "2:1:0:1000";
-  dock->OptShow = [&](std::string& key, bool& reload) {
-    key = "b";
-    reload = true;
-  };
-  clickOn(access().imgOpt(made[0]->Index()));
-  EXPECT_EQ(made[1]->State(), eBarCollapsed);
-
-  // A reload asked for after the handler emptied the collection.
-  dock->OptShow = [&](std::string&, bool& reload) {
-    bars()->Clear();
-    reload = true;
-  };
-  clickOn(access().imgOpt(made[0]->Index()));
-  EXPECT_EQ(bars()->Count(), 0);
-  EXPECT_TRUE(dock->Show());
-  expectUsable();
 }
 
 TEST_P(Reentrancy, SplitterDragWhosePartnerCollapsesMeanwhile) {
@@ -187,11 +130,10 @@ TEST_P(Reentrancy, SplitterDragWhosePartnerCollapsesMeanwhile) {
   dock->CtlResize = [&](std::string& key) {
     if (key == "c" && c->State() == eBarExpanded) c->setState(eBarCollapsed);
   };
-  dragStrip(b, {200, 300});
+  dragStrip(b);
   EXPECT_EQ(c->State(), eBarCollapsed);
   EXPECT_EQ(c->Height(), 260);
-  EXPECT_FALSE(b->ShowResize());
-  EXPECT_FALSE(strip(b).Visible());
+  EXPECT_FALSE(b->ShowResize() || access().picSplit(b->Index()).Visible());
   EXPECT_EQ(top(c), top(b) + b->Height());
   EXPECT_EQ(host->value("c"), "3:1:0:260");
   c->setState(eBarExpanded);
@@ -229,7 +171,8 @@ TEST_P(Reentrancy, TerminationSurvivesHostsAndControlsThatDropTheDock) {
     EXPECT_FALSE(valueToBool(plain->get("Visible")));
     EXPECT_EQ(parentOf(plain), form);
     EXPECT_NE(host->value("a"), "");
-    recreate();
+    dock = TovDock::create(ui->toolkit());
+    ui->attach(dock->surface());
   }
   expectUsable();
 }

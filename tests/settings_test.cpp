@@ -225,65 +225,6 @@ TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
   EXPECT_EQ(host->saves, std::vector<std::string>{"a=1:1:1:1000"});
 }
 
-TEST_P(Settings, AUsersLayoutComesBackInTheNextRun) {
-  const fs::path path = freshStore();
-  HostServices::setInstance(std::make_shared<DefaultHostServices>(path));
-  const char* keys[] = {"files", "search", "outline", "tasks", "log"};
-  const std::int32_t aligns[] = {eAlignTop, eAlignTop, eAlignLeft, eAlignLeft, eAlignRight};
-  auto make = [&](TovDock& d, const std::vector<std::size_t>& creation) {
-    for (std::size_t k : creation) {
-      BarRef b = d.Bars()->Add();
-      b->setKey(keys[k]);
-      b->setTitle(keys[k]);
-      b->setAlignBar(aligns[k]);
-      b->setAllowResize(true);
-      b->setShowClose(true);
-      b->setHeight(1000);
-    }
-  };
-  make(*dock, {0, 1, 2, 3, 4});
-  dock->resize(6000, 6000);
-  dock->setShow(true);
-  auto index = [&](const char* key) { return bars()->ItemByKey(key)->Index(); };
-  auto press = [&](Element& e, double dx, double dy) { ui->press(ui->absLeft(e) + dx, ui->absTop(e) + dy); };
-  auto release = [&](Element& e, double dx, double dy) {
-    ui->release(ui->absLeft(e) + dx, ui->absTop(e) + dy);
-  };
-
-  press(access().imgCollapse(index("outline")), 100, 100);  // collapse outline
-  release(access().imgCollapse(index("outline")), 100, 100);
-  Panel& split = access().picSplit(index("files"));
-  press(split, 1000, 70);  // the strip moves 300 down
-  ui->move(ui->absLeft(split) + 1000, ui->absTop(split) + 300);
-  release(split, 1000, 70);
-  press(access().picTitel(index("tasks")), 1000, 100);  // tasks onto log
-  release(access().picTitel(index("log")), 1000, 100);
-  press(access().imgClose(index("search")), 100, 100);  // hide search
-  release(access().imgClose(index("search")), 100, 100);
-
-  // Hiding search refits the three bars still resizable by (6000 - 4980) / 3 = 340 each.
-  const std::map<std::string, std::string> expected{{"files", "1:1:1:1820"},
-                                                    {"search", "2:1:2:0"},
-                                                    {"outline", "3:2:0:260"},
-                                                    {"log", "4:3:1:1540"},
-                                                    {"tasks", "5:3:1:2380"}};
-  EXPECT_EQ(layoutOf(*bars()), expected);
-  dock->Terminate();
-  DefaultHostServices reader(path);
-  for (const auto& [key, value] : expected)
-    EXPECT_EQ(reader.GetSetting("DockBar", key, 0), value) << key;
-
-  // The next run creates its bars in another order and with their first groups.
-  auto ui2 = makeDriver(GetParam());
-  auto next = TovDock::create(ui2->toolkit());
-  ui2->attach(next->surface());
-  make(*next, {4, 2, 0, 3, 1});
-  next->resize(6000, 6000);
-  next->setShow(true);
-  EXPECT_EQ(layoutOf(*next->Bars()), expected);
-  next.reset();
-}
-
 TOV_BACKEND_SUITE(Settings);
 
 }  // namespace

@@ -77,7 +77,10 @@ TEST_P(Splitter, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
   threeBars();
   ASSERT_EQ(b->HeightMax(), 2000);
   press(b);
-  move(b, 300);  // strip bottom 1780 lies below the panel's bottom: the bar follows
+  move(b, 20);  // the strip's bottom reaches the panel's bottom: the bar does not follow yet
+  EXPECT_EQ(b->Height(), 1500);
+  EXPECT_TRUE(resized.empty());
+  move(b, 280);  // strip bottom 1780 lies below the panel's bottom: the bar follows
   EXPECT_EQ(b->Height(), 1780);
   EXPECT_EQ(b->HeightMax(), 1780 + 1000 - 500);
   EXPECT_EQ(c->Height(), 3600 - (100 + 1000 + 1780));
@@ -85,31 +88,36 @@ TEST_P(Splitter, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
 
   press(a);
   a->setHeightMax(1000);
-  move(a, 200);
-  EXPECT_EQ(strip(a).Top(), 1100);
+  move(a, 100);
+  EXPECT_EQ(strip(a).Top(), 1000);
   EXPECT_EQ(a->Height(), 1000);
-  move(a, 50);  // the strip's top already lies below the panel: no further travel
-  EXPECT_EQ(strip(a).Top(), 1100);
+  move(a, 50);  // the strip's top already lies at the panel's bottom: no further travel
+  EXPECT_EQ(strip(a).Top(), 1000);
   release(a);
-  EXPECT_EQ(a->Height(), 1180);
+  EXPECT_EQ(a->Height(), 1080);
 }
 
 TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
-  threeBars();
-  press(b);
-  const std::vector<std::pair<double, std::pair<double, std::int32_t>>> steps{
-      {-1090, {310, 390}},  // from 1400 straight up to 310
-      {-5, {305, 385}},    {-20, {285, 365}},
-      {-1, {300, 380}},    // between 280 and 300 the strip snaps back to 300
-      {-100, {200, 280}},  // one large step takes it lower
-      {-10, {200, 280}},   // from there upward moves are ignored
-      {0, {200, 280}},
-  };
-  for (const auto& [dy, expected] : steps) {
-    move(b, dy);
-    EXPECT_EQ(strip(b).Top(), expected.first) << "move " << dy;
-    EXPECT_EQ(b->Height(), expected.second) << "move " << dy;
-    EXPECT_EQ(controlHeight(b), std::max(0, expected.second - 260 - 80)) << "move " << dy;  // never negative
+  // Moves and the strip's top after each, from 1400: straight up to 310; between 280 and 300 the
+  // strip snaps back to 300; from 300 one step takes it as far as it goes; at 280 and above it,
+  // upward moves are ignored. The bar follows the strip's bottom, its control never gets a
+  // negative height.
+  using Steps = std::vector<std::pair<double, double>>;
+  for (const Steps& steps :
+       {Steps{{-1090, 310}, {-5, 305}, {-20, 285}, {-1, 300}, {-100, 200}, {-10, 200}, {0, 200}},
+        Steps{{-1100, 300}, {-20, 280}, {-5, 280}}}) {
+    dock = TovDock::create(ui->toolkit());  // a fresh dock, as the first test step found it
+    ui->attach(dock->surface());
+    host->store.clear();
+    threeBars();
+    press(b);
+    for (const auto& [dy, stripTop] : steps) {
+      move(b, dy);
+      EXPECT_EQ(strip(b).Top(), stripTop) << "move " << dy;
+      EXPECT_EQ(b->Height(), stripTop + 80) << "move " << dy;
+      EXPECT_EQ(controlHeight(b), std::max(0.0, stripTop + 80 - 260 - 80)) << "move " << dy;
+    }
+    release(b);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <thread>
@@ -35,15 +36,8 @@ std::string valueOf(int k, long generation) {
 
 /// The generation of a whole value of key `k`, or -1 for anything else.
 long generationOf(int k, const std::string& value) {
-  const auto colon = value.find(':');
-  if (colon == std::string::npos || colon == 0) return -1;
-  long generation = -1;
-  try {
-    generation = std::stol(value.substr(0, colon));
-  } catch (const std::exception&) {
-    return -1;
-  }
-  return value == valueOf(k, generation) ? generation : -1;
+  const long generation = std::strtol(value.c_str(), nullptr, 10);
+  return generation >= 0 && generation < (1L << 40) && value == valueOf(k, generation) ? generation : -1;
 }
 
 class StoreCrash : public StoreFolderTest {
@@ -85,8 +79,6 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
     ASSERT_TRUE(services.persistent());
   }
   std::map<int, long> last;
-  for (int k = 0; k < kKeys; ++k)
-    last[k] = 0;
 
   std::mt19937 random(20261206);
   constexpr int kKills = 150;
@@ -113,10 +105,9 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself in run " << run;
-    std::map<int, long> acknowledged;
+    std::map<int, long> acknowledged;  // the last save of each key the saver saw written
     for (Ack ack; read(acks[0], &ack, sizeof ack) == static_cast<ssize_t>(sizeof ack);)
-      acknowledged[static_cast<int>(ack.key)] =
-          std::max(acknowledged[static_cast<int>(ack.key)], ack.generation);
+      acknowledged[static_cast<int>(ack.key)] = ack.generation;
     close(acks[0]);
 
     testing::internal::CaptureStderr();
@@ -132,11 +123,8 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
                       << ")";
       // Saves that returned before the kill are kept: a key never goes back to an older value,
       // and holds at least the last save the saver saw written.
-      ASSERT_GE(g, last[k]) << "run " << run << ", " << keyOf(k);
-      if (acknowledged.count(k)) {
-        ASSERT_GE(g, acknowledged[k])
-            << "run " << run << ", " << keyOf(k) << ": an acknowledged save is lost";
-      }
+      ASSERT_GE(g, std::max(last[k], acknowledged[k]))
+          << "run " << run << ", " << keyOf(k) << ": a save is lost";
       if (g > last[k]) ++advanced;
       last[k] = g;
       newest = std::max(newest, g);
@@ -330,8 +318,9 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
       return kCannotArrange;
     auto services = std::make_shared<DefaultHostServices>(readOnlyStore);
     HostServices::setInstance(services);
+    auto toolkit = std::make_shared<headless::HeadlessToolkit>();
     {
-      ShownDock shown(std::make_shared<headless::HeadlessToolkit>());
+      ShownDock shown(toolkit);
       if (shown.stateOfB() != eBarCollapsed) return 10;  // the layout is restored
       shown.expandB();                                   // the first save that cannot be kept is reported
       shown.collapseB();
@@ -340,6 +329,7 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
       if (stateIn(services->GetSetting("DockBar", "b", 0)) != "1") return 12;
       if (services->persistent() || services->pendingSaves() == 0) return 13;
     }
+    if (!toolkit->messages().empty()) return 14;  // a store problem is no reason to interrupt the user
     HostServices::setInstance(nullptr);
     return 0;
   });
@@ -353,30 +343,6 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
     files.push_back(entry.path().filename());
   EXPECT_EQ(files, std::vector<std::string>{"settings.sqlite"});
   chmod(folder.c_str(), 0700);
-}
-
-TEST_F(StoreCrash, ADockOverAStoreThatCannotBeWrittenSaysSoOnceAndGoesOn) {
-  fs::create_directories(store);  // a folder where the file should be: opening fails even for root
-  auto services = std::make_shared<DefaultHostServices>(store);
-  HostServices::setInstance(services);
-  auto toolkit = std::make_shared<headless::HeadlessToolkit>();
-  testing::internal::CaptureStderr();
-  {
-    ShownDock shown(toolkit);
-    DockTestAccess(*shown.dock).pSaveSettings();
-    std::int32_t sum = 0;
-    for (std::int32_t i = 1; i <= 3; ++i)
-      sum += shown.dock->Bars()->Item(i)->Height();
-    EXPECT_NEAR(sum, 3000, 30) << "the dock still lays its bars out";
-    shown.collapseB();
-    EXPECT_EQ(shown.stateOfB(), eBarCollapsed);
-  }  // terminating saves again
-  const std::string err = testing::internal::GetCapturedStderr();
-  HostServices::setInstance(nullptr);
-  EXPECT_FALSE(services->persistent());
-  EXPECT_EQ(reports(err), 1u) << err;
-  EXPECT_NE(err.find(store.string()), std::string::npos) << err;
-  EXPECT_TRUE(toolkit->messages().empty()) << "a store problem is no reason to interrupt the user";
 }
 
 }  // namespace

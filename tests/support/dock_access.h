@@ -21,13 +21,10 @@ struct DockTestAccess {
     return partner;
   }
   void pResizeBar(std::int16_t index) { d.pResizeBar(index); }
-  void pBarChanged(std::int16_t index) { d.pBarChanged(index); }
   void pPaint(std::int16_t index) { d.pPaint(index); }
   void pArrangeTitle(std::int32_t index) { d.pArrangeTitle(index); }
-  void pLoadColors() { d.pLoadColors(); }
   void pSaveSettings() { d.pSaveSettings(); }
   void pLoadSettings() { d.pLoadSettings(); }
-  void pPlaceControl(std::int16_t index) { d.pPlaceControl(index); }
 
   Panel& picDockBar(int i) { return *d.elements(i).picDockBar; }
   Panel& picTitel(int i) { return *d.elements(i).picTitel; }

@@ -84,7 +84,6 @@ class OperationsDriver {
   std::optional<std::string> run(int maxSteps) {
     for (steps = 0; steps < maxSteps && !in.done(); ++steps) {
       const std::uint32_t op = in.below(kOps);
-      lastOp = static_cast<int>(op);
       laidOut = painted = false;
       mode = static_cast<Hostile>(in.below(5));
       // The host's and the hosted controls' own code acts once in a step, at the first chance.
@@ -104,7 +103,6 @@ class OperationsDriver {
   }
 
   int steps = 0;
-  int lastOp = -1;
   /// Steps after which a stack that fits was checked to lie inside the dock.
   int fitsChecked = 0;
   /// Bars checked to come back from the store as saved.
@@ -175,29 +173,16 @@ class OperationsDriver {
   std::optional<std::pair<double, double>> pointOn(std::int32_t i, std::uint32_t which) {
     DockTestAccess a(*dock);
     if (i < 1 || i > a.ubound() || !a.loaded(i)) return std::nullopt;
-    Element* e = nullptr;
-    switch (which % 6) {
-      case 0:
-        e = &a.imgClose(i);
-        break;
-      case 1:
-        e = &a.imgCollapse(i);
-        break;
-      case 2:
-        e = &a.imgExpand(i);
-        break;
-      case 3:
-        e = &a.imgOpt(i);
-        break;
-      case 4:
-        e = &a.picTitel(i);
-        break;
-      default:
-        e = &a.picSplit(i);
-        break;
-    }
-    return std::make_pair(ui->absLeft(*e) + std::min(e->Width() / 2, 100.0),
-                          ui->absTop(*e) + std::min(e->Height() / 2, 30.0));
+    using Part = Element& (*)(DockTestAccess&, int);
+    static constexpr Part kParts[] = {[](DockTestAccess& a, int i) -> Element& { return a.imgClose(i); },
+                                      [](DockTestAccess& a, int i) -> Element& { return a.imgCollapse(i); },
+                                      [](DockTestAccess& a, int i) -> Element& { return a.imgExpand(i); },
+                                      [](DockTestAccess& a, int i) -> Element& { return a.imgOpt(i); },
+                                      [](DockTestAccess& a, int i) -> Element& { return a.picTitel(i); },
+                                      [](DockTestAccess& a, int i) -> Element& { return a.picSplit(i); }};
+    Element& e = kParts[std::min<std::uint32_t>(which % 6, 5)](a, i);
+    return std::make_pair(ui->absLeft(e) + std::min(e.Width() / 2, 100.0),
+                          ui->absTop(e) + std::min(e.Height() / 2, 30.0));
   }
 
   /// A hosted control whose Move, Height, Visible and parent changes may call back into the dock.
@@ -215,26 +200,14 @@ class OperationsDriver {
     ++reentries;
     ++depth;
     try {
-      switch (now) {
-        case Act::DropDock:
-          dock.reset();
-          break;
-        case Act::ClearBars:
-          if (BarsRef all = bars()) all->Clear();
-          break;
-        case Act::AssignControl:
-          if (BarRef b = anyBar()) b->setControl(newControl("r"));
-          break;
-        case Act::ReleaseControl:
-          if (BarRef b = anyBar()) b->setControl(nullptr);
-          break;
-        case Act::ChangeState:
-          if (BarRef b = anyBar()) b->setState(in.between(0, 2));
-          break;
-        default:
-          dock->setShow(true);
-          break;
-      }
+      BarRef b = now == Act::AssignControl || now == Act::ReleaseControl || now == Act::ChangeState ? anyBar()
+                                                                                                    : nullptr;
+      if (now == Act::DropDock) dock.reset();
+      if (now == Act::ClearBars) bars()->Clear();
+      if (now == Act::AssignControl && b) b->setControl(newControl("r"));
+      if (now == Act::ReleaseControl && b) b->setControl(nullptr);
+      if (now == Act::ChangeState && b) b->setState(in.between(0, 2));
+      if (now == Act::ShowDock) dock->setShow(true);
     } catch (const Failure&) {
     }
     --depth;
@@ -255,7 +228,6 @@ class OperationsDriver {
         return;
       }
       case 2:
-        return setProperty();
       case 3:
         return setProperty();
       case 4:
@@ -304,14 +276,9 @@ class OperationsDriver {
         ui->dropForeign(in.between(0, 9000), in.between(0, 9000));
         return;
       case 16: {
-        DockTestAccess a(*dock);
-        ScrollBar& bar = a.VScroll();
+        ScrollBar& bar = DockTestAccess(*dock).VScroll();
         const std::int32_t v = in.between(-100, 20000);
-        if (in.flip())
-          ui->scrollTo(bar, v);
-        else
-          ui->scrollThumb(bar, v);
-        return;
+        return in.flip() ? ui->scrollTo(bar, v) : ui->scrollThumb(bar, v);
       }
       case 17: {
         const std::int32_t which = in.between(-2, count() + 1);
@@ -323,16 +290,11 @@ class OperationsDriver {
       case 18:
         ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
         return;
-      case 19: {
+      case 19:
+      case 20: {
         // Routines reached directly, not through an entry point that keeps the dock alive.
         DockRef keep = dock;
-        DockTestAccess(*keep).pSaveSettings();
-        return;
-      }
-      case 20: {
-        DockRef keep = dock;
-        DockTestAccess(*keep).pLoadSettings();
-        return;
+        return op == 19 ? DockTestAccess(*keep).pSaveSettings() : DockTestAccess(*keep).pLoadSettings();
       }
       case 21: {
         // The application ends and starts again with bars of the same keys.
@@ -368,96 +330,54 @@ class OperationsDriver {
   void setProperty() {
     BarRef b = target();
     if (!b) return;
-    switch (in.below(16)) {
-      case 0: {
-        const std::int32_t before = b->AlignBar();
-        const std::int32_t v = in.between(-1, 6);
-        bool threw = false;
-        try {
-          b->setAlignBar(v);
-        } catch (const Failure&) {
-          threw = true;
-        }
-        if ((v < eAlignTop || v > eAlignBottom) != threw || (threw && b->AlignBar() != before))
-          breaks.push_back("AlignBar " + std::to_string(v) + (threw ? " was refused wrongly" : " was taken"));
-        return;
+    const std::uint32_t which = std::min<std::uint32_t>(in.below(16), 15);
+    if (which < 2) {
+      // Groups and states out of range are refused and leave the value as it was; others are taken.
+      const bool align = which == 0;
+      const std::int32_t before = align ? b->AlignBar() : b->State();
+      const std::int32_t v = align ? in.between(-1, 6) : in.between(-2, 4);
+      const bool outside = align ? v < eAlignTop || v > eAlignBottom : v < eBarCollapsed || v > eBarHidden;
+      bool threw = false;
+      try {
+        align ? b->setAlignBar(v) : b->setState(v);
+      } catch (const Failure& f) {
+        threw = f.Number() == errInvalidValue;
+        if (!threw) throw;
       }
-      case 1: {
-        const std::int32_t before = b->State();
-        const std::int32_t v = in.between(-2, 4);
-        bool threw = false;
-        try {
-          b->setState(v);
-        } catch (const Failure& f) {
-          threw = f.Number() == errInvalidValue;
-          if (!threw) throw;
-        }
-        if ((v < eBarCollapsed || v > eBarHidden) != threw || (threw && b->State() != before))
-          breaks.push_back("State " + std::to_string(v) + (threw ? " was refused wrongly" : " was taken"));
-        return;
-      }
-      case 2:
-        b->setHeight(in.number());
-        return;
-      case 3:
-        b->setHeightMax(in.number());
-        return;
-      case 4:
-        b->setAllowResize(in.flip());
-        return;
-      case 5:
-        b->setCanExpand(in.flip());
-        return;
-      case 6:
-        b->setShowClose(in.flip());
-        return;
-      case 7:
-        b->setShowResize(in.flip());
-        return;
-      case 8:
-        b->setShowOptions(in.flip());
-        return;
-      case 9:
-        b->setKey(keyName(in.below(8)));
-        return;
-      case 10:
-        b->setTitle(in.flip() ? std::string() : std::string(in.below(60), 'T'));
-        return;
-      case 11:
-        b->setTitleRight(std::string(in.below(60), 'R'));
-        return;
-      case 12:
-        b->setTitleVertical(in.flip());
-        return;
-      case 13:
-        switch (in.below(3)) {
-          case 0:
-            b->setTop(in.number());
-            return;
-          case 1:
-            b->setLeft(in.number());
-            return;
-          default:
-            b->setWidth(in.number());
-            return;
-        }
-      case 14:
-        switch (in.below(3)) {
-          case 0:
-            b->setControl(newControl("c"));
-            return;
-          case 1:
-            b->setControl(newControl("aligned", 1));
-            return;
-          default:
-            b->setControl(nullptr);
-            return;
-        }
-      default:
-        b->setTitleBackColorStart(static_cast<Color>(in.below(0x1000000)));
-        b->setTitleForeColor(static_cast<Color>(in.below(0x1000000)));
-        return;
+      if (outside != threw || (threw && (align ? b->AlignBar() : b->State()) != before))
+        breaks.push_back((align ? "AlignBar " : "State ") + std::to_string(v) +
+                         (threw ? " was refused wrongly" : " was taken"));
+      return;
     }
+    using Set = void (*)(OperationsDriver&, cTovBar&);
+    static constexpr Set kSetters[] = {
+        [](OperationsDriver& d, cTovBar& b) { b.setHeight(d.in.number()); },
+        [](OperationsDriver& d, cTovBar& b) { b.setHeightMax(d.in.number()); },
+        [](OperationsDriver& d, cTovBar& b) { b.setAllowResize(d.in.flip()); },
+        [](OperationsDriver& d, cTovBar& b) { b.setCanExpand(d.in.flip()); },
+        [](OperationsDriver& d, cTovBar& b) { b.setShowClose(d.in.flip()); },
+        [](OperationsDriver& d, cTovBar& b) { b.setShowResize(d.in.flip()); },
+        [](OperationsDriver& d, cTovBar& b) { b.setShowOptions(d.in.flip()); },
+        [](OperationsDriver& d, cTovBar& b) { b.setKey(keyName(d.in.below(8))); },
+        [](OperationsDriver& d, cTovBar& b) {
+          b.setTitle(d.in.flip() ? "" : std::string(d.in.below(60), 'T'));
+        },
+        [](OperationsDriver& d, cTovBar& b) { b.setTitleRight(std::string(d.in.below(60), 'R')); },
+        [](OperationsDriver& d, cTovBar& b) { b.setTitleVertical(d.in.flip()); },
+        [](OperationsDriver& d, cTovBar& b) {
+          const std::uint32_t which = d.in.below(3);
+          const std::int32_t v = d.in.number();
+          which == 0 ? b.setTop(v) : which == 1 ? b.setLeft(v) : b.setWidth(v);
+        },
+        [](OperationsDriver& d, cTovBar& b) {
+          const std::uint32_t which = d.in.below(3);
+          b.setControl(which == 0 ? d.newControl("c") : which == 1 ? d.newControl("aligned", 1) : nullptr);
+        },
+        [](OperationsDriver& d, cTovBar& b) {
+          b.setTitleBackColorStart(static_cast<Color>(d.in.below(0x1000000)));
+          b.setTitleForeColor(static_cast<Color>(d.in.below(0x1000000)));
+        }};
+    kSetters[which - 2](*this, *b);
   }
 
   /// Every keyed bar whose record reads takes its group and state from it; the new bars do not
