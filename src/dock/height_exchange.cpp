@@ -1,4 +1,7 @@
 // Giving a changed bar's height difference to a partner bar so the stack keeps the dock's height.
+#include <algorithm>
+#include <climits>
+
 #include "dock/dock_private.h"
 #include "model/internals.h"
 
@@ -9,7 +12,29 @@ void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& Partne
   // Choosing the partner and summing the heights runs no application code: the bars are read in
   // place, and only the two that change are held.
   std::vector<cTovBar*> visible = std::move(mVisibleScratch);
-  visibleBarsInto(visible);
+  visible.clear();
+  // One walk finds the visible bars, the changed bar's place among them and the sum of their
+  // heights: with many bars, every further walk would wait on memory again.
+  std::int32_t p = 0;
+  std::int64_t total = twips::kExchangeReserve;
+  bool plain = true;  // no height below 0 and no partial sum beyond 32 bits
+  if (mBars) {
+    const auto& items = BarsInternals::fItems(*mBars);
+    const auto& order = BarsInternals::fOrder(*mBars);
+    const std::size_t count = std::min(items.size(), order.empty() ? 0 : order.size() - 1);
+    visible.reserve(count);
+    for (std::size_t pos = 1; pos <= count; ++pos) {
+      const std::int32_t index = order[pos];
+      if (index < 1 || static_cast<std::size_t>(index) > items.size()) continue;
+      cTovBar* b = items[static_cast<std::size_t>(index) - 1].get();
+      if (b->State() == eBarHidden) continue;
+      visible.push_back(b);
+      if (p == 0 && b->Index() == Index) p = static_cast<std::int32_t>(visible.size());
+      const std::int32_t h = b->Height();
+      total += h;
+      if (h < 0 || total > INT32_MAX) plain = false;
+    }
+  }
   struct GiveBack {
     std::vector<cTovBar*>& from;
     std::vector<cTovBar*>& to;
@@ -25,13 +50,6 @@ void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& Partne
   };
   auto resizable = [&](std::int32_t pos) { return pos >= 1 && pos <= c && at(pos).AllowResize(); };
 
-  std::int32_t p = 0;
-  for (std::int32_t pos = 1; pos <= c; ++pos) {
-    if (visible[static_cast<std::size_t>(pos) - 1]->Index() == Index) {
-      p = pos;
-      break;
-    }
-  }
   std::int32_t q = 0;
   if (p < c) {
     q = (p == c - 1 && !resizable(p + 1)) ? p - 1 : p + 1;
@@ -55,11 +73,15 @@ void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& Partne
   // Placing a bar's element changes no height, so the sum can be taken before it.
   auto step = [](auto&& s) { skipFailure(s); };
   std::int32_t s = twips::kExchangeReserve;
-  step([&] {
-    for (std::int32_t pos = 1; pos <= c; ++pos) {
-      if (pos != q) s = add32(s, at(pos).Height());
-    }
-  });
+  if (plain) {
+    s = static_cast<std::int32_t>(total - at(q).Height());
+  } else {
+    step([&] {
+      for (std::int32_t pos = 1; pos <= c; ++pos) {
+        if (pos != q) s = add32(s, at(pos).Height());
+      }
+    });
+  }
   // The bars are not read again; a pass run by a handler below may use the list.
   mVisibleScratch = std::move(visible);
   const std::int32_t reserve = P->AllowResize() ? twips::kNeighbourReserve : 0;
