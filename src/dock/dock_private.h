@@ -173,6 +173,11 @@ class TovDockPrivate {
   void pPlaceControl(std::int16_t Index);
   /// The visible bars in display order.
   std::vector<BarRef> visibleBars() const;
+  /// The same bars without taking a share in them, into `out`: only for walks that run none of
+  /// the application's code while they use them.
+  void visibleBarsInto(std::vector<cTovBar*>& out) const;
+  /// Gives every bar the scroll mode's height limit (which runs no application code).
+  void pSetScrollHeightMax();
 
   // Title strip.
   void pLoadColors();
@@ -293,6 +298,9 @@ class TovDockPrivate {
   bool mEverShown = false;
   /// Left position of every hosted control in its bar.
   std::int32_t mControlLeft = 0;
+  /// Kept between layout passes so a walk over many bars allocates nothing; a nested pass that
+  /// finds it taken uses its own.
+  std::vector<cTovBar*> mVisibleScratch;
 };
 
 namespace detail {

@@ -1,4 +1,7 @@
 // Giving a changed bar's height difference to a partner bar so the stack keeps the dock's height.
+#include <algorithm>
+#include <climits>
+
 #include "dock/dock_private.h"
 #include "model/internals.h"
 
@@ -6,22 +9,47 @@ namespace tov {
 
 void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& PartnerIndex) {
   if (Index <= 0) return;
-  const std::vector<BarRef> visible = visibleBars();
-  const std::int32_t c = static_cast<std::int32_t>(visible.size());
-  if (c <= 1) return;
-  auto at = [&](std::int32_t pos) -> BarRef {
-    if (pos < 1 || pos > c) throw Failure::objectNotSet();
-    return visible[static_cast<std::size_t>(pos) - 1];
-  };
-  auto resizable = [&](std::int32_t pos) { return pos >= 1 && pos <= c && at(pos)->AllowResize(); };
-
+  // Choosing the partner and summing the heights runs no application code: the bars are read in
+  // place, and only the two that change are held.
+  std::vector<cTovBar*> visible = std::move(mVisibleScratch);
+  visible.clear();
+  // One walk finds the visible bars, the changed bar's place among them and the sum of their
+  // heights: with many bars, every further walk would wait on memory again.
   std::int32_t p = 0;
-  for (std::int32_t pos = 1; pos <= c; ++pos) {
-    if (visible[static_cast<std::size_t>(pos) - 1]->Index() == Index) {
-      p = pos;
-      break;
+  std::int64_t total = twips::kExchangeReserve;
+  bool plain = true;  // no height below 0 and no partial sum beyond 32 bits
+  if (mBars) {
+    const auto& items = BarsInternals::fItems(*mBars);
+    const auto& order = BarsInternals::fOrder(*mBars);
+    const std::size_t count = std::min(items.size(), order.empty() ? 0 : order.size() - 1);
+    visible.reserve(count);
+    for (std::size_t pos = 1; pos <= count; ++pos) {
+      const std::int32_t index = order[pos];
+      if (index < 1 || static_cast<std::size_t>(index) > items.size()) continue;
+      cTovBar* b = items[static_cast<std::size_t>(index) - 1].get();
+      if (b->State() == eBarHidden) continue;
+      visible.push_back(b);
+      if (p == 0 && b->Index() == Index) p = static_cast<std::int32_t>(visible.size());
+      const std::int32_t h = b->Height();
+      total += h;
+      if (h < 0 || total > INT32_MAX) plain = false;
     }
   }
+  struct GiveBack {
+    std::vector<cTovBar*>& from;
+    std::vector<cTovBar*>& to;
+    ~GiveBack() {
+      if (from.capacity() > 0) to = std::move(from);
+    }
+  } giveBack{visible, mVisibleScratch};
+  const std::int32_t c = static_cast<std::int32_t>(visible.size());
+  if (c <= 1) return;
+  auto at = [&](std::int32_t pos) -> cTovBar& {
+    if (pos < 1 || pos > c) throw Failure::objectNotSet();
+    return *visible[static_cast<std::size_t>(pos) - 1];
+  };
+  auto resizable = [&](std::int32_t pos) { return pos >= 1 && pos <= c && at(pos).AllowResize(); };
+
   std::int32_t q = 0;
   if (p < c) {
     q = (p == c - 1 && !resizable(p + 1)) ? p - 1 : p + 1;
@@ -37,25 +65,32 @@ void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& Partne
     }
   }
   if (q < 1 || q > c) return;
-  BarRef P = at(q);
+  BarRef P = at(q).shared_from_this();
   // A handler run while the bar changed may have replaced the bars: there is nothing to exchange.
   BarRef changed = barAt(Index);
   if (!changed) return;
-  const std::int32_t reserve = P->AllowResize() ? twips::kNeighbourReserve : 0;
   // Heights and tops near the 32-bit limit overflow: each step that does is left out on its own.
+  // Placing a bar's element changes no height, so the sum can be taken before it.
   auto step = [](auto&& s) { skipFailure(s); };
+  std::int32_t s = twips::kExchangeReserve;
+  if (plain) {
+    s = static_cast<std::int32_t>(total - at(q).Height());
+  } else {
+    step([&] {
+      for (std::int32_t pos = 1; pos <= c; ++pos) {
+        if (pos != q) s = add32(s, at(pos).Height());
+      }
+    });
+  }
+  // The bars are not read again; a pass run by a handler below may use the list.
+  mVisibleScratch = std::move(visible);
+  const std::int32_t reserve = P->AllowResize() ? twips::kNeighbourReserve : 0;
   step([&] { changed->setHeightMax(sub32(add32(changed->Height(), P->Height()), reserve)); });
   step([&] {
     if (p < q) {
       P->setTop(add32(changed->Top(), changed->Height()));
     } else {
       changed->setTop(add32(P->Top(), P->Height()));
-    }
-  });
-  std::int32_t s = twips::kExchangeReserve;
-  step([&] {
-    for (std::int32_t pos = 1; pos <= c; ++pos) {
-      if (pos != q) s = add32(s, at(pos)->Height());
     }
   });
   const std::int32_t before = P->Height();
@@ -77,8 +112,7 @@ void TovDockPrivate::pResizeBar(std::int16_t Index) {
       // control follows here.
       if (alive()) pPlaceControl(Index);
     } else {
-      for (std::int32_t i = 1; i <= bars().Count(); ++i)
-        bar(i)->setHeightMax(twips::kScrollHeightMax);
+      pSetScrollHeightMax();
       pResizeHeight();
       pPlaceControl(Index);
     }

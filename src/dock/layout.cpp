@@ -9,8 +9,7 @@ namespace tov {
 void TovDockPrivate::OrderBars(bool bSave) {
   report("TovDock: OrderBars", [&] {
     if (mAllowScroll) {
-      for (std::int32_t i = 1; i <= bars().Count(); ++i)
-        bar(i)->setHeightMax(twips::kScrollHeightMax);
+      pSetScrollHeightMax();
     } else {
       pSetHeightMax();
     }
@@ -71,36 +70,88 @@ void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
 }
 
 std::vector<BarRef> TovDockPrivate::visibleBars() const {
-  // One walk over the order slots; the same bars ItemByOrderVisible gives position by position.
+  std::vector<cTovBar*> raw;
+  visibleBarsInto(raw);
   std::vector<BarRef> visible;
-  if (!mBars) return visible;
-  const auto& items = BarsInternals::fItems(*mBars);
-  const auto& order = BarsInternals::fOrder(*mBars);
-  const std::size_t count = std::min(items.size(), order.empty() ? 0 : order.size() - 1);
-  visible.reserve(count);
-  for (std::size_t pos = 1; pos <= count; ++pos) {
-    const std::int32_t index = order[pos];
-    if (index < 1 || static_cast<std::size_t>(index) > items.size()) continue;
-    const BarRef& b = items[static_cast<std::size_t>(index) - 1];
-    if (b->State() != eBarHidden) visible.push_back(b);
-  }
+  visible.reserve(raw.size());
+  for (cTovBar* b : raw)
+    visible.push_back(b->shared_from_this());
   return visible;
 }
 
+void TovDockPrivate::visibleBarsInto(std::vector<cTovBar*>& out) const {
+  // One walk over the order slots; the same bars ItemByOrderVisible gives position by position.
+  out.clear();
+  if (!mBars) return;
+  const auto& items = BarsInternals::fItems(*mBars);
+  const auto& order = BarsInternals::fOrder(*mBars);
+  const std::size_t count = std::min(items.size(), order.empty() ? 0 : order.size() - 1);
+  out.reserve(count);
+  for (std::size_t pos = 1; pos <= count; ++pos) {
+    const std::int32_t index = order[pos];
+    if (index < 1 || static_cast<std::size_t>(index) > items.size()) continue;
+    cTovBar* b = items[static_cast<std::size_t>(index) - 1].get();
+    if (b->State() != eBarHidden) out.push_back(b);
+  }
+}
+
+void TovDockPrivate::pSetScrollHeightMax() {
+  for (const BarRef& b : BarsInternals::fItems(bars()))
+    b->setHeightMax(twips::kScrollHeightMax);
+}
+
 void TovDockPrivate::pSetHeightMax() {
-  const std::vector<BarRef> visible = visibleBars();
-  // A bar removed by a handler run from an earlier repaint no longer reaches the dock; the
-  // others are still set.
-  auto showResize = [](const BarRef& b, bool v) { skipFailure([&] { b->setShowResize(v); }); };
-  const std::size_t n = visible.size();
-  for (std::size_t i = 0; i + 1 < n && alive(); ++i) {
-    const BarRef& B = visible[i];
-    const BarRef& N = visible[i + 1];
+  // Most passes change no splitter: the limits are set on the bars in place, without taking a
+  // share in each. Only a splitter that appears or goes repaints its bar, which runs the
+  // application's handlers; from that bar on, the bars are held as before, so a bar a handler
+  // removes is still set while it no longer reaches the dock.
+  std::vector<cTovBar*> raw = std::move(mVisibleScratch);
+  visibleBarsInto(raw);
+  const std::size_t n = raw.size();
+  auto limit = [](cTovBar& B, const cTovBar& N) {
     // Two heights whose sum leaves 32 bits keep the limit they had.
-    skipFailure([&] { B->setHeightMax(sub32(add32(B->Height(), N->Height()), twips::kNeighbourReserve)); });
+    skipFailure([&] { B.setHeightMax(sub32(add32(B.Height(), N.Height()), twips::kNeighbourReserve)); });
+  };
+  auto take = [&](std::size_t from) {
+    std::vector<BarRef> held;
+    held.reserve(n - from);
+    for (std::size_t k = from; k < n; ++k)
+      held.push_back(raw[k]->shared_from_this());
+    mVisibleScratch = std::move(raw);
+    return held;
+  };
+  std::size_t i = 0;
+  bool stopped = false;
+  for (; i + 1 < n; ++i) {
+    if (!alive()) {
+      stopped = true;
+      break;
+    }
+    if (raw[i]->ShowResize() != (raw[i]->AllowResize() && raw[i + 1]->AllowResize())) break;
+    limit(*raw[i], *raw[i + 1]);
+  }
+  std::vector<BarRef> visible;
+  if (stopped) {
+    // The dock went away before the walk: only the last bar's splitter is still cleared.
+    visible = take(n - 1);
+  } else if (i + 1 >= n) {
+    if (n == 0 || !raw[n - 1]->ShowResize()) {
+      mVisibleScratch = std::move(raw);
+      return;
+    }
+    visible = take(n - 1);
+  } else {
+    visible = take(i);
+  }
+  auto showResize = [](const BarRef& b, bool v) { skipFailure([&] { b->setShowResize(v); }); };
+  const std::size_t m = visible.size();
+  for (std::size_t j = 0; !stopped && j + 1 < m && alive(); ++j) {
+    const BarRef& B = visible[j];
+    const BarRef& N = visible[j + 1];
+    limit(*B, *N);
     showResize(B, B->AllowResize() && N->AllowResize());
   }
-  if (n > 0) showResize(visible[n - 1], false);
+  if (m > 0) showResize(visible[m - 1], false);
 }
 
 void TovDockPrivate::pAutoSize() {

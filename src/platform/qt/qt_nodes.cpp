@@ -116,6 +116,8 @@ void LabelNode::fit() {
 }
 
 void LabelNode::setCaption(const std::string& v) {
+  // Measuring the text again would give the width it has.
+  if (v == mCaption) return;
   mCaption = v;
   mText = QString::fromStdString(v);
   fit();

@@ -25,18 +25,22 @@ class QtElement : public Base, public Node {
   double Width() const override { return mWidth; }
   double Height() const override { return mHeight; }
   void setLeft(double v) override {
+    if (v == mLeft) return;  // a layout pass sets most places to what they are
     mLeft = v;
     geometryChanged();
   }
   void setTop(double v) override {
+    if (v == mTop) return;  // a layout pass sets most places to what they are
     mTop = v;
     geometryChanged();
   }
   void setWidth(double v) override {
+    if (v == mWidth) return;  // a layout pass sets most places to what they are
     mWidth = v;
     geometryChanged();
   }
   void setHeight(double v) override {
+    if (v == mHeight) return;  // a layout pass sets most places to what they are
     mHeight = v;
     geometryChanged();
   }
@@ -51,6 +55,7 @@ class QtElement : public Base, public Node {
   void zOrderFront() override { bringToFront(); }
   std::string ToolTipText() const override { return mToolTip; }
   void setToolTipText(const std::string& v) override {
+    if (v == mToolTip) return;
     mToolTip = v;
     applyToolTip();
   }

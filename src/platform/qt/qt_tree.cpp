@@ -133,6 +133,7 @@ void Node::bringToFront() {
 }
 
 void Node::setPointer(std::int32_t pointer, PictureRef icon) {
+  if (pointer == mPointer && icon == mIcon) return;
   mPointer = pointer;
   mIcon = std::move(icon);
   std::optional<QCursor> c = toCursor(mPointer, mIcon, mState->pictures);
