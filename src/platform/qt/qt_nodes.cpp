@@ -2,9 +2,12 @@
 
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QHashFunctions>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
+#include <QPixmapCache>
 #include <QRegion>
 #include <algorithm>
 #include <cmath>
@@ -151,15 +154,36 @@ std::unique_ptr<Element> PanelNode::clone() const {
 }
 
 void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
-  painter.fillRect(area, toQColor(mBackColor, palette));
-  if (mDrawing.empty()) return;
-  // Edges fall on whole device pixels: sharp at any pixel ratio, and at ratio 1 the pixels a
-  // picture of the panel would have had.
+  const QColor back = toQColor(mBackColor, palette);
+  if (mDrawing.empty()) {
+    painter.fillRect(area, back);
+    return;
+  }
   const double k = scale().pixelsPerTwip;
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  // Title strips of one width and colours look alike: they share one picture of their drawing,
+  // made at the device's resolution when first needed and kept in Qt's pixmap cache.
+  std::size_t h = qHashMulti(0, area.width(), area.height(), ratio, k, back.rgba(), mDrawing.size());
+  for (const Stroke& s : mDrawing)
+    h = qHashMulti(h, s.x1, s.y1, s.x2, s.y2, toQColor(s.color, palette).rgba(), s.fill);
+  const QString key = QStringLiteral("tovdock-panel:%1").arg(h);
+  QPixmap look;
+  if (!QPixmapCache::find(key, &look)) {
+    look = QPixmap((QSizeF(area.size()) * ratio).toSize());
+    look.setDevicePixelRatio(ratio);
+    look.fill(back);
+    QPainter p(&look);
+    paintDrawing(p, palette, k, ratio);
+    p.end();
+    QPixmapCache::insert(key, look);
+  }
+  painter.drawPixmap(area.topLeft(), look);
+}
+
+void PanelNode::paintDrawing(QPainter& painter, const QPalette& palette, double k, qreal ratio) const {
+  // Edges fall on whole device pixels: sharp at any pixel ratio, and at ratio 1 the pixels a
+  // picture of the panel would have had.
   auto at = [k, ratio](float twips) { return std::round(twips * k * ratio) / ratio; };
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing, false);
   for (const Stroke& s : mDrawing) {
     const QColor c = toQColor(s.color, palette);
     if (s.fill) {
@@ -174,7 +198,6 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
       painter.drawLine(QLineF(at(s.x1), at(s.y1), at(s.x2), at(s.y2)));
     }
   }
-  painter.restore();
 }
 
 const Node* PanelNode::buttonAt(QPointF px) const {
@@ -300,6 +323,42 @@ QPainterPath gear(QPointF c, double size) {
   path.closeSubpath();
   path.addEllipse(c, hole, hole);
   return path;
+}
+
+/// A title button's shape in `box`: a wash of the ink under the mouse (darker on light titles,
+/// lighter on dark ones, stronger while held), then the glyph, antialiased.
+void drawButton(QPainter& painter, Picture::Symbol symbol, const QRectF& box, const QColor& ink, bool hover,
+                bool down) {
+  const double size = std::min(box.width(), box.height());
+  const QPointF c = box.center();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  if (hover) {
+    QColor wash = ink;
+    wash.setAlphaF(down ? 0.32f : 0.16f);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(wash);
+    const double radius = size * 0.22;
+    painter.drawRoundedRect(QRectF(c.x() - size / 2, c.y() - size / 2, size, size), radius, radius);
+  }
+  painter.setPen(QPen(ink, std::max(1.0, size / 11), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setBrush(Qt::NoBrush);
+  if (symbol == Picture::Symbol::Close) {
+    const double r = size * 0.21;
+    painter.drawLine(QPointF(c.x() - r, c.y() - r), QPointF(c.x() + r, c.y() + r));
+    painter.drawLine(QPointF(c.x() - r, c.y() + r), QPointF(c.x() + r, c.y() - r));
+  } else if (symbol == Picture::Symbol::Expand || symbol == Picture::Symbol::Collapse) {
+    // Two chevrons pointing the way the pane will fold: down to open it, up to close it.
+    const double r = size * 0.22, h = size * 0.12, apart = size * 0.13;
+    const double tip = symbol == Picture::Symbol::Expand ? h : -h;
+    for (double y : {c.y() - apart, c.y() + apart}) {
+      const QPointF v[3] = {{c.x() - r, y - tip}, {c.x(), y + tip}, {c.x() + r, y - tip}};
+      painter.drawPolyline(v, 3);
+    }
+  } else {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawPath(gear(c, size));
+  }
 }
 
 }  // namespace
@@ -434,46 +493,33 @@ void ImageNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   painter.restore();
 }
 
-void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QRectF& box) const {
+void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QRect& area) const {
   const auto* panel = dynamic_cast<const PanelNode*>(container());
   const bool hover = panel && panel->hovered(this);
   const bool down = hover && panel->pressed(this);
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   const QColor ink = inkOf(container(), palette);
-  const double size = std::min(box.width(), box.height());
-  const QPointF c = box.center();
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing, true);
-  if (hover) {
-    // A wash of the glyph's own colour: darker on light titles, lighter on dark ones.
-    QColor wash = ink;
-    wash.setAlphaF(down ? 0.32f : 0.16f);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(wash);
-    const double radius = size * 0.22;
-    painter.drawRoundedRect(QRectF(c.x() - size / 2, c.y() - size / 2, size, size), radius, radius);
+  // Every bar shows the same few buttons: each look is drawn once, at the device's resolution.
+  const QString key = QStringLiteral("tovdock-button:%1:%2x%3@%4:%5:%6")
+                          .arg(static_cast<int>(mPicture->symbol))
+                          .arg(area.width())
+                          .arg(area.height())
+                          .arg(ratio)
+                          .arg(ink.rgba())
+                          .arg(down    ? 2
+                               : hover ? 1
+                                       : 0);
+  QPixmap look;
+  if (!QPixmapCache::find(key, &look)) {
+    look = QPixmap((QSizeF(area.size()) * ratio).toSize());
+    look.setDevicePixelRatio(ratio);
+    look.fill(Qt::transparent);
+    QPainter p(&look);
+    drawButton(p, mPicture->symbol, QRectF(QPointF(0, 0), QSizeF(area.size())), ink, hover, down);
+    p.end();
+    QPixmapCache::insert(key, look);
   }
-  QPen pen(ink, std::max(1.0, size / 11), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-  painter.setPen(pen);
-  painter.setBrush(Qt::NoBrush);
-  const Picture::Symbol symbol = mPicture->symbol;
-  if (symbol == Picture::Symbol::Close) {
-    const double r = size * 0.21;
-    painter.drawLine(QPointF(c.x() - r, c.y() - r), QPointF(c.x() + r, c.y() + r));
-    painter.drawLine(QPointF(c.x() - r, c.y() + r), QPointF(c.x() + r, c.y() - r));
-  } else if (symbol == Picture::Symbol::Expand || symbol == Picture::Symbol::Collapse) {
-    // Two chevrons pointing the way the pane will fold: down to open it, up to close it.
-    const double r = size * 0.22, h = size * 0.12, apart = size * 0.13;
-    const double tip = symbol == Picture::Symbol::Expand ? h : -h;
-    for (double y : {c.y() - apart, c.y() + apart}) {
-      const QPointF v[3] = {{c.x() - r, y - tip}, {c.x(), y + tip}, {c.x() + r, y - tip}};
-      painter.drawPolyline(v, 3);
-    }
-  } else {
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(ink);
-    painter.drawPath(gear(c, size));
-  }
-  painter.restore();
+  painter.drawPixmap(area.topLeft(), look);
 }
 
 // ---- line ------------------------------------------------------------------------------------
@@ -528,11 +574,19 @@ std::unique_ptr<Element> LineNode::clone() const {
 }
 
 void LineNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect&) const {
+  const Scale k = scale();
+  const int x1 = k.px(mPoints.x1), y1 = k.px(mPoints.y1), x2 = k.px(mPoints.x2), y2 = k.px(mPoints.y2);
+  const QColor c = toQColor(mColor, palette);
+  if (x1 == x2 || y1 == y2) {
+    // The pixels of a pen one pixel wide, filled: grip lines are drawn for every bar on each paint.
+    painter.fillRect(
+        QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))), c);
+    return;
+  }
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setPen(QPen(toQColor(mColor, palette), 1));
-  const Scale k = scale();
-  painter.drawLine(k.px(mPoints.x1), k.px(mPoints.y1), k.px(mPoints.x2), k.px(mPoints.y2));
+  painter.setPen(QPen(c, 1));
+  painter.drawLine(x1, y1, x2, y2);
   painter.restore();
 }
 

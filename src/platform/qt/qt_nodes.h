@@ -186,6 +186,7 @@ class PanelNode final : public QtElement<Panel> {
 
  private:
   void record(const Stroke& s);
+  void paintDrawing(QPainter& painter, const QPalette& palette, double pixelsPerTwip, qreal ratio) const;
   void compact();
   const Node* buttonAt(QPointF px) const;
   WidgetHolder<ElementWidget> mWidget;
@@ -240,7 +241,7 @@ class ImageNode final : public QtElement<Image> {
   bool isButton() const;
 
  private:
-  void paintButton(QPainter& painter, const QPalette& palette, const QRectF& box) const;
+  void paintButton(QPainter& painter, const QPalette& palette, const QRect& area) const;
   PictureRef mPicture;
   QImage mImage;
   QIcon mSource;  // the icon the picture was made from, drawn instead of its pixels
