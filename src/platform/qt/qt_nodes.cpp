@@ -20,9 +20,9 @@ namespace {
 // Assigning a picture sizes an image to it at the classic 15 twips per pixel.
 constexpr double kPictureTwips = kTwipsPerPixel96;
 
-// The drawing of a panel is compacted when it has grown to twice its size after the last time,
-// and not below this: two title gradients.
-constexpr std::size_t kCompactFrom = 128;
+// A panel that is drawn on but not painted compacts its drawing when it has grown to twice its
+// size after the last time, and not below this.
+constexpr std::size_t kCompactUnpainted = 256;
 // Stroke extents are compared in eighths of a twip, which keeps neighbouring bands joined.
 constexpr double kUnitsPerTwip = 8;
 
@@ -102,33 +102,71 @@ void PanelNode::setBackColor(Color c) {
   // As with a picture box, a new back colour erases what was drawn.
   mDrawing.clear();
   mDrawing.shrink_to_fit();
-  mCompactAt = 0;
+  mCompacted = 0;
   if (QWidget* w = widget()) w->update();
 }
 
 void PanelNode::record(const Stroke& s) {
-  if (mDrawing.size() >= std::max(mCompactAt, kCompactFrom)) {
-    compact();
-    mCompactAt = 2 * mDrawing.size();
-  }
+  // Compacted when painted, once the drawing is complete; a panel drawn on but never painted is
+  // compacted here now and then.
+  if (mDrawing.size() >= std::max(2 * mCompacted, kCompactUnpainted)) compact();
   mDrawing.push_back(s);
+  // A gradient is sixty strokes: the first asks for the repaint, which shows them all.
+  if (mRepaintAsked) return;
+  mRepaintAsked = true;
   if (QWidget* w = widget()) w->update();
 }
 
-void PanelNode::compact() {
+void PanelNode::compact() const {
   // From the newest stroke back: a stroke that those after it cover entirely shows nowhere. A
-  // title gradient drawn again for a new width replaces the old one this way.
+  // title gradient drawn again for a new width replaces the old one this way. Its bands (or
+  // lines) join to one rectangle, two while a gradient is halfway drawn over another, which are
+  // tested cheaply; other unions go to a region.
+  constexpr std::size_t kBoxes = 4;
   const double k = scale().pixelsPerTwip;
+  std::vector<QRect> boxes;
   QRegion covered;
+  bool inBoxes = true;
+  auto joins = [](const QRect& a, const QRect& b) {
+    return (a.top() == b.top() && a.bottom() == b.bottom() && a.left() <= b.right() + 1 &&
+            a.right() >= b.left() - 1) ||
+           (a.left() == b.left() && a.right() == b.right() && a.top() <= b.bottom() + 1 &&
+            a.bottom() >= b.top() - 1);
+  };
+  auto hidden = [&](const QRect& r) {
+    if (!inBoxes) return QRegion(r).subtracted(covered).isEmpty();
+    return std::any_of(boxes.begin(), boxes.end(), [&r](const QRect& b) { return b.contains(r); });
+  };
   std::vector<Stroke> kept;
   kept.reserve(mDrawing.size());
   for (auto it = mDrawing.rbegin(); it != mDrawing.rend(); ++it) {
-    const QRect r = extentOf(*it, k);
-    if (QRegion(r).subtracted(covered).isEmpty()) continue;
+    QRect r = extentOf(*it, k);
+    if (hidden(r)) continue;
     kept.push_back(*it);
-    if (it->fill || axial(*it)) covered += r;
+    if (!it->fill && !axial(*it)) continue;
+    if (!inBoxes) {
+      covered += r;
+      continue;
+    }
+    // A joined box may join another one in turn.
+    for (auto b = boxes.begin(); b != boxes.end();) {
+      if (joins(r, *b)) {
+        r = r.united(*b);
+        boxes.erase(b);
+        b = boxes.begin();
+      } else {
+        ++b;
+      }
+    }
+    boxes.push_back(r);
+    if (boxes.size() > kBoxes) {
+      inBoxes = false;
+      for (const QRect& b : boxes)
+        covered += b;
+    }
   }
   mDrawing.assign(kept.rbegin(), kept.rend());
+  mCompacted = mDrawing.size();
 }
 
 void PanelNode::drawLine(double x1, double y1, double x2, double y2, Color c) {
@@ -154,11 +192,13 @@ std::unique_ptr<Element> PanelNode::clone() const {
 }
 
 void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
+  mRepaintAsked = false;
   const QColor back = toQColor(mBackColor, palette);
   if (mDrawing.empty()) {
     painter.fillRect(area, back);
     return;
   }
+  if (mDrawing.size() > mCompacted) compact();
   const double k = scale().pixelsPerTwip;
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   // Title strips of one width and colours look alike: they share one picture of their drawing,
@@ -306,7 +346,7 @@ QColor inkOf(const Node* row, const QPalette& palette) {
 
 /// A cog wheel of eight teeth with a hole, filling a square of `size` about `c`.
 QPainterPath gear(QPointF c, double size) {
-  const double outer = size * 0.40, inner = size * 0.29, hole = size * 0.13;
+  const double outer = size * 0.37, inner = size * 0.27, hole = size * 0.14;
   constexpr int kTeeth = 8;
   constexpr double kStep = 2 * std::numbers::pi / kTeeth;
   QPolygonF rim;

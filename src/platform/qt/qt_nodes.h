@@ -187,14 +187,16 @@ class PanelNode final : public QtElement<Panel> {
  private:
   void record(const Stroke& s);
   void paintDrawing(QPainter& painter, const QPalette& palette, double pixelsPerTwip, qreal ratio) const;
-  void compact();
+  /// Drops the strokes that later ones cover; what shows stays the same.
+  void compact() const;
   const Node* buttonAt(QPointF px) const;
   WidgetHolder<ElementWidget> mWidget;
   Color mBackColor = kSysButtonFace;
   Font mFont;
-  std::vector<Stroke> mDrawing;
-  std::size_t mCompactAt = 0;
-  std::optional<QPointF> mMouse;  // in the widget's pixels while it is over the widget
+  mutable std::vector<Stroke> mDrawing;
+  mutable std::size_t mCompacted = 0;  // strokes after the last compaction
+  mutable bool mRepaintAsked = false;  // since the last paint
+  std::optional<QPointF> mMouse;       // in the widget's pixels while it is over the widget
   const Node* mPressed = nullptr;
   std::weak_ptr<int> mPressedToken;
 };
