@@ -74,8 +74,20 @@ class PointerWatch final : public QObject {
  public:
   using QObject::QObject;
   bool eventFilter(QObject* watched, QEvent* e) override {
-    if (auto* panel = dynamic_cast<PanelNode*>(nodeOfWidget(static_cast<QWidget*>(watched)))) {
-      panel->pointerEvent(*e);
+    switch (e->type()) {
+      case QEvent::MouseMove:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseButtonRelease:
+      case QEvent::Enter:
+      case QEvent::Leave:
+      case QEvent::Hide:
+        if (auto* panel = dynamic_cast<PanelNode*>(nodeOfWidget(static_cast<QWidget*>(watched)))) {
+          panel->pointerEvent(*e);
+        }
+        break;
+      default:
+        break;
     }
     return false;
   }
