@@ -53,11 +53,16 @@ enum MouseButton : std::int16_t { btnLeft = 1, btnRight = 2, btnMiddle = 4 };
 /// A bitmap with an alpha channel; pixels are 0xAARRGGBB, row by row. Pictures are immutable and
 /// shared. A cursor picture carries its hot spot.
 struct Picture {
+  /// What one of the dock's own pictures shows. A toolkit may draw these itself, sharp at any
+  /// scale and in its platform's look; the pixels stand for them everywhere else.
+  enum class Symbol : std::uint8_t { None, Close, Expand, Collapse, Options, Hand };
+
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> pixels;
   int hotX = 0;
   int hotY = 0;
+  Symbol symbol = Symbol::None;
 };
 using PictureRef = std::shared_ptr<const Picture>;
 

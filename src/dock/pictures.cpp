@@ -16,9 +16,10 @@ constexpr std::uint32_t kShadow = 0xFF333333;
 using Mask = std::function<bool(int x, int y)>;
 
 // A shape in relief: white where light falls on its upper left edges, dark grey on its lower right.
-PictureRef relief(int size, const Mask& inside) {
+PictureRef relief(int size, Picture::Symbol symbol, const Mask& inside) {
   auto pic = std::make_shared<Picture>();
   pic->width = pic->height = size;
+  pic->symbol = symbol;
   pic->pixels.assign(static_cast<std::size_t>(size * size), kClear);
   auto in = [&](int x, int y) { return x >= 0 && y >= 0 && x < size && y < size && inside(x, y); };
   for (int y = 0; y < size; ++y) {
@@ -61,17 +62,19 @@ bool chevrons(int x, int y, bool up) {
 }  // namespace
 
 PictureRef closeButton() {
-  static const PictureRef pic = relief(16, nearDiagonal);
+  static const PictureRef pic = relief(16, Picture::Symbol::Close, nearDiagonal);
   return pic;
 }
 
 PictureRef expandButton() {
-  static const PictureRef pic = relief(16, [](int x, int y) { return chevrons(x, y, false); });
+  static const PictureRef pic =
+      relief(16, Picture::Symbol::Expand, [](int x, int y) { return chevrons(x, y, false); });
   return pic;
 }
 
 PictureRef collapseButton() {
-  static const PictureRef pic = relief(16, [](int x, int y) { return chevrons(x, y, true); });
+  static const PictureRef pic =
+      relief(16, Picture::Symbol::Collapse, [](int x, int y) { return chevrons(x, y, true); });
   return pic;
 }
 
@@ -79,6 +82,7 @@ PictureRef optionsButton() {
   static const PictureRef pic = [] {
     auto p = std::make_shared<Picture>();
     p->width = p->height = 16;
+    p->symbol = Picture::Symbol::Options;
     p->pixels.assign(256, kClear);
     // Shaded along the diagonal from light lavender to dark navy in 64 steps.
     const int from[3] = {0xA8, 0xA8, 0xD2};
@@ -110,6 +114,7 @@ PictureRef handCursor() {
     p->width = p->height = 32;
     p->hotX = 5;
     p->hotY = 0;
+    p->symbol = Picture::Symbol::Hand;
     auto hand = [](int x, int y) {
       const bool finger = x >= 4 && x <= 7 && y >= 1 && y <= 14;
       const bool knuckles = y >= 9 && y <= 14 &&

@@ -1,7 +1,6 @@
 // Panes: the Qt face of the dock's bars, in Qt types and logical pixels.
 #include <QDataStream>
 #include <QIODevice>
-#include <QImage>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QtGlobal>
@@ -31,21 +30,6 @@ PaneGroup groupOf(std::int32_t align) {
   return static_cast<PaneGroup>(
       std::clamp(align, static_cast<std::int32_t>(eAlignTop), static_cast<std::int32_t>(eAlignBottom)) -
       eAlignTop);
-}
-
-/// A small picture of an icon for the title strip, drawn at the title's icon size.
-PictureRef pictureOf(const QIcon& icon) {
-  if (icon.isNull()) return nullptr;
-  // At 16 logical pixels whatever the screen: a pixmap of the device ratio would be drawn twice as large.
-  const QImage image = icon.pixmap(QSize(16, 16), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
-  auto pic = std::make_shared<Picture>();
-  pic->width = image.width();
-  pic->height = image.height();
-  for (int y = 0; y < image.height(); ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    pic->pixels.insert(pic->pixels.end(), row, row + image.width());
-  }
-  return pic;
 }
 
 /// A shown dock fits its resizable panes and lays them out, as after a resize.

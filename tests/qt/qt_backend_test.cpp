@@ -113,6 +113,20 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
             (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00}));
   p->setBackColor(0xFFFFFF);
   EXPECT_EQ(rgb(grab(), 10, 10), 0xFFFFFFu);
+
+  // Bands drawn over each other, each pass narrower, green and red in turn: however the drawing
+  // is kept, each place shows the newest band over it.
+  for (int pass = 0; pass < 6; ++pass) {
+    const double band = 55 - 5 * pass;
+    for (int i = 0; i < 61; ++i)
+      p->fillRect(i * band, 0, (i + 1) * band, 300, pass % 2 ? 0x0000FF : 0x00FF00);
+    if (pass == 2) grab();
+  }
+  const QImage passes = grab();
+  EXPECT_EQ(
+      (std::vector{rgb(passes, pixels(1000), 5), rgb(passes, pixels(2600), 5), rgb(passes, pixels(2900), 5),
+                   rgb(passes, pixels(3200), 5), rgb(passes, pixels(3450), 5)}),
+      (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0xFF0000, 0x00FF00, 0xFFFFFF}));
 }
 
 TEST_F(QtBackend, InputGoesToTheFrontMostElementWhichCapturesItAndClicksWithTheLeftButtonOnly) {

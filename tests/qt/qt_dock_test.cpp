@@ -647,6 +647,113 @@ TEST_F(QtDock, TheWheelOverTheDockMovesItsScrollBarButNotOverAHostedWidget) {
   dock()->setAllowScroll(false);
   dockWidget->resize(pixels(4500), pixels(5000));
   EXPECT_FALSE(wheel(frame, QPoint(40, 5)));
+
+/// The pixels of an element of a title strip in a grab of the strip at `ratio` device pixels each.
+QRect devicePixels(const Element& e, int ratio) {
+  const int left = pixels(e.Left()), top = pixels(e.Top());
+  return QRect(left * ratio, top * ratio, (pixels(e.Left() + e.Width()) - left) * ratio,
+               (pixels(e.Top() + e.Height()) - top) * ratio);
+}
+
+TEST_F(QtDock, AtPixelRatioTwoIconsComeWholeFromTheirIconAndGlyphEdgesAreSmooth) {
+  if (window->devicePixelRatio() != 2) GTEST_SKIP() << "runs at QT_SCALE_FACTOR=2 (ctest qt.PixelRatioTwo)";
+  DockWidget* d = threePanes(window.get(), {}, false);
+  QPixmap one(16, 16), two(32, 32);
+  one.fill(Qt::red);
+  two.fill(Qt::green);
+  QIcon icon(one);
+  icon.addPixmap(two);
+  d->pane("a")->setIcon(icon);
+  DockTestAccess access(*d->dock());
+  const std::int32_t i = d->pane("a")->bar()->Index();
+  const QImage shot = titleOf(d, "a")->grab().toImage();
+  ASSERT_EQ(shot.devicePixelRatio(), 2);
+
+  // The icon's own large pixmap fills its box and nothing beyond it.
+  const QRect box = devicePixels(access.imgIcon(i), 2);
+  for (QPoint p : {box.topLeft(), box.bottomRight(), box.center()})
+    EXPECT_EQ(rgb(shot, p.x(), p.y()), 0x00FF00u) << p.x() << "," << p.y();
+  EXPECT_NE(rgb(shot, box.right() + 1, box.center().y()), 0x00FF00u);
+
+  // Device pixels of the close glyph's edges differ within a pixel of the scale: not pictures doubled.
+  const QRect close = devicePixels(access.imgClose(i), 2);
+  int smooth = 0;
+  for (int y = close.top(); y < close.bottom(); y += 2) {
+    for (int x = close.left(); x < close.right(); x += 2) {
+      const std::uint32_t c = rgb(shot, x, y);
+      const bool dark = std::min({qGray(shot.pixel(x, y)), qGray(shot.pixel(x + 1, y)),
+                                  qGray(shot.pixel(x, y + 1)), qGray(shot.pixel(x + 1, y + 1))}) < 110;
+      if (dark && (rgb(shot, x + 1, y) != c || rgb(shot, x, y + 1) != c || rgb(shot, x + 1, y + 1) != c))
+        ++smooth;
+    }
+  }
+  EXPECT_GE(smooth, 8);
+}
+
+TEST_F(QtDock, TitleButtonsShowHoverAndPressWithThePointingHand) {
+  DockWidget* d = threePanes(window.get(), {}, false);
+  d->setPalette(pinned(QApplication::palette()));
+  dockWidget = d;
+  const std::int32_t i = d->pane("a")->bar()->Index();
+  const Image& close = access().imgClose(i);
+  QWidget* title = titleOf(d, "a");
+  // Without the top row, where a focused title draws its frame.
+  auto look = [&] { return title->grab(devicePixels(close, 1).adjusted(0, 1, 0, 0)).toImage(); };
+  auto lightness = [](const QImage& img) {
+    long sum = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        sum += qGray(img.pixel(x, y));
+    return sum;
+  };
+  const QImage plain = look();
+  mouse(QEvent::MouseMove, middle(close), Qt::NoButton);
+  EXPECT_EQ(title->cursor().shape(), Qt::PointingHandCursor);
+  const QImage hovered = look();
+  EXPECT_NE(hovered, plain);
+  mouse(QEvent::MouseButtonPress, middle(close));
+  EXPECT_LT(lightness(look()), lightness(hovered));
+  // Let go away from the button: no click, and the button looks as before.
+  const QPointF caption = at(access().lblTitel(i)) + QPointF(30, 60);
+  mouse(QEvent::MouseMove, caption);
+  mouse(QEvent::MouseButtonRelease, caption);
+  mouse(QEvent::MouseMove, caption + QPointF(30, 0), Qt::NoButton);
+  EXPECT_EQ(d->pane("a")->state(), PaneState::Expanded);
+  EXPECT_EQ(look(), plain);
+  EXPECT_EQ(title->cursor().shape(), Qt::SizeAllCursor);
+}
+
+TEST_F(QtDock, NarrowTitlesShortenTheirCaptionsBeforeTheOtherCaptionAndTheButtons) {
+  DockWidget* d = threePanes(window.get(), {}, false);
+  d->setPalette(pinned(QApplication::palette()));
+  Pane* a = d->pane("a");
+  a->setTitle("A rather long title for a narrow dock");
+  a->setRightTitle("right hand side");
+  d->resize(pixels(2400), d->height());
+  QCoreApplication::processEvents();
+  dockWidget = d;
+  const std::int32_t i = a->bar()->Index();
+  access().lblTitel(i).setForeColor(0xFF0000);       // blue
+  access().lblTitelRight(i).setForeColor(0x0000FF);  // red
+  const QImage shot = titleOf(d, "a")->grab().toImage();
+  // The glyphs take the left caption's colour: blue is looked for before the buttons only.
+  const int buttons = pixels(access().imgCollapse(i).Left());
+  int blueEnd = -1, redStart = shot.width(), redEnd = -1;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const QColor c = shot.pixelColor(x, y);
+      if (x < buttons && c.blue() > c.red() + 80 && c.blue() > c.green() + 80) blueEnd = std::max(blueEnd, x);
+      if (c.red() > c.blue() + 80 && c.red() > c.green() + 80) {
+        redStart = std::min(redStart, x);
+        redEnd = std::max(redEnd, x);
+      }
+    }
+  }
+  ASSERT_GE(blueEnd, 0);
+  ASSERT_GE(redEnd, 0);
+  EXPECT_LT(blueEnd, redStart);
+  EXPECT_GT(blueEnd, redStart - pixels(300));  // shortened, not dropped
+  EXPECT_LT(redEnd, buttons);
 }
 
 }  // namespace

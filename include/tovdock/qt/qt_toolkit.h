@@ -5,8 +5,10 @@
 /// the panel or surface that contains them and take input through its hit test, in front of its own
 /// drawing and behind its child widgets. Geometry is kept in twips exactly as set and mapped to
 /// pixels through the logical DPI of the screen the surface is on (1440 twips per inch). Panels keep
-/// what is drawn on them in a backing image, so a title strip keeps its gradient whenever it is
-/// repainted.
+/// what is drawn on them as a short list of strokes in twips, so a title strip keeps its gradient
+/// whenever it is repainted, sharp at any device pixel ratio. The dock's own pictures (title buttons,
+/// the hand cursor) are drawn as shapes in the palette's colours, and pictures made by pictureOf
+/// from the application's icons are drawn from the icon at the device's resolution.
 ///
 /// Each toolkit keeps its own state: its window handles, the drag in progress, the cursor position
 /// of the last mouse event and its converted pictures. Toolkits in one process do not see each
@@ -15,6 +17,7 @@
 /// Every element outlives its widget safely: when a widget is deleted under its element (an
 /// application deleting a window), the element's operations become no-ops and geometry reads return
 /// the numbers last set.
+#include <QIcon>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -29,6 +32,11 @@ namespace tov::qt {
 double pixelsPerTwip();
 /// Pixels per twip on the screen a widget is on.
 double pixelsPerTwip(const QWidget* widget);
+
+/// A picture of an icon at `size` logical pixels, as a bar's icon. Its pixels are taken at a device
+/// pixel ratio of 1; this backend draws it from the icon itself, at the resolution of what it paints
+/// on. Null for a null icon.
+PictureRef pictureOf(const QIcon& icon, int size = 16);
 
 /// The Qt toolkit. Needs a QApplication; everything runs on its thread.
 class QtToolkit : public Toolkit {

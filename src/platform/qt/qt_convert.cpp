@@ -1,5 +1,6 @@
 #include "platform/qt/qt_convert.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -17,6 +18,42 @@ double pixelsPerTwip() {
 
 double pixelsPerTwip(const QWidget* widget) {
   return detail::scaleOf(widget).pixelsPerTwip;
+}
+
+namespace {
+
+// The icons pictures were made from, by picture; pictures no longer in use drop out as others come.
+// Kept on the heap and emptied with the application: an icon's pixmaps must not outlive it.
+struct IconSource {
+  std::weak_ptr<const Picture> picture;
+  QIcon icon;
+};
+std::map<const Picture*, IconSource>* gIconSources = nullptr;
+
+void dropIconSources() {
+  delete gIconSources;
+  gIconSources = nullptr;
+}
+
+}  // namespace
+
+PictureRef pictureOf(const QIcon& icon, int size) {
+  if (icon.isNull() || size <= 0) return nullptr;
+  const QImage image = icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+  auto pic = std::make_shared<Picture>();
+  pic->width = image.width();
+  pic->height = image.height();
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    pic->pixels.insert(pic->pixels.end(), row, row + image.width());
+  }
+  if (!gIconSources) {
+    gIconSources = new std::map<const Picture*, IconSource>;
+    qAddPostRoutine(dropIconSources);
+  }
+  std::erase_if(*gIconSources, [](const auto& entry) { return entry.second.picture.expired(); });
+  (*gIconSources)[pic.get()] = IconSource{pic, icon};
+  return pic;
 }
 
 }  // namespace tov::qt
@@ -118,6 +155,13 @@ QImage toQImage(const Picture& p) {
   return view.copy();
 }
 
+QIcon iconOf(const PictureRef& p) {
+  if (!p || !gIconSources) return {};
+  const auto it = gIconSources->find(p.get());
+  // A picture at the address of a gone one is another picture.
+  return it != gIconSources->end() && it->second.picture.lock() == p ? it->second.icon : QIcon();
+}
+
 PictureCache::Converted& PictureCache::converted(const PictureRef& p) {
   for (auto it = mConverted.begin(); it != mConverted.end();) {
     it = it->second.picture.expired() ? mConverted.erase(it) : std::next(it);
@@ -171,6 +215,7 @@ std::optional<QCursor> toCursor(std::int32_t pointer, const PictureRef& icon, Pi
     case 13:
       return QCursor(Qt::BusyCursor);
     case ptrCustom:
+      if (icon && icon->symbol == Picture::Symbol::Hand) return QCursor(Qt::PointingHandCursor);
       return pictures.cursor(icon);
     default:
       return QCursor(Qt::ArrowCursor);

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QCursor>
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QMetaObject>
 #include <QPalette>
@@ -71,6 +72,9 @@ QFont toQFont(const Font& f);
 /// A copy of the picture's pixels; null for a picture without pixels.
 QImage toQImage(const Picture& p);
 
+/// The icon a picture was made from by pictureOf, or a null icon.
+QIcon iconOf(const PictureRef& p);
+
 /// Pictures converted once and shared: every bar shows the same few pictures.
 class PictureCache {
  public:
@@ -89,8 +93,9 @@ class PictureCache {
   std::map<const Picture*, Converted> mConverted;
 };
 
-/// The cursor of a mouse pointer number (`icon` for the custom pointer); none for the default
-/// pointer, which leaves the cursor to the element underneath.
+/// The cursor of a mouse pointer number (`icon` for the custom pointer, the platform's pointing hand
+/// for the dock's hand picture); none for the default pointer, which leaves the cursor to the
+/// element underneath.
 std::optional<QCursor> toCursor(std::int32_t pointer, const PictureRef& icon, PictureCache& pictures);
 
 }  // namespace tov::qt::detail

@@ -1,20 +1,97 @@
 #include "platform/qt/qt_nodes.h"
 
-#include <QApplication>
+#include <QEnterEvent>
 #include <QFontMetrics>
+#include <QHashFunctions>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPixmapCache>
+#include <QRegion>
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace tov::qt::detail {
 
 namespace {
 
-QPalette paletteOf(const QWidget* w) {
-  return w ? w->palette() : QApplication::palette();
-}
-
 // Assigning a picture sizes an image to it at the classic 15 twips per pixel.
 constexpr double kPictureTwips = kTwipsPerPixel96;
+
+// A panel that is drawn on but not painted compacts its drawing when it has grown to twice its
+// size after the last time, and not below this.
+constexpr std::size_t kCompactUnpainted = 256;
+// Stroke extents are compared in eighths of a twip, which keeps neighbouring bands joined.
+constexpr double kUnitsPerTwip = 8;
+
+/// Cuts a segment to a rectangle (Liang and Barsky); false when nothing of it lies inside.
+bool clipSegment(double& x1, double& y1, double& x2, double& y2, double w, double h) {
+  double t0 = 0, t1 = 1;
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x1, w - x1, y1, h - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+    } else {
+      const double t = q[i] / p[i];
+      if (p[i] < 0) {
+        t0 = std::max(t0, t);
+      } else {
+        t1 = std::min(t1, t);
+      }
+    }
+  }
+  if (t0 > t1) return false;
+  x2 = x1 + t1 * dx;
+  y2 = y1 + t1 * dy;
+  x1 += t0 * dx;
+  y1 += t0 * dy;
+  return true;
+}
+
+bool axial(const PanelNode::Stroke& s) {
+  return s.x1 == s.x2 || s.y1 == s.y2;
+}
+
+/// What a stroke covers in eighths of a twip: a line is one pixel wide at `pixelsPerTwip`.
+QRect extentOf(const PanelNode::Stroke& s, double pixelsPerTwip) {
+  const double pen = s.fill ? 0 : 1 / pixelsPerTwip;
+  auto unit = [](double twips) { return static_cast<int>(std::lround(twips * kUnitsPerTwip)); };
+  const int left = unit(std::min(s.x1, s.x2)), top = unit(std::min(s.y1, s.y2));
+  const int right = unit(std::max(s.x1, s.x2) + pen), bottom = unit(std::max(s.y1, s.y2) + pen);
+  return QRect(left, top, right - left, bottom - top);
+}
+
+/// Whether the mouse can hold a button down (the left one).
+bool leftButton(const QEvent& e) {
+  return static_cast<const QMouseEvent&>(e).button() == Qt::LeftButton;
+}
+
+/// Routes the mouse events of a panel's widget to the panel before the widget takes them.
+class PointerWatch final : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::MouseMove:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseButtonRelease:
+      case QEvent::Enter:
+      case QEvent::Leave:
+      case QEvent::Hide:
+        if (auto* panel = dynamic_cast<PanelNode*>(nodeOfWidget(static_cast<QWidget*>(watched)))) {
+          panel->pointerEvent(*e);
+        }
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+};
 
 }  // namespace
 
@@ -23,6 +100,7 @@ constexpr double kPictureTwips = kTwipsPerPixel96;
 PanelNode::PanelNode(Node& container) : QtElement(container.sharedState()) {
   auto* w = new ElementWidget(this, container.hostWidget());
   w->hide();
+  w->installEventFilter(new PointerWatch(w));
   mWidget.reset(w, state());
   setContainerNode(&container);
 }
@@ -34,57 +112,88 @@ Hwnd PanelNode::hWnd() const {
 void PanelNode::setBackColor(Color c) {
   mBackColor = c;
   // As with a picture box, a new back colour erases what was drawn.
-  if (!mBacking.isNull()) mBacking.fill(toQColor(c, paletteOf(widget())));
+  mDrawing.clear();
+  mDrawing.shrink_to_fit();
+  mCompacted = 0;
   if (QWidget* w = widget()) w->update();
 }
 
-void PanelNode::rescaled(double factor) {
-  // What was drawn stays in view, stretched, until the owner draws it again at the new size.
-  if (mBacking.isNull()) return;
-  const QSize size(std::max(1, static_cast<int>(std::lround(mBacking.width() * factor))),
-                   std::max(1, static_cast<int>(std::lround(mBacking.height() * factor))));
-  mBacking = mBacking.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+void PanelNode::record(const Stroke& s) {
+  // Compacted when painted, once the drawing is complete; a panel drawn on but never painted is
+  // compacted here now and then.
+  if (mDrawing.size() >= std::max(2 * mCompacted, kCompactUnpainted)) compact();
+  mDrawing.push_back(s);
+  // A gradient is sixty strokes: the first asks for the repaint, which shows them all.
+  if (mRepaintAsked) return;
+  mRepaintAsked = true;
+  if (QWidget* w = widget()) w->update();
 }
 
-void PanelNode::ensureBacking() {
-  const Scale k = scale();
-  const QSize need(std::max(1, k.px(mWidth)), std::max(1, k.px(mHeight)));
-  if (mBacking.isNull() || mBacking.width() < need.width() || mBacking.height() < need.height()) {
-    QImage grown(need.expandedTo(mBacking.size()), QImage::Format_RGB32);
-    grown.fill(toQColor(mBackColor, paletteOf(widget())));
-    if (!mBacking.isNull()) {
-      QPainter copy(&grown);
-      copy.drawImage(0, 0, mBacking);
+void PanelNode::compact() const {
+  // From the newest stroke back: a stroke that those after it cover entirely shows nowhere. A
+  // title gradient drawn again for a new width replaces the old one this way. Its bands (or
+  // lines) join to one rectangle, two while a gradient is halfway drawn over another, which are
+  // tested cheaply; other unions go to a region.
+  constexpr std::size_t kBoxes = 4;
+  const double k = scale().pixelsPerTwip;
+  std::vector<QRect> boxes;
+  QRegion covered;
+  bool inBoxes = true;
+  auto joins = [](const QRect& a, const QRect& b) {
+    return (a.top() == b.top() && a.bottom() == b.bottom() && a.left() <= b.right() + 1 &&
+            a.right() >= b.left() - 1) ||
+           (a.left() == b.left() && a.right() == b.right() && a.top() <= b.bottom() + 1 &&
+            a.bottom() >= b.top() - 1);
+  };
+  auto hidden = [&](const QRect& r) {
+    if (!inBoxes) return QRegion(r).subtracted(covered).isEmpty();
+    return std::any_of(boxes.begin(), boxes.end(), [&r](const QRect& b) { return b.contains(r); });
+  };
+  std::vector<Stroke> kept;
+  kept.reserve(mDrawing.size());
+  for (auto it = mDrawing.rbegin(); it != mDrawing.rend(); ++it) {
+    QRect r = extentOf(*it, k);
+    if (hidden(r)) continue;
+    kept.push_back(*it);
+    if (!it->fill && !axial(*it)) continue;
+    if (!inBoxes) {
+      covered += r;
+      continue;
     }
-    mBacking = std::move(grown);
+    // A joined box may join another one in turn.
+    for (auto b = boxes.begin(); b != boxes.end();) {
+      if (joins(r, *b)) {
+        r = r.united(*b);
+        boxes.erase(b);
+        b = boxes.begin();
+      } else {
+        ++b;
+      }
+    }
+    boxes.push_back(r);
+    if (boxes.size() > kBoxes) {
+      inBoxes = false;
+      for (const QRect& b : boxes)
+        covered += b;
+    }
   }
+  mDrawing.assign(kept.rbegin(), kept.rend());
+  mCompacted = mDrawing.size();
 }
 
 void PanelNode::drawLine(double x1, double y1, double x2, double y2, Color c) {
-  ensureBacking();
-  {
-    QPainter p(&mBacking);
-    p.setPen(QPen(toQColor(c, paletteOf(widget())), 1));
-    const Scale k = scale();
-    p.drawLine(k.px(x1), k.px(y1), k.px(x2), k.px(y2));
-  }
-  if (QWidget* w = widget()) w->update();
+  // What falls outside the panel is lost, as on a picture of the panel's size.
+  if (!clipSegment(x1, y1, x2, y2, mWidth, mHeight)) return;
+  record({static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2), static_cast<float>(y2), c,
+          false});
 }
 
 void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
-  ensureBacking();
-  const Scale k = scale();
-  const QPoint a(k.px(std::min(x1, x2)), k.px(std::min(y1, y2)));
-  const QPoint b(k.px(std::max(x1, x2)), k.px(std::max(y1, y2)));
-  const QRect r = QRect(a, b).intersected(mBacking.rect());
-  if (r.isEmpty()) return;
-  // A title gradient is sixty of these per layout pass; rows are filled directly, without a painter.
-  const QRgb rgb = toQColor(c, paletteOf(widget())).rgb();
-  for (int y = r.top(); y <= r.bottom(); ++y) {
-    auto* row = reinterpret_cast<QRgb*>(mBacking.scanLine(y));
-    std::fill(row + r.left(), row + r.right() + 1, rgb);
-  }
-  if (QWidget* w = widget()) w->update(r);
+  const double left = std::max(0.0, std::min(x1, x2)), right = std::min(mWidth, std::max(x1, x2));
+  const double top = std::max(0.0, std::min(y1, y2)), bottom = std::min(mHeight, std::max(y1, y2));
+  if (left >= right || top >= bottom) return;
+  record({static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
+          static_cast<float>(bottom), c, true});
 }
 
 std::unique_ptr<Element> PanelNode::clone() const {
@@ -95,9 +204,216 @@ std::unique_ptr<Element> PanelNode::clone() const {
 }
 
 void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
-  painter.fillRect(area, toQColor(mBackColor, palette));
-  if (!mBacking.isNull()) painter.drawImage(0, 0, mBacking);
+  mRepaintAsked = false;
+  const QColor back = toQColor(mBackColor, palette);
+  if (mDrawing.empty()) {
+    painter.fillRect(area, back);
+    return;
+  }
+  if (mDrawing.size() > mCompacted) compact();
+  const double k = scale().pixelsPerTwip;
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  // Title strips of one width and colours look alike: they share one picture of their drawing,
+  // made at the device's resolution when first needed and kept in Qt's pixmap cache.
+  std::size_t h = qHashMulti(0, area.width(), area.height(), ratio, k, back.rgba(), mDrawing.size());
+  for (const Stroke& s : mDrawing)
+    h = qHashMulti(h, s.x1, s.y1, s.x2, s.y2, toQColor(s.color, palette).rgba(), s.fill);
+  const QString key = QStringLiteral("tovdock-panel:%1").arg(h);
+  QPixmap look;
+  if (!QPixmapCache::find(key, &look)) {
+    look = QPixmap((QSizeF(area.size()) * ratio).toSize());
+    look.setDevicePixelRatio(ratio);
+    look.fill(back);
+    QPainter p(&look);
+    paintDrawing(p, palette, k, ratio);
+    p.end();
+    QPixmapCache::insert(key, look);
+  }
+  painter.drawPixmap(area.topLeft(), look);
 }
+
+void PanelNode::paintDrawing(QPainter& painter, const QPalette& palette, double k, qreal ratio) const {
+  // Edges fall on whole device pixels: sharp at any pixel ratio, and at ratio 1 the pixels a
+  // picture of the panel would have had.
+  auto at = [k, ratio](float twips) { return std::round(twips * k * ratio) / ratio; };
+  for (const Stroke& s : mDrawing) {
+    const QColor c = toQColor(s.color, palette);
+    if (s.fill) {
+      painter.fillRect(QRectF(QPointF(at(s.x1), at(s.y1)), QPointF(at(s.x2), at(s.y2))), c);
+    } else if (axial(s)) {
+      // A pen one pixel wide, its end points included.
+      const qreal left = at(std::min(s.x1, s.x2)), top = at(std::min(s.y1, s.y2));
+      painter.fillRect(
+          QRectF(left, top, at(std::max(s.x1, s.x2)) - left + 1, at(std::max(s.y1, s.y2)) - top + 1), c);
+    } else {
+      painter.setPen(QPen(c, 1));
+      painter.drawLine(QLineF(at(s.x1), at(s.y1), at(s.x2), at(s.y2)));
+    }
+  }
+}
+
+const Node* PanelNode::buttonAt(QPointF px) const {
+  const double k = scale().pixelsPerTwip;
+  const Node* n = windowlessAt(px.x() / k, px.y() / k);
+  const auto* image = dynamic_cast<const ImageNode*>(n);
+  return image && image->isButton() ? n : nullptr;
+}
+
+bool PanelNode::hovered(const Node* button) const {
+  return mMouse && button && buttonAt(*mMouse) == button;
+}
+
+bool PanelNode::pressed(const Node* button) const {
+  return button && button == mPressed && !mPressedToken.expired() && hovered(button);
+}
+
+void PanelNode::pointerEvent(const QEvent& e) {
+  const Node* hotBefore = mMouse ? buttonAt(*mMouse) : nullptr;
+  const Node* pressedBefore = mPressed;
+  switch (e.type()) {
+    case QEvent::MouseMove:
+      mMouse = static_cast<const QMouseEvent&>(e).position();
+      break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      mMouse = static_cast<const QMouseEvent&>(e).position();
+      if (leftButton(e)) {
+        mPressed = buttonAt(*mMouse);
+        mPressedToken = mPressed ? mPressed->token() : std::weak_ptr<int>();
+      }
+      break;
+    case QEvent::MouseButtonRelease:
+      mMouse = static_cast<const QMouseEvent&>(e).position();
+      if (leftButton(e)) mPressed = nullptr;
+      break;
+    case QEvent::Enter:
+      mMouse = static_cast<const QEnterEvent&>(e).position();
+      break;
+    case QEvent::Leave:
+    case QEvent::Hide:
+      mMouse.reset();
+      break;
+    default:
+      return;
+  }
+  const Node* hot = mMouse ? buttonAt(*mMouse) : nullptr;
+  if (hot == hotBefore && mPressed == pressedBefore) return;
+  if (QWidget* w = widget()) w->update();
+}
+
+namespace {
+
+// A caption within this of its full extent (in twips) is shown whole.
+constexpr double kSpanSlack = 0.5;
+
+/// Where a caption of a title row is shown, in its container's twips.
+struct Span {
+  double left, right;
+};
+
+/// The room a caption has in its row. The left caption ends before the first image after it (the
+/// buttons); the right one, placed before the buttons by the dock, starts after the left one. When
+/// the two meet, the right one gives way down to two fifths of their room and the left one takes
+/// the rest. Only the drawing is shortened: hit tests keep the dock's geometry.
+Span captionSpan(const LabelNode& label) {
+  const Span whole{label.mLeft, label.mLeft + label.mWidth};
+  const Node* row = label.container();
+  if (!row) return whole;
+  const LabelNode* first = nullptr;
+  const LabelNode* second = nullptr;
+  for (const Node* n : row->windowless()) {
+    const auto* l = dynamic_cast<const LabelNode*>(n);
+    if (!l || !l->mVisible || l->text().isEmpty()) continue;
+    (l->Alignment() == Label::Align::Right ? second : first) = l;
+  }
+  if (&label != first && &label != second) return whole;
+  const double k = label.scale().pixelsPerTwip;
+  // Captions keep a few pixels apart; the dock's gap before the buttons is kept as it is.
+  const double gap = 6 / k, buttonGap = 2 / k;
+  double end = row->mWidth;
+  const double from = first ? first->mLeft : label.mLeft;
+  for (const Node* n : row->windowless()) {
+    if (n->mVisible && dynamic_cast<const ImageNode*>(n) && n->mLeft > from) end = std::min(end, n->mLeft);
+  }
+  Span left = first ? Span{first->mLeft, std::min(first->mLeft + first->mWidth, end - buttonGap)} : Span{};
+  Span right = second ? Span{second->mLeft, second->mLeft + second->mWidth} : Span{};
+  if (first && second && left.right + gap > right.left) {
+    const double room = right.right - left.left - gap;
+    const double share = std::min(second->mWidth, std::max(room - (left.right - left.left), room * 0.4));
+    right.left = right.right - std::max(0.0, share);
+    left.right = std::min(left.right, right.left - gap);
+  }
+  return &label == first ? left : right;
+}
+
+/// The colour of the glyphs in a row: its caption's.
+QColor inkOf(const Node* row, const QPalette& palette) {
+  if (row) {
+    for (const Node* n : row->windowless()) {
+      if (const auto* l = dynamic_cast<const LabelNode*>(n)) return toQColor(l->ForeColor(), palette);
+    }
+  }
+  return palette.color(QPalette::WindowText);
+}
+
+/// A cog wheel of eight teeth with a hole, filling a square of `size` about `c`.
+QPainterPath gear(QPointF c, double size) {
+  const double outer = size * 0.37, inner = size * 0.27, hole = size * 0.14;
+  constexpr int kTeeth = 8;
+  constexpr double kStep = 2 * std::numbers::pi / kTeeth;
+  QPolygonF rim;
+  for (int i = 0; i < kTeeth; ++i) {
+    const double a = i * kStep;
+    for (auto [r, da] : {std::pair{inner, -0.34}, {outer, -0.20}, {outer, 0.20}, {inner, 0.34}}) {
+      const double t = a + da * kStep * 1.25;
+      rim << QPointF(c.x() + r * std::cos(t), c.y() + r * std::sin(t));
+    }
+  }
+  QPainterPath path;
+  path.setFillRule(Qt::OddEvenFill);
+  path.addPolygon(rim);
+  path.closeSubpath();
+  path.addEllipse(c, hole, hole);
+  return path;
+}
+
+/// A title button's shape in `box`: a wash of the ink under the mouse (darker on light titles,
+/// lighter on dark ones, stronger while held), then the glyph, antialiased.
+void drawButton(QPainter& painter, Picture::Symbol symbol, const QRectF& box, const QColor& ink, bool hover,
+                bool down) {
+  const double size = std::min(box.width(), box.height());
+  const QPointF c = box.center();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  if (hover) {
+    QColor wash = ink;
+    wash.setAlphaF(down ? 0.32f : 0.16f);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(wash);
+    const double radius = size * 0.22;
+    painter.drawRoundedRect(QRectF(c.x() - size / 2, c.y() - size / 2, size, size), radius, radius);
+  }
+  painter.setPen(QPen(ink, std::max(1.0, size / 11), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setBrush(Qt::NoBrush);
+  if (symbol == Picture::Symbol::Close) {
+    const double r = size * 0.21;
+    painter.drawLine(QPointF(c.x() - r, c.y() - r), QPointF(c.x() + r, c.y() + r));
+    painter.drawLine(QPointF(c.x() - r, c.y() + r), QPointF(c.x() + r, c.y() - r));
+  } else if (symbol == Picture::Symbol::Expand || symbol == Picture::Symbol::Collapse) {
+    // Two chevrons pointing the way the pane will fold: down to open it, up to close it.
+    const double r = size * 0.22, h = size * 0.12, apart = size * 0.13;
+    const double tip = symbol == Picture::Symbol::Expand ? h : -h;
+    for (double y : {c.y() - apart, c.y() + apart}) {
+      const QPointF v[3] = {{c.x() - r, y - tip}, {c.x(), y + tip}, {c.x() + r, y - tip}};
+      painter.drawPolyline(v, 3);
+    }
+  } else {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawPath(gear(c, size));
+  }
+}
+
+}  // namespace
 
 // ---- label -----------------------------------------------------------------------------------
 
@@ -155,11 +471,25 @@ void LabelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   const int h = mAlign == Align::Right    ? Qt::AlignRight
                 : mAlign == Align::Center ? Qt::AlignHCenter
                                           : Qt::AlignLeft;
+  QRect shown = area;
+  QString text = mText;
+  const Span span = captionSpan(*this);
+  if (span.left > mLeft + kSpanSlack || span.right < mLeft + mWidth - kSpanSlack) {
+    // The caption does not fit between its neighbours: it is shortened with an ellipsis there.
+    const double k = scale().pixelsPerTwip;
+    const int left = area.left() + static_cast<int>(std::ceil((span.left - mLeft) * k));
+    const int right = area.left() + static_cast<int>(std::floor((span.right - mLeft) * k));
+    shown = QRect(left, area.top(), std::max(0, right - left), area.height());
+    const QWidget* host = hostWidget();
+    const QFontMetrics fm = host ? QFontMetrics(mQFont, host) : QFontMetrics(mQFont);
+    text = fm.elidedText(mText, Qt::ElideRight, shown.width());
+    if (text.isEmpty()) return;
+  }
   painter.save();
-  painter.setClipRect(area, Qt::IntersectClip);
+  painter.setClipRect(shown, Qt::IntersectClip);
   painter.setFont(mQFont);
   painter.setPen(toQColor(mForeColor, palette));
-  painter.drawText(area, h | Qt::AlignVCenter | Qt::TextSingleLine, mText);
+  painter.drawText(shown, h | Qt::AlignVCenter | Qt::TextSingleLine, text);
   painter.restore();
 }
 
@@ -172,11 +502,25 @@ ImageNode::ImageNode(Node& container) : QtElement(container.sharedState()) {
 void ImageNode::setPicture(PictureRef p) {
   mPicture = std::move(p);
   mImage = state().pictures.image(mPicture);
+  mSource = iconOf(mPicture);
   if (mPicture) {
     mWidth = mPicture->width * kPictureTwips;
     mHeight = mPicture->height * kPictureTwips;
   }
   geometryChanged();
+}
+
+bool ImageNode::isButton() const {
+  if (!mPicture) return false;
+  switch (mPicture->symbol) {
+    case Picture::Symbol::Close:
+    case Picture::Symbol::Expand:
+    case Picture::Symbol::Collapse:
+    case Picture::Symbol::Options:
+      return true;
+    default:
+      return false;
+  }
 }
 
 std::unique_ptr<Element> ImageNode::clone() const {
@@ -185,12 +529,51 @@ std::unique_ptr<Element> ImageNode::clone() const {
   return c;
 }
 
-void ImageNode::paintSelf(QPainter& painter, const QPalette&, const QRect& area) const {
-  if (mImage.isNull() || area.isEmpty()) return;
+void ImageNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
+  if (area.isEmpty()) return;
+  if (isButton()) {
+    paintButton(painter, palette, area);
+    return;
+  }
+  if (!mSource.isNull()) {
+    // At the painter's pixel ratio, kept whole and centred in the box.
+    mSource.paint(&painter, area, Qt::AlignCenter);
+    return;
+  }
+  if (mImage.isNull()) return;
   painter.save();
   painter.setRenderHint(QPainter::SmoothPixmapTransform, area.size() != mImage.size());
   painter.drawImage(area, mImage);
   painter.restore();
+}
+
+void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QRect& area) const {
+  const auto* panel = dynamic_cast<const PanelNode*>(container());
+  const bool hover = panel && panel->hovered(this);
+  const bool down = hover && panel->pressed(this);
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  const QColor ink = inkOf(container(), palette);
+  // Every bar shows the same few buttons: each look is drawn once, at the device's resolution.
+  const QString key = QStringLiteral("tovdock-button:%1:%2x%3@%4:%5:%6")
+                          .arg(static_cast<int>(mPicture->symbol))
+                          .arg(area.width())
+                          .arg(area.height())
+                          .arg(ratio)
+                          .arg(ink.rgba())
+                          .arg(down    ? 2
+                               : hover ? 1
+                                       : 0);
+  QPixmap look;
+  if (!QPixmapCache::find(key, &look)) {
+    look = QPixmap((QSizeF(area.size()) * ratio).toSize());
+    look.setDevicePixelRatio(ratio);
+    look.fill(Qt::transparent);
+    QPainter p(&look);
+    drawButton(p, mPicture->symbol, QRectF(QPointF(0, 0), QSizeF(area.size())), ink, hover, down);
+    p.end();
+    QPixmapCache::insert(key, look);
+  }
+  painter.drawPixmap(area.topLeft(), look);
 }
 
 // ---- line ------------------------------------------------------------------------------------
@@ -245,11 +628,19 @@ std::unique_ptr<Element> LineNode::clone() const {
 }
 
 void LineNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect&) const {
+  const Scale k = scale();
+  const int x1 = k.px(mPoints.x1), y1 = k.px(mPoints.y1), x2 = k.px(mPoints.x2), y2 = k.px(mPoints.y2);
+  const QColor c = toQColor(mColor, palette);
+  if (x1 == x2 || y1 == y2) {
+    // The pixels of a pen one pixel wide, filled: grip lines are drawn for every bar on each paint.
+    painter.fillRect(
+        QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))), c);
+    return;
+  }
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setPen(QPen(toQColor(mColor, palette), 1));
-  const Scale k = scale();
-  painter.drawLine(k.px(mPoints.x1), k.px(mPoints.y1), k.px(mPoints.x2), k.px(mPoints.y2));
+  painter.setPen(QPen(c, 1));
+  painter.drawLine(x1, y1, x2, y2);
   painter.restore();
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // The element classes of the Qt backend (the surface in qt_surface.cpp, the others in qt_nodes.cpp).
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/element_props.h"
 #include "platform/qt/qt_input.h"
@@ -170,18 +173,37 @@ class PanelNode final : public QtElement<Panel> {
   std::unique_ptr<Element> clone() const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
 
-  /// The persistent drawing (null until something is drawn).
-  const QImage& backing() const { return mBacking; }
+  /// A line or a filled rectangle drawn on the panel, in twips, cut to the panel as it was then.
+  struct Stroke {
+    float x1, y1, x2, y2;
+    Color color;
+    bool fill;
+  };
+  /// What was drawn since the back colour was set, oldest first. It is painted again at the
+  /// resolution of the device each time; strokes that later ones cover are dropped now and then.
+  const std::vector<Stroke>& drawing() const { return mDrawing; }
 
- protected:
-  void rescaled(double factor) override;
+  /// Whether the mouse is over a title button of this panel, and whether it holds it down.
+  bool hovered(const Node* button) const;
+  bool pressed(const Node* button) const;
+  /// Follows the mouse over the panel's widget, for the look of its buttons.
+  void pointerEvent(const QEvent& e);
 
  private:
-  void ensureBacking();
+  void record(const Stroke& s);
+  void paintDrawing(QPainter& painter, const QPalette& palette, double pixelsPerTwip, qreal ratio) const;
+  /// Drops the strokes that later ones cover; what shows stays the same.
+  void compact() const;
+  const Node* buttonAt(QPointF px) const;
   WidgetHolder<ElementWidget> mWidget;
   Color mBackColor = kSysButtonFace;
   Font mFont;
-  QImage mBacking;
+  mutable std::vector<Stroke> mDrawing;
+  mutable std::size_t mCompacted = 0;  // strokes after the last compaction
+  mutable bool mRepaintAsked = false;  // since the last paint
+  std::optional<QPointF> mMouse;       // in the widget's pixels while it is over the widget
+  const Node* mPressed = nullptr;
+  std::weak_ptr<int> mPressedToken;
 };
 
 class LabelNode final : public QtElement<Label> {
@@ -199,6 +221,7 @@ class LabelNode final : public QtElement<Label> {
   void setForeColor(Color c) override;
   std::unique_ptr<Element> clone() const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+  const QString& text() const { return mText; }
 
  protected:
   void rescaled(double) override { fit(); }
@@ -221,10 +244,14 @@ class ImageNode final : public QtElement<Image> {
   void setPicture(PictureRef p) override;
   std::unique_ptr<Element> clone() const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+  /// A title button: one of the dock's own pictures, drawn as a shape that shows hover and press.
+  bool isButton() const;
 
  private:
+  void paintButton(QPainter& painter, const QPalette& palette, const QRect& area) const;
   PictureRef mPicture;
   QImage mImage;
+  QIcon mSource;  // the icon the picture was made from, drawn instead of its pixels
 };
 
 class LineNode final : public QtElement<Line> {

@@ -97,6 +97,8 @@ class Node {
   Hit hitTest(double x, double y) const;
   /// Like hitTest, but nothing outside this element and this element where no other is.
   Hit hitAt(QPointF twips) const;
+  /// The windowless children, back to front.
+  const std::vector<Node*>& windowless() const { return mWindowless; }
   /// Paints the windowless children, back to front.
   void paintWindowless(QPainter& painter, const QPalette& palette) const;
   /// Paints the element itself on its widget (windowed) or its host (windowless).
