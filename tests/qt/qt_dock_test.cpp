@@ -647,6 +647,7 @@ TEST_F(QtDock, TheWheelOverTheDockMovesItsScrollBarButNotOverAHostedWidget) {
   dock()->setAllowScroll(false);
   dockWidget->resize(pixels(4500), pixels(5000));
   EXPECT_FALSE(wheel(frame, QPoint(40, 5)));
+}
 
 /// The pixels of an element of a title strip in a grab of the strip at `ratio` device pixels each.
 QRect devicePixels(const Element& e, int ratio) {
