@@ -62,21 +62,13 @@ class Reentrancy : public DockTest {
   }
 };
 
-TEST_P(Reentrancy, ResizeHandlersMayReadAndChangeBarsStopTheDockOrAddBars) {
+TEST_P(Reentrancy, ResizeHandlersMayChangeBarsStopTheDockOrAddBars) {
   auto made = addBars({"a", "b", "c"});
-  std::int32_t reads = 0;
   dock->CtlResize = [&](std::string& key) {
-    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
-      BarRef b = bars()->ItemByOrder(i);
-      reads += b->Height() + b->Top() + b->Width() + b->State();
-    }
-    if (key == "b" && made[2]->State() == eBarExpanded) {
-      made[2]->setState(eBarCollapsed);
-      made[0]->setHeight(1500);
-    }
+    if (key == "b" && made[2]->State() == eBarExpanded)
+      made[2]->setState(eBarCollapsed), made[0]->setHeight(1500);
   };
   show();
-  EXPECT_GT(reads, 0);
   EXPECT_EQ(made[2]->State(), eBarCollapsed);
   made[2]->setState(eBarExpanded);
   onResize([&](std::string&) { dock->setShow(false); });

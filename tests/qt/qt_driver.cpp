@@ -22,13 +22,6 @@ namespace {
 
 using qt::QtToolkit;
 
-Qt::MouseButton qtButton(std::int16_t b) {
-  if (b & btnLeft) return Qt::LeftButton;
-  if (b & btnRight) return Qt::RightButton;
-  if (b & btnMiddle) return Qt::MiddleButton;
-  return Qt::NoButton;
-}
-
 Qt::MouseButtons qtButtons(std::int16_t mask) {
   Qt::MouseButtons b;
   if (mask & btnLeft) b |= Qt::LeftButton;
@@ -74,31 +67,26 @@ class QtUiDriver final : public UiDriver {
   }
   void setUserMode(bool running) override { QtToolkit::setUserMode(surface(), running); }
 
+  // The dock presses and releases one button at a time.
   void press(double x, double y, std::int16_t button) override {
-    const Qt::MouseButton b = qtButton(button);
-    mButtons |= b;
-    send(QEvent::MouseButtonPress, x, y, mButtons, b);
+    mButtons |= qtButtons(button);
+    send(QEvent::MouseButtonPress, x, y, mButtons, Qt::MouseButton(qtButtons(button).toInt()));
   }
   void move(double x, double y, std::int16_t buttons) override {
     send(QEvent::MouseMove, x, y, qtButtons(buttons), Qt::NoButton);
   }
   void release(double x, double y, std::int16_t button) override {
-    const Qt::MouseButton b = qtButton(button);
-    mButtons &= ~b;
-    send(QEvent::MouseButtonRelease, x, y, mButtons, b);
+    mButtons &= ~qtButtons(button);
+    send(QEvent::MouseButtonRelease, x, y, mButtons, Qt::MouseButton(qtButtons(button).toInt()));
   }
 
   DropHint dropHint() override { return mToolkit->dropHint(); }
 
   void dropForeign(double x, double y) override {
-    QWidget* s = surfaceWidget();
-    QWidget* target = QtToolkit::widgetAt(surface(), x, y);
-    if (!target) target = s;
-    const double k = qt::pixelsPerTwip();
-    const QPointF global = s->mapToGlobal(QPointF(x * k, y * k));
+    auto [target, at] = targetAt(x, y);
     QMimeData data;
     data.setText("foreign");
-    QDropEvent drop(target->mapFromGlobal(global), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
   }
 
@@ -111,18 +99,8 @@ class QtUiDriver final : public UiDriver {
   std::vector<std::string> messages() override { return mMessages; }
   void clearMessages() override { mMessages.clear(); }
 
-  double absLeft(const Element& e) override {
-    double x = 0;
-    for (const Element* n = &e; n && n->kind() != Element::Kind::Surface; n = n->Container())
-      x += n->Left();
-    return x;
-  }
-  double absTop(const Element& e) override {
-    double y = 0;
-    for (const Element* n = &e; n && n->kind() != Element::Kind::Surface; n = n->Container())
-      y += n->Top();
-    return y;
-  }
+  double absLeft(const Element& e) override { return sum(e, &Element::Left); }
+  double absTop(const Element& e) override { return sum(e, &Element::Top); }
   bool shown(const Element& e) override {
     const Element* n = &e;
     for (; n; n = n->Container()) {
@@ -146,10 +124,21 @@ class QtUiDriver final : public UiDriver {
     if (!mSurface) throw std::logic_error("UiDriver: attach a surface first");
     return *mSurface;
   }
-  QWidget* surfaceWidget() {
+  static double sum(const Element& e, double (Element::*side)() const) {
+    double v = 0;
+    for (const Element* n = &e; n && n->kind() != Element::Kind::Surface; n = n->Container())
+      v += (n->*side)();
+    return v;
+  }
+  /// The widget under a point of the surface (the captured one while a button is held) and the
+  /// point in its coordinates.
+  std::pair<QWidget*, QPointF> targetAt(double x, double y) {
     QWidget* s = QtToolkit::widgetOf(surface());
     if (!s) throw std::logic_error("UiDriver: the surface's widget is gone");
-    return s;
+    QWidget* target = mGrab ? mGrab.data() : QtToolkit::widgetAt(surface(), x, y);
+    if (!target) target = s;
+    const double k = qt::pixelsPerTwip();
+    return {target, target->mapFromGlobal(s->mapToGlobal(QPointF(x * k, y * k)))};
   }
 
   void fitForm() {
@@ -159,15 +148,10 @@ class QtUiDriver final : public UiDriver {
   }
 
   void send(QEvent::Type type, double x, double y, Qt::MouseButtons state, Qt::MouseButton button) {
-    QWidget* s = surfaceWidget();
-    const double k = qt::pixelsPerTwip();
-    const QPointF atSurface(x * k, y * k);
-    QWidget* target = mGrab ? mGrab.data() : QtToolkit::widgetAt(surface(), x, y);
-    if (!target) target = s;
+    auto [target, at] = targetAt(x, y);
     if (type == QEvent::MouseButtonPress && !mGrab) mGrab = target;
     if (type == QEvent::MouseButtonRelease && state == Qt::NoButton) mGrab = nullptr;
-    const QPointF global = s->mapToGlobal(atSurface);
-    QMouseEvent event(type, target->mapFromGlobal(global), global, button, state, Qt::NoModifier,
+    QMouseEvent event(type, at, target->mapToGlobal(at), button, state, Qt::NoModifier,
                       QPointingDevice::primaryPointingDevice());
     event.setTimestamp(++mTimestamp);
     QCoreApplication::sendEvent(target, &event);
