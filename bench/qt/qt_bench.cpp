@@ -4,6 +4,7 @@
 //   tovdock_qt_bench            the table for N = 10, 100, 1000 (each memory figure is measured
 //                               in a fresh child process)
 //   tovdock_qt_bench --memory dock|splitter N   resident memory per bar, in bytes
+//   tovdock_qt_bench --only dock|splitter N [STEPS]   one side at one N, for a profiler
 //
 // Times are medians of repeated runs, in milliseconds; every step includes the repaint that Qt
 // does when the events are processed.
@@ -174,7 +175,7 @@ struct Figures {
   double build = 0, resize = 0, drag = 0;
 };
 
-Figures measure(const std::string& which, int n) {
+Figures measure(const std::string& which, int n, int steps = 20) {
   Figures f;
   const int builds = n >= 1000 ? 1 : 3;
   std::vector<double> times;
@@ -202,7 +203,7 @@ Figures measure(const std::string& which, int n) {
   times.clear();
   side->pressSplitter();
   settle();
-  for (int r = 0; r < 20; ++r) {
+  for (int r = 0; r < steps; ++r) {
     const auto t0 = Clock::now();
     side->dragStep(r % 2 == 0);
     settle();
@@ -246,6 +247,12 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--memory") return memoryRun(argv[2], std::atoi(argv[3]));
 
   // The first windows of a process load fonts and styles; neither side pays for that.
+  if (argc >= 4 && std::string(argv[1]) == "--only") {
+    measure(argv[2], 10);
+    const Figures f = measure(argv[2], std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 20);
+    std::printf("build+show %.2f  resize %.2f  drag step %.3f\n", f.build, f.resize, f.drag);
+    return 0;
+  }
   measure("dock", 10);
   measure("splitter", 10);
   std::printf("Qt offscreen, window %dx%d px; medians in ms (dock / QSplitter = ratio)\n\n", kWidth, kHeight);

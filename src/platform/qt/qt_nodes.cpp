@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QRegion>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -115,7 +116,27 @@ void PanelNode::setBackColor(Color c) {
   mDrawing.clear();
   mDrawing.shrink_to_fit();
   mCompacted = 0;
+  mLook.strokesKnown = false;
   if (QWidget* w = widget()) w->update();
+}
+
+void PanelNode::applyGeometry() {
+  // A splitter step moves every bar below the dragged one by the same distance, from the top
+  // down: each would land on the next one while that is still in place, and Qt would paint them
+  // all again. Moves are held back until the handlers return (see applyHeldMoves).
+  ElementWidget* w = mWidget.get();
+  ToolkitState& s = state();
+  if (w && s.dispatchDepth > 0 && w->isVisible()) {
+    const QRect r = pxRect();
+    if (r.size() == w->size()) {
+      if (r.topLeft() != w->pos() && w->heldEpoch != s.heldEpoch) {
+        w->heldEpoch = s.heldEpoch;
+        s.heldMoves.emplace_back(w);
+      }
+      return;
+    }
+  }
+  Node::applyGeometry();
 }
 
 void PanelNode::record(const Stroke& s) {
@@ -123,6 +144,7 @@ void PanelNode::record(const Stroke& s) {
   // compacted here now and then.
   if (mDrawing.size() >= std::max(2 * mCompacted, kCompactUnpainted)) compact();
   mDrawing.push_back(s);
+  mLook.strokesKnown = false;
   // A gradient is sixty strokes: the first asks for the repaint, which shows them all.
   if (mRepaintAsked) return;
   mRepaintAsked = true;
@@ -213,23 +235,36 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   if (mDrawing.size() > mCompacted) compact();
   const double k = scale().pixelsPerTwip;
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-  // Title strips of one width and colours look alike: they share one picture of their drawing,
-  // made at the device's resolution when first needed and kept in Qt's pixmap cache.
-  std::size_t h = qHashMulti(0, area.width(), area.height(), ratio, k, back.rgba(), mDrawing.size());
-  for (const Stroke& s : mDrawing)
-    h = qHashMulti(h, s.x1, s.y1, s.x2, s.y2, toQColor(s.color, palette).rgba(), s.fill);
-  const QString key = QStringLiteral("tovdock-panel:%1").arg(h);
-  QPixmap look;
-  if (!QPixmapCache::find(key, &look)) {
-    look = QPixmap((QSizeF(area.size()) * ratio).toSize());
-    look.setDevicePixelRatio(ratio);
-    look.fill(back);
-    QPainter p(&look);
-    paintDrawing(p, palette, k, ratio);
-    p.end();
-    QPixmapCache::insert(key, look);
+  if (!mLook.strokesKnown || mLook.palette != palette.cacheKey()) {
+    std::size_t h = qHashMulti(0, back.rgba(), mDrawing.size());
+    for (const Stroke& s : mDrawing)
+      h = qHashMulti(h, s.x1, s.y1, s.x2, s.y2, toQColor(s.color, palette).rgba(), s.fill);
+    mLook.strokes = h;
+    mLook.palette = palette.cacheKey();
+    mLook.strokesKnown = true;
+    mLook.pixmap = QPixmap();
   }
-  painter.drawPixmap(area.topLeft(), look);
+  if (mLook.pixmap.isNull() || mLook.size != area.size() || mLook.ratio != ratio || mLook.scale != k) {
+    // Title strips of one width and colours look alike: they share one picture of their drawing,
+    // made at the device's resolution when first needed and kept in Qt's pixmap cache.
+    const std::size_t h = qHashMulti(mLook.strokes, area.width(), area.height(), ratio, k);
+    const QString key = QStringLiteral("tovdock-panel:%1").arg(h);
+    QPixmap look;
+    if (!QPixmapCache::find(key, &look)) {
+      look = QPixmap((QSizeF(area.size()) * ratio).toSize());
+      look.setDevicePixelRatio(ratio);
+      look.fill(back);
+      QPainter p(&look);
+      paintDrawing(p, palette, k, ratio);
+      p.end();
+      QPixmapCache::insert(key, look);
+    }
+    mLook.pixmap = look;
+    mLook.size = area.size();
+    mLook.ratio = ratio;
+    mLook.scale = k;
+  }
+  painter.drawPixmap(area.topLeft(), mLook.pixmap);
 }
 
 void PanelNode::paintDrawing(QPainter& painter, const QPalette& palette, double k, qreal ratio) const {
@@ -322,8 +357,9 @@ Span captionSpan(const LabelNode& label) {
   const LabelNode* first = nullptr;
   const LabelNode* second = nullptr;
   for (const Node* n : row->windowless()) {
-    const auto* l = dynamic_cast<const LabelNode*>(n);
-    if (!l || !l->mVisible || l->text().isEmpty()) continue;
+    if (n->self().kind() != Element::Kind::Label) continue;
+    const auto* l = static_cast<const LabelNode*>(n);
+    if (!l->mVisible || l->text().isEmpty()) continue;
     (l->Alignment() == Label::Align::Right ? second : first) = l;
   }
   if (&label != first && &label != second) return whole;
@@ -333,7 +369,8 @@ Span captionSpan(const LabelNode& label) {
   double end = row->mWidth;
   const double from = first ? first->mLeft : label.mLeft;
   for (const Node* n : row->windowless()) {
-    if (n->mVisible && dynamic_cast<const ImageNode*>(n) && n->mLeft > from) end = std::min(end, n->mLeft);
+    if (n->mVisible && n->self().kind() == Element::Kind::Image && n->mLeft > from)
+      end = std::min(end, n->mLeft);
   }
   Span left = first ? Span{first->mLeft, std::min(first->mLeft + first->mWidth, end - buttonGap)} : Span{};
   Span right = second ? Span{second->mLeft, second->mLeft + second->mWidth} : Span{};
@@ -350,7 +387,8 @@ Span captionSpan(const LabelNode& label) {
 QColor inkOf(const Node* row, const QPalette& palette) {
   if (row) {
     for (const Node* n : row->windowless()) {
-      if (const auto* l = dynamic_cast<const LabelNode*>(n)) return toQColor(l->ForeColor(), palette);
+      if (n->self().kind() == Element::Kind::Label)
+        return toQColor(static_cast<const LabelNode*>(n)->ForeColor(), palette);
     }
   }
   return palette.color(QPalette::WindowText);
@@ -466,13 +504,48 @@ std::unique_ptr<Element> LabelNode::clone() const {
   return c;
 }
 
+const LabelNode::Shaped& LabelNode::shaped(const QPaintDevice* device, int room) const {
+  const int dpi = device ? device->logicalDpiY() : 0;
+  if (mShaped && mShaped->room == room && mShaped->dpi == dpi && mShaped->source == mText &&
+      mShaped->font == mQFont) {
+    return *mShaped;
+  }
+  QString text = mText;
+  if (room >= 0) {
+    const QWidget* host = hostWidget();
+    const QFontMetrics fm = host ? QFontMetrics(mQFont, host) : QFontMetrics(mQFont);
+    text = fm.elidedText(mText, Qt::ElideRight, room);
+  }
+  // One line, as drawText with Qt::TextSingleLine lays it out: breaks become spaces, trailing
+  // spaces count, and the height is the line's without its leading.
+  for (QChar& c : text) {
+    if (c == u'\n' || c == u'\r') c = u' ';
+  }
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  option.setFlags(QTextOption::IncludeTrailingSpaces);
+  QSizeF size;
+  if (!text.isEmpty()) {
+    QTextLayout layout(text, mQFont, const_cast<QPaintDevice*>(device));
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(0x01000000);
+    size = QSizeF(line.naturalTextWidth(), line.height());
+    layout.endLayout();
+  }
+  Shaped s{mText, mQFont, room, dpi, QStaticText(text), size};
+  s.glyphs.setTextFormat(Qt::PlainText);
+  s.glyphs.setTextOption(option);
+  s.glyphs.setPerformanceHint(QStaticText::AggressiveCaching);
+  mShaped = std::move(s);
+  return *mShaped;
+}
+
 void LabelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
   if (mText.isEmpty()) return;
-  const int h = mAlign == Align::Right    ? Qt::AlignRight
-                : mAlign == Align::Center ? Qt::AlignHCenter
-                                          : Qt::AlignLeft;
   QRect shown = area;
-  QString text = mText;
+  int room = -1;
   const Span span = captionSpan(*this);
   if (span.left > mLeft + kSpanSlack || span.right < mLeft + mWidth - kSpanSlack) {
     // The caption does not fit between its neighbours: it is shortened with an ellipsis there.
@@ -480,17 +553,24 @@ void LabelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
     const int left = area.left() + static_cast<int>(std::ceil((span.left - mLeft) * k));
     const int right = area.left() + static_cast<int>(std::floor((span.right - mLeft) * k));
     shown = QRect(left, area.top(), std::max(0, right - left), area.height());
-    const QWidget* host = hostWidget();
-    const QFontMetrics fm = host ? QFontMetrics(mQFont, host) : QFontMetrics(mQFont);
-    text = fm.elidedText(mText, Qt::ElideRight, shown.width());
-    if (text.isEmpty()) return;
+    room = shown.width();
   }
-  painter.save();
-  painter.setClipRect(shown, Qt::IntersectClip);
+  const Shaped& text = shaped(painter.device(), room);
+  if (text.glyphs.text().isEmpty()) return;
+  // Placed as drawText places a single line in a rectangle.
+  const qreal x = mAlign == Align::Right    ? shown.width() - text.size.width()
+                  : mAlign == Align::Center ? (shown.width() - text.size.width()) / 2
+                                            : 0;
+  const QPointF at(shown.left() + x, shown.top() + (shown.height() - text.size.height()) / 2);
+  const bool inside = QRectF(shown).contains(QRectF(at, text.size));
+  if (!inside) {
+    painter.save();
+    painter.setClipRect(shown, Qt::IntersectClip);
+  }
   painter.setFont(mQFont);
   painter.setPen(toQColor(mForeColor, palette));
-  painter.drawText(shown, h | Qt::AlignVCenter | Qt::TextSingleLine, text);
-  painter.restore();
+  painter.drawStaticText(at, text.glyphs);
+  if (!inside) painter.restore();
 }
 
 // ---- image -----------------------------------------------------------------------------------
@@ -501,6 +581,7 @@ ImageNode::ImageNode(Node& container) : QtElement(container.sharedState()) {
 
 void ImageNode::setPicture(PictureRef p) {
   mPicture = std::move(p);
+  mLook.pixmap = QPixmap();
   mImage = state().pictures.image(mPicture);
   mSource = iconOf(mPicture);
   if (mPicture) {
@@ -553,27 +634,30 @@ void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QR
   const bool down = hover && panel->pressed(this);
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   const QColor ink = inkOf(container(), palette);
-  // Every bar shows the same few buttons: each look is drawn once, at the device's resolution.
-  const QString key = QStringLiteral("tovdock-button:%1:%2x%3@%4:%5:%6")
-                          .arg(static_cast<int>(mPicture->symbol))
-                          .arg(area.width())
-                          .arg(area.height())
-                          .arg(ratio)
-                          .arg(ink.rgba())
-                          .arg(down    ? 2
-                               : hover ? 1
-                                       : 0);
-  QPixmap look;
-  if (!QPixmapCache::find(key, &look)) {
-    look = QPixmap((QSizeF(area.size()) * ratio).toSize());
-    look.setDevicePixelRatio(ratio);
-    look.fill(Qt::transparent);
-    QPainter p(&look);
-    drawButton(p, mPicture->symbol, QRectF(QPointF(0, 0), QSizeF(area.size())), ink, hover, down);
-    p.end();
-    QPixmapCache::insert(key, look);
+  const int state = down ? 2 : hover ? 1 : 0;
+  if (mLook.pixmap.isNull() || mLook.size != area.size() || mLook.ratio != ratio || mLook.ink != ink.rgba() ||
+      mLook.state != state) {
+    // Every bar shows the same few buttons: each look is drawn once, at the device's resolution.
+    const QString key = QStringLiteral("tovdock-button:%1:%2x%3@%4:%5:%6")
+                            .arg(static_cast<int>(mPicture->symbol))
+                            .arg(area.width())
+                            .arg(area.height())
+                            .arg(ratio)
+                            .arg(ink.rgba())
+                            .arg(state);
+    QPixmap look;
+    if (!QPixmapCache::find(key, &look)) {
+      look = QPixmap((QSizeF(area.size()) * ratio).toSize());
+      look.setDevicePixelRatio(ratio);
+      look.fill(Qt::transparent);
+      QPainter p(&look);
+      drawButton(p, mPicture->symbol, QRectF(QPointF(0, 0), QSizeF(area.size())), ink, hover, down);
+      p.end();
+      QPixmapCache::insert(key, look);
+    }
+    mLook = {area.size(), ratio, ink.rgba(), state, look};
   }
-  painter.drawPixmap(area.topLeft(), look);
+  painter.drawPixmap(area.topLeft(), mLook.pixmap);
 }
 
 // ---- line ------------------------------------------------------------------------------------

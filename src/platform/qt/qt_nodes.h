@@ -3,7 +3,9 @@
 #include <QFont>
 #include <QIcon>
 #include <QImage>
+#include <QPixmap>
 #include <QPointer>
+#include <QStaticText>
 #include <memory>
 #include <optional>
 #include <string>
@@ -190,6 +192,7 @@ class PanelNode final : public QtElement<Panel> {
   void pointerEvent(const QEvent& e);
 
  private:
+  void applyGeometry() override;
   void record(const Stroke& s);
   void paintDrawing(QPainter& painter, const QPalette& palette, double pixelsPerTwip, qreal ratio) const;
   /// Drops the strokes that later ones cover; what shows stays the same.
@@ -200,6 +203,18 @@ class PanelNode final : public QtElement<Panel> {
   Font mFont;
   mutable std::vector<Stroke> mDrawing;
   mutable std::size_t mCompacted = 0;  // strokes after the last compaction
+  /// The picture last painted and what it was painted for; the strokes' part of the key is kept
+  /// until they or the palette change.
+  struct Look {
+    std::size_t strokes = 0;
+    qint64 palette = 0;
+    bool strokesKnown = false;
+    QSize size;
+    qreal ratio = 0;
+    double scale = 0;
+    QPixmap pixmap;
+  };
+  mutable Look mLook;
   mutable bool mRepaintAsked = false;  // since the last paint
   std::optional<QPointF> mMouse;       // in the widget's pixels while it is over the widget
   const Node* mPressed = nullptr;
@@ -228,7 +243,20 @@ class LabelNode final : public QtElement<Label> {
 
  private:
   void fit();
+  /// The caption (or what of it fits in `room` pixels, -1 for all) laid out once for the font
+  /// and the device; a drag repaints every title it moves, and shaping the text again was most
+  /// of that.
+  struct Shaped {
+    QString source;
+    QFont font;
+    int room = -1;
+    int dpi = 0;
+    QStaticText glyphs;
+    QSizeF size;  // as the painter lays out a single line: its natural width and its height
+  };
+  const Shaped& shaped(const QPaintDevice* device, int room) const;
   std::string mCaption;
+  mutable std::optional<Shaped> mShaped;
   QString mText;
   bool mAutoSize = false;
   Align mAlign = Align::Left;
@@ -250,6 +278,15 @@ class ImageNode final : public QtElement<Image> {
  private:
   void paintButton(QPainter& painter, const QPalette& palette, const QRect& area) const;
   PictureRef mPicture;
+  /// The look last drawn and what it was drawn for; every bar shows its buttons alike.
+  struct ButtonLook {
+    QSize size;
+    qreal ratio = 0;
+    QRgb ink = 0;
+    int state = -1;
+    QPixmap pixmap;
+  };
+  mutable ButtonLook mLook;
   QImage mImage;
   QIcon mSource;  // the icon the picture was made from, drawn instead of its pixels
 };

@@ -6,11 +6,13 @@
 #include <QRect>
 #include <QRubberBand>
 #include <QWidget>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "platform/qt/qt_convert.h"
 #include "tovdock/qt/qt_toolkit.h"
@@ -71,6 +73,14 @@ struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl>
   /// its own event or signal may be the one running the handler.
   int dispatchDepth = 0;
 
+  /// Element widgets whose element moved without changing size while handlers ran. They are moved
+  /// when the outermost handler returns, in an order that lets Qt copy their pixels rather than
+  /// paint them again (applyHeldMoves, next to the elements in qt_tree.cpp).
+  std::vector<QPointer<QWidget>> heldMoves;
+  /// Tells the widgets held since the last time the held moves were applied.
+  std::uint64_t heldEpoch = 1;
+  void applyHeldMoves();
+
   /// The pictures' images and cursors. They go with the toolkit and its elements, which hold widgets
   /// and so go before the application.
   detail::PictureCache pictures;
@@ -94,7 +104,9 @@ using ToolkitState = QtToolkit::Impl;
 
 struct DispatchScope {
   explicit DispatchScope(ToolkitState& state) : mState(state) { ++mState.dispatchDepth; }
-  ~DispatchScope() { --mState.dispatchDepth; }
+  ~DispatchScope() {
+    if (--mState.dispatchDepth == 0 && !mState.heldMoves.empty()) mState.applyHeldMoves();
+  }
   DispatchScope(const DispatchScope&) = delete;
   DispatchScope& operator=(const DispatchScope&) = delete;
 

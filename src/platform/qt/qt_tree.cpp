@@ -225,3 +225,37 @@ void Node::paintWindowless(QPainter& painter, const QPalette& palette) const {
 void Node::paintSelf(QPainter&, const QPalette&, const QRect&) const {}
 
 }  // namespace tov::qt::detail
+
+namespace tov::qt {
+
+void QtToolkit::Impl::applyHeldMoves() {
+  std::vector<QPointer<QWidget>> held;
+  held.swap(heldMoves);
+  ++heldEpoch;
+  struct Move {
+    QPointer<QWidget> widget;
+    QRect to;
+    int from;
+  };
+  std::vector<Move> moves;
+  moves.reserve(held.size());
+  for (const QPointer<QWidget>& w : held) {
+    // Where the element is now: it may have moved again, or gone to another container.
+    detail::Node* n = w ? detail::nodeOfWidget(w) : nullptr;
+    if (!n) continue;
+    const QRect to = n->pxRect();
+    if (to != w->geometry()) moves.push_back({w, to, w->y()});
+  }
+  // Widgets going down are moved from the lowest, those going up from the highest: none lands on
+  // a sibling that is still in place above it in z-order, so Qt copies what it showed.
+  std::stable_sort(moves.begin(), moves.end(), [](const Move& a, const Move& b) {
+    const bool downA = a.to.y() > a.from, downB = b.to.y() > b.from;
+    if (downA != downB) return downA;
+    return downA ? a.from > b.from : a.from < b.from;
+  });
+  for (const Move& m : moves) {
+    if (m.widget) m.widget->setGeometry(m.to);
+  }
+}
+
+}  // namespace tov::qt
