@@ -325,10 +325,8 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
   EXPECT_EQ(reports(err), 1u) << err;
   EXPECT_NE(err.find("cannot be written"), std::string::npos) << err;
   EXPECT_EQ(readFile(readOnlyStore), bytes);
-  std::vector<std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder))
-    files.push_back(entry.path().filename());
-  EXPECT_EQ(files, std::vector<std::string>{"settings.sqlite"});
+  // Nothing appeared next to it: no journal, no WAL.
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
   chmod(folder.c_str(), 0700);
 }
 
