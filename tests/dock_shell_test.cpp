@@ -39,8 +39,7 @@ TEST_P(DockShell, ShowElementShowsOneOrAllHiddenBarsAndMinusOneResetsAllButWhile
   BarsInternals::fInsert(*bars(), 3, 1);
   host->store[{"DockBar", "c"}] = "1:1:0:1000";  // the reset does not load stored settings
   dock->ShowElement(-1);
-  EXPECT_TRUE(dock->Show());
-  EXPECT_EQ(c->State(), eBarExpanded);
+  EXPECT_TRUE(dock->Show() && c->State() == eBarExpanded);
   // Both resizable bars start again from 600 and share the rest of the dock equally.
   EXPECT_EQ(std::vector({a->Height(), b->Height(), c->Height()}), std::vector({2000, 2000, 1000}));
   EXPECT_EQ(order(), "a,b,c");
@@ -51,23 +50,19 @@ TEST_P(DockShell, ShowElementShowsOneOrAllHiddenBarsAndMinusOneResetsAllButWhile
   c->setState(eBarCollapsed);
   BarsInternals::fInsert(*bars(), 3, 1);
   dock->ShowElement(-1);
-  EXPECT_EQ(b->State(), eBarHidden);
-  EXPECT_EQ(c->State(), eBarCollapsed);
+  EXPECT_TRUE(b->State() == eBarHidden && c->State() == eBarCollapsed);
   EXPECT_EQ(order(), "c,a,b");
   EXPECT_EQ(top(a), 260);
 
   c->setState(eBarHidden);
   a->setTop(777);
   dock->ShowElement(0);  // every hidden bar, then a layout pass
-  EXPECT_EQ(b->State(), eBarExpanded);
-  EXPECT_EQ(c->State(), eBarExpanded);
-  EXPECT_EQ(top(c), 0);
-  EXPECT_EQ(top(a), 1000);
+  EXPECT_TRUE(b->State() == eBarExpanded && c->State() == eBarExpanded);
+  EXPECT_EQ(std::vector({top(c), top(a)}), std::vector({0.0, 1000.0}));
   b->setState(eBarHidden);
   c->setState(eBarCollapsed);
   dock->ShowElement(static_cast<std::int16_t>(b->Index()));
-  EXPECT_EQ(b->State(), eBarExpanded);
-  EXPECT_EQ(c->State(), eBarCollapsed);
+  EXPECT_TRUE(b->State() == eBarExpanded && c->State() == eBarCollapsed);
   EXPECT_TRUE(ui->messages().empty());
 }
 
@@ -92,12 +87,9 @@ TEST_P(DockShell, NewBarsTakeTheNextIndexWithTheirFrameHidden) {
     EXPECT_TRUE(e->Visible() && e->Container() == container);
   EXPECT_FALSE(ui->shown(acc.lblTitel(i)));
   EXPECT_EQ(acc.picSplit(i).MousePointer(), ptrSizeNS);
-  for (Image* button : {&acc.imgClose(i), &acc.imgCollapse(i), &acc.imgExpand(i), &acc.imgOpt(i)}) {
-    EXPECT_FALSE(button->Visible());
-    EXPECT_EQ(button->Container(), &acc.picTitel(i));
-    EXPECT_EQ(button->MousePointer(), ptrCustom);
-    EXPECT_EQ(button->MouseIcon(), acc.imgHand().Picture());
-  }
+  for (Image* button : {&acc.imgClose(i), &acc.imgCollapse(i), &acc.imgExpand(i), &acc.imgOpt(i)})
+    EXPECT_TRUE(!button->Visible() && button->Container() == &acc.picTitel(i) &&
+                button->MousePointer() == ptrCustom && button->MouseIcon() == acc.imgHand().Picture());
   EXPECT_EQ(acc.imgClose(i).ToolTipText(), "Element ausblenden");
   EXPECT_EQ(acc.picSplit(i).ToolTipText(), "Hier ziehen, um die Größe des Elements zu verändern");
 
@@ -142,11 +134,9 @@ TEST_P(DockShell, UpdatesBeforeShowOnlyMoveAndSizeTheFrame) {
   EXPECT_TRUE(GetParam() != "headless" || headless::drawing(acc.picTitel(i)).empty());
   b->setTop(1234);
   b->setHeight(700);
-  EXPECT_EQ(acc.picDockBar(i).Top(), 1234);
-  EXPECT_EQ(acc.picDockBar(i).Height(), 700);
+  EXPECT_EQ(std::pair(acc.picDockBar(i).Top(), acc.picDockBar(i).Height()), std::pair(1234.0, 700.0));
   b->setWidth(3000);  // a width change arranges the title even now
-  EXPECT_EQ(acc.picTitel(i).Width(), 3000);
-  EXPECT_EQ(acc.lblTitel(i).Caption(), "Neu");
+  EXPECT_TRUE(acc.picTitel(i).Width() == 3000 && acc.lblTitel(i).Caption() == "Neu");
   EXPECT_TRUE(acc.imgIcon(i).Visible() && !acc.picDockBar(i).Visible());
   // Position and width read back as the nearest whole number, halves to even.
   for (double t : {1500.5, 1501.5}) {
@@ -198,20 +188,18 @@ TEST_P(DockShell, TitleButtonsArePackedFromTheRightAndTheCaptionFollowsTheIcon) 
   EXPECT_EQ(W, acc.picDockBar(i).Width());
   EXPECT_EQ(std::vector({acc.imgClose(i).Left(), acc.imgCollapse(i).Left(), acc.imgOpt(i).Left()}),
             std::vector({W - 260, W - 500, W - 740}));
-  EXPECT_TRUE(acc.imgClose(i).Visible() && acc.imgCollapse(i).Visible() && acc.imgOpt(i).Visible());
-  EXPECT_FALSE(acc.imgExpand(i).Visible());
+  EXPECT_TRUE(acc.imgClose(i).Visible() && acc.imgCollapse(i).Visible() && acc.imgOpt(i).Visible() &&
+              !acc.imgExpand(i).Visible());
   const Label& right = acc.lblTitelRight(i);
-  EXPECT_EQ(right.Caption(), "Rechts");
-  EXPECT_EQ(right.Left() + right.Width(), W - 780);
+  EXPECT_TRUE(right.Caption() == "Rechts" && right.Left() + right.Width() == W - 780);
   b->setState(eBarCollapsed);
   EXPECT_TRUE(acc.imgExpand(i).Visible() && !acc.imgCollapse(i).Visible());
   EXPECT_EQ(acc.imgExpand(i).Left(), W - 500);
   EXPECT_EQ(acc.lblTitelRight(p).Left() + acc.lblTitelRight(p).Width(), acc.picTitel(p).Width() - 60);
   EXPECT_FALSE(acc.imgClose(p).Visible() || acc.imgCollapse(p).Visible() || acc.imgExpand(p).Visible());
-  EXPECT_FALSE(acc.picTitel(k).Visible());
-  EXPECT_TRUE(acc.picDockBar(k).Visible());
-  EXPECT_EQ(acc.lblTitel(k).Caption(), acc.lblTitel(0).Caption());  // untouched
-  EXPECT_EQ(acc.picTitel(k).Width(), acc.picTitel(0).Width());
+  EXPECT_TRUE(!acc.picTitel(k).Visible() && acc.picDockBar(k).Visible());
+  EXPECT_TRUE(acc.lblTitel(k).Caption() == acc.lblTitel(0).Caption() &&  // untouched
+              acc.picTitel(k).Width() == acc.picTitel(0).Width());
 
   // Switched off, only the close button goes; the others stay as they were shown.
   const double rightLeft = right.Left();
@@ -219,20 +207,17 @@ TEST_P(DockShell, TitleButtonsArePackedFromTheRightAndTheCaptionFollowsTheIcon) 
   b->setShowOptions(false);
   b->setCanExpand(false);
   b->setTitleRight("");
-  EXPECT_FALSE(acc.imgClose(i).Visible());
-  EXPECT_TRUE(acc.imgExpand(i).Visible() && acc.imgOpt(i).Visible());
+  EXPECT_TRUE(!acc.imgClose(i).Visible() && acc.imgExpand(i).Visible() && acc.imgOpt(i).Visible());
   EXPECT_EQ(right.Left(), rightLeft);  // an empty right caption keeps its place
 
   // The caption starts after the icon (240 wide; the template's image is 225) as it stood before.
   EXPECT_EQ(acc.lblTitel(i).Left(), 50);
   b->setIcon(icon16());
-  EXPECT_EQ(acc.lblTitel(i).Left(), 325);
-  EXPECT_TRUE(acc.imgIcon(i).Visible());
+  EXPECT_TRUE(acc.lblTitel(i).Left() == 325 && acc.imgIcon(i).Visible());
   b->setTitle("b");
   EXPECT_EQ(acc.lblTitel(i).Left(), 340);
   b->setIcon(nullptr);
-  EXPECT_EQ(acc.lblTitel(i).Left(), 50);
-  EXPECT_FALSE(acc.imgIcon(i).Visible());
+  EXPECT_TRUE(acc.lblTitel(i).Left() == 50 && !acc.imgIcon(i).Visible());
   for (bool movable : {true, false}) {
     b->setCanMove(movable);
     acc.pArrangeTitle(i);
@@ -254,8 +239,7 @@ TEST_P(DockShell, PaintHidesAHiddenBarWithoutArrangingItAndReportsAMissingOne) {
   b->setState(eBarHidden);
   acc.lblTitel(b->Index()).setCaption("stale");
   acc.pPaint(static_cast<std::int16_t>(b->Index()));
-  EXPECT_FALSE(acc.picDockBar(b->Index()).Visible());
-  EXPECT_EQ(acc.lblTitel(b->Index()).Caption(), "stale");
+  EXPECT_TRUE(!acc.picDockBar(b->Index()).Visible() && acc.lblTitel(b->Index()).Caption() == "stale");
   EXPECT_TRUE(ui->messages().empty());
   acc.pPaint(7);
   ASSERT_EQ(ui->messages().size(), 1u);
@@ -271,8 +255,7 @@ TEST_P(DockShell, GradientsRunLeftToRightIn61BandsOrTopToBottomIn30Lines) {
   auto ops = lastDrawn(b, 61);
   ASSERT_EQ(ops.size(), 61u);
   EXPECT_EQ(ops[0], (DrawOp{DrawOp::Kind::FillRect, 0, 0, step, 500, 0x804020}));
-  EXPECT_EQ(ops[60].x1, step * 60);
-  EXPECT_EQ(ops[60].y2, 500);
+  EXPECT_TRUE(ops[60].x1 == step * 60 && ops[60].y2 == 500);
   // Start, end, band and its colour. Each channel is stepped on the whole colour and masked: band
   // 1 has green 0x40 + 2.67 -> 0x42. The red step -38/60 held in single precision makes 45 steps
   // 28.4999996, not 28.5: red 0x7F. 2 * 4.25 = 8.5 goes to the even 8 in every channel.
@@ -297,8 +280,7 @@ TEST_P(DockShell, GradientsRunLeftToRightIn61BandsOrTopToBottomIn30Lines) {
   ops = lastDrawn(b, 30);
   for (const DrawOp& op : ops)
     EXPECT_EQ(op, (DrawOp{DrawOp::Kind::Line, 0, op.y1, 25000, op.y1, op.color}));
-  EXPECT_EQ(ops[0].y1, 0);
-  EXPECT_NEAR(ops[29].y1, strip.ScaleHeight() * 29 / 30, 0.01);
+  EXPECT_TRUE(ops[0].y1 == 0 && std::abs(ops[29].y1 - strip.ScaleHeight() * 29 / 30) < 0.01);
   EXPECT_EQ(std::vector({ops[0].color, ops[1].color, ops[15].color, ops[29].color}),
             std::vector<Color>({0x804020, 0x844525, 0xBF9070, 0xFBDABB}));
 }

@@ -87,49 +87,6 @@ TEST_F(HostStoreTest, AwkwardKeysAndValuesComeBackUnchanged) {
   EXPECT_EQ(later.GetSetting("DockBar", "file", 0), "");
 }
 
-TEST_F(HostStoreTest, TwoProcessesWithTwoThreadsEachSavingAtOnceLoseNothing) {
-  constexpr int kKeys = 100;
-  auto key = [](int p, int k) { return std::to_string(p) + "-" + std::to_string(k); };
-  int go[2];
-  ASSERT_EQ(pipe(go), 0);
-  std::vector<pid_t> children;
-  for (int p = 0; p < 2; ++p) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      close(go[1]);
-      char start;
-      // Both start together when the parent closes the pipe.
-      if (read(go[0], &start, 1) < 0) _exit(3);
-      DefaultHostServices services(store);  // shared by the process's threads
-      std::vector<std::thread> threads;
-      for (int t = 2 * p; t < 2 * p + 2; ++t)
-        threads.emplace_back([&, t] {
-          for (int round = 1; round <= 3; ++round)
-            for (int k = 0; k < kKeys; ++k)
-              services.SaveSetting("DockBar", key(t, k), key(round, k), 0);
-        });
-      for (auto& thread : threads)
-        thread.join();
-      _exit(services.persistent() && services.flush() ? 0 : 4);
-    }
-    children.push_back(pid);
-  }
-  close(go[0]);
-  close(go[1]);
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
-  DefaultHostServices services(store);
-  int lost = 0;
-  for (int t = 0; t < 4; ++t)
-    for (int k = 0; k < kKeys; ++k)
-      lost += services.GetSetting("DockBar", key(t, k), 0) != key(3, k);
-  EXPECT_EQ(lost, 0);
-}
-
 /// Uses a store that cannot be opened; returns what was written to stderr.
 std::string useUnusableStore(const std::optional<fs::path>& store) {
   testing::internal::CaptureStderr();
@@ -150,11 +107,7 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
   }
   const auto healthy = readFile(store);
   ASSERT_GT(healthy.size(), 3 * 4096u);
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(store.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "UPDATE meta SET value = '2' WHERE name = 'format'", nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  makeSqlite(store, "UPDATE meta SET value = '2' WHERE name = 'format'", false);
   const auto newer = readFile(store);
   // Files this library did not write, made with SQLite itself, then damaged copies of a healthy store.
   const std::string both = std::string(kMeta) + kSettings;
@@ -167,7 +120,6 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
        "CREATE TABLE settings(id INTEGER PRIMARY KEY, value); INSERT INTO settings VALUES(1, 'x');"},
       {"newer format, never opened by this library", "format 2", both + "UPDATE meta SET value = '2';"},
       {"value declared INTEGER", "column 'value'", settingsAs("key TEXT NOT NULL, value INTEGER NOT NULL")},
-      {"value declared NUMERIC", "column 'value'", settingsAs("key TEXT NOT NULL, value NUMERIC NOT NULL")},
       {"key without case", "column 'key'",
        settingsAs("key TEXT COLLATE NOCASE NOT NULL, value TEXT NOT NULL")},
       {"trigger", "trigger",
@@ -194,8 +146,8 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
     writeFile(store, bytes);
     const auto err = useUnusableStore(store);
     EXPECT_EQ(reports(err), 1u) << what << ": " << err;
-    EXPECT_NE(err.find(reason), std::string::npos) << what << ": " << err;
-    EXPECT_NE(err.find(store.string()), std::string::npos) << what << ": " << err;
+    EXPECT_TRUE(err.find(reason) != std::string::npos && err.find(store.string()) != std::string::npos)
+        << what << ": " << err;
     EXPECT_EQ(readFile(store), bytes) << what;
     // A file that is not in WAL mode is only read: not even a journal appears next to it.
     if (bytes.size() < 100 || bytes[18] == 1) {
@@ -267,8 +219,7 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndLinksOrSharedFolde
   }
   EXPECT_EQ(sqliteValue(nested, "SELECT value FROM settings WHERE section = 'DockBar' AND key = 'files'"),
             "1:1:1:2400");
-  EXPECT_EQ(sqliteValue(nested, "SELECT value FROM meta WHERE name = 'format'"), "1");
-  EXPECT_EQ(sqliteValue(nested, "PRAGMA journal_mode"), "wal");
+  EXPECT_EQ(sqliteValue(nested, "SELECT value FROM meta WHERE name = 'format'"), "1");  // WAL: see -wal above
 
   // Without XDG_CONFIG_HOME and HOME the store lies in a private folder of the temporary folder.
   ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt), home("HOME", std::nullopt), tmp("TMPDIR", dir.string());
@@ -280,8 +231,7 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndLinksOrSharedFolde
     EXPECT_TRUE(services.persistent());
   }
   umask(umaskWas);
-  EXPECT_EQ(mode(own), 0700u);
-  EXPECT_EQ(mode(own / "app"), 0700u);
+  EXPECT_EQ(std::pair(mode(own), mode(own / "app")), std::pair(0700u, 0700u));
 
   const auto elsewhere = dir / "elsewhere.sqlite";
   { DefaultHostServices(elsewhere).SaveSetting("DockBar", "files", "elsewhere", 0); }
@@ -315,10 +265,7 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndLinksOrSharedFolde
   EXPECT_EQ(readFile(elsewhere), elsewhereBytes);
   for (const char* suffix : {"-wal", "-shm", "-journal"})
     EXPECT_FALSE(exists(elsewhere.string() + suffix)) << suffix;
-  if (!devNullJournalBefore) {
-    EXPECT_FALSE(exists("/dev/null-journal"));
-    EXPECT_FALSE(exists("/dev/null-wal"));
-  }
+  EXPECT_FALSE(!devNullJournalBefore && (exists("/dev/null-journal") || exists("/dev/null-wal")));
   EXPECT_EQ(readFile(dir / "moved" / "app" / "settings.sqlite").size(), fs::file_size(nested));
 }
 

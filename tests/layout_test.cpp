@@ -50,16 +50,15 @@ TEST_P(Layout, NarrowDockGivesBarsTheSmallestWidth) {
   auto t = addBar("t", 500);
   show(500, 4000);
   EXPECT_EQ(t->Width(), 480);
+  auto size = [&] { return std::pair(dock->Width(), dock->Height()); };
   ui->resize(300, 100);  // the dock keeps its minimum size
-  EXPECT_EQ(dock->Width(), 500);
-  EXPECT_EQ(dock->Height(), 200);
+  EXPECT_EQ(size(), std::pair(500.0, 200.0));
   access().pResizeWidth(150);
   EXPECT_EQ(t->Width(), 150);
   access().OrderBars(false);
   EXPECT_EQ(t->Width(), 480);
   ui->resize(800, 150);
-  EXPECT_EQ(dock->Width(), 800);
-  EXPECT_EQ(dock->Height(), 200);
+  EXPECT_EQ(size(), std::pair(800.0, 200.0));
 
   // A size without a whole number of twips is refused before anything changes.
   for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 2147483648.0}) {
@@ -70,8 +69,7 @@ TEST_P(Layout, NarrowDockGivesBarsTheSmallestWidth) {
       } catch (const Failure& f) {
         EXPECT_EQ(f.Number(), errInvalidCall);
       }
-      EXPECT_EQ(dock->Width(), 800);
-      EXPECT_EQ(dock->Height(), 200);
+      EXPECT_EQ(size(), std::pair(800.0, 200.0));
     }
   }
   dock->setShow(false);
@@ -181,9 +179,7 @@ TEST_P(Scrolling, OverflowGivesRangeAndSteps) {
   stack(4000);  // 5000 in a dock of 4000
   auto& vs = access().VScroll();
   EXPECT_TRUE(vs.Visible());
-  EXPECT_EQ(vs.Max(), 1050);
-  EXPECT_EQ(vs.LargeChange(), 210);
-  EXPECT_EQ(vs.SmallChange(), 52);
+  EXPECT_EQ(std::vector({vs.Max(), vs.LargeChange(), vs.SmallChange()}), std::vector({1050, 210, 52}));
   EXPECT_EQ(vs.Height(), 3950);
   EXPECT_EQ(vs.Left(), 5000 - vs.Width() - 50);
   EXPECT_EQ(bars()->Item(1)->Width(), toInt32(5000 - vs.Width() - 20));
@@ -203,9 +199,8 @@ TEST_P(Scrolling, SmallOverflowIsRaisedToTwentyStepsRoundHalvesToEvenAndHugeOver
     EXPECT_EQ(vs.Visible(), max > 0) << height;
     EXPECT_EQ(vs.Value(), 0) << height;
     if (max == 0) continue;
-    EXPECT_EQ(vs.Max(), max) << height;
-    EXPECT_EQ(vs.LargeChange(), large) << height;
-    EXPECT_EQ(vs.SmallChange(), small) << height;
+    EXPECT_EQ(std::vector({vs.Max(), vs.LargeChange(), vs.SmallChange()}), std::vector({max, large, small}))
+        << height;
   }
 }
 

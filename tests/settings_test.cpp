@@ -1,17 +1,14 @@
 // Saving and restoring each bar's position, group, state and height under its key.
-#include <sqlite3.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "support/dock_fixture.h"
+#include "support/store_files.h"
 
 namespace tov::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 /// The lines of a file under tests/data, without comments and empty lines.
 std::vector<std::string> dataLines(const std::string& name) {
@@ -21,17 +18,6 @@ std::vector<std::string> dataLines(const std::string& name) {
   for (std::string line; std::getline(in, line);)
     if (!line.empty() && line[0] != '#') lines.push_back(line);
   return lines;
-}
-
-/// A settings store of its own for one test.
-fs::path freshStore() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->name()) + "_" + std::to_string(getpid());
-  std::replace(name.begin(), name.end(), '/', '_');
-  const fs::path path = fs::path(::testing::TempDir()) / (name + ".sqlite");
-  for (const char* suffix : {"", "-wal", "-shm"})
-    fs::remove(path.string() + suffix);
-  return path;
 }
 
 class Settings : public DockTest {
@@ -185,15 +171,13 @@ TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalText) {
 }
 
 TEST_P(Settings, AHandEditedStoreAppliesWhatItCan) {
-  const fs::path path = freshStore();
-  DefaultHostServices(path).SaveSetting("DockBar", "upper", "", 0);  // creates the tables
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  std::string sql;
+  // Made by hand as the library makes it, with an empty record, then edited.
+  const fs::path path = fs::path(testing::TempDir()) /
+                        ("hand-edited-" + GetParam() + "-" + std::to_string(getpid()) + ".sqlite");
+  std::string sql = std::string(kMeta) + kSettings + "INSERT INTO settings VALUES('DockBar', 'upper', '');";
   for (const std::string& line : dataLines("settings_hand_edited.sql"))
     sql += line + "\n";
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-  sqlite3_close(db);
+  makeSqlite(path, sql);
   HostServices::setInstance(std::make_shared<DefaultHostServices>(path));
 
   for (const char* key : {"keep", "also", "number", "real", "lines", "huge", "upper"})

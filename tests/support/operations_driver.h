@@ -41,19 +41,13 @@ class ByteChoices {
   }
   /// A number that is mostly plausible and sometimes hostile.
   std::int32_t number() {
-    switch (below(8)) {
-      case 0:
-        return between(-3, 3);
-      case 1:
-        return between(95, 105);
-      case 2: {
-        static constexpr std::int32_t edges[] = {INT32_MIN, INT32_MIN + 1, -32768,        -32769,   32767,
-                                                 32768,     65535,         INT32_MAX - 1, INT32_MAX};
-        return edges[below(std::size(edges))];
-      }
-      default:
-        return between(0, 12000);
-    }
+    static constexpr std::int32_t edges[] = {INT32_MIN, INT32_MIN + 1, -32768,        -32769,   32767,
+                                             32768,     65535,         INT32_MAX - 1, INT32_MAX};
+    const std::uint32_t kind = below(8);
+    return kind == 0   ? between(-3, 3)
+           : kind == 1 ? between(95, 105)
+           : kind == 2 ? edges[below(std::size(edges))]
+                       : between(0, 12000);
   }
 
  private:
@@ -173,14 +167,9 @@ class OperationsDriver {
   std::optional<std::pair<double, double>> pointOn(std::int32_t i, std::uint32_t which) {
     DockTestAccess a(*dock);
     if (i < 1 || i > a.ubound() || !a.loaded(i)) return std::nullopt;
-    using Part = Element& (*)(DockTestAccess&, int);
-    static constexpr Part kParts[] = {[](DockTestAccess& a, int i) -> Element& { return a.imgClose(i); },
-                                      [](DockTestAccess& a, int i) -> Element& { return a.imgCollapse(i); },
-                                      [](DockTestAccess& a, int i) -> Element& { return a.imgExpand(i); },
-                                      [](DockTestAccess& a, int i) -> Element& { return a.imgOpt(i); },
-                                      [](DockTestAccess& a, int i) -> Element& { return a.picTitel(i); },
-                                      [](DockTestAccess& a, int i) -> Element& { return a.picSplit(i); }};
-    Element& e = kParts[std::min<std::uint32_t>(which % 6, 5)](a, i);
+    Element* parts[] = {&a.imgClose(i), &a.imgCollapse(i), &a.imgExpand(i),
+                        &a.imgOpt(i),   &a.picTitel(i),    &a.picSplit(i)};
+    Element& e = *parts[which % 6];
     return std::make_pair(ui->absLeft(e) + std::min(e.Width() / 2, 100.0),
                           ui->absTop(e) + std::min(e.Height() / 2, 30.0));
   }
@@ -200,8 +189,7 @@ class OperationsDriver {
     ++reentries;
     ++depth;
     try {
-      BarRef b = now == Act::AssignControl || now == Act::ReleaseControl || now == Act::ChangeState ? anyBar()
-                                                                                                    : nullptr;
+      BarRef b = now >= Act::AssignControl && now <= Act::ChangeState ? anyBar() : nullptr;
       if (now == Act::DropDock) dock.reset();
       if (now == Act::ClearBars) bars()->Clear();
       if (now == Act::AssignControl && b) b->setControl(newControl("r"));

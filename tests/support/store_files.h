@@ -41,9 +41,10 @@ constexpr const char* kSettings =
     "CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
     " PRIMARY KEY(section, key));";
 
-/// Runs `sql` on a new database at `path`.
-inline void makeSqlite(const fs::path& path, const std::string& sql) {
-  fs::remove(path);
+/// Runs `sql` on a new database at `path`, or on the one there.
+inline void makeSqlite(const fs::path& path, const std::string& sql, bool fresh = true) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+    if (fresh) fs::remove(path.string() + suffix);
   sqlite3* db = nullptr;
   EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
