@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <bit>
 
 #include "platform/headless/internal.h"
 
@@ -119,13 +118,10 @@ void Node::beginDrag() {
 
 namespace {
 // Identifies a figure by its kind and coordinates; the colour does not matter for covering.
-HeadlessPanel::Figure figureKey(const DrawOp& op) {
-  HeadlessPanel::Figure key;
-  key.bits[0] = static_cast<std::uint64_t>(op.kind);
-  key.bits[1] = std::bit_cast<std::uint64_t>(op.x1);
-  key.bits[2] = std::bit_cast<std::uint64_t>(op.y1);
-  key.bits[3] = std::bit_cast<std::uint64_t>(op.x2);
-  key.bits[4] = std::bit_cast<std::uint64_t>(op.y2);
+std::string figureKey(const DrawOp& op) {
+  std::string key(reinterpret_cast<const char*>(&op.kind), sizeof op.kind);
+  for (double v : {op.x1, op.y1, op.x2, op.y2})
+    key.append(reinterpret_cast<const char*>(&v), sizeof v);
   return key;
 }
 }  // namespace

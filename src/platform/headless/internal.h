@@ -4,8 +4,6 @@
 /// Every element is a `Node` besides being a `tov::Element`: the node holds containment (a child
 /// list per container, back to front), the native window of windowed elements and a liveness token
 /// that input dispatch uses to find out whether a handler unloaded the element it was called for.
-#include <array>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -183,26 +181,7 @@ class HeadlessPanel final : public Basic<Panel> {
   std::vector<DrawOp> mDrawn;
   std::vector<bool> mDead;
   std::size_t mDeadCount = 0;
-  /// A figure by its kind and the bits of its coordinates; the colour does not matter for covering.
-  /// Kept inline: a gradient draws sixty figures per strip, each would otherwise allocate its key.
-  struct Figure {
-    std::array<std::uint64_t, 5> bits{};
-    bool operator==(const Figure&) const = default;
-  };
-  struct FigureHash {
-    std::size_t operator()(const Figure& f) const noexcept {
-      // Coordinates differ in their high bits: every word is mixed through all bits first.
-      std::uint64_t h = 0;
-      for (std::uint64_t v : f.bits) {
-        v += 0x9e3779b97f4a7c15ull + h;
-        v = (v ^ (v >> 30)) * 0xbf58476d1ce4e5b9ull;
-        v = (v ^ (v >> 27)) * 0x94d049bb133111ebull;
-        h = v ^ (v >> 31);
-      }
-      return static_cast<std::size_t>(h);
-    }
-  };
-  std::unordered_map<Figure, std::size_t, FigureHash> mDrawnAt;
+  std::unordered_map<std::string, std::size_t> mDrawnAt;
   std::vector<DrawOp> liveDrawing() const;
 
  private:
