@@ -1,5 +1,6 @@
 #pragma once
 /// A bar of the dock as the application sees it, and the relay through which a bar finds its dock.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,7 +11,9 @@
 namespace tov {
 
 class TovDock;
+class clsBars;
 struct BarInternals;
+struct BarsInternals;
 
 /// State of a bar.
 enum ETovBarStates : std::int32_t {
@@ -59,7 +62,10 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   std::int32_t ID() const { return mID; }
   void setID(std::int32_t v) { mID = v; }
   std::int32_t Index() const { return mIndex; }
-  void setIndex(std::int32_t v) { mIndex = v; }
+  void setIndex(std::int32_t v) {
+    mIndex = v;
+    sync();
+  }
 
   /// Only 1..4 are stored; other values are refused with a Failure (errInvalidValue).
   std::int32_t AlignBar() const { return mAlignBar; }
@@ -152,45 +158,54 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
 
  private:
   friend struct BarInternals;
+  friend class clsBars;
   /// The dock, found through the relay; a Failure (errObjectNotSet) when no dock answers.
   std::shared_ptr<TovDock> dock() const;
   Toolkit& toolkit() const;
   std::int16_t index16() const;
   void pSetControl(ControlRef c);
 
+  /// Copies the fields the layout walks read into the collection's record of this bar.
+  void sync();
+
+  // What the layout reads on every bar comes first: with the shared reference's counts in front,
+  // a walk over the bars finds it in one cache line.
   std::int32_t mID = 0;
   std::int32_t mIndex = 0;
+  std::int32_t mState = eBarExpanded;
+  std::int32_t mAlignBar = eAlignTop;
+  std::int32_t mHeight = 0;
+  std::int32_t mHeightMax = 0;
+  std::int32_t mTopBar = 0;
+  std::int32_t mTitleHeight = 18;
+  bool mAllowResize = false;
+  bool mShowResize = false;
+  bool mShowClose = false;
+  bool mShowOptions = false;
+  bool mCanExpand = true;
+  bool mCanMove = true;
+  bool mTitleVertical = false;
+  /// The collection that keeps a record of this bar, and the record's place; null once removed.
+  clsBars* mOwner = nullptr;
+  std::size_t mSlot = 0;
+  std::int32_t mHeightExpanded = 12;
+  std::int32_t mTitleTextHeight = 0;
+  std::int32_t mItemData = 0;
+  Color mTitleBackColorStart = 0;
+  Color mTitleBackColorEnd = 0;
+  Color mBackColor = 0;
+  Color mTitleForeColor = 0;
+  Color mTitleForeColorOver = 0;
+  Hwnd mParentHwnd = 0;
+  std::shared_ptr<clsEvents> mEvents;
   ControlRef mControl;
   std::string mTitle;
   std::string mTitleRight;
   std::string mToolTipText;
   std::string mKey;
-  std::int32_t mItemData = 0;
-  Color mTitleBackColorStart = 0;
-  Color mTitleBackColorEnd = 0;
-  bool mTitleVertical = false;
-  Color mBackColor = 0;
   FontRef mTitleFont;
-  Color mTitleForeColor = 0;
-  Color mTitleForeColorOver = 0;
-  bool mCanExpand = true;
   std::string mTag;
-  std::int32_t mState = eBarExpanded;
-  std::int32_t mAlignBar = eAlignTop;
-  bool mAllowResize = false;
-  bool mShowClose = false;
-  bool mShowResize = false;
-  bool mShowOptions = false;
-  bool mCanMove = true;
-  std::int32_t mTopBar = 0;
-  std::int32_t mTitleHeight = 18;
-  std::int32_t mTitleTextHeight = 0;
-  std::int32_t mHeight = 0;
-  std::int32_t mHeightExpanded = 12;
-  std::int32_t mHeightMax = 0;
   PictureRef mIcon;
-  Hwnd mParentHwnd = 0;
-  std::shared_ptr<clsEvents> mEvents;
   std::shared_ptr<Toolkit> mToolkit;
 };
 

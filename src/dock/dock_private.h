@@ -176,6 +176,8 @@ class TovDockPrivate {
   /// The same bars without taking a share in them, into `out`: only for walks that run none of
   /// the application's code while they use them.
   void visibleBarsInto(std::vector<cTovBar*>& out) const;
+  /// The collection's records of the visible bars in display order; valid until a bar is added.
+  void visibleRecordsInto(std::vector<const BarRecord*>& out) const;
   /// Gives every bar the scroll mode's height limit (which runs no application code).
   void pSetScrollHeightMax();
 
@@ -301,6 +303,7 @@ class TovDockPrivate {
   /// Kept between layout passes so a walk over many bars allocates nothing; a nested pass that
   /// finds it taken uses its own.
   std::vector<cTovBar*> mVisibleScratch;
+  std::vector<const BarRecord*> mRecordScratch;
 };
 
 namespace detail {

@@ -80,18 +80,33 @@ std::vector<BarRef> TovDockPrivate::visibleBars() const {
 }
 
 void TovDockPrivate::visibleBarsInto(std::vector<cTovBar*>& out) const {
-  // One walk over the order slots; the same bars ItemByOrderVisible gives position by position.
   out.clear();
   if (!mBars) return;
-  const auto& items = BarsInternals::fItems(*mBars);
+  const auto& records = BarsInternals::fRecords(*mBars);
   const auto& order = BarsInternals::fOrder(*mBars);
-  const std::size_t count = std::min(items.size(), order.empty() ? 0 : order.size() - 1);
+  const std::size_t count = std::min(records.size(), order.empty() ? 0 : order.size() - 1);
   out.reserve(count);
   for (std::size_t pos = 1; pos <= count; ++pos) {
     const std::int32_t index = order[pos];
-    if (index < 1 || static_cast<std::size_t>(index) > items.size()) continue;
-    cTovBar* b = items[static_cast<std::size_t>(index) - 1].get();
-    if (b->State() != eBarHidden) out.push_back(b);
+    if (index < 1 || static_cast<std::size_t>(index) > records.size()) continue;
+    const BarRecord& r = records[static_cast<std::size_t>(index) - 1];
+    if (r.state != eBarHidden) out.push_back(r.bar);
+  }
+}
+
+void TovDockPrivate::visibleRecordsInto(std::vector<const BarRecord*>& out) const {
+  // One walk over the order slots; the same bars ItemByOrderVisible gives position by position.
+  out.clear();
+  if (!mBars) return;
+  const auto& records = BarsInternals::fRecords(*mBars);
+  const auto& order = BarsInternals::fOrder(*mBars);
+  const std::size_t count = std::min(records.size(), order.empty() ? 0 : order.size() - 1);
+  out.reserve(count);
+  for (std::size_t pos = 1; pos <= count; ++pos) {
+    const std::int32_t index = order[pos];
+    if (index < 1 || static_cast<std::size_t>(index) > records.size()) continue;
+    const BarRecord& r = records[static_cast<std::size_t>(index) - 1];
+    if (r.state != eBarHidden) out.push_back(&r);
   }
 }
 
@@ -101,25 +116,22 @@ void TovDockPrivate::pSetScrollHeightMax() {
 }
 
 void TovDockPrivate::pSetHeightMax() {
-  // Most passes change no splitter: the limits are set on the bars in place, without taking a
-  // share in each. Only a splitter that appears or goes repaints its bar, which runs the
-  // application's handlers; from that bar on, the bars are held as before, so a bar a handler
-  // removes is still set while it no longer reaches the dock.
-  std::vector<cTovBar*> raw = std::move(mVisibleScratch);
-  visibleBarsInto(raw);
+  // Most passes change no splitter: the limits are set from the collection's records, touching a
+  // bar only where its limit changes. Only a splitter that appears or goes repaints its bar, which
+  // runs the application's handlers; from that bar on, the bars are held as before, so a bar a
+  // handler removes is still set while it no longer reaches the dock.
+  std::vector<const BarRecord*> raw = std::move(mRecordScratch);
+  visibleRecordsInto(raw);
   const std::size_t n = raw.size();
-  auto limit = [](cTovBar& B, const cTovBar& N) {
-    // Two heights whose sum leaves 32 bits keep the limit they had.
-    skipFailure([&] { B.setHeightMax(sub32(add32(B.Height(), N.Height()), twips::kNeighbourReserve)); });
-  };
   auto take = [&](std::size_t from) {
     std::vector<BarRef> held;
     held.reserve(n - from);
     for (std::size_t k = from; k < n; ++k)
-      held.push_back(raw[k]->shared_from_this());
-    mVisibleScratch = std::move(raw);
+      held.push_back(raw[k]->bar->shared_from_this());
+    mRecordScratch = std::move(raw);
     return held;
   };
+  // Nothing in this walk runs the application's code, so the records stay where they are.
   std::size_t i = 0;
   bool stopped = false;
   for (; i + 1 < n; ++i) {
@@ -127,22 +139,31 @@ void TovDockPrivate::pSetHeightMax() {
       stopped = true;
       break;
     }
-    if (raw[i]->ShowResize() != (raw[i]->AllowResize() && raw[i + 1]->AllowResize())) break;
-    limit(*raw[i], *raw[i + 1]);
+    const BarRecord& B = *raw[i];
+    const BarRecord& N = *raw[i + 1];
+    if (B.showResize != (B.AllowResize() && N.AllowResize())) break;
+    // Two heights whose sum leaves 32 bits keep the limit they had.
+    skipFailure([&] {
+      const std::int32_t v = sub32(add32(B.Height(), N.Height()), twips::kNeighbourReserve);
+      if (v != B.heightMax) B.bar->setHeightMax(v);
+    });
   }
   std::vector<BarRef> visible;
   if (stopped) {
     // The dock went away before the walk: only the last bar's splitter is still cleared.
     visible = take(n - 1);
   } else if (i + 1 >= n) {
-    if (n == 0 || !raw[n - 1]->ShowResize()) {
-      mVisibleScratch = std::move(raw);
+    if (n == 0 || !raw[n - 1]->showResize) {
+      mRecordScratch = std::move(raw);
       return;
     }
     visible = take(n - 1);
   } else {
     visible = take(i);
   }
+  auto limit = [](cTovBar& B, const cTovBar& N) {
+    skipFailure([&] { B.setHeightMax(sub32(add32(B.Height(), N.Height()), twips::kNeighbourReserve)); });
+  };
   auto showResize = [](const BarRef& b, bool v) { skipFailure([&] { b->setShowResize(v); }); };
   const std::size_t m = visible.size();
   for (std::size_t j = 0; !stopped && j + 1 < m && alive(); ++j) {

@@ -7,8 +7,10 @@
 namespace tov {
 
 std::shared_ptr<TovDock> clsEvents::Dock() const {
+  // Asked on every setter of every bar: the handler is called in place, not on a copy. The dock's
+  // handler only looks itself up and cannot replace itself meanwhile.
   std::shared_ptr<TovDock> dock;
-  if (auto handler = evGetDockBar) handler(dock);
+  if (evGetDockBar) evGetDockBar(dock);
   return dock;
 }
 
@@ -22,6 +24,17 @@ Toolkit& cTovBar::toolkit() const {
   if (mToolkit) return *mToolkit;
   static auto fallback = defaultToolkit();
   return *fallback;
+}
+
+void cTovBar::sync() {
+  if (!mOwner) return;
+  BarRecord& r = mOwner->mRecords[mSlot];
+  r.index = mIndex;
+  r.state = mState;
+  r.height = mHeight;
+  r.heightMax = mHeightMax;
+  r.allowResize = mAllowResize;
+  r.showResize = mShowResize;
 }
 
 std::int16_t cTovBar::index16() const {
@@ -41,6 +54,7 @@ bool cTovBar::AllowResize() const {
 void cTovBar::setAllowResize(bool v) {
   mAllowResize = v;
   mShowResize = v;
+  sync();
 }
 
 void cTovBar::setCanExpand(bool v) {
@@ -57,11 +71,14 @@ void cTovBar::setHeight(std::int32_t h) {
   if (h == mHeight || mState == eBarHidden || h <= 100) return;
   mHeight = h;
   if (mState == eBarExpanded) mHeightExpanded = h;
+  sync();
   TovDockPrivate::of(*dock()).fSetHeight(index16(), h);
 }
 
 void cTovBar::setHeightMax(std::int32_t v) {
-  if (v != mHeightMax) mHeightMax = v;
+  if (v == mHeightMax) return;
+  mHeightMax = v;
+  sync();
 }
 
 void cTovBar::setIcon(PictureRef v) {
@@ -80,6 +97,7 @@ void cTovBar::setRedraw(bool) {
 void cTovBar::setShowResize(bool v) {
   if (v == mShowResize) return;
   mShowResize = v;
+  sync();
   TovDockPrivate::of(*dock()).fSetShowResize(mIndex);
 }
 
@@ -88,6 +106,7 @@ void cTovBar::setState(std::int32_t s) {
   if (s == mState) return;
   std::int32_t old = mState;
   mState = s;
+  sync();
   if (s == eBarExpanded) {
     setHeight(mHeightExpanded);
   } else if (s != eBarHidden) {

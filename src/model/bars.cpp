@@ -17,11 +17,25 @@ MessageSink& clsBars::sink() const {
   return *fallback;
 }
 
+clsBars::~clsBars() {
+  // Bars the application still holds outlive the collection and its records.
+  for (const BarRef& bar : mCol)
+    release(*bar);
+}
+
+void clsBars::release(cTovBar& bar) {
+  bar.mOwner = nullptr;
+  bar.mSlot = 0;
+}
+
 BarRef clsBars::Add() {
   BarRef result;
   reportFailure(sink(), "clsBars.Add", [&] {
     BarRef bar = TovDockPrivate::of(*dock()).fBarAdd();
     mCol.push_back(bar);
+    mRecords.push_back(BarRecord{bar.get()});
+    bar->mOwner = this;
+    bar->mSlot = mCol.size() - 1;
     result = bar;
     const std::int32_t count = Count();
     bar->setIndex(count);
@@ -87,8 +101,10 @@ void clsBars::Clear() {
     // A removed bar that the application still holds must not reach the dock: its index may
     // belong to a bar added later.
     BarInternals::fEvents(*bar, nullptr);
+    release(*bar);
   }
   mCol.clear();
+  mRecords.clear();
   // Slots of removed bars would otherwise outlive them until the next Add.
   mOrder.clear();
   skipFailure([&] { TovDockPrivate::of(*dock()).fClear(); });

@@ -50,6 +50,8 @@ struct BarsInternals {
   static const std::vector<std::int32_t>& fOrder(const clsBars& bars) { return bars.mOrder; }
   /// Bars in creation order (for the dock's fast walks).
   static const std::vector<BarRef>& fItems(const clsBars& bars) { return bars.mCol; }
+  /// The records of the bars, at the places of fItems.
+  static const std::vector<BarRecord>& fRecords(const clsBars& bars) { return bars.mRecords; }
 };
 
 }  // namespace tov
