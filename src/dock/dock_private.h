@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/internals.h"
 #include "tovdock/dock.h"
 #include "tovdock/failure.h"
 #include "tovdock/host.h"
@@ -178,6 +179,11 @@ class TovDockPrivate {
   void visibleBarsInto(std::vector<cTovBar*>& out) const;
   /// The collection's records of the visible bars in display order; valid until a bar is added.
   void visibleRecordsInto(std::vector<const BarRecord*>& out) const;
+  /// Calls `f` with the record of each visible bar in display order, reading the collection's
+  /// compact records rather than the bars: with many bars, the walk stays in cache. `f` must run
+  /// none of the application's code.
+  template <class F>
+  void eachVisibleRecord(F&& f) const;
   /// Gives every bar the scroll mode's height limit (which runs no application code).
   void pSetScrollHeightMax();
 
@@ -325,6 +331,20 @@ template <class F>
 bool TovDockPrivate::report(const char* context, F&& body) {
   detail::DockSink sink(*mToolkit, mTerminated);
   return reportFailure(sink, context, std::forward<F>(body));
+}
+
+template <class F>
+void TovDockPrivate::eachVisibleRecord(F&& f) const {
+  if (!mBars) return;
+  const auto& records = BarsInternals::fRecords(*mBars);
+  const auto& order = BarsInternals::fOrder(*mBars);
+  const std::size_t count = std::min(records.size(), order.empty() ? 0 : order.size() - 1);
+  for (std::size_t pos = 1; pos <= count; ++pos) {
+    const std::int32_t index = order[pos];
+    if (index < 1 || static_cast<std::size_t>(index) > records.size()) continue;
+    const BarRecord& r = records[static_cast<std::size_t>(index) - 1];
+    if (r.state != eBarHidden) f(r);
+  }
 }
 
 }  // namespace tov

@@ -18,24 +18,12 @@ void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& Partne
   std::int32_t p = 0;
   std::int64_t total = twips::kExchangeReserve;
   bool plain = true;  // no height below 0 and no partial sum beyond 32 bits
-  if (mBars) {
-    // The collection's records, not the bars themselves: with many bars, the walk stays in cache.
-    const auto& records = BarsInternals::fRecords(*mBars);
-    const auto& order = BarsInternals::fOrder(*mBars);
-    const std::size_t count = std::min(records.size(), order.empty() ? 0 : order.size() - 1);
-    visible.reserve(count);
-    for (std::size_t pos = 1; pos <= count; ++pos) {
-      const std::int32_t index = order[pos];
-      if (index < 1 || static_cast<std::size_t>(index) > records.size()) continue;
-      const BarRecord& r = records[static_cast<std::size_t>(index) - 1];
-      if (r.state == eBarHidden) continue;
-      visible.push_back(r.bar);
-      if (p == 0 && r.index == Index) p = static_cast<std::int32_t>(visible.size());
-      const std::int32_t h = r.height;
-      total += h;
-      if (h < 0 || total > INT32_MAX) plain = false;
-    }
-  }
+  eachVisibleRecord([&](const BarRecord& r) {
+    visible.push_back(r.bar);
+    if (p == 0 && r.index == Index) p = static_cast<std::int32_t>(visible.size());
+    total += r.height;
+    if (r.height < 0 || total > INT32_MAX) plain = false;
+  });
   struct GiveBack {
     std::vector<cTovBar*>& from;
     std::vector<cTovBar*>& to;

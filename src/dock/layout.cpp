@@ -81,33 +81,12 @@ std::vector<BarRef> TovDockPrivate::visibleBars() const {
 
 void TovDockPrivate::visibleBarsInto(std::vector<cTovBar*>& out) const {
   out.clear();
-  if (!mBars) return;
-  const auto& records = BarsInternals::fRecords(*mBars);
-  const auto& order = BarsInternals::fOrder(*mBars);
-  const std::size_t count = std::min(records.size(), order.empty() ? 0 : order.size() - 1);
-  out.reserve(count);
-  for (std::size_t pos = 1; pos <= count; ++pos) {
-    const std::int32_t index = order[pos];
-    if (index < 1 || static_cast<std::size_t>(index) > records.size()) continue;
-    const BarRecord& r = records[static_cast<std::size_t>(index) - 1];
-    if (r.state != eBarHidden) out.push_back(r.bar);
-  }
+  eachVisibleRecord([&](const BarRecord& r) { out.push_back(r.bar); });
 }
 
 void TovDockPrivate::visibleRecordsInto(std::vector<const BarRecord*>& out) const {
-  // One walk over the order slots; the same bars ItemByOrderVisible gives position by position.
   out.clear();
-  if (!mBars) return;
-  const auto& records = BarsInternals::fRecords(*mBars);
-  const auto& order = BarsInternals::fOrder(*mBars);
-  const std::size_t count = std::min(records.size(), order.empty() ? 0 : order.size() - 1);
-  out.reserve(count);
-  for (std::size_t pos = 1; pos <= count; ++pos) {
-    const std::int32_t index = order[pos];
-    if (index < 1 || static_cast<std::size_t>(index) > records.size()) continue;
-    const BarRecord& r = records[static_cast<std::size_t>(index) - 1];
-    if (r.state != eBarHidden) out.push_back(&r);
-  }
+  eachVisibleRecord([&](const BarRecord& r) { out.push_back(&r); });
 }
 
 void TovDockPrivate::pSetScrollHeightMax() {
