@@ -11,36 +11,29 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 class ConfigHomeIsolation : public testing::EmptyTestEventListener {
- public:
   void OnTestProgramStart(const testing::UnitTest&) override {
     const char* base = std::getenv("XDG_CONFIG_HOME");
-    const std::filesystem::path root =
-        base && *base == '/' ? std::filesystem::path(base) : std::filesystem::temp_directory_path();
-    std::error_code ec;
-    std::filesystem::create_directories(root, ec);
-    std::string pattern = (root / "tovdock-test-XXXXXX").string();
-    if (!ec && mkdtemp(pattern.data())) mRoot = pattern;
+    const fs::path parent = base && *base == '/' ? fs::path(base) : fs::temp_directory_path();
+    std::string pattern = (parent / "tovdock-test-XXXXXX").string();
+    fs::create_directories(parent, ec);
+    if (!ec && mkdtemp(pattern.data())) root = pattern;
   }
-
   void OnTestStart(const testing::TestInfo& info) override {
-    if (mRoot.empty()) return;
+    if (root.empty()) return;
     // Parameterised names contain '/'; each test's folder lies directly below the root.
     std::string name = std::string(info.test_suite_name()) + "." + info.name();
     std::replace(name.begin(), name.end(), '/', '_');
-    const auto home = mRoot / name;
-    std::error_code ec;
-    std::filesystem::create_directories(home, ec);
-    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    fs::create_directories(root / name, ec);
+    setenv("XDG_CONFIG_HOME", (root / name).c_str(), 1);
   }
-
   void OnTestProgramEnd(const testing::UnitTest&) override {
-    std::error_code ec;
-    if (!mRoot.empty()) std::filesystem::remove_all(mRoot, ec);
+    if (!root.empty()) fs::remove_all(root, ec);
   }
-
- private:
-  std::filesystem::path mRoot;
+  fs::path root;
+  std::error_code ec;
 };
 
 [[maybe_unused]] const bool registered = [] {

@@ -1,18 +1,15 @@
 // Saving and restoring each bar's position, group, state and height under its key.
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
 #include "support/dock_fixture.h"
-#include "support/store_files.h"
 
 namespace tov::test {
 namespace {
 
 /// The lines of a file under tests/data, without comments and empty lines.
 std::vector<std::string> dataLines(const std::string& name) {
-  std::ifstream in(fs::path(TOVDOCK_TEST_DATA_DIR) / name);
+  std::ifstream in(std::filesystem::path(TOVDOCK_TEST_DATA_DIR) / name);
   EXPECT_TRUE(in) << name;
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);)
@@ -168,29 +165,6 @@ TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalText) {
                   {"x", "1:1:1:700"}, {"z", "2:1:1:900"}, {"y", "3:" + line.substr(bar + 1)}}))
         << line;
   }
-}
-
-TEST_P(Settings, AHandEditedStoreAppliesWhatItCan) {
-  // Made by hand as the library makes it, with an empty record, then edited.
-  const fs::path path = fs::path(testing::TempDir()) /
-                        ("hand-edited-" + GetParam() + "-" + std::to_string(getpid()) + ".sqlite");
-  std::string sql = std::string(kMeta) + kSettings + "INSERT INTO settings VALUES('DockBar', 'upper', '');";
-  for (const std::string& line : dataLines("settings_hand_edited.sql"))
-    sql += line + "\n";
-  makeSqlite(path, sql);
-  HostServices::setInstance(std::make_shared<DefaultHostServices>(path));
-
-  for (const char* key : {"keep", "also", "number", "real", "lines", "huge", "upper"})
-    addBar(key, 700, eAlignTop, true);
-  showAsGiven();
-  EXPECT_EQ(order(), "also,keep,number,real,lines,huge,upper");
-  EXPECT_EQ(layoutOf(*bars()), (std::map<std::string, std::string>{{"also", "1:1:1:1500"},
-                                                                   {"keep", "2:1:0:260"},
-                                                                   {"number", "3:1:1:700"},
-                                                                   {"real", "4:1:1:700"},
-                                                                   {"lines", "5:1:0:260"},
-                                                                   {"huge", "6:1:1:700"},
-                                                                   {"upper", "7:1:1:700"}}));
 }
 
 TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {

@@ -21,10 +21,9 @@ class MemoryHost : public HostServices {
     call("ShowMessage");
   }
   std::string GetSetting(const std::string& section, const std::string& key, std::int16_t) override {
-    auto it = store.find({section, key});
-    std::string value = it == store.end() ? std::string() : it->second;
+    const std::string found = lookup(section, key);  // read before the host's own code may change it
     call("GetSetting");
-    return value;
+    return found;
   }
   void SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                    std::int32_t) override {
@@ -33,14 +32,12 @@ class MemoryHost : public HostServices {
     call("SaveSetting");
   }
   bool GetFlag(std::int32_t number) override { return number == 141 && vertical; }
-  std::int32_t GetColor(std::int32_t number) override {
-    auto it = colors.find(number);
-    return it == colors.end() ? 0 : it->second;
-  }
+  std::int32_t GetColor(std::int32_t number) override { return colors.contains(number) ? colors[number] : 0; }
 
   /// The stored value of a bar's key in section "DockBar".
-  std::string value(const std::string& key) const {
-    auto it = store.find({"DockBar", key});
+  std::string value(const std::string& key) const { return lookup("DockBar", key); }
+  std::string lookup(const std::string& section, const std::string& key) const {
+    auto it = store.find({section, key});
     return it == store.end() ? std::string() : it->second;
   }
 

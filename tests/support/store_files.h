@@ -35,6 +35,13 @@ inline std::size_t reports(const std::string& err) {
   return n;
 }
 
+/// Whether no journal, WAL or shared memory file lies next to `file`.
+inline bool aloneIn(const fs::path& file) {
+  for (const char* suffix : {"-wal", "-shm", "-journal"})
+    if (fs::exists(fs::symlink_status(file.string() + suffix))) return false;
+  return true;
+}
+
 constexpr const char* kMeta =
     "CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL); INSERT INTO meta VALUES('format', '1');";
 constexpr const char* kSettings =
@@ -50,6 +57,22 @@ inline void makeSqlite(const fs::path& path, const std::string& sql, bool fresh 
   EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
       << sqlite3_errmsg(db) << ": " << sql;
   sqlite3_close(db);
+}
+
+/// Runs `body` in a child that exits with its result and never outlives `seconds`.
+inline pid_t spawn(const std::function<int()>& body, unsigned seconds = 30) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    alarm(seconds);
+    _exit(body());
+  }
+  return pid;
+}
+
+/// The exit code of the child `pid` once it has ended, or -1 when a signal ended it.
+inline int exitCode(pid_t pid) {
+  int status = 0;
+  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 /// A folder of its own for each test, removed afterwards, with `store` in it.
@@ -69,21 +92,13 @@ class StoreFolderTest : public testing::Test {
   /// Runs `body` in a child whose stderr goes to a file; the child's exit code and that stderr.
   std::pair<int, std::string> inChild(const std::function<int()>& body) {
     const auto errFile = dir / "child-stderr.txt";
-    writeFile(errFile, "");
-    fs::permissions(
-        errFile, fs::perms::all & ~fs::perms::others_exec & ~fs::perms::group_exec & ~fs::perms::owner_exec);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      alarm(30);
-      if (!freopen(errFile.c_str(), "w", stderr)) _exit(3);
-      const int code = body();
+    const int code = exitCode(spawn([&] {
+      if (!freopen(errFile.c_str(), "w", stderr)) return 3;
+      const int result = body();
       std::fflush(stderr);
-      _exit(code);
-    }
-    int status = 0;
-    EXPECT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status)) << status;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errFile)};
+      return result;
+    }));
+    return {code, readFile(errFile)};
   }
 
   fs::path dir;
