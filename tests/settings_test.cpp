@@ -131,40 +131,26 @@ std::map<std::string, std::string> layoutOf(clsBars& all) {
   return out;
 }
 
-TEST_P(Settings, EachBadRecordIsIgnoredOnItsOwn) {
+TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalTextOrIgnoredAsAWhole) {
+  auto lines = dataLines("settings_lenient.txt");
   const auto bad = dataLines("settings_ignored.txt");
   ASSERT_GE(bad.size(), 20u);
-  addBar("good1", 700, eAlignTop, true);
-  addBar("good2", 700, eAlignTop, true);
-  store({{"good1", "2:1:1:1800"}, {"good2", "1:1:0:1200"}});
-  std::map<std::string, std::string> expected{{"good2", "1:1:0:260"}, {"good1", "2:1:1:1800"}};
-  for (std::size_t k = 0; k < bad.size(); ++k) {
-    const std::string key = "bad" + std::to_string(k) + " " + bad[k];
-    addBar(key, 700, eAlignTop, true);
-    host->store[{"DockBar", key}] = bad[k];
-    expected[key] = std::to_string(k + 3) + ":1:1:700";
-  }
-  showAsGiven();
-  EXPECT_EQ(layoutOf(*bars()), expected);
-  EXPECT_TRUE(ui->messages().empty());
-}
-
-TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalText) {
-  for (const std::string& line : dataLines("settings_lenient.txt")) {
+  lines.insert(lines.end(), bad.begin(), bad.end());
+  for (const std::string& line : lines) {
     const std::size_t bar = line.find('|');
-    ASSERT_NE(bar, std::string::npos) << line;
     bars()->Clear();
     for (const char* key : {"x", "y", "z"})
       addBar(key, 700, eAlignTop, true);
     host->store.clear();
-    // z moves in front of y unless y's record claims the wrong position and the order is refused.
+    // A record that reads puts y into another group, behind z; one that does not leaves y as it was.
     store({{"y", line.substr(0, bar)}, {"z", "3:1:1:900"}});
     showAsGiven();
-    EXPECT_EQ(layoutOf(*bars()),
-              (std::map<std::string, std::string>{
-                  {"x", "1:1:1:700"}, {"z", "2:1:1:900"}, {"y", "3:" + line.substr(bar + 1)}}))
-        << line;
+    std::map<std::string, std::string> expected{{"x", "1:1:1:700"}, {"y", "2:1:1:700"}, {"z", "3:1:1:900"}};
+    if (bar != std::string::npos)
+      expected = {{"x", "1:1:1:700"}, {"z", "2:1:1:900"}, {"y", "3:" + line.substr(bar + 1)}};
+    EXPECT_EQ(layoutOf(*bars()), expected) << line;
   }
+  EXPECT_TRUE(ui->messages().empty());
 }
 
 TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
