@@ -25,19 +25,6 @@ std::string garbage(std::size_t size) {
   return bytes.replace(0, 16, "not a database!\n");
 }
 
-/// One value read with raw SQLite, or "<none>".
-std::string sqliteValue(const fs::path& store, const char* sql) {
-  sqlite3* db = nullptr;
-  std::string result = "<none>";
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-    result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return result;
-}
-
 /// Sets or removes an environment variable for one scope.
 struct ScopedEnv {
   ScopedEnv(const char* name, std::optional<std::string> value) : name(name) {
@@ -55,8 +42,7 @@ using HostStoreTest = StoreFolderTest;
 TEST_F(HostStoreTest, AHandMadeStoreIsUsedAndAwkwardKeysAndValuesComeBackUnchanged) {
   using namespace std::string_literals;
   // Made by hand exactly as this library makes it, in rollback mode.
-  makeSqlite(store,
-             std::string(kMeta) + kSettings + "INSERT INTO settings VALUES('DockBar', 'made', '007');");
+  sqlite(store, std::string(kMeta) + kSettings + "INSERT INTO settings VALUES('DockBar', 'made', '007');");
   const std::vector<std::tuple<std::string, std::string, std::string>> records{
       {"DockBar", "a=b[section]:c", "x=y][:::"},
       {"DockBar", "line\nbreak", "first\nsecond\r\nthird\n"},
@@ -86,9 +72,9 @@ TEST_F(HostStoreTest, AHandMadeStoreIsUsedAndAwkwardKeysAndValuesComeBackUnchang
   for (const auto& [section, key, value] : records)
     EXPECT_EQ(later.GetSetting(section, key, 0), value) << "section '" << section << "' key '" << key << "'";
   EXPECT_EQ(later.GetSetting("DockBar", "file", 0), "");
-  EXPECT_EQ(sqliteValue(store, "SELECT value || typeof(value) FROM settings WHERE key = 'number'"),
+  EXPECT_EQ(sqlite(store, "SELECT value || typeof(value) FROM settings WHERE key = 'number'", false),
             "1.50text");
-  EXPECT_EQ(sqliteValue(store, "PRAGMA journal_mode"), "wal");
+  EXPECT_EQ(sqlite(store, "PRAGMA journal_mode", false), "wal");
 }
 
 /// Uses a store that cannot be opened, which must be reported once; returns that report.
@@ -113,7 +99,7 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
   }
   const auto healthy = readFile(store);
   ASSERT_GT(healthy.size(), 3 * 4096u);
-  makeSqlite(store, "UPDATE meta SET value = '2' WHERE name = 'format'", false);
+  sqlite(store, "UPDATE meta SET value = '2' WHERE name = 'format'", false);
   const auto newer = readFile(store);
   // Files this library did not write, made with SQLite itself, then damaged copies of a healthy store.
   const std::string both = std::string(kMeta) + kSettings;
@@ -133,7 +119,7 @@ TEST_F(HostStoreTest, CorruptStoresAreReportedOnceAndLeftAsTheyAre) {
       {"missing column", "2 columns", settingsAs("key TEXT NOT NULL")},
       {"UTF-16 store", "UTF-16", "PRAGMA encoding = 'UTF-16le';" + both}};
   for (auto& damage : damages) {
-    makeSqlite(dir / "scratch.sqlite", damage[2]);
+    sqlite(dir / "scratch.sqlite", damage[2]);
     damage[2] = readFile(dir / "scratch.sqlite");
   }
   std::string pages = healthy, freeCount = healthy;
@@ -198,9 +184,10 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndUnusableLinkedOrSh
     for (const auto& p : {nested, fs::path(nested.string() + "-wal"), fs::path(nested.string() + "-shm")})
       EXPECT_EQ(mode(p), 0600u) << p;
   }
-  EXPECT_EQ(sqliteValue(nested, "SELECT value FROM settings WHERE section = 'DockBar' AND key = 'files'"),
+  EXPECT_EQ(sqlite(nested, "SELECT value FROM settings WHERE section = 'DockBar' AND key = 'files'", false),
             "1:1:1:2400");
-  EXPECT_EQ(sqliteValue(nested, "SELECT value FROM meta WHERE name = 'format'"), "1");  // WAL: see -wal above
+  EXPECT_EQ(sqlite(nested, "SELECT value FROM meta WHERE name = 'format'", false),
+            "1");  // WAL: see -wal above
 
   // Without XDG_CONFIG_HOME and HOME the store lies in a private folder of the temporary folder.
   ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt), home("HOME", std::nullopt), tmp("TMPDIR", dir.string());

@@ -143,10 +143,13 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNewAndCostsAnotherWr
     EXPECT_EQ(generationOf(k, services.GetSetting("DockBar", keyOf(k), 0)), kLast) << keyOf(k);
 }
 
-/// A dock with three resizable keyed bars, shown in a running application.
+/// A dock with three resizable keyed bars over the store at `path`, shown in a running application.
 struct ShownDock {
-  explicit ShownDock(const std::shared_ptr<headless::HeadlessToolkit>& toolkit)
-      : dock(TovDock::create(toolkit)), ui(dock->surface()) {
+  explicit ShownDock(const fs::path& path)
+      : services(std::make_shared<DefaultHostServices>(path)),
+        toolkit((HostServices::setInstance(services), std::make_shared<headless::HeadlessToolkit>())),
+        dock(TovDock::create(toolkit)),
+        ui(dock->surface()) {
     ui.setUserMode(true);
     dock->resize(6000, 3000);
     for (const char* key : {"a", "b", "c"}) {
@@ -157,6 +160,10 @@ struct ShownDock {
     }
     dock->setShow(true);
   }
+  ~ShownDock() {
+    dock.reset();  // terminating saves again
+    HostServices::setInstance(nullptr);
+  }
   std::int32_t stateOfB() { return dock->Bars()->ItemByKey("b")->State(); }
   /// Clicks the collapse or expand button of bar "b".
   void clickB(bool collapse) {
@@ -166,6 +173,8 @@ struct ShownDock {
     ui.click(ui.absLeft(e) + 100, ui.absTop(e) + 100);
   }
 
+  std::shared_ptr<DefaultHostServices> services;
+  std::shared_ptr<headless::HeadlessToolkit> toolkit;
   DockRef dock;
   headless::Driver ui;
 };
@@ -188,7 +197,7 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedCostsNoWaitAndNoSave) {
   // A store made by hand in rollback mode: there the lock keeps readers out too, so it cannot even
   // be opened while it is held.
   const auto handMade = dir / "handmade.sqlite";
-  makeSqlite(handMade, std::string(kMeta) + kSettings);
+  sqlite(handMade, std::string(kMeta) + kSettings);
   int locked[2];
   ASSERT_EQ(pipe(locked), 0);
   const pid_t locker = spawn([&] {  // holds the locks until it is killed, 30 s at most
@@ -215,17 +224,14 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedCostsNoWaitAndNoSave) {
   EXPECT_EQ(hand->pendingSaves(), 1u);
   EXPECT_TRUE(hand->persistent()) << "a busy store is tried again, not given up";
 
-  auto services = std::make_shared<DefaultHostServices>(store);
-  HostServices::setInstance(services);
-  auto toolkit = std::make_shared<headless::HeadlessToolkit>();
   testing::internal::CaptureStderr();
   std::unique_ptr<ShownDock> shown;
-  EXPECT_LT(timed([&] { shown = std::make_unique<ShownDock>(toolkit); }), 1.0)
+  EXPECT_LT(timed([&] { shown = std::make_unique<ShownDock>(store); }), 1.0)
       << "opening and reading the store wait for nobody";
   EXPECT_LT(timed([&] { shown->clickB(true); }), 1.0);
   EXPECT_EQ(shown->stateOfB(), eBarCollapsed);
-  EXPECT_GT(services->pendingSaves(), 0u);
-  EXPECT_EQ(stateIn(services->GetSetting("DockBar", "b", 0)), eBarCollapsed);
+  EXPECT_GT(shown->services->pendingSaves(), 0u);
+  EXPECT_EQ(stateIn(shown->services->GetSetting("DockBar", "b", 0)), eBarCollapsed);
 
   ASSERT_EQ(kill(locker, SIGKILL), 0);  // the transactions end with the process, unwritten
   ASSERT_EQ(exitCode(locker), -1);
@@ -234,14 +240,10 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedCostsNoWaitAndNoSave) {
   hand.reset();
   EXPECT_EQ(DefaultHostServices(handMade).GetSetting("DockBar", "k", 0), "second");
 
-  shown.reset();  // terminating saves again
-  HostServices::setInstance(nullptr);
-  services.reset();  // writes what is still pending
+  shown.reset();  // writes what is still pending
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a busy store is no failure";
   EXPECT_EQ(stateIn(DefaultHostServices(store).GetSetting("DockBar", "b", 0)), eBarCollapsed);
-  HostServices::setInstance(std::make_shared<DefaultHostServices>(store));
-  EXPECT_EQ(ShownDock(toolkit).stateOfB(), eBarCollapsed) << "the next run restores the layout";
-  HostServices::setInstance(nullptr);
+  EXPECT_EQ(ShownDock(store).stateOfB(), eBarCollapsed) << "the next run restores the layout";
 }
 
 TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
@@ -266,21 +268,15 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
     if (access(readOnlyStore.c_str(), R_OK) != 0 || access(readOnlyStore.c_str(), W_OK) == 0 ||
         access(folder.c_str(), W_OK) == 0)
       return kCannotArrange;
-    auto services = std::make_shared<DefaultHostServices>(readOnlyStore);
-    HostServices::setInstance(services);
-    auto toolkit = std::make_shared<headless::HeadlessToolkit>();
-    {
-      ShownDock shown(toolkit);
-      if (shown.stateOfB() != eBarCollapsed) return 10;  // the layout is restored
-      for (bool collapse : {false, true, false})         // the first save that cannot be kept is reported
-        shown.clickB(collapse);
-      if (shown.stateOfB() != eBarExpanded) return 11;
-      if (stateIn(services->GetSetting("DockBar", "b", 0)) != eBarExpanded) return 12;
-      if (services->persistent() || services->pendingSaves() == 0) return 13;
-    }
-    if (!toolkit->messages().empty()) return 14;  // a store problem is no reason to interrupt the user
-    HostServices::setInstance(nullptr);
-    return 0;
+    ShownDock shown(readOnlyStore);
+    if (shown.stateOfB() != eBarCollapsed) return 10;  // the layout is restored
+    for (bool collapse : {false, true, false})         // the first save that cannot be kept is reported
+      shown.clickB(collapse);
+    if (shown.stateOfB() != eBarExpanded) return 11;
+    if (stateIn(shown.services->GetSetting("DockBar", "b", 0)) != eBarExpanded) return 12;
+    if (shown.services->persistent() || shown.services->pendingSaves() == 0) return 13;
+    shown.dock.reset();
+    return shown.toolkit->messages().empty() ? 0 : 14;  // a store problem is no reason to interrupt the user
   });
   if (code == kCannotArrange) GTEST_SKIP() << "no user here to whom the store is read-only";
   EXPECT_EQ(code, 0) << err;

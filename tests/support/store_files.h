@@ -48,15 +48,21 @@ constexpr const char* kSettings =
     "CREATE TABLE settings(section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
     " PRIMARY KEY(section, key));";
 
-/// Runs `sql` on a new database at `path`, or on the one there.
-inline void makeSqlite(const fs::path& path, const std::string& sql, bool fresh = true) {
+/// Runs `sql` on a new database at `path`, or on the one there; the first value it returns.
+inline std::string sqlite(const fs::path& path, const std::string& sql, bool fresh = true) {
   for (const char* suffix : {"", "-wal", "-shm", "-journal"})
     if (fresh) fs::remove(path.string() + suffix);
   sqlite3* db = nullptr;
+  std::string first = "<none>";
+  auto keepFirst = [](void* out, int, char** values, char**) {
+    if (*static_cast<std::string*>(out) == "<none>" && values[0]) *static_cast<std::string*>(out) = values[0];
+    return 0;
+  };
   EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), keepFirst, &first, nullptr), SQLITE_OK)
       << sqlite3_errmsg(db) << ": " << sql;
   sqlite3_close(db);
+  return first;
 }
 
 /// Runs `body` in a child that exits with its result and never outlives `seconds`.
