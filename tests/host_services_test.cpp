@@ -27,12 +27,11 @@ std::string garbage(std::size_t size) {
 
 /// Sets or removes an environment variable for one scope.
 struct ScopedEnv {
-  ScopedEnv(const char* name, std::optional<std::string> value) : name(name) {
+  ScopedEnv(const char* name, const char* value) : name(name) {
     if (const char* was = std::getenv(name)) old = was;
-    set(value);
+    value ? setenv(name, value, 1) : unsetenv(name);
   }
-  ~ScopedEnv() { set(old); }
-  void set(const std::optional<std::string>& v) { v ? setenv(name, v->c_str(), 1) : unsetenv(name); }
+  ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
   const char* name;
   std::optional<std::string> old;
 };
@@ -61,10 +60,9 @@ TEST_F(HostStoreTest, AHandMadeStoreIsUsedAndAwkwardKeysAndValuesComeBackUnchang
   {
     DefaultHostServices services(store);
     EXPECT_EQ(services.GetSetting("DockBar", "made", 0), "007");
-    for (const auto& [section, key, value] : records)  // later saves replace earlier ones
-      services.SaveSetting(section, key, "earlier", 0);
-    for (const auto& [section, key, value] : records)
-      services.SaveSetting(section, key, value, 0);
+    for (const char* earlier : {"earlier", ""})  // later saves replace earlier ones
+      for (const auto& [section, key, value] : records)
+        services.SaveSetting(section, key, *earlier ? earlier : value, 0);
     EXPECT_TRUE(services.persistent());
   }
   // A later run sees the same values; they are stored as text, in WAL mode.
@@ -184,13 +182,14 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndUnusableLinkedOrSh
     for (const auto& p : {nested, fs::path(nested.string() + "-wal"), fs::path(nested.string() + "-shm")})
       EXPECT_EQ(mode(p), 0600u) << p;
   }
-  EXPECT_EQ(sqlite(nested, "SELECT value FROM settings WHERE section = 'DockBar' AND key = 'files'", false),
-            "1:1:1:2400");
-  EXPECT_EQ(sqlite(nested, "SELECT value FROM meta WHERE name = 'format'", false),
-            "1");  // WAL: see -wal above
+  EXPECT_EQ(sqlite(nested,
+                   "SELECT (SELECT value FROM meta WHERE name = 'format') || ' ' || value FROM settings"
+                   " WHERE section = 'DockBar' AND key = 'files'",
+                   false),
+            "1 1:1:1:2400");  // format 1, in WAL mode: see -wal above
 
   // Without XDG_CONFIG_HOME and HOME the store lies in a private folder of the temporary folder.
-  ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt), home("HOME", std::nullopt), tmp("TMPDIR", dir.string());
+  ScopedEnv xdg("XDG_CONFIG_HOME", nullptr), home("HOME", nullptr), tmp("TMPDIR", dir.c_str());
   const auto own = dir / ("tovdock-" + std::to_string(getuid()));
   ASSERT_EQ(DefaultHostServices::defaultStorePath("app"), own / "app" / "settings.sqlite");
   {
@@ -202,14 +201,11 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndUnusableLinkedOrSh
   EXPECT_EQ(std::pair(mode(own), mode(own / "app")), std::pair(0700u, 0700u));
 
   // Places that cannot be used, links and shared folders are reported once and left alone.
-  auto refused = [](const char* what, const std::optional<fs::path>& place) {
-    useUnusableStore(what, place);
-  };
   // Root ignores permission bits, so these places are unusable by their nature.
   writeFile(dir / "plain-file", "x");
-  refused("below a file", dir / "plain-file" / "app" / "settings.sqlite");
-  refused("no such folder", fs::path("/proc/tovdock-test-nowhere/settings.sqlite"));
-  refused("a folder", dir);
+  useUnusableStore("below a file", dir / "plain-file" / "app" / "settings.sqlite");
+  useUnusableStore("no such folder", fs::path("/proc/tovdock-test-nowhere/settings.sqlite"));
+  useUnusableStore("a folder", dir);
   EXPECT_EQ(readFile(dir / "plain-file"), "x");
   const auto elsewhere = dir / "elsewhere.sqlite";
   { DefaultHostServices(elsewhere).SaveSetting("DockBar", "files", "elsewhere", 0); }
@@ -219,17 +215,17 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndUnusableLinkedOrSh
   const auto link = dir / "linked" / "settings.sqlite";
   fs::create_directories(link.parent_path());
   ASSERT_EQ(symlink(elsewhere.c_str(), link.c_str()), 0);
-  refused("link to a store elsewhere", link);
+  useUnusableStore("link to a store elsewhere", link);
   ASSERT_TRUE(fs::remove(link) && symlink("/dev/null", link.c_str()) == 0);
-  refused("link to /dev/null", link);
+  useUnusableStore("link to /dev/null", link);
   ASSERT_EQ(chmod(own.c_str(), 0777), 0);
-  refused("fallback folder open to all", std::nullopt);
+  useUnusableStore("fallback folder open to all", std::nullopt);
   ASSERT_TRUE(chmod(own.c_str(), 0700) == 0 && chown(own.c_str(), 65534, 65534) == 0);
-  refused("fallback folder of another user", std::nullopt);
+  useUnusableStore("fallback folder of another user", std::nullopt);
   fs::rename(own, dir / "moved");
   ASSERT_TRUE(chown((dir / "moved").c_str(), getuid(), getgid()) == 0 &&
               symlink((dir / "moved").c_str(), own.c_str()) == 0);
-  refused("fallback folder is a link", std::nullopt);
+  useUnusableStore("fallback folder is a link", std::nullopt);
   EXPECT_EQ(readFile(elsewhere), elsewhereBytes);
   EXPECT_TRUE(aloneIn(elsewhere));
   EXPECT_FALSE(!devNullJournalBefore && (exists("/dev/null-journal") || exists("/dev/null-wal")));
@@ -238,12 +234,10 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndUnusableLinkedOrSh
 
 TEST(HostStorePath, FollowsXdgConfigHomeElseHomeConfigAndStaysOneFolder) {
   ScopedEnv home("HOME", "/home/someone");
-  for (std::optional<std::string> xdg : {std::optional<std::string>(), std::optional<std::string>(""),
-                                         std::optional<std::string>("relative/config")}) {
+  for (const char* xdg : {static_cast<const char*>(nullptr), "", "relative/config"}) {
     ScopedEnv env("XDG_CONFIG_HOME", xdg);
-    EXPECT_EQ(DefaultHostServices::defaultStorePath("editor"),
-              fs::path("/home/someone/.config/editor/settings.sqlite"))
-        << "XDG_CONFIG_HOME=" << xdg.value_or("<unset>");
+    EXPECT_EQ(DefaultHostServices::defaultStorePath("editor"), "/home/someone/.config/editor/settings.sqlite")
+        << "XDG_CONFIG_HOME=" << (xdg ? xdg : "<unset>");
   }
   ScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
   EXPECT_EQ(DefaultHostServices(std::nullopt, "editor").storePath(), fs::path("/cfg/editor/settings.sqlite"));
