@@ -18,18 +18,18 @@ class MemoryHost : public HostServices {
   void ShowMessage(const std::string& text, std::int32_t, const std::string&, std::int16_t,
                    std::int32_t) override {
     messages.push_back(text);
-    call("ShowMessage");
+    if (auto hook = hostile) hook("ShowMessage");
   }
   std::string GetSetting(const std::string& section, const std::string& key, std::int16_t) override {
     const std::string found = lookup(section, key);  // read before the host's own code may change it
-    call("GetSetting");
+    if (auto hook = hostile) hook("GetSetting");
     return found;
   }
   void SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                    std::int32_t) override {
     store[{section, key}] = value;
     saves.push_back(key + "=" + value);
-    call("SaveSetting");
+    if (auto hook = hostile) hook("SaveSetting");
   }
   bool GetFlag(std::int32_t number) override { return number == 141 && vertical; }
   std::int32_t GetColor(std::int32_t number) override { return colors.contains(number) ? colors[number] : 0; }
@@ -37,8 +37,7 @@ class MemoryHost : public HostServices {
   /// The stored value of a bar's key in section "DockBar".
   std::string value(const std::string& key) const { return lookup("DockBar", key); }
   std::string lookup(const std::string& section, const std::string& key) const {
-    auto it = store.find({section, key});
-    return it == store.end() ? std::string() : it->second;
+    return store.contains({section, key}) ? store.at({section, key}) : std::string();
   }
 
   std::map<std::pair<std::string, std::string>, std::string> store;
@@ -50,11 +49,6 @@ class MemoryHost : public HostServices {
   /// Runs after each ShowMessage, GetSetting and SaveSetting with the operation's name; it may call
   /// back into the dock, as a host's own code might.
   std::function<void(std::string_view operation)> hostile;
-
- private:
-  void call(std::string_view operation) {
-    if (auto hook = hostile) hook(operation);
-  }
 };
 
 /// Wraps a hosted control of any backend and runs `hook` after each Move, Visible or Height
