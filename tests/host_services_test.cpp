@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -287,13 +288,13 @@ TEST(HostScheme, MessagesGoToStderrAndColoursAreDistinctPlainAndLegible) {
     }
     return sum;
   };
-  std::vector<std::int32_t> colours;
+  std::set<std::int32_t> colours;
   for (int number : {10, 140, 143, 144, 150}) {
-    colours.push_back(services.GetColor(number));
-    EXPECT_EQ(colours.back() & 0xff000000, 0) << number << " must be a plain colour, not a system colour";
+    EXPECT_EQ(services.GetColor(number) & 0xff000000, 0)
+        << number << " must be a plain colour, not a system colour";
+    colours.insert(services.GetColor(number));
   }
-  std::sort(colours.begin(), colours.end());
-  EXPECT_EQ(std::adjacent_find(colours.begin(), colours.end()), colours.end()) << "scheme colours repeat";
+  EXPECT_EQ(colours.size(), 5u) << "scheme colours repeat";
   for (int background : {143, 144}) {
     const double text = luminance(150), bg = luminance(background);
     EXPECT_GE((std::max(text, bg) + 0.05) / (std::min(text, bg) + 0.05), 4.5) << background;
