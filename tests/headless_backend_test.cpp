@@ -155,11 +155,11 @@ TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixe
 
   drv.setScreenOrigin({100, 200});
   auto title = panel(bar.get(), 0, 345, 4000, 260);  // 23 px down in the bar
-  drv.press(1500 + 150, 3000 + 337.5);               // 22.5 px rounds to even
+  drv.press(1500 + 172.5, 3000 + 337.5);             // 111.5 and 22.5 px round to even
   const PointPx cursor = w.GetCursorPos();
-  EXPECT_EQ(std::pair(cursor.x, cursor.y), std::pair(100 + 110, 200 + 222));
+  EXPECT_EQ(std::pair(cursor.x, cursor.y), std::pair(100 + 112, 200 + 222));
   const PointPx inTitle = w.ScreenToClient(title->hWnd(), cursor);
-  EXPECT_EQ(std::pair(inTitle.x, inTitle.y), std::pair(10, 222 - 223));
+  EXPECT_EQ(std::pair(inTitle.x, inTitle.y), std::pair(12, 222 - 223));
   title.reset();
   bar.reset();
   EXPECT_FALSE(tk.windowExists(old));

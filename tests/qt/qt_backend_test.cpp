@@ -38,8 +38,12 @@ class QtBackend : public ::testing::Test {
   std::unique_ptr<Panel> panel(double left, double top, double width, double height) {
     return place(surface->createPanel(surface.get()), left, top, width, height);
   }
-  void mouse(QEvent::Type type, double x, double y) {
-    sendMouse(form.get(), QtToolkit::widgetOf(*surface), type, QPointF(x, y), Qt::LeftButton, timestamp);
+  void mouse(QEvent::Type type, double x, double y, Qt::MouseButton b = Qt::LeftButton) {
+    sendMouse(form.get(), QtToolkit::widgetOf(*surface), type, QPointF(x, y), b, timestamp);
+  }
+  void click(double x, double y, Qt::MouseButton b = Qt::LeftButton) {
+    mouse(QEvent::MouseButtonPress, x, y, b);
+    mouse(QEvent::MouseButtonRelease, x, y, b);
   }
   QImage grab() { return QtToolkit::widgetOf(*surface)->grab().toImage(); }
 
@@ -78,6 +82,31 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
   for (double x : {1000, 2600, 2900, 3200, 3450})
     seen.push_back(rgb(passes, pixels(x), 5));
   EXPECT_EQ(seen, (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0xFF0000, 0x00FF00, 0xFFFFFF}));
+}
+
+TEST_F(QtBackend, InputGoesToTheFrontMostElementWhichCapturesItAndClicksWithTheLeftButtonOnly) {
+  auto p = panel(0, 0, 3000, 1500);
+  auto back = place(surface->createLabel(p.get()), 300, 300, 900, 300);
+  auto front = back->clone();
+  front->setVisible(true);
+  std::vector<std::string> log;
+  auto record = [&](const char* what) {
+    return [&log, what](const MouseArgs& a) {
+      log.push_back(what + std::to_string(a.button) + " " + std::to_string(int(a.x)) + "," +
+                    std::to_string(int(a.y)));
+    };
+  };
+  front->onMouseMove = record("move ");
+  front->onMouseUp = record("up ");
+  front->onClick = [&] { log.push_back("click"); };
+  back->onClick = [&] { log.push_back("back click"); };
+  click(450, 450);  // a hover move comes first
+  mouse(QEvent::MouseButtonPress, 450, 450);
+  mouse(QEvent::MouseMove, 450, 1350);  // held moves stay with the pressed element
+  mouse(QEvent::MouseButtonRelease, 450, 1350);
+  click(450, 450, Qt::RightButton);
+  EXPECT_EQ(log, (std::vector<std::string>{"move 0 150,150", "up 1 150,150", "click", "move 1 150,1050",
+                                           "up 1 150,1050", "move 0 150,150", "up 2 150,150"}));
 }
 
 TEST_F(QtBackend, ScrollBarReportsEveryChangeOfItsValueAlsoByCode) {
