@@ -52,12 +52,15 @@ TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmles
   auto lbl = surface->createLabel(strip.get());
   lbl->setCaption("Größe");
   lbl->setAutoSize(true);  // a width of 100 per code point
+  lbl->setLeft(360);
+  lbl->setAlignment(Label::Align::Right);
   lbl->setVisible(true);
   lbl->onClick = [] {};
   strip->fillRect(0, 0, 10, 10, 1);
   auto copy = lbl->clone();
   std::unique_ptr<Element> stripCopy = strip->clone();
-  EXPECT_EQ(copy->Width(), 500);
+  EXPECT_EQ(std::pair(copy->Left(), copy->Width()), std::pair(360.0, 500.0));
+  EXPECT_EQ(dynamic_cast<Label&>(*copy).Alignment(), Label::Align::Right);
   EXPECT_FALSE(copy->Visible() || copy->onClick);
   EXPECT_TRUE(drawing(dynamic_cast<Panel&>(*stripCopy)).empty() && drv.children(*stripCopy).empty());
   EXPECT_EQ(drv.children(*strip), (std::vector<Element*>{lbl.get(), copy.get()}));
@@ -121,6 +124,8 @@ TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsCapturesThePressAndClicks
       {{3000, 2040}, line.get()},   {{3000, 2041}, bar.get()},   {{3000, 2010}, line.get()}};
   for (const auto& [pt, e] : hits)
     EXPECT_EQ(drv.elementAt(pt.first, pt.second), e) << pt.first << "," << pt.second;
+  caption->zOrderFront();
+  EXPECT_EQ(drv.elementAt(1400, 1100), caption.get());
   title->setVisible(false);  // hides its children as well
   EXPECT_EQ(drv.elementAt(1400, 1100), bar.get());
 
