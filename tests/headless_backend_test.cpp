@@ -143,6 +143,11 @@ TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsCapturesThePressAndClicks
   drv.press(1500, 1600);
   drv.release(6500, 600);  // released elsewhere: no click
   drv.click(1500, 1600, btnRight);
+  bar->onMouseDown = [&](const MouseArgs&) { bar->Drag(); };
+  drv.press(1500, 1600);
+  EXPECT_EQ(drv.dragging(), bar.get());
+  drv.release(1500, 1600);  // a drop, no mouse-up
+  EXPECT_EQ(drv.dragging(), nullptr);
   EXPECT_EQ(log, (Log{"move 6000,-600", "up 200,700", "click", "up 5500,-400", "up 500,600"}));
 }
 

@@ -67,7 +67,8 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
   EXPECT_EQ((std::vector{rgb(shot, 10, 10), rgb(shot, 120, 30), rgb(shot, pixels(2250) + 2, 2),
                          rgb(shot, 230, 10)}),
             (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00}));
-  p->setBackColor(0xFFFFFF);
+  p->setBackColor(0xFFFFFF);  // clears the drawing
+  EXPECT_EQ(rgb(grab(), 10, 10), 0xFFFFFFu);
 
   // Bands drawn over each other, each pass narrower, green and red in turn: however the drawing
   // is kept, each place shows the newest band over it.
@@ -105,8 +106,10 @@ TEST_F(QtBackend, InputGoesToTheFrontMostElementWhichCapturesItAndClicksWithTheL
   mouse(QEvent::MouseMove, 450, 1350);  // held moves stay with the pressed element
   mouse(QEvent::MouseButtonRelease, 450, 1350);
   click(450, 450, Qt::RightButton);
+  back->zOrderFront();
+  click(450, 450);
   EXPECT_EQ(log, (std::vector<std::string>{"move 0 150,150", "up 1 150,150", "click", "move 1 150,1050",
-                                           "up 1 150,1050", "move 0 150,150", "up 2 150,150"}));
+                                           "up 1 150,1050", "move 0 150,150", "up 2 150,150", "back click"}));
 }
 
 TEST_F(QtBackend, ScrollBarReportsEveryChangeOfItsValueAlsoByCode) {
