@@ -167,6 +167,10 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   // A hosted widget the application deleted fails as a control whose object is gone.
   auto* label = new QLabel("hosted", form.get());
   WidgetControl ctl(label);
+  ctl.call("Move", {Value(0.0), Value(260.0), Value(3000.0)});
+  EXPECT_EQ(label->pos(), QPoint(0, pixels(260)));
+  ctl.let("Height", Value(1660.0));
+  EXPECT_EQ(label->geometry(), QRect(0, pixels(260), pixels(3000), pixels(260 + 1660) - pixels(260)));
   label->resize(50, 50);  // changed behind the control's back: reads follow the widget
   EXPECT_EQ(valueToDouble(ctl.get("Height")), 50 / pixelsPerTwip());
   delete label;
