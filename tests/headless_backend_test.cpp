@@ -1,5 +1,7 @@
-// The headless toolkit where the dock suites do not reach it: element copies and containment, the
-// scroll bar, drawing, hit testing, capture, native windows, test controls and late binding.
+// The headless toolkit's rules that the dock suites do not reach: copies start bare, containment
+// refuses cycles and other surfaces, orphans and handlers that unload their element are harmless,
+// a figure drawn again replaces the old one, native windows refuse unknown ones, test controls bind
+// late, and values convert as the classic runtime converts them.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -28,8 +30,6 @@ std::int32_t failureNumber(const std::function<void()>& f) {
 namespace headless {
 namespace {
 
-using Elems = std::vector<Element*>;
-
 class HeadlessTest : public ::testing::Test {
  protected:
   template <class T>
@@ -41,59 +41,53 @@ class HeadlessTest : public ::testing::Test {
   auto panel(Element* in, double l, double t, double w, double h) {
     return place(surface->createPanel(in), l, t, w, h);
   }
-  auto label(Element* in, double l, double t, double w, double h) {
-    return place(surface->createLabel(in), l, t, w, h);
-  }
 
   HeadlessToolkit tk;
   std::unique_ptr<Surface> surface = tk.createSurface();
   Driver drv{*surface};
-  Log log;
 };
 
-TEST_F(HeadlessTest, CopiesStartBareAndContainmentRefusesCyclesAndOtherSurfaces) {
+TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmless) {
   auto strip = panel(nullptr, 0, 0, 4000, 300);
-  auto lbl = label(strip.get(), 360, 30, 555, 225);
+  auto lbl = surface->createLabel(strip.get());
   lbl->setCaption("Größe");
-  lbl->setAlignment(Label::Align::Right);
-  EXPECT_EQ(lbl->Width(), 555);
   lbl->setAutoSize(true);  // a width of 100 per code point
+  lbl->setLeft(360);
+  lbl->setAlignment(Label::Align::Right);
+  lbl->setVisible(true);
   lbl->onClick = [] {};
   strip->fillRect(0, 0, 10, 10, 1);
   auto copy = lbl->clone();
-  auto& c = dynamic_cast<Label&>(*copy);
-  EXPECT_EQ(c.Caption(), "Größe");
-  EXPECT_EQ(c.Width(), 500);
-  EXPECT_EQ(c.Left(), 360);
-  EXPECT_EQ(c.Alignment(), Label::Align::Right);
-  EXPECT_FALSE(c.Visible() || c.onClick);
   std::unique_ptr<Element> stripCopy = strip->clone();
-  Panel& sc = dynamic_cast<Panel&>(*stripCopy);
-  EXPECT_NE(sc.hWnd(), strip->hWnd());
-  EXPECT_EQ(tk.native().GetParent(sc.hWnd()), tk.native().GetParent(strip->hWnd()));
-  EXPECT_TRUE(drawing(sc).empty());
-  EXPECT_TRUE(drv.children(*stripCopy).empty());
-  EXPECT_EQ(drv.children(*strip), (Elems{lbl.get(), &c}));
-
+  EXPECT_EQ(std::pair(copy->Left(), copy->Width()), std::pair(360.0, 500.0));
+  EXPECT_EQ(dynamic_cast<Label&>(*copy).Alignment(), Label::Align::Right);
+  EXPECT_FALSE(copy->Visible() || copy->onClick);
+  EXPECT_TRUE(drawing(dynamic_cast<Panel&>(*stripCopy)).empty() && drv.children(*stripCopy).empty());
+  EXPECT_EQ(drv.children(*strip), (std::vector<Element*>{lbl.get(), copy.get()}));
   stripCopy->setContainer(strip.get());
-  EXPECT_EQ(tk.native().GetParent(sc.hWnd()), strip->hWnd());
   auto otherSurface = tk.createSurface();
   for (const std::function<void()>& refused : std::vector<std::function<void()>>{
            [&] { strip->setContainer(stripCopy.get()); }, [&] { strip->setContainer(lbl.get()); },
            [&] { surface->createLabel(lbl.get()); }, [&] { strip->setContainer(otherSurface.get()); }})
     EXPECT_EQ(failureNumber(refused), errInvalidValue);
 
-  auto img = surface->createImage(nullptr);
-  img->setPicture(std::make_shared<Picture>(Picture{16, 20, {}, 0, 0}));
-  img->setPicture(nullptr);  // keeps the size
-  EXPECT_EQ(img->Height(), 300);
+  // A figure drawn again with the same numbers replaces the old one; another kind is another figure.
+  for (int color : {1, 2})
+    for (int i = 0; i < 30; ++i)
+      strip->fillRect(i * 100, 0, (i + 1) * 100, 500, color);
+  strip->drawLine(0, 0, 100, 0, 7);
+  strip->fillRect(0, 0, 100, 0, 8);
+  strip->drawLine(0, 0, 100, 0, 9);
+  const auto ops = drawing(*strip);
+  ASSERT_EQ(ops.size(), 33u);
+  EXPECT_EQ(ops[32], (DrawOp{DrawOp::Kind::Line, 0, 0, 100, 0, 9}));
+  EXPECT_EQ(ops[1].color, 2);
 
   // Elements that outlive their container, or the surface, are harmless orphans.
   strip.reset();
   EXPECT_EQ(stripCopy->Container(), nullptr);
-  EXPECT_EQ(tk.native().GetParent(sc.hWnd()), 0);
   surface.reset();
-  EXPECT_EQ(failureNumber([&] { c.setContainer(stripCopy.get()); }), errInvalidValue);
+  EXPECT_EQ(failureNumber([&] { copy->setContainer(stripCopy.get()); }), errInvalidValue);
   stripCopy->Drag();
 }
 
@@ -104,49 +98,29 @@ TEST_F(HeadlessTest, ScrollBarNotifiesRealChangesWithinRangeAndMayBeUnloadedByIt
   int scrolls = 0;
   bar->onChange = [&] { seen.push_back(bar->Value()); };
   bar->onScroll = [&] { ++scrolls; };
-  for (int v : {500, 500, 5000, -3, 0, 800})
+  for (int v : {500, 500, 5000, -3, 800})
     bar->setValue(v);
-  bar->setMax(900);  // no change
+  bar->setMax(800);  // no change
   bar->setMax(300);  // clamps
-  EXPECT_EQ(seen, (std::vector<int>{500, 1050, 0, 800, 300}));
   EXPECT_EQ(failureNumber([&] { bar->setMax(-1); }), errInvalidValue);
   drv.scrollThumb(*bar, 40);  // thumb drag: scroll only
-  EXPECT_EQ(bar->Value(), 40);
-  EXPECT_EQ(seen.size(), 5u);
-  EXPECT_EQ(scrolls, 1);
-
+  EXPECT_EQ(seen, (std::vector<int>{500, 1050, 0, 800, 300}));
+  EXPECT_EQ(std::pair(bar->Value(), scrolls), std::pair(40, 1));
   bar->onChange = [&] { bar.reset(); };
   bar->setValue(10);
   EXPECT_EQ(bar, nullptr);
 }
 
-TEST_F(HeadlessTest, RedrawingTheSameFigureReplacesItInsteadOfGrowing) {
-  auto strip = panel(nullptr, 0, 0, 4000, 260);
-  for (int pass = 0; pass < 3; ++pass)
-    for (int i = 0; i < 30; ++i)
-      strip->fillRect(i * 100, 0, (i + 1) * 100, 500, pass);
-  strip->drawLine(0, 0, 100, 0, 7);
-  strip->fillRect(0, 0, 100, 0, 8);  // same numbers, other kind: both stay
-  strip->drawLine(0, 0, 100, 0, 9);
-  const auto ops = drawing(*strip);
-  ASSERT_EQ(ops.size(), 32u);
-  EXPECT_EQ(ops[30], (DrawOp{DrawOp::Kind::FillRect, 0, 0, 100, 0, 8}));
-  EXPECT_EQ(ops[31], (DrawOp{DrawOp::Kind::Line, 0, 0, 100, 0, 9}));
-  EXPECT_EQ(ops[0].color, 2);
-}
-
-TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsAndCapturesThePress) {
+TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsCapturesThePressAndClicksWithTheLeftButtonOnly) {
   auto bar = panel(nullptr, 1000, 1000, 4000, 2000);
   auto title = panel(bar.get(), 0, 0, 4000, 260);
-  auto caption = label(title.get(), 360, 30, 555, 225);
-  auto button = label(title.get(), 300, 0, 240, 240);  // overlaps the caption, in front of it
-  auto wide = label(bar.get(), 0, 1500, 9000, 100);
+  auto caption = place(surface->createLabel(title.get()), 360, 30, 555, 225);
+  auto button = place(surface->createLabel(title.get()), 300, 0, 240, 240);  // over the caption
   auto line = surface->createLine(bar.get());
   line->setPoints(0, 1025, 20840, 1025);
   line->setVisible(true);
   const std::vector<std::pair<std::pair<double, double>, Element*>> hits{
-      {{1400, 1100}, button.get()}, {{4000, 1100}, title.get()}, {{4000, 2000}, bar.get()},
-      {{999, 1100}, nullptr},       {{2000, 2550}, wide.get()},  {{6000, 2550}, nullptr},
+      {{1400, 1100}, button.get()}, {{4000, 1100}, title.get()}, {{999, 1100}, nullptr},
       {{3000, 2040}, line.get()},   {{3000, 2041}, bar.get()},   {{3000, 2010}, line.get()}};
   for (const auto& [pt, e] : hits)
     EXPECT_EQ(drv.elementAt(pt.first, pt.second), e) << pt.first << "," << pt.second;
@@ -156,30 +130,25 @@ TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsAndCapturesThePress) {
   EXPECT_EQ(drv.elementAt(1400, 1100), bar.get());
 
   // Moves and the release go to the pressed element; only a left release over it clicks.
-  auto other = panel(nullptr, 6000, 500, 2000, 1000);
-  for (auto [e, tag] : {std::pair<Element*, std::string>{bar.get(), "bar"}, {other.get(), "other"}}) {
-    auto at = [this, tag](const char* what, const MouseArgs& a) {
-      log.push_back(tag + what + std::to_string(int(a.x)) + "," + std::to_string(int(a.y)));
-    };
-    e->onMouseMove = [=](const MouseArgs& a) { at(" move ", a); };
-    e->onMouseUp = [=](const MouseArgs& a) { at(" up ", a); };
-    e->onClick = [this, tag] { log.push_back(tag + " click"); };
-  }
+  Log log;
+  auto at = [&](const char* what, const MouseArgs& a) {
+    log.push_back(what + std::to_string(int(a.x)) + "," + std::to_string(int(a.y)));
+  };
+  bar->onMouseMove = [&](const MouseArgs& a) { at("move ", a); };
+  bar->onMouseUp = [&](const MouseArgs& a) { at("up ", a); };
+  bar->onClick = [&] { log.push_back("click"); };
   drv.press(1500, 1600);
   drv.move(7000, 400);
   drv.release(1200, 1700);
   drv.press(1500, 1600);
-  drv.release(6500, 600);  // released over the other panel: no click
+  drv.release(6500, 600);  // released elsewhere: no click
   drv.click(1500, 1600, btnRight);
-  drv.move(1100, 1100, 0);  // without capture: the element under the point
-  EXPECT_EQ(log, (Log{"bar move 6000,-600", "bar up 200,700", "bar click", "bar up 5500,-400",
-                      "bar up 500,600", "bar move 100,100"}));
-  other->onMouseDown = [&](const MouseArgs&) { other->Drag(); };
-  drv.press(6500, 600);
-  EXPECT_EQ(drv.dragging(), other.get());
-  drv.release(6500, 600);  // a drop, no mouse-up
+  bar->onMouseDown = [&](const MouseArgs&) { bar->Drag(); };
+  drv.press(1500, 1600);
+  EXPECT_EQ(drv.dragging(), bar.get());
+  drv.release(1500, 1600);  // a drop, no mouse-up
   EXPECT_EQ(drv.dragging(), nullptr);
-  EXPECT_EQ(log.size(), 6u);
+  EXPECT_EQ(log, (Log{"move 6000,-600", "up 200,700", "click", "up 5500,-400", "up 500,600"}));
 }
 
 TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixels) {
@@ -196,16 +165,14 @@ TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixe
 
   drv.setScreenOrigin({100, 200});
   auto title = panel(bar.get(), 0, 345, 4000, 260);  // 23 px down in the bar
-  drv.press(1500 + 150, 3000 + 337.5);               // 22.5 px rounds to even
+  drv.press(1500 + 172.5, 3000 + 337.5);             // 111.5 and 22.5 px round to even
   const PointPx cursor = w.GetCursorPos();
-  EXPECT_EQ(std::pair(cursor.x, cursor.y), std::pair(100 + 110, 200 + 222));
+  EXPECT_EQ(std::pair(cursor.x, cursor.y), std::pair(100 + 112, 200 + 222));
   const PointPx inTitle = w.ScreenToClient(title->hWnd(), cursor);
-  EXPECT_EQ(std::pair(inTitle.x, inTitle.y), std::pair(10, 222 - 223));
-
+  EXPECT_EQ(std::pair(inTitle.x, inTitle.y), std::pair(12, 222 - 223));
   title.reset();
   bar.reset();
   EXPECT_FALSE(tk.windowExists(old));
-  EXPECT_TRUE(tk.windowExists(child));
   EXPECT_EQ(w.GetParent(child), 0);
   EXPECT_NE(panel(nullptr, 0, 0, 100, 100)->hWnd(), old);
 }
@@ -222,14 +189,11 @@ TEST(HeadlessTestControl,
   tk.native().SetParent(plain.hWnd(), form);  // the same parent is no change
   tk.native().SetParent(plain.hWnd(), 0);
   EXPECT_EQ(plain.top() + plain.width() + plain.height(), 300 + 4000 + 800);
-  EXPECT_EQ(valueToInt32(plain.get("hWnd")), plain.hWnd());
   EXPECT_EQ(changes, (Log{"Move", "Height", "Parent"}));
-  EXPECT_EQ(valueToInt32(TestControl(tk, "List", 1).get("Align")), 1);
-  EXPECT_EQ(failureNumber([&] { plain.get("Align"); }), errNoSuchMember);
   plain.missing = {"Visible"};
   EXPECT_EQ(failureNumber([&] { plain.let("Visible", false); }), errNoSuchMember);
   EXPECT_TRUE(plain.visible());
-  EXPECT_EQ(plain.calls, (Log{"Move", "Let Height", "Get hWnd", "Get Align", "Let Visible"}));
+  EXPECT_EQ(plain.calls, (Log{"Move", "Let Height", "Let Visible"}));
   const Hwnd h = std::make_unique<TestControl>(tk, "Gone")->hWnd();
   EXPECT_FALSE(tk.windowExists(h));
 
@@ -256,11 +220,6 @@ TEST(LateBoundValues, ConvertAsTheClassicRuntimeDoes) {
   EXPECT_EQ(failureNumber([] { valueToInt32(std::string("1e10")); }), errOverflow);
   for (const char* s : {"abc", "", "12px", "nan", "inf", "0x10"})
     EXPECT_EQ(failureNumber([s] { valueToInt32(std::string(s)); }), 13) << s;
-  try {
-    valueToInt32(std::string("abc"));
-  } catch (const Failure& f) {
-    EXPECT_EQ(f.Description(), "Type mismatch");
-  }
   EXPECT_THROW(valueToBool(std::string("maybe")), Failure);
   EXPECT_EQ(valueToDouble(std::string("+1.25e2")), 125);
   EXPECT_TRUE(valueToBool(std::string("TRUE")) && valueToBool(0.5));

@@ -23,25 +23,19 @@ namespace {
 using qt::QtToolkit;
 
 Qt::MouseButtons qtButtons(std::int16_t mask) {
-  Qt::MouseButtons b;
-  if (mask & btnLeft) b |= Qt::LeftButton;
-  if (mask & btnRight) b |= Qt::RightButton;
-  if (mask & btnMiddle) b |= Qt::MiddleButton;
-  return b;
+  return Qt::MouseButtons((mask & btnLeft ? Qt::LeftButton : Qt::NoButton) |
+                          (mask & btnRight ? Qt::RightButton : Qt::NoButton) |
+                          (mask & btnMiddle ? Qt::MiddleButton : Qt::NoButton));
 }
 
 class QtUiDriver final : public UiDriver {
  public:
-  QtUiDriver() : mToolkit(std::make_shared<QtToolkit>()) {
+  QtUiDriver() {
     mToolkit->setMessageHandler([this](const std::string& text, const std::string& title) {
       mMessages.push_back(title + "|" + text);
     });
-    mForm = new QWidget;
-    mForm->setObjectName("form");
     mForm->setGeometry(40, 30, 640, 480);
     // Hosted controls start on a part of the form that is out of the way of the dock.
-    mHome = new QWidget(mForm);
-    mHome->setObjectName("home");
     mHome->hide();
   }
   ~QtUiDriver() override { delete mForm.data(); }
@@ -50,9 +44,7 @@ class QtUiDriver final : public UiDriver {
 
   void attach(Surface& surface) override {
     mSurface = &surface;
-    QWidget* s = QtToolkit::widgetOf(surface);
-    if (!s) throw std::logic_error("UiDriver: not a Qt surface");
-    s->setParent(mForm);
+    QtToolkit::widgetOf(surface)->setParent(mForm);
     surface.setLeft(0);
     surface.setTop(0);
     surface.setVisible(true);
@@ -62,10 +54,10 @@ class QtUiDriver final : public UiDriver {
   }
 
   void resize(double width, double height) override {
-    QtToolkit::resizeSurface(surface(), width, height);
+    QtToolkit::resizeSurface(*mSurface, width, height);
     fitForm();
   }
-  void setUserMode(bool running) override { QtToolkit::setUserMode(surface(), running); }
+  void setUserMode(bool running) override { QtToolkit::setUserMode(*mSurface, running); }
 
   // The dock presses and releases one button at a time.
   void press(double x, double y, std::int16_t button) override {
@@ -91,9 +83,7 @@ class QtUiDriver final : public UiDriver {
   }
 
   void scrollTo(ScrollBar& bar, std::int32_t value) override {
-    auto* sb = qobject_cast<QScrollBar*>(QtToolkit::widgetOf(bar));
-    if (!sb) throw std::logic_error("UiDriver: not a Qt scroll bar");
-    sb->setValue(value);
+    qobject_cast<QScrollBar*>(QtToolkit::widgetOf(bar))->setValue(value);
   }
 
   std::vector<std::string> messages() override { return mMessages; }
@@ -103,11 +93,9 @@ class QtUiDriver final : public UiDriver {
   double absTop(const Element& e) override { return sum(e, &Element::Top); }
   bool shown(const Element& e) override {
     const Element* n = &e;
-    for (; n; n = n->Container()) {
-      if (!n->Visible()) return false;
-      if (n->kind() == Element::Kind::Surface) return n == mSurface;
-    }
-    return false;
+    while (n && n->Visible() && n->kind() != Element::Kind::Surface)
+      n = n->Container();
+    return n && n == mSurface && n->Visible();
   }
 
   ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align) override {
@@ -120,10 +108,6 @@ class QtUiDriver final : public UiDriver {
   }
 
  private:
-  Surface& surface() {
-    if (!mSurface) throw std::logic_error("UiDriver: attach a surface first");
-    return *mSurface;
-  }
   static double sum(const Element& e, double (Element::*side)() const) {
     double v = 0;
     for (const Element* n = &e; n && n->kind() != Element::Kind::Surface; n = n->Container())
@@ -133,18 +117,16 @@ class QtUiDriver final : public UiDriver {
   /// The widget under a point of the surface (the captured one while a button is held) and the
   /// point in its coordinates.
   std::pair<QWidget*, QPointF> targetAt(double x, double y) {
-    QWidget* s = QtToolkit::widgetOf(surface());
-    if (!s) throw std::logic_error("UiDriver: the surface's widget is gone");
-    QWidget* target = mGrab ? mGrab.data() : QtToolkit::widgetAt(surface(), x, y);
+    QWidget* s = QtToolkit::widgetOf(*mSurface);
+    QWidget* target = mGrab ? mGrab.data() : QtToolkit::widgetAt(*mSurface, x, y);
     if (!target) target = s;
     const double k = qt::pixelsPerTwip();
     return {target, target->mapFromGlobal(s->mapToGlobal(QPointF(x * k, y * k)))};
   }
 
   void fitForm() {
-    if (QWidget* s = QtToolkit::widgetOf(surface())) {
-      mForm->resize(std::max(mForm->width(), s->width() + 40), std::max(mForm->height(), s->height() + 40));
-    }
+    const QWidget* s = QtToolkit::widgetOf(*mSurface);
+    mForm->resize(std::max(mForm->width(), s->width() + 40), std::max(mForm->height(), s->height() + 40));
   }
 
   void send(QEvent::Type type, double x, double y, Qt::MouseButtons state, Qt::MouseButton button) {
@@ -158,9 +140,9 @@ class QtUiDriver final : public UiDriver {
     QCoreApplication::processEvents();
   }
 
-  std::shared_ptr<QtToolkit> mToolkit;
-  QPointer<QWidget> mForm;
-  QWidget* mHome = nullptr;
+  std::shared_ptr<QtToolkit> mToolkit = std::make_shared<QtToolkit>();
+  QPointer<QWidget> mForm = new QWidget;
+  QWidget* mHome = new QWidget(mForm);
   Surface* mSurface = nullptr;
   Qt::MouseButtons mButtons;
   QPointer<QWidget> mGrab;
