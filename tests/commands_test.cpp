@@ -8,14 +8,6 @@ constexpr const char* kKeepOne = "Sie müssen mindestens ein Element sichtbar la
 
 class Commands : public DockTest {
  protected:
-  void show(double w = 6000, double h = 3600) {
-    dock->resize(w, h);
-    dock->setShow(true);
-  }
-  /// Clicks an element; `dx` 1500 hits a title strip itself, clear of the caption and the buttons.
-  void clickOn(Element& e, std::int16_t button = btnLeft, double dx = 100) {
-    ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
-  }
   void clickClose(const BarRef& b) { clickOn(access().imgClose(b->Index())); }
   std::vector<std::string> closed;
 };
@@ -129,7 +121,7 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
     regroup->setAlignBar(eAlignBottom);
   };
   host->saves.clear();
-  clickOn(access().picTitel(a->Index()), btnRight, 1500);
+  clickOn(access().picTitel(a->Index()), btnRight, 1500);       // on the strip, clear of caption and buttons
   EXPECT_TRUE(access().dragSource() == 0 && order() == "b,a");  // a right press starts no drag
 
   // The background: the key is empty and nothing follows.

@@ -14,10 +14,6 @@ using headless::DrawOp;
 
 class DockShell : public DockTest {
  protected:
-  void show(double w = 6000, double h = 6000) {
-    dock->resize(w, h);
-    dock->setShow(true);
-  }
   static PictureRef icon16() {
     return std::make_shared<const Picture>(
         Picture{16, 16, std::vector<std::uint32_t>(256, 0xFF000000u), 0, 0});

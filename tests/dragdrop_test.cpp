@@ -16,8 +16,7 @@ class DragDrop : public DockTest {
     std::vector<BarRef> made;
     for (const auto& [key, align] : keys)
       made.push_back(addBar(key, 1000, align));
-    dock->resize(6000, 6000);
-    dock->setShow(true);
+    show(6000, 6000);
     host->saves.clear();
     return made;
   }

@@ -8,13 +8,7 @@
 namespace tov::test {
 namespace {
 
-class Layout : public DockTest {
- protected:
-  void show(double w = 6000, double h = 6000) {
-    dock->resize(w, h);
-    dock->setShow(true);
-  }
-};
+class Layout : public DockTest {};
 
 TEST_P(Layout, WidthsRoundHalvesToEven) {
   auto t = addBar("t", 500);

@@ -78,8 +78,7 @@ TEST_P(BarModel, CollapsedHeightDependsOnTitleAndExpandSwitch) {
 
 TEST_P(BarModel, SettersReachTheShownDockOnlyOnChange) {
   BarRef b = addBar("a", 1000);
-  dock->resize(5000, 4000);
-  dock->setShow(true);
+  show(5000, 4000);
   const auto i = b->Index();
   auto acc = access();
 

@@ -17,8 +17,7 @@ class Splitter : public DockTest {
     for (const auto& bar : {a, b, c})
       bar->setControl(ui->makeControl("ctl" + bar->Key()));
     dock->setAllowScroll(true);
-    dock->resize(6000, 3600);
-    dock->setShow(true);
+    show();
     display.insert(display.begin(), 0);
     ASSERT_TRUE(BarsInternals::fSetOrder(*bars(), display));
     dock->setAllowScroll(scroll);
