@@ -128,6 +128,31 @@ TEST_P(Splitter, TheLowestBarTakesItsPartnerFromAbove) {
   EXPECT_EQ(top(c), 1000 + 1500);
   EXPECT_EQ(std::vector({b->Height(), controlHeight(b)}),
             std::vector({3600 - (100 + 1000 + 1200), 1300 - 260 - 80}));
+  a->setState(eBarHidden);  // two visible bars are partners too
+  c->setHeight(1000);
+  EXPECT_TRUE(access().pCalcHeight(toInt16(c->Index())) == b->Index() && b->Height() == 3600 - (100 + 1000));
+}
+
+TEST_P(Splitter, APartnerThatCannotResizeGivesWayToTheFirstThatCan) {
+  // Which of four bars of 1000 may resize, which one changed; its partner, which takes the rest of
+  // a dock 3600 high, and the changed bar's limit, which keeps a reserve only for a resizable partner.
+  struct Case {
+    std::vector<bool> resizable;
+    std::int16_t changed, partner;
+    std::int32_t heightMax;
+  };
+  for (const Case& k : std::vector<Case>{{{true, true, true, false}, 3, 2, 1500},
+                                         {{true, true, false, false}, 4, 1, 1500},
+                                         {{false, false, false, false}, 2, 3, 2000}}) {
+    bars()->Clear();
+    for (bool resizable : k.resizable)
+      addBar("", 1000, eAlignTop, resizable);
+    dock->resize(6000, 3600);
+    EXPECT_EQ(access().pCalcHeight(k.changed), k.partner) << k.changed;
+    EXPECT_TRUE(bars()->Item(k.partner)->Height() == 500 &&
+                bars()->Item(k.changed)->HeightMax() == k.heightMax)
+        << k.changed;
+  }
 }
 
 TEST_P(Splitter, ControlsFollowWhenDisplayAndCreationOrderDiffer) {
