@@ -55,7 +55,7 @@ TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
 }
 
 TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
-  auto a = addBar("a", 1000, eAlignTop, true);
+  addBar("a", 1000, eAlignTop, true);
   auto b = addBar("b", 1000, eAlignTop, true);
   auto c = addBar("c", 1000, eAlignTop, true);
   show();
@@ -63,7 +63,7 @@ TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
   host->saves.clear();
 
   clickOn(access().imgCollapse(b->Index()));
-  EXPECT_TRUE(b->State() == eBarCollapsed && b->Height() == 260 && a->HeightMax() == 1200 + 260 - 500);
+  EXPECT_TRUE(b->State() == eBarCollapsed && b->Height() == 260);
   // The bar below takes up the difference.
   EXPECT_EQ(std::vector({top(c), static_cast<double>(c->Height())}),
             std::vector({1200.0 + 260, 3600.0 - 100 - 1200 - 260}));

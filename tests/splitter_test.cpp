@@ -117,7 +117,8 @@ TEST_P(Splitter, ThePartnerBelowFollowsEveryMove) {
   threeBars();
   growB(c);
   EXPECT_TRUE(b->HeightMax() == 2200 && top(c) == 2700);
-  release(b);
+  release(b);  // the limits of the other bars follow at the release
+  EXPECT_EQ(a->HeightMax(), 1000 + 1700 - 500);
   EXPECT_EQ(host->value("b") + " " + host->value("c"), "2:1:1:1700 3:1:1:800");
 }
 
