@@ -8,14 +8,6 @@ constexpr const char* kKeepOne = "Sie müssen mindestens ein Element sichtbar la
 
 class Commands : public DockTest {
  protected:
-  void show(double w = 6000, double h = 3600) {
-    dock->resize(w, h);
-    dock->setShow(true);
-  }
-  /// Clicks an element; `dx` 1500 hits a title strip itself, clear of the caption and the buttons.
-  void clickOn(Element& e, std::int16_t button = btnLeft, double dx = 100) {
-    ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
-  }
   void clickClose(const BarRef& b) { clickOn(access().imgClose(b->Index())); }
   std::vector<std::string> closed;
 };
@@ -32,16 +24,13 @@ TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
   b->setState(eBarHidden);
   clickClose(a);
   EXPECT_EQ(host->messages, (std::vector<std::string>{kKeepOne, kKeepOne}));
-  EXPECT_EQ(a->State(), eBarExpanded);
-  EXPECT_TRUE(closed.empty());
-  EXPECT_TRUE(ui->messages().empty());
+  EXPECT_TRUE(a->State() == eBarExpanded && closed.empty() && ui->messages().empty());
 
   host->messages.clear();
   auto c = addBar("", 900);
   c->setShowClose(true);
   clickClose(a);  // the last bar counts too
-  EXPECT_EQ(a->State(), eBarHidden);
-  EXPECT_EQ(closed, std::vector<std::string>{"a"});
+  EXPECT_TRUE(a->State() == eBarHidden && closed == std::vector<std::string>{"a"});
   closed.clear();
   b->setState(eBarExpanded);
   a->setState(eBarCollapsed);
@@ -53,20 +42,16 @@ TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
     EXPECT_EQ(top(c), a->Height());
   };
   clickClose(b);  // a collapsed bar counts as visible
-  EXPECT_EQ(closed, std::vector<std::string>{"b"});
-  EXPECT_TRUE(host->messages.empty());
-
   dock->Closed = [&](std::string& key) { closed.push_back(key); };
   clickClose(c);
   EXPECT_EQ(closed, (std::vector<std::string>{"b", ""}));
+  EXPECT_TRUE(host->messages.empty());
 
   // While the stored settings are applied, the close button does nothing at all.
   access().loading() = true;
   clickClose(a);
   access().loading() = false;
-  EXPECT_EQ(a->State(), eBarCollapsed);
-  EXPECT_EQ(closed.size(), 2u);
-  EXPECT_TRUE(host->messages.empty());
+  EXPECT_TRUE(a->State() == eBarCollapsed && closed.size() == 2 && host->messages.empty());
 }
 
 TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
@@ -78,10 +63,10 @@ TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
   host->saves.clear();
 
   clickOn(access().imgCollapse(b->Index()));
-  EXPECT_EQ(b->State(), eBarCollapsed);
-  EXPECT_EQ(b->Height(), 260);
-  EXPECT_EQ(top(c), 1200 + 260);
-  EXPECT_EQ(c->Height(), 3600 - (100 + 1200 + 260));  // the bar below takes up the difference
+  EXPECT_TRUE(b->State() == eBarCollapsed && b->Height() == 260);
+  // The bar below takes up the difference.
+  EXPECT_EQ(std::vector({top(c), static_cast<double>(c->Height())}),
+            std::vector({1200.0 + 260, 3600.0 - 100 - 1200 - 260}));
   EXPECT_EQ(host->value("b"), "2:1:0:260");
 
   // The application's own state changes are laid out but not saved.
@@ -91,10 +76,8 @@ TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
   EXPECT_TRUE(host->saves.empty());
 
   clickOn(access().imgExpand(b->Index()));
-  EXPECT_EQ(b->State(), eBarExpanded);
-  EXPECT_EQ(b->Height(), 1200);
+  EXPECT_TRUE(b->State() == eBarExpanded && b->Height() == 1200 && host->saves.size() == 3);
   EXPECT_EQ(host->value("b"), "2:1:1:1200");
-  EXPECT_EQ(host->saves.size(), 3u);
 }
 
 TEST_P(Commands, OptionsActOnTheKeyAndReloadFlagTheApplicationHandsBack) {
@@ -112,27 +95,19 @@ TEST_P(Commands, OptionsActOnTheKeyAndReloadFlagTheApplicationHandsBack) {
     key.clear();
   };
   clickOn(access().imgOpt(a->Index()));
-  EXPECT_EQ(asked, std::vector<std::string>{"a"});
-  EXPECT_EQ(order(), "a,b");
-  EXPECT_EQ(top(b), 1000);
+  EXPECT_TRUE(asked == std::vector<std::string>{"a"} && order() == "a,b" && top(b) == 1000);
 
   // Stored values and scheme colours are only read again when the application asks for it.
   host->store[{"DockBar", "b"}] = "2:4:0:700";
   host->colors[140] = 0x123456;
   dock->OptShow = [&](std::string&, bool&) {};
   clickOn(access().imgOpt(a->Index()));
-  EXPECT_EQ(order(), "b,a");
-  EXPECT_EQ(top(a), 700);
-  EXPECT_EQ(b->State(), eBarExpanded);
-  EXPECT_NE(a->BackColor(), 0x123456);
+  EXPECT_TRUE(order() == "b,a" && top(a) == 700 && b->State() == eBarExpanded && a->BackColor() != 0x123456);
 
   dock->OptShow = [&](std::string&, bool& reload) { reload = true; };
   clickOn(access().imgOpt(a->Index()));
-  EXPECT_EQ(b->State(), eBarCollapsed);
-  EXPECT_EQ(b->AlignBar(), eAlignBottom);
-  EXPECT_EQ(a->BackColor(), 0x123456);
-  EXPECT_EQ(top(b), 1000);
-  EXPECT_TRUE(dock->Show());
+  EXPECT_TRUE(b->State() == eBarCollapsed && b->AlignBar() == eAlignBottom && top(b) == 1000);
+  EXPECT_TRUE(a->BackColor() == 0x123456 && dock->Show());
 }
 
 TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
@@ -146,20 +121,15 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
     regroup->setAlignBar(eAlignBottom);
   };
   host->saves.clear();
-  clickOn(access().picTitel(a->Index()), btnRight, 1500);
-  EXPECT_EQ(access().dragSource(), 0);  // a right press starts no drag
-  EXPECT_EQ(order(), "b,a");
+  clickOn(access().picTitel(a->Index()), btnRight, 1500);       // on the strip, clear of caption and buttons
+  EXPECT_TRUE(access().dragSource() == 0 && order() == "b,a");  // a right press starts no drag
 
   // The background: the key is empty and nothing follows.
   regroup = b;
   ui->click(3000, 3000, btnRight);
-  EXPECT_EQ(keys, (std::vector<std::string>{"a", ""}));
-  EXPECT_EQ(order(), "b,a");
-  EXPECT_EQ(top(a), 700);
-  EXPECT_TRUE(host->saves.empty());
-
   ui->click(3000, 3000, btnLeft);  // other buttons on the background raise nothing
   EXPECT_EQ(keys, (std::vector<std::string>{"a", ""}));
+  EXPECT_TRUE(order() == "b,a" && top(a) == 700 && host->saves.empty());
 }
 
 TOV_BACKEND_SUITE(Commands);

@@ -14,10 +14,6 @@ using headless::DrawOp;
 
 class DockShell : public DockTest {
  protected:
-  void show(double w = 6000, double h = 6000) {
-    dock->resize(w, h);
-    dock->setShow(true);
-  }
   static PictureRef icon16() {
     return std::make_shared<const Picture>(
         Picture{16, 16, std::vector<std::uint32_t>(256, 0xFF000000u), 0, 0});
@@ -39,20 +35,16 @@ TEST_P(DockShell, ShowElementShowsOneOrAllHiddenBarsAndMinusOneResetsAllButWhile
   BarsInternals::fInsert(*bars(), 3, 1);
   host->store[{"DockBar", "c"}] = "1:1:0:1000";  // the reset does not load stored settings
   dock->ShowElement(-1);
-  EXPECT_TRUE(dock->Show() && c->State() == eBarExpanded);
+  EXPECT_TRUE(dock->Show() && c->State() == eBarExpanded && order() == "a,b,c" && top(c) == 4000);
   // Both resizable bars start again from 600 and share the rest of the dock equally.
   EXPECT_EQ(std::vector({a->Height(), b->Height(), c->Height()}), std::vector({2000, 2000, 1000}));
-  EXPECT_EQ(order(), "a,b,c");
-  EXPECT_EQ(top(c), 4000);
 
   dock->setAllowScroll(true);
   b->setState(eBarHidden);
   c->setState(eBarCollapsed);
   BarsInternals::fInsert(*bars(), 3, 1);
   dock->ShowElement(-1);
-  EXPECT_TRUE(b->State() == eBarHidden && c->State() == eBarCollapsed);
-  EXPECT_EQ(order(), "c,a,b");
-  EXPECT_EQ(top(a), 260);
+  EXPECT_TRUE(b->State() == eBarHidden && c->State() == eBarCollapsed && order() == "c,a,b" && top(a) == 260);
 
   c->setState(eBarHidden);
   a->setTop(777);
@@ -68,11 +60,10 @@ TEST_P(DockShell, ShowElementShowsOneOrAllHiddenBarsAndMinusOneResetsAllButWhile
 
 TEST_P(DockShell, NewBarsTakeTheNextIndexWithTheirFrameHidden) {
   auto acc = access();
-  EXPECT_EQ(dock->hWndItem(0), acc.picDockBar(0).hWnd());
   EXPECT_EQ(bars()->Add()->Index(), 1);
   const int i = bars()->Add()->Index();
   EXPECT_EQ(i, 2);
-  EXPECT_EQ(dock->hWndItem(2), acc.picDockBar(2).hWnd());
+  EXPECT_TRUE(dock->hWndItem(0) == acc.picDockBar(0).hWnd() && dock->hWndItem(2) == acc.picDockBar(2).hWnd());
   EXPECT_THROW(dock->hWndItem(3), Failure);
 
   // Title strip, captions, splitter and grip lines are visible inside the still hidden frame.
@@ -96,10 +87,9 @@ TEST_P(DockShell, NewBarsTakeTheNextIndexWithTheirFrameHidden) {
   // Clear unloads every bar's elements, and numbering starts again.
   show();
   bars()->Clear();
-  EXPECT_EQ(acc.ubound(), 0);
-  EXPECT_TRUE(acc.loaded(0) && !acc.loaded(1) && !acc.loaded(2));
-  EXPECT_EQ(addBar("d", 1000)->Index(), 1);
-  EXPECT_EQ(acc.lblTitel(1).Caption(), "d");  // the shown dock arranges the new title
+  EXPECT_TRUE(acc.ubound() == 0 && acc.loaded(0) && !acc.loaded(1) && !acc.loaded(2));
+  // The shown dock arranges the new title.
+  EXPECT_TRUE(addBar("d", 1000)->Index() == 1 && acc.lblTitel(1).Caption() == "d");
 }
 
 TEST(DockShellLimits, BarsBeyondTheLastSixteenBitIndexAreRefusedWhole) {
@@ -113,9 +103,10 @@ TEST(DockShellLimits, BarsBeyondTheLastSixteenBitIndexAreRefusedWhole) {
     ASSERT_EQ(toolkit->messages().size(), attempt);
   }
   EXPECT_EQ(toolkit->messages().back().title + "|" + toolkit->messages().back().text, "clsBars.Add|Overflow");
-  EXPECT_EQ(dock->Bars()->Count(), 32767);
-  EXPECT_EQ(BarsInternals::fOrder(*dock->Bars()).size(), 32768u);
-  EXPECT_EQ(DockTestAccess(*dock).ubound(), 32767);
+  EXPECT_EQ(std::vector<std::size_t>({static_cast<std::size_t>(dock->Bars()->Count()),
+                                      BarsInternals::fOrder(*dock->Bars()).size(),
+                                      static_cast<std::size_t>(DockTestAccess(*dock).ubound())}),
+            std::vector<std::size_t>({32767, 32768, 32767}));
 }
 
 TEST_P(DockShell, UpdatesBeforeShowOnlyMoveAndSizeTheFrame) {
@@ -128,9 +119,8 @@ TEST_P(DockShell, UpdatesBeforeShowOnlyMoveAndSizeTheFrame) {
   b->setTitleBackColorStart(0x112233);
   b->setShowResize(true);
   b->setShowResize(false);
-  EXPECT_EQ(acc.lblTitel(i).Caption(), caption);
+  EXPECT_TRUE(acc.lblTitel(i).Caption() == caption && acc.picSplit(i).Visible());
   EXPECT_FALSE(acc.imgIcon(i).Visible() || acc.picDockBar(i).Visible());
-  EXPECT_TRUE(acc.picSplit(i).Visible());
   EXPECT_TRUE(GetParam() != "headless" || headless::drawing(acc.picTitel(i)).empty());
   b->setTop(1234);
   b->setHeight(700);
@@ -193,8 +183,8 @@ TEST_P(DockShell, TitleButtonsArePackedFromTheRightAndTheCaptionFollowsTheIcon) 
   const Label& right = acc.lblTitelRight(i);
   EXPECT_TRUE(right.Caption() == "Rechts" && right.Left() + right.Width() == W - 780);
   b->setState(eBarCollapsed);
-  EXPECT_TRUE(acc.imgExpand(i).Visible() && !acc.imgCollapse(i).Visible());
-  EXPECT_EQ(acc.imgExpand(i).Left(), W - 500);
+  EXPECT_TRUE(acc.imgExpand(i).Visible() && !acc.imgCollapse(i).Visible() &&
+              acc.imgExpand(i).Left() == W - 500);
   EXPECT_EQ(acc.lblTitelRight(p).Left() + acc.lblTitelRight(p).Width(), acc.picTitel(p).Width() - 60);
   EXPECT_FALSE(acc.imgClose(p).Visible() || acc.imgCollapse(p).Visible() || acc.imgExpand(p).Visible());
   EXPECT_TRUE(!acc.picTitel(k).Visible() && acc.picDockBar(k).Visible());
@@ -206,9 +196,9 @@ TEST_P(DockShell, TitleButtonsArePackedFromTheRightAndTheCaptionFollowsTheIcon) 
   b->setShowClose(false);
   b->setShowOptions(false);
   b->setCanExpand(false);
-  b->setTitleRight("");
-  EXPECT_TRUE(!acc.imgClose(i).Visible() && acc.imgExpand(i).Visible() && acc.imgOpt(i).Visible());
-  EXPECT_EQ(right.Left(), rightLeft);  // an empty right caption keeps its place
+  b->setTitleRight("");  // an empty right caption keeps its place
+  EXPECT_TRUE(!acc.imgClose(i).Visible() && acc.imgExpand(i).Visible() && acc.imgOpt(i).Visible() &&
+              right.Left() == rightLeft);
 
   // The caption starts after the icon (240 wide; the template's image is 225) as it stood before.
   EXPECT_EQ(acc.lblTitel(i).Left(), 50);
@@ -233,14 +223,13 @@ TEST_P(DockShell, PaintHidesAHiddenBarWithoutArrangingItAndReportsAMissingOne) {
   BarRef b = addBar("b", 1000);
   auto acc = access();
   acc.pPaint(static_cast<std::int16_t>(a->Index()));  // not shown: nothing happens
-  EXPECT_FALSE(acc.picDockBar(a->Index()).Visible());
+  ASSERT_FALSE(acc.picDockBar(a->Index()).Visible());
   dock->setAllowScroll(true);
   show();
   b->setState(eBarHidden);
   acc.lblTitel(b->Index()).setCaption("stale");
   acc.pPaint(static_cast<std::int16_t>(b->Index()));
   EXPECT_TRUE(!acc.picDockBar(b->Index()).Visible() && acc.lblTitel(b->Index()).Caption() == "stale");
-  EXPECT_TRUE(ui->messages().empty());
   acc.pPaint(7);
   ASSERT_EQ(ui->messages().size(), 1u);
   EXPECT_EQ(ui->messages()[0].rfind("DockBar.pPaint|", 0), 0u);

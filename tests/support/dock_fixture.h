@@ -29,6 +29,14 @@ class DockTest : public ::testing::TestWithParam<std::string> {
   }
 
   BarsRef bars() { return dock->Bars(); }
+  void show(double w = 6000, double h = 3600) {
+    dock->resize(w, h);
+    dock->setShow(true);
+  }
+  /// Clicks an element `dx` from its left and 100 below its top.
+  void clickOn(Element& e, std::int16_t button = btnLeft, double dx = 100) {
+    ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
+  }
   DockTestAccess access() { return DockTestAccess(*dock); }
 
   /// Adds a bar with a key and title; `height` above 100 is given to it.

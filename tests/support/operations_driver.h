@@ -260,9 +260,21 @@ class OperationsDriver {
         ui->release(in.between(-500, 9000), in.between(-500, 9000));
         return;
       }
-      case 15:
+      case 15: {
+        // What the dock did not drag changes neither its order nor its groups, nor the store.
+        auto layout = [&] {
+          std::vector<std::int32_t> now = BarsInternals::fOrder(*bars());
+          for (std::int32_t i = 1; i <= count(); ++i)
+            now.push_back(bars()->Item(i)->AlignBar());
+          return now;
+        };
+        const auto before = layout();
+        const std::size_t saves = host->saves.size();
         ui->dropForeign(in.between(0, 9000), in.between(0, 9000));
+        if (dock && (layout() != before || host->saves.size() != saves))
+          breaks.push_back("a foreign drop moved bars");
         return;
+      }
       case 16: {
         ScrollBar& bar = DockTestAccess(*dock).VScroll();
         const std::int32_t v = in.between(-100, 20000);
@@ -417,24 +429,30 @@ class OperationsDriver {
     return fits(*all);
   }
 
-  /// Without scrolling, a stack whose columns fit the dock lies inside it after a layout pass. Steps
-  /// that only change a property leave the layout to the next pass, as the application expects.
+  /// After a layout pass every shown bar stands where the columns put it, moved up by the scroll
+  /// position. Without scrolling, a stack whose columns fit the dock lies inside it, and splitters
+  /// and height limits follow the next visible bar. Steps that only change a property leave the
+  /// layout to the next pass, as the application expects.
   std::optional<std::string> fits(clsBars& all) {
-    if (!laidOut || !dock->Show() || dock->AllowScroll()) return std::nullopt;
+    if (!laidOut || !dock->Show()) return std::nullopt;
+    const bool scroll = dock->AllowScroll();
+    const ScrollBar& vs = DockTestAccess(*dock).VScroll();
+    if (!vs.Visible() && vs.Value() != 0)
+      return "a hidden scroll bar is left at " + std::to_string(vs.Value());
     // The columns as the layout stacks them: the top group, then the left column below it, the
     // right column beside the left one, and the bottom group below the right column.
     // Sums are wide: a bar may be as high as the API lets it be.
     std::int64_t y = 0, ySaved = 0, extent = 0;
     std::int32_t prev = eAlignTop;
-    std::vector<BarRef> shown;
+    std::vector<std::pair<BarRef, std::int64_t>> shown;  // visible bars in display order, and their tops
     for (std::int32_t pos = 1; pos <= all.Count(); ++pos) {
       BarRef b = all.ItemByOrder(pos);
       if (b->AlignBar() == eAlignRight && prev < eAlignRight) y = ySaved;
       prev = b->AlignBar();
+      if (b->State() != eBarHidden) shown.emplace_back(b, y - (vs.Visible() ? vs.Value() : 0));
       y += b->Height();
       if (prev == eAlignTop) ySaved = y;
       extent = std::max(extent, y);
-      if (b->State() != eBarHidden) shown.push_back(b);
     }
     // Showing the dock paints every bar: the hidden ones' frames are gone, the others' are on screen.
     for (std::int32_t i = 1; painted && i <= all.Count(); ++i) {
@@ -444,14 +462,21 @@ class OperationsDriver {
                (hidden ? " is hidden but on screen" : " is off screen but not hidden");
     }
     const double height = dock->Height();
-    if (extent > height) return std::nullopt;
-    ++fitsChecked;
-    for (const BarRef& b : shown) {
+    if (extent > (scroll ? INT32_MAX : height)) return std::nullopt;
+    fitsChecked += !scroll;
+    for (std::size_t j = 0; j < shown.size(); ++j) {
+      const auto& [b, expected] = shown[j];
       const double top = DockTestAccess(*dock).picDockBar(b->Index()).Top();
-      if (top < 0 || top + b->Height() > height)
+      if (top != static_cast<double>(expected) || (!scroll && (top < 0 || top + b->Height() > height)))
         return "bar " + std::to_string(b->Index()) + " lies at " + std::to_string(top) + ".." +
-               std::to_string(top + b->Height()) + " in a dock of " + std::to_string(height) +
-               " whose stack of " + std::to_string(extent) + " fits";
+               std::to_string(top + b->Height()) + ", not at " + std::to_string(expected) +
+               ", in a dock of " + std::to_string(height) + " whose stack of " + std::to_string(extent) +
+               (scroll ? " scrolls" : " fits");
+      // A splitter joins two resizable neighbours; the pair keeps the reserve for the lower one.
+      const BarRef next = j + 1 < shown.size() ? shown[j + 1].first : nullptr;
+      if (!scroll && (b->ShowResize() != (next && b->AllowResize() && next->AllowResize()) ||
+                      (next && b->HeightMax() != b->Height() + next->Height() - 500)))
+        return "bar " + std::to_string(b->Index()) + " has the splitter or height limit of another neighbour";
     }
     return std::nullopt;
   }
