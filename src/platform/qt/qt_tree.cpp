@@ -321,9 +321,12 @@ void moveAsGroup(std::vector<HeldMove>& moves) {
       return;
     }
   }
-  // A widget that stays (a scroll bar over the bars' edge) is painted again where it was scrolled.
-  for (const QObject* o : parent->children()) {
-    const auto* w = qobject_cast<const QWidget*>(o);
+  // A widget that stays is painted again where it was scrolled, unless it lies under every
+  // widget of the group: the scroll reads and writes only where the group covers it.
+  const QObjectList& siblings = parent->children();
+  const auto lowest = std::find_if(siblings.begin(), siblings.end(), isMember);
+  for (auto it = lowest; it != siblings.end(); ++it) {
+    const auto* w = qobject_cast<const QWidget*>(*it);
     if (!w || w->isWindow() || !w->isVisible() || isMember(w)) continue;
     for (const QRect& s : scrolled) {
       if (s.intersects(w->geometry())) repainted.push_back(s.intersected(w->geometry()));
