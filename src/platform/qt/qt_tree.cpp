@@ -243,6 +243,12 @@ struct HeldMove {
 /// child it touches. The set must tile one column of the parent, and nothing else may show in the
 /// scrolled rectangle; otherwise the widgets are moved one by one as before.
 void moveAsGroup(std::vector<HeldMove>& moves) {
+  // Each move's parent and offset, once; null for a move that cannot go with a group.
+  struct Shift {
+    QWidget* parent;
+    int dy;
+  };
+  std::vector<Shift> shifts(moves.size(), Shift{nullptr, 0});
   struct Key {
     QWidget* parent;
     int dy;
@@ -250,17 +256,18 @@ void moveAsGroup(std::vector<HeldMove>& moves) {
   };
   constexpr std::size_t kKeys = 4;
   std::vector<Key> keys;
-  for (const HeldMove& m : moves) {
-    QWidget* w = m.widget;
-    if (!w || m.to.x() != w->x() || m.to.size() != w->size() || !w->isVisible() || w->windowHandle())
-      continue;
-    const int dy = m.to.y() - w->y();
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    QWidget* w = moves[i].widget.data();
+    const QRect& to = moves[i].to;
+    if (!w || to.x() != w->x() || to.size() != w->size() || !w->isVisible() || w->internalWinId()) continue;
+    Shift& s = shifts[i];
+    s = {w->parentWidget(), to.y() - w->y()};
     auto it = std::find_if(keys.begin(), keys.end(),
-                           [&](const Key& k) { return k.parent == w->parentWidget() && k.dy == dy; });
+                           [&s](const Key& k) { return k.parent == s.parent && k.dy == s.dy; });
     if (it != keys.end()) {
       ++it->count;
     } else if (keys.size() < kKeys) {
-      keys.push_back({w->parentWidget(), dy, 1});
+      keys.push_back({s.parent, s.dy, 1});
     }
   }
   auto best = std::max_element(keys.begin(), keys.end(),
@@ -270,12 +277,9 @@ void moveAsGroup(std::vector<HeldMove>& moves) {
   const int dy = best->dy;
 
   std::vector<std::size_t> group;  // indexes into moves, in the order the moves are made
+  group.reserve(best->count);
   for (std::size_t i = 0; i < moves.size(); ++i) {
-    QWidget* w = moves[i].widget;
-    if (w && w->parentWidget() == parent && moves[i].to.x() == w->x() && moves[i].to.size() == w->size() &&
-        moves[i].to.y() - w->y() == dy && w->isVisible() && !w->windowHandle()) {
-      group.push_back(i);
-    }
+    if (shifts[i].parent == parent && shifts[i].dy == dy) group.push_back(i);
   }
   // The widgets stand in one column: runs of them without gaps, as stacked bars are, scroll
   // together. Each run scrolls from its new top down to its lower edge, old or new; its source
