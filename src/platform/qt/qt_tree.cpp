@@ -240,8 +240,9 @@ struct HeldMove {
 /// of the parent's pixels, and takes them out of `moves`. A splitter step moves every bar below
 /// the dragged one by the same distance: moved one by one, each QWidget::move scans all siblings
 /// for overlaps, copies its own pixels and leaves a strip of the parent to repaint, with every
-/// child it touches. The set must tile one column of the parent, and nothing else may show in the
-/// scrolled rectangle; otherwise the widgets are moved one by one as before.
+/// child it touches. The set must stand in one column of the parent, in at most a few runs without
+/// gaps, and no widget that moves on its own may lie where they scroll; otherwise the widgets are
+/// moved one by one as before.
 void moveAsGroup(std::vector<HeldMove>& moves) {
   // Each move's parent and offset, once; null for a move that cannot go with a group.
   struct Shift {
