@@ -500,6 +500,80 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDrop
   EXPECT_EQ(dockWidget->grab().toImage(), before);
 }
 
+TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd) {
+  // Ten bars in a dock that shows about six: a step moves the bars below the first one together.
+  auto build = [](QWidget* window, bool scroll, const std::vector<std::int32_t>& heights) {
+    window->setGeometry(30, 40, 420, 480);
+    auto* d = new DockWidget(window);
+    d->setGeometry(20, 20, pixels(4500), pixels(6000));
+    for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
+      BarRef b = d->bars()->Add();
+      b->setKey("k" + std::to_string(i));
+      b->setTitle("Bar " + std::to_string(i));
+      b->setAllowResize(true);
+      b->setHeight(heights[i - 1]);
+      b->setControl(std::make_shared<WidgetControl>(new QLabel(QString("body %1").arg(i), window)));
+    }
+    d->dock()->setAllowScroll(scroll);
+    d->dock()->setShow(true);
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+    QCoreApplication::processEvents();
+    return d;
+  };
+  auto geometries = [](DockWidget* d) {
+    std::vector<std::pair<QRect, bool>> all;
+    for (QWidget* w : d->findChildren<QWidget*>())
+      all.emplace_back(w->isVisible() ? w->geometry() : QRect(), w->isVisible());
+    return all;
+  };
+  // What the window shows, not what painting it afresh would show.
+  auto screen = [](QWidget* window, DockWidget* d) {
+    return window->screen()->grabWindow(window->winId()).toImage().copy(d->geometry());
+  };
+  for (bool scroll : {true, false}) {
+    SCOPED_TRACE(scroll ? "scroll" : "fitted");
+    auto dragged = std::make_unique<QWidget>();
+    std::vector<std::int32_t> heights(10, 1000);
+    heights[0] = 1500;
+    DockWidget* d = build(dragged.get(), scroll, heights);
+    DockTestAccess dragAccess(*d->dock());
+    const std::int16_t first = d->bars()->ItemByOrder(1)->Index();
+    QPointF grip = at(dragAccess.picSplit(first)) + QPointF(600, 0);
+    // The last bar, out of sight, is told of each move as a widget moved on its own is.
+    struct MoveCount : QObject {
+      int moves = 0;
+      bool eventFilter(QObject*, QEvent* e) override {
+        moves += e->type() == QEvent::Move;
+        return false;
+      }
+    } last;
+    QtToolkit::widgetOf(dragAccess.picDockBar(d->bars()->ItemByOrder(10)->Index()))
+        ->installEventFilter(&last);
+    sendMouse(dragged.get(), d, QEvent::MouseButtonPress, grip, Qt::LeftButton, timestamp);
+    for (double step : {225, 450, 450, -225, 450, -450, -225, 675}) {
+      grip += QPointF(0, step);
+      sendMouse(dragged.get(), d, QEvent::MouseMove, grip, Qt::LeftButton, timestamp);
+    }
+    EXPECT_EQ(last.moves, scroll ? 8 : 0);
+    sendMouse(dragged.get(), d, QEvent::MouseButtonRelease, grip, Qt::LeftButton, timestamp);
+    // The strip stays under the pointer until its bar is painted again; the moved bars are not.
+    BarRef dragged1 = d->bars()->ItemByOrder(1);
+    dragged1->setTitleForeColor(dragged1->TitleForeColor());
+    QCoreApplication::processEvents();
+    for (int i = 1; i <= 10; ++i)
+      heights[i - 1] = d->bars()->ItemByOrder(i)->Height();
+    ASSERT_NE(heights[0], 1500);
+    auto direct = std::make_unique<QWidget>();
+    // Laid out at the same heights; a fitted dock has no splitter under its last bar.
+    DockWidget* reference = build(direct.get(), true, heights);
+    reference->bars()->ItemByOrder(10)->setShowResize(scroll);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(geometries(d), geometries(reference));
+    EXPECT_EQ(screen(dragged.get(), d), screen(direct.get(), reference));
+  }
+}
+
 /// The pixels of an element of a title strip in a grab of the strip at `ratio` device pixels each.
 QRect devicePixels(const Element& e, int ratio) {
   const int left = pixels(e.Left()), top = pixels(e.Top());

@@ -286,6 +286,19 @@ void ElementWidget::showCursorFor(Node* target) {
 
 bool ElementWidget::event(QEvent* e) {
   Node* n = node();
+  switch (e->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::Hide:
+      if (n) n->pointerEvent(*e);
+      break;
+    default:
+      break;
+  }
   if (n && (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)) n->windowChanged();
   if (e->type() == QEvent::ToolTip && n) {
     auto* he = static_cast<QHelpEvent*>(e);

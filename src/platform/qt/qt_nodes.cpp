@@ -70,30 +70,6 @@ bool leftButton(const QEvent& e) {
   return static_cast<const QMouseEvent&>(e).button() == Qt::LeftButton;
 }
 
-/// Routes the mouse events of a panel's widget to the panel before the widget takes them.
-class PointerWatch final : public QObject {
- public:
-  using QObject::QObject;
-  bool eventFilter(QObject* watched, QEvent* e) override {
-    switch (e->type()) {
-      case QEvent::MouseMove:
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonDblClick:
-      case QEvent::MouseButtonRelease:
-      case QEvent::Enter:
-      case QEvent::Leave:
-      case QEvent::Hide:
-        if (auto* panel = dynamic_cast<PanelNode*>(nodeOfWidget(static_cast<QWidget*>(watched)))) {
-          panel->pointerEvent(*e);
-        }
-        break;
-      default:
-        break;
-    }
-    return false;
-  }
-};
-
 }  // namespace
 
 // ---- panel -----------------------------------------------------------------------------------
@@ -101,7 +77,6 @@ class PointerWatch final : public QObject {
 PanelNode::PanelNode(Node& container) : QtElement(container.sharedState()) {
   auto* w = new ElementWidget(this, container.hostWidget());
   w->hide();
-  w->installEventFilter(new PointerWatch(w));
   mWidget.reset(w, state());
   setContainerNode(&container);
 }

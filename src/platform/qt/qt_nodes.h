@@ -189,7 +189,7 @@ class PanelNode final : public QtElement<Panel> {
   bool hovered(const Node* button) const;
   bool pressed(const Node* button) const;
   /// Follows the mouse over the panel's widget, for the look of its buttons.
-  void pointerEvent(const QEvent& e);
+  void pointerEvent(const QEvent& e) override;
 
  private:
   void applyGeometry() override;

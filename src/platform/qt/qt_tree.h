@@ -64,6 +64,8 @@ class Node {
   virtual void widgetResized(QSize) {}
   /// The element's widget was shown or given another parent: it may lie in another window.
   virtual void windowChanged() {}
+  /// A mouse, enter, leave or hide event reached the element's widget, before the widget takes it.
+  virtual void pointerEvent(const QEvent&) {}
   /// The widget this element is drawn on: its own, or its container's.
   QWidget* hostWidget() const;
 
