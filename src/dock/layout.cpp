@@ -34,7 +34,9 @@ std::int32_t TovDockPrivate::pResizeHeight() {
       const std::int32_t align = b->AlignBar();
       if (align == eAlignRight && prev < eAlignRight) y = ySaved;
       prev = align;
-      b->setTop(add32(y, D));
+      // The bar would find this dock through its relay; the dock places the frame itself.
+      std::int32_t top = add32(y, D);
+      fSetTop(toInt16(b->Index()), top);
       y = add32(y, b->Height());
       if (prev == eAlignTop) ySaved = y;
       if (y > yMax) yMax = y;
@@ -50,21 +52,24 @@ void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
     for (std::int32_t pos = 1; alive() && pos <= bars().Count(); ++pos) {
       BarRef b = bars().ItemByOrder(pos);
       if (!b) throw Failure::objectNotSet();
+      // What the bar's setters would do once they found this dock through the relay.
+      const std::int16_t index = toInt16(b->Index());
+      std::int32_t left = 0, width = column;
       switch (b->AlignBar()) {
         case eAlignTop:
         case eAlignBottom:
-          b->setLeft(0);
-          b->setWidth(W);
+          width = W;
           break;
         case eAlignLeft:
-          b->setLeft(0);
-          b->setWidth(column);
           break;
         case eAlignRight:
-          b->setLeft(half);
-          b->setWidth(column);
+          left = half;
           break;
+        default:
+          continue;
       }
+      fSetLeft(index, left);
+      fSetWidth(index, width);
     }
   });
 }
