@@ -163,6 +163,9 @@ class TovDockPrivate {
   void OrderBars(bool bSave);
   std::int32_t pResizeHeight();
   void pResizeWidth(const std::int32_t& W);
+  /// Asks memory for the bar at display position `pos` and its element set (`elementsToo`: for the
+  /// elements the set names) ahead of a walk that reaches it; changes nothing.
+  void warmBar(std::int32_t pos, bool elementsToo) const;
   void pSetHeightMax();
   void pAutoSize();
   std::int32_t scrollStep(std::int32_t T);
