@@ -163,6 +163,9 @@ class TovDockPrivate {
   void OrderBars(bool bSave);
   std::int32_t pResizeHeight();
   void pResizeWidth(const std::int32_t& W);
+  /// Asks memory for the bar at display position `pos` and its element set (`elementsToo`: for the
+  /// elements the set names) ahead of a walk that reaches it; changes nothing.
+  void warmBar(std::int32_t pos, bool elementsToo) const;
   void pSetHeightMax();
   void pAutoSize();
   std::int32_t scrollStep(std::int32_t T);
@@ -192,7 +195,9 @@ class TovDockPrivate {
   Color pGetColor(std::int32_t ColorNumber);
   void pPaint(std::int16_t Index);
   void pArrangeTitle(std::int32_t Index);
-  void pPaintGradient(std::int32_t Index);
+  /// The arrangement of a bar found in its set; runs none of the application's code.
+  void arrangeTitle(const cTovBar& b, BarElements& e);
+  void paintGradient(const cTovBar& b, BarElements& e);
 
   // Commands.
   void pCloseBar(std::int16_t Index);
@@ -262,6 +267,14 @@ class TovDockPrivate {
   clsBars& bars() const;
   /// The bar at an index, or null.
   BarRef barAt(std::int32_t Index) const;
+  /// The bar at an index without taking a share in it, or null: only for code that runs none of
+  /// the application's code while it uses the bar.
+  cTovBar* barPtr(std::int32_t Index) const {
+    if (!mBars) return nullptr;
+    const auto& items = BarsInternals::fItems(*mBars);
+    if (Index < 1 || static_cast<std::size_t>(Index) > items.size()) return nullptr;
+    return items[static_cast<std::size_t>(Index) - 1].get();
+  }
   /// The bar at an index, or a Failure (errObjectNotSet) when there is none.
   BarRef bar(std::int32_t Index) const;
   /// The host services of this dock: its own when it has them, else the process-wide ones.

@@ -1,5 +1,6 @@
 // The layout pass: stacking in display order, widths, splitter limits and automatic heights.
 #include <algorithm>
+#include <cstdint>
 
 #include "dock/dock_private.h"
 #include "model/internals.h"
@@ -34,7 +35,9 @@ std::int32_t TovDockPrivate::pResizeHeight() {
       const std::int32_t align = b->AlignBar();
       if (align == eAlignRight && prev < eAlignRight) y = ySaved;
       prev = align;
-      b->setTop(add32(y, D));
+      // The bar would find this dock through its relay; the dock places the frame itself.
+      std::int32_t top = add32(y, D);
+      fSetTop(toInt16(b->Index()), top);
       y = add32(y, b->Height());
       if (prev == eAlignTop) ySaved = y;
       if (y > yMax) yMax = y;
@@ -43,28 +46,79 @@ std::int32_t TovDockPrivate::pResizeHeight() {
   return stacked ? yMax : 0;
 }
 
+namespace {
+/// Asks for an object's first bytes ahead of use. A pass over many bars waits on memory for each
+/// element and bar it touches first; asked for a bar or two ahead, they arrive while the bars
+/// before are placed. Elements and bars keep what a pass reads near their start.
+/// Addresses are counted as numbers: the span may reach beyond a smaller object, which a prefetch
+/// never faults on.
+inline void warm(const void* p, std::size_t bytes, std::size_t from = 0) {
+  if (!p) return;
+  const auto at = reinterpret_cast<std::uintptr_t>(p) + from;
+  for (std::size_t k = 0; k < bytes; k += 64)
+    __builtin_prefetch(reinterpret_cast<const void*>(at + k));
+}
+}  // namespace
+
+void TovDockPrivate::warmBar(std::int32_t pos, bool elementsToo) const {
+  if (!mBars) return;
+  const auto& order = BarsInternals::fOrder(*mBars);
+  const auto& items = BarsInternals::fItems(*mBars);
+  if (pos < 1 || static_cast<std::size_t>(pos) >= order.size()) return;
+  const std::int32_t index = order[static_cast<std::size_t>(pos)];
+  if (index < 1 || static_cast<std::size_t>(index) > items.size()) return;
+  const BarElements* e = set(index);
+  if (!e) return;
+  if (!elementsToo) {
+    warm(items[static_cast<std::size_t>(index) - 1].get(), sizeof(cTovBar));
+    warm(e, sizeof(BarElements));
+    return;
+  }
+  // An element's vtable pointer, then what its backend keeps after the Element base: the handlers
+  // in between are not read by a pass.
+  auto warmElement = [](const Element* element) {
+    warm(element, 1);
+    warm(element, 192, sizeof(Element));
+  };
+  warmElement(e->picDockBar.get());
+  warmElement(e->picTitel.get());
+  warmElement(e->lblTitel.get());
+  warmElement(e->lblTitelRight.get());
+  warmElement(e->imgClose.get());
+  warmElement(e->imgCollapse.get());
+  warmElement(e->imgExpand.get());
+  warmElement(e->imgIcon.get());
+  warmElement(e->imgOpt.get());
+  warmElement(e->picSplit.get());
+}
+
 void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
   report("TovDock.pResizeWidth", [&] {
     const std::int32_t half = toInt32(W / 2.0);
     const std::int32_t column = toInt32(W / 2.0 - twips::kColumnGap);
     for (std::int32_t pos = 1; alive() && pos <= bars().Count(); ++pos) {
+      warmBar(pos + 2, false);
+      warmBar(pos + 1, true);
       BarRef b = bars().ItemByOrder(pos);
       if (!b) throw Failure::objectNotSet();
+      // What the bar's setters would do once they found this dock through the relay.
+      const std::int16_t index = toInt16(b->Index());
+      std::int32_t left = 0, width = column;
       switch (b->AlignBar()) {
         case eAlignTop:
         case eAlignBottom:
-          b->setLeft(0);
-          b->setWidth(W);
+          width = W;
           break;
         case eAlignLeft:
-          b->setLeft(0);
-          b->setWidth(column);
           break;
         case eAlignRight:
-          b->setLeft(half);
-          b->setWidth(column);
+          left = half;
           break;
+        default:
+          continue;
       }
+      fSetLeft(index, left);
+      fSetWidth(index, width);
     }
   });
 }

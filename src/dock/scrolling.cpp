@@ -35,7 +35,8 @@ void TovDockPrivate::VScroll_Scroll() {
 }
 
 void TovDockPrivate::pPlaceSplit(std::int16_t Index) {
-  BarRef b = barAt(Index);
+  // Placing the strip runs none of the application's code.
+  const cTovBar* b = barPtr(Index);
   BarElements* e = set(Index);
   if (!b || !e) return;
   Panel& split = *e->picSplit;

@@ -45,30 +45,35 @@ void TovDockPrivate::pPaint(std::int16_t Index) {
 }
 
 void TovDockPrivate::pArrangeTitle(std::int32_t Index) {
-  BarRef b = barAt(Index);
+  cTovBar* b = barPtr(Index);
   BarElements* e = set(Index);
-  if (!b || !e) return;
-  Panel& strip = *e->picTitel;
-  if (!b->CanExpand() && b->Title().empty()) {
+  if (b && e) arrangeTitle(*b, *e);
+}
+
+void TovDockPrivate::arrangeTitle(const cTovBar& b, BarElements& e) {
+  // Only the elements are set here, which runs none of the application's code: the bar and its
+  // set stay where they are for the whole arrangement.
+  Panel& strip = *e.picTitel;
+  if (!b.CanExpand() && b.Title().empty()) {
     strip.setVisible(false);
     return;
   }
-  strip.setWidth(e->picDockBar->Width());
+  strip.setWidth(e.picDockBar->Width());
   const double W = strip.Width();
 
-  if (!b->Icon()) {
-    e->lblTitel->setLeft(twips::kCaptionLeft);
-    e->imgIcon->setPicture(nullptr);
-    e->imgIcon->setVisible(false);
+  if (!b.Icon()) {
+    e.lblTitel->setLeft(twips::kCaptionLeft);
+    e.imgIcon->setPicture(nullptr);
+    e.imgIcon->setVisible(false);
   } else {
     // The caption follows the icon element's width as it stood before the new picture.
-    e->lblTitel->setLeft(twips::kIconGap + e->imgIcon->Width());
-    e->imgIcon->setPicture(b->Icon());
-    e->imgIcon->setVisible(true);
+    e.lblTitel->setLeft(twips::kIconGap + e.imgIcon->Width());
+    e.imgIcon->setPicture(b.Icon());
+    e.imgIcon->setVisible(true);
   }
-  e->lblTitel->setCaption(b->Title());
-  e->lblTitelRight->setCaption(b->TitleRight());
-  pPaintGradient(Index);
+  e.lblTitel->setCaption(b.Title());
+  e.lblTitelRight->setCaption(b.TitleRight());
+  paintGradient(b, e);
 
   // Buttons are packed against the right edge, the first one kButtonsInset twips in.
   double r = twips::kButtonsInset;
@@ -77,43 +82,42 @@ void TovDockPrivate::pArrangeTitle(std::int32_t Index) {
     button.setLeft(W - r);
     button.setVisible(true);
   };
-  if (b->ShowClose()) {
-    place(*e->imgClose);
+  if (b.ShowClose()) {
+    place(*e.imgClose);
   } else {
-    e->imgClose->setVisible(false);
+    e.imgClose->setVisible(false);
   }
-  if (b->CanExpand()) {
-    e->imgCollapse->setVisible(false);
-    e->imgExpand->setVisible(false);
-    place(b->State() == eBarCollapsed ? *e->imgExpand : *e->imgCollapse);
+  if (b.CanExpand()) {
+    e.imgCollapse->setVisible(false);
+    e.imgExpand->setVisible(false);
+    place(b.State() == eBarCollapsed ? *e.imgExpand : *e.imgCollapse);
   }
-  if (b->ShowOptions()) place(*e->imgOpt);
+  if (b.ShowOptions()) place(*e.imgOpt);
 
-  if (!b->TitleRight().empty()) {
-    Label& right = *e->lblTitelRight;
+  if (!b.TitleRight().empty()) {
+    Label& right = *e.lblTitelRight;
     right.setLeft(W - right.Width() - r - twips::kRightCaptionGap);
   }
-  const bool movable = b->CanMove();
-  strip.setToolTipText(movable ? templ::kTipMove : "");
+  // Kept as strings: a tooltip set from a literal would build one on every arrangement.
+  static const std::string kMoveTip = templ::kTipMove, kNoTip;
+  const bool movable = b.CanMove();
+  strip.setToolTipText(movable ? kMoveTip : kNoTip);
   strip.setMousePointer(movable ? ptrSizeAll : ptrDefault);
-  e->lblTitel->setMousePointer(movable ? ptrSizeAll : ptrDefault);
+  e.lblTitel->setMousePointer(movable ? ptrSizeAll : ptrDefault);
   strip.setVisible(true);
 }
 
-void TovDockPrivate::pPaintGradient(std::int32_t Index) {
-  BarRef b = barAt(Index);
-  BarElements* e = set(Index);
-  if (!b || !e) return;
-  const Color S = b->TitleBackColorStart(), E = b->TitleBackColorEnd();
-  const bool vertical = b->TitleVertical();
-  Panel& strip = *e->picTitel;
+void TovDockPrivate::paintGradient(const cTovBar& b, BarElements& e) {
+  const Color S = b.TitleBackColorStart(), E = b.TitleBackColorEnd();
+  const bool vertical = b.TitleVertical();
+  Panel& strip = *e.picTitel;
   const int N = vertical ? 30 : 60;
   const int last = vertical ? 29 : 60;
   const auto step = static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / N);
 
   // The strip keeps what was drawn; the same gradient drawn again would change no pixel.
   const GradientKey key{S, E, vertical, step};
-  if (e->gradient == key) return;
+  if (e.gradient == key) return;
 
   static constexpr std::int32_t kMasks[3] = {0x0000FF, 0x00FF00, 0xFF0000};
   float d[3];
@@ -133,7 +137,7 @@ void TovDockPrivate::pPaintGradient(std::int32_t Index) {
       strip.fillRect(at, 0, static_cast<double>(step) * (i + 1), twips::kBandHeight, c);
     }
   }
-  e->gradient = key;
+  e.gradient = key;
 }
 
 }  // namespace tov

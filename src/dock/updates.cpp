@@ -61,7 +61,13 @@ void TovDockPrivate::fSetLeft(std::int16_t Index, std::int32_t& Left) {
 
 void TovDockPrivate::fSetWidth(std::int16_t Index, std::int32_t& Width) {
   elements(Index).picDockBar->setWidth(Width);
-  pArrangeTitle(Index);
+  // The repaint arranges the title again before anything else reads it. An arrangement of its own
+  // first only leaves a trace where the repaint does not arrange (dock not shown, bar hidden), or
+  // where the icon element still shows another picture: the caption follows its width as it stood.
+  const cTovBar* b = mShow ? barPtr(Index) : nullptr;
+  const bool arrangedByPaint =
+      b && b->State() != eBarHidden && (!b->Icon() || elements(Index).imgIcon->Picture() == b->Icon());
+  if (!arrangedByPaint) pArrangeTitle(Index);
   pPaint(Index);
 }
 

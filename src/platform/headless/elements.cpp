@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 #include "platform/headless/internal.h"
 
@@ -104,7 +106,8 @@ void Node::moveTo(Element* container) {
 }
 
 void Node::toFront() {
-  if (!mContainer) return;
+  // Already in front: taking it out and putting it back would change nothing.
+  if (!mContainer || (!mContainer->mChildren.empty() && mContainer->mChildren.back() == this)) return;
   Node* container = mContainer;
   detach();
   attach(container);
@@ -117,24 +120,51 @@ void Node::beginDrag() {
 // Panel
 
 namespace {
-// Identifies a figure by its kind and coordinates; the colour does not matter for covering.
-std::string figureKey(const DrawOp& op) {
-  std::string key(reinterpret_cast<const char*>(&op.kind), sizeof op.kind);
-  for (double v : {op.x1, op.y1, op.x2, op.y2})
-    key.append(reinterpret_cast<const char*>(&v), sizeof v);
-  return key;
+// A figure is its kind and coordinates, bit for bit; the colour does not matter for covering.
+bool sameFigure(const DrawOp& a, const DrawOp& b) {
+  auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+  return a.kind == b.kind && bits(a.x1) == bits(b.x1) && bits(a.y1) == bits(b.y1) &&
+         bits(a.x2) == bits(b.x2) && bits(a.y2) == bits(b.y2);
+}
+
+std::size_t figureHash(const DrawOp& op) {
+  std::uint64_t h = static_cast<std::uint64_t>(op.kind) + 0x9E3779B97F4A7C15u;
+  for (double v : {op.x1, op.y1, op.x2, op.y2}) {
+    h ^= std::bit_cast<std::uint64_t>(v) + 0x9E3779B97F4A7C15u + (h << 6) + (h >> 2);
+    h *= 0xBF58476D1CE4E5B9u;
+  }
+  return static_cast<std::size_t>(h ^ (h >> 31));
 }
 }  // namespace
+
+std::uint32_t& HeadlessPanel::figureSlot(const DrawOp& op) {
+  const std::size_t mask = mFigureSlots.size() - 1;
+  for (std::size_t i = figureHash(op) & mask;; i = (i + 1) & mask) {
+    std::uint32_t& slot = mFigureSlots[i];
+    if (slot == 0 || sameFigure(mDrawn[slot - 1], op)) return slot;
+  }
+}
+
+void HeadlessPanel::indexFigures() {
+  // At most half the slots taken keeps the probes short.
+  std::size_t size = 16;
+  while (size < 2 * (mDrawn.size() + 1))
+    size *= 2;
+  mFigureSlots.assign(size, 0);
+  for (std::size_t i = 0; i < mDrawn.size(); ++i)
+    if (!mDead[i]) figureSlot(mDrawn[i]) = static_cast<std::uint32_t>(i + 1);
+}
 
 void HeadlessPanel::draw(const DrawOp& op) {
   // Drawing the same figure again covers the older one completely; dropping the older op keeps
   // repeated repaints from growing the list.
-  auto [it, fresh] = mDrawnAt.try_emplace(figureKey(op), mDrawn.size());
-  if (!fresh) {
-    mDead[it->second] = true;
+  if (2 * (mDrawn.size() + 1) > mFigureSlots.size()) indexFigures();
+  std::uint32_t& slot = figureSlot(op);
+  if (slot != 0) {
+    mDead[slot - 1] = true;
     ++mDeadCount;
-    it->second = mDrawn.size();
   }
+  slot = static_cast<std::uint32_t>(mDrawn.size() + 1);
   mDrawn.push_back(op);
   mDead.push_back(false);
   if (mDeadCount > mDrawn.size() / 2) {
@@ -142,9 +172,7 @@ void HeadlessPanel::draw(const DrawOp& op) {
     mDrawn = std::move(live);
     mDead.assign(mDrawn.size(), false);
     mDeadCount = 0;
-    mDrawnAt.clear();
-    for (std::size_t i = 0; i < mDrawn.size(); ++i)
-      mDrawnAt[figureKey(mDrawn[i])] = i;
+    indexFigures();
   }
 }
 
@@ -167,8 +195,8 @@ void HeadlessPanel::fillRect(double x1, double y1, double x2, double y2, Color c
 // Label
 
 void HeadlessLabel::setCaption(const std::string& v) {
-  mP.caption = v;
-  if (mP.autoSize) mWidth = textWidth(v);
+  assign(mP.caption, v);
+  if (mP.autoSize) assign(mWidth, textWidth(v));
 }
 
 void HeadlessLabel::setAutoSize(bool v) {
@@ -180,10 +208,10 @@ void HeadlessLabel::setAutoSize(bool v) {
 
 void HeadlessImage::setPicture(PictureRef p) {
   if (p) {
-    mWidth = p->width * kTwipsPerPixel96;
-    mHeight = p->height * kTwipsPerPixel96;
+    assign(mWidth, p->width * kTwipsPerPixel96);
+    assign(mHeight, p->height * kTwipsPerPixel96);
   }
-  mP.picture = std::move(p);
+  if (p != mP.picture) mP.picture = std::move(p);
 }
 
 // Scroll bar

@@ -4,9 +4,13 @@
 /// Every element is a `Node` besides being a `tov::Element`: the node holds containment (a child
 /// list per container, back to front), the native window of windowed elements and a liveness token
 /// that input dispatch uses to find out whether a handler unloaded the element it was called for.
+#include <bit>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/element_props.h"
@@ -29,10 +33,15 @@ struct HeadlessToolkit::Impl final : NativeWindows {
     std::function<void()> onReparent;
   };
   std::unordered_map<Hwnd, Window> windows;
+  /// Every tooltip text set on an element, once: elements point into it, so setting the text an
+  /// element already shows reads nothing of the element but that pointer.
+  std::unordered_set<std::string> texts;
   PointPx cursor;
   std::vector<ShownMessage> messages;
   bool echo = false;
 
+  /// The kept copy of a text.
+  const std::string* intern(const std::string& text) { return &*texts.insert(text).first; }
   /// Registers a new window; an unknown parent becomes the desktop (0).
   Hwnd addWindow(Hwnd parent, const Node* owner);
   /// Unregisters a window; its child windows are left on the desktop (a parent that no longer
@@ -51,6 +60,17 @@ struct HeadlessToolkit::Impl final : NativeWindows {
 
 using World = HeadlessToolkit::Impl;
 class HeadlessSurface;
+
+/// Stores a value unless the field holds exactly that value already (numbers compared bit for
+/// bit): a layout pass sets mostly what an element has, and a field left alone keeps its cache
+/// line clean, which counts with many elements.
+inline void assign(double& field, double v) {
+  if (std::bit_cast<std::uint64_t>(field) != std::bit_cast<std::uint64_t>(v)) field = v;
+}
+template <class T>
+inline void assign(T& field, const T& v) {
+  if (!(field == v)) field = v;
+}
 
 /// Weak reference to a node; empty once the node is destroyed.
 using NodeRef = std::weak_ptr<Node*>;
@@ -86,6 +106,12 @@ class Node {
   void toFront();
   void beginDrag();
 
+  // What a layout pass reads and sets on every element comes first: next to the node's vtable
+  // pointer it shares one cache line, which a pass over many bars then finds at once.
+  double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
+  std::int32_t mPointer = ptrDefault;
+  bool mVisible = false;
+
   std::shared_ptr<World> mWorld;
   /// Null once the surface is gone.
   HeadlessSurface* mSurface;
@@ -119,24 +145,28 @@ class Basic : public Base, public Node {
   double Top() const override { return mTop; }
   double Width() const override { return mWidth; }
   double Height() const override { return mHeight; }
-  void setLeft(double v) override { mLeft = v; }
-  void setTop(double v) override { mTop = v; }
-  void setWidth(double v) override { mWidth = v; }
-  void setHeight(double v) override { mHeight = v; }
+  void setLeft(double v) override { assign(mLeft, v); }
+  void setTop(double v) override { assign(mTop, v); }
+  void setWidth(double v) override { assign(mWidth, v); }
+  void setHeight(double v) override { assign(mHeight, v); }
 
   bool Visible() const override { return mVisible; }
-  void setVisible(bool v) override { mVisible = v; }
+  void setVisible(bool v) override { assign(mVisible, v); }
 
   Element* Container() const override { return mContainer ? &mContainer->element() : nullptr; }
   void setContainer(Element* container) override { moveTo(container); }
   void zOrderFront() override { toFront(); }
 
-  std::string ToolTipText() const override { return mToolTip; }
-  void setToolTipText(const std::string& v) override { mToolTip = v; }
+  std::string ToolTipText() const override { return mToolTip ? *mToolTip : std::string(); }
+  void setToolTipText(const std::string& v) override {
+    if (mToolTip ? *mToolTip != v : !v.empty()) mToolTip = v.empty() ? nullptr : mWorld->intern(v);
+  }
   std::int32_t MousePointer() const override { return mPointer; }
-  void setMousePointer(std::int32_t v) override { mPointer = v; }
+  void setMousePointer(std::int32_t v) override { assign(mPointer, v); }
   PictureRef MouseIcon() const override { return mIcon; }
-  void setMouseIcon(PictureRef v) override { mIcon = std::move(v); }
+  void setMouseIcon(PictureRef v) override {
+    if (v != mIcon) mIcon = std::move(v);
+  }
 
   void Drag() override { beginDrag(); }
 
@@ -149,10 +179,8 @@ class Basic : public Base, public Node {
     return c;
   }
 
-  double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
-  bool mVisible = false;
-  std::string mToolTip;
-  std::int32_t mPointer = ptrDefault;
+  /// Kept by the world; null for no tooltip.
+  const std::string* mToolTip = nullptr;
   PictureRef mIcon;
 };
 
@@ -164,9 +192,9 @@ class HeadlessPanel final : public Basic<Panel> {
 
   Hwnd hWnd() const override { return mHwnd; }
   Color BackColor() const override { return mP.back; }
-  void setBackColor(Color c) override { mP.back = c; }
+  void setBackColor(Color c) override { assign(mP.back, c); }
   Font font() const override { return mP.font; }
-  void setFont(const Font& f) override { mP.font = f; }
+  void setFont(const Font& f) override { assign(mP.font, f); }
   double ScaleWidth() const override { return mWidth; }
   double ScaleHeight() const override { return mHeight; }
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
@@ -181,11 +209,17 @@ class HeadlessPanel final : public Basic<Panel> {
   std::vector<DrawOp> mDrawn;
   std::vector<bool> mDead;
   std::size_t mDeadCount = 0;
-  std::unordered_map<std::string, std::size_t> mDrawnAt;
+  /// Open-addressed index of the live ops by figure: 0 for a free slot, else the op's place + 1.
+  /// A gradient drawn on every title strip adds dozens of figures per panel; the table keeps them
+  /// without an allocation per figure.
+  std::vector<std::uint32_t> mFigureSlots;
   std::vector<DrawOp> liveDrawing() const;
 
  private:
   void draw(const DrawOp& op);
+  /// The slot of the live op with the figure of `op`, or the free slot where it would go.
+  std::uint32_t& figureSlot(const DrawOp& op);
+  void indexFigures();
 };
 
 class HeadlessLabel final : public Basic<Label> {
@@ -199,11 +233,11 @@ class HeadlessLabel final : public Basic<Label> {
   bool AutoSize() const override { return mP.autoSize; }
   void setAutoSize(bool v) override;
   Align Alignment() const override { return mP.align; }
-  void setAlignment(Align a) override { mP.align = a; }
+  void setAlignment(Align a) override { assign(mP.align, a); }
   Font font() const override { return mP.font; }
-  void setFont(const Font& f) override { mP.font = f; }
+  void setFont(const Font& f) override { assign(mP.font, f); }
   Color ForeColor() const override { return mP.fore; }
-  void setForeColor(Color c) override { mP.fore = c; }
+  void setForeColor(Color c) override { assign(mP.fore, c); }
 
   struct Props {
     std::string caption;
@@ -291,7 +325,7 @@ class HeadlessSurface final : public Basic<Surface> {
 
   Hwnd hWnd() const override { return mHwnd; }
   Color BackColor() const override { return mP.back; }
-  void setBackColor(Color c) override { mP.back = c; }
+  void setBackColor(Color c) override { assign(mP.back, c); }
   bool AmbientUserMode() const override { return mUserMode; }
 
   std::unique_ptr<Panel> createPanel(Element* container) override;
