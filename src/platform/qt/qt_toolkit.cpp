@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QVariant>
 #include <atomic>
+#include <unordered_map>
 
 #include "platform/qt/qt_nodes.h"
 
@@ -30,6 +31,35 @@ Hwnd newHandle() {
   return ++last;
 }
 
+// The widget each handle was given to, so that a toolkit finds a hosted control by its handle
+// without reading the handle of every widget of the application. Gone widgets are swept out as the
+// table grows. Never destroyed: widgets may give their handles until the process ends.
+class HandleTable {
+ public:
+  void add(Hwnd h, QWidget* w) {
+    if (mWidgets.size() >= 2 * mSwept + 64) {
+      std::erase_if(mWidgets, [](const auto& entry) { return entry.second.isNull(); });
+      mSwept = mWidgets.size();
+    }
+    mWidgets[h] = w;
+  }
+  /// The widget the handle was given to while it still carries it, or null.
+  QWidget* find(Hwnd h) const {
+    const auto it = mWidgets.find(h);
+    QWidget* w = it != mWidgets.end() ? it->second.data() : nullptr;
+    return w && handleOn(w) == h ? w : nullptr;
+  }
+
+ private:
+  std::unordered_map<Hwnd, QPointer<QWidget>> mWidgets;
+  std::size_t mSwept = 0;
+};
+
+HandleTable& handles() {
+  static auto* table = new HandleTable;
+  return *table;
+}
+
 }  // namespace
 
 // ---- native windows --------------------------------------------------------------------------
@@ -48,12 +78,16 @@ Hwnd QtToolkit::Impl::handleOf(QWidget* w) {
 QWidget* QtToolkit::Impl::widgetFor(Hwnd h) {
   if (!h) return nullptr;
   if (auto it = mWindows.find(h); it != mWindows.end()) return it->second.data();
-  for (QWidget* w : QApplication::allWidgets()) {
-    if (handleOn(w) != h) continue;
+  auto adopt = [&](QWidget* w) -> QWidget* {
     detail::Node* n = detail::nodeOfWidget(w);
     if (n && &n->state() != this) return nullptr;
     handleOf(w);
     return w;
+  };
+  if (QWidget* w = handles().find(h)) return adopt(w);
+  // A handle set on a widget by other means.
+  for (QWidget* w : QApplication::allWidgets()) {
+    if (handleOn(w) == h) return adopt(w);
   }
   return nullptr;
 }
@@ -133,6 +167,7 @@ Hwnd QtToolkit::handleOf(QWidget* w) {
   if (!h) {
     h = newHandle();
     w->setProperty(kHandleProperty, h);
+    handles().add(h, w);
   }
   return h;
 }
