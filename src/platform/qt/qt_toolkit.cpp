@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QVariant>
 #include <atomic>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/qt/qt_nodes.h"
@@ -233,15 +234,20 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
   };
   // Reads return the twips last set while the widget still has the pixels they gave.
   const bool exact = w->geometry() == mSetPx;
-  const detail::Scale k = detail::scaleOf(w);
-  const auto twipsOf = [&k](int pixels) { return k.twips(pixels); };
+  // Finding the widget's screen is most of a call that needs no lengths.
+  std::optional<detail::Scale> scale;
+  const auto k = [&]() -> const detail::Scale& {
+    if (!scale) scale = detail::scaleOf(w);
+    return *scale;
+  };
+  const auto twipsOf = [&k](int pixels) { return k().twips(pixels); };
 
   if (member == "Move" && access != Access::Get) {
     mLeft = argAt(0);
     mTop = args.size() > 1 ? argAt(1) : (exact ? mTop : twipsOf(w->y()));
     mWidth = args.size() > 2 ? argAt(2) : (exact ? mWidth : twipsOf(w->width()));
     mHeight = args.size() > 3 ? argAt(3) : (exact ? mHeight : twipsOf(w->height()));
-    w->setGeometry(k.pxRect(mLeft, mTop, mWidth, mHeight));
+    w->setGeometry(k().pxRect(mLeft, mTop, mWidth, mHeight));
     mSetPx = w->geometry();
     return {};
   }
@@ -269,7 +275,7 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
     if (member == "Width") mWidth = v;
     if (member == "Left") mLeft = v;
     if (member == "Top") mTop = v;
-    w->setGeometry(k.pxRect(mLeft, mTop, mWidth, mHeight));
+    w->setGeometry(k().pxRect(mLeft, mTop, mWidth, mHeight));
     mSetPx = w->geometry();
     return {};
   }
