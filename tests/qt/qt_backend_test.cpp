@@ -114,6 +114,23 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
       (std::vector{rgb(passes, pixels(1000), 5), rgb(passes, pixels(2600), 5), rgb(passes, pixels(2900), 5),
                    rgb(passes, pixels(3200), 5), rgb(passes, pixels(3450), 5)}),
       (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0xFF0000, 0x00FF00, 0xFFFFFF}));
+
+  // Bands drawn over the whole width leave what lies below them, and a line along their edge.
+  auto bands = [&](Color c) {
+    for (int i = 0; i < 61; ++i)
+      p->fillRect(i * 60, 0, (i + 1) * 60, 300, c);
+  };
+  p->fillRect(0, 300, 600, 600, 0x0000FF);
+  bands(0x00FF00);
+  const QImage below = grab();
+  p->setBackColor(0xFFFFFF);
+  bands(0xFFFFFF);
+  p->drawLine(1500, 300, 3000, 300, 0x0000FF);
+  bands(0x00FF00);
+  const QImage edge = grab();
+  EXPECT_EQ((std::vector{rgb(below, pixels(3300), 5), rgb(below, pixels(300), pixels(450)),
+                         rgb(edge, pixels(300), 5), rgb(edge, pixels(2000), pixels(300))}),
+            (std::vector<std::uint32_t>{0x00FF00, 0xFF0000, 0x00FF00, 0xFF0000}));
 }
 
 TEST_F(QtBackend, InputGoesToTheFrontMostElementWhichCapturesItAndClicksWithTheLeftButtonOnly) {
