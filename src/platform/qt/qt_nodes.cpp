@@ -589,8 +589,24 @@ void LabelNode::setForeColor(Color c) {
 }
 
 std::unique_ptr<Element> LabelNode::clone() const {
+  // What copyProperties leaves, without measuring the caption: the copy ends with this label's
+  // width whatever its caption measured. Every bar's captions are copies.
   auto c = std::make_unique<LabelNode>(cloneContainer());
-  copyProperties(*this, *c);
+  c->mFont = mFont;
+  c->mQFont = mQFont;
+  c->mAlign = mAlign;
+  c->mForeColor = mForeColor;
+  c->mAutoSize = mAutoSize;
+  c->mCaption = mCaption;
+  c->mText = mText;
+  c->mLeft = mLeft;
+  c->mTop = mTop;
+  c->mWidth = mWidth;
+  c->mHeight = mHeight;
+  c->geometryChanged();
+  c->setToolTipText(mToolTip);
+  c->setMouseIcon(mIcon);
+  c->setMousePointer(mPointer);
   return c;
 }
 
