@@ -33,16 +33,15 @@ Hwnd newHandle() {
 }
 
 // The widget each handle was given to, so that a toolkit finds a hosted control by its handle
-// without reading the handle of every widget of the application. Gone widgets are swept out as the
+// without reading the handle of every widget of the application, and each widget's handle, so
+// that it is not read from the widget's properties each time. Gone widgets are swept out as the
 // table grows. Never destroyed: widgets may give their handles until the process ends.
 class HandleTable {
  public:
   void add(Hwnd h, QWidget* w) {
-    if (mWidgets.size() >= 2 * mSwept + 64) {
-      std::erase_if(mWidgets, [](const auto& entry) { return entry.second.isNull(); });
-      mSwept = mWidgets.size();
-    }
+    if (mWidgets.size() >= 2 * mSwept + 64) sweep();
     mWidgets[h] = w;
+    mHandles[w] = h;
   }
   /// The widget the handle was given to while it still carries it, or null.
   QWidget* find(Hwnd h) const {
@@ -50,9 +49,26 @@ class HandleTable {
     QWidget* w = it != mWidgets.end() ? it->second.data() : nullptr;
     return w && handleOn(w) == h ? w : nullptr;
   }
+  /// The handle given to a widget that still lives, or 0.
+  Hwnd given(const QWidget* w) const {
+    const auto it = mHandles.find(w);
+    if (it == mHandles.end()) return 0;
+    const auto at = mWidgets.find(it->second);
+    return at != mWidgets.end() && at->second.data() == w ? it->second : 0;
+  }
 
  private:
+  void sweep() {
+    std::erase_if(mWidgets, [](const auto& entry) { return entry.second.isNull(); });
+    // A widget's entry stays while the handle's names it: another widget may have its address now.
+    std::erase_if(mHandles, [this](const auto& entry) {
+      const auto at = mWidgets.find(entry.second);
+      return at == mWidgets.end() || at->second.data() != entry.first;
+    });
+    mSwept = mWidgets.size();
+  }
   std::unordered_map<Hwnd, QPointer<QWidget>> mWidgets;
+  std::unordered_map<const QWidget*, Hwnd> mHandles;
   std::size_t mSwept = 0;
 };
 
@@ -164,12 +180,13 @@ QWidget* QtToolkit::widgetOf(const Element& e) {
 
 Hwnd QtToolkit::handleOf(QWidget* w) {
   if (!w) return 0;
+  if (const Hwnd known = handles().given(w)) return known;
   Hwnd h = handleOn(w);
   if (!h) {
     h = newHandle();
     w->setProperty(kHandleProperty, h);
-    handles().add(h, w);
   }
+  handles().add(h, w);
   return h;
 }
 
