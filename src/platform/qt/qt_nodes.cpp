@@ -12,7 +12,9 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
+#include <tuple>
 
 namespace tov::qt::detail {
 
@@ -97,6 +99,29 @@ bool holds(const Box& a, const Box& b) {
 bool thin(const Box& f) {
   return (f.x2 - f.x1) * kUnitsPerTwip < 1 || (f.y2 - f.y1) * kUnitsPerTwip < 1;
 }
+
+/// Pictures drawn once and shared through Qt's pixmap cache, found by a key of plain numbers
+/// rather than by a text made for every look asked for. Never destroyed, as the cache is not.
+template <class Key>
+class Looks {
+ public:
+  bool find(const Key& key, QPixmap* out) const {
+    const auto it = mKeys.find(key);
+    return it != mKeys.end() && QPixmapCache::find(it->second, out);
+  }
+  void insert(const Key& key, const QPixmap& look) {
+    if (mKeys.size() >= 2 * mSwept + 64) {
+      // Looks the cache let go of.
+      std::erase_if(mKeys, [](const auto& entry) { return !entry.second.isValid(); });
+      mSwept = mKeys.size();
+    }
+    mKeys[key] = QPixmapCache::insert(look);
+  }
+
+ private:
+  std::map<Key, QPixmapCache::Key> mKeys;
+  std::size_t mSwept = 0;
+};
 
 /// Whether the mouse can hold a button down (the left one).
 bool leftButton(const QEvent& e) {
@@ -337,17 +362,18 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   if (mLook.pixmap.isNull() || mLook.size != area.size() || mLook.ratio != ratio || mLook.scale != k) {
     // Title strips of one width and colours look alike: they share one picture of their drawing,
     // made at the device's resolution when first needed and kept in Qt's pixmap cache.
-    const std::size_t h = qHashMulti(mLook.strokes, area.width(), area.height(), ratio, k);
-    const QString key = QStringLiteral("tovdock-panel:%1").arg(h);
+    using Key = std::tuple<std::size_t, int, int, qreal, double>;
+    static auto* looks = new Looks<Key>;
+    const Key key{mLook.strokes, area.width(), area.height(), ratio, k};
     QPixmap look;
-    if (!QPixmapCache::find(key, &look)) {
+    if (!looks->find(key, &look)) {
       look = QPixmap((QSizeF(area.size()) * ratio).toSize());
       look.setDevicePixelRatio(ratio);
       look.fill(back);
       QPainter p(&look);
       paintDrawing(p, palette, k, ratio);
       p.end();
-      QPixmapCache::insert(key, look);
+      looks->insert(key, look);
     }
     mLook.pixmap = look;
     mLook.size = area.size();
@@ -744,22 +770,18 @@ void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QR
   if (mLook.pixmap.isNull() || mLook.size != area.size() || mLook.ratio != ratio || mLook.ink != ink.rgba() ||
       mLook.state != state) {
     // Every bar shows the same few buttons: each look is drawn once, at the device's resolution.
-    const QString key = QStringLiteral("tovdock-button:%1:%2x%3@%4:%5:%6")
-                            .arg(static_cast<int>(mPicture->symbol))
-                            .arg(area.width())
-                            .arg(area.height())
-                            .arg(ratio)
-                            .arg(ink.rgba())
-                            .arg(state);
+    using Key = std::tuple<int, int, int, qreal, QRgb, int>;
+    static auto* looks = new Looks<Key>;
+    const Key key{static_cast<int>(mPicture->symbol), area.width(), area.height(), ratio, ink.rgba(), state};
     QPixmap look;
-    if (!QPixmapCache::find(key, &look)) {
+    if (!looks->find(key, &look)) {
       look = QPixmap((QSizeF(area.size()) * ratio).toSize());
       look.setDevicePixelRatio(ratio);
       look.fill(Qt::transparent);
       QPainter p(&look);
       drawButton(p, mPicture->symbol, QRectF(QPointF(0, 0), QSizeF(area.size())), ink, hover, down);
       p.end();
-      QPixmapCache::insert(key, look);
+      looks->insert(key, look);
     }
     mLook = {area.size(), ratio, ink.rgba(), state, look};
   }
