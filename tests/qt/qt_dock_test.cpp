@@ -208,6 +208,22 @@ TEST_F(QtDock, ButtonsAndRightClicksRaiseSignalsWithWritableArguments) {
   EXPECT_EQ(right, (Keys{"b", ""}));
 }
 
+TEST_F(QtDock, AfterTheDockWidgetIsResizedEachBarIsWhereItsElementsAre) {
+  std::vector<BarRef> bars{addBar("a", 2000, true), addBar("b", 2000, true), addBar("c", 2000, true)};
+  dock()->setShow(true);
+  // Only higher: the bars below the first move without changing their width.
+  dockWidget->resize(dockWidget->width(), dockWidget->height() + 60);
+  for (const BarRef& b : bars) {
+    for (Panel* p : {&access().picDockBar(b->Index()), &access().picSplit(b->Index())}) {
+      const int left = pixels(p->Left()), top = pixels(p->Top());
+      EXPECT_EQ(QtToolkit::widgetOf(*p)->geometry(),
+                QRect(left, top, pixels(p->Left() + p->Width()) - left, pixels(p->Top() + p->Height()) - top))
+          << b->Key();
+    }
+  }
+  EXPECT_GT(access().picDockBar(bars[2]->Index()).Top(), 4000);
+}
+
 TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
   DockWidget* d = panes({}, true);
   EXPECT_TRUE(d->dock()->Show());  // shown without setShow

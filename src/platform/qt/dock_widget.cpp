@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QResizeEvent>
 #include <cmath>
+#include <optional>
 
 #include "platform/qt/qt_nodes.h"
 #include "qt/accessible.h"
@@ -130,7 +131,11 @@ int DockWidget::toPixels(double twips) const {
 void DockWidget::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   const detail::Scale k = scaleOf(mDock, this);
-  if (mDock) mDock->resize(k.twips(width()), k.twips(height()));
+  if (!mDock) return;
+  // Each bar's top, width and height are set one after the other; moves wait for the rest.
+  std::optional<detail::HoldMoves> hold;
+  if (detail::Node* n = detail::asNode(&mDock->surface())) hold.emplace(n->state());
+  mDock->resize(k.twips(width()), k.twips(height()));
 }
 
 QtHostServices::QtHostServices(std::optional<std::filesystem::path> storePath,

@@ -317,11 +317,11 @@ bool ElementWidget::event(QEvent* e) {
   return QWidget::event(e);
 }
 
-void ElementWidget::paintEvent(QPaintEvent* e) {
+void ElementWidget::paintEvent(QPaintEvent*) {
   Node* n = node();
   if (!n) return;
+  // Qt clips the painter to the event's region already.
   QPainter p(this);
-  p.setClipRegion(e->region());
   n->paintSelf(p, palette(), rect());
   n->paintWindowless(p, palette());
 }

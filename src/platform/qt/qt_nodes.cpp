@@ -12,7 +12,9 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
+#include <tuple>
 
 namespace tov::qt::detail {
 
@@ -65,6 +67,62 @@ QRect extentOf(const PanelNode::Stroke& s, double pixelsPerTwip) {
   return QRect(left, top, right - left, bottom - top);
 }
 
+/// Whether two extents make one rectangle together: side by side along a common edge.
+bool joins(const QRect& a, const QRect& b) {
+  return (a.top() == b.top() && a.bottom() == b.bottom() && a.left() <= b.right() + 1 &&
+          a.right() >= b.left() - 1) ||
+         (a.left() == b.left() && a.right() == b.right() && a.top() <= b.bottom() + 1 &&
+          a.bottom() >= b.top() - 1);
+}
+
+using Box = PanelNode::Box;
+
+Box boxOf(const PanelNode::Stroke& s) {
+  return {s.x1, s.y1, s.x2, s.y2};
+}
+
+/// Whether a fill lies against a box along one whole edge of it, outside it.
+bool besides(const Box& f, const Box& b) {
+  return (f.y1 == b.y1 && f.y2 == b.y2 && (f.x1 == b.x2 || f.x2 == b.x1)) ||
+         (f.x1 == b.x1 && f.x2 == b.x2 && (f.y1 == b.y2 || f.y2 == b.y1));
+}
+
+Box around(const Box& a, const Box& b) {
+  return {std::min(a.x1, b.x1), std::min(a.y1, b.y1), std::max(a.x2, b.x2), std::max(a.y2, b.y2)};
+}
+
+bool holds(const Box& a, const Box& b) {
+  return a.x1 <= b.x1 && a.y1 <= b.y1 && a.x2 >= b.x2 && a.y2 >= b.y2;
+}
+
+/// Whether a compaction could find no unit of a fill: it is less than a unit across.
+bool thin(const Box& f) {
+  return (f.x2 - f.x1) * kUnitsPerTwip < 1 || (f.y2 - f.y1) * kUnitsPerTwip < 1;
+}
+
+/// Pictures drawn once and shared through Qt's pixmap cache, found by a key of plain numbers
+/// rather than by a text made for every look asked for. Never destroyed, as the cache is not.
+template <class Key>
+class Looks {
+ public:
+  bool find(const Key& key, QPixmap* out) const {
+    const auto it = mKeys.find(key);
+    return it != mKeys.end() && QPixmapCache::find(it->second, out);
+  }
+  void insert(const Key& key, const QPixmap& look) {
+    if (mKeys.size() >= 2 * mSwept + 64) {
+      // Looks the cache let go of.
+      std::erase_if(mKeys, [](const auto& entry) { return !entry.second.isValid(); });
+      mSwept = mKeys.size();
+    }
+    mKeys[key] = QPixmapCache::insert(look);
+  }
+
+ private:
+  std::map<Key, QPixmapCache::Key> mKeys;
+  std::size_t mSwept = 0;
+};
+
 /// Whether the mouse can hold a button down (the left one).
 bool leftButton(const QEvent& e) {
   return static_cast<const QMouseEvent&>(e).button() == Qt::LeftButton;
@@ -91,6 +149,7 @@ void PanelNode::setBackColor(Color c) {
   mDrawing.clear();
   mDrawing.shrink_to_fit();
   mCompacted = 0;
+  mCover = Cover{};
   mLook.strokesKnown = false;
   if (QWidget* w = widget()) w->update();
 }
@@ -101,7 +160,7 @@ void PanelNode::applyGeometry() {
   // all again. Moves are held back until the handlers return (see applyHeldMoves).
   ElementWidget* w = mWidget.get();
   ToolkitState& s = state();
-  if (w && s.dispatchDepth > 0 && w->isVisible()) {
+  if (w && (s.dispatchDepth > 0 || s.holdDepth > 0) && w->isVisible()) {
     const QRect r = pxRect();
     if (r.size() == w->size()) {
       if (r.topLeft() != w->pos() && w->heldEpoch != s.heldEpoch) {
@@ -119,6 +178,40 @@ void PanelNode::record(const Stroke& s) {
   // compacted here now and then.
   if (mDrawing.size() >= std::max(2 * mCompacted, kCompactUnpainted)) compact();
   mDrawing.push_back(s);
+  Cover& c = mCover;
+  if (!s.fill) {
+    c.lines = true;
+    c.open = false;
+  } else {
+    // Each fill of a run lies outside the ones before it, so none covers another; one too thin
+    // for a compaction to weigh ends the run.
+    const Box f = boxOf(s);
+    if (c.open && !c.closed && besides(f, c.box)) {
+      c.box = around(c.box, f);
+      c.closed = thin(f);
+    } else if (!thin(f)) {
+      c.open = true;
+      c.closed = false;
+      c.box = f;
+      c.from = mDrawing.size() - 1;
+      c.anyBefore = c.any;
+      c.before = c.bounds;
+    } else {
+      c.open = false;
+    }
+    c.bounds = c.any ? around(c.bounds, f) : f;
+    c.any = true;
+    if (c.open) {
+      if (c.from > 0 && !c.lines && c.anyBefore && holds(c.box, c.before)) {
+        mDrawing.erase(mDrawing.begin(), mDrawing.begin() + static_cast<std::ptrdiff_t>(c.from));
+        c.from = 0;
+        c.anyBefore = false;
+        c.bounds = c.box;
+      }
+      // The run alone is left: as a compaction leaves it.
+      if (c.from == 0) mCompacted = mDrawing.size();
+    }
+  }
   mLook.strokesKnown = false;
   // A gradient is sixty strokes: the first asks for the repaint, which shows them all.
   if (mRepaintAsked) return;
@@ -136,22 +229,32 @@ void PanelNode::compact() const {
   std::vector<QRect> boxes;
   QRegion covered;
   bool inBoxes = true;
-  auto joins = [](const QRect& a, const QRect& b) {
-    return (a.top() == b.top() && a.bottom() == b.bottom() && a.left() <= b.right() + 1 &&
-            a.right() >= b.left() - 1) ||
-           (a.left() == b.left() && a.right() == b.right() && a.top() <= b.bottom() + 1 &&
-            a.bottom() >= b.top() - 1);
-  };
   auto hidden = [&](const QRect& r) {
     if (!inBoxes) return QRegion(r).subtracted(covered).isEmpty();
     return std::any_of(boxes.begin(), boxes.end(), [&r](const QRect& b) { return b.contains(r); });
   };
   std::vector<Stroke> kept;
   kept.reserve(mDrawing.size());
-  for (auto it = mDrawing.rbegin(); it != mDrawing.rend(); ++it) {
+  // The open run's fills lie side by side: none of them is covered, and they make one box.
+  Cover& c = mCover;
+  const std::size_t older = c.open ? c.from : mDrawing.size();
+  const std::size_t runLength = mDrawing.size() - older;
+  if (c.open) {
+    kept.assign(mDrawing.rbegin(), mDrawing.rbegin() + static_cast<std::ptrdiff_t>(runLength));
+    boxes.push_back(extentOf({c.box.x1, c.box.y1, c.box.x2, c.box.y2, 0, true}, k));
+  }
+  Cover next;
+  for (auto it = std::make_reverse_iterator(mDrawing.begin() + static_cast<std::ptrdiff_t>(older));
+       it != mDrawing.rend(); ++it) {
     QRect r = extentOf(*it, k);
     if (hidden(r)) continue;
     kept.push_back(*it);
+    if (it->fill) {
+      next.before = next.anyBefore ? around(next.before, boxOf(*it)) : boxOf(*it);
+      next.anyBefore = true;
+    } else {
+      next.lines = true;
+    }
     if (!it->fill && !axial(*it)) continue;
     if (!inBoxes) {
       covered += r;
@@ -176,6 +279,18 @@ void PanelNode::compact() const {
   }
   mDrawing.assign(kept.rbegin(), kept.rend());
   mCompacted = mDrawing.size();
+  // The run stays open: fills drawn next may still join it.
+  next.any = next.anyBefore;
+  next.bounds = next.before;
+  next.from = mDrawing.size() - runLength;
+  if (c.open) {
+    next.open = true;
+    next.closed = c.closed;
+    next.box = c.box;
+    next.bounds = next.any ? around(next.bounds, c.box) : c.box;
+    next.any = true;
+  }
+  c = next;
 }
 
 void PanelNode::drawLine(double x1, double y1, double x2, double y2, Color c) {
@@ -222,17 +337,18 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   if (mLook.pixmap.isNull() || mLook.size != area.size() || mLook.ratio != ratio || mLook.scale != k) {
     // Title strips of one width and colours look alike: they share one picture of their drawing,
     // made at the device's resolution when first needed and kept in Qt's pixmap cache.
-    const std::size_t h = qHashMulti(mLook.strokes, area.width(), area.height(), ratio, k);
-    const QString key = QStringLiteral("tovdock-panel:%1").arg(h);
+    using Key = std::tuple<std::size_t, int, int, qreal, double>;
+    static auto* looks = new Looks<Key>;
+    const Key key{mLook.strokes, area.width(), area.height(), ratio, k};
     QPixmap look;
-    if (!QPixmapCache::find(key, &look)) {
+    if (!looks->find(key, &look)) {
       look = QPixmap((QSizeF(area.size()) * ratio).toSize());
       look.setDevicePixelRatio(ratio);
       look.fill(back);
       QPainter p(&look);
       paintDrawing(p, palette, k, ratio);
       p.end();
-      QPixmapCache::insert(key, look);
+      looks->insert(key, look);
     }
     mLook.pixmap = look;
     mLook.size = area.size();
@@ -474,8 +590,24 @@ void LabelNode::setForeColor(Color c) {
 }
 
 std::unique_ptr<Element> LabelNode::clone() const {
+  // What copyProperties leaves, without measuring the caption: the copy ends with this label's
+  // width whatever its caption measured. Every bar's captions are copies.
   auto c = std::make_unique<LabelNode>(cloneContainer());
-  copyProperties(*this, *c);
+  c->mFont = mFont;
+  c->mQFont = mQFont;
+  c->mAlign = mAlign;
+  c->mForeColor = mForeColor;
+  c->mAutoSize = mAutoSize;
+  c->mCaption = mCaption;
+  c->mText = mText;
+  c->mLeft = mLeft;
+  c->mTop = mTop;
+  c->mWidth = mWidth;
+  c->mHeight = mHeight;
+  c->geometryChanged();
+  c->setToolTipText(mToolTip);
+  c->setMouseIcon(mIcon);
+  c->setMousePointer(mPointer);
   return c;
 }
 
@@ -613,22 +745,18 @@ void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QR
   if (mLook.pixmap.isNull() || mLook.size != area.size() || mLook.ratio != ratio || mLook.ink != ink.rgba() ||
       mLook.state != state) {
     // Every bar shows the same few buttons: each look is drawn once, at the device's resolution.
-    const QString key = QStringLiteral("tovdock-button:%1:%2x%3@%4:%5:%6")
-                            .arg(static_cast<int>(mPicture->symbol))
-                            .arg(area.width())
-                            .arg(area.height())
-                            .arg(ratio)
-                            .arg(ink.rgba())
-                            .arg(state);
+    using Key = std::tuple<int, int, int, qreal, QRgb, int>;
+    static auto* looks = new Looks<Key>;
+    const Key key{static_cast<int>(mPicture->symbol), area.width(), area.height(), ratio, ink.rgba(), state};
     QPixmap look;
-    if (!QPixmapCache::find(key, &look)) {
+    if (!looks->find(key, &look)) {
       look = QPixmap((QSizeF(area.size()) * ratio).toSize());
       look.setDevicePixelRatio(ratio);
       look.fill(Qt::transparent);
       QPainter p(&look);
       drawButton(p, mPicture->symbol, QRectF(QPointF(0, 0), QSizeF(area.size())), ink, hover, down);
       p.end();
-      QPixmapCache::insert(key, look);
+      looks->insert(key, look);
     }
     mLook = {area.size(), ratio, ink.rgba(), state, look};
   }

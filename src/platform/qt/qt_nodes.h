@@ -181,6 +181,10 @@ class PanelNode final : public QtElement<Panel> {
     Color color;
     bool fill;
   };
+  /// A rectangle in twips, as a fill gives it.
+  struct Box {
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  };
   /// What was drawn since the back colour was set, oldest first. It is painted again at the
   /// resolution of the device each time; strokes that later ones cover are dropped now and then.
   const std::vector<Stroke>& drawing() const { return mDrawing; }
@@ -202,7 +206,22 @@ class PanelNode final : public QtElement<Panel> {
   Color mBackColor = kSysButtonFace;
   Font mFont;
   mutable std::vector<Stroke> mDrawing;
-  mutable std::size_t mCompacted = 0;  // strokes after the last compaction
+  mutable std::size_t mCompacted = 0;  // strokes as a compaction left them (or would)
+  /// The newest fills that lie side by side in one box, followed as they are drawn: once the box
+  /// covers all that was filled before them, that is dropped at once. A title gradient drawn again
+  /// for a new width replaces the old one this way, with no compaction. In twips, as drawn.
+  struct Cover {
+    bool lines = false;      // a line is among the strokes: nothing is dropped
+    bool any = false;        // a fill is among the strokes
+    Box bounds;              // of every fill
+    bool open = false;       // a run is open
+    bool closed = false;     // the run's last fill is thinner than a compaction sees: it takes no more
+    Box box;                 // of the run
+    std::size_t from = 0;    // the run's first stroke
+    bool anyBefore = false;  // a fill comes before the run
+    Box before;              // of the fills before the run
+  };
+  mutable Cover mCover;
   /// The picture last painted and what it was painted for; the strokes' part of the key is kept
   /// until they or the palette change.
   struct Look {

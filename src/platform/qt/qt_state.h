@@ -81,6 +81,9 @@ struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl>
   /// Tells the widgets held since the last time the held moves were applied.
   std::uint64_t heldEpoch = 1;
   void applyHeldMoves();
+  /// While the dock lays itself out for a new size of its widget, moves are held back as while
+  /// handlers run: a bar whose top and size both change is then moved once, not copied first.
+  int holdDepth = 0;
 
   /// The pictures' images and cursors. They go with the toolkit and its elements, which hold widgets
   /// and so go before the application.
@@ -106,13 +109,28 @@ using ToolkitState = QtToolkit::Impl;
 struct DispatchScope {
   explicit DispatchScope(ToolkitState& state) : mState(state) { ++mState.dispatchDepth; }
   ~DispatchScope() {
-    if (--mState.dispatchDepth == 0 && !mState.heldMoves.empty()) mState.applyHeldMoves();
+    if (--mState.dispatchDepth == 0 && mState.holdDepth == 0 && !mState.heldMoves.empty())
+      mState.applyHeldMoves();
   }
   DispatchScope(const DispatchScope&) = delete;
   DispatchScope& operator=(const DispatchScope&) = delete;
 
  private:
   ToolkitState& mState;
+};
+
+/// Holds moves back while the dock lays itself out, outside any handler.
+struct HoldMoves {
+  explicit HoldMoves(ToolkitState& state) : mState(state.shared_from_this()) { ++mState->holdDepth; }
+  ~HoldMoves() {
+    if (--mState->holdDepth == 0 && mState->dispatchDepth == 0 && !mState->heldMoves.empty())
+      mState->applyHeldMoves();
+  }
+  HoldMoves(const HoldMoves&) = delete;
+  HoldMoves& operator=(const HoldMoves&) = delete;
+
+ private:
+  std::shared_ptr<ToolkitState> mState;
 };
 
 void reportHandlerFailure(const char* what);

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QVariant>
 #include <atomic>
+#include <optional>
+#include <unordered_map>
 
 #include "platform/qt/qt_nodes.h"
 
@@ -30,6 +32,51 @@ Hwnd newHandle() {
   return ++last;
 }
 
+// The widget each handle was given to, so that a toolkit finds a hosted control by its handle
+// without reading the handle of every widget of the application, and each widget's handle, so
+// that it is not read from the widget's properties each time. Gone widgets are swept out as the
+// table grows. Never destroyed: widgets may give their handles until the process ends.
+class HandleTable {
+ public:
+  void add(Hwnd h, QWidget* w) {
+    if (mWidgets.size() >= 2 * mSwept + 64) sweep();
+    mWidgets[h] = w;
+    mHandles[w] = h;
+  }
+  /// The widget the handle was given to while it still carries it, or null.
+  QWidget* find(Hwnd h) const {
+    const auto it = mWidgets.find(h);
+    QWidget* w = it != mWidgets.end() ? it->second.data() : nullptr;
+    return w && handleOn(w) == h ? w : nullptr;
+  }
+  /// The handle given to a widget that still lives, or 0.
+  Hwnd given(const QWidget* w) const {
+    const auto it = mHandles.find(w);
+    if (it == mHandles.end()) return 0;
+    const auto at = mWidgets.find(it->second);
+    return at != mWidgets.end() && at->second.data() == w ? it->second : 0;
+  }
+
+ private:
+  void sweep() {
+    std::erase_if(mWidgets, [](const auto& entry) { return entry.second.isNull(); });
+    // A widget's entry stays while the handle's names it: another widget may have its address now.
+    std::erase_if(mHandles, [this](const auto& entry) {
+      const auto at = mWidgets.find(entry.second);
+      return at == mWidgets.end() || at->second.data() != entry.first;
+    });
+    mSwept = mWidgets.size();
+  }
+  std::unordered_map<Hwnd, QPointer<QWidget>> mWidgets;
+  std::unordered_map<const QWidget*, Hwnd> mHandles;
+  std::size_t mSwept = 0;
+};
+
+HandleTable& handles() {
+  static auto* table = new HandleTable;
+  return *table;
+}
+
 }  // namespace
 
 // ---- native windows --------------------------------------------------------------------------
@@ -48,12 +95,16 @@ Hwnd QtToolkit::Impl::handleOf(QWidget* w) {
 QWidget* QtToolkit::Impl::widgetFor(Hwnd h) {
   if (!h) return nullptr;
   if (auto it = mWindows.find(h); it != mWindows.end()) return it->second.data();
-  for (QWidget* w : QApplication::allWidgets()) {
-    if (handleOn(w) != h) continue;
+  auto adopt = [&](QWidget* w) -> QWidget* {
     detail::Node* n = detail::nodeOfWidget(w);
     if (n && &n->state() != this) return nullptr;
     handleOf(w);
     return w;
+  };
+  if (QWidget* w = handles().find(h)) return adopt(w);
+  // A handle set on a widget by other means.
+  for (QWidget* w : QApplication::allWidgets()) {
+    if (handleOn(w) == h) return adopt(w);
   }
   return nullptr;
 }
@@ -129,11 +180,13 @@ QWidget* QtToolkit::widgetOf(const Element& e) {
 
 Hwnd QtToolkit::handleOf(QWidget* w) {
   if (!w) return 0;
+  if (const Hwnd known = handles().given(w)) return known;
   Hwnd h = handleOn(w);
   if (!h) {
     h = newHandle();
     w->setProperty(kHandleProperty, h);
   }
+  handles().add(h, w);
   return h;
 }
 
@@ -198,15 +251,20 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
   };
   // Reads return the twips last set while the widget still has the pixels they gave.
   const bool exact = w->geometry() == mSetPx;
-  const detail::Scale k = detail::scaleOf(w);
-  const auto twipsOf = [&k](int pixels) { return k.twips(pixels); };
+  // Finding the widget's screen is most of a call that needs no lengths.
+  std::optional<detail::Scale> scale;
+  const auto k = [&]() -> const detail::Scale& {
+    if (!scale) scale = detail::scaleOf(w);
+    return *scale;
+  };
+  const auto twipsOf = [&k](int pixels) { return k().twips(pixels); };
 
   if (member == "Move" && access != Access::Get) {
     mLeft = argAt(0);
     mTop = args.size() > 1 ? argAt(1) : (exact ? mTop : twipsOf(w->y()));
     mWidth = args.size() > 2 ? argAt(2) : (exact ? mWidth : twipsOf(w->width()));
     mHeight = args.size() > 3 ? argAt(3) : (exact ? mHeight : twipsOf(w->height()));
-    w->setGeometry(k.pxRect(mLeft, mTop, mWidth, mHeight));
+    w->setGeometry(k().pxRect(mLeft, mTop, mWidth, mHeight));
     mSetPx = w->geometry();
     return {};
   }
@@ -234,7 +292,7 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
     if (member == "Width") mWidth = v;
     if (member == "Left") mLeft = v;
     if (member == "Top") mTop = v;
-    w->setGeometry(k.pxRect(mLeft, mTop, mWidth, mHeight));
+    w->setGeometry(k().pxRect(mLeft, mTop, mWidth, mHeight));
     mSetPx = w->geometry();
     return {};
   }
