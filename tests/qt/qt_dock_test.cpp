@@ -209,19 +209,22 @@ TEST_F(QtDock, ButtonsAndRightClicksRaiseSignalsWithWritableArguments) {
 }
 
 TEST_F(QtDock, AfterTheDockWidgetIsResizedEachBarIsWhereItsElementsAre) {
-  std::vector<BarRef> bars{addBar("a", 2000, true), addBar("b", 2000, true), addBar("c", 2000, true)};
-  dock()->setShow(true);
+  DockWidget* d = panes();
+  for (Pane* p : d->panes())
+    p->setResizable(true), p->bar()->setHeight(2000);
+  const double lastTop = access().picDockBar(indexOf("c")).Top();
   // Only higher: the bars below the first move without changing their width.
-  dockWidget->resize(dockWidget->width(), dockWidget->height() + 60);
-  for (const BarRef& b : bars) {
-    for (Panel* p : {&access().picDockBar(b->Index()), &access().picSplit(b->Index())}) {
+  d->resize(d->width(), d->height() + 60);
+  for (Pane* pane : d->panes()) {
+    const std::int32_t i = pane->bar()->Index();
+    for (Panel* p : {&access().picDockBar(i), &access().picSplit(i)}) {
       const int left = pixels(p->Left()), top = pixels(p->Top());
       EXPECT_EQ(QtToolkit::widgetOf(*p)->geometry(),
                 QRect(left, top, pixels(p->Left() + p->Width()) - left, pixels(p->Top() + p->Height()) - top))
-          << b->Key();
+          << pane->key().toStdString();
     }
   }
-  EXPECT_GT(access().picDockBar(bars[2]->Index()).Top(), 4000);
+  EXPECT_GT(access().picDockBar(indexOf("c")).Top(), lastTop);
 }
 
 TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
