@@ -160,12 +160,10 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
     return e.isAccepted();
   };
   // A wheel event the hosted widget let pass comes up to its frame, which leaves it too.
-  EXPECT_FALSE(wheel(frame, body->geometry().center()));
-  EXPECT_EQ(access().VScroll().Value(), 0);
+  EXPECT_FALSE(wheel(frame, body->geometry().center()) || access().VScroll().Value());
   EXPECT_TRUE(wheel(titleOf("b"), QPoint(40, 5)));
   const std::int32_t step = access().VScroll().Value();
-  EXPECT_GT(step, 0);
-  EXPECT_EQ(QtToolkit::widgetOf(access().picDockBar(a))->y(), pixels(-step));
+  EXPECT_TRUE(step > 0 && QtToolkit::widgetOf(access().picDockBar(a))->y() == pixels(-step)) << step;
   wheel(QtToolkit::widgetOf(access().picSplit(a)), QPoint(40, 2));
   EXPECT_EQ(access().VScroll().Value(), 2 * step);
 
@@ -198,16 +196,13 @@ TEST_F(QtDock, ButtonsAndRightClicksRaiseSignalsWithWritableArguments) {
   d->pane("c")->setState(PaneState::Hidden);
   click(onTitle("b"), Qt::RightButton);
   click(QPointF(2000, 5900), Qt::RightButton);  // below the titles
-  EXPECT_EQ(log, (Keys{"closed a", "right b", "right "}));
-  EXPECT_TRUE(resized.contains("a"));
+  EXPECT_EQ(std::pair(log, resized.contains("a")), std::pair(Keys{"closed a", "right b", "right "}, true));
 }
 
 TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
   EXPECT_TRUE(d->dock()->Show());  // shown without setShow
   QLabel spare;
-  EXPECT_EQ(d->addPane("a", &spare, "again"), nullptr);
-  EXPECT_EQ(d->addPane("", &spare, "none"), nullptr);
-  EXPECT_EQ(spare.parent(), nullptr);
+  EXPECT_FALSE(d->addPane("a", &spare, "again") || d->addPane("", &spare, "none") || spare.parent());
   EXPECT_EQ(layoutOf(d), "aTE 0+133 w, bTE 133+134 w, cTE 267+133 w");
 
   Pane* b = d->pane("b");
@@ -215,9 +210,8 @@ TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
       closed(d, &DockWidget::paneClosed);
   b->setState(PaneState::Collapsed);
   b->setState(PaneState::Collapsed);
-  ASSERT_EQ(own.count(), 1);
+  ASSERT_EQ(std::pair(own.count(), all.count()), (std::pair<qsizetype, qsizetype>(1, 1)));
   EXPECT_EQ(own[0][0].value<PaneState>(), PaneState::Collapsed);
-  EXPECT_EQ(all.count(), 1);
   click(middle(access().imgExpand(b->bar()->Index())));
   click(middle(access().imgCollapse(b->bar()->Index())));
   EXPECT_EQ(layoutOf(d), "aTE 0+133 w, bTC 133+18, cTE 151+242 w");
@@ -284,8 +278,9 @@ TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForI
   a->setFocus();
   QTest::keyClick(a, Qt::Key_Down, Qt::AltModifier);
   EXPECT_EQ(layoutOf(d), "bTE 0+127 w, aTE 127+133 w, cTE 260+133 w");
-  EXPECT_EQ(host->value("a").substr(0, 2), "2:");  // stored as a drop stores it
-  EXPECT_EQ(QApplication::focusWidget(), a);
+  // Stored as a drop stores it, and the title keeps the focus.
+  EXPECT_EQ(std::pair(host->value("a").substr(0, 2), QApplication::focusWidget()),
+            std::pair(std::string("2:"), a));
   QTest::keyClick(a, Qt::Key_Up, Qt::AltModifier);
   QTest::keyClick(a, Qt::Key_Up, Qt::AltModifier);  // already first
   EXPECT_EQ(host->value("a").substr(0, 2), "1:");
@@ -328,10 +323,8 @@ TEST_F(QtDock, ScreenReadersFindTheShownPanesTheirStateAndButtonsAndPressThemInT
     std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* i) {
       const QAccessible::State st = i->state();
       if (st.expandable)
-        found << i->text(QAccessible::Name) + (st.focusable ? "" : " ?") +
-                     (st.expanded    ? " open:"
-                      : st.collapsed ? " shut:"
-                                     : ":");
+        found << i->text(QAccessible::Name) + (st.focusable ? "" : " ?") + (st.expanded ? " open" : "") +
+                     (st.collapsed ? " shut" : "") + ":";
       for (int n = 0; n < i->childCount(); ++n) {
         QAccessibleInterface* c = i->child(n);
         ASSERT_TRUE(c && c->parent() == i && i->indexOfChild(c) == n);
