@@ -20,14 +20,14 @@ namespace tov::qt {
 namespace {
 
 /// A surface shown in a top-level window, with mouse input at twips points of the surface.
-class QtBackend : public ::testing::Test {
+class QtBackend : public QtWindowTest {
  protected:
   void SetUp() override {
-    form->setGeometry(50, 60, 600, 500);
-    QtToolkit::widgetOf(*surface)->setParent(form.get());
+    window->setGeometry(50, 60, 600, 500);
+    QtToolkit::widgetOf(*surface)->setParent(window.get());
     surface = place(std::move(surface), 0, 0, 6000, 6000);
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
   template <class E>
   static std::unique_ptr<E> place(std::unique_ptr<E> e, double left, double top, double width,
@@ -38,19 +38,13 @@ class QtBackend : public ::testing::Test {
   std::unique_ptr<Panel> panel(double left, double top, double width, double height) {
     return place(surface->createPanel(surface.get()), left, top, width, height);
   }
-  void mouse(QEvent::Type type, double x, double y, Qt::MouseButton b = Qt::LeftButton) {
-    sendMouse(form.get(), QtToolkit::widgetOf(*surface), type, QPointF(x, y), b, timestamp);
-  }
-  void click(double x, double y, Qt::MouseButton b = Qt::LeftButton) {
-    mouse(QEvent::MouseButtonPress, x, y, b);
-    mouse(QEvent::MouseButtonRelease, x, y, b);
-  }
+  // The surface goes before the window, both before the toolkit.
+  void TearDown() override { surface.reset(), window.reset(); }
+  QWidget* target() override { return QtToolkit::widgetOf(*surface); }
   QImage grab() { return QtToolkit::widgetOf(*surface)->grab().toImage(); }
 
   std::shared_ptr<QtToolkit> toolkit = std::make_shared<QtToolkit>();
-  std::unique_ptr<QWidget> form = std::make_unique<QWidget>();
-  std::unique_ptr<Surface> surface = toolkit->createSurface();  // goes before the form
-  int timestamp = 1000;
+  std::unique_ptr<Surface> surface = toolkit->createSurface();
 };
 
 TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
@@ -100,13 +94,13 @@ TEST_F(QtBackend, InputGoesToTheFrontMostElementWhichCapturesItAndClicksWithTheL
   front->onClick = [&] { log.push_back("click"); };
   back->onClick = [&] { log.push_back("back click"); };
   front->setVisible(true);
-  click(450, 450);  // a hover move comes first
-  mouse(QEvent::MouseButtonPress, 450, 450);
-  mouse(QEvent::MouseMove, 450, 1350);  // held moves stay with the pressed element
-  mouse(QEvent::MouseButtonRelease, 450, 1350);
-  click(450, 450, Qt::RightButton);
+  click({450, 450});  // a hover move comes first
+  mouse(QEvent::MouseButtonPress, {450, 450});
+  mouse(QEvent::MouseMove, {450, 1350});  // held moves stay with the pressed element
+  mouse(QEvent::MouseButtonRelease, {450, 1350});
+  click({450, 450}, Qt::RightButton);
   back->zOrderFront();
-  click(450, 450);
+  click({450, 450});
   EXPECT_EQ(log, (std::vector<std::string>{"move 0 150,150", "up 1 150,150", "click", "move 1 150,1050",
                                            "up 1 150,1050", "move 0 150,150", "up 2 150,150", "back click"}));
 }
@@ -145,12 +139,12 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   auto source = panel(0, 0, 3000, 600);
   source->onMouseDown = [&](const MouseArgs&) { source->Drag(), source.reset(); };
   surface->onDragDrop = [](Element*, float, float) { ADD_FAILURE() << "a drop without a source"; };
-  mouse(QEvent::MouseButtonPress, 300, 300);
+  mouse(QEvent::MouseButtonPress, {300, 300});
   EXPECT_EQ(toolkit->dragging(), nullptr);
-  mouse(QEvent::MouseButtonRelease, 300, 3000);
+  mouse(QEvent::MouseButtonRelease, {300, 3000});
 
   // A hosted widget the application deleted fails as a control whose object is gone.
-  auto* label = new QLabel("hosted", form.get());
+  auto* label = new QLabel("hosted", window.get());
   WidgetControl ctl(label);
   ctl.call("Move", {Value(0.0), Value(260.0), Value(3000.0)});
   EXPECT_EQ(label->pos(), QPoint(0, pixels(260)));
@@ -177,17 +171,17 @@ TEST_F(QtBackend, ToolkitsInOneProcessKeepTheirOwnWindowsAndDrags) {
                          toolkit->widgetFor(theirs->hWnd())}),
             (std::vector<QWidget*>{QtToolkit::widgetOf(*mine), nullptr, nullptr}));
   // A hosted widget is no toolkit's own: either one places it, but only into its own windows.
-  const Hwnd h = QtToolkit::handleOf(new QLabel("hosted", form.get()));
+  const Hwnd h = QtToolkit::handleOf(new QLabel("hosted", window.get()));
   EXPECT_EQ((std::vector{toolkit->native().SetParent(h, theirs->hWnd()),
                          other.native().SetParent(h, theirs->hWnd()), other.native().GetParent(h)}),
-            (std::vector<Hwnd>{0, QtToolkit::handleOf(form.get()), theirs->hWnd()}));
+            (std::vector<Hwnd>{0, QtToolkit::handleOf(window.get()), theirs->hWnd()}));
 
   mine->onMouseDown = [&](const MouseArgs&) { mine->Drag(); };
-  mouse(QEvent::MouseButtonPress, 300, 300);
+  mouse(QEvent::MouseButtonPress, {300, 300});
   theirs->Drag();
   EXPECT_EQ(std::pair(toolkit->dragging(), other.dragging()),
             (std::pair<Element*, Element*>(mine.get(), theirs.get())));
-  mouse(QEvent::MouseButtonRelease, 300, 300);
+  mouse(QEvent::MouseButtonRelease, {300, 300});
   EXPECT_EQ(std::pair(toolkit->dragging(), other.dragging()),
             (std::pair<Element*, Element*>(nullptr, theirs.get())));
 }
@@ -207,9 +201,9 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
     return QRect(px(1440), px(720), px(1440 + 2880) - px(1440), px(720 + 1440) - px(720));
   };
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
-  const QPoint home = form->pos();
-  form->windowHandle()->setScreen(dense);
-  form->move(dense->geometry().topLeft() + QPoint(50, 60));
+  const QPoint home = window->pos();
+  window->windowHandle()->setScreen(dense);
+  window->move(dense->geometry().topLeft() + QPoint(50, 60));
   EXPECT_EQ(w->geometry(), at(denseDpi));
   EXPECT_EQ(std::pair(pixelsPerTwip(w), p->Width()), std::pair(denseDpi / 1440, 2880.0));  // the twips stay
 
@@ -218,8 +212,8 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
     QCoreApplication::processEvents();
     EXPECT_EQ(w->geometry(), at(dpi));
   }
-  form->windowHandle()->setScreen(primary);
-  form->move(home);
+  window->windowHandle()->setScreen(primary);
+  window->move(home);
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
 }
 

@@ -61,7 +61,7 @@ std::string layoutOf(DockWidget* d) {
   return out.join(", ").toStdString();
 }
 
-class QtDock : public ::testing::Test {
+class QtDock : public QtWindowTest {
  protected:
   void SetUp() override {
     HostServices::setInstance(host);
@@ -109,18 +109,10 @@ class QtDock : public ::testing::Test {
     return at(access().picTitel(indexOf(key))) + QPointF(2500, down);
   }
 
-  void mouse(QEvent::Type type, QPointF twips, Qt::MouseButton b = Qt::LeftButton) {
-    sendMouse(window.get(), d, type, twips, b, timestamp);
-  }
-  void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) {
-    mouse(QEvent::MouseButtonPress, t, b);
-    mouse(QEvent::MouseButtonRelease, t, b);
-  }
+  QWidget* target() override { return d; }
 
   std::shared_ptr<MemoryHost> host = std::make_shared<MemoryHost>();
-  std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
   DockWidget* d = nullptr;
-  int timestamp = 1000;
 };
 
 /// A colour of the dock's 0x00BBGGRR form as a QColor.
