@@ -129,22 +129,20 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
   // Grip lines in the palette's shades, and the window around the dock untouched.
   const QImage shot = window->grab().toImage();
   const QPoint grip = QtToolkit::widgetOf(access().picSplit(a))->mapTo(window.get(), QPoint(40, 0));
-  std::vector<std::uint32_t> grips;
-  for (int y : {0, 10, 25, 40})
-    grips.push_back(rgb(shot, grip.x(), grip.y() + pixels(y)));
   const QPalette& p = d->palette();
-  EXPECT_EQ(grips,
-            (std::vector<std::uint32_t>{0xE0E0E0, rgb(p.color(QPalette::Light)),
-                                        rgb(p.color(QPalette::Midlight)), rgb(p.color(QPalette::Dark))}));
+  for (auto [y, colour] : {std::pair(0, QColor(0xE0E0E0)),
+                           {10, p.color(QPalette::Light)},
+                           {25, p.color(QPalette::Midlight)},
+                           {40, p.color(QPalette::Dark)}})
+    EXPECT_EQ(rgb(shot, grip.x(), grip.y() + pixels(y)), rgb(colour)) << y;
   const QRect dockRect = d->geometry();
   for (int y = 0; y < shot.height(); y += 3)
     for (int x = 0; x < shot.width(); x += 3)
       ASSERT_TRUE(dockRect.contains(x, y) || rgb(shot, x, y) == 0xFF00FFu) << x << "," << y;
   EXPECT_NE(rgb(shot, dockRect.left() + 5, dockRect.bottom() - 5), 0xFF00FFu);
 
-  QWidget* frame = QtToolkit::widgetOf(access().picDockBar(b));
-  QWidget* body = d->pane("b")->widget();
-  ASSERT_EQ(body->parentWidget(), frame);
+  QWidget *body = d->pane("b")->widget(), *frame = body->parentWidget();
+  ASSERT_EQ(frame, QtToolkit::widgetOf(access().picDockBar(b)));
   auto wheel = [](QWidget* w, QPoint p) {
     QWheelEvent e(p, w->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                   Qt::NoScrollPhase, false);
@@ -217,8 +215,7 @@ TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
 }
 
 TEST_F(QtDock, SavedStateRestoresOnANewDockAndNamedDocksKeepTheirOwnRecordsOrWithoutAutoSaveNone) {
-  d->pane("a")->setGroup(PaneGroup::Bottom);
-  d->pane("c")->setState(PaneState::Collapsed);
+  d->pane("a")->setGroup(PaneGroup::Bottom), d->pane("c")->setState(PaneState::Collapsed);
   d->pane("b")->setHeight(120);
   const QByteArray state = d->saveState();
   delete d;
@@ -261,9 +258,9 @@ TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForI
   ASSERT_EQ(QApplication::focusWidget(), a);
   EXPECT_EQ(a->grab().toImage().pixel(0, 0), a->palette().color(QPalette::Highlight).rgb());
   QTest::keyClick(a, Qt::Key_Space);
-  EXPECT_EQ(d->pane("a")->state(), PaneState::Collapsed);
+  const PaneState folded = d->pane("a")->state();
   QTest::keyClick(a, Qt::Key_Return);
-  EXPECT_EQ(d->pane("a")->state(), PaneState::Expanded);
+  EXPECT_EQ(std::pair(folded, d->pane("a")->state()), std::pair(PaneState::Collapsed, PaneState::Expanded));
   QTest::keyClick(a, Qt::Key_Tab);  // the labels take no focus: on to the next title
   EXPECT_EQ(QApplication::focusWidget(), titleOf("b"));
 
@@ -306,8 +303,7 @@ TEST_F(QtDock, ScreenReadersFindTheShownPanesTheirStateAndButtonsAndPressThemInT
                 QCoreApplication::translate("tov", "Sie müssen mindestens ein Element sichtbar lassen!"),
             QStringLiteral("(none)|Element zuklappen|Collapse|At least one pane must stay visible"));
   d->pane("b")->setState(PaneState::Hidden);
-  d->pane("c")->setState(PaneState::Collapsed);
-  d->pane("c")->setClosable(false);
+  d->pane("c")->setState(PaneState::Collapsed), d->pane("c")->setClosable(false);
   // Each title strip found from the dock, every object on the way knowing its parent: its name, its
   // state and its buttons' names, left to right.
   auto strips = [&] {
@@ -452,11 +448,9 @@ QRect devicePixels(const Element& e, int ratio) {
 TEST_F(QtDock, AtPixelRatioTwoIconsComeWholeFromTheirIconAndGlyphEdgesAreSmooth) {
   if (window->devicePixelRatio() != 2) GTEST_SKIP() << "runs at QT_SCALE_FACTOR=2 (ctest qt.PixelRatioTwo)";
   QPixmap one(16, 16), two(32, 32);
-  one.fill(Qt::red);
-  two.fill(Qt::green);
+  one.fill(Qt::red), two.fill(Qt::green);
   QIcon icon(one);
-  icon.addPixmap(two);
-  d->pane("a")->setIcon(icon);
+  icon.addPixmap(two), d->pane("a")->setIcon(icon);
   const std::int32_t i = indexOf("a");
   const QImage shot = titleOf("a")->grab().toImage();
   ASSERT_EQ(shot.devicePixelRatio(), 2);
@@ -505,8 +499,8 @@ TEST_F(QtDock, TitleButtonsShowHoverAndPressWithThePointingHandAndNarrowTitlesSh
   EXPECT_EQ(look(), plain);
 
   // A narrow title shortens its caption before the other caption and the buttons.
-  d->pane("a")->setTitle("A rather long title for a narrow dock");
-  d->pane("a")->setRightTitle("right hand side");
+  d->pane("a")->setTitle("A rather long title for a narrow dock"),
+      d->pane("a")->setRightTitle("right hand side");
   d->resize(pixels(2400), d->height());
   QCoreApplication::processEvents();
   access().lblTitel(i).setForeColor(0xFF0000);       // blue
