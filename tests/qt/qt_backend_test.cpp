@@ -204,8 +204,9 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
   const QPoint home = window->pos();
   window->windowHandle()->setScreen(dense);
   window->move(dense->geometry().topLeft() + QPoint(50, 60));
-  EXPECT_EQ(w->geometry(), at(denseDpi));
-  EXPECT_EQ(std::pair(pixelsPerTwip(w), p->Width()), std::pair(denseDpi / 1440, 2880.0));  // the twips stay
+  // The twips stay as set.
+  EXPECT_EQ(std::tuple(w->geometry(), pixelsPerTwip(w), p->Width()),
+            std::tuple(at(denseDpi), denseDpi / 1440, 2880.0));
 
   for (double dpi : {120.0, denseDpi}) {
     QWindowSystemInterface::handleScreenLogicalDotsPerInchChange(dense, dpi, dpi);
