@@ -52,8 +52,7 @@ class QtUiDriver final : public UiDriver {
   }
 
   void resize(double width, double height) override {
-    QtToolkit::resizeSurface(*mSurface, width, height);
-    fitForm();
+    QtToolkit::resizeSurface(*mSurface, width, height), fitForm();
   }
   void setUserMode(bool running) override { QtToolkit::setUserMode(*mSurface, running); }
 
