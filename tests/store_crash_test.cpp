@@ -149,12 +149,9 @@ struct ShownDock {
         toolkit((HostServices::setInstance(services), std::make_shared<headless::HeadlessToolkit>())),
         dock(TovDock::create(toolkit)),
         ui(dock->surface()) {
-    ui.setUserMode(true);
-    dock->resize(6000, 3000);
-    for (const char* key : {"a", "b", "c"}) {
-      BarRef b = dock->Bars()->Add();
-      b->setKey(key), b->setTitle(key), b->setAllowResize(true);
-    }
+    ui.setUserMode(true), dock->resize(6000, 3000);
+    for (const char* key : {"a", "b", "c"})
+      if (BarRef b = dock->Bars()->Add()) b->setKey(key), b->setTitle(key), b->setAllowResize(true);
     dock->setShow(true);
   }
   ~ShownDock() {
