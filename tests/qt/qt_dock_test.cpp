@@ -279,12 +279,13 @@ TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForI
   QTest::keyClick(titleOf("b"), Qt::Key_Delete);
   QTest::keyClick(a, Qt::Key_Delete);
   EXPECT_EQ(layoutOf(d), "aTH, bTE 0+197 w, cTE 197+203 w");
-  EXPECT_EQ(closed, (QList<QVariantList>{{QString("a")}}));
+  EXPECT_EQ(std::pair(closed.count(), closed.value(0).value(0).toString()),
+            std::pair(qsizetype(1), QString("a")));
   QWidget* c = titleOf("c");
   QTest::keyClick(c, Qt::Key_F10, Qt::ShiftModifier);
   QTest::keyClick(c, Qt::Key_Menu);
   const QVariantList below{QString("c"), c->mapToGlobal(QPoint(0, c->height()))};
-  EXPECT_EQ(menu, (QList<QVariantList>{below, below}));
+  EXPECT_EQ(menu, (QList<QVariantList>{below, below})) << menu.count() << " menu requests";
 }
 
 TEST_F(QtDock, ScreenReadersFindTheShownPanesTheirStateAndButtonsAndPressThemInTheInstalledLanguage) {
