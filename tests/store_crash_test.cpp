@@ -68,8 +68,8 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNewAndCostsAnotherWr
                 done = poll(&closed, 1, 0) > 0;
                 for (int k = 100 + half; k < 100 + kKeys; k += 2)
                   services.SaveSetting("DockBar", keyOf(k), valueOf(k, done ? kLast : round), 0);
-                std::this_thread::sleep_for(
-                    std::chrono::milliseconds(1));  // leaves the killed saver its turns
+                // Leaves the killed saver its turns.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
               }
             });
         }
@@ -112,8 +112,8 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNewAndCostsAnotherWr
     ASSERT_TRUE(!afterOpen || read(ready[0], &byte, 1) == 1);
     std::this_thread::sleep_for(
         std::chrono::microseconds(std::uniform_int_distribution<int>(0, 20000)(random)));
-    ASSERT_EQ(kill(pid, SIGKILL), 0);
-    ASSERT_EQ(exitCode(pid), -1) << "the saver stopped by itself in run " << run;
+    ASSERT_TRUE(kill(pid, SIGKILL) == 0 && exitCode(pid) == -1)
+        << "the saver stopped by itself in run " << run;
     std::map<int, long> acknowledged;  // the last save of each key the saver saw written
     for (std::array<long, 2> ack; read(acks[0], &ack, sizeof ack) == static_cast<ssize_t>(sizeof ack);)
       acknowledged[static_cast<int>(ack[0])] = ack[1];
@@ -149,14 +149,9 @@ struct ShownDock {
         toolkit((HostServices::setInstance(services), std::make_shared<headless::HeadlessToolkit>())),
         dock(TovDock::create(toolkit)),
         ui(dock->surface()) {
-    ui.setUserMode(true);
-    dock->resize(6000, 3000);
-    for (const char* key : {"a", "b", "c"}) {
-      BarRef b = dock->Bars()->Add();
-      b->setKey(key);
-      b->setTitle(key);
-      b->setAllowResize(true);
-    }
+    ui.setUserMode(true), dock->resize(6000, 3000);
+    for (const char* key : {"a", "b", "c"})
+      if (BarRef b = dock->Bars()->Add()) b->setKey(key), b->setTitle(key), b->setAllowResize(true);
     dock->setShow(true);
   }
   ~ShownDock() {
@@ -214,20 +209,19 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedCostsNoWaitAndNoSave) {
               EXPECT_EQ(hand->GetSetting("DockBar", "k", 0), "second");
             }),
             1.0);
-  EXPECT_EQ(hand->pendingSaves(), 1u);
-  EXPECT_TRUE(hand->persistent()) << "a busy store is tried again, not given up";
+  EXPECT_TRUE(hand->pendingSaves() == 1 && hand->persistent()) << "a busy store is tried again, not given up";
 
   testing::internal::CaptureStderr();
   std::unique_ptr<ShownDock> shown;
   EXPECT_LT(timed([&] { shown = std::make_unique<ShownDock>(store); }), 1.0)
       << "opening and reading the store wait for nobody";
   EXPECT_LT(timed([&] { shown->clickB(true); }), 1.0);
-  EXPECT_EQ(shown->stateOfB(), eBarCollapsed);
-  EXPECT_GT(shown->services->pendingSaves(), 0u);
-  EXPECT_EQ(shown->services->GetSetting("DockBar", "b", 0), "2:1:0:260");
+  EXPECT_EQ(std::tuple(shown->stateOfB(), shown->services->pendingSaves() > 0,
+                       shown->services->GetSetting("DockBar", "b", 0)),
+            std::tuple(eBarCollapsed, true, "2:1:0:260"));
 
-  ASSERT_EQ(kill(locker, SIGKILL), 0);  // the transactions end with the process, unwritten
-  ASSERT_EQ(exitCode(locker), -1);
+  // The transactions end with the process, unwritten.
+  ASSERT_TRUE(kill(locker, SIGKILL) == 0 && exitCode(locker) == -1);
 
   EXPECT_TRUE(hand->flush() && hand->pendingSaves() == 0);
   hand.reset();
@@ -241,17 +235,15 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedCostsNoWaitAndNoSave) {
 
 TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
   // Root writes any file whatever its mode: the dock runs in a child that is another user.
-  const auto folder = dir / "read-only";
-  const auto readOnlyStore = folder / "settings.sqlite";
+  const auto folder = dir / "read-only", readOnlyStore = folder / "settings.sqlite";
   {
     DefaultHostServices services(readOnlyStore);
     services.SaveSetting("DockBar", "a", "1:1:1:1000", 0);
     services.SaveSetting("DockBar", "b", "2:1:0:260", 0);
     services.SaveSetting("DockBar", "c", "3:1:1:1000", 0);
   }
-  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
-  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
-  ASSERT_EQ(chmod(readOnlyStore.c_str(), 0444), 0);
+  ASSERT_TRUE(chmod(dir.c_str(), 0755) == 0 && chmod(folder.c_str(), 0555) == 0 &&
+              chmod(readOnlyStore.c_str(), 0444) == 0);
   const std::string bytes = readFile(readOnlyStore);
 
   constexpr int kCannotArrange = 77;
@@ -265,16 +257,15 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
     if (shown.stateOfB() != eBarCollapsed) return 10;  // the layout is restored
     for (bool collapse : {false, true, false})         // the first save that cannot be kept is reported
       shown.clickB(collapse);
-    if (shown.stateOfB() != eBarExpanded) return 11;
-    if (shown.services->GetSetting("DockBar", "b", 0) != "2:1:1:260") return 12;
+    if (shown.stateOfB() != eBarExpanded || shown.services->GetSetting("DockBar", "b", 0) != "2:1:1:260")
+      return 11;
     if (shown.services->persistent() || shown.services->pendingSaves() == 0) return 13;
     shown.dock.reset();
     return shown.toolkit->messages().empty() ? 0 : 14;  // a store problem is no reason to interrupt the user
   });
   if (code == kCannotArrange) GTEST_SKIP() << "no user here to whom the store is read-only";
-  EXPECT_EQ(code, 0) << err;
-  EXPECT_EQ(reports(err), 1u) << err;
-  EXPECT_NE(err.find("cannot be written"), std::string::npos) << err;
+  EXPECT_TRUE(code == 0 && reports(err) == 1 && err.find("cannot be written") != std::string::npos)
+      << code << err;
   EXPECT_EQ(readFile(readOnlyStore), bytes);
   // Nothing appeared next to it: no journal, no WAL.
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);

@@ -14,10 +14,8 @@ int main(int argc, char** argv) {
   {
     tov::qt::DockWidget dock;
     dock.resize(320, 480);
-    for (const char* name : {"First", "Second", "Third"}) {
-      tov::qt::Pane* pane = dock.addPane(name, new QLabel(name), name);
-      failures += !pane;
-    }
+    for (const char* name : {"First", "Second", "Third"})
+      failures += !dock.addPane(name, new QLabel(name), name);
     dock.show();
     const QImage shot = dock.grab().toImage();
     failures += !shot.save(argv[2], "PNG");

@@ -20,14 +20,14 @@ namespace tov::qt {
 namespace {
 
 /// A surface shown in a top-level window, with mouse input at twips points of the surface.
-class QtBackend : public ::testing::Test {
+class QtBackend : public QtWindowTest {
  protected:
   void SetUp() override {
-    form->setGeometry(50, 60, 600, 500);
-    QtToolkit::widgetOf(*surface)->setParent(form.get());
+    window->setGeometry(50, 60, 600, 500);
+    QtToolkit::widgetOf(*surface)->setParent(window.get());
     surface = place(std::move(surface), 0, 0, 6000, 6000);
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
   template <class E>
   static std::unique_ptr<E> place(std::unique_ptr<E> e, double left, double top, double width,
@@ -38,19 +38,13 @@ class QtBackend : public ::testing::Test {
   std::unique_ptr<Panel> panel(double left, double top, double width, double height) {
     return place(surface->createPanel(surface.get()), left, top, width, height);
   }
-  void mouse(QEvent::Type type, double x, double y, Qt::MouseButton b = Qt::LeftButton) {
-    sendMouse(form.get(), QtToolkit::widgetOf(*surface), type, QPointF(x, y), b, timestamp);
-  }
-  void click(double x, double y, Qt::MouseButton b = Qt::LeftButton) {
-    mouse(QEvent::MouseButtonPress, x, y, b);
-    mouse(QEvent::MouseButtonRelease, x, y, b);
-  }
+  // The surface goes before the window, both before the toolkit.
+  void TearDown() override { surface.reset(), window.reset(); }
+  QWidget* target() override { return QtToolkit::widgetOf(*surface); }
   QImage grab() { return QtToolkit::widgetOf(*surface)->grab().toImage(); }
 
   std::shared_ptr<QtToolkit> toolkit = std::make_shared<QtToolkit>();
-  std::unique_ptr<QWidget> form = std::make_unique<QWidget>();
-  std::unique_ptr<Surface> surface = toolkit->createSurface();  // goes before the form
-  int timestamp = 1000;
+  std::unique_ptr<Surface> surface = toolkit->createSurface();
 };
 
 TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
@@ -60,15 +54,14 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
   auto img = place(surface->createImage(p.get()), 2250, 0, 0, 0);
   img->setPicture(
       std::make_shared<Picture>(Picture{16, 8, std::vector<std::uint32_t>(128, 0xFF0000FFu), 0, 0}));
-  EXPECT_EQ(img->Height(), 120);  // fifteen twips a pixel
   p->setWidth(3600);
   const QImage shot = grab();
-  // Fill, back colour, picture, and the back colour in the new area.
-  EXPECT_EQ((std::vector{rgb(shot, 10, 10), rgb(shot, 120, 30), rgb(shot, pixels(2250) + 2, 2),
-                         rgb(shot, 230, 10)}),
-            (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00}));
   p->setBackColor(0xFFFFFF);  // clears the drawing
-  EXPECT_EQ(rgb(grab(), 10, 10), 0xFFFFFFu);
+  // Fifteen twips a pixel; fill, back colour, picture, the back colour in the new area, and cleared.
+  EXPECT_EQ(
+      (std::vector<std::uint32_t>{std::uint32_t(img->Height()), rgb(shot, 10, 10), rgb(shot, 120, 30),
+                                  rgb(shot, pixels(2250) + 2, 2), rgb(shot, 230, 10), rgb(grab(), 10, 10)}),
+      (std::vector<std::uint32_t>{120, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0xFFFFFF}));
 
   // Bands drawn over each other, each pass narrower, green and red in turn: however the drawing
   // is kept, each place shows the newest band over it.
@@ -128,7 +121,6 @@ TEST_F(QtBackend, InputGoesToTheFrontMostElementWhichCapturesItAndClicksWithTheL
   auto p = panel(0, 0, 3000, 1500);
   auto back = place(surface->createLabel(p.get()), 300, 300, 900, 300);
   auto front = back->clone();
-  front->setVisible(true);
   std::vector<std::string> log;
   auto record = [&](const char* what) {
     return [&log, what](const MouseArgs& a) {
@@ -140,13 +132,14 @@ TEST_F(QtBackend, InputGoesToTheFrontMostElementWhichCapturesItAndClicksWithTheL
   front->onMouseUp = record("up ");
   front->onClick = [&] { log.push_back("click"); };
   back->onClick = [&] { log.push_back("back click"); };
-  click(450, 450);  // a hover move comes first
-  mouse(QEvent::MouseButtonPress, 450, 450);
-  mouse(QEvent::MouseMove, 450, 1350);  // held moves stay with the pressed element
-  mouse(QEvent::MouseButtonRelease, 450, 1350);
-  click(450, 450, Qt::RightButton);
+  front->setVisible(true);
+  click({450, 450});  // a hover move comes first
+  mouse(QEvent::MouseButtonPress, {450, 450});
+  mouse(QEvent::MouseMove, {450, 1350});  // held moves stay with the pressed element
+  mouse(QEvent::MouseButtonRelease, {450, 1350});
+  click({450, 450}, Qt::RightButton);
   back->zOrderFront();
-  click(450, 450);
+  click({450, 450});
   EXPECT_EQ(log, (std::vector<std::string>{"move 0 150,150", "up 1 150,150", "click", "move 1 150,1050",
                                            "up 1 150,1050", "move 0 150,150", "up 2 150,150", "back click"}));
 }
@@ -156,22 +149,15 @@ TEST_F(QtBackend, ScrollBarReportsEveryChangeOfItsValueAlsoByCode) {
   int changes = 0, scrolls = 0;
   bar->onChange = [&] { ++changes; };
   bar->onScroll = [&] { ++scrolls; };
-  bar->setMax(1000);
-  bar->setLargeChange(200);
-  bar->setValue(800);
-  bar->setValue(800);
+  bar->setMax(1000), bar->setLargeChange(200), bar->setValue(800), bar->setValue(800);
   bar->setMax(500);  // clamps the value
   EXPECT_EQ(std::pair(bar->Value(), changes), std::pair(500, 2));
   EXPECT_THROW(bar->setValue(501), Failure);
   auto* sb = qobject_cast<QScrollBar*>(QtToolkit::widgetOf(*bar));
   ASSERT_NE(sb, nullptr);
   EXPECT_EQ(std::pair(sb->maximum(), sb->pageStep()), std::pair(500, 200));
-  sb->setSliderDown(true);
-  sb->setSliderPosition(100);
-  sb->setSliderPosition(120);
-  sb->setSliderDown(false);
-  EXPECT_EQ(std::pair(scrolls, changes), std::pair(2, 3));
-  EXPECT_EQ(bar->Value(), 120);
+  sb->setSliderDown(true), sb->setSliderPosition(100), sb->setSliderPosition(120), sb->setSliderDown(false);
+  EXPECT_EQ(std::tuple(scrolls, changes, bar->Value()), std::tuple(2, 3, 120));
 }
 
 TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
@@ -182,29 +168,22 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   const Hwnd h = p->hWnd();
   delete QtToolkit::widgetOf(*p);
   EXPECT_EQ(std::pair(toolkit->widgetFor(h), p->hWnd()), (std::pair<QWidget*, Hwnd>(nullptr, 0)));
-  p->setWidth(1234);
-  EXPECT_EQ(p->Width(), 1234);
-  p->setVisible(true);
-  p->fillRect(0, 0, 100, 100, 0);
-  p->zOrderFront();
-  p->setMousePointer(ptrSizeNS);
-  text->setCaption("still here");
-  text->setVisible(true);
-  bar->setMax(10);
-  bar->setValue(5);
-  EXPECT_EQ(bar->Value(), 5);
+  p->setWidth(1234), p->setVisible(true), p->fillRect(0, 0, 100, 100, 0), p->zOrderFront();
+  p->setMousePointer(ptrSizeNS), text->setCaption("still here"), text->setVisible(true);
+  bar->setMax(10), bar->setValue(5);
+  EXPECT_EQ(std::pair(p->Width(), bar->Value()), std::pair(1234.0, 5));
   grab();
 
   // A source that goes away as its drag starts ends the drag without a drop.
   auto source = panel(0, 0, 3000, 600);
   source->onMouseDown = [&](const MouseArgs&) { source->Drag(), source.reset(); };
   surface->onDragDrop = [](Element*, float, float) { ADD_FAILURE() << "a drop without a source"; };
-  mouse(QEvent::MouseButtonPress, 300, 300);
+  mouse(QEvent::MouseButtonPress, {300, 300});
   EXPECT_EQ(toolkit->dragging(), nullptr);
-  mouse(QEvent::MouseButtonRelease, 300, 3000);
+  mouse(QEvent::MouseButtonRelease, {300, 3000});
 
   // A hosted widget the application deleted fails as a control whose object is gone.
-  auto* label = new QLabel("hosted", form.get());
+  auto* label = new QLabel("hosted", window.get());
   WidgetControl ctl(label);
   ctl.call("Move", {Value(0.0), Value(260.0), Value(3000.0)});
   EXPECT_EQ(label->pos(), QPoint(0, pixels(260)));
@@ -213,21 +192,22 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   label->resize(50, 50);  // changed behind the control's back: reads follow the widget
   EXPECT_EQ(valueToDouble(ctl.get("Height")), 50 / pixelsPerTwip());
   delete label;
+  std::int32_t gone = 0;
   try {
     ctl.get("Height");
-    ADD_FAILURE() << "a member of a deleted widget";
   } catch (const Failure& f) {
-    EXPECT_EQ(f.Number(), errObjectNotSet);
+    gone = f.Number();
   }
+  EXPECT_EQ(gone, errObjectNotSet);
 
   // A widget made where a deleted one was is another window, with a handle of its own.
-  auto* gone = new QLabel(form.get());
-  const Hwnd goneHandle = QtToolkit::handleOf(gone);
-  const QWidget* at = gone;
-  delete gone;
+  auto* dead = new QLabel(window.get());
+  const Hwnd goneHandle = QtToolkit::handleOf(dead);
+  const QWidget* at = dead;
+  delete dead;
   std::vector<std::unique_ptr<QLabel>> made;
   while (made.size() < 8 && (made.empty() || made.back().get() != at))
-    made.push_back(std::make_unique<QLabel>(form.get()));
+    made.push_back(std::make_unique<QLabel>(window.get()));
   // (A sanitizer's allocator keeps freed memory aside: then no widget comes there.)
   if (made.back().get() == at) {
     EXPECT_NE(QtToolkit::handleOf(made.back().get()), goneHandle);
@@ -240,21 +220,21 @@ TEST_F(QtBackend, ToolkitsInOneProcessKeepTheirOwnWindowsAndDrags) {
   std::unique_ptr<Surface> otherSurface = other.createSurface();
   auto mine = panel(0, 0, 3000, 600);
   auto theirs = otherSurface->createPanel(otherSurface.get());
-  EXPECT_EQ(toolkit->widgetFor(mine->hWnd()), QtToolkit::widgetOf(*mine));
-  EXPECT_EQ(std::pair(other.widgetFor(mine->hWnd()), toolkit->widgetFor(theirs->hWnd())),
-            (std::pair<QWidget*, QWidget*>(nullptr, nullptr)));
+  EXPECT_EQ((std::vector{toolkit->widgetFor(mine->hWnd()), other.widgetFor(mine->hWnd()),
+                         toolkit->widgetFor(theirs->hWnd())}),
+            (std::vector<QWidget*>{QtToolkit::widgetOf(*mine), nullptr, nullptr}));
   // A hosted widget is no toolkit's own: either one places it, but only into its own windows.
-  const Hwnd h = QtToolkit::handleOf(new QLabel("hosted", form.get()));
-  EXPECT_EQ(toolkit->native().SetParent(h, theirs->hWnd()), 0);
-  EXPECT_EQ(other.native().SetParent(h, theirs->hWnd()), QtToolkit::handleOf(form.get()));
-  EXPECT_EQ(other.native().GetParent(h), theirs->hWnd());
+  const Hwnd h = QtToolkit::handleOf(new QLabel("hosted", window.get()));
+  EXPECT_EQ((std::vector{toolkit->native().SetParent(h, theirs->hWnd()),
+                         other.native().SetParent(h, theirs->hWnd()), other.native().GetParent(h)}),
+            (std::vector<Hwnd>{0, QtToolkit::handleOf(window.get()), theirs->hWnd()}));
 
   mine->onMouseDown = [&](const MouseArgs&) { mine->Drag(); };
-  mouse(QEvent::MouseButtonPress, 300, 300);
+  mouse(QEvent::MouseButtonPress, {300, 300});
   theirs->Drag();
   EXPECT_EQ(std::pair(toolkit->dragging(), other.dragging()),
             (std::pair<Element*, Element*>(mine.get(), theirs.get())));
-  mouse(QEvent::MouseButtonRelease, 300, 300);
+  mouse(QEvent::MouseButtonRelease, {300, 300});
   EXPECT_EQ(std::pair(toolkit->dragging(), other.dragging()),
             (std::pair<Element*, Element*>(nullptr, theirs.get())));
 }
@@ -274,20 +254,20 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
     return QRect(px(1440), px(720), px(1440 + 2880) - px(1440), px(720 + 1440) - px(720));
   };
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
-  const QPoint home = form->pos();
-  form->windowHandle()->setScreen(dense);
-  form->move(dense->geometry().topLeft() + QPoint(50, 60));
-  EXPECT_EQ(w->geometry(), at(denseDpi));
-  EXPECT_EQ(pixelsPerTwip(w), denseDpi / 1440);
-  EXPECT_EQ(p->Width(), 2880);  // the twips stay as set
+  const QPoint home = window->pos();
+  window->windowHandle()->setScreen(dense);
+  window->move(dense->geometry().topLeft() + QPoint(50, 60));
+  // The twips stay as set.
+  EXPECT_EQ(std::tuple(w->geometry(), pixelsPerTwip(w), p->Width()),
+            std::tuple(at(denseDpi), denseDpi / 1440, 2880.0));
 
   for (double dpi : {120.0, denseDpi}) {
     QWindowSystemInterface::handleScreenLogicalDotsPerInchChange(dense, dpi, dpi);
     QCoreApplication::processEvents();
     EXPECT_EQ(w->geometry(), at(dpi));
   }
-  form->windowHandle()->setScreen(primary);
-  form->move(home);
+  window->windowHandle()->setScreen(primary);
+  window->move(home);
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
 }
 

@@ -45,17 +45,14 @@ class QtUiDriver final : public UiDriver {
   void attach(Surface& surface) override {
     mSurface = &surface;
     QtToolkit::widgetOf(surface)->setParent(mForm);
-    surface.setLeft(0);
-    surface.setTop(0);
-    surface.setVisible(true);
+    surface.setLeft(0), surface.setTop(0), surface.setVisible(true);
     fitForm();
     mForm->show();
     if (!QTest::qWaitForWindowExposed(mForm)) throw std::runtime_error("UiDriver: the form is not exposed");
   }
 
   void resize(double width, double height) override {
-    QtToolkit::resizeSurface(*mSurface, width, height);
-    fitForm();
+    QtToolkit::resizeSurface(*mSurface, width, height), fitForm();
   }
   void setUserMode(bool running) override { QtToolkit::setUserMode(*mSurface, running); }
 
@@ -89,8 +86,12 @@ class QtUiDriver final : public UiDriver {
   std::vector<std::string> messages() override { return mMessages; }
   void clearMessages() override { mMessages.clear(); }
 
-  double absLeft(const Element& e) override { return sum(e, &Element::Left); }
-  double absTop(const Element& e) override { return sum(e, &Element::Top); }
+  double absLeft(const Element& e) override {
+    return e.kind() == Element::Kind::Surface ? 0 : e.Left() + (e.Container() ? absLeft(*e.Container()) : 0);
+  }
+  double absTop(const Element& e) override {
+    return e.kind() == Element::Kind::Surface ? 0 : e.Top() + (e.Container() ? absTop(*e.Container()) : 0);
+  }
   bool shown(const Element& e) override {
     const Element* n = &e;
     while (n && n->Visible() && n->kind() != Element::Kind::Surface)
@@ -102,18 +103,11 @@ class QtUiDriver final : public UiDriver {
     auto* w = new QFrame(mHome);
     w->setObjectName(QString::fromStdString(name));
     if (align) w->setProperty("Align", *align);
-    // Visible in its own right, as a control on a form is, though the form part is hidden.
-    w->show();
+    w->show();  // visible in its own right, as a control on a form is, though the form part is hidden
     return std::make_shared<qt::WidgetControl>(w);
   }
 
  private:
-  static double sum(const Element& e, double (Element::*side)() const) {
-    double v = 0;
-    for (const Element* n = &e; n && n->kind() != Element::Kind::Surface; n = n->Container())
-      v += (n->*side)();
-    return v;
-  }
   /// The widget under a point of the surface (the captured one while a button is held) and the
   /// point in its coordinates.
   std::pair<QWidget*, QPointF> targetAt(double x, double y) {

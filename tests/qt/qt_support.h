@@ -1,6 +1,7 @@
-// What the Qt tests share: twips in whole pixels, colours of grabbed images and window-system mouse
-// input that Qt routes itself.
+// What the Qt tests share: twips in whole pixels, colours of grabbed images and a shown window with
+// window-system mouse input.
 #pragma once
+#include <gtest/gtest.h>
 #include <QColor>
 #include <QCoreApplication>
 #include <QImage>
@@ -9,6 +10,7 @@
 #include <QtTest/QTest>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -25,16 +27,32 @@ inline std::uint32_t rgb(const QColor& c) {
   return c.rgb() & 0xFFFFFF;
 }
 
-/// A mouse event to `window` at a point in twips of `in`; a move carries `b` as the held button.
-inline void sendMouse(QWidget* window, const QWidget* in, QEvent::Type type, QPointF twips, Qt::MouseButton b,
-                      int& timestamp) {
-  const QPoint p = in->mapTo(window, QPoint(pixels(twips.x()), pixels(twips.y())));
-  QWindow* w = window->windowHandle();
-  qt_handleMouseEvent(w, QPointF(p), w->mapToGlobal(QPointF(p)),
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
-                      type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, ++timestamp);
-  QCoreApplication::processEvents();
-  if (type == QEvent::MouseButtonRelease) timestamp += 10000;
-}
+/// A top-level window shown by the test, with window-system mouse input that Qt routes itself, at
+/// points in twips of the widget `target()`.
+class QtWindowTest : public ::testing::Test {
+ protected:
+  virtual QWidget* target() = 0;
+  void mouse(QEvent::Type type, QPointF twips, Qt::MouseButton b = Qt::LeftButton) {
+    mouseIn(window.get(), target(), type, twips, b);
+  }
+  /// The same in another shown window `top`, at points of its widget `on`.
+  void mouseIn(QWidget* top, QWidget* on, QEvent::Type type, QPointF twips,
+               Qt::MouseButton b = Qt::LeftButton) {
+    const QPoint p = on->mapTo(top, QPoint(pixels(twips.x()), pixels(twips.y())));
+    QWindow* w = top->windowHandle();
+    qt_handleMouseEvent(w, QPointF(p), w->mapToGlobal(QPointF(p)),
+                        type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
+                        type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, ++timestamp);
+    QCoreApplication::processEvents();
+    if (type == QEvent::MouseButtonRelease) timestamp += 10000;
+  }
+  void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) {
+    mouse(QEvent::MouseButtonPress, t, b);
+    mouse(QEvent::MouseButtonRelease, t, b);
+  }
+
+  std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+  int timestamp = 1000;
+};
 
 }  // namespace tov::qt

@@ -90,10 +90,7 @@ class StoreFolderTest : public testing::Test {
     dir = pattern;
     store = dir / "settings.sqlite";
   }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
+  void TearDown() override { fs::remove_all(dir, ec); }
 
   /// Runs `body` in a child whose stderr goes to a file; the child's exit code and that stderr.
   std::pair<int, std::string> inChild(const std::function<int()>& body) {
@@ -107,8 +104,8 @@ class StoreFolderTest : public testing::Test {
     return {code, readFile(errFile)};
   }
 
-  fs::path dir;
-  fs::path store;
+  fs::path dir, store;
+  std::error_code ec;
 };
 
 }  // namespace tov::test
