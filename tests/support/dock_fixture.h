@@ -64,6 +64,18 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     return s;
   }
 
+  /// Every bar in display order as "key:group:state:height@top".
+  std::string snap() {
+    std::string s;
+    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
+      BarRef b = bars()->ItemByOrder(i);
+      s += (i > 1 ? " " : "") + b->Key() + ":" + std::to_string(b->AlignBar()) + ":" +
+           std::to_string(b->State()) + ":" + std::to_string(b->Height()) + "@" +
+           std::to_string(toInt32(top(b)));
+    }
+    return s;
+  }
+
   std::shared_ptr<MemoryHost> host;
   std::unique_ptr<UiDriver> ui;
   DockRef dock;
