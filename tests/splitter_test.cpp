@@ -103,9 +103,9 @@ TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
     press(b);
     for (const auto& [dy, stripTop] : steps) {
       move(b, dy);
-      EXPECT_EQ(strip(b).Top(), stripTop) << "move " << dy;
-      EXPECT_EQ(b->Height(), stripTop + 80) << "move " << dy;
-      EXPECT_EQ(controlHeight(b), std::max(0.0, stripTop + 80 - 260 - 80)) << "move " << dy;
+      EXPECT_EQ(std::vector({strip(b).Top(), b->Height() + 0.0, controlHeight(b) + 0.0}),
+                std::vector({stripTop, stripTop + 80, std::max(0.0, stripTop + 80 - 260 - 80)}))
+          << "move " << dy;
     }
     release(b);
   }
