@@ -40,9 +40,6 @@ class Reentrancy : public DockTest {
     EXPECT_NEAR(y, 4000, 20);
     EXPECT_EQ(ui->messages(), std::vector<std::string>{});
   }
-  Hwnd parentOf(const ControlRef& c) {
-    return ui->toolkit()->native().GetParent(valueToInt32(c->get("hWnd")));
-  }
   /// Presses on a bar's splitter strip, moves down 200 and 300 and releases there.
   void dragStrip(const BarRef& b) {
     const double y = ui->absTop(access().picSplit(b->Index())) + 70;

@@ -38,6 +38,10 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
   }
   DockTestAccess access() { return DockTestAccess(*dock); }
+  /// The window a hosted control's window is a child of.
+  Hwnd parentOf(const ControlRef& c) {
+    return ui->toolkit()->native().GetParent(valueToInt32(c->get("hWnd")));
+  }
 
   /// Adds a bar with a key and title; `height` above 100 is given to it.
   BarRef addBar(const std::string& key, std::int32_t height = 0, std::int32_t align = eAlignTop,
