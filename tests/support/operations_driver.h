@@ -355,14 +355,10 @@ class OperationsDriver {
     const auto& order = BarsInternals::fOrder(*all);
     if (order.size() != static_cast<std::size_t>(n) + 1 && !(n == 0 && order.empty()))
       return "order has the wrong number of slots";
-    std::vector<bool> seen(static_cast<std::size_t>(n) + 1, false);
-    for (std::int32_t pos = 1; pos <= n; ++pos) {
-      const std::int32_t i = order[static_cast<std::size_t>(pos)];
-      if (i < 1 || i > n || seen[static_cast<std::size_t>(i)])
-        return "order is not a permutation of 1..Count";
-      seen[static_cast<std::size_t>(i)] = true;
-    }
+    std::vector<std::int32_t> sorted(order.begin() + (n > 0), order.end());
+    std::sort(sorted.begin(), sorted.end());
     for (std::int32_t i = 1; i <= n; ++i) {
+      if (sorted[static_cast<std::size_t>(i - 1)] != i) return "order is not a permutation of 1..Count";
       BarRef b = all->Item(i);
       if (!b || b->Index() != i) return "bar " + std::to_string(i) + " is missing or misnumbered";
       if (b->State() == eBarHidden && b->Height() != 0) return "a hidden bar takes room";
