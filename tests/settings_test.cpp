@@ -19,12 +19,6 @@ std::vector<std::string> dataLines(const std::string& name) {
 
 class Settings : public DockTest {
  protected:
-  /// Shows the dock in scroll mode, where the heights stay exactly as given.
-  void showAsGiven() {
-    dock->setAllowScroll(true);
-    dock->resize(6000, 6000);
-    dock->setShow(true);
-  }
   void store(const std::map<std::string, std::string>& records) {
     for (const auto& [key, value] : records)
       host->store[{"DockBar", key}] = value;
@@ -46,7 +40,8 @@ TEST_P(Settings, RecordsAreWrittenGroupByGroupInTheExactFormat) {
   h->setShowClose(true);
   h->setState(eBarHidden);
   r->setState(eBarCollapsed);
-  showAsGiven();
+  dock->setAllowScroll(true);  // the heights stay exactly as given
+  show(6000, 6000);
 
   // Groups changed without a reorder: records still go top, left, right, bottom, each with the
   // bar's display position.
@@ -73,7 +68,8 @@ TEST_P(Settings, EmptyKeyedAndHiddenRecords) {
   auto e = addBar("", 1000, eAlignTop, true);
   z->setShowClose(true);
   store({{"z", "1:1:2:3000"}, {"", "2:4:0:2000"}});
-  showAsGiven();
+  dock->setAllowScroll(true);
+  show(6000, 6000);
 
   // With a close button a bar is restored hidden, and the stored height is not taken.
   EXPECT_EQ(z->State(), eBarHidden);
@@ -88,8 +84,7 @@ TEST_P(Settings, ClashingPositionsKeepTheOrderAndFitTheBars) {
   auto a = addBar("a", 1000, eAlignTop, true);
   auto b = addBar("b", 1000, eAlignTop, true);
   auto c = addBar("c", 1000, eAlignTop, true);
-  dock->resize(6000, 3600);
-  dock->setShow(true);
+  show(6000, 3600);
   ASSERT_TRUE(BarsInternals::fSetOrder(*bars(), {0, 3, 1, 2}));
   a->setHeight(2000);
   store({{"a", "1:1:1:1500"}, {"b", "1:1:1:1500"}});
@@ -117,7 +112,8 @@ TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalTextOrIgnoredAsAWhole) {
     host->store.clear();
     // A record that reads puts y into another group, behind z; one that does not leaves y as it was.
     store({{"y", line.substr(0, bar)}, {"z", "3:1:1:900"}});
-    showAsGiven();
+    dock->setAllowScroll(true);
+    show(6000, 6000);
     EXPECT_EQ(snap(), bar == std::string::npos
                           ? "x:1:1:700@0 y:1:1:700@700 z:1:1:900@1400"
                           : "x:1:1:700@0 z:1:1:900@700 y:" + line.substr(bar + 1) + "@1600")
