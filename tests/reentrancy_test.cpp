@@ -135,13 +135,9 @@ TEST_P(Reentrancy, TerminationSurvivesHostsAndControlsThatDropTheDock) {
     host->hostile = [&](std::string_view op) {
       if (op == "SaveSetting" && way == 0) dock.reset();
     };
+    clsBars& all = *dock->Bars();
     armed = true;
-    if (way < 2) {
-      dock->Terminate();
-    } else {
-      clsBars& all = *dock->Bars();
-      all.Clear();
-    }
+    way < 2 ? dock->Terminate() : all.Clear();
     host->hostile = nullptr;
     EXPECT_FALSE(dock || made[0]->Control() || valueToBool(plain->get("Visible")));
     EXPECT_TRUE(parentOf(plain) == form && host->value("a") != "");
