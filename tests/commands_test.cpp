@@ -37,9 +37,8 @@ TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
   dock->Closed = [&](std::string& key) {
     closed.push_back(key);
     // The bar is already hidden and the rest laid out when the application hears of it.
-    EXPECT_EQ(b->State(), eBarHidden);
-    EXPECT_FALSE(access().picDockBar(b->Index()).Visible());
-    EXPECT_EQ(top(c), a->Height());
+    EXPECT_TRUE(b->State() == eBarHidden && !access().picDockBar(b->Index()).Visible() &&
+                top(c) == a->Height());
   };
   clickClose(b);  // a collapsed bar counts as visible
   dock->Closed = [&](std::string& key) { closed.push_back(key); };
@@ -57,17 +56,13 @@ TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
 TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
   addBar("a", 1000, eAlignTop, true);
   auto b = addBar("b", 1000, eAlignTop, true);
-  auto c = addBar("c", 1000, eAlignTop, true);
+  addBar("c", 1000, eAlignTop, true);
   show();
-  ASSERT_EQ(b->Height(), 1200);
   host->saves.clear();
 
   clickOn(access().imgCollapse(b->Index()));
-  EXPECT_TRUE(b->State() == eBarCollapsed && b->Height() == 260);
   // The bar below takes up the difference.
-  EXPECT_EQ(std::vector({top(c), static_cast<double>(c->Height())}),
-            std::vector({1200.0 + 260, 3600.0 - 100 - 1200 - 260}));
-  EXPECT_EQ(host->value("b"), "2:1:0:260");
+  EXPECT_EQ(snap() + " " + host->value("b"), "a:1:1:1200@0 b:1:0:260@1200 c:1:1:2040@1460 2:1:0:260");
 
   // The application's own state changes are laid out but not saved.
   host->saves.clear();

@@ -29,6 +29,10 @@ class DragDrop : public DockTest {
     ui->press(onTitle(from).first, onTitle(from).second);
     ui->release(to.first, to.second);
   }
+  /// The order, the group of bar `b` and whether the drop was saved.
+  std::string outcome(const BarRef& b) {
+    return order() + " " + std::to_string(b->AlignBar()) + (host->saves.empty() ? " " : " saved");
+  }
   std::int32_t left(const BarRef& b) { return toInt32(access().picDockBar(b->Index()).Left()); }
 
   static constexpr Point kFreeLeft{1000, 5000};
@@ -39,16 +43,14 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
   const Keys keys{{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}};
   auto made = build(keys);
   drag(made[3], onTitle(made[1]));  // upwards: D lands before B
-  EXPECT_EQ(order(), "A,D,B,C");
-  EXPECT_TRUE(made[3]->AlignBar() == eAlignLeft && left(made[3]) == 0 && top(made[1]) == 2000);
-  EXPECT_EQ(access().dragSource(), 0);
+  EXPECT_EQ(snap(), "A:1:1:1000@0 D:2:1:1000@1000 B:2:1:1000@2000 C:2:1:1000@3000");
+  EXPECT_TRUE(left(made[3]) == 0 && access().dragSource() == 0);
   EXPECT_EQ(host->value("D") + " " + host->value("B"), "2:2:1:1000 3:2:1:1000");
 
   made = build(keys);
   drag(made[0], onTitle(made[2]));  // downwards: A lands behind C
-  EXPECT_EQ(order(), "B,C,A,D");
-  EXPECT_TRUE(made[0]->AlignBar() == eAlignLeft && top(made[0]) == 2000);
-  EXPECT_EQ(host->value("A"), "3:2:1:1000");
+  EXPECT_EQ(snap() + " " + host->value("A"),
+            "B:2:1:1000@0 C:2:1:1000@1000 A:2:1:1000@2000 D:3:1:1000@0 3:2:1:1000");
   // What the dock did not drag, dropped on a title, in the top strip or on the free area, does nothing.
   host->saves.clear();
   for (auto [x, y] : {onTitle(made[1]), Point{onTitle(made[2]).first, 100.0}, kFreeRight})
@@ -64,27 +66,21 @@ TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
   // pixels (300 twips) down on the right column's first bar, a bar takes its column; 19 pixels
   // down it is in the strip.
   struct Case {
-    int from, onto;
+    std::size_t from, onto;
     double dy;
-    const char* order;
-    std::int32_t align;
-    bool saves;
+    const char* result;
   };
-  for (const Case& k : std::vector<Case>{{0, 0, 100, "P,Q,R", eAlignLeft, true},
-                                         {0, 0, 0, "P,Q,R", eAlignLeft, true},
-                                         {1, 1, 100, "P,Q,R", eAlignLeft, false},
-                                         {1, 0, 100, "Q,P,R", eAlignTop, true},
-                                         {1, 2, 300, "P,R,Q", eAlignRight, true},
-                                         {1, 2, 285, "Q,P,R", eAlignTop, true}}) {
+  for (const Case& k : std::vector<Case>{{0, 0, 100, "P,Q,R 2 saved"},
+                                         {0, 0, 0, "P,Q,R 2 saved"},
+                                         {1, 1, 100, "P,Q,R 2 "},
+                                         {1, 0, 100, "Q,P,R 1 saved"},
+                                         {1, 2, 300, "P,R,Q 3 saved"},
+                                         {1, 2, 285, "Q,P,R 1 saved"}}) {
     auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
-    const BarRef& from = made[static_cast<std::size_t>(k.from)];
-    drag(from, onTitle(made[static_cast<std::size_t>(k.onto)], k.dy));
-    const std::string at =
-        std::to_string(k.from) + " onto " + std::to_string(k.onto) + " at " + std::to_string(k.dy);
-    EXPECT_EQ(order(), k.order) << at;
-    EXPECT_EQ(from->AlignBar(), k.align) << at;
-    EXPECT_EQ(host->saves.empty(), !k.saves) << at;
-    EXPECT_TRUE(k.align != eAlignTop || top(from) == 0) << at;
+    drag(made[k.from], onTitle(made[k.onto], k.dy));
+    const BarRef& from = made[k.from];
+    EXPECT_EQ(outcome(from), k.result) << k.from << " onto " << k.onto << " at " << k.dy;
+    EXPECT_TRUE(from->AlignBar() != eAlignTop || top(from) == 0) << k.from << " at " << k.dy;
   }
 }
 
@@ -141,24 +137,21 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   const Keys bottoms{{"1", eAlignBottom}, {"2", eAlignBottom}, {"3", eAlignBottom}};
   struct Case {
     const Keys& keys;
-    int from;
+    std::size_t from;
     Point to;
-    const char* order;
-    std::int32_t align;
+    const char* result;
   };
-  for (const Case& k : std::vector<Case>{{tops, 3, kFreeLeft, "1,2,3,4", eAlignTop},
-                                         {tops, 3, kFreeRight, "1,2,3,4", eAlignTop},
-                                         {tops, 1, kFreeLeft, "1,3,4,2", eAlignTop},
-                                         {tops, 1, {2985, 5000}, "1,3,4,2", eAlignTop},
-                                         {tops, 2, {3000, 5000}, "1,2,4,3", eAlignRight},
-                                         {mixed, 3, kFreeLeft, "1,2,4,3", eAlignLeft},
-                                         {rights, 2, {1000, 1000}, "1,3,2", eAlignLeft},
-                                         {bottoms, 2, kFreeLeft, "1,3,2", eAlignLeft}}) {
+  for (const Case& k : std::vector<Case>{{tops, 3, kFreeLeft, "1,2,3,4 1 "},
+                                         {tops, 3, kFreeRight, "1,2,3,4 1 "},
+                                         {tops, 1, kFreeLeft, "1,3,4,2 1 saved"},
+                                         {tops, 1, {2985, 5000}, "1,3,4,2 1 saved"},
+                                         {tops, 2, {3000, 5000}, "1,2,4,3 3 saved"},
+                                         {mixed, 3, kFreeLeft, "1,2,4,3 2 saved"},
+                                         {rights, 2, {1000, 1000}, "1,3,2 2 saved"},
+                                         {bottoms, 2, kFreeLeft, "1,3,2 2 saved"}}) {
     auto made = build(k.keys);
-    drag(made[static_cast<std::size_t>(k.from)], k.to);
-    EXPECT_EQ(order(), k.order) << k.from << " to " << k.to.first;
-    EXPECT_EQ(made[static_cast<std::size_t>(k.from)]->AlignBar(), k.align) << k.from << " to " << k.to.first;
-    EXPECT_EQ(host->saves.empty(), order() == std::string("1,2,3,4")) << k.from << " to " << k.to.first;
+    drag(made[k.from], k.to);
+    EXPECT_EQ(outcome(made[k.from]), k.result) << k.from << " to " << k.to.first;
   }
   // Placed as its column says: the right half, below the top group.
   auto made = build(tops);

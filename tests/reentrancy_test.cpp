@@ -40,9 +40,6 @@ class Reentrancy : public DockTest {
     EXPECT_NEAR(y, 4000, 20);
     EXPECT_EQ(ui->messages(), std::vector<std::string>{});
   }
-  Hwnd parentOf(const ControlRef& c) {
-    return ui->toolkit()->native().GetParent(valueToInt32(c->get("hWnd")));
-  }
   /// Presses on a bar's splitter strip, moves down 200 and 300 and releases there.
   void dragStrip(const BarRef& b) {
     const double y = ui->absTop(access().picSplit(b->Index())) + 70;
@@ -138,13 +135,9 @@ TEST_P(Reentrancy, TerminationSurvivesHostsAndControlsThatDropTheDock) {
     host->hostile = [&](std::string_view op) {
       if (op == "SaveSetting" && way == 0) dock.reset();
     };
+    clsBars& all = *dock->Bars();
     armed = true;
-    if (way < 2) {
-      dock->Terminate();
-    } else {
-      clsBars& all = *dock->Bars();
-      all.Clear();
-    }
+    way < 2 ? dock->Terminate() : all.Clear();
     host->hostile = nullptr;
     EXPECT_FALSE(dock || made[0]->Control() || valueToBool(plain->get("Visible")));
     EXPECT_TRUE(parentOf(plain) == form && host->value("a") != "");

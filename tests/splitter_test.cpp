@@ -53,7 +53,6 @@ class Splitter : public DockTest {
 
 TEST_P(Splitter, ReleaseSetsTheStripBottomWhateverTheButton) {
   threeBars();
-  ASSERT_EQ(strip(a).Top(), 900);
   press(a);
   release(a);  // the strip rests 20 above the panel's bottom
   EXPECT_TRUE(a->Height() == 980 && host->value("a") == "1:1:1:980");
@@ -70,7 +69,6 @@ TEST_P(Splitter, ReleaseSetsTheStripBottomWhateverTheButton) {
 
 TEST_P(Splitter, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
   threeBars();
-  ASSERT_EQ(b->HeightMax(), 2000);
   press(b);
   move(b, 20);  // the strip's bottom reaches the panel's bottom: the bar does not follow yet
   EXPECT_TRUE(b->Height() == 1500 && resized.empty());
@@ -105,9 +103,9 @@ TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
     press(b);
     for (const auto& [dy, stripTop] : steps) {
       move(b, dy);
-      EXPECT_EQ(strip(b).Top(), stripTop) << "move " << dy;
-      EXPECT_EQ(b->Height(), stripTop + 80) << "move " << dy;
-      EXPECT_EQ(controlHeight(b), std::max(0.0, stripTop + 80 - 260 - 80)) << "move " << dy;
+      EXPECT_EQ(std::vector({strip(b).Top(), b->Height() + 0.0, controlHeight(b) + 0.0}),
+                std::vector({stripTop, stripTop + 80, std::max(0.0, stripTop + 80 - 260 - 80)}))
+          << "move " << dy;
     }
     release(b);
   }

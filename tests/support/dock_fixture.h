@@ -38,6 +38,10 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
   }
   DockTestAccess access() { return DockTestAccess(*dock); }
+  /// The window a hosted control's window is a child of.
+  Hwnd parentOf(const ControlRef& c) {
+    return ui->toolkit()->native().GetParent(valueToInt32(c->get("hWnd")));
+  }
 
   /// Adds a bar with a key and title; `height` above 100 is given to it.
   BarRef addBar(const std::string& key, std::int32_t height = 0, std::int32_t align = eAlignTop,
@@ -60,6 +64,18 @@ class DockTest : public ::testing::TestWithParam<std::string> {
       if (!s.empty()) s += ",";
       BarRef b = bars()->ItemByOrder(i);
       s += b ? b->Key() : "?";
+    }
+    return s;
+  }
+
+  /// Every bar in display order as "key:group:state:height@top".
+  std::string snap() {
+    std::string s;
+    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
+      BarRef b = bars()->ItemByOrder(i);
+      s += (i > 1 ? " " : "") + b->Key() + ":" + std::to_string(b->AlignBar()) + ":" +
+           std::to_string(b->State()) + ":" + std::to_string(b->Height()) + "@" +
+           std::to_string(toInt32(top(b)));
     }
     return s;
   }

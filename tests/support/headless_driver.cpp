@@ -1,7 +1,6 @@
 // UiDriver on the headless toolkit: input goes straight to its Driver, and hosted controls are
 // TestControls whose windows start on one "form" window, so a test can see them handed back.
 #include <optional>
-#include <stdexcept>
 
 #include "support/backend_drivers.h"
 #include "tovdock/headless.h"
@@ -51,10 +50,7 @@ class HeadlessUiDriver final : public UiDriver {
   }
 
  private:
-  headless::Driver& driver() {
-    if (!mDriver) throw std::logic_error("UiDriver: attach a surface first");
-    return *mDriver;
-  }
+  headless::Driver& driver() { return mDriver.value(); }  // throws before attach
 
   std::shared_ptr<headless::HeadlessToolkit> mToolkit;
   Hwnd mForm;

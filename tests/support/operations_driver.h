@@ -118,10 +118,6 @@ class OperationsDriver {
     // A running application: terminating saves the layout.
     ui->setUserMode(true);
     dock->resize(in.between(500, 9000), in.between(200, 9000));
-    installHandlers();
-  }
-
-  void installHandlers() {
     // Handlers reach the driver, never the dock they were installed on: that one may be gone.
     dock->CtlResize = [this](std::string&) {
       if (mode != Hostile::ResizeChangesStates || depth > 1 || !dock) return;
@@ -148,15 +144,8 @@ class OperationsDriver {
   static std::string keyName(std::uint32_t k) { return k == 0 ? std::string() : "k" + std::to_string(k); }
 
   BarsRef bars() const { return dock ? dock->Bars() : nullptr; }
-  std::int32_t count() const {
-    auto b = bars();
-    return b ? b->Count() : 0;
-  }
-  BarRef anyBar() {
-    const std::int32_t n = count();
-    if (n == 0) return nullptr;
-    return bars()->Item(in.between(1, n));
-  }
+  std::int32_t count() const { return bars() ? bars()->Count() : 0; }
+  BarRef anyBar() { return count() == 0 ? nullptr : bars()->Item(in.between(1, count())); }
   /// A bar of this dock, or now and then one that an earlier dock or a Clear left behind.
   BarRef target() {
     if (!made.empty() && in.below(8) == 0) return made[in.below(static_cast<std::uint32_t>(made.size()))];
@@ -202,129 +191,89 @@ class OperationsDriver {
   }
 
   void step(std::uint32_t op) {
-    switch (op) {
-      case 0:
-      case 1: {
-        if (count() >= 12) return;
-        BarRef b = bars()->Add();
-        if (!b) return;
-        made.push_back(b);
-        b->setKey(keyName(in.below(8)));
-        b->setTitle(b->Key());
-        if (in.flip()) b->setAllowResize(true);
-        if (in.flip()) b->setControl(newControl("c"));
-        return;
-      }
-      case 2:
-      case 3:
-        return setProperty();
-      case 4:
-        dock->setShow(in.below(4) != 0);
-        laidOut = painted = true;
-        return;
-      case 5:
-        dock->setAllowScroll(in.flip());
-        return;
-      case 6:
-        dock->resize(in.between(-100, 12000), in.between(-100, 12000));
-        laidOut = true;
-        return;
-      case 7:
-      case 8:
-      case 9:
-      case 10: {
-        // A click on a title button, the strip or the splitter of some bar; a right click now and then.
-        auto p = pointOn(in.between(1, std::max(1, count())), in.below(6));
-        if (!p) return;
-        ui->click(p->first, p->second, in.below(5) == 0 ? btnRight : btnLeft);
-        return;
-      }
-      case 11:
-      case 12: {
-        // A splitter drag.
-        auto p = pointOn(in.between(1, std::max(1, count())), 5);
-        if (!p) return;
-        ui->press(p->first, p->second);
-        for (int k = in.between(1, 3); k > 0 && ui; --k)
-          ui->move(p->first, p->second + in.between(-6000, 6000));
-        ui->release(p->first, p->second + in.between(-6000, 6000));
-        return;
-      }
-      case 13:
-      case 14: {
-        // A title dragged and dropped somewhere in the dock, or outside it.
-        auto p = pointOn(in.between(1, std::max(1, count())), 4);
-        if (!p) return;
-        ui->press(p->first, p->second);
-        ui->move(p->first + in.between(-200, 200), p->second + in.between(-200, 200));
-        ui->release(in.between(-500, 9000), in.between(-500, 9000));
-        return;
-      }
-      case 15: {
-        // What the dock did not drag changes neither its order nor its groups, nor the store.
-        auto layout = [&] {
-          std::vector<std::int32_t> now = BarsInternals::fOrder(*bars());
-          for (std::int32_t i = 1; i <= count(); ++i)
-            now.push_back(bars()->Item(i)->AlignBar());
-          return now;
-        };
-        const auto before = layout();
-        const std::size_t saves = host->saves.size();
-        ui->dropForeign(in.between(0, 9000), in.between(0, 9000));
-        if (dock && (layout() != before || host->saves.size() != saves))
-          breaks.push_back("a foreign drop moved bars");
-        return;
-      }
-      case 16: {
-        ScrollBar& bar = DockTestAccess(*dock).VScroll();
-        const std::int32_t v = in.between(-100, 20000);
-        return in.flip() ? ui->scrollTo(bar, v) : ui->scrollThumb(bar, v);
-      }
-      case 17: {
-        const std::int32_t which = in.between(-2, count() + 1);
-        dock->ShowElement(which);
-        laidOut = true;
-        painted = which == -1;
-      }
-        return;
-      case 18:
-        ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
-        return;
-      case 19:
-      case 20: {
-        // Routines reached directly, not through an entry point that keeps the dock alive.
-        DockRef keep = dock;
-        return op == 19 ? DockTestAccess(*keep).pSaveSettings() : DockTestAccess(*keep).pLoadSettings();
-      }
-      case 21: {
-        // The application ends and starts again with bars of the same keys.
-        std::vector<std::string> keys;
-        for (std::int32_t i = 1; i <= count(); ++i)
-          keys.push_back(bars()->Item(i)->Key());
-        dock->Terminate();
-        dock.reset();
-        // Quiet handlers, host and controls: what the new run shows must come from the store alone.
-        hostAct = controlAct = Act::None;
-        mode = Hostile::None;
-        build();
-        for (const auto& key : keys) {
-          BarRef b = bars()->Add();
-          if (!b) break;
-          b->setKey(key);
-          b->setAllowResize(in.flip());
-        }
-        dock->setShow(true);
-        laidOut = painted = true;
-        expectRestored();
-        return;
-      }
-      case 22:
-        if (bars()) bars()->Clear();
-        return;
-      default:
-        hostileStore();
-        return;
+    if (op < 2 && count() < 12) {
+      BarRef b = bars()->Add();
+      if (!b) return;
+      made.push_back(b);
+      b->setKey(keyName(in.below(8)));
+      b->setTitle(b->Key());
+      if (in.flip()) b->setAllowResize(true);
+      if (in.flip()) b->setControl(newControl("c"));
     }
+    if (op == 2 || op == 3) setProperty();
+    if (op == 4) dock->setShow(in.below(4) != 0), laidOut = painted = true;
+    if (op == 5) dock->setAllowScroll(in.flip());
+    if (op == 6) dock->resize(in.between(-100, 12000), in.between(-100, 12000)), laidOut = true;
+    if (op >= 7 && op <= 14) {
+      // A click on a title button, the strip or the splitter of some bar, a right click now and
+      // then; a splitter drag; a title dragged and dropped somewhere in the dock, or outside it.
+      const std::int32_t n = std::max(1, count());
+      auto p =
+          op <= 10 ? pointOn(in.between(1, n), in.below(6)) : pointOn(in.between(1, n), op <= 12 ? 5 : 4);
+      if (!p) return;
+      const auto [x, y] = *p;
+      if (op <= 10) return ui->click(x, y, in.below(5) == 0 ? btnRight : btnLeft);
+      ui->press(x, y);
+      for (int k = op <= 12 ? in.between(1, 3) : 0; k > 0 && ui; --k)
+        ui->move(x, y + in.between(-6000, 6000));
+      if (op <= 12) return ui->release(x, y + in.between(-6000, 6000));
+      ui->move(x + in.between(-200, 200), y + in.between(-200, 200));
+      ui->release(in.between(-500, 9000), in.between(-500, 9000));
+    }
+    if (op == 15) {
+      // What the dock did not drag changes neither its order nor its groups, nor the store.
+      auto layout = [&] {
+        std::vector<std::int32_t> now = BarsInternals::fOrder(*bars());
+        for (std::int32_t i = 1; i <= count(); ++i)
+          now.push_back(bars()->Item(i)->AlignBar());
+        return now;
+      };
+      const auto before = layout();
+      const std::size_t saves = host->saves.size();
+      ui->dropForeign(in.between(0, 9000), in.between(0, 9000));
+      if (dock && (layout() != before || host->saves.size() != saves))
+        breaks.push_back("a foreign drop moved bars");
+    }
+    if (op == 16) {
+      ScrollBar& bar = DockTestAccess(*dock).VScroll();
+      const std::int32_t v = in.between(-100, 20000);
+      in.flip() ? ui->scrollTo(bar, v) : ui->scrollThumb(bar, v);
+    }
+    if (op == 17) {
+      const std::int32_t which = in.between(-2, count() + 1);
+      dock->ShowElement(which);
+      laidOut = true;
+      painted = which == -1;
+    }
+    if (op == 18) ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
+    // Routines reached directly, not through an entry point that keeps the dock alive.
+    if (op == 19) DockTestAccess(*DockRef(dock)).pSaveSettings();
+    if (op == 20) DockTestAccess(*DockRef(dock)).pLoadSettings();
+    if (op == 21) restart();
+    if (op == 22 && bars()) bars()->Clear();
+    if (op >= 23) hostileStore();
+  }
+
+  /// The application ends and starts again with bars of the same keys.
+  void restart() {
+    std::vector<std::string> keys;
+    for (std::int32_t i = 1; i <= count(); ++i)
+      keys.push_back(bars()->Item(i)->Key());
+    dock->Terminate();
+    dock.reset();
+    // Quiet handlers, host and controls: what the new run shows must come from the store alone.
+    hostAct = controlAct = Act::None;
+    mode = Hostile::None;
+    build();
+    for (const auto& key : keys) {
+      BarRef b = bars()->Add();
+      if (!b) break;
+      b->setKey(key);
+      b->setAllowResize(in.flip());
+    }
+    dock->setShow(true);
+    laidOut = painted = true;
+    expectRestored();
   }
 
   void setProperty() {
@@ -349,35 +298,30 @@ class OperationsDriver {
                          (threw ? " was refused wrongly" : " was taken"));
       return;
     }
-    using Set = void (*)(OperationsDriver&, cTovBar&);
-    static constexpr Set kSetters[] = {
-        [](OperationsDriver& d, cTovBar& b) { b.setHeight(d.in.number()); },
-        [](OperationsDriver& d, cTovBar& b) { b.setHeightMax(d.in.number()); },
-        [](OperationsDriver& d, cTovBar& b) { b.setAllowResize(d.in.flip()); },
-        [](OperationsDriver& d, cTovBar& b) { b.setCanExpand(d.in.flip()); },
-        [](OperationsDriver& d, cTovBar& b) { b.setShowClose(d.in.flip()); },
-        [](OperationsDriver& d, cTovBar& b) { b.setShowResize(d.in.flip()); },
-        [](OperationsDriver& d, cTovBar& b) { b.setShowOptions(d.in.flip()); },
-        [](OperationsDriver& d, cTovBar& b) { b.setKey(keyName(d.in.below(8))); },
-        [](OperationsDriver& d, cTovBar& b) {
-          b.setTitle(d.in.flip() ? "" : std::string(d.in.below(60), 'T'));
-        },
-        [](OperationsDriver& d, cTovBar& b) { b.setTitleRight(std::string(d.in.below(60), 'R')); },
-        [](OperationsDriver& d, cTovBar& b) { b.setTitleVertical(d.in.flip()); },
-        [](OperationsDriver& d, cTovBar& b) {
-          const std::uint32_t which = d.in.below(3);
-          const std::int32_t v = d.in.number();
-          which == 0 ? b.setTop(v) : which == 1 ? b.setLeft(v) : b.setWidth(v);
-        },
-        [](OperationsDriver& d, cTovBar& b) {
-          const std::uint32_t which = d.in.below(3);
-          b.setControl(which == 0 ? d.newControl("c") : which == 1 ? d.newControl("aligned", 1) : nullptr);
-        },
-        [](OperationsDriver& d, cTovBar& b) {
-          b.setTitleBackColorStart(static_cast<Color>(d.in.below(0x1000000)));
-          b.setTitleForeColor(static_cast<Color>(d.in.below(0x1000000)));
-        }};
-    kSetters[which - 2](*this, *b);
+    if (which == 2) b->setHeight(in.number());
+    if (which == 3) b->setHeightMax(in.number());
+    if (which == 4) b->setAllowResize(in.flip());
+    if (which == 5) b->setCanExpand(in.flip());
+    if (which == 6) b->setShowClose(in.flip());
+    if (which == 7) b->setShowResize(in.flip());
+    if (which == 8) b->setShowOptions(in.flip());
+    if (which == 9) b->setKey(keyName(in.below(8)));
+    if (which == 10) b->setTitle(in.flip() ? "" : std::string(in.below(60), 'T'));
+    if (which == 11) b->setTitleRight(std::string(in.below(60), 'R'));
+    if (which == 12) b->setTitleVertical(in.flip());
+    if (which == 13) {
+      const std::uint32_t pick = in.below(3);
+      const std::int32_t v = in.number();
+      pick == 0 ? b->setTop(v) : pick == 1 ? b->setLeft(v) : b->setWidth(v);
+    }
+    if (which == 14) {
+      const std::uint32_t pick = in.below(3);
+      b->setControl(pick == 0 ? newControl("c") : pick == 1 ? newControl("aligned", 1) : nullptr);
+    }
+    if (which == 15) {
+      b->setTitleBackColorStart(static_cast<Color>(in.below(0x1000000)));
+      b->setTitleForeColor(static_cast<Color>(in.below(0x1000000)));
+    }
   }
 
   /// Every keyed bar whose record reads takes its group and state from it; the new bars do not
@@ -392,8 +336,7 @@ class OperationsDriver {
       ++restoredChecked;
       const std::int32_t state = r->state == eBarHidden ? eBarExpanded : r->state;
       if (b->AlignBar() != r->align || b->State() != state)
-        breaks.push_back("bar '" + b->Key() + "' came back as " + std::to_string(b->AlignBar()) + "/" +
-                         std::to_string(b->State()) + " from the record " + host->value(b->Key()));
+        breaks.push_back("bar '" + b->Key() + "' did not come back as " + host->value(b->Key()));
     }
   }
 
@@ -411,15 +354,11 @@ class OperationsDriver {
     const std::int32_t n = all->Count();
     const auto& order = BarsInternals::fOrder(*all);
     if (order.size() != static_cast<std::size_t>(n) + 1 && !(n == 0 && order.empty()))
-      return "order has " + std::to_string(order.size()) + " slots for " + std::to_string(n) + " bars";
-    std::vector<bool> seen(static_cast<std::size_t>(n) + 1, false);
-    for (std::int32_t pos = 1; pos <= n; ++pos) {
-      const std::int32_t i = order[static_cast<std::size_t>(pos)];
-      if (i < 1 || i > n || seen[static_cast<std::size_t>(i)])
-        return "order is not a permutation of 1..Count";
-      seen[static_cast<std::size_t>(i)] = true;
-    }
+      return "order has the wrong number of slots";
+    std::vector<std::int32_t> sorted(order.begin() + (n > 0), order.end());
+    std::sort(sorted.begin(), sorted.end());
     for (std::int32_t i = 1; i <= n; ++i) {
+      if (sorted[static_cast<std::size_t>(i - 1)] != i) return "order is not a permutation of 1..Count";
       BarRef b = all->Item(i);
       if (!b || b->Index() != i) return "bar " + std::to_string(i) + " is missing or misnumbered";
       if (b->State() == eBarHidden && b->Height() != 0) return "a hidden bar takes room";
@@ -458,8 +397,7 @@ class OperationsDriver {
     for (std::int32_t i = 1; painted && i <= all.Count(); ++i) {
       const bool hidden = all.Item(i)->State() == eBarHidden;
       if (ui->shown(DockTestAccess(*dock).picDockBar(i)) == hidden)
-        return "bar " + std::to_string(i) +
-               (hidden ? " is hidden but on screen" : " is off screen but not hidden");
+        return "bar " + std::to_string(i) + " is on screen exactly when hidden";
     }
     const double height = dock->Height();
     if (extent > (scroll ? INT32_MAX : height)) return std::nullopt;
@@ -468,10 +406,8 @@ class OperationsDriver {
       const auto& [b, expected] = shown[j];
       const double top = DockTestAccess(*dock).picDockBar(b->Index()).Top();
       if (top != static_cast<double>(expected) || (!scroll && (top < 0 || top + b->Height() > height)))
-        return "bar " + std::to_string(b->Index()) + " lies at " + std::to_string(top) + ".." +
-               std::to_string(top + b->Height()) + ", not at " + std::to_string(expected) +
-               ", in a dock of " + std::to_string(height) + " whose stack of " + std::to_string(extent) +
-               (scroll ? " scrolls" : " fits");
+        return "bar " + std::to_string(b->Index()) + " lies at " + std::to_string(top) + ", not at " +
+               std::to_string(expected);
       // A splitter joins two resizable neighbours; the pair keeps the reserve for the lower one.
       const BarRef next = j + 1 < shown.size() ? shown[j + 1].first : nullptr;
       if (!scroll && (b->ShowResize() != (next && b->AllowResize() && next->AllowResize()) ||
