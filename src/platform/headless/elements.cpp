@@ -138,9 +138,10 @@ std::size_t figureHash(const Stroke& op) {
   return static_cast<std::size_t>(h ^ (h >> 31));
 }
 
-// The dock draws one thing on a panel: a title gradient of up to 61 bands. A panel's first draw
-// makes room for all of them at once, so a strip costs two allocations rather than a dozen regrowths.
-constexpr std::size_t kFirstRoom = 64;
+// The dock draws one thing on a panel: a title gradient of up to 61 bands, drawn again beside the
+// first when the strip narrows as the scroll bar comes. A panel's first draw makes room for two of
+// them, so a strip costs two allocations rather than a dozen regrowths that leave the heap in pieces.
+constexpr std::size_t kFirstRoom = 128;
 }  // namespace
 
 std::uint32_t& HeadlessPanel::figureSlot(const Stroke& op) {
