@@ -272,6 +272,14 @@ TEST_P(DockShell, SchemeColoursOverwriteTheBars) {
               std::vector<Color>({0x140140, 0x150150, 0x143143, 0x144144, 0x140140}));
     EXPECT_TRUE(bar->TitleVertical());
   }
+  if (GetParam() == "headless") {
+    // The bands in the scheme's colours, drawn before the title turned, stay under its lines.
+    auto ops = headless::drawing(access().picTitel(b->Index()));
+    ASSERT_GT(ops.size(), 61u);
+    EXPECT_TRUE(ops[0].kind == DrawOp::Kind::FillRect && ops[0].color == 0x143143 &&
+                ops[60].color == 0x144144);
+    EXPECT_EQ(ops[61].kind, DrawOp::Kind::Line);
+  }
   EXPECT_EQ(dock->surface().BackColor(), 0x0A0A0A);
   b->setTitleBackColorEnd(0x333333);
   host->colors[144] = 0x444444;

@@ -121,6 +121,10 @@ struct BarElements {
   std::unique_ptr<Line> lineSplit2;
   /// The gradient on the title strip, once one was drawn.
   std::optional<GradientKey> gradient;
+  /// While the colours of a bar are set one by one, its gradient waits here: each setter repaints
+  /// the bar, and a gradient drawn over by one of the same bands is never seen.
+  bool holdGradient = false;
+  std::optional<GradientKey> heldGradient;
 
   /// A copy of the template: the frame and the splitter stay hidden, as do the buttons and the
   /// icon; the title strip, its captions and the grip lines are shown inside their containers.
@@ -198,6 +202,9 @@ class TovDockPrivate {
   /// The arrangement of a bar found in its set; runs none of the application's code.
   void arrangeTitle(const cTovBar& b, BarElements& e);
   void paintGradient(const cTovBar& b, BarElements& e);
+  static void drawGradient(BarElements& e, const GradientKey& key);
+  /// Draws the gradient a bar's set held back and lets the next ones through.
+  void releaseGradient(std::int32_t Index);
 
   // Commands.
   void pCloseBar(std::int16_t Index);

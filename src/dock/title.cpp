@@ -12,11 +12,18 @@ void TovDockPrivate::pLoadColors() {
   for (std::int32_t i = 1; i <= n && alive(); ++i) {
     BarRef b = barAt(i);
     if (!b) continue;
-    b->setBackColor(pGetColor(scheme::kBar));
-    each([&] { b->setTitleForeColor(pGetColor(scheme::kTitleText)); });
-    each([&] { b->setTitleBackColorStart(pGetColor(scheme::kTitleStart)); });
-    each([&] { b->setTitleBackColorEnd(pGetColor(scheme::kTitleEnd)); });
-    each([&] { b->setTitleVertical(host->GetFlag(scheme::kTitleVertical)); });
+    if (BarElements* e = set(i)) e->holdGradient = true;
+    try {
+      b->setBackColor(pGetColor(scheme::kBar));
+      each([&] { b->setTitleForeColor(pGetColor(scheme::kTitleText)); });
+      each([&] { b->setTitleBackColorStart(pGetColor(scheme::kTitleStart)); });
+      each([&] { b->setTitleBackColorEnd(pGetColor(scheme::kTitleEnd)); });
+      each([&] { b->setTitleVertical(host->GetFlag(scheme::kTitleVertical)); });
+    } catch (...) {
+      releaseGradient(i);
+      throw;
+    }
+    releaseGradient(i);
   }
   skipFailure([&] { mSurface->setBackColor(host->GetColor(scheme::kDock)); });
 }
@@ -108,17 +115,41 @@ void TovDockPrivate::arrangeTitle(const cTovBar& b, BarElements& e) {
 }
 
 void TovDockPrivate::paintGradient(const cTovBar& b, BarElements& e) {
-  const Color S = b.TitleBackColorStart(), E = b.TitleBackColorEnd();
   const bool vertical = b.TitleVertical();
+  const Panel& strip = *e.picTitel;
+  const GradientKey key{
+      b.TitleBackColorStart(), b.TitleBackColorEnd(), vertical,
+      static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / (vertical ? 30 : 60))};
+  if (e.holdGradient) {
+    // A held gradient with other bands would stay partly visible under this one: it is drawn.
+    if (e.heldGradient && (e.heldGradient->vertical != vertical || e.heldGradient->step != key.step))
+      drawGradient(e, *e.heldGradient);
+    e.heldGradient = key;
+    return;
+  }
+  drawGradient(e, key);
+}
+
+void TovDockPrivate::releaseGradient(std::int32_t Index) {
+  BarElements* e = set(Index);
+  if (!e) return;
+  e->holdGradient = false;
+  if (!e->heldGradient) return;
+  const GradientKey key = *e->heldGradient;
+  e->heldGradient.reset();
+  drawGradient(*e, key);
+}
+
+void TovDockPrivate::drawGradient(BarElements& e, const GradientKey& key) {
+  // The strip keeps what was drawn; the same gradient drawn again would change no pixel.
+  if (e.gradient == key) return;
+
+  const Color S = key.start, E = key.end;
+  const bool vertical = key.vertical;
+  const float step = key.step;
   Panel& strip = *e.picTitel;
   const int N = vertical ? 30 : 60;
   const int last = vertical ? 29 : 60;
-  const auto step = static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / N);
-
-  // The strip keeps what was drawn; the same gradient drawn again would change no pixel.
-  const GradientKey key{S, E, vertical, step};
-  if (e.gradient == key) return;
-
   static constexpr std::int32_t kMasks[3] = {0x0000FF, 0x00FF00, 0xFF0000};
   float d[3];
   for (int m = 0; m < 3; ++m) {

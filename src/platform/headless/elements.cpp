@@ -120,24 +120,31 @@ void Node::beginDrag() {
 // Panel
 
 namespace {
+using Stroke = HeadlessPanel::Stroke;
+
 // A figure is its kind and coordinates, bit for bit; the colour does not matter for covering.
-bool sameFigure(const DrawOp& a, const DrawOp& b) {
+bool sameFigure(const Stroke& a, const Stroke& b) {
   auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
-  return a.kind == b.kind && bits(a.x1) == bits(b.x1) && bits(a.y1) == bits(b.y1) &&
+  return a.fill == b.fill && bits(a.x1) == bits(b.x1) && bits(a.y1) == bits(b.y1) &&
          bits(a.x2) == bits(b.x2) && bits(a.y2) == bits(b.y2);
 }
 
-std::size_t figureHash(const DrawOp& op) {
-  std::uint64_t h = static_cast<std::uint64_t>(op.kind) + 0x9E3779B97F4A7C15u;
+std::size_t figureHash(const Stroke& op) {
+  std::uint64_t h = static_cast<std::uint64_t>(op.fill) + 0x9E3779B97F4A7C15u;
   for (double v : {op.x1, op.y1, op.x2, op.y2}) {
     h ^= std::bit_cast<std::uint64_t>(v) + 0x9E3779B97F4A7C15u + (h << 6) + (h >> 2);
     h *= 0xBF58476D1CE4E5B9u;
   }
   return static_cast<std::size_t>(h ^ (h >> 31));
 }
+
+// The dock draws one thing on a panel: a title gradient of up to 61 bands, drawn again beside the
+// first when the strip narrows as the scroll bar comes. A panel's first draw makes room for two of
+// them, so a strip costs two allocations rather than a dozen regrowths that leave the heap in pieces.
+constexpr std::size_t kFirstRoom = 128;
 }  // namespace
 
-std::uint32_t& HeadlessPanel::figureSlot(const DrawOp& op) {
+std::uint32_t& HeadlessPanel::figureSlot(const Stroke& op) {
   const std::size_t mask = mFigureSlots.size() - 1;
   for (std::size_t i = figureHash(op) & mask;; i = (i + 1) & mask) {
     std::uint32_t& slot = mFigureSlots[i];
@@ -146,31 +153,30 @@ std::uint32_t& HeadlessPanel::figureSlot(const DrawOp& op) {
 }
 
 void HeadlessPanel::indexFigures() {
-  // At most half the slots taken keeps the probes short.
+  // At most half the slots taken keeps the probes short; the table is sized for the ops the list
+  // has room for, so it is built again only when the list grows.
   std::size_t size = 16;
-  while (size < 2 * (mDrawn.size() + 1))
+  while (size < 2 * std::max(mDrawn.size() + 1, mDrawn.capacity()))
     size *= 2;
   mFigureSlots.assign(size, 0);
   for (std::size_t i = 0; i < mDrawn.size(); ++i)
-    if (!mDead[i]) figureSlot(mDrawn[i]) = static_cast<std::uint32_t>(i + 1);
+    if (!mDrawn[i].dead) figureSlot(mDrawn[i]) = static_cast<std::uint32_t>(i + 1);
 }
 
-void HeadlessPanel::draw(const DrawOp& op) {
+void HeadlessPanel::draw(const Stroke& op) {
   // Drawing the same figure again covers the older one completely; dropping the older op keeps
   // repeated repaints from growing the list.
+  if (mDrawn.capacity() == 0) mDrawn.reserve(kFirstRoom);
   if (2 * (mDrawn.size() + 1) > mFigureSlots.size()) indexFigures();
   std::uint32_t& slot = figureSlot(op);
   if (slot != 0) {
-    mDead[slot - 1] = true;
+    mDrawn[slot - 1].dead = true;
     ++mDeadCount;
   }
   slot = static_cast<std::uint32_t>(mDrawn.size() + 1);
   mDrawn.push_back(op);
-  mDead.push_back(false);
   if (mDeadCount > mDrawn.size() / 2) {
-    std::vector<DrawOp> live = liveDrawing();
-    mDrawn = std::move(live);
-    mDead.assign(mDrawn.size(), false);
+    std::erase_if(mDrawn, [](const Stroke& s) { return s.dead; });
     mDeadCount = 0;
     indexFigures();
   }
@@ -179,17 +185,18 @@ void HeadlessPanel::draw(const DrawOp& op) {
 std::vector<DrawOp> HeadlessPanel::liveDrawing() const {
   std::vector<DrawOp> live;
   live.reserve(mDrawn.size() - mDeadCount);
-  for (std::size_t i = 0; i < mDrawn.size(); ++i)
-    if (!mDead[i]) live.push_back(mDrawn[i]);
+  for (const Stroke& s : mDrawn)
+    if (!s.dead)
+      live.push_back({s.fill ? DrawOp::Kind::FillRect : DrawOp::Kind::Line, s.x1, s.y1, s.x2, s.y2, s.color});
   return live;
 }
 
 void HeadlessPanel::drawLine(double x1, double y1, double x2, double y2, Color c) {
-  draw({DrawOp::Kind::Line, x1, y1, x2, y2, c});
+  draw({x1, y1, x2, y2, c, false, false});
 }
 
 void HeadlessPanel::fillRect(double x1, double y1, double x2, double y2, Color c) {
-  draw({DrawOp::Kind::FillRect, x1, y1, x2, y2, c});
+  draw({x1, y1, x2, y2, c, true, false});
 }
 
 // Label

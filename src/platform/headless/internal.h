@@ -204,10 +204,16 @@ class HeadlessPanel final : public Basic<Panel> {
     Color back = kSysButtonFace;
     Font font;
   } mP;
+  /// One op as the panel keeps it: the figure bit for bit, with its dead mark in the padding.
+  struct Stroke {
+    double x1, y1, x2, y2;
+    Color color;
+    bool fill;  ///< a FillRect, else a Line
+    bool dead;
+  };
   /// What was drawn, oldest first; an op drawn over by an identical figure is marked dead and
   /// dropped when the dead ones outnumber the live ones.
-  std::vector<DrawOp> mDrawn;
-  std::vector<bool> mDead;
+  std::vector<Stroke> mDrawn;
   std::size_t mDeadCount = 0;
   /// Open-addressed index of the live ops by figure: 0 for a free slot, else the op's place + 1.
   /// A gradient drawn on every title strip adds dozens of figures per panel; the table keeps them
@@ -216,9 +222,9 @@ class HeadlessPanel final : public Basic<Panel> {
   std::vector<DrawOp> liveDrawing() const;
 
  private:
-  void draw(const DrawOp& op);
+  void draw(const Stroke& op);
   /// The slot of the live op with the figure of `op`, or the free slot where it would go.
-  std::uint32_t& figureSlot(const DrawOp& op);
+  std::uint32_t& figureSlot(const Stroke& op);
   void indexFigures();
 };
 
