@@ -13,17 +13,19 @@ void TovDockPrivate::pLoadColors() {
     BarRef b = barAt(i);
     if (!b) continue;
     if (BarElements* e = set(i)) e->holdGradient = true;
-    try {
-      b->setBackColor(pGetColor(scheme::kBar));
-      each([&] { b->setTitleForeColor(pGetColor(scheme::kTitleText)); });
-      each([&] { b->setTitleBackColorStart(pGetColor(scheme::kTitleStart)); });
-      each([&] { b->setTitleBackColorEnd(pGetColor(scheme::kTitleEnd)); });
-      each([&] { b->setTitleVertical(host->GetFlag(scheme::kTitleVertical)); });
-    } catch (...) {
-      releaseGradient(i);
-      throw;
-    }
-    releaseGradient(i);
+    // The held gradient is drawn however the setters end, a failure of its own drawing skipped.
+    struct Release {
+      TovDockPrivate& d;
+      std::int32_t i;
+      ~Release() {
+        skipFailure([&] { d.releaseGradient(i); });
+      }
+    } release{*this, i};
+    b->setBackColor(pGetColor(scheme::kBar));
+    each([&] { b->setTitleForeColor(pGetColor(scheme::kTitleText)); });
+    each([&] { b->setTitleBackColorStart(pGetColor(scheme::kTitleStart)); });
+    each([&] { b->setTitleBackColorEnd(pGetColor(scheme::kTitleEnd)); });
+    each([&] { b->setTitleVertical(host->GetFlag(scheme::kTitleVertical)); });
   }
   skipFailure([&] { mSurface->setBackColor(host->GetColor(scheme::kDock)); });
 }

@@ -160,7 +160,7 @@ void PanelNode::applyGeometry() {
   // all again. Moves are held back until the handlers return (see applyHeldMoves).
   ElementWidget* w = mWidget.get();
   ToolkitState& s = state();
-  if (w && (s.dispatchDepth > 0 || s.holdDepth > 0) && w->isVisible()) {
+  if (w && s.holdingMoves() && w->isVisible()) {
     const QRect r = pxRect();
     if (r.size() == w->size()) {
       if (r.topLeft() != w->pos() && w->heldEpoch != s.heldEpoch) {

@@ -84,6 +84,12 @@ struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl>
   /// While the dock lays itself out for a new size of its widget, moves are held back as while
   /// handlers run: a bar whose top and size both change is then moved once, not copied first.
   int holdDepth = 0;
+  /// Whether moves are held back now: inside a handler or while the dock lays itself out.
+  bool holdingMoves() const { return dispatchDepth > 0 || holdDepth > 0; }
+  /// Applies the held moves once nothing holds them any more.
+  void endHold() {
+    if (!holdingMoves() && !heldMoves.empty()) applyHeldMoves();
+  }
 
   /// The pictures' images and cursors. They go with the toolkit and its elements, which hold widgets
   /// and so go before the application.
@@ -109,8 +115,8 @@ using ToolkitState = QtToolkit::Impl;
 struct DispatchScope {
   explicit DispatchScope(ToolkitState& state) : mState(state) { ++mState.dispatchDepth; }
   ~DispatchScope() {
-    if (--mState.dispatchDepth == 0 && mState.holdDepth == 0 && !mState.heldMoves.empty())
-      mState.applyHeldMoves();
+    --mState.dispatchDepth;
+    mState.endHold();
   }
   DispatchScope(const DispatchScope&) = delete;
   DispatchScope& operator=(const DispatchScope&) = delete;
@@ -123,8 +129,8 @@ struct DispatchScope {
 struct HoldMoves {
   explicit HoldMoves(ToolkitState& state) : mState(state.shared_from_this()) { ++mState->holdDepth; }
   ~HoldMoves() {
-    if (--mState->holdDepth == 0 && mState->dispatchDepth == 0 && !mState->heldMoves.empty())
-      mState->applyHeldMoves();
+    --mState->holdDepth;
+    mState->endHold();
   }
   HoldMoves(const HoldMoves&) = delete;
   HoldMoves& operator=(const HoldMoves&) = delete;
