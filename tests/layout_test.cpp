@@ -36,16 +36,10 @@ TEST_P(Layout, NarrowDockGivesBarsTheSmallestWidth) {
 
   // A size without a whole number of twips is refused before anything changes.
   for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 2147483648.0}) {
-    for (bool inWidth : {true, false}) {
-      try {
-        dock->resize(inWidth ? bad : 900, inWidth ? 900 : bad);
-        ADD_FAILURE() << bad << " was taken";
-      } catch (const Failure& f) {
-        EXPECT_EQ(f.Number(), errInvalidCall);
-      }
-      EXPECT_EQ(size(), std::pair(800.0, 200.0));
-    }
+    EXPECT_THROW(dock->resize(bad, 900), Failure);
+    EXPECT_THROW(dock->resize(900, bad), Failure);
   }
+  EXPECT_EQ(size(), std::pair(800.0, 200.0));
   dock->setShow(false);
   dock->resize(2147483647.0, 300);
   EXPECT_EQ(dock->Width(), 2147483647.0);
