@@ -47,9 +47,10 @@ TEST_P(DockShell, ShowElementShowsOneOrAllHiddenBarsAndMinusOneResetsAllButWhile
   EXPECT_TRUE(b->State() == eBarHidden && c->State() == eBarCollapsed && order() == "c,a,b" && top(a) == 260);
 
   c->setState(eBarHidden);
+  a->setState(eBarCollapsed);
   a->setTop(777);
   dock->ShowElement(0);  // every hidden bar, then a layout pass
-  EXPECT_EQ(snap(), "c:1:1:1000@0 a:1:1:2000@1000 b:1:1:2000@3000");
+  EXPECT_EQ(snap(), "c:1:1:1000@0 a:1:0:260@1000 b:1:1:2000@1260");
   b->setState(eBarHidden);
   c->setState(eBarCollapsed);
   dock->ShowElement(static_cast<std::int16_t>(b->Index()));

@@ -50,15 +50,9 @@ class Reentrancy : public DockTest {
   }
 };
 
-TEST_P(Reentrancy, ResizeHandlersMayChangeBarsStopTheDockOrAddBars) {
-  auto made = addBars({"a", "b", "c"});
-  dock->CtlResize = [&](std::string& key) {
-    if (key == "b" && made[2]->State() == eBarExpanded)
-      made[2]->setState(eBarCollapsed), made[0]->setHeight(1500);
-  };
+TEST_P(Reentrancy, ResizeHandlersMayStopTheDockOrAddBars) {
+  addBars({"a", "b", "c"});
   show();
-  EXPECT_EQ(made[2]->State(), eBarCollapsed);
-  made[2]->setState(eBarExpanded);
   onResize([&](std::string&) { dock->setShow(false); });
   dock->resize(6000, 3200);
   EXPECT_FALSE(dock->Show());
