@@ -79,24 +79,6 @@ TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStepAndHoldsBarsAtFourHundred) {
   }
 }
 
-TEST_P(Layout, OnlyTheShownDockFitsTheResizableBarsWhenResized) {
-  auto a = addBar("a", 1000, eAlignTop, true);
-  auto b = addBar("b", 1000);
-  dock->resize(5000, 4000);  // nothing is laid out before Show
-  EXPECT_TRUE(a->Height() == 1000 && !access().picDockBar(a->Index()).Visible());
-  dock->setShow(true);
-  EXPECT_TRUE(a->Height() == 3000 && b->Width() == 4980);
-
-  dock->setShow(false);  // nothing is hidden, nothing more is laid out
-  ui->resize(5000, 3000);
-  EXPECT_TRUE(a->Height() == 3000 && access().picDockBar(a->Index()).Visible());
-  dock->setShow(true);
-  EXPECT_TRUE(a->Height() == 2000 && top(b) == 2000);
-  dock->resize(5000, 4000);
-  EXPECT_EQ(a->Height(), 3000);
-  EXPECT_TRUE(ui->messages().empty());
-}
-
 class Scrolling : public Layout {
  protected:
   // One bar per 1000 twips of stack, in a dock 4000 high.
@@ -107,13 +89,6 @@ class Scrolling : public Layout {
     show(5000, 4000);
   }
 };
-
-TEST_P(Scrolling, AnEmptyDockLaysOutNothingAndHidesTheScrollBar) {
-  dock->setAllowScroll(true);
-  show();
-  EXPECT_EQ(access().pResizeHeight(), 0);
-  EXPECT_FALSE(access().VScroll().Visible());
-}
 
 TEST_P(Scrolling, OverflowGivesRangeAndSteps) {
   stack(4000);  // 5000 in a dock of 4000
