@@ -96,21 +96,6 @@ TEST_P(Reentrancy, HandlersMayClearTheBarsInTheMiddleOfAnyPass) {
   EXPECT_EQ(access().picDockBar(1).Height(), newHeight);
 }
 
-TEST_P(Reentrancy, SplitterDragWhosePartnerCollapsesMeanwhile) {
-  auto made = addBars({"a", "b", "c"});
-  show();
-  const BarRef &b = made[1], &c = made[2];
-  dock->CtlResize = [&](std::string& key) {
-    if (key == "c" && c->State() == eBarExpanded) c->setState(eBarCollapsed);
-  };
-  dragStrip(b);
-  EXPECT_TRUE(c->State() == eBarCollapsed && c->Height() == 260 && top(c) == top(b) + b->Height());
-  EXPECT_FALSE(b->ShowResize() || access().picSplit(b->Index()).Visible());
-  EXPECT_EQ(host->value("c"), "3:1:0:260");
-  c->setState(eBarExpanded);
-  expectUsable();
-}
-
 TEST_P(Reentrancy, TerminationSurvivesHostsAndControlsThatDropTheDock) {
   // Code that runs inside Terminate drops the application's last reference to the dock: the host
   // while it saves, a hosted control while it is handed back, or such a control while the
