@@ -84,32 +84,6 @@ TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
   }
 }
 
-TEST_P(DragDrop, WhileDraggingTheMarkerShowsWhatTheDropWouldDo) {
-  auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
-  const BarRef &Q = made[1], &R = made[2];
-  const Panel& r = access().picDockBar(R->Index());
-  const auto [x, y] = onTitle(Q);
-  ui->press(x, y);
-  auto at = [&](double px, double py) {
-    ui->move(px, py);
-    const DropHint h = ui->dropHint();
-    return std::vector<double>{static_cast<double>(h.kind), h.x1, h.y1, h.x2, h.y2};
-  };
-  using K = DropHint::Kind;
-  const double line = static_cast<double>(K::Line), none = static_cast<double>(K::None);
-  const double rx = onTitle(R).first, right = r.Left() + r.Width();
-  // In the top strip Q would become the first bar over the whole width; below it, go behind R.
-  EXPECT_EQ(at(rx, 285), (std::vector<double>{line, 0, 0, right, 0}));
-  EXPECT_EQ(at(rx, 300), (std::vector<double>{line, r.Left(), 1000, right, 1000}));
-  // On itself, and on the left free area whose last bar it is, a drop changes nothing.
-  EXPECT_EQ(at(x, y + 300), (std::vector<double>{none, 0, 0, 0, 0}));
-  EXPECT_EQ(at(kFreeLeft.first, kFreeLeft.second), (std::vector<double>{none, 0, 0, 0, 0}));
-  // The right half of the free area, below the bars that reach into it.
-  EXPECT_EQ(at(3000, 5000), (std::vector<double>{static_cast<double>(K::Area), 3000, 1000, 6000, 6000}));
-  ui->release(3000, 5000);
-  EXPECT_TRUE(order() == "P,R,Q" && Q->AlignBar() == eAlignRight && ui->dropHint() == DropHint{});
-}
-
 TEST_P(DragDrop, WithinTheStripATopBarIsATargetAsAnywhereElse) {
   auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignLeft}});
   made[0]->setState(eBarCollapsed);  // 260 high: B's title starts inside the strip
