@@ -1,5 +1,4 @@
-// The bar object and the bar collection: setter rules, hosted controls, numberings and ordering.
-#include <tuple>
+// The bar object and the bar collection: setter rules, hosted controls and look-ups.
 #include <utility>
 #include <vector>
 
@@ -8,18 +7,10 @@
 namespace tov::test {
 namespace {
 
-using Order = std::vector<std::int32_t>;
-
 class BarModel : public DockTest {
  protected:
   bool visible(const ControlRef& c) { return valueToBool(c->get("Visible")); }
   Hwnd frameOf(const BarRef& b) { return dock->hWndItem(static_cast<std::int16_t>(b->Index())); }
-
-  /// Display order without the unused slot 0.
-  Order order() {
-    const auto& o = BarsInternals::fOrder(*bars());
-    return Order(o.begin() + 1, o.end());
-  }
 };
 
 TEST_P(BarModel, NewBarDefaults) {
@@ -186,58 +177,6 @@ TEST_P(BarModel, LookupsByIndexOrderAndKey) {
   EXPECT_EQ(bars()->CountVisible(), 2);
   for (std::int32_t pos : {0, 1, 2, 3})
     EXPECT_EQ(bars()->ItemByOrderVisible(pos), (std::vector<BarRef>{nullptr, c, b, nullptr}[pos])) << pos;
-}
-
-TEST_P(BarModel, SetOrderValidatesAndGroupsByAlignment) {
-  addBar("1", 0, eAlignRight);
-  addBar("2");
-  addBar("3");
-  EXPECT_TRUE(BarsInternals::fSetOrder(*bars(), {0, 1, 2, 3}));
-  EXPECT_EQ(order(), (Order{2, 3, 1}));
-  EXPECT_FALSE(BarsInternals::fSetOrder(*bars(), {0, 1, 1, 3}) ||
-               BarsInternals::fSetOrder(*bars(), {0, 1, 2, 4}));
-  EXPECT_EQ(order(), (Order{2, 3, 1}));
-  EXPECT_TRUE(ui->messages().empty());                      // a refused order is no failure
-  EXPECT_FALSE(BarsInternals::fSetOrder(*bars(), {0, 1}));  // too short: a failure, shown
-  EXPECT_EQ(ui->messages(), std::vector<std::string>{"fSetOrder|Subscript out of range"});
-
-  // Stable within each group, groups in the order top, left, right, bottom.
-  addBar("4", 0, eAlignBottom);
-  addBar("5", 0, eAlignLeft);
-  EXPECT_EQ(order(), (Order{2, 3, 1, 4, 5}));  // new bars go to the end of the current order
-  EXPECT_TRUE(BarsInternals::fSetOrder(*bars(), {0, 4, 5, 3, 1, 2}));
-  EXPECT_EQ(order(), (Order{3, 2, 5, 1, 4}));
-
-  bars()->Item(4)->setAlignBar(eAlignTop);
-  EXPECT_TRUE(BarsInternals::fReorder(*bars()));
-  EXPECT_EQ(order(), (Order{3, 2, 4, 5, 1}));
-}
-
-TEST_P(BarModel, InsertMovesOneBarAndShiftsTheOthers) {
-  for (const char* k : {"1", "2", "3", "4"})
-    addBar(k);
-  // Each from creation order: fInsert (false) or fInsertAfter (true), index, position, result.
-  for (const auto& [after, index, pos, expected] :
-       std::vector<std::tuple<bool, std::int32_t, std::int32_t, Order>>{{false, 4, 1, {4, 1, 2, 3}},
-                                                                        {false, 1, 3, {2, 3, 1, 4}},
-                                                                        {true, 4, 2, {1, 2, 4, 3}},
-                                                                        {true, 1, 2, {2, 3, 1, 4}},
-                                                                        {true, 1, 4, {2, 3, 4, 1}},
-                                                                        {true, 3, 0, {1, 3, 2, 4}}}) {
-    BarsInternals::fSetOrderDefault(*bars());
-    if (after)
-      BarsInternals::fInsertAfter(*bars(), index, pos);
-    else
-      BarsInternals::fInsert(*bars(), index, pos);
-    EXPECT_EQ(order(), expected) << after << " " << index << " " << pos;
-  }
-
-  // Positions are looked up in the current order, not in creation order.
-  BarsInternals::fSetOrderDefault(*bars());
-  BarsInternals::fInsert(*bars(), 4, 1);
-  BarsInternals::fInsertAfter(*bars(), 2, 4);
-  EXPECT_EQ(order(), (Order{4, 2, 1, 3}));
-  EXPECT_EQ(BarsInternals::fOrderByIndex(*bars(), 3), 4);
 }
 
 TOV_BACKEND_SUITE(BarModel);
