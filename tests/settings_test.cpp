@@ -40,7 +40,7 @@ TEST_P(Settings, RecordsAreWrittenGroupByGroupInTheExactFormat) {
   h->setShowClose(true);
   h->setState(eBarHidden);
   r->setState(eBarCollapsed);
-  store({{"", "1:4:0:900"}});  // a bar without a key is neither read nor written
+  store({{"", "4:4:0:900"}});  // a bar without a key is neither read nor written
   dock->setAllowScroll(true);  // the heights stay exactly as given
   show(6000, 6000);
 
