@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <optional>
 #include <set>
@@ -50,13 +51,17 @@ TEST_F(HostStoreTest, AHandMadeStoreIsUsedAndAwkwardKeysAndValuesComeBackUnchang
   {
     DefaultHostServices services(store);
     EXPECT_EQ(services.GetSetting("DockBar", "made", 0), "007");
+    std::atomic<int> misread = 0;
     std::vector<std::jthread> threads;  // two threads share the connection
-    for (int t = 0; t < 2; ++t)
-      threads.emplace_back([&] {
-        for (int round = 0; round < 300; ++round)
-          services.SaveSetting("DockBar", "files", "earlier " + std::to_string(round), 0);
+    for (const char* key : {"files", "Files"})
+      threads.emplace_back([&, key] {
+        for (int round = 0; round < 1000; ++round) {
+          services.SaveSetting("DockBar", key, "earlier " + std::to_string(round), 0);
+          misread += services.GetSetting("DockBar", key, 0) != "earlier " + std::to_string(round);
+        }
       });
     threads.clear();
+    EXPECT_EQ(misread, 0);
     for (const auto& [section, key, value] : records)  // later saves replace earlier ones
       services.SaveSetting(section, key, value, 0);
   }
