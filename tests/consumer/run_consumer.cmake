@@ -1,9 +1,8 @@
 # Installs the built library into a fresh prefix, then configures, builds and runs the consumer
-# program against that prefix alone. The program gets a settings file in WORK_DIR, then the
-# files named in CONSUMER_OUTPUTS (also in WORK_DIR).
+# program against that prefix alone. The program gets a settings file in WORK_DIR.
 #
-# cmake -DBUILD_DIR=... -DCONSUMER_SOURCE_DIR=... -DWORK_DIR=... [-DCONSUMER_OUTPUTS=...]
-#       [-DCXX_COMPILER=...] [-DCXX_FLAGS=...] [-DBUILD_TYPE=...] [-DGENERATOR=...] -P run_consumer.cmake
+# cmake -DBUILD_DIR=... -DCONSUMER_SOURCE_DIR=... -DWORK_DIR=... [-DCXX_COMPILER=...]
+#       [-DCXX_FLAGS=...] [-DBUILD_TYPE=...] [-DGENERATOR=...] -P run_consumer.cmake
 foreach(var BUILD_DIR CONSUMER_SOURCE_DIR WORK_DIR)
   if(NOT ${var})
     message(FATAL_ERROR "run_consumer.cmake: ${var} is not set")
@@ -39,8 +38,4 @@ if(BUILD_TYPE)
 endif()
 run(configure ${CMAKE_COMMAND} ${configure_args})
 run(build ${CMAKE_COMMAND} --build "${build}")
-set(run_args "${WORK_DIR}/settings.sqlite")
-foreach(output ${CONSUMER_OUTPUTS})
-  list(APPEND run_args "${WORK_DIR}/${output}")
-endforeach()
-run(run "${build}/consumer" ${run_args})
+run(run "${build}/consumer" "${WORK_DIR}/settings.sqlite")

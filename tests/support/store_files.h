@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for tests of the settings store on disk: a private folder per test, files read and
-// written whole, SQLite files made by hand, and children that run with their own stderr.
+// Helpers for tests of the settings store on disk: a private folder per test, files read whole, SQLite files
+// made by hand, and children that run with their own stderr.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -21,10 +21,6 @@ namespace fs = std::filesystem;
 inline std::string readFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeFile(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
 }
 
 /// How many diagnostics the library wrote to a captured stderr.
