@@ -9,21 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "support/ui_driver.h"
 #include "tovdock/headless.h"
 
 namespace tov {
 namespace {
 
 using Log = std::vector<std::string>;
-
-std::int32_t failureNumber(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Failure& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using test::failureNumber;
+using test::place;
 
 }  // namespace
 
@@ -32,12 +26,6 @@ namespace {
 
 class HeadlessTest : public ::testing::Test {
  protected:
-  template <class T>
-  static std::unique_ptr<T> place(std::unique_ptr<T> e, double left, double top, double width,
-                                  double height) {
-    e->setLeft(left), e->setTop(top), e->setWidth(width), e->setHeight(height), e->setVisible(true);
-    return e;
-  }
   auto panel(Element* in, double l, double t, double w, double h) {
     return place(surface->createPanel(in), l, t, w, h);
   }

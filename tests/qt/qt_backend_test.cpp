@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "qt_support.h"
+#include "support/ui_driver.h"
 
 // Part of Qt's platform interface, whose headers are not installed: tells Qt a screen's DPI changed.
 class Q_GUI_EXPORT QWindowSystemInterface {
@@ -19,6 +20,8 @@ class Q_GUI_EXPORT QWindowSystemInterface {
 namespace tov::qt {
 namespace {
 
+using test::place;
+
 /// A surface shown in a top-level window, with mouse input at twips points of the surface.
 class QtBackend : public QtWindowTest {
  protected:
@@ -28,12 +31,6 @@ class QtBackend : public QtWindowTest {
     surface = place(std::move(surface), 0, 0, 6000, 6000);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  }
-  template <class E>
-  static std::unique_ptr<E> place(std::unique_ptr<E> e, double left, double top, double width,
-                                  double height) {
-    e->setLeft(left), e->setTop(top), e->setWidth(width), e->setHeight(height), e->setVisible(true);
-    return e;
   }
   std::unique_ptr<Panel> panel(double left, double top, double width, double height) {
     return place(surface->createPanel(surface.get()), left, top, width, height);
@@ -192,13 +189,7 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   label->resize(50, 50);  // changed behind the control's back: reads follow the widget
   EXPECT_EQ(valueToDouble(ctl.get("Height")), 50 / pixelsPerTwip());
   delete label;
-  std::int32_t gone = 0;
-  try {
-    ctl.get("Height");
-  } catch (const Failure& f) {
-    gone = f.Number();
-  }
-  EXPECT_EQ(gone, errObjectNotSet);
+  EXPECT_EQ(test::failureNumber([&] { ctl.get("Height"); }), errObjectNotSet);
 
   // A widget made where a deleted one was is another window, with a handle of its own.
   auto* dead = new QLabel(window.get());

@@ -24,6 +24,7 @@
 #include "qt_support.h"
 #include "support/dock_access.h"
 #include "support/memory_host.h"
+#include "support/ui_driver.h"
 #include "tovdock/qt/dock_widget.h"
 
 namespace tov::qt {
@@ -96,12 +97,7 @@ class QtDock : public QtWindowTest {
   QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
 
   /// Position of an element in the dock's twips.
-  QPointF at(const Element& e) {
-    QPointF p;
-    for (const Element* n = &e; n->kind() != Element::Kind::Surface; n = n->Container())
-      p += QPointF(n->Left(), n->Top());
-    return p;
-  }
+  static QPointF at(const Element& e) { return {test::UiDriver::absLeft(e), test::UiDriver::absTop(e)}; }
   /// The middle of an image button.
   QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
   /// A point on a title strip, away from its caption and buttons.

@@ -13,7 +13,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "support/backend_drivers.h"
+#include "support/ui_driver.h"
 #include "tovdock/qt/qt_toolkit.h"
 
 namespace tov::test {
@@ -85,19 +85,6 @@ class QtUiDriver final : public UiDriver {
 
   std::vector<std::string> messages() override { return mMessages; }
   void clearMessages() override { mMessages.clear(); }
-
-  double absLeft(const Element& e) override {
-    return e.kind() == Element::Kind::Surface ? 0 : e.Left() + (e.Container() ? absLeft(*e.Container()) : 0);
-  }
-  double absTop(const Element& e) override {
-    return e.kind() == Element::Kind::Surface ? 0 : e.Top() + (e.Container() ? absTop(*e.Container()) : 0);
-  }
-  bool shown(const Element& e) override {
-    const Element* n = &e;
-    while (n && n->Visible() && n->kind() != Element::Kind::Surface)
-      n = n->Container();
-    return n && n == mSurface && n->Visible();
-  }
 
   ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align) override {
     auto* w = new QFrame(mHome);
