@@ -153,8 +153,19 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
   wheel(QtToolkit::widgetOf(access().picSplit(a)), QPoint(40, 2));
   EXPECT_EQ(access().VScroll().Value(), 2 * step);
 
-  // Resizing the widget resizes the dock, which lays out again.
+  // Resizing the widget resizes the dock, which lays out again. Only higher, the bars below the
+  // first and the splitters move without changing their size: their widgets follow all the same.
   d->setScrollable(false);
+  const double lastTop = access().picDockBar(indexOf("c")).Top();
+  d->resize(d->width(), d->height() + 60);
+  for (std::int32_t i : {a, b, indexOf("c")})
+    for (Panel* p : {&access().picDockBar(i), &access().picSplit(i)}) {
+      const int left = pixels(p->Left()), top = pixels(p->Top());
+      EXPECT_EQ(QtToolkit::widgetOf(*p)->geometry(),
+                QRect(left, top, pixels(p->Left() + p->Width()) - left, pixels(p->Top() + p->Height()) - top))
+          << i;
+    }
+  EXPECT_GT(access().picDockBar(indexOf("c")).Top(), lastTop);
   d->resize(pixels(3000), pixels(4500));
   EXPECT_EQ(std::tuple(d->dock()->Width(), d->dock()->Height(), d->surfaceWidget()->size()),
             std::tuple(3000.0, 4500.0, d->size()));
@@ -183,25 +194,6 @@ TEST_F(QtDock, ButtonsAndRightClicksRaiseSignalsWithWritableArguments) {
   click(onTitle("b"), Qt::RightButton);
   click(QPointF(2000, 5900), Qt::RightButton);  // below the titles
   EXPECT_EQ(std::pair(log, resized.contains("a")), std::pair(Keys{"closed a", "right b", "right "}, true));
-}
-
-TEST_F(QtDock, AfterTheDockWidgetIsResizedEachBarIsWhereItsElementsAre) {
-  DockWidget* d = panes();
-  for (Pane* p : d->panes())
-    p->setResizable(true), p->bar()->setHeight(2000);
-  const double lastTop = access().picDockBar(indexOf("c")).Top();
-  // Only higher: the bars below the first move without changing their width.
-  d->resize(d->width(), d->height() + 60);
-  for (Pane* pane : d->panes()) {
-    const std::int32_t i = pane->bar()->Index();
-    for (Panel* p : {&access().picDockBar(i), &access().picSplit(i)}) {
-      const int left = pixels(p->Left()), top = pixels(p->Top());
-      EXPECT_EQ(QtToolkit::widgetOf(*p)->geometry(),
-                QRect(left, top, pixels(p->Left() + p->Width()) - left, pixels(p->Top() + p->Height()) - top))
-          << pane->key().toStdString();
-    }
-  }
-  EXPECT_GT(access().picDockBar(indexOf("c")).Top(), lastTop);
 }
 
 TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
