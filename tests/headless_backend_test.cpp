@@ -134,7 +134,7 @@ TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsCapturesThePressAndClicks
   EXPECT_EQ(log, (Log{"move 6000,-600", "up 200,700", "click", "up 5500,-400", "up 500,600"}));
 }
 
-TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixels) {
+TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesMapToWholePixelsAndHostTestControls) {
   NativeWindows& w = tk.native();
   const Hwnd form = tk.createWindow();
   const Hwnd child = tk.createWindow(form);
@@ -154,19 +154,15 @@ TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixe
   title.reset(), bar.reset();
   EXPECT_FALSE(tk.windowExists(old) || w.GetParent(child));
   EXPECT_NE(panel(nullptr, 0, 0, 100, 100)->hWnd(), old);
-}
 
-TEST(HeadlessTestControl,
-     MembersRecordCallsAndMissingOnesFailAsLateBindingDoesAndTheDefaultToolkitIsHeadless) {
-  HeadlessToolkit tk;
-  const Hwnd form = tk.createWindow();
+  // Test controls bind their members late, by name in any case, and record each call.
   TestControl plain(tk, "Tree", std::nullopt, form);
   Log changes;
   plain.onMember = [&](std::string_view m) { changes.emplace_back(m); };
   plain.call("Move", {0, 300, 4000.0, 1200.0});
   plain.let("height", 800.0);
-  tk.native().SetParent(plain.hWnd(), form);  // the same parent is no change
-  tk.native().SetParent(plain.hWnd(), 0);
+  w.SetParent(plain.hWnd(), form);  // the same parent is no change
+  w.SetParent(plain.hWnd(), 0);
   EXPECT_EQ(plain.top() + plain.width() + plain.height(), 300 + 4000 + 800);
   EXPECT_EQ(changes, (Log{"Move", "Height", "Parent"}));
   plain.missing = {"Visible"};
