@@ -234,9 +234,7 @@ class OperationsDriver {
     }
     if (op == 17) {
       const std::int32_t which = in.between(-2, count() + 1);
-      dock->ShowElement(which);
-      laidOut = true;
-      painted = which == -1;
+      dock->ShowElement(which), laidOut = true, painted = which == -1;
     }
     if (op == 18) ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
     // Routines reached directly, not through an entry point that keeps the dock alive.
