@@ -60,20 +60,6 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
                                   rgb(shot, pixels(2250) + 2, 2), rgb(shot, 230, 10), rgb(grab(), 10, 10)}),
       (std::vector<std::uint32_t>{120, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0xFFFFFF}));
 
-  // Bands drawn over each other, each pass narrower, green and red in turn: however the drawing
-  // is kept, each place shows the newest band over it.
-  for (int pass = 0; pass < 6; ++pass) {
-    const double band = 55 - 5 * pass;
-    for (int i = 0; i < 61; ++i)
-      p->fillRect(i * band, 0, (i + 1) * band, 300, pass % 2 ? 0x0000FF : 0x00FF00);
-    if (pass == 2) grab();
-  }
-  const QImage passes = grab();
-  EXPECT_EQ(
-      (std::vector{rgb(passes, pixels(1000), 5), rgb(passes, pixels(2600), 5), rgb(passes, pixels(2900), 5),
-                   rgb(passes, pixels(3200), 5), rgb(passes, pixels(3450), 5)}),
-      (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0xFF0000, 0x00FF00, 0xFFFFFF}));
-
   // Bands drawn over the whole width leave what lies below them, and a line along their edge.
   auto bands = [&](Color c) {
     for (int i = 0; i < 61; ++i)
