@@ -11,7 +11,7 @@
 #include "qt_support.h"
 #include "support/ui_driver.h"
 
-// Part of Qt's platform interface, whose headers are not installed: tells Qt a screen's DPI changed.
+// From Qt's platform interface, whose headers are not installed: tells Qt a screen's DPI changed.
 class Q_GUI_EXPORT QWindowSystemInterface {
  public:
   static void handleScreenLogicalDotsPerInchChange(QScreen* screen, qreal newDpiX, qreal newDpiY);
