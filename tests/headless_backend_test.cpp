@@ -9,21 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "support/ui_driver.h"
 #include "tovdock/headless.h"
 
 namespace tov {
 namespace {
 
 using Log = std::vector<std::string>;
-
-std::int32_t failureNumber(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Failure& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using test::failureNumber;
+using test::place;
 
 }  // namespace
 
@@ -32,12 +26,6 @@ namespace {
 
 class HeadlessTest : public ::testing::Test {
  protected:
-  template <class T>
-  static std::unique_ptr<T> place(std::unique_ptr<T> e, double left, double top, double width,
-                                  double height) {
-    e->setLeft(left), e->setTop(top), e->setWidth(width), e->setHeight(height), e->setVisible(true);
-    return e;
-  }
   auto panel(Element* in, double l, double t, double w, double h) {
     return place(surface->createPanel(in), l, t, w, h);
   }
@@ -146,7 +134,7 @@ TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsCapturesThePressAndClicks
   EXPECT_EQ(log, (Log{"move 6000,-600", "up 200,700", "click", "up 5500,-400", "up 500,600"}));
 }
 
-TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixels) {
+TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesMapToWholePixelsAndHostTestControls) {
   NativeWindows& w = tk.native();
   const Hwnd form = tk.createWindow();
   const Hwnd child = tk.createWindow(form);
@@ -166,19 +154,15 @@ TEST_F(HeadlessTest, NativeWindowsRefuseUnknownWindowsAndCyclesAndMapToWholePixe
   title.reset(), bar.reset();
   EXPECT_FALSE(tk.windowExists(old) || w.GetParent(child));
   EXPECT_NE(panel(nullptr, 0, 0, 100, 100)->hWnd(), old);
-}
 
-TEST(HeadlessTestControl,
-     MembersRecordCallsAndMissingOnesFailAsLateBindingDoesAndTheDefaultToolkitIsHeadless) {
-  HeadlessToolkit tk;
-  const Hwnd form = tk.createWindow();
+  // Test controls bind their members late, by name in any case, and record each call.
   TestControl plain(tk, "Tree", std::nullopt, form);
   Log changes;
   plain.onMember = [&](std::string_view m) { changes.emplace_back(m); };
   plain.call("Move", {0, 300, 4000.0, 1200.0});
   plain.let("height", 800.0);
-  tk.native().SetParent(plain.hWnd(), form);  // the same parent is no change
-  tk.native().SetParent(plain.hWnd(), 0);
+  w.SetParent(plain.hWnd(), form);  // the same parent is no change
+  w.SetParent(plain.hWnd(), 0);
   EXPECT_EQ(plain.top() + plain.width() + plain.height(), 300 + 4000 + 800);
   EXPECT_EQ(changes, (Log{"Move", "Height", "Parent"}));
   plain.missing = {"Visible"};

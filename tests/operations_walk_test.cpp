@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,25 +16,23 @@ namespace tov::test {
 namespace {
 
 TEST(OperationsWalk, SeededWalksKeepEveryRule) {
-  int steps = 0, fitsChecked = 0, restoredChecked = 0, reentries = 0;
+  // Steps, laid-out stacks checked, bars restored from saved layouts, calls of the host and the
+  // hosted controls back into the dock.
+  std::array<int, 4> reached{};
   for (std::uint32_t seed = 1; seed <= 6; ++seed) {
     std::mt19937 random(seed);
     std::vector<std::uint8_t> bytes(24000);
     std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
-    OperationsDriver driver(bytes.data(), bytes.size());
-    const auto broken = driver.run(600);
+    OperationsDriver d(bytes.data(), bytes.size());
+    const auto broken = d.run(600);
     EXPECT_FALSE(broken) << "seed " << seed << ": " << *broken;
-    steps += driver.steps;
-    fitsChecked += driver.fitsChecked;
-    restoredChecked += driver.restoredChecked;
-    reentries += driver.reentries;
+    const std::array now{d.steps, d.fitsChecked, d.restoredChecked, d.reentries};
+    for (std::size_t k = 0; k < now.size(); ++k)
+      reached[k] += now[k];
   }
-  // The walks went the whole way, often met a laid-out stack, restarted from saved layouts and had
-  // the host and the hosted controls call back into the dock.
-  EXPECT_EQ(steps, 6 * 600);
-  EXPECT_GT(fitsChecked, 200);
-  EXPECT_GT(restoredChecked, 20);
-  EXPECT_GT(reentries, 150);
+  // The walks went the whole way and met each of these often.
+  EXPECT_TRUE(reached[0] == 6 * 600 && reached[1] > 200 && reached[2] > 20 && reached[3] > 150)
+      << reached[0] << " " << reached[1] << " " << reached[2] << " " << reached[3];
 }
 
 TEST(OperationsWalk, FuzzerFindingsStayFixed) {

@@ -13,7 +13,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "support/backend_drivers.h"
+#include "support/ui_driver.h"
 #include "tovdock/qt/qt_toolkit.h"
 
 namespace tov::test {
@@ -22,10 +22,11 @@ namespace {
 
 using qt::QtToolkit;
 
+// The classic button masks have Qt's values.
+static_assert(btnLeft == int(Qt::LeftButton) && btnRight == int(Qt::RightButton) &&
+              btnMiddle == int(Qt::MiddleButton));
 Qt::MouseButtons qtButtons(std::int16_t mask) {
-  return Qt::MouseButtons((mask & btnLeft ? Qt::LeftButton : Qt::NoButton) |
-                          (mask & btnRight ? Qt::RightButton : Qt::NoButton) |
-                          (mask & btnMiddle ? Qt::MiddleButton : Qt::NoButton));
+  return Qt::MouseButtons::fromInt(mask & (btnLeft | btnRight | btnMiddle));
 }
 
 class QtUiDriver final : public UiDriver {
@@ -58,15 +59,13 @@ class QtUiDriver final : public UiDriver {
 
   // The dock presses and releases one button at a time.
   void press(double x, double y, std::int16_t button) override {
-    mButtons |= qtButtons(button);
-    send(QEvent::MouseButtonPress, x, y, mButtons, Qt::MouseButton(qtButtons(button).toInt()));
+    send(QEvent::MouseButtonPress, x, y, mButtons |= qtButtons(button), button);
   }
   void move(double x, double y, std::int16_t buttons) override {
-    send(QEvent::MouseMove, x, y, qtButtons(buttons), Qt::NoButton);
+    send(QEvent::MouseMove, x, y, qtButtons(buttons), 0);
   }
   void release(double x, double y, std::int16_t button) override {
-    mButtons &= ~qtButtons(button);
-    send(QEvent::MouseButtonRelease, x, y, mButtons, Qt::MouseButton(qtButtons(button).toInt()));
+    send(QEvent::MouseButtonRelease, x, y, mButtons &= ~qtButtons(button), button);
   }
 
   DropHint dropHint() override { return mToolkit->dropHint(); }
@@ -74,7 +73,6 @@ class QtUiDriver final : public UiDriver {
   void dropForeign(double x, double y) override {
     auto [target, at] = targetAt(x, y);
     QMimeData data;
-    data.setText("foreign");
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
   }
@@ -85,19 +83,6 @@ class QtUiDriver final : public UiDriver {
 
   std::vector<std::string> messages() override { return mMessages; }
   void clearMessages() override { mMessages.clear(); }
-
-  double absLeft(const Element& e) override {
-    return e.kind() == Element::Kind::Surface ? 0 : e.Left() + (e.Container() ? absLeft(*e.Container()) : 0);
-  }
-  double absTop(const Element& e) override {
-    return e.kind() == Element::Kind::Surface ? 0 : e.Top() + (e.Container() ? absTop(*e.Container()) : 0);
-  }
-  bool shown(const Element& e) override {
-    const Element* n = &e;
-    while (n && n->Visible() && n->kind() != Element::Kind::Surface)
-      n = n->Container();
-    return n && n == mSurface && n->Visible();
-  }
 
   ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align) override {
     auto* w = new QFrame(mHome);
@@ -123,12 +108,12 @@ class QtUiDriver final : public UiDriver {
     mForm->resize(std::max(mForm->width(), s->width() + 40), std::max(mForm->height(), s->height() + 40));
   }
 
-  void send(QEvent::Type type, double x, double y, Qt::MouseButtons state, Qt::MouseButton button) {
+  void send(QEvent::Type type, double x, double y, Qt::MouseButtons state, std::int16_t button) {
     auto [target, at] = targetAt(x, y);
     if (type == QEvent::MouseButtonPress && !mGrab) mGrab = target;
     if (type == QEvent::MouseButtonRelease && state == Qt::NoButton) mGrab = nullptr;
-    QMouseEvent event(type, at, target->mapToGlobal(at), button, state, Qt::NoModifier,
-                      QPointingDevice::primaryPointingDevice());
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::MouseButton(qtButtons(button).toInt()), state,
+                      Qt::NoModifier, QPointingDevice::primaryPointingDevice());
     event.setTimestamp(++mTimestamp);
     QCoreApplication::sendEvent(target, &event);
     QCoreApplication::processEvents();

@@ -37,9 +37,8 @@ struct DockTestAccess {
   Image& imgExpand(int i) { return *d.elements(i).imgExpand; }
   Image& imgOpt(int i) { return *d.elements(i).imgOpt; }
   Line& lineSplit(int k, int i) {
-    return k == 0   ? *d.elements(i).lineSplit0
-           : k == 1 ? *d.elements(i).lineSplit1
-                    : *d.elements(i).lineSplit2;
+    const auto& e = d.elements(i);
+    return *(k == 0 ? e.lineSplit0 : k == 1 ? e.lineSplit1 : e.lineSplit2);
   }
   bool loaded(int i) { return d.set(i) != nullptr; }
   int ubound() { return d.UBound(); }

@@ -2,7 +2,7 @@
 // TestControls whose windows start on one "form" window, so a test can see them handed back.
 #include <optional>
 
-#include "support/backend_drivers.h"
+#include "support/ui_driver.h"
 #include "tovdock/headless.h"
 
 namespace tov::test {
@@ -40,10 +40,6 @@ class HeadlessUiDriver final : public UiDriver {
     return out;
   }
   void clearMessages() override { mToolkit->clearMessages(); }
-
-  double absLeft(const Element& e) override { return driver().absLeft(e); }
-  double absTop(const Element& e) override { return driver().absTop(e); }
-  bool shown(const Element& e) override { return driver().shown(e); }
 
   ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align) override {
     return std::make_shared<headless::TestControl>(*mToolkit, name, align, mForm);

@@ -18,6 +18,7 @@
 #include "dock/settings_value.h"
 #include "support/dock_access.h"
 #include "support/memory_host.h"
+#include "support/ui_driver.h"
 #include "tovdock/dock.h"
 #include "tovdock/headless.h"
 
@@ -59,11 +60,8 @@ class ByteChoices {
 class OperationsDriver {
  public:
   OperationsDriver(const std::uint8_t* data, std::size_t size) : in(data, size) {
-    host = std::make_shared<MemoryHost>();
     host->hostile = [this](std::string_view) { reenter(hostAct); };
     HostServices::setInstance(host);
-    toolkit = std::make_shared<headless::HeadlessToolkit>();
-    form = toolkit->createWindow();
     build();
   }
   ~OperationsDriver() {
@@ -83,11 +81,8 @@ class OperationsDriver {
       // The host's and the hosted controls' own code acts once in a step, at the first chance.
       hostAct = static_cast<Act>(in.below(kActs * 2));
       controlAct = static_cast<Act>(in.below(kActs * 2));
-      try {
-        step(op);
-      } catch (const Failure&) {
-        // The API's refusals (missing bars, a dock that is gone) reach the application this way.
-      }
+      // The API's refusals (missing bars, a dock that is gone) reach the application as failures.
+      failureNumber([&] { step(op); });
       hostAct = controlAct = Act::None;
       if (!dock) build();
       if (auto broken = check())
@@ -122,10 +117,9 @@ class OperationsDriver {
     dock->CtlResize = [this](std::string&) {
       if (mode != Hostile::ResizeChangesStates || depth > 1 || !dock) return;
       ++depth;
-      try {
+      failureNumber([&] {
         if (BarRef b = anyBar()) b->setState(in.between(0, 2));
-      } catch (const Failure&) {
-      }
+      });
       --depth;
     };
     dock->Closed = [this](std::string&) {
@@ -177,7 +171,7 @@ class OperationsDriver {
     if (now == Act::None || static_cast<int>(now) >= kActs || depth > 0 || !dock) return;
     ++reentries;
     ++depth;
-    try {
+    failureNumber([&] {
       BarRef b = now >= Act::AssignControl && now <= Act::ChangeState ? anyBar() : nullptr;
       if (now == Act::DropDock) dock.reset();
       if (now == Act::ClearBars) bars()->Clear();
@@ -185,8 +179,7 @@ class OperationsDriver {
       if (now == Act::ReleaseControl && b) b->setControl(nullptr);
       if (now == Act::ChangeState && b) b->setState(in.between(0, 2));
       if (now == Act::ShowDock) dock->setShow(true);
-    } catch (const Failure&) {
-    }
+    });
     --depth;
   }
 
@@ -241,9 +234,7 @@ class OperationsDriver {
     }
     if (op == 17) {
       const std::int32_t which = in.between(-2, count() + 1);
-      dock->ShowElement(which);
-      laidOut = true;
-      painted = which == -1;
+      dock->ShowElement(which), laidOut = true, painted = which == -1;
     }
     if (op == 18) ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
     // Routines reached directly, not through an entry point that keeps the dock alive.
@@ -286,13 +277,9 @@ class OperationsDriver {
       const std::int32_t before = align ? b->AlignBar() : b->State();
       const std::int32_t v = align ? in.between(-1, 6) : in.between(-2, 4);
       const bool outside = align ? v < eAlignTop || v > eAlignBottom : v < eBarCollapsed || v > eBarHidden;
-      bool threw = false;
-      try {
-        align ? b->setAlignBar(v) : b->setState(v);
-      } catch (const Failure& f) {
-        threw = f.Number() == errInvalidValue;
-        if (!threw) throw;
-      }
+      const std::int32_t error = failureNumber([&] { align ? b->setAlignBar(v) : b->setState(v); });
+      const bool threw = error == errInvalidValue;
+      if (error != 0 && !threw) return;  // another failure reaches the application as it is
       if (outside != threw || (threw && (align ? b->AlignBar() : b->State()) != before))
         breaks.push_back((align ? "AlignBar " : "State ") + std::to_string(v) +
                          (threw ? " was refused wrongly" : " was taken"));
@@ -418,9 +405,9 @@ class OperationsDriver {
   }
 
   ByteChoices in;
-  std::shared_ptr<MemoryHost> host;
-  std::shared_ptr<headless::HeadlessToolkit> toolkit;
-  Hwnd form = 0;
+  std::shared_ptr<MemoryHost> host = std::make_shared<MemoryHost>();
+  std::shared_ptr<headless::HeadlessToolkit> toolkit = std::make_shared<headless::HeadlessToolkit>();
+  Hwnd form = toolkit->createWindow();
   DockRef dock;
   std::optional<headless::Driver> ui;
   std::vector<BarRef> made;

@@ -40,18 +40,49 @@ class UiDriver {
   virtual std::vector<std::string> messages() = 0;
   virtual void clearMessages() = 0;
 
-  /// Absolute position of an element in the surface's client twips, and whether it is on screen.
-  virtual double absLeft(const Element& e) = 0;
-  virtual double absTop(const Element& e) = 0;
-  virtual bool shown(const Element& e) = 0;
+  /// Absolute position of an element in the surface's client twips, and whether it is on screen:
+  /// read from the elements themselves, so every backend answers alike.
+  static double absLeft(const Element& e) { return at(e, &Element::Left); }
+  static double absTop(const Element& e) { return at(e, &Element::Top); }
+  static bool shown(const Element& e) {
+    const Element* n = &e;
+    while (n && n->Visible() && n->kind() != Element::Kind::Surface)
+      n = n->Container();
+    return n && n->kind() == Element::Kind::Surface && n->Visible();
+  }
   /// A hosted control for this backend, with an optional "Align" member.
   virtual ControlRef makeControl(const std::string& name,
                                  std::optional<std::int32_t> align = std::nullopt) = 0;
+
+ private:
+  static double at(const Element& e, double (Element::*edge)() const) {
+    return e.kind() == Element::Kind::Surface ? 0
+                                              : (e.*edge)() + (e.Container() ? at(*e.Container(), edge) : 0);
+  }
 };
 
 /// Names of the backends built ("headless", and "qt" when the Qt backend is built).
 std::vector<std::string> backendNames();
-/// A fresh driver for a backend.
+/// A fresh driver for a backend, made by one of the factories below.
 std::unique_ptr<UiDriver> makeDriver(const std::string& backend);
+std::unique_ptr<UiDriver> makeHeadlessDriver();
+std::unique_ptr<UiDriver> makeQtDriver();
+
+/// Places an element and shows it.
+template <class E>
+std::unique_ptr<E> place(std::unique_ptr<E> e, double left, double top, double width, double height) {
+  e->setLeft(left), e->setTop(top), e->setWidth(width), e->setHeight(height), e->setVisible(true);
+  return e;
+}
+
+/// The number of the failure `f` raises, or 0.
+inline std::int32_t failureNumber(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const Failure& e) {
+    return e.Number();
+  }
+  return 0;
+}
 
 }  // namespace tov::test
