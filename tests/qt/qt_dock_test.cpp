@@ -417,6 +417,7 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDrop
   const QPoint frameC = QtToolkit::widgetOf(access().picDockBar(indexOf("c")))->mapTo(window.get(), QPoint());
   EXPECT_EQ(window->findChild<QRubberBand*>()->pos() - frameC,
             QPoint(pixels(onB.x()) - pixels(onC.x()), pixels(onB.y()) - pixels(onC.y())));
+  EXPECT_EQ(d->toolkit()->dropHint().kind, DropHint::Kind::Line);
 
   // On its own title a drop changes nothing: no marker, the forbidden cursor until it leaves.
   mouse(QEvent::MouseMove, onC);
