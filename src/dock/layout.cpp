@@ -74,12 +74,8 @@ void TovDockPrivate::warmBar(std::int32_t pos, bool elementsToo) const {
     warm(e, sizeof(BarElements));
     return;
   }
-  // An element's vtable pointer, then what its backend keeps after the Element base: the handlers
-  // in between are not read by a pass.
-  auto warmElement = [](const Element* element) {
-    warm(element, 1);
-    warm(element, 192, sizeof(Element));
-  };
+  // An element's vtable pointer and what its backend keeps right after the Element base.
+  auto warmElement = [](const Element* element) { warm(element, 192); };
   warmElement(e->picDockBar.get());
   warmElement(e->picTitel.get());
   warmElement(e->lblTitel.get());
