@@ -40,13 +40,13 @@ TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmles
   auto lbl = surface->createLabel(strip.get());
   lbl->setCaption("Größe"), lbl->setAutoSize(true);  // a width of 100 per code point
   lbl->setLeft(360), lbl->setAlignment(Label::Align::Right), lbl->setVisible(true);
-  lbl->onClick = [] {};
+  lbl->handlers().onClick = [] {};
   strip->fillRect(0, 0, 10, 10, 1);
   auto copy = lbl->clone();
   std::unique_ptr<Element> stripCopy = strip->clone();
   EXPECT_EQ(std::tuple(copy->Left(), copy->Width(), dynamic_cast<Label&>(*copy).Alignment()),
             std::tuple(360.0, 500.0, Label::Align::Right));
-  EXPECT_FALSE(copy->Visible() || copy->onClick);
+  EXPECT_FALSE(copy->Visible() || copy->handler(&ElementHandlers::onClick));
   EXPECT_TRUE(drawing(dynamic_cast<Panel&>(*stripCopy)).empty() && drv.children(*stripCopy).empty());
   EXPECT_EQ(drv.children(*strip), (std::vector<Element*>{lbl.get(), copy.get()}));
   stripCopy->setContainer(strip.get());
@@ -117,16 +117,16 @@ TEST_F(HeadlessTest, FrontMostVisibleDeepestElementWinsCapturesThePressAndClicks
   auto at = [&](const char* what, const MouseArgs& a) {
     log.push_back(what + std::to_string(int(a.x)) + "," + std::to_string(int(a.y)));
   };
-  bar->onMouseMove = [&](const MouseArgs& a) { at("move ", a); };
-  bar->onMouseUp = [&](const MouseArgs& a) { at("up ", a); };
-  bar->onClick = [&] { log.push_back("click"); };
+  bar->handlers().onMouseMove = [&](const MouseArgs& a) { at("move ", a); };
+  bar->handlers().onMouseUp = [&](const MouseArgs& a) { at("up ", a); };
+  bar->handlers().onClick = [&] { log.push_back("click"); };
   drv.press(1500, 1600);
   drv.move(7000, 400);
   drv.release(1200, 1700);
   drv.press(1500, 1600);
   drv.release(6500, 600);  // released elsewhere: no click
   drv.click(1500, 1600, btnRight);
-  bar->onMouseDown = [&](const MouseArgs&) { bar->Drag(); };
+  bar->handlers().onMouseDown = [&](const MouseArgs&) { bar->Drag(); };
   drv.press(1500, 1600);
   Element* dragged = drv.dragging();
   drv.release(1500, 1600);  // a drop, no mouse-up

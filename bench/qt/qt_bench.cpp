@@ -2,7 +2,7 @@
 // N bars each hosting a QLabel against a vertical QSplitter of N QFrames holding a QLabel.
 //
 //   tovdock_qt_bench            the table for N = 10, 100, 1000 (each memory figure is measured
-//                               in a fresh child process)
+//                               in a fresh child process, at device pixel ratio 1 and 2)
 //   tovdock_qt_bench --memory dock|splitter N   resident memory per bar, in bytes
 //   tovdock_qt_bench --only dock|splitter N [STEPS]   one side at one N, for a profiler
 //
@@ -228,8 +228,11 @@ int memoryRun(const std::string& which, int n) {
   return 0;
 }
 
-long memoryPerBar(const char* self, const std::string& which, int n) {
+long memoryPerBar(const char* self, const std::string& which, int n, int scale = 1) {
   QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_SCALE_FACTOR", QString::number(scale));
+  child.setProcessEnvironment(env);
   child.start(QString::fromLocal8Bit(self), {"--memory", QString::fromStdString(which), QString::number(n)});
   if (!child.waitForFinished(300000)) return -1;
   return child.readAllStandardOutput().trimmed().toLong();
@@ -273,5 +276,11 @@ int main(int argc, char** argv) {
   const long splitterBytes = memoryPerBar(argv[0], "splitter", 1000);
   std::printf("\nResident memory per bar at N = 1000: dock %.1f KiB, QSplitter %.1f KiB\n",
               dockBytes / 1024.0, splitterBytes / 1024.0);
+  // Backing stores and pixmaps grow with the square of the ratio; what a bar keeps should not.
+  const long dockBytes2 = memoryPerBar(argv[0], "dock", 1000, 2);
+  const long splitterBytes2 = memoryPerBar(argv[0], "splitter", 1000, 2);
+  std::printf("At device pixel ratio 2: dock %.1f KiB (%+.1f), QSplitter %.1f KiB (%+.1f)\n",
+              dockBytes2 / 1024.0, (dockBytes2 - dockBytes) / 1024.0, splitterBytes2 / 1024.0,
+              (splitterBytes2 - splitterBytes) / 1024.0);
   return 0;
 }

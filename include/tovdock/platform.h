@@ -106,6 +106,22 @@ struct DropHint {
   bool operator==(const DropHint&) const = default;
 };
 
+/// What an element does on input. The handlers live apart from the element and are made with the
+/// first one set: most elements never get one, and a layout pass over many elements then finds
+/// their geometry next to their vtable pointer.
+struct ElementHandlers {
+  std::function<void(const MouseArgs&)> onMouseDown;
+  std::function<void(const MouseArgs&)> onMouseMove;
+  std::function<void(const MouseArgs&)> onMouseUp;
+  std::function<void()> onClick;
+  /// Drop of a dragged element; `source` is the dragged element or null for a foreign drag,
+  /// x and y are in this element's scale.
+  std::function<void(Element* source, float x, float y)> onDragDrop;
+  /// The dragged element is over this one (x and y in this element's scale): what would a drop
+  /// there do? It must change nothing. No handler means a drop there changes nothing.
+  std::function<DropHint(Element* source, float x, float y)> onDragOver;
+};
+
 /// Base of every toolkit element: geometry, visibility, containment, z-order, pointer, tooltip.
 class Element {
  public:
@@ -148,16 +164,20 @@ class Element {
   /// is released, calls `onDragDrop` of the element under the cursor.
   virtual void Drag() = 0;
 
-  std::function<void(const MouseArgs&)> onMouseDown;
-  std::function<void(const MouseArgs&)> onMouseMove;
-  std::function<void(const MouseArgs&)> onMouseUp;
-  std::function<void()> onClick;
-  /// Drop of a dragged element; `source` is the dragged element or null for a foreign drag,
-  /// x and y are in this element's scale.
-  std::function<void(Element* source, float x, float y)> onDragDrop;
-  /// The dragged element is over this one (x and y in this element's scale): what would a drop
-  /// there do? It must change nothing. No handler means a drop there changes nothing.
-  std::function<DropHint(Element* source, float x, float y)> onDragOver;
+  /// The element's input handlers, made when first asked for.
+  ElementHandlers& handlers() {
+    if (!mHandlers) mHandlers = std::make_unique<ElementHandlers>();
+    return *mHandlers;
+  }
+  /// A copy of one handler, empty when none is set. The toolkit calls the copy, so a handler may
+  /// replace itself or destroy its element.
+  template <class F>
+  F handler(F ElementHandlers::*which) const {
+    return mHandlers ? (*mHandlers).*which : F();
+  }
+
+ private:
+  std::unique_ptr<ElementHandlers> mHandlers;
 };
 
 /// Windowed picture panel: a native window that can contain elements and be drawn on.

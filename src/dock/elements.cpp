@@ -101,7 +101,7 @@ void TovDockPrivate::wireMember(std::int16_t i) {
     };
   };
   BarElements& e = elements(i);
-  e.picTitel->onMouseDown = on(&TovDockPrivate::picTitel_MouseDown);
+  e.picTitel->handlers().onMouseDown = on(&TovDockPrivate::picTitel_MouseDown);
   auto drop = [w, i](Element* source, float, float) {
     auto self = w.lock();
     if (!self || !of(*self).alive()) return;
@@ -117,16 +117,16 @@ void TovDockPrivate::wireMember(std::int16_t i) {
     if (!self || !of(*self).alive()) return {};
     return of(*self).DockBar_DragOver(i, source);
   };
-  e.picTitel->onDragDrop = drop;
-  e.picDockBar->onDragDrop = drop;
-  e.picTitel->onDragOver = over;
-  e.picDockBar->onDragOver = over;
-  e.imgClose->onClick = on(&TovDockPrivate::pCloseBar);
-  e.imgCollapse->onClick = on(&TovDockPrivate::imgCollapse_Click);
-  e.imgExpand->onClick = on(&TovDockPrivate::imgExpand_Click);
-  e.imgOpt->onClick = on(&TovDockPrivate::imgOpt_Click);
-  e.picSplit->onMouseMove = on(&TovDockPrivate::picSplit_MouseMove);
-  e.picSplit->onMouseUp = on(&TovDockPrivate::picSplit_MouseUp);
+  e.picTitel->handlers().onDragDrop = drop;
+  e.picDockBar->handlers().onDragDrop = drop;
+  e.picTitel->handlers().onDragOver = over;
+  e.picDockBar->handlers().onDragOver = over;
+  e.imgClose->handlers().onClick = on(&TovDockPrivate::pCloseBar);
+  e.imgCollapse->handlers().onClick = on(&TovDockPrivate::imgCollapse_Click);
+  e.imgExpand->handlers().onClick = on(&TovDockPrivate::imgExpand_Click);
+  e.imgOpt->handlers().onClick = on(&TovDockPrivate::imgOpt_Click);
+  e.picSplit->handlers().onMouseMove = on(&TovDockPrivate::picSplit_MouseMove);
+  e.picSplit->handlers().onMouseUp = on(&TovDockPrivate::picSplit_MouseUp);
 }
 
 void TovDockPrivate::fClear() {

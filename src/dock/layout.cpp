@@ -52,9 +52,9 @@ namespace {
 /// before are placed. Elements and bars keep what a pass reads near their start.
 /// Addresses are counted as numbers: the span may reach beyond a smaller object, which a prefetch
 /// never faults on.
-inline void warm(const void* p, std::size_t bytes, std::size_t from = 0) {
+inline void warm(const void* p, std::size_t bytes) {
   if (!p) return;
-  const auto at = reinterpret_cast<std::uintptr_t>(p) + from;
+  const auto at = reinterpret_cast<std::uintptr_t>(p);
   for (std::size_t k = 0; k < bytes; k += 64)
     __builtin_prefetch(reinterpret_cast<const void*>(at + k));
 }
@@ -74,12 +74,9 @@ void TovDockPrivate::warmBar(std::int32_t pos, bool elementsToo) const {
     warm(e, sizeof(BarElements));
     return;
   }
-  // An element's vtable pointer, then what its backend keeps after the Element base: the handlers
-  // in between are not read by a pass.
-  auto warmElement = [](const Element* element) {
-    warm(element, 1);
-    warm(element, 192, sizeof(Element));
-  };
+  // An element's vtable pointer and what its backend keeps after it: geometry and visibility, and
+  // the captions, colours and pictures that a pass compares with what it sets.
+  auto warmElement = [](const Element* element) { warm(element, 320); };
   warmElement(e->picDockBar.get());
   warmElement(e->picTitel.get());
   warmElement(e->lblTitel.get());
@@ -90,6 +87,9 @@ void TovDockPrivate::warmBar(std::int32_t pos, bool elementsToo) const {
   warmElement(e->imgIcon.get());
   warmElement(e->imgOpt.get());
   warmElement(e->picSplit.get());
+  warmElement(e->lineSplit0.get());
+  warmElement(e->lineSplit1.get());
+  warmElement(e->lineSplit2.get());
 }
 
 void TovDockPrivate::pResizeWidth(const std::int32_t& W) {

@@ -181,9 +181,9 @@ void TovDockPrivate::buildTemplate() {
     };
   };
   s.onResize = on(&TovDockPrivate::onSurfaceResize);
-  s.onMouseDown = on(&TovDockPrivate::UserControl_MouseDown);
-  s.onDragDrop = on(&TovDockPrivate::UserControl_DragDrop);
-  s.onDragOver = [w](Element* source, float x, float y) -> DropHint {
+  s.handlers().onMouseDown = on(&TovDockPrivate::UserControl_MouseDown);
+  s.handlers().onDragDrop = on(&TovDockPrivate::UserControl_DragDrop);
+  s.handlers().onDragOver = [w](Element* source, float x, float y) -> DropHint {
     auto self = w.lock();
     return self && self->d->alive() ? self->d->UserControl_DragOver(source, x, y) : DropHint{};
   };

@@ -101,10 +101,10 @@ TEST_F(QtBackend,
                     std::to_string(int(a.y)));
     };
   };
-  front->onMouseMove = record("move ");
-  front->onMouseUp = record("up ");
-  front->onClick = [&] { log.push_back("click"); };
-  back->onClick = [&] { log.push_back("back click"); };
+  front->handlers().onMouseMove = record("move ");
+  front->handlers().onMouseUp = record("up ");
+  front->handlers().onClick = [&] { log.push_back("click"); };
+  back->handlers().onClick = [&] { log.push_back("back click"); };
   front->setVisible(true);
   click({450, 450});  // a hover move comes first
   mouse(QEvent::MouseButtonPress, {450, 450});
@@ -149,8 +149,8 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
 
   // A source that goes away as its drag starts ends the drag without a drop.
   auto source = panel(0, 0, 3000, 600);
-  source->onMouseDown = [&](const MouseArgs&) { source->Drag(), source.reset(); };
-  surface->onDragDrop = [](Element*, float, float) { ADD_FAILURE() << "a drop without a source"; };
+  source->handlers().onMouseDown = [&](const MouseArgs&) { source->Drag(), source.reset(); };
+  surface->handlers().onDragDrop = [](Element*, float, float) { ADD_FAILURE() << "a drop without a source"; };
   mouse(QEvent::MouseButtonPress, {300, 300});
   EXPECT_EQ(toolkit->dragging(), nullptr);
   mouse(QEvent::MouseButtonRelease, {300, 3000});
@@ -196,7 +196,7 @@ TEST_F(QtBackend, ToolkitsInOneProcessKeepTheirOwnWindowsAndDrags) {
                          other.native().SetParent(h, theirs->hWnd()), other.native().GetParent(h)}),
             (std::vector<Hwnd>{0, QtToolkit::handleOf(window.get()), theirs->hWnd()}));
 
-  mine->onMouseDown = [&](const MouseArgs&) { mine->Drag(); };
+  mine->handlers().onMouseDown = [&](const MouseArgs&) { mine->Drag(); };
   mouse(QEvent::MouseButtonPress, {300, 300});
   theirs->Drag();
   EXPECT_EQ(std::pair(toolkit->dragging(), other.dragging()),

@@ -49,25 +49,25 @@ Node& targetAt(HeadlessSurface& s, double x, double y) {
   return hit ? *hit : s;
 }
 
-using MouseHandler = std::function<void(const MouseArgs&)> Element::*;
+using MouseHandler = std::function<void(const MouseArgs&)> ElementHandlers::*;
 
 // The handler is copied: it may unload the element and with it the handler object.
 void sendMouse(Node& target, MouseHandler which, double x, double y, std::int16_t button,
                std::int16_t shift) {
-  auto handler = target.element().*which;
+  auto handler = target.element().handler(which);
   if (!handler) return;
   handler(MouseArgs{button, shift, static_cast<float>(x - target.absLeft()),
                     static_cast<float>(y - target.absTop())});
 }
 
 void sendDrop(Node& target, Element* source, double x, double y) {
-  auto handler = target.element().onDragDrop;
+  auto handler = target.element().handler(&ElementHandlers::onDragDrop);
   if (!handler) return;
   handler(source, static_cast<float>(x - target.absLeft()), static_cast<float>(y - target.absTop()));
 }
 
 DropHint sendDragOver(Node& target, Element* source, double x, double y) {
-  auto handler = target.element().onDragOver;
+  auto handler = target.element().handler(&ElementHandlers::onDragOver);
   if (!handler) return {};
   return handler(source, static_cast<float>(x - target.absLeft()), static_cast<float>(y - target.absTop()));
 }
@@ -99,7 +99,7 @@ void Driver::press(double x, double y, std::int16_t button, std::int16_t shift) 
   mSurface.mDrag.reset();
   mSurface.mHint = {};
   mSurface.mCapture = target.ref();
-  sendMouse(target, &Element::onMouseDown, x, y, button, shift);
+  sendMouse(target, &ElementHandlers::onMouseDown, x, y, button, shift);
 }
 
 void Driver::move(double x, double y, std::int16_t buttons, std::int16_t shift) {
@@ -116,7 +116,7 @@ void Driver::move(double x, double y, std::int16_t buttons, std::int16_t shift) 
     mSurface.mCapture.reset();
     target = &targetAt(mSurface, x, y);
   }
-  sendMouse(*target, &Element::onMouseMove, x, y, buttons, shift);
+  sendMouse(*target, &ElementHandlers::onMouseMove, x, y, buttons, shift);
 }
 
 void Driver::release(double x, double y, std::int16_t button, std::int16_t shift) {
@@ -135,11 +135,11 @@ void Driver::release(double x, double y, std::int16_t button, std::int16_t shift
   if (!captured) return;
   const bool overPressed = &under == captured;
   const NodeRef pressed = captured->ref();
-  sendMouse(*captured, &Element::onMouseUp, x, y, button, shift);
+  sendMouse(*captured, &ElementHandlers::onMouseUp, x, y, button, shift);
   Node* still = Node::deref(pressed);
   // A click is the left button's, as on the classic toolkit.
   if (!overPressed || !still || button != btnLeft) return;
-  auto handler = still->element().onClick;
+  auto handler = still->element().handler(&ElementHandlers::onClick);
   if (handler) handler();
 }
 

@@ -143,7 +143,7 @@ void showDropHint(ToolkitState& state, QPoint global) {
   Element* source = alive(d.token) ? &d.source->self() : nullptr;
   DropHint hint;
   if (target) {
-    auto handler = target->self().onDragOver;
+    auto handler = target->self().handler(&ElementHandlers::onDragOver);
     if (handler) {
       const MouseArgs a = argsAt(*target, at, 0, 0);
       const std::shared_ptr<ToolkitState> keep = state.shared_from_this();
@@ -209,7 +209,7 @@ void endDrag(ToolkitState& state, QPointF global) {
   Node* target = s.surface->hitAt(at).node;
   if (!target) return;
   const MouseArgs a = argsAt(*target, at, 0, 0);
-  callHandler(state, target->self().onDragDrop, source, a.x, a.y);
+  callHandler(state, target->self().handler(&ElementHandlers::onDragDrop), source, a.x, a.y);
 }
 
 /// The scroll bar that moves the stack: the one of this backend lying on the surface itself.
@@ -339,7 +339,7 @@ void ElementWidget::mousePressEvent(QMouseEvent* e) {
   Node* target = targetAt(at);
   mCapture = target;
   mCaptureToken = target->token();
-  callHandler(state, target->self().onMouseDown,
+  callHandler(state, target->self().handler(&ElementHandlers::onMouseDown),
               argsAt(*target, at, buttonMask(e->button()), shiftMask(e->modifiers())));
 }
 
@@ -362,7 +362,7 @@ void ElementWidget::mouseMoveEvent(QMouseEvent* e) {
     showCursorFor(target);
   }
   e->accept();
-  callHandler(state, target->self().onMouseMove,
+  callHandler(state, target->self().handler(&ElementHandlers::onMouseMove),
               argsAt(*target, at, buttonMask(e->buttons()), shiftMask(e->modifiers())));
 }
 
@@ -385,14 +385,15 @@ void ElementWidget::mouseReleaseEvent(QMouseEvent* e) {
   mCaptureToken.reset();
   const QPointF global = e->globalPosition();
   const QPointF at = surfacePoint(e->position());
-  callHandler(state, target->self().onMouseUp,
+  callHandler(state, target->self().handler(&ElementHandlers::onMouseUp),
               argsAt(*target, at, buttonMask(e->button()), shiftMask(e->modifiers())));
   // The handler may have unloaded the element, or this widget with it.
   if (!alive(token)) return;
   // A click is the left button's, released over the element it was pressed on.
   if (e->button() != Qt::LeftButton) return;
   Node* s = target->surface();
-  if (s && s->hitAt(s->toTwips(global)).node == target) callHandler(state, target->self().onClick);
+  if (s && s->hitAt(s->toTwips(global)).node == target)
+    callHandler(state, target->self().handler(&ElementHandlers::onClick));
 }
 
 void ElementWidget::wheelEvent(QWheelEvent* e) {
@@ -437,7 +438,7 @@ void ElementWidget::dropEvent(QDropEvent* e) {
   Node* target = targetAt(at);
   e->acceptProposedAction();
   const MouseArgs a = argsAt(*target, at, 0, 0);
-  callHandler(n->state(), target->self().onDragDrop, nullptr, a.x, a.y);
+  callHandler(n->state(), target->self().handler(&ElementHandlers::onDragDrop), nullptr, a.x, a.y);
 }
 
 }  // namespace tov::qt::detail

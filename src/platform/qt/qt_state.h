@@ -143,14 +143,13 @@ void reportHandlerFailure(const char* what);
 
 /// Calls a copy of a handler; an exception from it must not unwind through Qt.
 template <class F, class... A>
-void callHandler(ToolkitState& state, const F& handler, A&&... args) {
-  F copy = handler;
-  if (!copy) return;
+void callHandler(ToolkitState& state, F handler, A&&... args) {
+  if (!handler) return;
   // The handler may drop the last element holding the state.
   const std::shared_ptr<ToolkitState> keep = state.shared_from_this();
   DispatchScope scope(state);
   try {
-    copy(std::forward<A>(args)...);
+    handler(std::forward<A>(args)...);
   } catch (const std::exception& e) {
     reportHandlerFailure(e.what());
   }
