@@ -76,6 +76,11 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
   EXPECT_EQ((std::vector{rgb(below, pixels(3300), 5), rgb(below, pixels(300), pixels(450)),
                          rgb(edge, pixels(300), 5), rgb(edge, pixels(2000), pixels(300))}),
             (std::vector<std::uint32_t>{0x00FF00, 0xFF0000, 0x00FF00, 0xFF0000}));
+
+  // A line that a later fill covers in part still shows beyond it.
+  p->drawLine(0, 150, 3000, 150, 0x0000FF);
+  p->fillRect(0, 0, 1500, 300, 0x00FF00);
+  EXPECT_EQ(rgb(grab(), pixels(2250), pixels(150)), 0xFF0000u);
 }
 
 TEST_F(QtBackend,
