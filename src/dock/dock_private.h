@@ -2,6 +2,7 @@
 // The dock's implementation: the element sets of its bars, its state and its routines. The public
 // `TovDock` owns one; bars and the collection reach the procedures they call on the dock through
 // `TovDockPrivate::of`.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -131,6 +132,12 @@ struct BarElements {
   static std::unique_ptr<BarElements> copyOf(const BarElements& t, const PictureRef& hand);
   /// Unloads the members, contents before their containers and the frame last.
   void unload();
+  /// Every member, in declaration order (null for one that is unloaded).
+  std::array<const Element*, 13> members() const {
+    return {picDockBar.get(),  picTitel.get(),   lblTitel.get(),  lblTitelRight.get(), imgClose.get(),
+            imgCollapse.get(), imgExpand.get(),  imgIcon.get(),   imgOpt.get(),        picSplit.get(),
+            lineSplit0.get(),  lineSplit1.get(), lineSplit2.get()};
+  }
 };
 
 class TovDockPrivate {

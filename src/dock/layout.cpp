@@ -76,20 +76,8 @@ void TovDockPrivate::warmBar(std::int32_t pos, bool elementsToo) const {
   }
   // An element's vtable pointer and what its backend keeps after it: geometry and visibility, and
   // the captions, colours and pictures that a pass compares with what it sets.
-  auto warmElement = [](const Element* element) { warm(element, 320); };
-  warmElement(e->picDockBar.get());
-  warmElement(e->picTitel.get());
-  warmElement(e->lblTitel.get());
-  warmElement(e->lblTitelRight.get());
-  warmElement(e->imgClose.get());
-  warmElement(e->imgCollapse.get());
-  warmElement(e->imgExpand.get());
-  warmElement(e->imgIcon.get());
-  warmElement(e->imgOpt.get());
-  warmElement(e->picSplit.get());
-  warmElement(e->lineSplit0.get());
-  warmElement(e->lineSplit1.get());
-  warmElement(e->lineSplit2.get());
+  for (const Element* member : e->members())
+    warm(member, 320);
 }
 
 void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
