@@ -62,6 +62,20 @@ TEST_F(HostStoreTest, AHandMadeStoreIsUsedAndAwkwardKeysAndValuesComeBackUnchang
       });
     threads.clear();
     EXPECT_EQ(misread, 0);
+    // A batch's reading ends with it; its saves are kept until the outermost end, and read meanwhile.
+    DefaultHostServices other(store);
+    services.BeginSettingsBatch();
+    EXPECT_EQ(services.GetSetting("DockBar", "made", 0), "007");
+    services.EndSettingsBatch();
+    other.SaveSetting("DockBar", "made", "008", 0);
+    services.BeginSettingsBatch();
+    services.BeginSettingsBatch();
+    EXPECT_EQ(services.GetSetting("DockBar", "made", 0), "008");
+    services.SaveSetting("DockBar", "made", "009", 0);
+    services.EndSettingsBatch();
+    EXPECT_EQ(services.pendingSaves(), 1u);
+    services.EndSettingsBatch();
+    EXPECT_EQ(other.GetSetting("DockBar", "made", 0), "009");
     for (const auto& [section, key, value] : records)  // later saves replace earlier ones
       services.SaveSetting(section, key, value, 0);
   }

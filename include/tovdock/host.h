@@ -30,6 +30,11 @@ class HostServices {
   virtual bool GetFlag(std::int32_t number) = 0;
   /// The scheme's colour of a number (10 dock, 140 bar, 143/144 title gradient, 150 title text).
   virtual std::int32_t GetColor(std::int32_t number) = 0;
+  /// Mark the settings calls of one load or save of a layout. Between them, reads may come from one
+  /// reading of the store and saves may be written together when the outermost batch ends. Batches
+  /// nest; every begin is followed by one end. The default does nothing.
+  virtual void BeginSettingsBatch() {}
+  virtual void EndSettingsBatch() {}
 
   /// The process-wide object; a `DefaultHostServices` is created on first use.
   static std::shared_ptr<HostServices> instance();
@@ -55,7 +60,8 @@ class HostServices {
 /// next save that finds the store free, or at the latest when the object is destroyed (which waits
 /// up to about two seconds). A store that cannot be written at all (read-only file or folder) is
 /// still read; the first save that cannot be kept is reported once and later saves are kept in memory
-/// for the rest of the run. Saves run one transaction each; several processes may save at once.
+/// for the rest of the run. Saves run one transaction each, or one per batch; several processes may save
+/// at once.
 class DefaultHostServices : public HostServices {
  public:
   /// Uses `storePath` when given, else the per-user path of `application` (default: the program's
@@ -71,6 +77,10 @@ class DefaultHostServices : public HostServices {
                    std::int32_t number) override;
   bool GetFlag(std::int32_t number) override;
   std::int32_t GetColor(std::int32_t number) override;
+  /// In a batch, reads share one read transaction (one snapshot of the store, its locks taken once)
+  /// and saves are kept until the outermost batch ends, then written in one transaction.
+  void BeginSettingsBatch() override;
+  void EndSettingsBatch() override;
 
   /// The database file in use.
   const std::filesystem::path& storePath() const;

@@ -80,11 +80,28 @@ std::string format(std::int32_t position, std::int32_t align, std::int32_t state
          std::to_string(height);
 }
 
+/// One load or save of the layout, run as one batch of the host's settings calls. The batch is
+/// begun by the constructor, which fails when the host's begin does; its end is not skipped by a
+/// failure in between and cannot fail itself.
+class Batch {
+ public:
+  explicit Batch(std::shared_ptr<HostServices> host) : mHost(std::move(host)) { mHost->BeginSettingsBatch(); }
+  ~Batch() {
+    skipFailure([&] { mHost->EndSettingsBatch(); });
+  }
+  Batch(const Batch&) = delete;
+  Batch& operator=(const Batch&) = delete;
+
+ private:
+  std::shared_ptr<HostServices> mHost;
+};
+
 }  // namespace settings
 
 void TovDockPrivate::pSaveSettings() {
   report("pSaveSettings", [&] {
     auto host = this->host();
+    settings::Batch batch(host);
     const std::int32_t count = bars().Count();
     for (std::int32_t a = eAlignTop; a <= eAlignBottom; ++a) {
       for (std::int32_t i = 1; i <= count; ++i) {
@@ -109,6 +126,8 @@ void TovDockPrivate::pLoadSettings() {
   // The host's own code runs for every record and may remove the bars: each setter still stores
   // its value on the bar, although it no longer reaches the dock.
   auto each = [](auto&& step) { skipFailure(step); };
+  std::optional<settings::Batch> batch;
+  each([&] { batch.emplace(host); });
   for (std::int32_t i = 1; i <= count && alive(); ++i) {
     BarRef b = mBars ? mBars->ItemByOrder(i) : nullptr;
     if (!b || b->Key().empty()) continue;
@@ -128,6 +147,7 @@ void TovDockPrivate::pLoadSettings() {
       if (b->AllowResize()) b->setHeight(r->height);
     });
   }
+  batch.reset();
   mShow = true;
   if (clsBars* all = collection(); all && !BarsInternals::fSetOrder(*all, order)) pAutoSize();
   mLoading = false;

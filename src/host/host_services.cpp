@@ -120,11 +120,16 @@ struct DefaultHostServices::Impl {
   bool runtimeFailureReported = false;
   /// Saves not yet written, by section and key.
   std::map<Key, std::string> pending;
+  /// Settings batches begun and not yet ended.
+  int batches = 0;
+  /// The read transaction of the batch under way is open.
+  bool reading = false;
   std::vector<std::string> messages;
 
   ~Impl() { close(); }
 
   void close() {
+    reading = false;
     sqlite3_finalize(select);
     sqlite3_finalize(upsert);
     select = upsert = nullptr;
@@ -518,8 +523,16 @@ struct DefaultHostServices::Impl {
     }
   }
 
+  /// Ends the read transaction of a batch: later reads see what was written since.
+  void endReading() {
+    if (!reading) return;
+    reading = false;
+    if (!sqlite3_get_autocommit(db)) sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  }
+
   /// Writes `records` in one transaction.
   int write(const std::vector<std::pair<Key, std::string>>& records) {
+    endReading();
     int rc = exec("BEGIN IMMEDIATE");
     for (std::size_t i = 0; rc == SQLITE_OK && i < records.size(); ++i) {
       const auto& [key, value] = records[i];
@@ -581,6 +594,9 @@ struct DefaultHostServices::Impl {
     waitAtMost(kCallWait);
     if (const auto it = pending.find(Key(section, key)); it != pending.end()) return it->second;
     if (!ensureOpen() || !select) return {};
+    // The reads of a batch share one read transaction: the store's locks are taken once, not for
+    // every record. Without it (it could not begin), each read is a transaction of its own.
+    if (batches > 0 && !reading) reading = exec("BEGIN") == SQLITE_OK;
     std::string value;
     int rc = bindText(select, 1, section);
     if (rc == SQLITE_OK) rc = bindText(select, 2, key);
@@ -598,12 +614,28 @@ struct DefaultHostServices::Impl {
     waitAtMost(kCallWait);
     if (state == State::off) return;
     pending[Key(section, key)] = value;
+    // A batch writes its saves together when it ends.
+    if (batches == 0) flush(false);
+  }
+
+  void beginBatch() {
+    std::lock_guard lock(mutex);
+    ++batches;
+  }
+
+  void endBatch() {
+    std::lock_guard lock(mutex);
+    if (batches == 0 || --batches > 0) return;
+    if (state == State::open) endReading();
+    waitAtMost(kCallWait);
     flush(false);
   }
 
   /// At the end of the object's life the pending saves get a longer wait.
   void finish() {
     std::lock_guard lock(mutex);
+    batches = 0;
+    if (state == State::open) endReading();
     if (pending.empty() || state == State::off) return;
     waitAtMost(kFinalWait);
     while (!flush(true) && !readOnly && state != State::off && Clock::now() < deadline)
@@ -658,6 +690,18 @@ void DefaultHostServices::SaveSetting(const std::string& section, const std::str
     d->save(section, key, value);
   } catch (const std::exception& e) {
     std::cerr << "tovdock: saving a setting failed: " << e.what() << '\n';
+  }
+}
+
+void DefaultHostServices::BeginSettingsBatch() {
+  d->beginBatch();
+}
+
+void DefaultHostServices::EndSettingsBatch() {
+  try {
+    d->endBatch();
+  } catch (const std::exception& e) {
+    std::cerr << "tovdock: saving the settings failed: " << e.what() << '\n';
   }
 }
 

@@ -90,6 +90,20 @@ void PaletteHost::SaveSetting(const std::string& section, const std::string& key
   if (mKeepsSettings) HostServices::instance()->SaveSetting(section, key, value, number);
 }
 
+void PaletteHost::BeginSettingsBatch() {
+  if (!mKeepsSettings) return;
+  std::shared_ptr<HostServices> services = HostServices::instance();
+  services->BeginSettingsBatch();
+  mBatches.push_back(std::move(services));
+}
+
+void PaletteHost::EndSettingsBatch() {
+  if (mBatches.empty()) return;
+  const std::shared_ptr<HostServices> services = std::move(mBatches.back());
+  mBatches.pop_back();
+  services->EndSettingsBatch();
+}
+
 bool PaletteHost::GetFlag(std::int32_t number) {
   return HostServices::instance()->GetFlag(number);
 }

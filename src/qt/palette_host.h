@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "tovdock/host.h"
 #include "tovdock/qt/dock_widget.h"
@@ -36,10 +37,15 @@ class PaletteHost : public HostServices {
                    std::int32_t number) override;
   bool GetFlag(std::int32_t number) override;
   std::int32_t GetColor(std::int32_t number) override;
+  void BeginSettingsBatch() override;
+  void EndSettingsBatch() override;
 
  private:
   QPointer<DockWidget> mWidget;
   bool mKeepsSettings;
+  /// The services each open batch was begun on: it ends there, also when the process-wide
+  /// services were replaced meanwhile.
+  std::vector<std::shared_ptr<HostServices>> mBatches;
 };
 
 }  // namespace tov::qt
