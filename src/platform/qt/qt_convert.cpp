@@ -74,8 +74,15 @@ Scale scaleOf(const QScreen* screen) {
   return Scale{(dpi > 0 ? dpi : 96.0) / 1440.0};
 }
 
+QScreen* screenOf(const QWidget* widget) {
+  // With one screen there is nothing to find; QWidget::screen() would still look for the screen
+  // under the window's geometry, which is most of the cost of a control's member call.
+  if (const QList<QScreen*> all = QGuiApplication::screens(); all.size() == 1) return all.front();
+  return widget ? widget->screen() : QGuiApplication::primaryScreen();
+}
+
 Scale scaleOf(const QWidget* widget) {
-  return scaleOf(widget ? widget->screen() : QGuiApplication::primaryScreen());
+  return scaleOf(screenOf(widget));
 }
 
 ScreenFollower::ScreenFollower(std::function<void(const Scale& before)> changed)
@@ -100,7 +107,7 @@ void ScreenFollower::follow(QWidget* widget) {
 }
 
 void ScreenFollower::update() {
-  QScreen* screen = mWidget ? mWidget->screen() : QGuiApplication::primaryScreen();
+  QScreen* screen = screenOf(mWidget);
   if (screen != mScreen) {
     QObject::disconnect(mScreenWatch);
     mScreen = screen;

@@ -40,6 +40,8 @@ struct Scale {
 Scale scaleOf(const QScreen* screen);
 /// The scale of the screen a widget is on (the primary screen's for null).
 Scale scaleOf(const QWidget* widget);
+/// The screen a widget is on (the primary one for none), as QWidget::screen() finds it.
+QScreen* screenOf(const QWidget* widget);
 
 /// Follows the screen a widget's window is on and that screen's logical DPI, and says when the
 /// scale changes: the window moved to another screen, or the screen's DPI changed.
