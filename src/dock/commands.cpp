@@ -82,6 +82,7 @@ void TovDockPrivate::pRepaintAll() {
 }
 
 void TovDockPrivate::pRefreshAll() {
+  const auto hold = holdGradients();
   pLoadColors();
   pLoadSettings();
   pAutoSize();

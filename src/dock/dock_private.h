@@ -212,6 +212,17 @@ class TovDockPrivate {
   static void drawGradient(BarElements& e, const GradientKey& key);
   /// Draws the gradient a bar's set held back and lets the next ones through.
   void releaseGradient(std::int32_t Index);
+  /// Holds every bar's gradient until the returned object goes, then draws the ones held: a pass
+  /// that arranges the titles at one width and then at a wider one draws each gradient once.
+  [[nodiscard]] auto holdGradients() {
+    struct Hold {
+      TovDockPrivate& d;
+      ~Hold() { d.releaseGradients(); }
+    };
+    ++mGradientHolds;
+    return Hold{*this};
+  }
+  void releaseGradients();
 
   // Commands.
   void pCloseBar(std::int16_t Index);
@@ -328,6 +339,8 @@ class TovDockPrivate {
   bool mAllowScroll = false;
   bool mShow = false;
   bool mLoading = false;
+  /// While above 0, every bar's title gradient waits as its set's held one (see holdGradients).
+  int mGradientHolds = 0;
   bool mTerminated = false;
   /// Whether the dock has been shown (and so has loaded the stored layout) at least once.
   bool mEverShown = false;

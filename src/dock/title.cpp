@@ -122,10 +122,14 @@ void TovDockPrivate::paintGradient(const cTovBar& b, BarElements& e) {
   const GradientKey key{
       b.TitleBackColorStart(), b.TitleBackColorEnd(), vertical,
       static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / (vertical ? 30 : 60))};
-  if (e.holdGradient) {
+  if (e.holdGradient || mGradientHolds > 0) {
     // A held gradient with other bands would stay partly visible under this one: it is drawn.
-    if (e.heldGradient && (e.heldGradient->vertical != vertical || e.heldGradient->step != key.step))
-      drawGradient(e, *e.heldGradient);
+    // One of narrower bands, both left to right, lies entirely under this one's (both would be
+    // drawn on the strip as it is now).
+    if (const auto& held = e.heldGradient;
+        held &&
+        (held->vertical != vertical || (held->step != key.step && (vertical || held->step > key.step))))
+      drawGradient(e, *held);
     e.heldGradient = key;
     return;
   }
@@ -136,10 +140,22 @@ void TovDockPrivate::releaseGradient(std::int32_t Index) {
   BarElements* e = set(Index);
   if (!e) return;
   e->holdGradient = false;
-  if (!e->heldGradient) return;
+  if (!e->heldGradient || mGradientHolds > 0) return;
   const GradientKey key = *e->heldGradient;
   e->heldGradient.reset();
   drawGradient(*e, key);
+}
+
+void TovDockPrivate::releaseGradients() {
+  if (--mGradientHolds > 0) return;
+  // Drawing runs none of the application's code: the sets stay as they are meanwhile.
+  for (std::int32_t i = 1; i < static_cast<std::int32_t>(mSets.size()); ++i) {
+    BarElements* e = set(i);
+    if (!e || e->holdGradient || !e->heldGradient) continue;
+    const GradientKey key = *e->heldGradient;
+    e->heldGradient.reset();
+    skipFailure([&] { drawGradient(*e, key); });
+  }
 }
 
 void TovDockPrivate::drawGradient(BarElements& e, const GradientKey& key) {
