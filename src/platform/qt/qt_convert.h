@@ -70,6 +70,11 @@ class ScreenFollower {
 };
 
 QColor toQColor(Color c, const QPalette& palette);
+/// The same colour as a QRgb; an RGB colour needs neither the palette nor a QColor.
+inline QRgb toQRgb(Color c, const QPalette& palette) {
+  if (c & static_cast<Color>(0x80000000u)) return toQColor(c, palette).rgba();
+  return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 QFont toQFont(const Font& f);
 /// A copy of the picture's pixels; null for a picture without pixels.
 QImage toQImage(const Picture& p);

@@ -328,7 +328,7 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   if (!mLook.strokesKnown || mLook.palette != palette.cacheKey()) {
     std::size_t h = qHashMulti(0, back.rgba(), mDrawing.size());
     for (const Stroke& s : mDrawing)
-      h = qHashMulti(h, s.x1, s.y1, s.x2, s.y2, toQColor(s.color, palette).rgba(), s.fill);
+      h = qHashMulti(h, s.x1, s.y1, s.x2, s.y2, toQRgb(s.color, palette), s.fill);
     mLook.strokes = h;
     mLook.palette = palette.cacheKey();
     mLook.strokesKnown = true;

@@ -68,7 +68,8 @@ void Node::relayout(double factor) {
 
 void Node::updateHost() const {
   if (windowed()) return;
-  if (QWidget* h = hostWidget()) h->update(pxRect().adjusted(-1, -1, 2, 2));
+  // A hidden host paints nothing to update (Qt ignores it); the rectangle is not worth finding.
+  if (QWidget* h = hostWidget(); h && h->isVisible()) h->update(pxRect().adjusted(-1, -1, 2, 2));
 }
 
 void Node::applyGeometry() {
