@@ -176,9 +176,11 @@ struct Figures {
   double build = 0, resize = 0, drag = 0;
 };
 
-Figures measure(const std::string& which, int n, int steps = 20) {
+Figures measure(const std::string& which, int n, int steps = 40) {
   Figures f;
-  const int builds = n >= 1000 ? 1 : 3;
+  // Each figure is the median of as many runs as take a few seconds at most on either side.
+  const int builds = n >= 1000 ? 1 : 11;
+  const int resizes = n >= 1000 ? 9 : 31;
   std::vector<double> times;
   std::unique_ptr<Side> side;
   for (int r = 0; r < builds; ++r) {
@@ -193,7 +195,7 @@ Figures measure(const std::string& which, int n, int steps = 20) {
   f.build = median(times);
 
   times.clear();
-  for (int r = 0; r < 9; ++r) {
+  for (int r = 0; r < resizes; ++r) {
     const auto t0 = Clock::now();
     side->window().resize(kWidth + (r % 2 ? 0 : 40), kHeight - (r % 2 ? 0 : 60));
     settle();
@@ -263,7 +265,7 @@ int main(int argc, char** argv) {
   // The first windows of a process load fonts and styles; neither side pays for that.
   if (argc >= 4 && std::string(argv[1]) == "--only") {
     measure(argv[2], 10);
-    const Figures f = measure(argv[2], std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 20);
+    const Figures f = measure(argv[2], std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40);
     std::printf("build+show %.2f  resize %.2f  drag step %.3f\n", f.build, f.resize, f.drag);
     return 0;
   }
