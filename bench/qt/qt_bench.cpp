@@ -176,46 +176,54 @@ struct Figures {
   double build = 0, resize = 0, drag = 0;
 };
 
-Figures measure(const std::string& which, int n, int steps = 40) {
-  Figures f;
+/// Measures the sides named, one run of each in turn: a change of the machine's speed during the
+/// measurement (this one is shared) falls on all of them alike.
+std::vector<Figures> measure(const std::vector<std::string>& which, int n, int steps = 40) {
   // Each figure is the median of as many runs as take a few seconds at most on either side.
   const int builds = n >= 1000 ? 1 : 11;
   const int resizes = n >= 1000 ? 9 : 31;
-  std::vector<double> times;
-  std::unique_ptr<Side> side;
+  const std::size_t k = which.size();
+  std::vector<std::unique_ptr<Side>> sides(k);
+  std::vector<std::vector<double>> times(k);
+  std::vector<Figures> f(k);
+  auto timed = [&](std::size_t i, const std::function<void()>& step) {
+    const auto t0 = Clock::now();
+    step();
+    settle();
+    times[i].push_back(ms(Clock::now() - t0));
+  };
+  auto medians = [&](double Figures::*figure) {
+    for (std::size_t i = 0; i < k; ++i) {
+      f[i].*figure = median(times[i]);
+      times[i].clear();
+    }
+  };
   for (int r = 0; r < builds; ++r) {
-    side.reset();
-    settle();
-    side = makeSide(which);
-    const auto t0 = Clock::now();
-    side->build(n);
-    settle();
-    times.push_back(ms(Clock::now() - t0));
+    for (std::size_t i = 0; i < k; ++i) {
+      sides[i].reset();
+      settle();
+      sides[i] = makeSide(which[i]);
+      timed(i, [&] { sides[i]->build(n); });
+    }
   }
-  f.build = median(times);
-
-  times.clear();
+  medians(&Figures::build);
   for (int r = 0; r < resizes; ++r) {
-    const auto t0 = Clock::now();
-    side->window().resize(kWidth + (r % 2 ? 0 : 40), kHeight - (r % 2 ? 0 : 60));
-    settle();
-    times.push_back(ms(Clock::now() - t0));
+    for (std::size_t i = 0; i < k; ++i)
+      timed(i, [&] { sides[i]->window().resize(kWidth + (r % 2 ? 0 : 40), kHeight - (r % 2 ? 0 : 60)); });
   }
-  f.resize = median(times);
-
-  times.clear();
-  side->pressSplitter();
+  medians(&Figures::resize);
+  for (auto& side : sides)
+    side->pressSplitter();
   settle();
   for (int r = 0; r < steps; ++r) {
-    const auto t0 = Clock::now();
-    side->dragStep(r % 2 == 0);
-    settle();
-    times.push_back(ms(Clock::now() - t0));
+    for (std::size_t i = 0; i < k; ++i)
+      timed(i, [&] { sides[i]->dragStep(r % 2 == 0); });
   }
-  side->releaseSplitter();
+  for (auto& side : sides)
+    side->releaseSplitter();
   settle();
-  f.drag = median(times);
-  side.reset();
+  medians(&Figures::drag);
+  sides.clear();
   settle();
   return f;
 }
@@ -264,21 +272,21 @@ int main(int argc, char** argv) {
 
   // The first windows of a process load fonts and styles; neither side pays for that.
   if (argc >= 4 && std::string(argv[1]) == "--only") {
-    measure(argv[2], 10);
-    const Figures f = measure(argv[2], std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40);
+    measure({argv[2]}, 10);
+    const Figures f = measure({argv[2]}, std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40).front();
     std::printf("build+show %.2f  resize %.2f  drag step %.3f\n", f.build, f.resize, f.drag);
     return 0;
   }
-  measure("dock", 10);
-  measure("splitter", 10);
+  measure({"dock", "splitter"}, 10);
   std::printf("Qt offscreen, window %dx%d px; medians in ms (dock / QSplitter = ratio)\n\n", kWidth, kHeight);
   std::printf(
       "| N | build+show dock | QSplitter | ratio | resize dock | QSplitter | ratio | drag step dock | "
       "QSplitter | ratio |\n");
   std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
   for (int n : {10, 100, 1000}) {
-    const Figures d = measure("dock", n);
-    const Figures s = measure("splitter", n);
+    const std::vector<Figures> both = measure({"dock", "splitter"}, n);
+    const Figures& d = both[0];
+    const Figures& s = both[1];
     auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
     std::printf("| %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.3f | %.2f |\n", n, d.build,
                 s.build, ratio(d.build, s.build), d.resize, s.resize, ratio(d.resize, s.resize), d.drag,
