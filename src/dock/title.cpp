@@ -97,9 +97,11 @@ void TovDockPrivate::arrangeTitle(const cTovBar& b, BarElements& e) {
     e.imgClose->setVisible(false);
   }
   if (b.CanExpand()) {
-    e.imgCollapse->setVisible(false);
-    e.imgExpand->setVisible(false);
-    place(b.State() == eBarCollapsed ? *e.imgExpand : *e.imgCollapse);
+    // Only the button not shown is hidden: hiding the shown one as well, to show it again at once,
+    // would have its strip repainted although nothing changed.
+    const bool collapsed = b.State() == eBarCollapsed;
+    (collapsed ? *e.imgCollapse : *e.imgExpand).setVisible(false);
+    place(collapsed ? *e.imgExpand : *e.imgCollapse);
   }
   if (b.ShowOptions()) place(*e.imgOpt);
 

@@ -144,6 +144,8 @@ Hwnd PanelNode::hWnd() const {
 }
 
 void PanelNode::setBackColor(Color c) {
+  // With nothing drawn, the colour it has already changes no pixel.
+  if (c == mBackColor && mDrawing.empty()) return;
   mBackColor = c;
   // As with a picture box, a new back colour erases what was drawn.
   mDrawing.clear();
@@ -687,6 +689,8 @@ ImageNode::ImageNode(Node& container) : QtElement(container.sharedState()) {
 }
 
 void ImageNode::setPicture(PictureRef p) {
+  // Pictures do not change: the one it shows already gives the same size and pixels.
+  if (p == mPicture) return;
   mPicture = std::move(p);
   mLook.pixmap = QPixmap();
   mImage = state().pictures.image(mPicture);
