@@ -126,11 +126,10 @@ void TovDockPrivate::paintGradient(const cTovBar& b, BarElements& e) {
       static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / (vertical ? 30 : 60))};
   if (e.holdGradient || mGradientHolds > 0) {
     // A held gradient with other bands would stay partly visible under this one: it is drawn.
-    // One of narrower bands, both left to right, lies entirely under this one's (both would be
-    // drawn on the strip as it is now).
+    // Left to right, the bands of either run past the strip's right edge, both as tall: a held
+    // one is hidden under this one whatever its bands.
     if (const auto& held = e.heldGradient;
-        held &&
-        (held->vertical != vertical || (held->step != key.step && (vertical || held->step > key.step))))
+        held && (held->vertical || vertical) && (held->vertical != vertical || held->step != key.step))
       drawGradient(e, *held);
     e.heldGradient = key;
     return;
