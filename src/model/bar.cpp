@@ -166,7 +166,8 @@ void cTovBar::setControl(ControlRef c) {
   // Every step of the assignment may fail on its own (a control without a member, no dock);
   // the assignment goes on with the next step and never fails to the caller.
   bool adopt = true;
-  skipFailure([&] { adopt = !c || valueToInt32(c->get("Align")) == 0; });
+  // A control without the member is adopted; asking first spares it a failure.
+  skipFailure([&] { adopt = !c || !c->mayHave("Align") || valueToInt32(c->get("Align")) == 0; });
   if (adopt) {
     pSetControl(std::move(c));
     return;

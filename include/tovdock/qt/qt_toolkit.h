@@ -95,6 +95,8 @@ class WidgetControl : public Control {
  public:
   explicit WidgetControl(QWidget* widget);
   Value invoke(std::string_view member, Access access, std::span<const Value> args) override;
+  /// A widget has "Align" only as a property of that name.
+  bool mayHave(std::string_view member) const override;
   QWidget* widget() const { return mWidget; }
 
  private:

@@ -241,6 +241,11 @@ Failure noSuchMember(std::string_view member) {
 
 WidgetControl::WidgetControl(QWidget* widget) : mWidget(widget) {}
 
+bool WidgetControl::mayHave(std::string_view member) const {
+  const QWidget* w = mWidget.data();
+  return !w || member != "Align" || w->property("Align").isValid();
+}
+
 Value WidgetControl::invoke(std::string_view member, Access access, std::span<const Value> args) {
   QWidget* w = mWidget.data();
   if (!w) throw Failure::objectNotSet();
