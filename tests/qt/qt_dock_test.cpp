@@ -351,7 +351,8 @@ TEST_F(QtDock, ScreenReadersFindTheShownPanesTheirStateAndButtonsAndPressThemInT
   EXPECT_TRUE(gone.isNull());
 }
 
-TEST_F(QtDock, TitleTextStandsOutInLightDarkAndHighContrastPalettesWhoseChangeRepaints) {
+TEST_F(QtDock,
+       TitleTextStandsOutInLightDarkAndHighContrastPalettesWhoseChangeRepaintsAsNoUnchangedLayoutDoes) {
   QPalette dark(Qt::white, QColor(0x353535), QColor(0x505050), QColor(0x1A1A1A), QColor(0x252525), Qt::white,
                 Qt::white, QColor(0x2A2A2A), QColor(0x353535));
   QPalette high(Qt::white, Qt::black, Qt::white, Qt::gray, Qt::gray, Qt::white, Qt::white, Qt::black,
@@ -382,6 +383,23 @@ TEST_F(QtDock, TitleTextStandsOutInLightDarkAndHighContrastPalettesWhoseChangeRe
   d->setColor(DockWidget::TitleStart, QColor());  // back to the palette
   EXPECT_NE(titleBands().first, QColor(Qt::red));
   EXPECT_EQ(d->color(DockWidget::TitleStart), titleBands().first);
+
+  // The bars arranged again as they stand: Qt is asked to paint nothing.
+  QCoreApplication::processEvents();
+  struct Paints : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      count += e->type() == QEvent::Paint;
+      return false;
+    }
+  } paints;
+  for (QWidget* w : d->findChildren<QWidget*>())
+    w->installEventFilter(&paints);
+  for (const char* k : {"a", "b", "c"})
+    access().pPaint(static_cast<std::int16_t>(indexOf(k)));
+  access().OrderBars(false);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(paints.count, 0);
 }
 
 TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDropAndEndsOnEscape) {
