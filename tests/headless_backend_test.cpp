@@ -87,6 +87,8 @@ TEST_F(HeadlessTest, ScrollBarNotifiesRealChangesWithinRangeAndMayBeUnloadedByIt
   bar->setMax(800);  // no change
   bar->setMax(300);  // clamps
   EXPECT_EQ(failureNumber([&] { bar->setMax(-1); }), errInvalidValue);
+  drv.scrollThumb(*bar, 40);  // not on screen: no input
+  surface->setVisible(true), bar->setVisible(true);
   drv.scrollThumb(*bar, 40);  // thumb drag: scroll only
   EXPECT_EQ(seen, (std::vector<int>{500, 1050, 0, 800, 300}));
   EXPECT_EQ(std::pair(bar->Value(), scrolls), std::pair(40, 1));

@@ -78,7 +78,9 @@ class QtUiDriver final : public UiDriver {
   }
 
   void scrollTo(ScrollBar& bar, std::int32_t value) override {
-    qobject_cast<QScrollBar*>(QtToolkit::widgetOf(bar))->setValue(value);
+    // The user reaches only a scroll bar on screen.
+    auto* widget = qobject_cast<QScrollBar*>(QtToolkit::widgetOf(bar));
+    if (widget->isVisible()) widget->setValue(value);
   }
 
   std::vector<std::string> messages() override { return mMessages; }

@@ -155,10 +155,13 @@ void Driver::dropForeign(double x, double y) {
 }
 
 void Driver::scrollTo(ScrollBar& bar, std::int32_t value) {
+  // A scroll bar that is not on screen takes no input.
+  if (!shown(bar)) return;
   headlessBar(bar).setValue(value);
 }
 
 void Driver::scrollThumb(ScrollBar& bar, std::int32_t value) {
+  if (!shown(bar)) return;
   HeadlessScrollBar& b = headlessBar(bar);
   b.setValueQuietly(value);
   auto handler = b.onScroll;
