@@ -5,6 +5,7 @@
 // After every step the walk checks what must always hold; the first break ends the walk with a
 // description.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -112,7 +113,10 @@ class OperationsDriver {
     ui.emplace(dock->surface());
     // A running application: terminating saves the layout.
     ui->setUserMode(true);
-    dock->resize(in.between(500, 9000), in.between(200, 9000));
+    // Two reads of the input are taken in a braced list, which is read left to right whatever the
+    // compiler: the fuzzer's findings replay the same in every build.
+    const auto [width, height] = std::array{in.between(500, 9000), in.between(200, 9000)};
+    dock->resize(width, height);
     // Handlers reach the driver, never the dock they were installed on: that one may be gone.
     dock->CtlResize = [this](std::string&) {
       if (mode != Hostile::ResizeChangesStates || depth > 1 || !dock) return;
@@ -196,13 +200,16 @@ class OperationsDriver {
     if (op == 2 || op == 3) setProperty();
     if (op == 4) dock->setShow(in.below(4) != 0), laidOut = painted = true;
     if (op == 5) dock->setAllowScroll(in.flip());
-    if (op == 6) dock->resize(in.between(-100, 12000), in.between(-100, 12000)), laidOut = true;
+    if (op == 6) {
+      const auto [width, height] = std::array{in.between(-100, 12000), in.between(-100, 12000)};
+      dock->resize(width, height), laidOut = true;
+    }
     if (op >= 7 && op <= 14) {
       // A click on a title button, the strip or the splitter of some bar, a right click now and
       // then; a splitter drag; a title dragged and dropped somewhere in the dock, or outside it.
       const std::int32_t n = std::max(1, count());
-      auto p =
-          op <= 10 ? pointOn(in.between(1, n), in.below(6)) : pointOn(in.between(1, n), op <= 12 ? 5 : 4);
+      const std::int32_t bar = in.between(1, n);
+      auto p = pointOn(bar, op <= 10 ? in.below(6) : op <= 12 ? 5 : 4);
       if (!p) return;
       const auto [x, y] = *p;
       if (op <= 10) return ui->click(x, y, in.below(5) == 0 ? btnRight : btnLeft);
@@ -210,8 +217,10 @@ class OperationsDriver {
       for (int k = op <= 12 ? in.between(1, 3) : 0; k > 0 && ui; --k)
         ui->move(x, y + in.between(-6000, 6000));
       if (op <= 12) return ui->release(x, y + in.between(-6000, 6000));
-      ui->move(x + in.between(-200, 200), y + in.between(-200, 200));
-      ui->release(in.between(-500, 9000), in.between(-500, 9000));
+      const auto [dx, dy] = std::array{in.between(-200, 200), in.between(-200, 200)};
+      ui->move(x + dx, y + dy);
+      const auto [rx, ry] = std::array{in.between(-500, 9000), in.between(-500, 9000)};
+      ui->release(rx, ry);
     }
     if (op == 15) {
       // What the dock did not drag changes neither its order nor its groups, nor the store.
@@ -223,7 +232,8 @@ class OperationsDriver {
       };
       const auto before = layout();
       const std::size_t saves = host->saves.size();
-      ui->dropForeign(in.between(0, 9000), in.between(0, 9000));
+      const auto [fx, fy] = std::array{in.between(0, 9000), in.between(0, 9000)};
+      ui->dropForeign(fx, fy);
       if (dock && (layout() != before || host->saves.size() != saves))
         breaks.push_back("a foreign drop moved bars");
     }
@@ -236,7 +246,10 @@ class OperationsDriver {
       const std::int32_t which = in.between(-2, count() + 1);
       dock->ShowElement(which), laidOut = true, painted = which == -1;
     }
-    if (op == 18) ui->click(in.between(0, 9000), in.between(0, 9000), in.flip() ? btnRight : btnLeft);
+    if (op == 18) {
+      const auto [cx, cy] = std::array{in.between(0, 9000), in.between(0, 9000)};
+      ui->click(cx, cy, in.flip() ? btnRight : btnLeft);
+    }
     // Routines reached directly, not through an entry point that keeps the dock alive.
     if (op == 19) DockTestAccess(*DockRef(dock)).pSaveSettings();
     if (op == 20) DockTestAccess(*DockRef(dock)).pLoadSettings();
