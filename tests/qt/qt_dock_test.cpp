@@ -111,6 +111,17 @@ class QtDock : public QtWindowTest {
   DockWidget* d = nullptr;
 };
 
+/// Counts the events of one type that the widgets it is installed on receive.
+struct EventCount : QObject {
+  explicit EventCount(QEvent::Type type) : type(type) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    count += e->type() == type;
+    return false;
+  }
+  QEvent::Type type;
+  int count = 0;
+};
+
 /// A colour of the dock's 0x00BBGGRR form as a QColor.
 QColor qcolor(Color c) {
   return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
@@ -386,13 +397,7 @@ TEST_F(QtDock,
 
   // The bars arranged again as they stand: Qt is asked to paint nothing.
   QCoreApplication::processEvents();
-  struct Paints : QObject {
-    int count = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-      count += e->type() == QEvent::Paint;
-      return false;
-    }
-  } paints;
+  EventCount paints(QEvent::Paint);
   for (QWidget* w : d->findChildren<QWidget*>())
     w->installEventFilter(&paints);
   for (const char* k : {"a", "b", "c"})
@@ -503,13 +508,7 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     const std::int16_t first = d->bars()->ItemByOrder(1)->Index();
     QPointF grip = at(dragAccess.picSplit(first)) + QPointF(600, 0);
     // The last bar, out of sight, is told of each move as a widget moved on its own is.
-    struct MoveCount : QObject {
-      int moves = 0;
-      bool eventFilter(QObject*, QEvent* e) override {
-        moves += e->type() == QEvent::Move;
-        return false;
-      }
-    } last;
+    EventCount last(QEvent::Move);
     QtToolkit::widgetOf(dragAccess.picDockBar(d->bars()->ItemByOrder(10)->Index()))
         ->installEventFilter(&last);
     mouseIn(dragged.get(), d, QEvent::MouseButtonPress, grip);
@@ -517,7 +516,7 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
       grip += QPointF(0, step);
       mouseIn(dragged.get(), d, QEvent::MouseMove, grip);
     }
-    EXPECT_EQ(last.moves, scroll ? 8 : 0);
+    EXPECT_EQ(last.count, scroll ? 8 : 0);
     mouseIn(dragged.get(), d, QEvent::MouseButtonRelease, grip);
     // The strip stays under the pointer until its bar is painted again; the moved bars are not.
     BarRef dragged1 = d->bars()->ItemByOrder(1);
