@@ -341,6 +341,8 @@ class TovDockPrivate {
   bool mLoading = false;
   /// While above 0, every bar's title gradient waits as its set's held one (see holdGradients).
   int mGradientHolds = 0;
+  /// Counts the state changes after which the splitter limits were set again (see fSetState).
+  std::uint32_t mLimitsRedone = 0;
   bool mTerminated = false;
   /// Whether the dock has been shown (and so has loaded the stored layout) at least once.
   bool mEverShown = false;

@@ -187,13 +187,16 @@ void TovDockPrivate::pSetHeightMax() {
   };
   auto showResize = [](const BarRef& b, bool v) { skipFailure([&] { b->setShowResize(v); }); };
   const std::size_t m = visible.size();
-  for (std::size_t j = 0; !stopped && j + 1 < m && alive(); ++j) {
+  // A handler that shows or hides a bar makes the held neighbours wrong; the limits were then set
+  // again, for the bars as they are, before the handler returned.
+  const std::uint32_t redone = mLimitsRedone;
+  for (std::size_t j = 0; !stopped && j + 1 < m && alive() && mLimitsRedone == redone; ++j) {
     const BarRef& B = visible[j];
     const BarRef& N = visible[j + 1];
     limit(*B, *N);
     showResize(B, B->AllowResize() && N->AllowResize());
   }
-  if (m > 0) showResize(visible[m - 1], false);
+  if (m > 0 && mLimitsRedone == redone) showResize(visible[m - 1], false);
 }
 
 void TovDockPrivate::pAutoSize() {

@@ -20,6 +20,9 @@ void TovDockPrivate::fSetState(std::int16_t Index, std::int32_t& OldState) {
   if (!mShow) return;
   pPaint(Index);
   if (!mAllowScroll && alive()) {
+    // Every branch below sets the splitter limits again for the states as they are now; a limits
+    // walk that ran the handler making this change stops there (see pSetHeightMax).
+    ++mLimitsRedone;
     // A handler run by the repaint may have removed the bar: it then counts as shown.
     BarRef b = barAt(Index);
     const std::int32_t state = b ? b->State() : eBarExpanded;
