@@ -290,10 +290,7 @@ class Control {
   virtual Value invoke(std::string_view member, Access access, std::span<const Value> args) = 0;
   /// False when the control surely lacks a member, found out without a failure; the default
   /// does not know, and a use of the member tells.
-  virtual bool mayHave(std::string_view member) const {
-    (void)member;
-    return true;
-  }
+  virtual bool mayHave(std::string_view /*member*/) const { return true; }
 
   Value get(std::string_view member) { return invoke(member, Access::Get, {}); }
   void let(std::string_view member, Value v) { invoke(member, Access::Let, std::span<const Value>(&v, 1)); }

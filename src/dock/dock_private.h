@@ -122,9 +122,8 @@ struct BarElements {
   std::unique_ptr<Line> lineSplit2;
   /// The gradient on the title strip, once one was drawn.
   std::optional<GradientKey> gradient;
-  /// While the colours of a bar are set one by one, its gradient waits here: each setter repaints
-  /// the bar, and a gradient drawn over by one of the same bands is never seen.
-  bool holdGradient = false;
+  /// While the gradients are held (TovDockPrivate::holdGradients), the latest one waits here: one
+  /// drawn over by a later one is never seen.
   std::optional<GradientKey> heldGradient;
 
   /// A copy of the template: the frame and the splitter stay hidden, as do the buttons and the
@@ -210,8 +209,6 @@ class TovDockPrivate {
   void arrangeTitle(const cTovBar& b, BarElements& e);
   void paintGradient(const cTovBar& b, BarElements& e);
   static void drawGradient(BarElements& e, const GradientKey& key);
-  /// Draws the gradient a bar's set held back and lets the next ones through.
-  void releaseGradient(std::int32_t Index);
   /// Holds every bar's gradient until the returned object goes, then draws the ones held: a pass
   /// that arranges the titles at one width and then at a wider one draws each gradient once.
   [[nodiscard]] auto holdGradients() {

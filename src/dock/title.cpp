@@ -8,19 +8,13 @@ void TovDockPrivate::pLoadColors() {
   // Every colour setter stores its value and then repaints the bar, which runs the application's
   // handlers: when one fails (a handler removed the bar), the others still take their colours.
   auto each = [](auto&& step) { skipFailure(step); };
+  // Each setter repaints its bar: the gradients are drawn once, as they stand at the end, however
+  // the setters end.
+  const auto hold = holdGradients();
   const std::int32_t n = count();
   for (std::int32_t i = 1; i <= n && alive(); ++i) {
     BarRef b = barAt(i);
     if (!b) continue;
-    if (BarElements* e = set(i)) e->holdGradient = true;
-    // The held gradient is drawn however the setters end, a failure of its own drawing skipped.
-    struct Release {
-      TovDockPrivate& d;
-      std::int32_t i;
-      ~Release() {
-        skipFailure([&] { d.releaseGradient(i); });
-      }
-    } release{*this, i};
     b->setBackColor(pGetColor(scheme::kBar));
     each([&] { b->setTitleForeColor(pGetColor(scheme::kTitleText)); });
     each([&] { b->setTitleBackColorStart(pGetColor(scheme::kTitleStart)); });
@@ -124,7 +118,7 @@ void TovDockPrivate::paintGradient(const cTovBar& b, BarElements& e) {
   const GradientKey key{
       b.TitleBackColorStart(), b.TitleBackColorEnd(), vertical,
       static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / (vertical ? 30 : 60))};
-  if (e.holdGradient || mGradientHolds > 0) {
+  if (mGradientHolds > 0) {
     // A held gradient with other bands would stay partly visible under this one: it is drawn.
     // Left to right, the bands of either run past the strip's right edge, both as tall: a held
     // one is hidden under this one whatever its bands.
@@ -137,22 +131,12 @@ void TovDockPrivate::paintGradient(const cTovBar& b, BarElements& e) {
   drawGradient(e, key);
 }
 
-void TovDockPrivate::releaseGradient(std::int32_t Index) {
-  BarElements* e = set(Index);
-  if (!e) return;
-  e->holdGradient = false;
-  if (!e->heldGradient || mGradientHolds > 0) return;
-  const GradientKey key = *e->heldGradient;
-  e->heldGradient.reset();
-  drawGradient(*e, key);
-}
-
 void TovDockPrivate::releaseGradients() {
   if (--mGradientHolds > 0) return;
   // Drawing runs none of the application's code: the sets stay as they are meanwhile.
   for (std::int32_t i = 1; i < static_cast<std::int32_t>(mSets.size()); ++i) {
     BarElements* e = set(i);
-    if (!e || e->holdGradient || !e->heldGradient) continue;
+    if (!e || !e->heldGradient) continue;
     const GradientKey key = *e->heldGradient;
     e->heldGradient.reset();
     skipFailure([&] { drawGradient(*e, key); });

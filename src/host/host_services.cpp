@@ -122,7 +122,7 @@ struct DefaultHostServices::Impl {
   std::map<Key, std::string> pending;
   /// Settings batches begun and not yet ended.
   int batches = 0;
-  /// The read transaction of the batch under way is open.
+  /// The read transaction of the batch under way is open (never while the store is closed).
   bool reading = false;
   std::vector<std::string> messages;
 
@@ -626,7 +626,7 @@ struct DefaultHostServices::Impl {
   void endBatch() {
     std::lock_guard lock(mutex);
     if (batches == 0 || --batches > 0) return;
-    if (state == State::open) endReading();
+    endReading();
     waitAtMost(kCallWait);
     flush(false);
   }
@@ -635,7 +635,7 @@ struct DefaultHostServices::Impl {
   void finish() {
     std::lock_guard lock(mutex);
     batches = 0;
-    if (state == State::open) endReading();
+    endReading();
     if (pending.empty() || state == State::off) return;
     waitAtMost(kFinalWait);
     while (!flush(true) && !readOnly && state != State::off && Clock::now() < deadline)
