@@ -105,7 +105,7 @@ struct GradientKey {
 };
 
 /// The elements that draw one bar, loaded and unloaded together. Set 0 is the template; every other
-/// set is a copy of it.
+/// set is a copy of it. What a layout pass reads comes first, within two cache lines.
 struct BarElements {
   std::unique_ptr<Panel> picDockBar;
   std::unique_ptr<Panel> picTitel;
@@ -117,26 +117,21 @@ struct BarElements {
   std::unique_ptr<Image> imgIcon;
   std::unique_ptr<Image> imgOpt;
   std::unique_ptr<Panel> picSplit;
-  std::unique_ptr<Line> lineSplit0;
-  std::unique_ptr<Line> lineSplit1;
-  std::unique_ptr<Line> lineSplit2;
   /// The gradient on the title strip, once one was drawn.
   std::optional<GradientKey> gradient;
   /// While the gradients are held (TovDockPrivate::holdGradients), the latest one waits here: one
   /// drawn over by a later one is never seen.
   std::optional<GradientKey> heldGradient;
+  /// The grip lines move with the splitter strip; no pass reads them.
+  std::unique_ptr<Line> lineSplit0;
+  std::unique_ptr<Line> lineSplit1;
+  std::unique_ptr<Line> lineSplit2;
 
   /// A copy of the template: the frame and the splitter stay hidden, as do the buttons and the
   /// icon; the title strip, its captions and the grip lines are shown inside their containers.
   static std::unique_ptr<BarElements> copyOf(const BarElements& t, const PictureRef& hand);
   /// Unloads the members, contents before their containers and the frame last.
   void unload();
-  /// Every member, in declaration order (null for one that is unloaded).
-  std::array<const Element*, 13> members() const {
-    return {picDockBar.get(),  picTitel.get(),   lblTitel.get(),  lblTitelRight.get(), imgClose.get(),
-            imgCollapse.get(), imgExpand.get(),  imgIcon.get(),   imgOpt.get(),        picSplit.get(),
-            lineSplit0.get(),  lineSplit1.get(), lineSplit2.get()};
-  }
 };
 
 class TovDockPrivate {
@@ -173,9 +168,13 @@ class TovDockPrivate {
   void OrderBars(bool bSave);
   std::int32_t pResizeHeight();
   void pResizeWidth(const std::int32_t& W);
-  /// Asks memory for the bar at display position `pos` and its element set (`elementsToo`: for the
-  /// elements the set names) ahead of a walk that reaches it; changes nothing.
-  void warmBar(std::int32_t pos, bool elementsToo) const;
+  /// What of a bar to ask memory for ahead of a walk that reaches it.
+  enum class Warm {
+    BarAndSet,  ///< the bar and its element set
+    Elements    ///< every element the set names that a pass reads
+  };
+  /// Asks memory for part of the bar at display position `pos`; changes nothing.
+  void warmBar(std::int32_t pos, Warm what) const;
   void pSetHeightMax();
   void pAutoSize();
   std::int32_t scrollStep(std::int32_t T);

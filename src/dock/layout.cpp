@@ -47,20 +47,22 @@ std::int32_t TovDockPrivate::pResizeHeight() {
 }
 
 namespace {
-/// Asks for an object's first bytes ahead of use. A pass over many bars waits on memory for each
-/// element and bar it touches first; asked for a bar or two ahead, they arrive while the bars
-/// before are placed. Elements and bars keep what a pass reads near their start.
-/// Addresses are counted as numbers: the span may reach beyond a smaller object, which a prefetch
-/// never faults on.
-inline void warm(const void* p, std::size_t bytes) {
+/// Asks for the cache lines of `bytes` bytes from `before` bytes ahead of an object, ahead of use.
+/// A pass over many bars waits on memory for each element and bar it touches first; asked for a few
+/// bars ahead, they arrive while the bars before are placed. Elements and bars keep what a pass
+/// reads near their start. Addresses are counted as numbers: the span may reach beyond a smaller
+/// object, which a prefetch never faults on.
+inline void warm(const void* p, std::size_t bytes, std::size_t before = 0) {
   if (!p) return;
-  const auto at = reinterpret_cast<std::uintptr_t>(p);
+  const auto at = reinterpret_cast<std::uintptr_t>(p) - before;
   for (std::size_t k = 0; k < bytes; k += 64)
     __builtin_prefetch(reinterpret_cast<const void*>(at + k));
+  // The span's last line, which a span that starts within a line reaches.
+  __builtin_prefetch(reinterpret_cast<const void*>(at + bytes - 1));
 }
 }  // namespace
 
-void TovDockPrivate::warmBar(std::int32_t pos, bool elementsToo) const {
+void TovDockPrivate::warmBar(std::int32_t pos, Warm what) const {
   if (!mBars) return;
   const auto& order = BarsInternals::fOrder(*mBars);
   const auto& items = BarsInternals::fItems(*mBars);
@@ -69,15 +71,23 @@ void TovDockPrivate::warmBar(std::int32_t pos, bool elementsToo) const {
   if (index < 1 || static_cast<std::size_t>(index) > items.size()) return;
   const BarElements* e = set(index);
   if (!e) return;
-  if (!elementsToo) {
-    warm(items[static_cast<std::size_t>(index) - 1].get(), sizeof(cTovBar));
-    warm(e, sizeof(BarElements));
-    return;
+  switch (what) {
+    case Warm::BarAndSet:
+      // The shared reference's counts lie in the 16 bytes before the bar, what a pass reads of the
+      // bar in the 208 after them; and of the set, in its first two lines.
+      warm(items[static_cast<std::size_t>(index) - 1].get(), 224, 16);
+      warm(e, 128);
+      return;
+    case Warm::Elements:
+      break;
   }
   // An element's vtable pointer and what its backend keeps after it: geometry and visibility, and
-  // the captions, colours and pictures that a pass compares with what it sets.
-  for (const Element* member : e->members())
-    warm(member, 320);
+  // the caption, colour, picture or tooltip that a pass compares with what it sets.
+  const Element* const read[] = {
+      e->picDockBar.get(),  e->picTitel.get(),  e->lblTitel.get(), e->lblTitelRight.get(), e->imgClose.get(),
+      e->imgCollapse.get(), e->imgExpand.get(), e->imgIcon.get(),  e->imgOpt.get(),        e->picSplit.get()};
+  for (const Element* member : read)
+    warm(member, 128);
 }
 
 void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
@@ -85,8 +95,8 @@ void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
     const std::int32_t half = toInt32(W / 2.0);
     const std::int32_t column = toInt32(W / 2.0 - twips::kColumnGap);
     for (std::int32_t pos = 1; alive() && pos <= bars().Count(); ++pos) {
-      warmBar(pos + 2, false);
-      warmBar(pos + 1, true);
+      warmBar(pos + 4, Warm::BarAndSet);
+      warmBar(pos + 2, Warm::Elements);
       BarRef b = bars().ItemByOrder(pos);
       if (!b) throw Failure::objectNotSet();
       // What the bar's setters would do once they found this dock through the relay.

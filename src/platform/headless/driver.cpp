@@ -27,7 +27,7 @@ HeadlessScrollBar& headlessBar(ScrollBar& bar) {
 /// Front-most visible element at a point in the container's client twips, the deepest one within
 /// nested panels; null when the point hits no child.
 Node* hitTest(const Node& container, double x, double y) {
-  for (auto it = container.mChildren.rbegin(); it != container.mChildren.rend(); ++it) {
+  for (auto it = container.mLinks->children.rbegin(); it != container.mLinks->children.rend(); ++it) {
     Node* child = *it;
     const Element& e = child->element();
     if (!e.Visible() || !child->contains(x, y)) continue;
@@ -39,8 +39,8 @@ Node* hitTest(const Node& container, double x, double y) {
 }
 
 void moveCursor(HeadlessSurface& s, double x, double y) {
-  s.mWorld->cursor = {s.mScreenOrigin.x + toInt32(x / kTwipsPerPixel96),
-                      s.mScreenOrigin.y + toInt32(y / kTwipsPerPixel96)};
+  s.mLinks->world->cursor = {s.mScreenOrigin.x + toInt32(x / kTwipsPerPixel96),
+                             s.mScreenOrigin.y + toInt32(y / kTwipsPerPixel96)};
 }
 
 /// The element under a point, or the surface where no element is.
@@ -183,14 +183,14 @@ double Driver::absTop(const Element& e) const {
 
 bool Driver::shown(const Element& e) const {
   const Node* n = &node(e);
-  for (; n->mContainer; n = n->mContainer)
+  for (; n->mLinks->container; n = n->mLinks->container)
     if (!n->element().Visible()) return false;
   return alive() && n == &mSurface && mSurface.Visible();
 }
 
 std::vector<Element*> Driver::children(const Element& container) const {
   std::vector<Element*> out;
-  for (Node* child : node(container).mChildren)
+  for (Node* child : node(container).mLinks->children)
     out.push_back(&child->element());
   return out;
 }

@@ -22,44 +22,62 @@ Node* nodeOf(const Element* e) {
 }
 
 Node::Node(std::shared_ptr<World> world, HeadlessSurface* surface, Node* container, bool windowed)
-    : mWorld(std::move(world)), mSurface(surface) {
-  if (windowed) mHwnd = mWorld->addWindow(container ? container->mHwnd : 0, this);
+    : mLinks(std::make_shared<NodeLinks>()) {
+  mLinks->self = this;
+  mLinks->world = std::move(world);
+  mLinks->surface = surface;
+  if (windowed) mLinks->hwnd = mLinks->world->addWindow(container ? container->mLinks->hwnd : 0, this);
   if (container) attach(container);
 }
 
+namespace {
+/// Takes `child` out of the children of `container`; the child behind it comes to the front.
+void unlink(Node& container, Node* child) {
+  // Searched from the front-most end: the element unloaded is usually the newest.
+  auto& siblings = container.mLinks->children;
+  auto it = std::find(siblings.rbegin(), siblings.rend(), child);
+  if (it == siblings.rend()) return;
+  siblings.erase(std::next(it).base());
+  if (child->mFront && !siblings.empty()) siblings.back()->mFront = true;
+  child->mFront = false;
+}
+}  // namespace
+
 Node::~Node() {
-  // Expire the token first: dispatch code that holds a reference must not find a half-destroyed node.
-  mLife.reset();
-  detach();
-  for (Node* child : mChildren)
+  // Expire the references first: dispatch code that holds one must not find a half-destroyed node.
+  NodeLinks links = std::move(*mLinks);
+  mLinks.reset();
+  if (links.container) unlink(*links.container, this);
+  for (Node* child : links.children)
     child->orphan();
-  if (mHwnd) mWorld->removeWindow(mHwnd);
+  if (links.hwnd) links.world->removeWindow(links.hwnd);
 }
 
 void Node::orphan() {
-  mContainer = nullptr;
+  mLinks->container = nullptr;
+  mFront = false;
   std::vector<Node*> pending{this};
   while (!pending.empty()) {
     Node* n = pending.back();
     pending.pop_back();
-    n->mSurface = nullptr;
-    pending.insert(pending.end(), n->mChildren.begin(), n->mChildren.end());
+    n->mLinks->surface = nullptr;
+    pending.insert(pending.end(), n->mLinks->children.begin(), n->mLinks->children.end());
   }
 }
 
 void Node::attach(Node* container) {
-  mContainer = container;
-  container->mChildren.push_back(this);
-  if (mHwnd) mWorld->windows[mHwnd].parent = container->mHwnd;
+  mLinks->container = container;
+  auto& siblings = container->mLinks->children;
+  if (!siblings.empty()) siblings.back()->mFront = false;
+  siblings.push_back(this);
+  mFront = true;
+  if (mLinks->hwnd) mLinks->world->windows[mLinks->hwnd].parent = container->mLinks->hwnd;
 }
 
 void Node::detach() {
-  if (!mContainer) return;
-  // Searched from the front-most end: the element unloaded is usually the newest.
-  auto& siblings = mContainer->mChildren;
-  auto it = std::find(siblings.rbegin(), siblings.rend(), this);
-  if (it != siblings.rend()) siblings.erase(std::next(it).base());
-  mContainer = nullptr;
+  if (!mLinks->container) return;
+  unlink(*mLinks->container, this);
+  mLinks->container = nullptr;
 }
 
 bool Node::isContainer() const {
@@ -78,43 +96,44 @@ bool Node::contains(double x, double y) const {
 
 double Node::absLeft() const {
   double v = 0;
-  for (const Node* n = this; n->mContainer; n = n->mContainer)
+  for (const Node* n = this; n->mLinks->container; n = n->mLinks->container)
     v += n->element().Left();
   return v;
 }
 
 double Node::absTop() const {
   double v = 0;
-  for (const Node* n = this; n->mContainer; n = n->mContainer)
+  for (const Node* n = this; n->mLinks->container; n = n->mLinks->container)
     v += n->element().Top();
   return v;
 }
 
 PointPx Node::screenPos() const {
-  const PointPx origin = mSurface ? mSurface->mScreenOrigin : PointPx{};
+  const PointPx origin = mLinks->surface ? mLinks->surface->mScreenOrigin : PointPx{};
   return {origin.x + toInt32(absLeft() / kTwipsPerPixel96), origin.y + toInt32(absTop() / kTwipsPerPixel96)};
 }
 
 void Node::moveTo(Element* container) {
   Node* target = nodeOf(container);
-  if (!target || !mContainer || !target->isContainer() || target->mSurface != mSurface) throw badContainer();
-  for (const Node* n = target; n; n = n->mContainer)
+  if (!target || !mLinks->container || !target->isContainer() || target->mLinks->surface != mLinks->surface)
+    throw badContainer();
+  for (const Node* n = target; n; n = n->mLinks->container)
     if (n == this) throw badContainer();
-  if (target == mContainer) return;
+  if (target == mLinks->container) return;
   detach();
   attach(target);
 }
 
 void Node::toFront() {
   // Already in front: taking it out and putting it back would change nothing.
-  if (!mContainer || (!mContainer->mChildren.empty() && mContainer->mChildren.back() == this)) return;
-  Node* container = mContainer;
+  if (mFront || !mLinks->container) return;
+  Node* container = mLinks->container;
   detach();
   attach(container);
 }
 
 void Node::beginDrag() {
-  if (mSurface) mSurface->mDrag = ref();
+  if (mLinks->surface) mLinks->surface->mDrag = ref();
 }
 
 // Panel
@@ -252,7 +271,7 @@ HeadlessSurface::HeadlessSurface(std::shared_ptr<World> world)
     : Basic(std::move(world), this, nullptr, true) {}
 
 std::unique_ptr<Element> HeadlessSurface::clone() const {
-  auto c = std::make_unique<HeadlessSurface>(mWorld);
+  auto c = std::make_unique<HeadlessSurface>(mLinks->world);
   copyProperties(*this, *c);
   c->mUserMode = mUserMode;
   return c;
@@ -261,28 +280,28 @@ std::unique_ptr<Element> HeadlessSurface::clone() const {
 Node* HeadlessSurface::hostFor(Element* container) {
   if (!container) return this;
   Node* n = nodeOf(container);
-  if (!n || n->mSurface != this || !n->isContainer()) throw badContainer();
+  if (!n || n->mLinks->surface != this || !n->isContainer()) throw badContainer();
   return n;
 }
 
 std::unique_ptr<Panel> HeadlessSurface::createPanel(Element* container) {
-  return std::make_unique<HeadlessPanel>(mWorld, this, hostFor(container));
+  return std::make_unique<HeadlessPanel>(mLinks->world, this, hostFor(container));
 }
 
 std::unique_ptr<Label> HeadlessSurface::createLabel(Element* container) {
-  return std::make_unique<HeadlessLabel>(mWorld, this, hostFor(container));
+  return std::make_unique<HeadlessLabel>(mLinks->world, this, hostFor(container));
 }
 
 std::unique_ptr<Image> HeadlessSurface::createImage(Element* container) {
-  return std::make_unique<HeadlessImage>(mWorld, this, hostFor(container));
+  return std::make_unique<HeadlessImage>(mLinks->world, this, hostFor(container));
 }
 
 std::unique_ptr<Line> HeadlessSurface::createLine(Element* container) {
-  return std::make_unique<HeadlessLine>(mWorld, this, hostFor(container));
+  return std::make_unique<HeadlessLine>(mLinks->world, this, hostFor(container));
 }
 
 std::unique_ptr<ScrollBar> HeadlessSurface::createScrollBar(Element* container) {
-  return std::make_unique<HeadlessScrollBar>(mWorld, this, hostFor(container));
+  return std::make_unique<HeadlessScrollBar>(mLinks->world, this, hostFor(container));
 }
 
 }  // namespace tov::headless

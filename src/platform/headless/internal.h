@@ -72,8 +72,24 @@ inline void assign(T& field, const T& v) {
   if (!(field == v)) field = v;
 }
 
+/// What a node links to and what no layout pass reads: kept in a block of its own, which the
+/// node's weak references share, so that the node itself keeps only what a pass reads.
+struct NodeLinks {
+  /// The node; the block goes with it.
+  Node* self = nullptr;
+  std::shared_ptr<World> world;
+  /// Null once the surface is gone.
+  HeadlessSurface* surface = nullptr;
+  /// Null for the surface and for orphans whose container was destroyed first.
+  Node* container = nullptr;
+  /// Back to front.
+  std::vector<Node*> children;
+  Hwnd hwnd = 0;
+  PictureRef mouseIcon;
+};
+
 /// Weak reference to a node; empty once the node is destroyed.
-using NodeRef = std::weak_ptr<Node*>;
+using NodeRef = std::weak_ptr<NodeLinks>;
 
 class Node {
  public:
@@ -86,10 +102,10 @@ class Node {
   virtual Element& element() = 0;
   virtual const Element& element() const = 0;
 
-  NodeRef ref() const { return mLife; }
+  NodeRef ref() const { return mLinks; }
   static Node* deref(const NodeRef& r) {
     auto p = r.lock();
-    return p ? *p : nullptr;
+    return p ? p->self : nullptr;
   }
 
   bool isContainer() const;
@@ -106,35 +122,30 @@ class Node {
   void toFront();
   void beginDrag();
 
-  // What a layout pass reads and sets on every element comes first: next to the node's vtable
-  // pointer it shares one cache line, which a pass over many bars then finds at once.
   double mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
   std::int32_t mPointer = ptrDefault;
   bool mVisible = false;
-
-  std::shared_ptr<World> mWorld;
-  /// Null once the surface is gone.
-  HeadlessSurface* mSurface;
-  /// Null for the surface and for orphans whose container was destroyed first.
-  Node* mContainer = nullptr;
-  std::vector<Node*> mChildren;
-  Hwnd mHwnd = 0;
+  /// In front of its siblings: bringing it to the front again reads nothing else.
+  bool mFront = false;
+  /// Never null while the node lives.
+  std::shared_ptr<NodeLinks> mLinks;
 
  private:
   void attach(Node* container);
   void detach();
   /// Cuts the node loose from a container that is being destroyed, and its subtree from the surface.
   void orphan();
-
-  std::shared_ptr<Node*> mLife = std::make_shared<Node*>(this);
 };
 
 /// The node behind an element of this backend, or null for another backend's element.
 Node* nodeOf(const Element* e);
 
 /// The properties every element kind shares, implemented once.
+/// Aligned to a cache line: a layout pass reads an element's first line (its vtable pointers,
+/// geometry and visibility) and, for a tooltip or the kind's first property (caption, picture,
+/// colour), the second one; what the node links to lies elsewhere.
 template <class Base>
-class Basic : public Base, public Node {
+class alignas(64) Basic : public Base, public Node {
  public:
   using Node::Node;
 
@@ -153,19 +164,19 @@ class Basic : public Base, public Node {
   bool Visible() const override { return mVisible; }
   void setVisible(bool v) override { assign(mVisible, v); }
 
-  Element* Container() const override { return mContainer ? &mContainer->element() : nullptr; }
+  Element* Container() const override { return mLinks->container ? &mLinks->container->element() : nullptr; }
   void setContainer(Element* container) override { moveTo(container); }
   void zOrderFront() override { toFront(); }
 
   std::string ToolTipText() const override { return mToolTip ? *mToolTip : std::string(); }
   void setToolTipText(const std::string& v) override {
-    if (mToolTip ? *mToolTip != v : !v.empty()) mToolTip = v.empty() ? nullptr : mWorld->intern(v);
+    if (mToolTip ? *mToolTip != v : !v.empty()) mToolTip = v.empty() ? nullptr : mLinks->world->intern(v);
   }
   std::int32_t MousePointer() const override { return mPointer; }
   void setMousePointer(std::int32_t v) override { assign(mPointer, v); }
-  PictureRef MouseIcon() const override { return mIcon; }
+  PictureRef MouseIcon() const override { return mLinks->mouseIcon; }
   void setMouseIcon(PictureRef v) override {
-    if (v != mIcon) mIcon = std::move(v);
+    if (v != mLinks->mouseIcon) mLinks->mouseIcon = std::move(v);
   }
 
   void Drag() override { beginDrag(); }
@@ -174,14 +185,13 @@ class Basic : public Base, public Node {
   /// A copy in the same container, front-most, invisible, without handlers.
   template <class Self>
   std::unique_ptr<Element> cloneAs() const {
-    auto c = std::make_unique<Self>(mWorld, mSurface, mContainer);
+    auto c = std::make_unique<Self>(mLinks->world, mLinks->surface, mLinks->container);
     copyProperties(*this, *c);
     return c;
   }
 
   /// Kept by the world; null for no tooltip.
   const std::string* mToolTip = nullptr;
-  PictureRef mIcon;
 };
 
 class HeadlessPanel final : public Basic<Panel> {
@@ -190,7 +200,7 @@ class HeadlessPanel final : public Basic<Panel> {
       : Basic(std::move(world), surface, container, true) {}
   std::unique_ptr<Element> clone() const override { return cloneAs<HeadlessPanel>(); }
 
-  Hwnd hWnd() const override { return mHwnd; }
+  Hwnd hWnd() const override { return mLinks->hwnd; }
   Color BackColor() const override { return mP.back; }
   void setBackColor(Color c) override { assign(mP.back, c); }
   Font font() const override { return mP.font; }
@@ -329,7 +339,7 @@ class HeadlessSurface final : public Basic<Surface> {
   explicit HeadlessSurface(std::shared_ptr<World> world);
   std::unique_ptr<Element> clone() const override;
 
-  Hwnd hWnd() const override { return mHwnd; }
+  Hwnd hWnd() const override { return mLinks->hwnd; }
   Color BackColor() const override { return mP.back; }
   void setBackColor(Color c) override { assign(mP.back, c); }
   bool AmbientUserMode() const override { return mUserMode; }
