@@ -105,7 +105,7 @@ struct GradientKey {
 };
 
 /// The elements that draw one bar, loaded and unloaded together. Set 0 is the template; every other
-/// set is a copy of it. What a layout pass reads comes first, within two cache lines.
+/// set is a copy of it. What a layout pass reads comes first, within its first 120 bytes.
 struct BarElements {
   std::unique_ptr<Panel> picDockBar;
   std::unique_ptr<Panel> picTitel;

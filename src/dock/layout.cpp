@@ -74,20 +74,22 @@ void TovDockPrivate::warmBar(std::int32_t pos, Warm what) const {
   switch (what) {
     case Warm::BarAndSet:
       // The shared reference's counts lie in the 16 bytes before the bar, what a pass reads of the
-      // bar in the 208 after them; and of the set, in its first two lines.
+      // bar in the 208 after them; and of the set, in its first 120 bytes.
       warm(items[static_cast<std::size_t>(index) - 1].get(), 224, 16);
-      warm(e, 128);
+      warm(e, 120);
       return;
     case Warm::Elements:
       break;
   }
-  // An element's vtable pointer and what its backend keeps after it: geometry and visibility, and
-  // the caption, colour, picture or tooltip that a pass compares with what it sets.
-  const Element* const read[] = {
-      e->picDockBar.get(),  e->picTitel.get(),  e->lblTitel.get(), e->lblTitelRight.get(), e->imgClose.get(),
-      e->imgCollapse.get(), e->imgExpand.get(), e->imgIcon.get(),  e->imgOpt.get(),        e->picSplit.get()};
-  for (const Element* member : read)
-    warm(member, 128);
+  // An element's vtable pointer and what its backend keeps after it: geometry and visibility in the
+  // first 64 bytes, all a pass reads of a title button; the caption, colour, picture or tooltip that
+  // a pass compares with what it sets in the 56 after them.
+  for (const Element* member : {e->imgClose.get(), e->imgCollapse.get(), e->imgExpand.get(), e->imgOpt.get()})
+    warm(member, 64);
+  const Element* const more[] = {e->picDockBar.get(),    e->picTitel.get(), e->lblTitel.get(),
+                                 e->lblTitelRight.get(), e->imgIcon.get(),  e->picSplit.get()};
+  for (const Element* member : more)
+    warm(member, 120);
 }
 
 void TovDockPrivate::pResizeWidth(const std::int32_t& W) {

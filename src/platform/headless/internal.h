@@ -141,11 +141,11 @@ class Node {
 Node* nodeOf(const Element* e);
 
 /// The properties every element kind shares, implemented once.
-/// Aligned to a cache line: a layout pass reads an element's first line (its vtable pointers,
-/// geometry and visibility) and, for a tooltip or the kind's first property (caption, picture,
-/// colour), the second one; what the node links to lies elsewhere.
+/// A layout pass reads an element's first 64 bytes (its vtable pointers, geometry and visibility)
+/// and, for a tooltip or the kind's first property (caption, picture, colour), the 56 after them;
+/// what the node links to lies elsewhere.
 template <class Base>
-class alignas(64) Basic : public Base, public Node {
+class Basic : public Base, public Node {
  public:
   using Node::Node;
 
