@@ -61,7 +61,7 @@ PictureRef pictureOf(const QIcon& icon, int size) {
 namespace tov::qt::detail {
 
 int Scale::px(double twips) const {
-  return static_cast<int>(std::lround(twips * pixelsPerTwip));
+  return roundToInt(twips * pixelsPerTwip);
 }
 
 QRect Scale::pxRect(double left, double top, double width, double height) const {

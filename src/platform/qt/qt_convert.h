@@ -18,11 +18,24 @@
 #include <memory>
 #include <optional>
 
+#include <cmath>
+
 #include "tovdock/platform.h"
 
 class QWidget;
 
 namespace tov::qt::detail {
+
+/// Rounds to the nearest int, halves away from zero, as std::lround does; within the range of an
+/// int by a truncation and a comparison rather than a library call, as every edge of every element
+/// is rounded so.
+inline int roundToInt(double v) {
+  if (!(std::abs(v) < 2147483647.0)) return static_cast<int>(std::lround(v));
+  const auto whole = static_cast<int>(v);
+  // Exact: the part after the point of a value this small.
+  const double rest = v - whole;
+  return rest >= 0.5 ? whole + 1 : rest <= -0.5 ? whole - 1 : whole;
+}
 
 /// Twips and pixels at one logical DPI (1440 twips per inch).
 struct Scale {

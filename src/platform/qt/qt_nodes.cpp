@@ -61,7 +61,7 @@ bool axial(const PanelNode::Stroke& s) {
 /// What a stroke covers in eighths of a twip: a line is one pixel wide at `pixelsPerTwip`.
 QRect extentOf(const PanelNode::Stroke& s, double pixelsPerTwip) {
   const double pen = s.fill ? 0 : 1 / pixelsPerTwip;
-  auto unit = [](double twips) { return static_cast<int>(std::lround(twips * kUnitsPerTwip)); };
+  auto unit = [](double twips) { return roundToInt(twips * kUnitsPerTwip); };
   const int left = unit(std::min(s.x1, s.x2)), top = unit(std::min(s.y1, s.y2));
   const int right = unit(std::max(s.x1, s.x2) + pen), bottom = unit(std::max(s.y1, s.y2) + pen);
   return QRect(left, top, right - left, bottom - top);

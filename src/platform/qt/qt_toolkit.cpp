@@ -16,13 +16,23 @@ using detail::asNode;
 namespace {
 
 // A widget carries its handle, as a window does: a hosted control's handle, read before any toolkit
-// saw the widget, still finds it.
+// saw the widget, still finds it. An element's widget keeps it in a member, which is read and set
+// without a property lookup by name.
 constexpr char kHandleProperty[] = "tovdock_hWnd";
 
 Hwnd handleOn(const QWidget* w) {
+  if (const auto* own = dynamic_cast<const detail::NodeWidget*>(w)) return own->handle;
   bool ok = false;
   const Hwnd h = w->property(kHandleProperty).toInt(&ok);
   return ok ? h : 0;
+}
+
+void carryHandle(QWidget* w, Hwnd h) {
+  if (auto* own = dynamic_cast<detail::NodeWidget*>(w)) {
+    own->handle = h;
+  } else {
+    w->setProperty(kHandleProperty, h);
+  }
 }
 
 // Handle numbers are unique across every toolkit of the process, so a stale handle never names a
@@ -184,7 +194,7 @@ Hwnd QtToolkit::handleOf(QWidget* w) {
   Hwnd h = handleOn(w);
   if (!h) {
     h = newHandle();
-    w->setProperty(kHandleProperty, h);
+    carryHandle(w, h);
   }
   handles().add(h, w);
   return h;

@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
+
+#include "platform/qt/qt_nodes.h"
 
 namespace tov::qt::detail {
 
@@ -12,7 +15,18 @@ Node* nodeOfWidget(QWidget* w) {
 }
 
 Node* asNode(const Element* e) {
-  return e ? dynamic_cast<Node*>(const_cast<Element*>(e)) : nullptr;
+  if (!e) return nullptr;
+  auto* m = const_cast<Element*>(e);
+  // Each kind of this backend is final: found by its exact type, it is cast without the search
+  // through both hierarchies that a cast across from Element to Node makes.
+  const std::type_info& type = typeid(*m);
+  if (type == typeid(PanelNode)) return static_cast<PanelNode*>(m);
+  if (type == typeid(ImageNode)) return static_cast<ImageNode*>(m);
+  if (type == typeid(LabelNode)) return static_cast<LabelNode*>(m);
+  if (type == typeid(LineNode)) return static_cast<LineNode*>(m);
+  if (type == typeid(SurfaceNode)) return static_cast<SurfaceNode*>(m);
+  if (type == typeid(ScrollBarNode)) return static_cast<ScrollBarNode*>(m);
+  return dynamic_cast<Node*>(m);
 }
 
 Node::Node(Element& self, std::shared_ptr<ToolkitState> state) : mSelf(self), mState(std::move(state)) {}

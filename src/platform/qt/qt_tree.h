@@ -31,6 +31,10 @@ class NodeWidget {
   Node* node() const { return mNode; }
   void detach() { mNode = nullptr; }
 
+  /// The handle given to the widget, 0 before one is: an element's widget carries it here, any
+  /// other widget as a property.
+  Hwnd handle = 0;
+
  private:
   Node* mNode;
 };
