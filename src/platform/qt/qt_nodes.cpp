@@ -633,20 +633,18 @@ const LabelNode::Shaped& LabelNode::shaped(const QPaintDevice* device, int room)
   QTextOption option;
   option.setWrapMode(QTextOption::NoWrap);
   option.setFlags(QTextOption::IncludeTrailingSpaces);
-  QSizeF size;
+  // Shaped once: the line gives the size and the glyphs that are drawn.
+  Shaped s{mText, mQFont, room, dpi, {}, {}};
   if (!text.isEmpty()) {
     QTextLayout layout(text, mQFont, const_cast<QPaintDevice*>(device));
     layout.setTextOption(option);
     layout.beginLayout();
     QTextLine line = layout.createLine();
     line.setLineWidth(0x01000000);
-    size = QSizeF(line.naturalTextWidth(), line.height());
+    s.size = QSizeF(line.naturalTextWidth(), line.height());
     layout.endLayout();
+    s.glyphs = line.glyphRuns();
   }
-  Shaped s{mText, mQFont, room, dpi, QStaticText(text), size};
-  s.glyphs.setTextFormat(Qt::PlainText);
-  s.glyphs.setTextOption(option);
-  s.glyphs.setPerformanceHint(QStaticText::AggressiveCaching);
   mShaped = std::move(s);
   return *mShaped;
 }
@@ -665,7 +663,7 @@ void LabelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
     room = shown.width();
   }
   const Shaped& text = shaped(painter.device(), room);
-  if (text.glyphs.text().isEmpty()) return;
+  if (text.glyphs.isEmpty()) return;
   // Placed as drawText places a single line in a rectangle.
   const qreal x = mAlign == Align::Right    ? shown.width() - text.size.width()
                   : mAlign == Align::Center ? (shown.width() - text.size.width()) / 2
@@ -676,9 +674,9 @@ void LabelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
     painter.save();
     painter.setClipRect(shown, Qt::IntersectClip);
   }
-  painter.setFont(mQFont);
   painter.setPen(toQColor(mForeColor, palette));
-  painter.drawStaticText(at, text.glyphs);
+  for (const QGlyphRun& run : text.glyphs)
+    painter.drawGlyphRun(at, run);
   if (!inside) painter.restore();
 }
 

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
-#include <QStaticText>
+#include <QGlyphRun>
 #include <memory>
 #include <optional>
 #include <string>
@@ -270,7 +270,8 @@ class LabelNode final : public QtElement<Label> {
     QFont font;
     int room = -1;
     int dpi = 0;
-    QStaticText glyphs;
+    /// The glyphs of the one line, placed from its top left corner.
+    QList<QGlyphRun> glyphs;
     QSizeF size;  // as the painter lays out a single line: its natural width and its height
   };
   const Shaped& shaped(const QPaintDevice* device, int room) const;
