@@ -76,8 +76,11 @@ void TovDockPrivate::UserControl_MouseDown(const MouseArgs& a) {
 
 void TovDockPrivate::pRepaintAll() {
   // The count is read on every step: a CtlResize handler run by one repaint may clear the bars.
-  for (std::int32_t k = 1; alive() && k <= count(); ++k)
+  for (std::int32_t k = 1; alive() && k <= count(); ++k) {
+    warmIndex(k + 4, Warm::BarAndSet);
+    warmIndex(k + 2, Warm::Elements);
     pPaint(static_cast<std::int16_t>(k));
+  }
   OrderBars(false);
 }
 

@@ -175,6 +175,8 @@ class TovDockPrivate {
   };
   /// Asks memory for part of the bar at display position `pos`; changes nothing.
   void warmBar(std::int32_t pos, Warm what) const;
+  /// The same for the bar of index `index`.
+  void warmIndex(std::int32_t index, Warm what) const;
   void pSetHeightMax();
   void pAutoSize();
   std::int32_t scrollStep(std::int32_t T);

@@ -65,9 +65,13 @@ inline void warm(const void* p, std::size_t bytes, std::size_t before = 0) {
 void TovDockPrivate::warmBar(std::int32_t pos, Warm what) const {
   if (!mBars) return;
   const auto& order = BarsInternals::fOrder(*mBars);
-  const auto& items = BarsInternals::fItems(*mBars);
   if (pos < 1 || static_cast<std::size_t>(pos) >= order.size()) return;
-  const std::int32_t index = order[static_cast<std::size_t>(pos)];
+  warmIndex(order[static_cast<std::size_t>(pos)], what);
+}
+
+void TovDockPrivate::warmIndex(std::int32_t index, Warm what) const {
+  if (!mBars) return;
+  const auto& items = BarsInternals::fItems(*mBars);
   if (index < 1 || static_cast<std::size_t>(index) > items.size()) return;
   const BarElements* e = set(index);
   if (!e) return;
