@@ -31,6 +31,14 @@ TEST_P(Layout, NarrowDockGivesBarsTheSmallestWidth) {
   EXPECT_EQ(t->Width(), 150);
   access().OrderBars(false);
   EXPECT_EQ(t->Width(), 480);
+  // A wide scroll bar leaves less than the smallest width: bars take 200, columns half less 30.
+  auto l = addBar("l", 5000, eAlignLeft), r = addBar("r", 500, eAlignRight);
+  access().VScroll().setWidth(300);
+  dock->setAllowScroll(true);
+  access().OrderBars(false);
+  EXPECT_EQ(std::vector({t->Width(), l->Width(), r->Width()}), std::vector({200, 70, 70}));
+  EXPECT_EQ(access().picDockBar(r->Index()).Left(), 100.0);
+  dock->setAllowScroll(false);
   ui->resize(800, 150);
   EXPECT_EQ(size(), std::pair(800.0, 200.0));
 
