@@ -109,6 +109,7 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   const Keys mixed{{"1", eAlignTop}, {"2", eAlignLeft}, {"3", eAlignRight}, {"4", eAlignBottom}};
   const Keys rights{{"1", eAlignRight}, {"2", eAlignRight}, {"3", eAlignRight}};
   const Keys bottoms{{"1", eAlignBottom}, {"2", eAlignBottom}, {"3", eAlignBottom}};
+  const Keys topRights{{"1", eAlignTop}, {"2", eAlignRight}, {"3", eAlignRight}};
   struct Case {
     const Keys& keys;
     std::size_t from;
@@ -122,7 +123,8 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
                                          {tops, 2, {3000, 5000}, "1,2,4,3 3 saved"},
                                          {mixed, 3, kFreeLeft, "1,2,4,3 2 saved"},
                                          {rights, 2, {1000, 1000}, "1,3,2 2 saved"},
-                                         {bottoms, 2, kFreeLeft, "1,3,2 2 saved"}}) {
+                                         {bottoms, 2, kFreeLeft, "1,3,2 2 saved"},
+                                         {topRights, 2, kFreeLeft, "1,3,2 1 saved"}}) {
     auto made = build(k.keys);
     drag(made[k.from], k.to);
     EXPECT_EQ(outcome(made[k.from]), k.result) << k.from << " to " << k.to.first;
@@ -134,6 +136,28 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   made = build(mixed);
   drag(made[3], kFreeLeft);
   EXPECT_TRUE(top(made[3]) == 2000 && ui->messages().empty());
+}
+
+TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
+  auto made = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
+  made[2]->setState(eBarHidden);  // C keeps its frame's place but counts for no marker
+  auto hintOver = [&](const BarRef& from, Point at) {
+    ui->press(onTitle(from).first, onTitle(from).second);
+    ui->move(at.first, at.second);
+    const DropHint h = ui->dropHint();
+    ui->release(onTitle(from).first, onTitle(from).second);  // back on itself: no drop
+    return std::vector({static_cast<double>(h.kind), h.x1, h.y1, h.x2, h.y2});
+  };
+  using H = std::vector<double>;
+  constexpr auto kLine = static_cast<double>(DropHint::Kind::Line);
+  constexpr auto kArea = static_cast<double>(DropHint::Kind::Area);
+  EXPECT_EQ(hintOver(made[3], onTitle(made[1])), H({kLine, 0, 1000, 2960, 1000}));     // up: B's top
+  EXPECT_EQ(hintOver(made[1], onTitle(made[1])), H({0, 0, 0, 0, 0}));                  // on itself
+  EXPECT_EQ(hintOver(made[0], onTitle(made[3])), H({kLine, 2990, 2000, 5950, 2000}));  // down: D's bottom
+  EXPECT_EQ(hintOver(made[0], {3000, 5000}), H({kArea, 3000, 2000, 6000, 6000}));      // right from the half
+  EXPECT_EQ(hintOver(made[3], {2985, 5000}), H({kArea, 0, 2000, 3000, 6000}));
+  EXPECT_EQ(hintOver(made[3], {1500, 100}), H({kLine, 0, 0, 5980, 0}));  // the top strip
+  EXPECT_TRUE(order() == "A,B,C,D" && host->saves.empty());
 }
 
 TOV_BACKEND_SUITE(DragDrop);
