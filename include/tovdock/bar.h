@@ -169,7 +169,7 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   void sync();
 
   // What a layout pass reads of every bar comes first: with the shared reference's counts in front,
-  // it lies in the first 224 bytes of the bar's block, four cache lines.
+  // it lies in the first 224 bytes of the bar's block.
   std::int32_t mID = 0;
   std::int32_t mIndex = 0;
   std::int32_t mState = eBarExpanded;
