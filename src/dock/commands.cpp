@@ -77,8 +77,7 @@ void TovDockPrivate::UserControl_MouseDown(const MouseArgs& a) {
 void TovDockPrivate::pRepaintAll() {
   // The count is read on every step: a CtlResize handler run by one repaint may clear the bars.
   for (std::int32_t k = 1; alive() && k <= count(); ++k) {
-    warmIndex(k + 4, Warm::BarAndSet);
-    warmIndex(k + 2, Warm::Elements);
+    warmAhead(k, Walk::ByIndex);
     pPaint(static_cast<std::int16_t>(k));
   }
   OrderBars(false);

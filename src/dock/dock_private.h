@@ -168,15 +168,11 @@ class TovDockPrivate {
   void OrderBars(bool bSave);
   std::int32_t pResizeHeight();
   void pResizeWidth(const std::int32_t& W);
-  /// What of a bar to ask memory for ahead of a walk that reaches it.
-  enum class Warm {
-    BarAndSet,  ///< the bar and its element set
-    Elements    ///< every element the set names that a pass reads
-  };
-  /// Asks memory for part of the bar at display position `pos`; changes nothing.
-  void warmBar(std::int32_t pos, Warm what) const;
-  /// The same for the bar of index `index`.
-  void warmIndex(std::int32_t index, Warm what) const;
+  /// How a walk over every bar steps: by display position or by index.
+  enum class Walk { ByPosition, ByIndex };
+  /// Asks memory, at step `at` of a walk, for what the walk reads of the bars a few steps ahead;
+  /// changes nothing.
+  void warmAhead(std::int32_t at, Walk walk) const;
   void pSetHeightMax();
   void pAutoSize();
   std::int32_t scrollStep(std::int32_t T);

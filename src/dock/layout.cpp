@@ -62,32 +62,31 @@ inline void warm(const void* p, std::size_t bytes, std::size_t before = 0) {
 }
 }  // namespace
 
-void TovDockPrivate::warmBar(std::int32_t pos, Warm what) const {
+void TovDockPrivate::warmAhead(std::int32_t at, Walk walk) const {
   if (!mBars) return;
   const auto& order = BarsInternals::fOrder(*mBars);
-  if (pos < 1 || static_cast<std::size_t>(pos) >= order.size()) return;
-  warmIndex(order[static_cast<std::size_t>(pos)], what);
-}
-
-void TovDockPrivate::warmIndex(std::int32_t index, Warm what) const {
-  if (!mBars) return;
   const auto& items = BarsInternals::fItems(*mBars);
-  if (index < 1 || static_cast<std::size_t>(index) > items.size()) return;
-  const BarElements* e = set(index);
-  if (!e) return;
-  switch (what) {
-    case Warm::BarAndSet:
-      // The shared reference's counts lie in the 16 bytes before the bar, what a pass reads of the
-      // bar in the 208 after them; and of the set, in its first 120 bytes.
-      warm(items[static_cast<std::size_t>(index) - 1].get(), 224, 16);
-      warm(e, 120);
-      return;
-    case Warm::Elements:
-      break;
+  auto setAt = [&](std::int32_t step) -> std::pair<std::int32_t, const BarElements*> {
+    std::int32_t index = at + step;
+    if (walk == Walk::ByPosition) {
+      if (index < 1 || static_cast<std::size_t>(index) >= order.size()) return {0, nullptr};
+      index = order[static_cast<std::size_t>(index)];
+    }
+    if (index < 1 || static_cast<std::size_t>(index) > items.size()) return {0, nullptr};
+    return {index, set(index)};
+  };
+  // Four steps ahead the bar and its set: the shared reference's counts lie in the 16 bytes before
+  // the bar, what a pass reads of the bar in the 208 after them, and of the set in its first 120.
+  if (const auto [index, e] = setAt(4); e) {
+    warm(items[static_cast<std::size_t>(index) - 1].get(), 224, 16);
+    warm(e, 120);
   }
-  // An element's vtable pointer and what its backend keeps after it: geometry and visibility in the
-  // first 64 bytes, all a pass reads of a title button; the caption, colour, picture or tooltip that
-  // a pass compares with what it sets in the 56 after them.
+  // Two steps ahead, with that set at hand, its elements: an element's vtable pointer and what its
+  // backend keeps after it. Geometry and visibility lie in the first 64 bytes, all a pass reads of
+  // a title button; the caption, colour, picture or tooltip that a pass compares with what it sets
+  // in the 56 after them.
+  const BarElements* e = setAt(2).second;
+  if (!e) return;
   for (const Element* member : {e->imgClose.get(), e->imgCollapse.get(), e->imgExpand.get(), e->imgOpt.get()})
     warm(member, 64);
   const Element* const more[] = {e->picDockBar.get(),    e->picTitel.get(), e->lblTitel.get(),
@@ -101,8 +100,7 @@ void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
     const std::int32_t half = toInt32(W / 2.0);
     const std::int32_t column = toInt32(W / 2.0 - twips::kColumnGap);
     for (std::int32_t pos = 1; alive() && pos <= bars().Count(); ++pos) {
-      warmBar(pos + 4, Warm::BarAndSet);
-      warmBar(pos + 2, Warm::Elements);
+      warmAhead(pos, Walk::ByPosition);
       BarRef b = bars().ItemByOrder(pos);
       if (!b) throw Failure::objectNotSet();
       // What the bar's setters would do once they found this dock through the relay.

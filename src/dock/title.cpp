@@ -13,8 +13,7 @@ void TovDockPrivate::pLoadColors() {
   const auto hold = holdGradients();
   const std::int32_t n = count();
   for (std::int32_t i = 1; i <= n && alive(); ++i) {
-    warmIndex(i + 2, Warm::BarAndSet);
-    warmIndex(i + 1, Warm::Elements);
+    warmAhead(i, Walk::ByIndex);
     BarRef b = barAt(i);
     if (!b) continue;
     b->setBackColor(pGetColor(scheme::kBar));
