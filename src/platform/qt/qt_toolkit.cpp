@@ -131,7 +131,16 @@ Hwnd QtToolkit::Impl::SetParent(Hwnd child, Hwnd parent) {
   // Reparenting hides a widget; a window keeps its visibility when it changes parent.
   const bool shown = !c->isHidden();
   c->setParent(p);
-  if (shown) c->show();
+  if (shown) {
+    // Shown in a parent without a layout, a widget never sized is first sized to its hint, which
+    // lays out its whole content. An element's widget places what it hosts itself, so that size
+    // would be replaced before anyone sees it; the widget keeps the size it has until then.
+    const bool placedByUs = p && !p->layout() && detail::nodeOfWidget(p);
+    const bool sized = c->testAttribute(Qt::WA_Resized);
+    if (placedByUs) c->setAttribute(Qt::WA_Resized);
+    c->show();
+    if (placedByUs) c->setAttribute(Qt::WA_Resized, sized);
+  }
   return handleOf(former);
 }
 
