@@ -158,6 +158,12 @@ class Element {
   /// Copy for an element array: every property but visibility (the copy starts invisible) and the
   /// handlers, in the same container, in front of its siblings.
   virtual std::unique_ptr<Element> clone() const = 0;
+  /// The copy `clone` makes, moved into `container`. A toolkit may make it there at once.
+  virtual std::unique_ptr<Element> cloneInto(Element& container) const {
+    std::unique_ptr<Element> c = clone();
+    c->setContainer(&container);
+    return c;
+  }
 
   /// Begins a manual drag of this element: the toolkit shows an outline following the cursor,
   /// asks `onDragOver` of the element under the cursor what to mark as it moves and, when the button

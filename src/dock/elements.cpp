@@ -6,10 +6,10 @@ namespace tov {
 
 namespace {
 
-/// A copy of a template member, which starts hidden in the template's container.
+/// A copy of a template member, which starts hidden in the template's container, or in `into`.
 template <class T>
-std::unique_ptr<T> copy(const std::unique_ptr<T>& member0) {
-  std::unique_ptr<Element> e = member0->clone();
+std::unique_ptr<T> copy(const std::unique_ptr<T>& member0, Element* into = nullptr) {
+  std::unique_ptr<Element> e = into ? member0->cloneInto(*into) : member0->clone();
   auto* typed = dynamic_cast<T*>(e.get());
   if (!typed) throw Failure("Type mismatch", errTypeMismatch);
   e.release();
@@ -21,13 +21,8 @@ std::unique_ptr<T> copy(const std::unique_ptr<T>& member0) {
 std::unique_ptr<BarElements> BarElements::copyOf(const BarElements& t, const PictureRef& hand) {
   auto e = std::make_unique<BarElements>();
   e->picDockBar = copy(t.picDockBar);
-  e->picTitel = copy(t.picTitel);
-  e->picTitel->setContainer(e->picDockBar.get());
-  auto inTitle = [&](const auto& member0) {
-    auto member = copy(member0);
-    member->setContainer(e->picTitel.get());
-    return member;
-  };
+  e->picTitel = copy(t.picTitel, e->picDockBar.get());
+  auto inTitle = [&](const auto& member0) { return copy(member0, e->picTitel.get()); };
   e->lblTitel = inTitle(t.lblTitel);
   e->lblTitel->setVisible(true);
   e->lblTitelRight = inTitle(t.lblTitelRight);
@@ -43,13 +38,11 @@ std::unique_ptr<BarElements> BarElements::copyOf(const BarElements& t, const Pic
   e->imgExpand = titleButton(t.imgExpand);
   e->imgIcon = inTitle(t.imgIcon);
   e->imgOpt = titleButton(t.imgOpt);
-  e->picSplit = copy(t.picSplit);
-  e->picSplit->setContainer(e->picDockBar.get());
+  e->picSplit = copy(t.picSplit, e->picDockBar.get());
   e->picSplit->setMousePointer(ptrSizeNS);
   e->picSplit->setVisible(true);
   auto gripLine = [&](const std::unique_ptr<Line>& member0) {
-    auto line = copy(member0);
-    line->setContainer(e->picSplit.get());
+    auto line = copy(member0, e->picSplit.get());
     line->setVisible(true);
     return line;
   };

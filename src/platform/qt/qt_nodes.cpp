@@ -310,8 +310,8 @@ void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
           static_cast<float>(bottom), c, true});
 }
 
-std::unique_ptr<Element> PanelNode::clone() const {
-  auto c = std::make_unique<PanelNode>(cloneContainer());
+std::unique_ptr<Element> PanelNode::copyIn(Node& container) const {
+  auto c = std::make_unique<PanelNode>(container);
   copyProperties(*this, *c);
   c->bringToFront();
   return c;
@@ -591,10 +591,10 @@ void LabelNode::setForeColor(Color c) {
   updateHost();
 }
 
-std::unique_ptr<Element> LabelNode::clone() const {
+std::unique_ptr<Element> LabelNode::copyIn(Node& container) const {
   // What copyProperties leaves, without measuring the caption: the copy ends with this label's
   // width whatever its caption measured. Every bar's captions are copies.
-  auto c = std::make_unique<LabelNode>(cloneContainer());
+  auto c = std::make_unique<LabelNode>(container);
   c->mFont = mFont;
   c->mQFont = mQFont;
   c->mAlign = mAlign;
@@ -713,8 +713,8 @@ bool ImageNode::isButton() const {
   }
 }
 
-std::unique_ptr<Element> ImageNode::clone() const {
-  auto c = std::make_unique<ImageNode>(cloneContainer());
+std::unique_ptr<Element> ImageNode::copyIn(Node& container) const {
+  auto c = std::make_unique<ImageNode>(container);
   copyProperties(*this, *c);
   return c;
 }
@@ -810,8 +810,8 @@ void LineNode::setBorderColor(Color c) {
   updateHost();
 }
 
-std::unique_ptr<Element> LineNode::clone() const {
-  auto c = std::make_unique<LineNode>(cloneContainer());
+std::unique_ptr<Element> LineNode::copyIn(Node& container) const {
+  auto c = std::make_unique<LineNode>(container);
   copyProperties(*this, *c);
   return c;
 }
@@ -898,8 +898,8 @@ void ScrollBarNode::setLargeChange(std::int32_t v) {
   if (auto* w = mWidget.get()) w->setPageStep(std::max(1, v));
 }
 
-std::unique_ptr<Element> ScrollBarNode::clone() const {
-  auto c = std::make_unique<ScrollBarNode>(cloneContainer());
+std::unique_ptr<Element> ScrollBarNode::copyIn(Node& container) const {
+  auto c = std::make_unique<ScrollBarNode>(container);
   copyProperties(*this, *c);
   c->bringToFront();
   return c;

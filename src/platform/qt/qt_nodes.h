@@ -1,11 +1,11 @@
 #pragma once
 // The element classes of the Qt backend (the surface in qt_surface.cpp, the others in qt_nodes.cpp).
 #include <QFont>
+#include <QGlyphRun>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
-#include <QGlyphRun>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,14 +69,21 @@ class QtElement : public Base, public Node {
   PictureRef MouseIcon() const override { return mIcon; }
   void setMouseIcon(PictureRef v) override { setPointer(mPointer, std::move(v)); }
   void Drag() override { startDrag(*this); }
+  std::unique_ptr<Element> clone() const override {
+    if (!container()) throw Failure::objectNotSet();
+    return copyIn(*container());
+  }
+  std::unique_ptr<Element> cloneInto(Element& container) const override {
+    // Made in its container: a widget created elsewhere and moved costs a second parent change.
+    Node* n = asNode(&container);
+    if (!n) throw Failure::invalidValue("Container");
+    return copyIn(*n);
+  }
 
  protected:
   virtual void applyToolTip() {}
-  /// The container a copy is created in.
-  Node& cloneContainer() const {
-    if (!container()) throw Failure::objectNotSet();
-    return *container();
-  }
+  /// The copy `clone` makes, made in `container`.
+  virtual std::unique_ptr<Element> copyIn(Node& container) const = 0;
 };
 
 /// Owns a widget of type W and deletes it with the element.
@@ -137,6 +144,8 @@ class SurfaceNode final : public QtElement<Surface> {
   std::unique_ptr<Line> createLine(Element* container) override;
   std::unique_ptr<ScrollBar> createScrollBar(Element* container) override;
   std::unique_ptr<Element> clone() const override;
+  std::unique_ptr<Element> cloneInto(Element& container) const override;
+  std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
 
   /// The elements were laid out again for a new scale (the surface went to another screen, or its
@@ -172,7 +181,7 @@ class PanelNode final : public QtElement<Panel> {
   double ScaleHeight() const override { return mHeight; }
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
   void fillRect(double x1, double y1, double x2, double y2, Color c) override;
-  std::unique_ptr<Element> clone() const override;
+  std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
 
   /// A line or a filled rectangle drawn on the panel, in twips, cut to the panel as it was then.
@@ -253,7 +262,7 @@ class LabelNode final : public QtElement<Label> {
   void setFont(const Font& f) override;
   Color ForeColor() const override { return mForeColor; }
   void setForeColor(Color c) override;
-  std::unique_ptr<Element> clone() const override;
+  std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
   const QString& text() const { return mText; }
 
@@ -290,7 +299,7 @@ class ImageNode final : public QtElement<Image> {
   explicit ImageNode(Node& container);
   PictureRef Picture() const override { return mPicture; }
   void setPicture(PictureRef p) override;
-  std::unique_ptr<Element> clone() const override;
+  std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
   /// A title button: one of the dock's own pictures, drawn as a shape that shows hover and press.
   bool isButton() const;
@@ -329,7 +338,7 @@ class LineNode final : public QtElement<Line> {
   void setPoints(double x1, double y1, double x2, double y2) override;
   Color BorderColor() const override { return mColor; }
   void setBorderColor(Color c) override;
-  std::unique_ptr<Element> clone() const override;
+  std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
   bool hits(double, double) const override { return false; }
 
@@ -353,7 +362,7 @@ class ScrollBarNode final : public QtElement<ScrollBar> {
   void setSmallChange(std::int32_t v) override;
   std::int32_t LargeChange() const override { return mLarge; }
   void setLargeChange(std::int32_t v) override;
-  std::unique_ptr<Element> clone() const override;
+  std::unique_ptr<Element> copyIn(Node& container) const override;
 
   /// The widget's value moved (by code or by the user).
   void widgetValueChanged(int v, bool fromThumb);

@@ -79,6 +79,14 @@ std::unique_ptr<Element> SurfaceNode::clone() const {
   throw Failure("A dock surface cannot be copied", errInvalidCall);
 }
 
+std::unique_ptr<Element> SurfaceNode::cloneInto(Element&) const {
+  return clone();
+}
+
+std::unique_ptr<Element> SurfaceNode::copyIn(Node&) const {
+  return clone();
+}
+
 void SurfaceNode::paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const {
   painter.fillRect(area, toQColor(mBackColor, palette));
 }
