@@ -1,8 +1,10 @@
 #include "tovdock/bar.h"
 
+#include <atomic>
 #include <utility>
 
 #include "dock/dock_private.h"
+#include "model/internals.h"
 
 namespace tov {
 
@@ -101,11 +103,20 @@ void cTovBar::setShowResize(bool v) {
   TovDockPrivate::of(*dock()).fSetShowResize(mIndex);
 }
 
+namespace {
+std::atomic<std::uint64_t> stateChanges{0};
+}  // namespace
+
+std::uint64_t BarInternals::fStateChanges() {
+  return stateChanges.load(std::memory_order_relaxed);
+}
+
 void cTovBar::setState(std::int32_t s) {
   if (s < eBarCollapsed || s > eBarHidden) throw Failure::invalidValue("State must be 0 to 2");
   if (s == mState) return;
   std::int32_t old = mState;
   mState = s;
+  stateChanges.fetch_add(1, std::memory_order_relaxed);
   sync();
   if (s == eBarExpanded) {
     setHeight(mHeightExpanded);

@@ -24,6 +24,9 @@ struct BarInternals {
   /// The resize switch as set, whatever the state.
   static bool fAllowResize(const cTovBar& bar) { return bar.mAllowResize; }
   static std::int32_t fParentHwnd(const cTovBar& bar) { return bar.mParentHwnd; }
+  /// How many times a bar of this process changed its state: a watcher of many bars looks at
+  /// them again only when this moved.
+  static std::uint64_t fStateChanges();
 };
 
 struct BarsInternals {

@@ -50,16 +50,12 @@ const Image* shownButton(const DockWidget* dock, const Pane* pane, ButtonKind ki
   return button && button->Visible() ? button : nullptr;
 }
 
-/// The widget framing the pane: its title strip, its hosted widget and its splitter.
 QWidget* frameOf(const DockWidget* dock, const Pane* pane) {
-  const BarElements* e = elementsOf(dock, pane);
-  return e && e->picDockBar ? QtToolkit::widgetOf(*e->picDockBar) : nullptr;
+  return dock ? TitleKeys::of(dock)->frameOf(pane) : nullptr;
 }
 
 Pane* paneOfFrame(const DockWidget* dock, const QWidget* frame) {
-  for (Pane* p : dock->panes())
-    if (frameOf(dock, p) == frame) return p;
-  return nullptr;
+  return TitleKeys::of(dock)->paneOfFrame(frame);
 }
 
 /// A drawn button of a title strip.

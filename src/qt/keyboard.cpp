@@ -53,9 +53,38 @@ QWidget* TitleKeys::titleOf(const Pane* pane) const {
   return e && e->picTitel ? QtToolkit::widgetOf(*e->picTitel) : nullptr;
 }
 
-Pane* TitleKeys::paneOf(const QObject* title) const {
-  for (Pane* p : mDock->mPanes)
-    if (titleOf(p) == title) return p;
+QWidget* TitleKeys::frameOf(const Pane* pane) const {
+  if (!pane || !mDock->dock()) return nullptr;
+  const BarElements* e = TovDockPrivate::of(*mDock->dock()).set(pane->bar()->Index());
+  return e && e->picDockBar ? QtToolkit::widgetOf(*e->picDockBar) : nullptr;
+}
+
+Pane* TitleKeys::ownerOf(const QObject* widget, Part part) const {
+  if (!widget || !mDock->dock()) return nullptr;
+  auto partOf = [this](const Pane* p, Part k) -> QObject* {
+    return k == Part::Title ? titleOf(p) : frameOf(p);
+  };
+  auto enter = [&](qsizetype from) {
+    for (qsizetype i = from; i < mDock->mPanes.size(); ++i) {
+      Pane* p = mDock->mPanes[i];
+      for (Part k : {Part::Title, Part::Frame})
+        if (const QObject* w = partOf(p, k)) mOwners.insert(w, {p, k});
+    }
+    mEntered = mDock->mPanes.size();
+  };
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const auto it = mOwners.constFind(widget);
+    if (it == mOwners.cend()) {
+      if (mEntered == mDock->mPanes.size()) return nullptr;
+      enter(mEntered);
+      continue;
+    }
+    const auto& [pane, kind] = *it;
+    if (pane && partOf(pane, kind) == widget) return kind == part ? pane.data() : nullptr;
+    // A widget of a pane that went, at an address another one has now.
+    mOwners.clear();
+    enter(0);
+  }
   return nullptr;
 }
 

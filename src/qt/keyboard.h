@@ -1,7 +1,10 @@
 #pragma once
 // Keyboard use of the dock widget's panes: their title strips take the focus and answer keys with
 // the same routines the buttons, a drop and a right click run.
+#include <QHash>
 #include <QObject>
+#include <QPointer>
+#include <utility>
 
 class QWidget;
 
@@ -31,7 +34,11 @@ class TitleKeys : public QObject {
   /// The pane's title strip, or null while it has none.
   QWidget* titleOf(const Pane* pane) const;
   /// The pane whose title strip this is, or null.
-  Pane* paneOf(const QObject* title) const;
+  Pane* paneOf(const QObject* title) const { return ownerOf(title, Part::Title); }
+  /// The widget framing the pane: its title strip, its hosted widget and its splitter.
+  QWidget* frameOf(const Pane* pane) const;
+  /// The pane this widget frames, or null.
+  Pane* paneOfFrame(const QObject* frame) const { return ownerOf(frame, Part::Frame); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -40,7 +47,15 @@ class TitleKeys : public QObject {
   /// Moves the pane one visible place up (-1) or down (+1), as dropping it on that neighbour does.
   void move(Pane* pane, int step);
 
+  enum class Part { Title, Frame };
+  Pane* ownerOf(const QObject* widget, Part part) const;
+
   DockWidget* mDock;
+  // The panes' title strips and frames by widget: every widget Qt shows asks whether it is one, and
+  // a dock may hold a thousand panes. Panes are only ever added; those added since the last look
+  // are entered when a widget is not found, and all again when one found is no longer its pane's.
+  mutable QHash<const QObject*, std::pair<QPointer<Pane>, Part>> mOwners;
+  mutable qsizetype mEntered = 0;
 };
 
 }  // namespace tov::qt::detail

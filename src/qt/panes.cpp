@@ -1,5 +1,6 @@
 // Panes: the Qt face of the dock's bars, in Qt types and logical pixels.
 #include <QDataStream>
+#include <QHash>
 #include <QIODevice>
 #include <QPointer>
 #include <QSignalBlocker>
@@ -186,9 +187,10 @@ Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& ti
   bar->setControl(std::make_shared<WidgetControl>(widget));
   mKeys->attach(p);
   detail::announceChanges(this, p);
-  // A pane added to a dock on screen takes its place at once.
+  // A pane added to a dock on screen takes its place at once, and its place in the Tab order; a
+  // dock not on screen puts all of them in order when it is shown.
   fitWhenShown(TovDockPrivate::of(*mDock));
-  mKeys->order();
+  if (isVisible()) mKeys->order();
   return p;
 }
 
@@ -201,10 +203,15 @@ Pane* DockWidget::pane(const QString& key) const {
 QList<Pane*> DockWidget::panes() const {
   QList<Pane*> ordered;
   BarsRef all = mDock ? mDock->Bars() : nullptr;
-  for (std::int32_t pos = 1; all && pos <= all->Count(); ++pos) {
-    BarRef b = all->ItemByOrder(pos);
-    for (Pane* p : mPanes)
-      if (p->bar() == b) ordered.append(p);
+  if (!all) return ordered;
+  // Each bar finds its pane at once: a dock may hold a thousand.
+  QHash<const cTovBar*, Pane*> byBar;
+  byBar.reserve(mPanes.size());
+  for (Pane* p : mPanes)
+    byBar.insert(p->bar().get(), p);
+  ordered.reserve(mPanes.size());
+  for (std::int32_t pos = 1; pos <= all->Count(); ++pos) {
+    if (Pane* p = byBar.value(all->ItemByOrder(pos).get())) ordered.append(p);
   }
   return ordered;
 }
@@ -358,6 +365,11 @@ Pane* DockWidget::paneOfCoreKey(const std::string& key) const {
 }
 
 void DockWidget::syncStates() {
+  // Called after every event of the dock, one for each pane a pass lays out: the panes are looked at
+  // only when a bar changed its state since the last time.
+  const std::uint64_t changes = BarInternals::fStateChanges();
+  if (changes == mStatesSeen) return;
+  mStatesSeen = changes;
   // A slot may add panes, change states or delete the dock: the list is copied and every pane still
   // there (and with it the dock, their parent) looked at once.
   const QList<QPointer<Pane>> all(mPanes.begin(), mPanes.end());

@@ -25,6 +25,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -197,6 +198,8 @@ class DockWidget : public QWidget {
   std::optional<QPoint> mMenuAt;
   bool mAutoSave = true;
   bool mActivated = false;
+  /// The bars' state changes the panes were last looked at for.
+  std::uint64_t mStatesSeen = 0;
   std::array<QColor, 5> mColors;
 };
 
