@@ -180,6 +180,10 @@ Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& ti
   bar->setKey(coreKey(key));
   bar->setAllowResize(true);
   bar->setShowClose(true);
+  // A bar starts without a height. Fitting the panes to the dock gives them theirs, but only when
+  // the stored layout leaves room: a pane it does not know (one an application added since) would
+  // keep none, and every pane after it would be drawn over it. It starts as a reset leaves it.
+  bar->setHeight(twips::kResetHeight);
   auto* p = new Pane(this, key, widget, bar);
   mPanes.append(p);
   p->setTitle(title);

@@ -257,6 +257,15 @@ TEST_F(QtDock, SavedStateRestoresOnANewDockAndNamedDocksKeepTheirOwnRecordsOrWit
   EXPECT_EQ(host->value("left/a").substr(2, 3) + host->value("right/a").substr(2, 3), "1:01:1");
   EXPECT_EQ(layoutOf(panes("left", true)), "aTC 0+17, bTE 17+246 w, cTE 263+137 w");
   delete d;
+  // A pane added since the layout was stored takes a height of its own, not the place of another.
+  d = new DockWidget(window.get());
+  d->setObjectName("left");
+  for (const char* k : {"a", "b", "c", "n"})
+    d->addPane(k, new QLabel(k), QString(k).toUpper());
+  d->setGeometry(20, 20, pixels(4500), pixels(6000));
+  d->show();
+  EXPECT_EQ(layoutOf(d), "aTC 0+17, bTE 17+233 w, cTE 250+123 w, nTE 373+27 w");
+  delete d;
   const auto store =
       std::filesystem::path(::testing::TempDir()) / ("panes-" + std::to_string(getpid())) / "s.sqlite";
   HostServices::setInstance(std::make_shared<DefaultHostServices>(store));
