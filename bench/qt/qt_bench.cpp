@@ -1,10 +1,11 @@
 // The dock on Qt against the same work done by a plain QSplitter, side by side in one run:
 // N bars each hosting a QLabel against a vertical QSplitter of N QFrames holding a QLabel.
 //
-//   tovdock_qt_bench            the table for N = 10, 100, 1000 (each memory figure is measured
-//                               in a fresh child process, at device pixel ratio 1 and 2)
-//   tovdock_qt_bench --memory dock|splitter N   resident memory per bar, in bytes
-//   tovdock_qt_bench --only dock|splitter N [STEPS]   one side at one N, for a profiler
+//   tovdock_qt_bench            the table for N = 10, 100, 1000, and 1000 panes added as a Qt
+//                               application adds them (each memory figure is measured in a fresh
+//                               child process, at device pixel ratio 1 and 2)
+//   tovdock_qt_bench --memory dock|panes|splitter N   resident memory per bar, in bytes
+//   tovdock_qt_bench --only dock|panes|splitter N [STEPS]   one side at one N, for a profiler
 //
 // Times are medians of repeated runs, in milliseconds; every step includes the repaint that Qt
 // does when the events are processed.
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -81,6 +83,8 @@ class Side {
 
 class DockSide final : public Side {
  public:
+  /// With `panes`, built as a Qt application builds it: a pane for each widget, through addPane.
+  explicit DockSide(bool panes = false) : mPanes(panes) {}
   void build(int n) override {
     mWindow = std::make_unique<QWidget>();
     mWindow->resize(kWidth, kHeight);
@@ -88,7 +92,10 @@ class DockSide final : public Side {
     layout->setContentsMargins(0, 0, 0, 0);
     mDock = new tov::qt::DockWidget(mWindow.get());
     layout->addWidget(mDock);
-    for (int i = 1; i <= n; ++i) {
+    for (int i = 1; mPanes && i <= n; ++i)
+      mDock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)),
+                     QString("Bar %1").arg(i));
+    for (int i = 1; !mPanes && i <= n; ++i) {
       tov::BarRef bar = mDock->bars()->Add();
       bar->setKey("bar" + std::to_string(i));
       bar->setTitle("Bar " + std::to_string(i));
@@ -120,6 +127,7 @@ class DockSide final : public Side {
   }
 
  private:
+  bool mPanes;
   tov::qt::DockWidget* mDock = nullptr;
   QPointer<QWidget> mStrip;
   int mFirst = 1;
@@ -168,7 +176,7 @@ class SplitterSide final : public Side {
 };
 
 std::unique_ptr<Side> makeSide(const std::string& which) {
-  if (which == "dock") return std::make_unique<DockSide>();
+  if (which == "dock" || which == "panes") return std::make_unique<DockSide>(which == "panes");
   return std::make_unique<SplitterSide>();
 }
 
@@ -283,14 +291,17 @@ int main(int argc, char** argv) {
       "| N | build+show dock | QSplitter | ratio | resize dock | QSplitter | ratio | drag step dock | "
       "QSplitter | ratio |\n");
   std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
-  for (int n : {10, 100, 1000}) {
-    const std::vector<Figures> both = measure({"dock", "splitter"}, n);
+  // The last row builds the dock as a Qt application does, with a pane for each widget.
+  for (int n : {10, 100, 1000, -1000}) {
+    const bool panes = n < 0;
+    n = std::abs(n);
+    const std::vector<Figures> both = measure({panes ? "panes" : "dock", "splitter"}, n);
     const Figures& d = both[0];
     const Figures& s = both[1];
     auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
-    std::printf("| %d | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.3f | %.2f |\n", n, d.build,
-                s.build, ratio(d.build, s.build), d.resize, s.resize, ratio(d.resize, s.resize), d.drag,
-                s.drag, ratio(d.drag, s.drag));
+    std::printf("| %d%s | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.3f | %.2f |\n", n,
+                panes ? " panes" : "", d.build, s.build, ratio(d.build, s.build), d.resize, s.resize,
+                ratio(d.resize, s.resize), d.drag, s.drag, ratio(d.drag, s.drag));
     std::fflush(stdout);
   }
   const long dockBytes = memoryPerBar(argv[0], "dock", 1000);
