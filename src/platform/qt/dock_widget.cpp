@@ -109,8 +109,19 @@ void DockWidget::showEvent(QShowEvent* e) {
   // The dock activates itself the first time it is shown: loads the layout and lays the panes out.
   if (mDock && !mDock->Show() && !mActivated) {
     mActivated = true;
+    // The dock's widgets are already on screen here, and each one shown in a visible parent is
+    // shown at once on its own. Laid out hidden, they are shown together, as the window shows its
+    // own widgets.
+    const QPointer<QWidget> surface = surfaceWidget();
+    const bool together = surface && surface->isVisible();
+    if (together) surface->hide();
+    // A handler run by the first layout may delete this widget.
+    const QPointer<DockWidget> self = this;
     mDock->setShow(true);
+    if (together && surface) surface->show();
+    if (!self) return;
     syncStates();
+    if (!self) return;
   }
   mKeys->order();
 }
