@@ -104,7 +104,9 @@ class DockSide final : public Side {
       bar->setControl(
           std::make_shared<tov::qt::WidgetControl>(new QLabel(QString("Label %1").arg(i), mWindow.get())));
     }
-    mDock->dock()->setShow(true);
+    // Panes are laid out when the dock widget is first shown, as in an application; bars built
+    // through the collection are shown as the dock's own interface asks.
+    if (!mPanes) mDock->dock()->setShow(true);
     mWindow->show();
     mFirst = 1;
   }
