@@ -55,7 +55,7 @@ QWidget* frameOf(const DockWidget* dock, const Pane* pane) {
 }
 
 Pane* paneOfFrame(const DockWidget* dock, const QWidget* frame) {
-  return TitleKeys::of(dock)->paneOfFrame(frame);
+  return dock ? TitleKeys::of(dock)->paneOfFrame(frame) : nullptr;
 }
 
 /// A drawn button of a title strip.

@@ -144,7 +144,6 @@ class SurfaceNode final : public QtElement<Surface> {
   std::unique_ptr<Line> createLine(Element* container) override;
   std::unique_ptr<ScrollBar> createScrollBar(Element* container) override;
   std::unique_ptr<Element> clone() const override;
-  std::unique_ptr<Element> cloneInto(Element& container) const override;
   std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
 

@@ -79,10 +79,6 @@ std::unique_ptr<Element> SurfaceNode::clone() const {
   throw Failure("A dock surface cannot be copied", errInvalidCall);
 }
 
-std::unique_ptr<Element> SurfaceNode::cloneInto(Element&) const {
-  return clone();
-}
-
 std::unique_ptr<Element> SurfaceNode::copyIn(Node&) const {
   return clone();
 }
