@@ -242,6 +242,8 @@ TEST_P(DockShell, GradientsRunLeftToRightIn61BandsOrTopToBottomIn30Lines) {
   EXPECT_TRUE(ops[0].y1 == 0 && std::abs(ops[29].y1 - strip.ScaleHeight() * 29 / 30) < 0.01);
   EXPECT_EQ(std::vector({ops[0].color, ops[1].color, ops[15].color, ops[29].color}),
             std::vector<Color>({0x804020, 0x844525, 0xBF9070, 0xFBDABB}));
+  b->setTitleBackColorStart(0x44CB63);  // the same end: the bands follow the start alone
+  EXPECT_EQ(lastDrawn(b, 30)[1].color, 0x4BCC66);
 }
 
 TEST_P(DockShell, SchemeColoursOverwriteTheBars) {

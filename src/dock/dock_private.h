@@ -205,7 +205,7 @@ class TovDockPrivate {
   /// The arrangement of a bar found in its set; runs none of the application's code.
   void arrangeTitle(const cTovBar& b, BarElements& e);
   void paintGradient(const cTovBar& b, BarElements& e);
-  static void drawGradient(BarElements& e, const GradientKey& key);
+  void drawGradient(BarElements& e, const GradientKey& key);
   /// Holds every bar's gradient until the returned object goes, then draws the ones held: a pass
   /// that arranges the titles at one width and then at a wider one draws each gradient once.
   [[nodiscard]] auto holdGradients() {
@@ -335,6 +335,15 @@ class TovDockPrivate {
   bool mLoading = false;
   /// While above 0, every bar's title gradient waits as its set's held one (see holdGradients).
   int mGradientHolds = 0;
+  /// The band colours of the gradient last drawn: they depend on its colours and direction only,
+  /// which every bar of a scheme shares, not on the strip's size. Before any, those of the black
+  /// gradient, which are all black.
+  struct GradientBands {
+    Color start = 0, end = 0;
+    bool vertical = false;
+    std::array<Color, 61> colors{};
+  };
+  GradientBands mBands;
   /// Counts the state changes after which the splitter limits were set again (see fSetState).
   std::uint32_t mLimitsRedone = 0;
   bool mTerminated = false;

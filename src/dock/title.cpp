@@ -152,19 +152,29 @@ void TovDockPrivate::drawGradient(BarElements& e, const GradientKey& key) {
   const bool vertical = key.vertical;
   const float step = key.step;
   Panel& strip = *e.picTitel;
-  const int N = vertical ? 30 : 60;
   const int last = vertical ? 29 : 60;
-  static constexpr std::int32_t kMasks[3] = {0x0000FF, 0x00FF00, 0xFF0000};
-  float d[3];
-  for (int m = 0; m < 3; ++m) {
-    d[m] = static_cast<float>(static_cast<double>((S & kMasks[m]) - (E & kMasks[m])) / N);
+  GradientBands& bands = mBands;
+  if (bands.start != S || bands.end != E || bands.vertical != vertical) {
+    const int N = vertical ? 30 : 60;
+    static constexpr std::int32_t kMasks[3] = {0x0000FF, 0x00FF00, 0xFF0000};
+    float d[3];
+    for (int m = 0; m < 3; ++m) {
+      d[m] = static_cast<float>(static_cast<double>((S & kMasks[m]) - (E & kMasks[m])) / N);
+    }
+    for (int i = 0; i <= last; ++i) {
+      Color c = 0;
+      for (int m = 0; m < 3; ++m) {
+        // A start colour near the 32-bit limit overflows for some bands: that channel stays dark.
+        skipFailure([&] { c |= toInt32(S - static_cast<double>(d[m]) * i) & kMasks[m]; });
+      }
+      bands.colors[static_cast<std::size_t>(i)] = c;
+    }
+    bands.start = S;
+    bands.end = E;
+    bands.vertical = vertical;
   }
   for (int i = 0; i <= last; ++i) {
-    Color c = 0;
-    for (int m = 0; m < 3; ++m) {
-      // A start colour near the 32-bit limit overflows for some bands: that channel stays dark.
-      skipFailure([&] { c |= toInt32(S - static_cast<double>(d[m]) * i) & kMasks[m]; });
-    }
+    const Color c = bands.colors[static_cast<std::size_t>(i)];
     const double at = static_cast<double>(step) * i;
     if (vertical) {
       strip.drawLine(0, at, twips::kAcross, at, c);
