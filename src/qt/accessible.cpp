@@ -27,8 +27,7 @@ enum class ButtonKind { Fold, Close, Options };
 constexpr std::array kButtonKinds{ButtonKind::Fold, ButtonKind::Close, ButtonKind::Options};
 
 const BarElements* elementsOf(const DockWidget* dock, const Pane* pane) {
-  if (!dock || !pane || !dock->dock()) return nullptr;
-  return TovDockPrivate::of(*dock->dock()).set(pane->bar()->Index());
+  return dock ? TitleKeys::of(dock)->setOf(pane) : nullptr;
 }
 
 /// The pane's drawn button of a kind while it is shown; the fold button is the one of the pane's state.

@@ -47,15 +47,18 @@ TitleKeys* TitleKeys::of(const DockWidget* dock) {
   return dock->mKeys;
 }
 
-QWidget* TitleKeys::titleOf(const Pane* pane) const {
+const BarElements* TitleKeys::setOf(const Pane* pane) const {
   if (!pane || !mDock->dock()) return nullptr;
-  const BarElements* e = TovDockPrivate::of(*mDock->dock()).set(pane->bar()->Index());
+  return TovDockPrivate::of(*mDock->dock()).set(pane->bar()->Index());
+}
+
+QWidget* TitleKeys::titleOf(const Pane* pane) const {
+  const BarElements* e = setOf(pane);
   return e && e->picTitel ? QtToolkit::widgetOf(*e->picTitel) : nullptr;
 }
 
 QWidget* TitleKeys::frameOf(const Pane* pane) const {
-  if (!pane || !mDock->dock()) return nullptr;
-  const BarElements* e = TovDockPrivate::of(*mDock->dock()).set(pane->bar()->Index());
+  const BarElements* e = setOf(pane);
   return e && e->picDockBar ? QtToolkit::widgetOf(*e->picDockBar) : nullptr;
 }
 

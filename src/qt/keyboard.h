@@ -8,6 +8,10 @@
 
 class QWidget;
 
+namespace tov {
+struct BarElements;
+}  // namespace tov
+
 namespace tov::qt {
 class DockWidget;
 class Pane;
@@ -31,6 +35,8 @@ class TitleKeys : public QObject {
   void order();
   /// Runs a command on the pane as its key or button does; false when it means nothing there.
   bool run(Pane* pane, TitleCommand c);
+  /// The elements that draw the pane's bar, or null while it has none.
+  const BarElements* setOf(const Pane* pane) const;
   /// The pane's title strip, or null while it has none.
   QWidget* titleOf(const Pane* pane) const;
   /// The pane whose title strip this is, or null.
