@@ -12,13 +12,12 @@
 #include <QRect>
 #include <QScreen>
 #include <QWindow>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-
-#include <cmath>
 
 #include "tovdock/platform.h"
 
