@@ -201,6 +201,12 @@ class Panel : public Element {
   /// Persistent drawing: what is drawn stays until it is drawn over.
   virtual void drawLine(double x1, double y1, double x2, double y2, Color c) = 0;
   virtual void fillRect(double x1, double y1, double x2, double y2, Color c) = 0;
+  /// Bands side by side, one fill per colour: band i from `step` * i to `step` * (i + 1) across,
+  /// 0 to `height` down. What the fills drawn one by one give; a toolkit may draw them faster.
+  virtual void fillBands(std::span<const Color> colors, double step, double height) {
+    for (std::size_t i = 0; i < colors.size(); ++i)
+      fillRect(step * static_cast<double>(i), 0, step * static_cast<double>(i + 1), height, colors[i]);
+  }
 };
 
 /// Windowless text label.

@@ -173,14 +173,14 @@ void TovDockPrivate::drawGradient(BarElements& e, const GradientKey& key) {
     bands.end = E;
     bands.vertical = vertical;
   }
-  for (int i = 0; i <= last; ++i) {
-    const Color c = bands.colors[static_cast<std::size_t>(i)];
-    const double at = static_cast<double>(step) * i;
-    if (vertical) {
-      strip.drawLine(0, at, twips::kAcross, at, c);
-    } else {
-      strip.fillRect(at, 0, static_cast<double>(step) * (i + 1), twips::kBandHeight, c);
+  if (vertical) {
+    for (int i = 0; i <= last; ++i) {
+      const double at = static_cast<double>(step) * i;
+      strip.drawLine(0, at, twips::kAcross, at, bands.colors[static_cast<std::size_t>(i)]);
     }
+  } else {
+    strip.fillBands(std::span(bands.colors.data(), static_cast<std::size_t>(last) + 1), step,
+                    twips::kBandHeight);
   }
   e.gradient = key;
 }

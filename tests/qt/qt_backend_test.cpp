@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -81,6 +82,31 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
   p->drawLine(0, 150, 3000, 150, 0x0000FF);
   p->fillRect(0, 0, 1500, 300, 0x00FF00);
   EXPECT_EQ(rgb(grab(), pixels(2250), pixels(150)), 0xFF0000u);
+}
+
+TEST_F(QtBackend, BandsDrawnAtOnceShowWhatTheirFillsOneByOneShow) {
+  auto single = panel(0, 0, 3000, 300), atOnce = panel(0, 600, 3000, 300);
+  std::vector<Color> colors(61);
+  for (std::size_t i = 0; i < colors.size(); ++i)
+    colors[i] = static_cast<Color>(0x030201 * i);
+  // Each step draws on both panels: bands go to the first as fills one by one.
+  auto same = [&](const char* step, const std::function<void(Panel&, bool)>& draw) {
+    draw(*single, false), draw(*atOnce, true);
+    const QImage shot = grab();
+    EXPECT_EQ(shot.copy(0, 0, 200, 20), shot.copy(0, 40, 200, 20)) << step;
+  };
+  auto bands = [&](Panel& p, bool fast, double step, double height) {
+    fast ? p.fillBands(colors, step, height) : p.Panel::fillBands(colors, step, height);
+  };
+  same("taller than the panel", [&](Panel& p, bool fast) { bands(p, fast, 50, 500); });
+  // The older bands beyond the narrower ones show again when the panel grows back.
+  same("narrower, grown back",
+       [&](Panel& p, bool fast) { p.setWidth(2400), bands(p, fast, 40, 300), p.setWidth(3000); });
+  same("over all again, a sliver last", [&](Panel& p, bool fast) { bands(p, fast, 49.9999, 300); });
+  same("a line besides", [&](Panel& p, bool fast) {
+    p.setBackColor(0xFFFFFF), p.fillRect(0, 0, 1000, 100, 0xFF), p.drawLine(0, 250, 3000, 250, 0xFF00);
+    bands(p, fast, 50, 200);
+  });
 }
 
 TEST_F(QtBackend,

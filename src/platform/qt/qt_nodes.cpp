@@ -214,6 +214,10 @@ void PanelNode::record(const Stroke& s) {
       if (c.from == 0) mCompacted = mDrawing.size();
     }
   }
+  drew();
+}
+
+void PanelNode::drew() {
   mLook.strokesKnown = false;
   // A gradient is sixty strokes: the first asks for the repaint, which shows them all.
   if (mRepaintAsked) return;
@@ -310,6 +314,55 @@ void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
           static_cast<float>(bottom), c, true});
 }
 
+void PanelNode::fillBands(std::span<const Color> colors, double step, double height) {
+  // Bands of a positive step lie side by side. Drawn one by one, the first opens a run of fills,
+  // each next one joins it, and a thin last one ends it: they are recorded at once with the state
+  // that leaves. Any other case is drawn one by one.
+  const double top = std::max(0.0, std::min(0.0, height)), bottom = std::min(mHeight, std::max(0.0, height));
+  const std::size_t from = mDrawing.size();
+  auto oneByOne = [&] {
+    mDrawing.resize(from);
+    Panel::fillBands(colors, step, height);
+  };
+  if (!(step > 0) || !(top < bottom)) return oneByOne();
+  const auto y1 = static_cast<float>(top), y2 = static_cast<float>(bottom);
+  bool closed = false;
+  for (std::size_t i = 0; i < colors.size(); ++i) {
+    // Cut as fillRect cuts a band: it starts at 0 or right of it.
+    const double left = step * static_cast<double>(i),
+                 right = std::min(mWidth, step * static_cast<double>(i + 1));
+    if (left >= right) continue;
+    const Stroke s{static_cast<float>(left), y1, static_cast<float>(right), y2, colors[i], true};
+    if (closed) return oneByOne();
+    closed = thin(boxOf(s));
+    if (closed && mDrawing.size() == from) return oneByOne();
+    mDrawing.push_back(s);
+  }
+  if (mDrawing.size() == from) return;
+  Cover& c = mCover;
+  const Box box{mDrawing[from].x1, y1, mDrawing.back().x2, y2};
+  // One by one, the first band would join an open run, or the drawing would be compacted midway.
+  if ((c.open && !c.closed && besides(boxOf(mDrawing[from]), c.box)) || mDrawing.size() > kCompactUnpainted)
+    return oneByOne();
+  c.anyBefore = c.any;
+  c.before = c.bounds;
+  c.bounds = c.any ? around(c.bounds, box) : box;
+  c.any = true;
+  c.open = true;
+  c.closed = closed;
+  c.box = box;
+  c.from = from;
+  // The run grows with each band, so it would have covered the fills before it by the last one.
+  if (c.from > 0 && !c.lines && c.anyBefore && holds(c.box, c.before)) {
+    mDrawing.erase(mDrawing.begin(), mDrawing.begin() + static_cast<std::ptrdiff_t>(c.from));
+    c.from = 0;
+    c.anyBefore = false;
+    c.bounds = c.box;
+  }
+  if (c.from == 0) mCompacted = mDrawing.size();
+  drew();
+}
+
 std::unique_ptr<Element> PanelNode::copyIn(Node& container) const {
   auto c = std::make_unique<PanelNode>(container);
   copyProperties(*this, *c);
@@ -328,10 +381,21 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   const double k = scale().pixelsPerTwip;
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   if (!mLook.strokesKnown || mLook.palette != palette.cacheKey()) {
-    std::size_t h = qHashMulti(0, back.rgba(), mDrawing.size());
-    for (const Stroke& s : mDrawing)
-      h = qHashMulti(h, s.x1, s.y1, s.x2, s.y2, toQRgb(s.color, palette), s.fill);
-    mLook.strokes = h;
+    // Title strips of one width are drawn alike: the key of the last drawing is kept.
+    struct Known {
+      std::vector<Stroke> drawing;
+      QRgb back = 0;
+      qint64 palette = 0;
+      std::size_t key = 0;
+    };
+    static Known known;
+    if (known.drawing != mDrawing || known.back != back.rgba() || known.palette != palette.cacheKey()) {
+      std::size_t h = qHashMulti(0, back.rgba(), mDrawing.size());
+      for (const Stroke& s : mDrawing)
+        h = qHashMulti(h, s.x1, s.y1, s.x2, s.y2, toQRgb(s.color, palette), s.fill);
+      known = {mDrawing, back.rgba(), palette.cacheKey(), h};
+    }
+    mLook.strokes = known.key;
     mLook.palette = palette.cacheKey();
     mLook.strokesKnown = true;
     mLook.pixmap = QPixmap();

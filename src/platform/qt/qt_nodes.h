@@ -180,6 +180,7 @@ class PanelNode final : public QtElement<Panel> {
   double ScaleHeight() const override { return mHeight; }
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
   void fillRect(double x1, double y1, double x2, double y2, Color c) override;
+  void fillBands(std::span<const Color> colors, double step, double height) override;
   std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
 
@@ -188,6 +189,7 @@ class PanelNode final : public QtElement<Panel> {
     float x1, y1, x2, y2;
     Color color;
     bool fill;
+    bool operator==(const Stroke&) const = default;
   };
   /// A rectangle in twips, as a fill gives it.
   struct Box {
@@ -206,6 +208,8 @@ class PanelNode final : public QtElement<Panel> {
  private:
   void applyGeometry() override;
   void record(const Stroke& s);
+  /// After strokes were added: the picture is made again, and the widget repainted once.
+  void drew();
   void paintDrawing(QPainter& painter, const QPalette& palette, double pixelsPerTwip, qreal ratio) const;
   /// Drops the strokes that later ones cover; what shows stays the same.
   void compact() const;
