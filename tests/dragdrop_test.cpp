@@ -156,8 +156,13 @@ TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
   EXPECT_EQ(hintOver(made[0], onTitle(made[3])), H({kLine, 2990, 2000, 5950, 2000}));  // down: D's bottom
   EXPECT_EQ(hintOver(made[0], {3000, 5000}), H({kArea, 3000, 2000, 6000, 6000}));      // right from the half
   EXPECT_EQ(hintOver(made[3], {2985, 5000}), H({kArea, 0, 2000, 3000, 6000}));
-  EXPECT_EQ(hintOver(made[3], {1500, 100}), H({kLine, 0, 0, 5980, 0}));  // the top strip
+  EXPECT_EQ(hintOver(made[3], {1500, 100}), H({kLine, 0, 0, 5980, 0}));  // A's top
   EXPECT_TRUE(order() == "A,B,C,D" && host->saves.empty());
+  // With no top group, the top strip over B spans every frame; the right half is free below the
+  // right column, shorter than the left one.
+  made = build({{"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
+  EXPECT_EQ(hintOver(made[1], {1500, 100}), H({kLine, 0, 0, 5950, 0}));
+  EXPECT_EQ(hintOver(made[1], kFreeRight), H({kArea, 3000, 1000, 6000, 6000}));
 }
 
 TOV_BACKEND_SUITE(DragDrop);
