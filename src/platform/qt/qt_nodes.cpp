@@ -252,6 +252,8 @@ void PanelNode::compact() const {
   Cover next;
   for (auto it = std::make_reverse_iterator(mDrawing.begin() + static_cast<std::ptrdiff_t>(older));
        it != mDrawing.rend(); ++it) {
+    // A fill inside the open run is hidden: its extent lies in the run's, which the boxes hold.
+    if (c.open && it->fill && holds(c.box, boxOf(*it))) continue;
     QRect r = extentOf(*it, k);
     if (hidden(r)) continue;
     kept.push_back(*it);
