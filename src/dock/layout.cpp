@@ -30,7 +30,8 @@ std::int32_t TovDockPrivate::pResizeHeight() {
     std::int32_t prev = eAlignTop;
     // The count is read on every step: a handler run by a bar's move may add or clear bars.
     for (std::int32_t pos = 1; pos <= bars().Count(); ++pos) {
-      BarRef b = bars().ItemByOrder(pos);
+      // Placing a frame runs none of the application's code.
+      const cTovBar* b = barPtrByOrder(pos);
       if (!b) throw Failure::objectNotSet();
       const std::int32_t align = b->AlignBar();
       if (align == eAlignRight && prev < eAlignRight) y = ySaved;
@@ -101,7 +102,8 @@ void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
     const std::int32_t column = toInt32(W / 2.0 - twips::kColumnGap);
     for (std::int32_t pos = 1; alive() && pos <= bars().Count(); ++pos) {
       warmAhead(pos, Walk::ByPosition);
-      BarRef b = bars().ItemByOrder(pos);
+      // Read before the repaint, which runs the application's handlers.
+      const cTovBar* b = barPtrByOrder(pos);
       if (!b) throw Failure::objectNotSet();
       // What the bar's setters would do once they found this dock through the relay.
       const std::int16_t index = toInt16(b->Index());
