@@ -294,7 +294,6 @@ class TovDockPrivate {
     if (Index < 1 || static_cast<std::size_t>(Index) > items.size()) return nullptr;
     return items[static_cast<std::size_t>(Index) - 1].get();
   }
-  /// The bar at an index, or a Failure (errObjectNotSet) when there is none.
   /// The bar at a position of the order, as ItemByOrder finds it, without taking a share in it:
   /// as barPtr.
   cTovBar* barPtrByOrder(std::int32_t pos) const {
@@ -303,6 +302,7 @@ class TovDockPrivate {
     if (pos < 1 || static_cast<std::size_t>(pos) >= order.size()) return nullptr;
     return pos <= mBars->Count() ? barPtr(order[static_cast<std::size_t>(pos)]) : nullptr;
   }
+  /// The bar at an index, or a Failure (errObjectNotSet) when there is none.
   BarRef bar(std::int32_t Index) const;
   /// The host services of this dock: its own when it has them, else the process-wide ones.
   std::shared_ptr<HostServices> host() const { return mHost ? mHost : HostServices::instance(); }

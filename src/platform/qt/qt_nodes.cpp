@@ -203,18 +203,21 @@ void PanelNode::record(const Stroke& s) {
     }
     c.bounds = c.any ? around(c.bounds, f) : f;
     c.any = true;
-    if (c.open) {
-      if (c.from > 0 && !c.lines && c.anyBefore && holds(c.box, c.before)) {
-        mDrawing.erase(mDrawing.begin(), mDrawing.begin() + static_cast<std::ptrdiff_t>(c.from));
-        c.from = 0;
-        c.anyBefore = false;
-        c.bounds = c.box;
-      }
-      // The run alone is left: as a compaction leaves it.
-      if (c.from == 0) mCompacted = mDrawing.size();
-    }
+    if (c.open) dropCovered();
   }
   drew();
+}
+
+void PanelNode::dropCovered() {
+  Cover& c = mCover;
+  if (c.from > 0 && !c.lines && c.anyBefore && holds(c.box, c.before)) {
+    mDrawing.erase(mDrawing.begin(), mDrawing.begin() + static_cast<std::ptrdiff_t>(c.from));
+    c.from = 0;
+    c.anyBefore = false;
+    c.bounds = c.box;
+  }
+  // The run alone is left: as a compaction leaves it.
+  if (c.from == 0) mCompacted = mDrawing.size();
 }
 
 void PanelNode::drew() {
@@ -355,13 +358,7 @@ void PanelNode::fillBands(std::span<const Color> colors, double step, double hei
   c.box = box;
   c.from = from;
   // The run grows with each band, so it would have covered the fills before it by the last one.
-  if (c.from > 0 && !c.lines && c.anyBefore && holds(c.box, c.before)) {
-    mDrawing.erase(mDrawing.begin(), mDrawing.begin() + static_cast<std::ptrdiff_t>(c.from));
-    c.from = 0;
-    c.anyBefore = false;
-    c.bounds = c.box;
-  }
-  if (c.from == 0) mCompacted = mDrawing.size();
+  dropCovered();
   drew();
 }
 

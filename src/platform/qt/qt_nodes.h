@@ -208,6 +208,9 @@ class PanelNode final : public QtElement<Panel> {
  private:
   void applyGeometry() override;
   void record(const Stroke& s);
+  /// Drops the strokes before the open run once its box holds all fills before it, and no line
+  /// is among them.
+  void dropCovered();
   /// After strokes were added: the picture is made again, and the widget repainted once.
   void drew();
   void paintDrawing(QPainter& painter, const QPalette& palette, double pixelsPerTwip, qreal ratio) const;
