@@ -299,8 +299,8 @@ class TovDockPrivate {
   cTovBar* barPtrByOrder(std::int32_t pos) const {
     if (!mBars) return nullptr;
     const auto& order = BarsInternals::fOrder(*mBars);
-    if (pos < 1 || static_cast<std::size_t>(pos) >= order.size()) return nullptr;
-    return pos <= mBars->Count() ? barPtr(order[static_cast<std::size_t>(pos)]) : nullptr;
+    if (pos < 1 || pos > mBars->Count() || static_cast<std::size_t>(pos) >= order.size()) return nullptr;
+    return barPtr(order[static_cast<std::size_t>(pos)]);
   }
   /// The bar at an index, or a Failure (errObjectNotSet) when there is none.
   BarRef bar(std::int32_t Index) const;
