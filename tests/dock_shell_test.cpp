@@ -183,20 +183,29 @@ TEST_P(DockShell, TitleButtonsArePackedFromTheRightAndTheCaptionFollowsTheIcon) 
   EXPECT_TRUE(acc.lblTitel(k).Caption() == acc.lblTitel(0).Caption() &&  // untouched
               acc.picTitel(k).Width() == acc.picTitel(0).Width());
 
-  // Switched off, only the close button goes; the others stay as they were shown.
-  const double rightLeft = right.Left();
+  // The switches the bar only stores show at the next pass, one by one: only the close button goes,
+  // the others stay as they were shown, and the right caption moves up.
+  const auto rightEnd = [&] { return right.Left() + right.Width(); };
+  b->setTitleRight("Recht");
+  EXPECT_TRUE(right.Caption() == "Recht" && rightEnd() == W - 780);
   b->setShowClose(false);
+  acc.OrderBars(false);
+  EXPECT_TRUE(!acc.imgClose(i).Visible() && rightEnd() == W - 540);
   b->setShowOptions(false);
+  acc.OrderBars(false);
+  EXPECT_TRUE(acc.imgOpt(i).Visible() && rightEnd() == W - 300);
   b->setCanExpand(false);
+  acc.OrderBars(false);
+  EXPECT_TRUE(acc.imgExpand(i).Visible() && rightEnd() == W - 60);
+  const double rightLeft = right.Left();
   b->setTitleRight("");  // an empty right caption keeps its place
-  EXPECT_TRUE(!acc.imgClose(i).Visible() && acc.imgExpand(i).Visible() && acc.imgOpt(i).Visible() &&
-              right.Left() == rightLeft);
+  EXPECT_EQ(right.Left(), rightLeft);
 
   // The caption starts after the icon (240 wide; the template's image is 225) as it stood before.
   EXPECT_EQ(acc.lblTitel(i).Left(), 50);
   b->setIcon(icon16());
   EXPECT_TRUE(acc.lblTitel(i).Left() == 325 && acc.imgIcon(i).Visible());
-  b->setTitle("b");
+  acc.OrderBars(false);
   EXPECT_EQ(acc.lblTitel(i).Left(), 340);
   b->setIcon(nullptr);
   EXPECT_TRUE(acc.lblTitel(i).Left() == 50 && !acc.imgIcon(i).Visible());

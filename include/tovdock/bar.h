@@ -167,9 +167,10 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
 
   /// Copies the fields the layout walks read into the collection's record of this bar.
   void sync();
+  static std::uint64_t newTitleStamp();
 
   // What a layout pass reads of every bar comes first: with the shared reference's counts in front,
-  // it lies in the first 224 bytes of the bar's block.
+  // it lies in the first 200 bytes of the bar's block.
   std::int32_t mID = 0;
   std::int32_t mIndex = 0;
   std::int32_t mState = eBarExpanded;
@@ -190,11 +191,15 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   Color mBackColor = 0;
   Color mTitleForeColor = 0;
   Color mTitleForeColorOver = 0;
+  /// Renewed with every change of the title, the right title or the icon; unique to this bar and
+  /// these values for the whole process.
+  std::uint64_t mTitleStamp = newTitleStamp();
   ControlRef mControl;
   std::string mTitle;
-  std::string mTitleRight;
   std::string mKey;
   PictureRef mIcon;
+  /// Read only where a title is arranged anew.
+  std::string mTitleRight;
   /// The collection that keeps a record of this bar, and the record's place; null once removed.
   clsBars* mOwner = nullptr;
   std::size_t mSlot = 0;

@@ -104,24 +104,37 @@ struct GradientKey {
   bool operator==(const GradientKey&) const = default;
 };
 
+/// What a title strip was last arranged for: the bar's texts and icon (by their stamp), the frame's
+/// width and the bar's switches. Arranged again for the same, the strip would stay as it is.
+struct TitleArrangement {
+  std::uint64_t stamp = 0;
+  double width = 0;
+  /// The switches the arrangement reads, one bit each; 0 until an arrangement is kept.
+  std::uint8_t switches = 0;
+  bool operator==(const TitleArrangement&) const = default;
+};
+
 /// The elements that draw one bar, loaded and unloaded together. Set 0 is the template; every other
-/// set is a copy of it. What a layout pass reads comes first, within its first 120 bytes.
+/// set is a copy of it. What every layout pass reads comes first, within its first 96 bytes (the icon
+/// for a bar that has one); the title's contents only where a title is arranged anew. Members that hold
+/// others come before them.
 struct BarElements {
   std::unique_ptr<Panel> picDockBar;
   std::unique_ptr<Panel> picTitel;
-  std::unique_ptr<Label> lblTitel;
-  std::unique_ptr<Label> lblTitelRight;
-  std::unique_ptr<Image> imgClose;
-  std::unique_ptr<Image> imgCollapse;
-  std::unique_ptr<Image> imgExpand;
-  std::unique_ptr<Image> imgIcon;
-  std::unique_ptr<Image> imgOpt;
   std::unique_ptr<Panel> picSplit;
+  TitleArrangement arranged;
   /// The gradient on the title strip, once one was drawn.
   std::optional<GradientKey> gradient;
   /// While the gradients are held (TovDockPrivate::holdGradients), the latest one waits here: one
   /// drawn over by a later one is never seen.
   std::optional<GradientKey> heldGradient;
+  std::unique_ptr<Image> imgIcon;
+  std::unique_ptr<Label> lblTitel;
+  std::unique_ptr<Label> lblTitelRight;
+  std::unique_ptr<Image> imgClose;
+  std::unique_ptr<Image> imgCollapse;
+  std::unique_ptr<Image> imgExpand;
+  std::unique_ptr<Image> imgOpt;
   /// The grip lines move with the splitter strip; no pass reads them.
   std::unique_ptr<Line> lineSplit0;
   std::unique_ptr<Line> lineSplit1;
@@ -205,6 +218,11 @@ class TovDockPrivate {
   /// The arrangement of a bar found in its set; runs none of the application's code.
   void arrangeTitle(const cTovBar& b, BarElements& e);
   void paintGradient(const cTovBar& b, BarElements& e);
+  /// The gradient a bar's title strip shows, as it is sized now.
+  static GradientKey gradientFor(const cTovBar& b, const Panel& strip);
+  /// After the toolkit measured the title elements again (another screen), every title is arranged
+  /// again at the next pass.
+  void forgetTitleArrangements();
   void drawGradient(BarElements& e, const GradientKey& key);
   /// Holds every bar's gradient until the returned object goes, then draws the ones held: a pass
   /// that arranges the titles at one width and then at a wider one draws each gradient once.

@@ -77,21 +77,31 @@ void TovDockPrivate::warmAhead(std::int32_t at, Walk walk) const {
     return {index, set(index)};
   };
   // Four steps ahead the bar and its set: the shared reference's counts lie in the 16 bytes before
-  // the bar, what a pass reads of the bar in the 208 after them, and of the set in its first 120.
+  // the bar, what a pass reads of the bar in the 184 after them, and of the set in its first 96.
   if (const auto [index, e] = setAt(4); e) {
-    warm(items[static_cast<std::size_t>(index) - 1].get(), 224, 16);
-    warm(e, 120);
+    warm(items[static_cast<std::size_t>(index) - 1].get(), 200, 16);
+    warm(e, 96);
   }
+  // Three steps ahead, with that bar at hand, its control, and the counts of the shared reference in
+  // the 16 bytes before it where the control was made together with them.
+  if (const auto [index, e] = setAt(3); e)
+    warm(BarInternals::fControl(*items[static_cast<std::size_t>(index) - 1]), 64, 16);
   // Two steps ahead, with that set at hand, its elements: an element's vtable pointer and what its
   // backend keeps after it. Geometry and visibility lie in the first 64 bytes, all a pass reads of
   // a title button; the caption, colour, picture or tooltip that a pass compares with what it sets
-  // in the 56 after them.
+  // in the 56 after them. A title kept as it was arranged is read no further than its strip's size.
   const BarElements* e = setAt(2).second;
   if (!e) return;
+  warm(e->picDockBar.get(), 120);
+  warm(e->picSplit.get(), 120);
+  if (e->arranged.switches) {
+    warm(e->picTitel.get(), 64);
+    return;
+  }
   for (const Element* member : {e->imgClose.get(), e->imgCollapse.get(), e->imgExpand.get(), e->imgOpt.get()})
     warm(member, 64);
-  const Element* const more[] = {e->picDockBar.get(),    e->picTitel.get(), e->lblTitel.get(),
-                                 e->lblTitelRight.get(), e->imgIcon.get(),  e->picSplit.get()};
+  const Element* const more[] = {e->picTitel.get(), e->lblTitel.get(), e->lblTitelRight.get(),
+                                 e->imgIcon.get()};
   for (const Element* member : more)
     warm(member, 120);
 }

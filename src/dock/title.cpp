@@ -54,15 +54,36 @@ void TovDockPrivate::pArrangeTitle(std::int32_t Index) {
   if (b && e) arrangeTitle(*b, *e);
 }
 
+namespace {
+/// What an arrangement reads of a bar besides its texts and icon, one bit each; the top bit is
+/// always set, so that no bar matches a set never arranged.
+std::uint8_t switchesOf(const cTovBar& b) {
+  return static_cast<std::uint8_t>(0x80 | (b.CanExpand() ? 0x01 : 0) | (b.ShowClose() ? 0x02 : 0) |
+                                   (b.State() == eBarCollapsed ? 0x04 : 0) | (b.ShowOptions() ? 0x08 : 0) |
+                                   (b.CanMove() ? 0x10 : 0));
+}
+}  // namespace
+
 void TovDockPrivate::arrangeTitle(const cTovBar& b, BarElements& e) {
   // Only the elements are set here, which runs none of the application's code: the bar and its
   // set stay where they are for the whole arrangement.
   Panel& strip = *e.picTitel;
-  if (!b.CanExpand() && b.Title().empty()) {
+  const bool stripShown = b.CanExpand() || !b.Title().empty();
+  // Most passes arrange each title for what it was arranged for before, which would set every
+  // element to what it has: the elements are then left alone. Only this routine sets them.
+  const TitleArrangement now{BarInternals::fTitleStamp(b), e.picDockBar->Width(), switchesOf(b)};
+  if (e.arranged == now &&
+      (!stripShown || (e.heldGradient ? e.heldGradient : e.gradient) == gradientFor(b, strip)))
+    return;
+  // Kept only once the arrangement is complete and would set the same again.
+  e.arranged = {};
+  bool same = true;
+  if (!stripShown) {
     strip.setVisible(false);
+    e.arranged = now;
     return;
   }
-  strip.setWidth(e.picDockBar->Width());
+  strip.setWidth(now.width);
   const double W = strip.Width();
 
   if (!b.Icon()) {
@@ -70,10 +91,13 @@ void TovDockPrivate::arrangeTitle(const cTovBar& b, BarElements& e) {
     e.imgIcon->setPicture(nullptr);
     e.imgIcon->setVisible(false);
   } else {
-    // The caption follows the icon element's width as it stood before the new picture.
-    e.lblTitel->setLeft(twips::kIconGap + e.imgIcon->Width());
+    // The caption follows the icon element's width as it stood before the new picture: where the
+    // picture changes that width, the next arrangement moves the caption.
+    const double iconWidth = e.imgIcon->Width();
+    e.lblTitel->setLeft(twips::kIconGap + iconWidth);
     e.imgIcon->setPicture(b.Icon());
     e.imgIcon->setVisible(true);
+    same = e.imgIcon->Width() == iconWidth;
   }
   e.lblTitel->setCaption(b.Title());
   e.lblTitelRight->setCaption(b.TitleRight());
@@ -111,14 +135,23 @@ void TovDockPrivate::arrangeTitle(const cTovBar& b, BarElements& e) {
   strip.setMousePointer(movable ? ptrSizeAll : ptrDefault);
   e.lblTitel->setMousePointer(movable ? ptrSizeAll : ptrDefault);
   strip.setVisible(true);
+  if (same) e.arranged = now;
+}
+
+GradientKey TovDockPrivate::gradientFor(const cTovBar& b, const Panel& strip) {
+  const bool vertical = b.TitleVertical();
+  return {b.TitleBackColorStart(), b.TitleBackColorEnd(), vertical,
+          static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / (vertical ? 30 : 60))};
+}
+
+void TovDockPrivate::forgetTitleArrangements() {
+  for (const auto& e : mSets)
+    if (e) e->arranged = {};
 }
 
 void TovDockPrivate::paintGradient(const cTovBar& b, BarElements& e) {
-  const bool vertical = b.TitleVertical();
-  const Panel& strip = *e.picTitel;
-  const GradientKey key{
-      b.TitleBackColorStart(), b.TitleBackColorEnd(), vertical,
-      static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / (vertical ? 30 : 60))};
+  const GradientKey key = gradientFor(b, *e.picTitel);
+  const bool vertical = key.vertical;
   if (mGradientHolds > 0) {
     // A held gradient with other bands would stay partly visible under this one: it is drawn.
     // Left to right, the bands of either run past the strip's right edge, both as tall: a held

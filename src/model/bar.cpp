@@ -85,6 +85,7 @@ void cTovBar::setHeightMax(std::int32_t v) {
 
 void cTovBar::setIcon(PictureRef v) {
   mIcon = std::move(v);
+  mTitleStamp = newTitleStamp();
   TovDockPrivate::of(*dock()).fRefreshTitle(index16());
 }
 
@@ -105,7 +106,12 @@ void cTovBar::setShowResize(bool v) {
 
 namespace {
 std::atomic<std::uint64_t> stateChanges{0};
+std::atomic<std::uint64_t> titleStamps{0};
 }  // namespace
+
+std::uint64_t cTovBar::newTitleStamp() {
+  return titleStamps.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 std::uint64_t BarInternals::fStateChanges() {
   return stateChanges.load(std::memory_order_relaxed);
@@ -131,12 +137,14 @@ void cTovBar::setTitle(const std::string& t) {
   mTitleHeight = 260;
   if (!mCanExpand && t.empty()) mTitleHeight = 0;
   mTitle = t;
+  mTitleStamp = newTitleStamp();
   TovDockPrivate::of(*dock()).fRefreshTitle(index16());
 }
 
 void cTovBar::setTitleRight(const std::string& t) {
   if (t == mTitleRight) return;
   mTitleRight = t;
+  mTitleStamp = newTitleStamp();
   TovDockPrivate::of(*dock()).fRefreshTitle(index16());
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "dock/dock_private.h"
 #include "platform/qt/qt_nodes.h"
 #include "qt/accessible.h"
 #include "qt/keyboard.h"
@@ -27,6 +28,8 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
   // On another screen the same pixels are other twips: the dock takes the size it has now.
   if (auto* n = dynamic_cast<detail::SurfaceNode*>(&surface)) {
     n->onScaleChanged = [this, n] {
+      // The captions were measured again for the new screen: their titles are arranged again.
+      TovDockPrivate::of(*mDock).forgetTitleArrangements();
       updateGeometry();
       const detail::Scale k = n->scale();
       mDock->resize(k.twips(width()), k.twips(height()));
