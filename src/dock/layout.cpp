@@ -82,10 +82,6 @@ void TovDockPrivate::warmAhead(std::int32_t at, Walk walk) const {
     warm(items[static_cast<std::size_t>(index) - 1].get(), 200, 16);
     warm(e, 96);
   }
-  // Three steps ahead, with that bar at hand, its control, and the counts of the shared reference in
-  // the 16 bytes before it where the control was made together with them.
-  if (const auto [index, e] = setAt(3); e)
-    warm(BarInternals::fControl(*items[static_cast<std::size_t>(index) - 1]), 64, 16);
   // Two steps ahead, with that set at hand, its elements: an element's vtable pointer and what its
   // backend keeps after it. Geometry and visibility lie in the first 64 bytes, all a pass reads of
   // a title button; the caption, colour, picture or tooltip that a pass compares with what it sets

@@ -18,8 +18,6 @@ struct BarInternals {
   static void fToolkit(cTovBar& bar, std::shared_ptr<Toolkit> toolkit) { bar.mToolkit = std::move(toolkit); }
   static std::int32_t fTopBar(const cTovBar& bar) { return bar.mTopBar; }
   static std::uint64_t fTitleStamp(const cTovBar& bar) { return bar.mTitleStamp; }
-  /// The hosted control, without taking a share in it.
-  static const Control* fControl(const cTovBar& bar) { return bar.mControl.get(); }
   static std::int32_t fTitleHeight(const cTovBar& bar) { return bar.mTitleHeight; }
   static std::int32_t fHeightExpanded(const cTovBar& bar) { return bar.mHeightExpanded; }
   /// The height the bar takes when it is expanded, without touching its present one.

@@ -323,7 +323,8 @@ void PanelNode::fillBands(std::span<const Color> colors, double step, double hei
   // Bands of a positive step lie side by side. Drawn one by one, the first opens a run of fills,
   // each next one joins it, and a thin last one ends it: they are recorded at once with the state
   // that leaves. Any other case is drawn one by one.
-  const double top = std::max(0.0, std::min(0.0, height)), bottom = std::min(mHeight, std::max(0.0, height));
+  // Cut as fillRect cuts the fills from 0 to `height`: they start at the top.
+  const double top = 0, bottom = std::min(mHeight, std::max(0.0, height));
   const std::size_t from = mDrawing.size();
   auto oneByOne = [&] {
     mDrawing.resize(from);
