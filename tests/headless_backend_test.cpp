@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/ui_driver.h"
@@ -73,6 +74,50 @@ TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmles
   surface.reset();
   EXPECT_EQ(failureNumber([&] { copy->setContainer(stripCopy.get()); }), errInvalidValue);
   stripCopy->Drag();
+}
+
+TEST_F(HeadlessTest, BandsDrawAsTheirFillsOneByOneWouldWhateverComesBeforeOrAfter) {
+  // Each case draws on a fresh panel; the drawing must equal the same fills drawn one by one.
+  using Bands = std::vector<Color>;
+  using Run = std::tuple<Bands, double, double>;
+  auto fills = [](std::vector<Run> runs) {
+    std::vector<DrawOp> want;
+    for (const auto& [colors, step, height] : runs)
+      for (std::size_t i = 0; i < colors.size(); ++i) {
+        const DrawOp op{DrawOp::Kind::FillRect, step * double(i), 0, step * double(i + 1), height, colors[i]};
+        std::erase_if(want, [&](const DrawOp& o) {
+          return std::tie(o.x1, o.x2, o.y2) == std::tie(op.x1, op.x2, op.y2);
+        });
+        want.push_back(op);
+      }
+    return want;
+  };
+  // Two panels drawn with the same colours, one drawn over with others.
+  auto a = panel(nullptr, 0, 0, 500, 500), b = panel(nullptr, 0, 0, 500, 500);
+  a->fillBands(Bands{1, 2, 3}, 100, 500);
+  b->fillBands(Bands{1, 2, 3}, 100, 500);
+  a->fillBands(Bands{4, 5, 6, 7}, 100, 500);
+  EXPECT_EQ(drawing(*a), fills({{{4, 5, 6, 7}, 100, 500}}));
+  EXPECT_EQ(drawing(*b), fills({{{1, 2, 3}, 100, 500}}));
+  for (const auto& [first, second] : std::vector<std::pair<Run, Run>>{
+           {{{1, 2, 3}, 100, 500}, {{4, 5, 6}, 100, 500}},  // the same figures cover the first
+           {{{1, 2, 3}, 100, 500}, {{4, 5}, 100, 500}},     // fewer bands cover only their own
+           {{{1, 2, 3}, 100, 500}, {{4, 5, 6}, 100, 400}},  // another height is another figure
+           {{{1, 2, 3}, 100, 500}, {{4, 5, 6}, 50, 500}},   // and so is another step
+           {{{1, 2}, 0, 500}, {{3}, 50, 500}}})             // without a step the bands cover each other
+    for (bool oneByOne : {false, true}) {
+      auto p = panel(nullptr, 0, 0, 500, 500);
+      const auto& [colors, step, height] = first;
+      for (std::size_t i = 0; oneByOne && i < colors.size(); ++i)
+        p->fillRect(step * double(i), 0, step * double(i + 1), height, colors[i]);
+      if (!oneByOne) p->fillBands(colors, step, height);
+      EXPECT_EQ(drawing(*p), fills({first}));
+      p->fillBands(std::get<0>(second), std::get<1>(second), std::get<2>(second));
+      EXPECT_EQ(drawing(*p), fills({first, second}));
+    }
+  b->drawLine(0, 0, 100, 0, 9);
+  ASSERT_EQ(drawing(*b).size(), 4u);
+  EXPECT_EQ(drawing(*b)[3], (DrawOp{DrawOp::Kind::Line, 0, 0, 100, 0, 9}));
 }
 
 TEST_F(HeadlessTest, ScrollBarNotifiesRealChangesWithinRangeAndMayBeUnloadedByItsHandler) {

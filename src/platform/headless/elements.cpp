@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "platform/headless/internal.h"
 
@@ -183,6 +185,7 @@ void HeadlessPanel::indexFigures() {
 }
 
 void HeadlessPanel::draw(const Stroke& op) {
+  if (mBandColors) spellOutBands();
   // Drawing the same figure again covers the older one completely; dropping the older op keeps
   // repeated repaints from growing the list.
   if (mDrawn.capacity() == 0) mDrawn.reserve(kFirstRoom);
@@ -202,11 +205,16 @@ void HeadlessPanel::draw(const Stroke& op) {
 }
 
 std::vector<DrawOp> HeadlessPanel::liveDrawing() const {
+  const std::size_t bands = mBandColors ? mBandColors->size() : 0;
   std::vector<DrawOp> live;
-  live.reserve(mDrawn.size() - mDeadCount);
+  live.reserve(mDrawn.size() - mDeadCount + bands);
   for (const Stroke& s : mDrawn)
     if (!s.dead)
       live.push_back({s.fill ? DrawOp::Kind::FillRect : DrawOp::Kind::Line, s.x1, s.y1, s.x2, s.y2, s.color});
+  // A run only ever stands alone (see fillBands); its bands are the fills Panel::fillBands makes.
+  for (std::size_t i = 0; i < bands; ++i)
+    live.push_back({DrawOp::Kind::FillRect, mBandStep * static_cast<double>(i), 0,
+                    mBandStep * static_cast<double>(i + 1), mBandHeight, (*mBandColors)[i]});
   return live;
 }
 
@@ -216,6 +224,36 @@ void HeadlessPanel::drawLine(double x1, double y1, double x2, double y2, Color c
 
 void HeadlessPanel::fillRect(double x1, double y1, double x2, double y2, Color c) {
   draw({x1, y1, x2, y2, c, true, false});
+}
+
+void HeadlessPanel::fillBands(std::span<const Color> colors, double step, double height) {
+  // With a positive, finite step no two bands have the same figure, so none covers another. New
+  // bands cover a run when they repeat its figures (the same step and height) and as many or more.
+  auto same = [](double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+  };
+  const double n = static_cast<double>(colors.size());
+  const bool apart = step > 0 && std::isfinite(step * n);
+  const bool covers = !mBandColors ? mDrawn.empty()
+                                   : same(step, mBandStep) && same(height, mBandHeight) &&
+                                         colors.size() >= mBandColors->size();
+  if (colors.empty() || !apart || !covers) {
+    Panel::fillBands(colors, step, height);
+    return;
+  }
+  // Every title strip of a dock is drawn with the same colours: the last ones drawn are shared.
+  thread_local std::shared_ptr<const std::vector<Color>> lastColors;
+  if (!lastColors || !std::ranges::equal(*lastColors, colors))
+    lastColors = std::make_shared<const std::vector<Color>>(colors.begin(), colors.end());
+  mBandColors = lastColors;
+  mBandStep = step;
+  mBandHeight = height;
+}
+
+void HeadlessPanel::spellOutBands() {
+  // The run becomes the ops the bands would have made one by one, in their order.
+  const auto colors = std::exchange(mBandColors, nullptr);
+  Panel::fillBands(*colors, mBandStep, mBandHeight);
 }
 
 // Label

@@ -209,6 +209,7 @@ class HeadlessPanel final : public Basic<Panel> {
   double ScaleHeight() const override { return mHeight; }
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
   void fillRect(double x1, double y1, double x2, double y2, Color c) override;
+  void fillBands(std::span<const Color> colors, double step, double height) override;
 
   struct Props {
     Color back = kSysButtonFace;
@@ -229,10 +230,18 @@ class HeadlessPanel final : public Basic<Panel> {
   /// A gradient drawn on every title strip adds dozens of figures per panel; the table keeps them
   /// without an allocation per figure.
   std::vector<std::uint32_t> mFigureSlots;
+  /// Bands drawn on an empty panel, or over bands with the same figures, kept as they came: a
+  /// title's gradient costs a share in its colours, which the panels drawn with the same colours
+  /// share, rather than an op and an index slot per band. Anything else drawn spells them out into
+  /// ops first. Null when the panel holds no such run, else never empty.
+  std::shared_ptr<const std::vector<Color>> mBandColors;
+  double mBandStep = 0;
+  double mBandHeight = 0;
   std::vector<DrawOp> liveDrawing() const;
 
  private:
   void draw(const Stroke& op);
+  void spellOutBands();
   /// The slot of the live op with the figure of `op`, or the free slot where it would go.
   std::uint32_t& figureSlot(const Stroke& op);
   void indexFigures();
