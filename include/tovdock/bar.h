@@ -170,7 +170,7 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   static std::uint64_t newTitleStamp();
 
   // What a layout pass reads of every bar comes first: with the shared reference's counts in front,
-  // it lies in the first 200 bytes of the bar's block.
+  // it lies in the first 240 bytes of the bar's block.
   std::int32_t mID = 0;
   std::int32_t mIndex = 0;
   std::int32_t mState = eBarExpanded;
@@ -198,16 +198,17 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   std::string mTitle;
   std::string mKey;
   PictureRef mIcon;
-  /// Read only where a title is arranged anew.
-  std::string mTitleRight;
-  /// The collection that keeps a record of this bar, and the record's place; null once removed.
+  // Every setter finds the dock through the relay; those of the walked fields copy them into the
+  // collection's record (null once removed) at the bar's place. A new height is also remembered.
+  std::shared_ptr<clsEvents> mEvents;
   clsBars* mOwner = nullptr;
   std::size_t mSlot = 0;
   std::int32_t mHeightExpanded = 12;
+  /// Read only where a title is arranged anew.
+  std::string mTitleRight;
   std::int32_t mTitleTextHeight = 0;
   std::int32_t mItemData = 0;
   Hwnd mParentHwnd = 0;
-  std::shared_ptr<clsEvents> mEvents;
   std::string mToolTipText;
   FontRef mTitleFont;
   std::string mTag;

@@ -183,9 +183,19 @@ class TovDockPrivate {
   void pResizeWidth(const std::int32_t& W);
   /// How a walk over every bar steps: by display position or by index.
   enum class Walk { ByPosition, ByIndex };
+  /// The widths a pass gives the frames: `full` in the top and bottom groups, `column` in the
+  /// columns.
+  struct PassWidths {
+    std::int32_t full = 0, column = 0;
+  };
+  /// What a walk reads of each bar: the bar alone; the bar, its set and its frame; or besides those
+  /// what a repaint reads, the splitter and the title's elements.
+  enum class Reach { Bar, Frame, Repaint };
   /// Asks memory, at step `at` of a walk, for what the walk reads of the bars a few steps ahead;
-  /// changes nothing.
-  void warmAhead(std::int32_t at, Walk walk) const;
+  /// changes nothing. A walk that gives the frames new widths names them: a title arranged for
+  /// another width is arranged anew and reads all its elements.
+  void warmAhead(std::int32_t at, Walk walk, Reach reach = Reach::Repaint,
+                 const PassWidths* widths = nullptr) const;
   void pSetHeightMax();
   void pAutoSize();
   std::int32_t scrollStep(std::int32_t T);

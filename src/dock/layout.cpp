@@ -30,6 +30,7 @@ std::int32_t TovDockPrivate::pResizeHeight() {
     std::int32_t prev = eAlignTop;
     // The count is read on every step: a handler run by a bar's move may add or clear bars.
     for (std::int32_t pos = 1; pos <= bars().Count(); ++pos) {
+      warmAhead(pos, Walk::ByPosition, Reach::Frame);
       // Placing a frame runs none of the application's code.
       const cTovBar* b = barPtrByOrder(pos);
       if (!b) throw Failure::objectNotSet();
@@ -63,7 +64,7 @@ inline void warm(const void* p, std::size_t bytes, std::size_t before = 0) {
 }
 }  // namespace
 
-void TovDockPrivate::warmAhead(std::int32_t at, Walk walk) const {
+void TovDockPrivate::warmAhead(std::int32_t at, Walk walk, Reach reach, const PassWidths* widths) const {
   if (!mBars) return;
   const auto& order = BarsInternals::fOrder(*mBars);
   const auto& items = BarsInternals::fItems(*mBars);
@@ -77,23 +78,34 @@ void TovDockPrivate::warmAhead(std::int32_t at, Walk walk) const {
     return {index, set(index)};
   };
   // Four steps ahead the bar and its set: the shared reference's counts lie in the 16 bytes before
-  // the bar, what a pass reads of the bar in the 184 after them, and of the set in its first 96.
-  if (const auto [index, e] = setAt(4); e) {
-    warm(items[static_cast<std::size_t>(index) - 1].get(), 200, 16);
-    warm(e, 96);
+  // the bar, what a pass and the bar's setters read of it in the 224 after them, and what a pass
+  // reads of the set in its first 96.
+  if (const auto [index, e] = setAt(4); index) {
+    warm(items[static_cast<std::size_t>(index) - 1].get(), 240, 16);
+    if (reach != Reach::Bar) warm(e, 96);
   }
+  if (reach == Reach::Bar) return;
   // Two steps ahead, with that set at hand, its elements: an element's vtable pointer and what its
   // backend keeps after it. Geometry and visibility lie in the first 64 bytes, all a pass reads of
   // a title button; the caption, colour, picture or tooltip that a pass compares with what it sets
   // in the 56 after them. A title kept as it was arranged is read no further than its strip's size.
-  const BarElements* e = setAt(2).second;
+  const auto [index, e] = setAt(2);
   if (!e) return;
   warm(e->picDockBar.get(), 120);
+  if (reach == Reach::Frame) return;
   warm(e->picSplit.get(), 120);
-  if (e->arranged.switches) {
+  const cTovBar& b = *items[static_cast<std::size_t>(index) - 1];
+  bool kept = e->arranged.switches != 0;
+  if (kept && widths) {
+    const std::int32_t align = b.AlignBar();
+    kept = e->arranged.width == (align == eAlignLeft || align == eAlignRight ? widths->column : widths->full);
+  }
+  if (kept) {
     warm(e->picTitel.get(), 64);
     return;
   }
+  // A title arranged anew also reads the bar's right title, past what a pass reads of the bar.
+  warm(&b.TitleRight(), sizeof(std::string));
   for (const Element* member : {e->imgClose.get(), e->imgCollapse.get(), e->imgExpand.get(), e->imgOpt.get()})
     warm(member, 64);
   const Element* const more[] = {e->picTitel.get(), e->lblTitel.get(), e->lblTitelRight.get(),
@@ -106,8 +118,9 @@ void TovDockPrivate::pResizeWidth(const std::int32_t& W) {
   report("TovDock.pResizeWidth", [&] {
     const std::int32_t half = toInt32(W / 2.0);
     const std::int32_t column = toInt32(W / 2.0 - twips::kColumnGap);
+    const PassWidths widths{W, column};
     for (std::int32_t pos = 1; alive() && pos <= bars().Count(); ++pos) {
-      warmAhead(pos, Walk::ByPosition);
+      warmAhead(pos, Walk::ByPosition, Reach::Repaint, &widths);
       // Read before the repaint, which runs the application's handlers.
       const cTovBar* b = barPtrByOrder(pos);
       if (!b) throw Failure::objectNotSet();
@@ -188,7 +201,11 @@ void TovDockPrivate::pSetHeightMax() {
     // Two heights whose sum leaves 32 bits keep the limit they had.
     skipFailure([&] {
       const std::int32_t v = sub32(add32(B.Height(), N.Height()), twips::kNeighbourReserve);
-      if (v != B.heightMax) B.bar->setHeightMax(v);
+      if (v == B.heightMax) return;
+      // New heights change the limits of many bars in a row: the bars a few records on are asked
+      // for while this one is set.
+      if (i + 8 < n) warm(raw[i + 8]->bar, 240, 16);
+      B.bar->setHeightMax(v);
     });
   }
   std::vector<BarRef> visible;
@@ -231,15 +248,16 @@ void TovDockPrivate::pAutoSize() {
   };
   const auto& items = BarsInternals::fItems(*mBars);
   const auto& order = BarsInternals::fOrder(*mBars);
-  auto inOrder = [&](auto&& visit) {
+  auto inOrder = [&](Reach reach, auto&& visit) {
     for (std::size_t pos = 1; pos < order.size() && pos <= items.size(); ++pos) {
+      warmAhead(static_cast<std::int32_t>(pos), Walk::ByPosition, reach);
       const std::int32_t index = order[pos];
       if (index >= 1 && static_cast<std::size_t>(index) <= items.size())
         visit(*items[static_cast<std::size_t>(index) - 1]);
     }
   };
   std::int32_t n = count(), S = 0;
-  inOrder([&](const cTovBar& b) {
+  inOrder(Reach::Bar, [&](const cTovBar& b) {
     if (!b.AllowResize()) --n;
     addHeight(S, b);
   });
@@ -248,7 +266,8 @@ void TovDockPrivate::pAutoSize() {
   for (int adjustment = 1; d > twips::kAutoSizeSlack || d < -twips::kAutoSizeSlack; ++adjustment) {
     S = 0;
     const std::int32_t Hmax = mul32(n, twips::kNeighbourReserve);
-    inOrder([&](cTovBar& b) {
+    // A new height moves the frame.
+    inOrder(Reach::Frame, [&](cTovBar& b) {
       if (b.AllowResize()) {
         report(context, [&] {
           const std::int32_t grown = add32(b.Height(), d);

@@ -129,6 +129,7 @@ void TovDockPrivate::pLoadSettings() {
   std::optional<settings::Batch> batch;
   each([&] { batch.emplace(host); });
   for (std::int32_t i = 1; i <= count && alive(); ++i) {
+    warmAhead(i, Walk::ByPosition, Reach::Bar);
     BarRef b = mBars ? mBars->ItemByOrder(i) : nullptr;
     if (!b || b->Key().empty()) continue;
     std::string value;

@@ -171,12 +171,14 @@ bool BarsInternals::fSetOrder(clsBars& bars, const std::vector<std::int32_t>& Or
     for (std::int32_t i = 1; i <= count; ++i) {
       if (!marked[static_cast<std::size_t>(i)]) return;
     }
+    // Each group in turn, in the given order: the bars' alignments are read once, not once a group.
+    std::vector<std::int32_t> align(static_cast<std::size_t>(count) + 1, 0);
+    for (std::int32_t i = 1; i <= count; ++i)
+      align[static_cast<std::size_t>(i)] = bars.mCol[static_cast<std::size_t>(at(i)) - 1]->AlignBar();
     std::int32_t n = 0;
     for (std::int32_t a = eAlignTop; a <= eAlignBottom; ++a) {
       for (std::int32_t i = 1; i <= count; ++i) {
-        if (bars.mCol[static_cast<std::size_t>(at(i)) - 1]->AlignBar() == a) {
-          bars.mOrder.at(static_cast<std::size_t>(++n)) = at(i);
-        }
+        if (align[static_cast<std::size_t>(i)] == a) bars.mOrder.at(static_cast<std::size_t>(++n)) = at(i);
       }
     }
     result = true;
