@@ -62,6 +62,11 @@ inline void warm(const void* p, std::size_t bytes, std::size_t before = 0) {
   // The span's last line, which a span that starts within a line reaches.
   __builtin_prefetch(reinterpret_cast<const void*>(at + bytes - 1));
 }
+/// A bar as a walk reads it: the shared reference's counts lie in the 16 bytes before it, what a
+/// pass and the bar's setters read of it in the 224 after them.
+inline void warmBar(const cTovBar* b) {
+  warm(b, 240, 16);
+}
 }  // namespace
 
 void TovDockPrivate::warmAhead(std::int32_t at, Walk walk, Reach reach, const PassWidths* widths) const {
@@ -77,11 +82,9 @@ void TovDockPrivate::warmAhead(std::int32_t at, Walk walk, Reach reach, const Pa
     if (index < 1 || static_cast<std::size_t>(index) > items.size()) return {0, nullptr};
     return {index, set(index)};
   };
-  // Four steps ahead the bar and its set: the shared reference's counts lie in the 16 bytes before
-  // the bar, what a pass and the bar's setters read of it in the 224 after them, and what a pass
-  // reads of the set in its first 96.
+  // Four steps ahead the bar and its set, of which a pass reads the first 96 bytes.
   if (const auto [index, e] = setAt(4); index) {
-    warm(items[static_cast<std::size_t>(index) - 1].get(), 240, 16);
+    warmBar(items[static_cast<std::size_t>(index) - 1].get());
     if (reach != Reach::Bar) warm(e, 96);
   }
   if (reach == Reach::Bar) return;
@@ -204,7 +207,7 @@ void TovDockPrivate::pSetHeightMax() {
       if (v == B.heightMax) return;
       // New heights change the limits of many bars in a row: the bars a few records on are asked
       // for while this one is set.
-      if (i + 8 < n) warm(raw[i + 8]->bar, 240, 16);
+      if (i + 8 < n) warmBar(raw[i + 8]->bar);
       B.bar->setHeightMax(v);
     });
   }

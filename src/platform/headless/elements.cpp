@@ -143,11 +143,14 @@ void Node::beginDrag() {
 namespace {
 using Stroke = HeadlessPanel::Stroke;
 
+bool sameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
 // A figure is its kind and coordinates, bit for bit; the colour does not matter for covering.
 bool sameFigure(const Stroke& a, const Stroke& b) {
-  auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
-  return a.fill == b.fill && bits(a.x1) == bits(b.x1) && bits(a.y1) == bits(b.y1) &&
-         bits(a.x2) == bits(b.x2) && bits(a.y2) == bits(b.y2);
+  return a.fill == b.fill && sameBits(a.x1, b.x1) && sameBits(a.y1, b.y1) && sameBits(a.x2, b.x2) &&
+         sameBits(a.y2, b.y2);
 }
 
 std::size_t figureHash(const Stroke& op) {
@@ -229,13 +232,10 @@ void HeadlessPanel::fillRect(double x1, double y1, double x2, double y2, Color c
 void HeadlessPanel::fillBands(std::span<const Color> colors, double step, double height) {
   // With a positive, finite step no two bands have the same figure, so none covers another. New
   // bands cover a run when they repeat its figures (the same step and height) and as many or more.
-  auto same = [](double a, double b) {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-  };
   const double n = static_cast<double>(colors.size());
   const bool apart = step > 0 && std::isfinite(step * n);
   const bool covers = !mBandColors ? mDrawn.empty()
-                                   : same(step, mBandStep) && same(height, mBandHeight) &&
+                                   : sameBits(step, mBandStep) && sameBits(height, mBandHeight) &&
                                          colors.size() >= mBandColors->size();
   if (colors.empty() || !apart || !covers) {
     Panel::fillBands(colors, step, height);
