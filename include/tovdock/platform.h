@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -186,6 +187,15 @@ class Element {
   std::unique_ptr<ElementHandlers> mHandlers;
 };
 
+/// A linear gradient between two colours: `start` at the panel's left edge and `end` at its right
+/// edge, or top and bottom when `vertical`.
+struct Gradient {
+  Color start = 0;
+  Color end = 0;
+  bool vertical = false;
+  bool operator==(const Gradient&) const = default;
+};
+
 /// Windowed picture panel: a native window that can contain elements and be drawn on.
 class Panel : public Element {
  public:
@@ -198,6 +208,10 @@ class Panel : public Element {
   /// Inner size in the panel's scale (twips; the panels have no border).
   virtual double ScaleWidth() const = 0;
   virtual double ScaleHeight() const = 0;
+  /// The panel's background: its back colour, covered by the gradient when it has one. What is
+  /// drawn on the panel lies over both. Setting what it has changes nothing.
+  virtual std::optional<Gradient> gradient() const = 0;
+  virtual void setGradient(const std::optional<Gradient>& g) = 0;
   /// Persistent drawing: what is drawn stays until it is drawn over.
   virtual void drawLine(double x1, double y1, double x2, double y2, Color c) = 0;
   virtual void fillRect(double x1, double y1, double x2, double y2, Color c) = 0;
@@ -287,6 +301,10 @@ class Surface : public Element {
 
   /// The container changed the surface's size (setting Width or Height by code raises nothing).
   std::function<void()> onResize;
+  /// The toolkit measures captions and pictures anew (the surface went to another screen, or the
+  /// screen's resolution changed): what was sized by its content may have another size in twips.
+  /// Raised before the onResize that gives the surface its new size in twips.
+  std::function<void()> onMetricsChanged;
 };
 
 /// A value passed to or returned from a late-bound member.

@@ -46,6 +46,7 @@ void copyProperties(const Element& from, Element& to) {
     case Element::Kind::Panel:
       copyKind<Panel>(from, to, [](const Panel& f, Panel& t) {
         t.setBackColor(f.BackColor());
+        t.setGradient(f.gradient());
         t.setFont(f.font());
       });
       break;

@@ -56,6 +56,9 @@ class QtToolkit : public Toolkit {
   /// The widget of a windowed element (surface, panel, scroll bar); null for windowless elements and
   /// for elements whose widget is gone.
   static QWidget* widgetOf(const Element& e);
+  /// An element's rectangle in pixels of the widget that shows it: its container's widget, or for
+  /// an element drawn by a panel, that panel's. Empty for an element of another toolkit.
+  static QRect pixelRect(const Element& e);
   /// Native handle of a widget, assigned on first use (0 for null). A widget keeps its handle for
   /// its life; handles are unique in the process and never reused.
   static Hwnd handleOf(QWidget* w);

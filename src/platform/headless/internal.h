@@ -207,12 +207,15 @@ class HeadlessPanel final : public Basic<Panel> {
   void setFont(const Font& f) override { assign(mP.font, f); }
   double ScaleWidth() const override { return mWidth; }
   double ScaleHeight() const override { return mHeight; }
+  std::optional<Gradient> gradient() const override { return mP.gradient; }
+  void setGradient(const std::optional<Gradient>& g) override { assign(mP.gradient, g); }
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
   void fillRect(double x1, double y1, double x2, double y2, Color c) override;
   void fillBands(std::span<const Color> colors, double step, double height) override;
 
   struct Props {
     Color back = kSysButtonFace;
+    std::optional<Gradient> gradient;
     Font font;
   } mP;
   /// One op as the panel keeps it: the figure bit for bit, with its dead mark in the padding.

@@ -363,6 +363,12 @@ void PanelNode::fillBands(std::span<const Color> colors, double step, double hei
   drew();
 }
 
+void PanelNode::setGradient(const std::optional<Gradient>& g) {
+  if (g == mGradient) return;
+  mGradient = g;
+  if (QWidget* w = widget()) w->update();
+}
+
 std::unique_ptr<Element> PanelNode::copyIn(Node& container) const {
   auto c = std::make_unique<PanelNode>(container);
   copyProperties(*this, *c);

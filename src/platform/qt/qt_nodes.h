@@ -178,6 +178,8 @@ class PanelNode final : public QtElement<Panel> {
   void setFont(const Font& f) override { mFont = f; }
   double ScaleWidth() const override { return mWidth; }
   double ScaleHeight() const override { return mHeight; }
+  std::optional<Gradient> gradient() const override { return mGradient; }
+  void setGradient(const std::optional<Gradient>& g) override;
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
   void fillRect(double x1, double y1, double x2, double y2, Color c) override;
   void fillBands(std::span<const Color> colors, double step, double height) override;
@@ -219,6 +221,7 @@ class PanelNode final : public QtElement<Panel> {
   const Node* buttonAt(QPointF px) const;
   WidgetHolder<ElementWidget> mWidget;
   Color mBackColor = kSysButtonFace;
+  std::optional<Gradient> mGradient;
   Font mFont;
   mutable std::vector<Stroke> mDrawing;
   mutable std::size_t mCompacted = 0;  // strokes as a compaction left them (or would)

@@ -197,6 +197,11 @@ QWidget* QtToolkit::widgetOf(const Element& e) {
   return n && n->windowed() ? n->widget() : nullptr;
 }
 
+QRect QtToolkit::pixelRect(const Element& e) {
+  const detail::Node* n = asNode(&e);
+  return n ? n->pxRect() : QRect();
+}
+
 Hwnd QtToolkit::handleOf(QWidget* w) {
   if (!w) return 0;
   if (const Hwnd known = handles().given(w)) return known;
