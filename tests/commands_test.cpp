@@ -60,7 +60,7 @@ TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
 
   clickOn(access().imgCollapse(b->Index()));
   // The bar below takes up the difference.
-  EXPECT_EQ(snap() + " " + host->value("b"), "a:1:1:1200@0 b:1:0:260@1200 c:1:1:2040@1460 2:1:0:260");
+  EXPECT_EQ(snap() + " " + host->value("b"), "a:1:1:1200@0 b:1:0:260@1200 c:1:1:2040@1460 2:1:0:1200");
 
   // The application's own state changes are laid out but not saved: only the click saves.
   host->saves.clear();

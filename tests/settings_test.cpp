@@ -48,7 +48,7 @@ TEST_P(Settings, RecordsAreWrittenGroupByGroupInTheExactFormat) {
   // bar's display position.
   l->setAlignBar(eAlignLeft);
   a->setAlignBar(eAlignBottom);
-  const std::vector<std::string> expected{"h=3:1:2:0", "l=2:2:1:2400", "r=5:3:0:260", "a=1:4:1:1000",
+  const std::vector<std::string> expected{"h=3:1:2:0", "l=2:2:1:2400", "r=5:3:0:600", "a=1:4:1:1000",
                                           "bt=6:4:1:700"};
   EXPECT_EQ(saved(), expected);
 

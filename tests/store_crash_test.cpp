@@ -186,7 +186,7 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedCostsNoWaitAndNoSave) {
   EXPECT_LT(timed([&] { shown->clickB(true); }), 1.0);
   EXPECT_EQ(std::tuple(shown->stateOfB(), shown->services->pendingSaves() > 0,
                        shown->services->GetSetting("DockBar", "b", 0)),
-            std::tuple(eBarCollapsed, true, "2:1:0:260"));
+            std::tuple(eBarCollapsed, true, "2:1:0:1000"));
 
   // The transactions end with the process, unwritten.
   ASSERT_TRUE(kill(locker, SIGKILL) == 0 && exitCode(locker) == -1);
@@ -197,7 +197,7 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedCostsNoWaitAndNoSave) {
 
   shown.reset();  // writes what is still pending
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a busy store is no failure";
-  EXPECT_EQ(DefaultHostServices(store).GetSetting("DockBar", "b", 0), "2:1:0:260");
+  EXPECT_EQ(DefaultHostServices(store).GetSetting("DockBar", "b", 0), "2:1:0:1000");
   EXPECT_EQ(ShownDock(store).stateOfB(), eBarCollapsed) << "the next run restores the layout";
 }
 

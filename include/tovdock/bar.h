@@ -62,10 +62,7 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   std::int32_t ID() const { return mID; }
   void setID(std::int32_t v) { mID = v; }
   std::int32_t Index() const { return mIndex; }
-  void setIndex(std::int32_t v) {
-    mIndex = v;
-    sync();
-  }
+  void setIndex(std::int32_t v) { mIndex = v; }
 
   /// Only 1..4 are stored; other values are refused with a Failure (errInvalidValue).
   std::int32_t AlignBar() const { return mAlignBar; }
@@ -74,6 +71,8 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   /// True only while expanded and the resize flag is set. Setting also sets ShowResize.
   bool AllowResize() const;
   void setAllowResize(bool v);
+  /// The resize flag as set, whatever the state.
+  bool ResizeFlag() const { return mAllowResize; }
 
   Color BackColor() const { return mBackColor; }
   void setBackColor(Color v) { mBackColor = v; }
@@ -94,6 +93,12 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   /// 0 while hidden. Setting ignores values of 100 or less, the current value, and hidden bars.
   std::int32_t Height() const;
   void setHeight(std::int32_t h);
+  /// The height the bar takes when it is next expanded (its height while it is expanded). Setting
+  /// it changes nothing else; values of 100 or less are ignored.
+  std::int32_t HeightExpanded() const { return mHeightExpanded; }
+  void setHeightExpanded(std::int32_t h) {
+    if (h > 100) mHeightExpanded = h;
+  }
 
   std::int32_t HeightMax() const { return mHeightMax; }
   void setHeightMax(std::int32_t v);
@@ -165,53 +170,44 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   std::int16_t index16() const;
   void pSetControl(ControlRef c);
 
-  /// Copies the fields the layout walks read into the collection's record of this bar.
-  void sync();
   static std::uint64_t newTitleStamp();
 
-  // What a layout pass reads of every bar comes first: with the shared reference's counts in front,
-  // it lies in the first 240 bytes of the bar's block.
   std::int32_t mID = 0;
   std::int32_t mIndex = 0;
-  std::int32_t mState = eBarExpanded;
-  std::int32_t mAlignBar = eAlignTop;
-  std::int32_t mHeight = 0;
-  std::int32_t mHeightMax = 0;
-  std::int32_t mTopBar = 0;
-  std::int32_t mTitleHeight = 18;
-  bool mAllowResize = false;
-  bool mShowResize = false;
-  bool mShowClose = false;
-  bool mShowOptions = false;
-  bool mCanExpand = true;
-  bool mCanMove = true;
-  bool mTitleVertical = false;
-  Color mTitleBackColorStart = 0;
-  Color mTitleBackColorEnd = 0;
-  Color mBackColor = 0;
-  Color mTitleForeColor = 0;
-  Color mTitleForeColorOver = 0;
-  /// Renewed with every change of the title, the right title or the icon; unique to this bar and
-  /// these values for the whole process.
-  std::uint64_t mTitleStamp = newTitleStamp();
   ControlRef mControl;
   std::string mTitle;
-  std::string mKey;
-  PictureRef mIcon;
-  // Every setter finds the dock through the relay; those of the walked fields copy them into the
-  // collection's record (null once removed) at the bar's place. A new height is also remembered.
-  std::shared_ptr<clsEvents> mEvents;
-  clsBars* mOwner = nullptr;
-  std::size_t mSlot = 0;
-  std::int32_t mHeightExpanded = 12;
-  /// Read only where a title is arranged anew.
   std::string mTitleRight;
-  std::int32_t mTitleTextHeight = 0;
-  std::int32_t mItemData = 0;
-  Hwnd mParentHwnd = 0;
   std::string mToolTipText;
+  std::string mKey;
+  std::int32_t mItemData = 0;
+  Color mTitleBackColorStart = 0;
+  Color mTitleBackColorEnd = 0;
+  bool mTitleVertical = false;
+  Color mBackColor = 0;
   FontRef mTitleFont;
+  Color mTitleForeColor = 0;
+  Color mTitleForeColorOver = 0;
+  bool mCanExpand = true;
   std::string mTag;
+  std::int32_t mState = eBarExpanded;
+  std::int32_t mAlignBar = eAlignTop;
+  bool mAllowResize = false;
+  bool mShowClose = false;
+  bool mShowResize = false;
+  bool mShowOptions = false;
+  bool mCanMove = true;
+  std::int32_t mTopBar = 0;
+  std::int32_t mTitleHeight = 18;
+  std::int32_t mTitleTextHeight = 0;
+  std::int32_t mHeight = 0;
+  std::int32_t mHeightExpanded = 12;
+  std::int32_t mHeightMax = 0;
+  PictureRef mIcon;
+  Hwnd mParentHwnd = 0;
+  std::shared_ptr<clsEvents> mEvents;
+  /// Renewed with every change of the title, the right title or the icon: a title strip arranged
+  /// for the same stamp shows these texts and this icon already.
+  std::uint64_t mTitleStamp = newTitleStamp();
   std::shared_ptr<Toolkit> mToolkit;
 };
 

@@ -14,22 +14,6 @@ namespace tov {
 
 struct BarsInternals;
 
-/// What the layout walks read on a bar, kept by the collection for all its bars side by side so a
-/// walk over many bars touches a few bytes per bar instead of each bar's own object. The bar keeps
-/// it up to date on every change; the bar object stays the owner of the values.
-struct BarRecord {
-  cTovBar* bar = nullptr;
-  std::int32_t index = 0;
-  std::int32_t state = eBarExpanded;
-  std::int32_t height = 0;
-  std::int32_t heightMax = 0;
-  bool allowResize = false;  ///< the switch as set, whatever the state
-  bool showResize = false;
-
-  std::int32_t Height() const { return state == eBarHidden ? 0 : height; }
-  bool AllowResize() const { return state == eBarExpanded && allowResize; }
-};
-
 class clsBars : public std::enable_shared_from_this<clsBars> {
  public:
   /// Only the dock makes its collection: the key to the constructor is the library's own.
@@ -40,7 +24,6 @@ class clsBars : public std::enable_shared_from_this<clsBars> {
   explicit clsBars(Passkey) {}
   clsBars(const clsBars&) = delete;
   clsBars& operator=(const clsBars&) = delete;
-  ~clsBars();
 
   /// Creates a bar with its elements and puts it at the end of the display order. Null, with one
   /// message box titled "clsBars.Add", when the dock cannot be reached or already has 32767 bars.
@@ -65,15 +48,12 @@ class clsBars : public std::enable_shared_from_this<clsBars> {
 
  private:
   friend struct BarsInternals;
-  friend class cTovBar;
   std::shared_ptr<TovDock> dock() const;
-  /// Cuts a removed bar off from its record.
-  static void release(cTovBar& bar);
   MessageSink& sink() const;
+  /// The order changed: the dock tells its listeners.
+  void touched() const;
 
   std::vector<BarRef> mCol;
-  /// One record per bar of mCol, at the same place.
-  std::vector<BarRecord> mRecords;
   std::vector<std::int32_t> mOrder;
   std::shared_ptr<clsEvents> mEvents;
   std::shared_ptr<Toolkit> mToolkit;

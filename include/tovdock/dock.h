@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tovdock/bar.h"
 #include "tovdock/bars.h"
@@ -26,6 +27,37 @@
 namespace tov {
 
 class TovDockPrivate;
+class HostServices;
+
+/// One bar's place in the layout, as the dock stores it under the bar's key.
+struct LayoutRecord {
+  std::string key;
+  /// Display position, 1 to the number of bars.
+  std::int32_t position = 0;
+  /// `eAlignBar`: the bar's group.
+  std::int32_t align = eAlignTop;
+  /// `ETovBarStates`.
+  std::int32_t state = eBarExpanded;
+  /// The bar's height: 0 while hidden; for a collapsed bar, the height it expands to.
+  std::int32_t height = 0;
+  bool operator==(const LayoutRecord&) const = default;
+};
+
+/// The elements that draw a bar, for a layer that presents them (keyboard focus, assistive
+/// technology, colours of the grip lines). Members are null while the bar has no elements.
+struct BarElementsView {
+  Panel* frame = nullptr;
+  Panel* title = nullptr;
+  Panel* splitter = nullptr;
+  Label* caption = nullptr;
+  Label* captionRight = nullptr;
+  Image* icon = nullptr;
+  Image* close = nullptr;
+  Image* collapse = nullptr;
+  Image* expand = nullptr;
+  Image* options = nullptr;
+  Line* grip[3] = {nullptr, nullptr, nullptr};
+};
 
 class TovDock : public std::enable_shared_from_this<TovDock> {
  public:
@@ -63,6 +95,76 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   std::function<void(std::string& Key)> CtlResize;
   std::function<void(std::string& Key, bool& bReLoad)> OptShow;
   std::function<void(std::string& Key)> RightClick;
+
+  // ---- For the layers above: what the user does, the layout as data, batches ----
+
+  /// What the user does with the mouse, given from code (keyboard, assistive technology, undo).
+  /// Each acts exactly as its mouse action does: the same checks, events, layout and saving. Each
+  /// returns false and does nothing where the mouse could not do it (no such bar, the button or
+  /// strip not offered); closeBar also returns false when the last visible bar is refused.
+  bool collapseBar(std::int32_t Index);
+  bool expandBar(std::int32_t Index);
+  bool closeBar(std::int32_t Index);
+  /// The options button.
+  bool requestOptions(std::int32_t Index);
+  /// A right-button press on the bar's title strip.
+  bool requestContextMenu(std::int32_t Index);
+  /// Drags the bar's splitter strip by `dy` twips and releases it (a negative `dy` moves it up): the
+  /// drag's limits apply, the partner follows and the layout is saved.
+  bool dragSplitter(std::int32_t Index, double dy);
+  /// The bar takes `height` as a splitter released at its lower edge gives it: the partner
+  /// follows and the layout is saved. Only for an expanded bar.
+  bool setBarHeight(std::int32_t Index, std::int32_t height);
+  /// Moves the bar to a display position (1 to the number of bars) in group `align`, as a drop
+  /// does: it takes the group, then the place, and the new order is laid out and saved. False for
+  /// a bar that cannot move, a position or group out of range, or a move that changes nothing.
+  bool moveBar(std::int32_t Index, std::int32_t position, std::int32_t align);
+  /// Shows a hidden bar again (as ShowElement(Index)) and, on a shown dock, saves the layout.
+  bool showBar(std::int32_t Index);
+  /// Resets the layout (as ShowElement(-1)) and saves it.
+  void resetLayout();
+
+  /// Applies the bars' groups to the display order and fits and lays out the stack, on a shown
+  /// dock. Called inside a run of the dock (a handler, a Batch) it waits for the run's end.
+  void relayout();
+  /// Repaints a bar (its title arranged for its switches as they are now), on a shown dock.
+  void repaintBar(std::int32_t Index);
+  /// Loads the colours from the host services again and repaints, on a shown dock.
+  void reloadColors();
+  /// Host services of this dock alone; null gives it the process-wide ones again.
+  void setHostServices(std::shared_ptr<HostServices> services);
+  /// The elements of bar `Index` (0: the template every new bar copies).
+  BarElementsView elementsOf(std::int32_t Index) const;
+
+  /// The layout as the dock stores it: one record per bar with a key, group by group (top, left,
+  /// right, bottom), in display order within each group.
+  std::vector<LayoutRecord> records() const;
+  /// Applies records with the rules of loading the stored layout: each bar with a key takes the
+  /// first record of that key; records whose group or state the dock does not know, or whose
+  /// position lies outside the bars, are ignored; a hidden bar without a close button comes back
+  /// expanded; heights go only to bars that can resize (a collapsed one keeps it for when it
+  /// expands, when it is above its title's height); the order is taken when the records give every
+  /// bar a place of its own. A shown dock is then repainted and laid out. On a dock that
+  /// has never been shown, the records also stand in for the stored layout when it is first shown.
+  void applyRecords(const std::vector<LayoutRecord>& records);
+
+  /// Holds the dock's work together: a relayout asked for meanwhile runs once and LayoutChanged is
+  /// told once, when the last Batch of the dock ends. Keeps the dock alive meanwhile.
+  class Batch {
+   public:
+    explicit Batch(TovDock& dock);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    std::shared_ptr<TovDock> mDock;
+  };
+
+  /// A bar's state, group, display position or height changed: raised once at the end of the run of
+  /// the dock in which it changed (a public call, a user's action, a Batch). A splitter drag is one
+  /// run from its first move to its release. Changes made by resizing the dock are not told.
+  std::function<void()> LayoutChanged;
 
   /// The dock's own area, to be placed in the application's window.
   Surface& surface() const;

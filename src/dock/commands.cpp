@@ -69,6 +69,7 @@ void TovDockPrivate::pTitleRightClick(std::int16_t Index) {
 }
 
 void TovDockPrivate::UserControl_MouseDown(const MouseArgs& a) {
+  mSplitDragging = false;
   if (a.button != btnRight) return;
   std::string key;
   raise(q.RightClick, key);
@@ -77,14 +78,12 @@ void TovDockPrivate::UserControl_MouseDown(const MouseArgs& a) {
 void TovDockPrivate::pRepaintAll() {
   // The count is read on every step: a CtlResize handler run by one repaint may clear the bars.
   for (std::int32_t k = 1; alive() && k <= count(); ++k) {
-    warmAhead(k, Walk::ByIndex);
     pPaint(static_cast<std::int16_t>(k));
   }
   OrderBars(false);
 }
 
 void TovDockPrivate::pRefreshAll() {
-  const auto hold = holdGradients();
   pLoadColors();
   pLoadSettings();
   pAutoSize();

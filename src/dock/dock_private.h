@@ -4,6 +4,7 @@
 // `TovDockPrivate::of`.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,12 +82,6 @@ inline constexpr const char* kKeepOneVisible = "Sie müssen mindestens ein Eleme
 inline constexpr const char* kSection = "DockBar";
 }  // namespace templ
 
-/// Scheme colour and flag numbers of the host services.
-namespace scheme {
-inline constexpr std::int32_t kDock = 10, kBar = 140, kTitleStart = 143, kTitleEnd = 144, kTitleText = 150;
-inline constexpr std::int32_t kTitleVertical = 141;
-}  // namespace scheme
-
 /// The button and cursor pictures, drawn in code.
 namespace pictures {
 PictureRef closeButton();
@@ -95,14 +90,6 @@ PictureRef collapseButton();
 PictureRef optionsButton();
 PictureRef handCursor();
 }  // namespace pictures
-
-/// The title gradient last drawn on a strip; drawing the same one again changes nothing.
-struct GradientKey {
-  Color start = 0, end = 0;
-  bool vertical = false;
-  float step = 0;
-  bool operator==(const GradientKey&) const = default;
-};
 
 /// What a title strip was last arranged for: the bar's texts and icon (by their stamp), the frame's
 /// width and the bar's switches. Arranged again for the same, the strip would stay as it is.
@@ -115,19 +102,12 @@ struct TitleArrangement {
 };
 
 /// The elements that draw one bar, loaded and unloaded together. Set 0 is the template; every other
-/// set is a copy of it. What every layout pass reads comes first, within its first 96 bytes (the icon
-/// for a bar that has one); the title's contents only where a title is arranged anew. Members that hold
-/// others come before them.
+/// set is a copy of it. Members that hold others come before them.
 struct BarElements {
   std::unique_ptr<Panel> picDockBar;
   std::unique_ptr<Panel> picTitel;
   std::unique_ptr<Panel> picSplit;
   TitleArrangement arranged;
-  /// The gradient on the title strip, once one was drawn.
-  std::optional<GradientKey> gradient;
-  /// While the gradients are held (TovDockPrivate::holdGradients), the latest one waits here: one
-  /// drawn over by a later one is never seen.
-  std::optional<GradientKey> heldGradient;
   std::unique_ptr<Image> imgIcon;
   std::unique_ptr<Label> lblTitel;
   std::unique_ptr<Label> lblTitelRight;
@@ -135,7 +115,6 @@ struct BarElements {
   std::unique_ptr<Image> imgCollapse;
   std::unique_ptr<Image> imgExpand;
   std::unique_ptr<Image> imgOpt;
-  /// The grip lines move with the splitter strip; no pass reads them.
   std::unique_ptr<Line> lineSplit0;
   std::unique_ptr<Line> lineSplit1;
   std::unique_ptr<Line> lineSplit2;
@@ -147,7 +126,7 @@ struct BarElements {
   void unload();
 };
 
-class TovDockPrivate {
+class TovDockPrivate final : public DockLink {
  public:
   TovDockPrivate(TovDock& dock, std::shared_ptr<Toolkit> toolkit);
   ~TovDockPrivate();
@@ -155,18 +134,41 @@ class TovDockPrivate {
   static TovDockPrivate& of(TovDock& dock) { return *dock.d; }
 
   // Called by the bars and the collection.
-  BarRef fBarAdd();
-  void fClear();
-  void fRepaintBar(std::int32_t Index);
-  void fSetState(std::int16_t Index, std::int32_t& OldState);
-  void fSetHeight(std::int16_t Index, std::int32_t Height);
-  void fSetTop(std::int16_t Index, std::int32_t& Top);
-  std::int32_t fGetTop(std::int16_t Index);
-  std::int32_t fGetWidth(std::int16_t Index);
-  void fSetLeft(std::int16_t Index, std::int32_t& Left);
-  void fSetWidth(std::int16_t Index, std::int32_t& Width);
-  void fSetShowResize(std::int32_t Index);
-  void fRefreshTitle(std::int16_t Index);
+  BarRef fBarAdd() override;
+  void fClear() override;
+  void fRepaintBar(std::int32_t Index) override;
+  void fSetState(std::int16_t Index, std::int32_t& OldState) override;
+  void fSetHeight(std::int16_t Index, std::int32_t Height) override;
+  void fSetTop(std::int16_t Index, std::int32_t& Top) override;
+  std::int32_t fGetTop(std::int16_t Index) override;
+  std::int32_t fGetWidth(std::int16_t Index) override;
+  void fSetLeft(std::int16_t Index, std::int32_t& Left) override;
+  void fSetWidth(std::int16_t Index, std::int32_t& Width) override;
+  void fSetShowResize(std::int32_t Index) override;
+  void fRefreshTitle(std::int16_t Index) override;
+  void fLayoutTouched() override;
+  Hwnd fHwndItem(std::int16_t Index) override { return elements(Index).picDockBar->hWnd(); }
+
+  /// One run of the dock for a caller: a public call, a toolkit event, a bar's call. It keeps the
+  /// dock alive; the outermost one ends by running a relayout asked for meanwhile and telling
+  /// LayoutChanged when the layout changed.
+  class Run {
+   public:
+    explicit Run(TovDockPrivate& d);
+    ~Run();
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+   private:
+    TovDockPrivate& d;
+    std::shared_ptr<TovDock> mKeep;
+  };
+  /// Ends the outermost run: the relayout asked for, then the notification.
+  void endRun();
+  /// A bar's state, group or height or the display order changed.
+  void layoutChanged();
+  /// Applies the groups to the order, fits and lays out a shown dock.
+  void relayoutNow();
 
   // Lifecycle.
   void initialise();
@@ -181,21 +183,6 @@ class TovDockPrivate {
   void OrderBars(bool bSave);
   std::int32_t pResizeHeight();
   void pResizeWidth(const std::int32_t& W);
-  /// How a walk over every bar steps: by display position or by index.
-  enum class Walk { ByPosition, ByIndex };
-  /// The widths a pass gives the frames: `full` in the top and bottom groups, `column` in the
-  /// columns.
-  struct PassWidths {
-    std::int32_t full = 0, column = 0;
-  };
-  /// What a walk reads of each bar: the bar alone; the bar, its set and its frame; or besides those
-  /// what a repaint reads, the splitter and the title's elements.
-  enum class Reach { Bar, Frame, Repaint };
-  /// Asks memory, at step `at` of a walk, for what the walk reads of the bars a few steps ahead;
-  /// changes nothing. A walk that gives the frames new widths names them: a title arranged for
-  /// another width is arranged anew and reads all its elements.
-  void warmAhead(std::int32_t at, Walk walk, Reach reach = Reach::Repaint,
-                 const PassWidths* widths = nullptr) const;
   void pSetHeightMax();
   void pAutoSize();
   std::int32_t scrollStep(std::int32_t T);
@@ -207,16 +194,6 @@ class TovDockPrivate {
   void pPlaceControl(std::int16_t Index);
   /// The visible bars in display order.
   std::vector<BarRef> visibleBars() const;
-  /// The same bars without taking a share in them, into `out`: only for walks that run none of
-  /// the application's code while they use them.
-  void visibleBarsInto(std::vector<cTovBar*>& out) const;
-  /// The collection's records of the visible bars in display order; valid until a bar is added.
-  void visibleRecordsInto(std::vector<const BarRecord*>& out) const;
-  /// Calls `f` with the record of each visible bar in display order, reading the collection's
-  /// compact records rather than the bars: with many bars, the walk stays in cache. `f` must run
-  /// none of the application's code.
-  template <class F>
-  void eachVisibleRecord(F&& f) const;
   /// Gives every bar the scroll mode's height limit (which runs no application code).
   void pSetScrollHeightMax();
 
@@ -228,23 +205,11 @@ class TovDockPrivate {
   /// The arrangement of a bar found in its set; runs none of the application's code.
   void arrangeTitle(const cTovBar& b, BarElements& e);
   void paintGradient(const cTovBar& b, BarElements& e);
-  /// The gradient a bar's title strip shows, as it is sized now.
-  static GradientKey gradientFor(const cTovBar& b, const Panel& strip);
+  /// The gradient a bar's title strip shows.
+  static Gradient gradientOf(const cTovBar& b);
   /// After the toolkit measured the title elements again (another screen), every title is arranged
   /// again at the next pass.
   void forgetTitleArrangements();
-  void drawGradient(BarElements& e, const GradientKey& key);
-  /// Holds every bar's gradient until the returned object goes, then draws the ones held: a pass
-  /// that arranges the titles at one width and then at a wider one draws each gradient once.
-  [[nodiscard]] auto holdGradients() {
-    struct Hold {
-      TovDockPrivate& d;
-      ~Hold() { d.releaseGradients(); }
-    };
-    ++mGradientHolds;
-    return Hold{*this};
-  }
-  void releaseGradients();
 
   // Commands.
   void pCloseBar(std::int16_t Index);
@@ -292,6 +257,11 @@ class TovDockPrivate {
   // Settings.
   void pSaveSettings();
   void pLoadSettings();
+  /// The layout as stored: what pSaveSettings writes.
+  std::vector<LayoutRecord> layoutRecords();
+  /// What loading the layout does with a bar's record, found for its key by `lookup` (which may run
+  /// foreign code): the rules of pLoadSettings, with the dock inactive meanwhile.
+  void applyLayout(const std::function<std::optional<LayoutRecord>(const std::string& key)>& lookup);
 
   // Height exchange.
   void pCalcHeight(const std::int16_t& Index, std::int16_t& PartnerIndex);
@@ -363,23 +333,15 @@ class TovDockPrivate {
   std::unique_ptr<Image> imgHand;
   /// Host services of this dock alone (the Qt layer's, for a dock that keeps its layout itself).
   std::shared_ptr<HostServices> mHost;
+  /// Records applied before the dock was first shown: its first show applies them instead of the
+  /// stored layout.
+  std::optional<std::vector<LayoutRecord>> mPendingRecords;
 
   /// Bar whose title is being dragged by a drag the dock started; 0 when no such drag is on.
   std::int32_t mDragSource = 0;
   bool mAllowScroll = false;
   bool mShow = false;
   bool mLoading = false;
-  /// While above 0, every bar's title gradient waits as its set's held one (see holdGradients).
-  int mGradientHolds = 0;
-  /// The band colours of the gradient last drawn: they depend on its colours and direction only,
-  /// which every bar of a scheme shares, not on the strip's size. Before any, those of the black
-  /// gradient, which are all black.
-  struct GradientBands {
-    Color start = 0, end = 0;
-    bool vertical = false;
-    std::array<Color, 61> colors{};
-  };
-  GradientBands mBands;
   /// Counts the state changes after which the splitter limits were set again (see fSetState).
   std::uint32_t mLimitsRedone = 0;
   bool mTerminated = false;
@@ -387,10 +349,17 @@ class TovDockPrivate {
   bool mEverShown = false;
   /// Left position of every hosted control in its bar.
   std::int32_t mControlLeft = 0;
-  /// Kept between layout passes so a walk over many bars allocates nothing; a nested pass that
-  /// finds it taken uses its own.
-  std::vector<cTovBar*> mVisibleScratch;
-  std::vector<const BarRecord*> mRecordScratch;
+  /// Runs open now (see Run), and what the outermost one does at its end.
+  int mRuns = 0;
+  bool mRelayoutAsked = false;
+  /// Bumped by every change of a bar's state, group or height and of the display order; the
+  /// notification tells the listeners once it differs from what they were last told.
+  std::uint64_t mLayoutChanges = 0;
+  std::uint64_t mLayoutTold = 0;
+  /// A splitter drag is on (between its first move and its release): one run for the listeners.
+  bool mSplitDragging = false;
+  /// While the container resizes the dock, the changes it makes are not told.
+  bool mResizing = false;
 };
 
 namespace detail {
@@ -412,20 +381,6 @@ template <class F>
 bool TovDockPrivate::report(const char* context, F&& body) {
   detail::DockSink sink(*mToolkit, mTerminated);
   return reportFailure(sink, context, std::forward<F>(body));
-}
-
-template <class F>
-void TovDockPrivate::eachVisibleRecord(F&& f) const {
-  if (!mBars) return;
-  const auto& records = BarsInternals::fRecords(*mBars);
-  const auto& order = BarsInternals::fOrder(*mBars);
-  const std::size_t count = std::min(records.size(), order.empty() ? 0 : order.size() - 1);
-  for (std::size_t pos = 1; pos <= count; ++pos) {
-    const std::int32_t index = order[pos];
-    if (index < 1 || static_cast<std::size_t>(index) > records.size()) continue;
-    const BarRecord& r = records[static_cast<std::size_t>(index) - 1];
-    if (r.state != eBarHidden) f(r);
-  }
 }
 
 }  // namespace tov

@@ -9,6 +9,8 @@
 namespace tov {
 
 void TovDockPrivate::picTitel_MouseDown(std::int16_t Index, const MouseArgs& a) {
+  // A splitter drag whose release never came is over.
+  mSplitDragging = false;
   if (a.button == btnRight) {
     // The application's handler may fail; the press is over all the same.
     skipFailure([&] { pTitleRightClick(Index); });

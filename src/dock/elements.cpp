@@ -90,7 +90,10 @@ void TovDockPrivate::wireMember(std::int16_t i) {
   std::weak_ptr<TovDock> w = q.weak_from_this();
   auto on = [&](auto method) {
     return [w, method, i](auto&&... args) {
-      if (auto self = w.lock(); self && of(*self).alive()) (of(*self).*method)(i, args...);
+      if (auto self = w.lock(); self && of(*self).alive()) {
+        Run run(of(*self));
+        (of(*self).*method)(i, args...);
+      }
     };
   };
   BarElements& e = elements(i);
@@ -99,6 +102,7 @@ void TovDockPrivate::wireMember(std::int16_t i) {
     auto self = w.lock();
     if (!self || !of(*self).alive()) return;
     TovDockPrivate& d = of(*self);
+    Run run(d);
     if (d.ownDrag(source)) {
       d.DockBar_DragDrop(i);
     } else {

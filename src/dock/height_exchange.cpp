@@ -9,30 +9,12 @@ namespace tov {
 
 void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& PartnerIndex) {
   if (Index <= 0) return;
-  // Choosing the partner and summing the heights runs no application code: the bars are read in
-  // place, and only the two that change are held.
-  std::vector<cTovBar*> visible = std::move(mVisibleScratch);
-  visible.clear();
-  // One walk finds the visible bars, the changed bar's place among them and the sum of their
-  // heights: with many bars, every further walk would wait on memory again.
-  std::int32_t p = 0;
-  std::int64_t total = twips::kExchangeReserve;
-  bool plain = true;  // no height below 0 and no partial sum beyond 32 bits
-  eachVisibleRecord([&](const BarRecord& r) {
-    visible.push_back(r.bar);
-    if (p == 0 && r.index == Index) p = static_cast<std::int32_t>(visible.size());
-    total += r.height;
-    if (r.height < 0 || total > INT32_MAX) plain = false;
-  });
-  struct GiveBack {
-    std::vector<cTovBar*>& from;
-    std::vector<cTovBar*>& to;
-    ~GiveBack() {
-      if (from.capacity() > 0) to = std::move(from);
-    }
-  } giveBack{visible, mVisibleScratch};
-  const std::int32_t c = static_cast<std::int32_t>(visible.size());
+  const std::vector<BarRef> visible = visibleBars();
+  const auto c = static_cast<std::int32_t>(visible.size());
   if (c <= 1) return;
+  std::int32_t p = 0;
+  for (std::int32_t pos = 1; pos <= c && p == 0; ++pos)
+    if (visible[static_cast<std::size_t>(pos) - 1]->Index() == Index) p = pos;
   auto at = [&](std::int32_t pos) -> cTovBar& {
     if (pos < 1 || pos > c) throw Failure::objectNotSet();
     return *visible[static_cast<std::size_t>(pos) - 1];
@@ -54,25 +36,19 @@ void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& Partne
     }
   }
   if (q < 1 || q > c) return;
-  BarRef P = at(q).shared_from_this();
+  const BarRef P = visible[static_cast<std::size_t>(q) - 1];
   // A handler run while the bar changed may have replaced the bars: there is nothing to exchange.
-  BarRef changed = barAt(Index);
+  const BarRef changed = barAt(Index);
   if (!changed) return;
   // Heights and tops near the 32-bit limit overflow: each step that does is left out on its own.
   // Placing a bar's element changes no height, so the sum can be taken before it.
   auto step = [](auto&& s) { skipFailure(s); };
   std::int32_t s = twips::kExchangeReserve;
-  if (plain) {
-    s = static_cast<std::int32_t>(total - at(q).Height());
-  } else {
-    step([&] {
-      for (std::int32_t pos = 1; pos <= c; ++pos) {
-        if (pos != q) s = add32(s, at(pos).Height());
-      }
-    });
-  }
-  // The bars are not read again; a pass run by a handler below may use the list.
-  mVisibleScratch = std::move(visible);
+  step([&] {
+    for (std::int32_t pos = 1; pos <= c; ++pos) {
+      if (pos != q) s = add32(s, at(pos).Height());
+    }
+  });
   const std::int32_t reserve = P->AllowResize() ? twips::kNeighbourReserve : 0;
   step([&] { changed->setHeightMax(sub32(add32(changed->Height(), P->Height()), reserve)); });
   step([&] {

@@ -98,46 +98,52 @@ class Batch {
 
 }  // namespace settings
 
+std::vector<LayoutRecord> TovDockPrivate::layoutRecords() {
+  std::vector<LayoutRecord> records;
+  const std::int32_t count = bars().Count();
+  for (std::int32_t a = eAlignTop; a <= eAlignBottom; ++a) {
+    for (std::int32_t i = 1; i <= count; ++i) {
+      BarRef b = bars().ItemByOrder(i);
+      if (!b) throw Failure::objectNotSet();
+      if (b->Key().empty() || b->AlignBar() != a) continue;
+      // A collapsed bar keeps the height it expands to: its title's height would lose it for good.
+      const std::int32_t height = b->State() == eBarCollapsed ? b->HeightExpanded() : b->Height();
+      records.push_back({b->Key(), i, b->AlignBar(), b->State(), height});
+    }
+  }
+  return records;
+}
+
 void TovDockPrivate::pSaveSettings() {
   report("pSaveSettings", [&] {
     auto host = this->host();
     settings::Batch batch(host);
-    const std::int32_t count = bars().Count();
-    for (std::int32_t a = eAlignTop; a <= eAlignBottom; ++a) {
-      for (std::int32_t i = 1; i <= count; ++i) {
-        BarRef b = bars().ItemByOrder(i);
-        if (!b) throw Failure::objectNotSet();
-        if (b->Key().empty() || b->AlignBar() != a) continue;
-        host->SaveSetting(templ::kSection, b->Key(),
-                          settings::format(i, b->AlignBar(), b->State(), b->Height()), 0);
-      }
-    }
+    for (const LayoutRecord& r : layoutRecords())
+      host->SaveSetting(templ::kSection, r.key, settings::format(r.position, r.align, r.state, r.height), 0);
   });
 }
 
-void TovDockPrivate::pLoadSettings() {
+void TovDockPrivate::applyLayout(
+    const std::function<std::optional<LayoutRecord>(const std::string& key)>& lookup) {
   const std::int32_t count = this->count();
   std::vector<std::int32_t> order(static_cast<std::size_t>(count) + 1, 0);
   for (std::int32_t k = 1; k <= count; ++k)
     order[static_cast<std::size_t>(k)] = k;
+  const bool shown = mShow;
   mLoading = true;
   mShow = false;
-  auto host = this->host();
-  // The host's own code runs for every record and may remove the bars: each setter still stores
-  // its value on the bar, although it no longer reaches the dock.
+  // The lookup may run the host's code, which may remove the bars: each setter still stores its
+  // value on the bar, although it no longer reaches the dock.
   auto each = [](auto&& step) { skipFailure(step); };
-  std::optional<settings::Batch> batch;
-  each([&] { batch.emplace(host); });
   for (std::int32_t i = 1; i <= count && alive(); ++i) {
-    warmAhead(i, Walk::ByPosition, Reach::Bar);
     BarRef b = mBars ? mBars->ItemByOrder(i) : nullptr;
     if (!b || b->Key().empty()) continue;
-    std::string value;
-    each([&] { value = host->GetSetting(templ::kSection, b->Key(), 0); });
-    if (value.empty()) continue;
-    // A record that does not read as four known values is ignored for its bar as a whole.
-    const std::optional<settings::Record> r = settings::parse(value);
+    std::optional<LayoutRecord> r;
+    each([&] { r = lookup(b->Key()); });
+    // A record that does not read as known values is ignored for its bar as a whole.
     if (!r || r->position < 1 || r->position > count) continue;
+    if (r->align < eAlignTop || r->align > eAlignBottom || r->state < eBarCollapsed || r->state > eBarHidden)
+      continue;
     order[static_cast<std::size_t>(r->position)] = b->Index();
     b->setAlignBar(r->align);
     each([&] { b->setState(r->state); });
@@ -147,11 +153,41 @@ void TovDockPrivate::pLoadSettings() {
     each([&] {
       if (b->AllowResize()) b->setHeight(r->height);
     });
+    // A collapsed bar's record holds the height it expands to; one of an older version holds its
+    // title's height, which is no height to expand to.
+    if (b->State() == eBarCollapsed && BarInternals::fAllowResize(*b) && r->height > BarInternals::fTitleHeight(*b))
+      b->setHeightExpanded(r->height);
   }
-  batch.reset();
-  mShow = true;
-  if (clsBars* all = collection(); all && !BarsInternals::fSetOrder(*all, order)) pAutoSize();
+  mShow = shown;
+  // A dock not shown yet is fitted when it is shown.
+  if (clsBars* all = collection(); all && !BarsInternals::fSetOrder(*all, order) && shown) pAutoSize();
   mLoading = false;
+}
+
+void TovDockPrivate::pLoadSettings() {
+  // Records the application applied before the first show stand in for the stored ones.
+  if (mPendingRecords) {
+    const std::vector<LayoutRecord> pending = std::move(*mPendingRecords);
+    mPendingRecords.reset();
+    mShow = true;
+    applyLayout([&](const std::string& key) -> std::optional<LayoutRecord> {
+      for (const LayoutRecord& r : pending)
+        if (r.key == key) return r;
+      return std::nullopt;
+    });
+    return;
+  }
+  auto host = this->host();
+  std::optional<settings::Batch> batch;
+  skipFailure([&] { batch.emplace(host); });
+  mShow = true;
+  applyLayout([&](const std::string& key) -> std::optional<LayoutRecord> {
+    const std::string value = host->GetSetting(templ::kSection, key, 0);
+    if (value.empty()) return std::nullopt;
+    const std::optional<settings::Record> r = settings::parse(value);
+    if (!r) return std::nullopt;
+    return LayoutRecord{key, r->position, r->align, r->state, r->height};
+  });
 }
 
 }  // namespace tov

@@ -48,17 +48,17 @@ double TovDock::Height() const {
 }
 
 void TovDock::setShow(bool b) {
-  auto keep = shared_from_this();
+  TovDockPrivate::Run run(*d);
   d->setShow(b);
 }
 
 void TovDock::ShowElement(std::int32_t Index) {
-  auto keep = shared_from_this();
+  TovDockPrivate::Run run(*d);
   d->ShowElement(Index);
 }
 
 Hwnd TovDock::hWndItem(std::int16_t Index) const {
-  return d->elements(Index).picDockBar->hWnd();
+  return d->fHwndItem(Index);
 }
 
 void TovDock::Terminate() {
@@ -73,7 +73,7 @@ void TovDock::resize(double width, double height) {
   auto outOfRange = [](double v) { return !std::isfinite(v) || std::abs(v) > INT32_MAX; };
   if (outOfRange(width) || outOfRange(height))
     throw Failure::invalidCall("the size must be a finite number of twips");
-  auto keep = shared_from_this();
+  TovDockPrivate::Run run(*d);
   d->mSurface->setWidth(width);
   d->mSurface->setHeight(height);
   d->onSurfaceResize();
@@ -177,10 +177,14 @@ void TovDockPrivate::buildTemplate() {
   std::weak_ptr<TovDock> w = q.weak_from_this();
   auto on = [w](auto method) {
     return [w, method](auto&&... args) {
-      if (auto self = w.lock(); self && self->d->alive()) ((*self->d).*method)(args...);
+      if (auto self = w.lock(); self && self->d->alive()) {
+        Run run(*self->d);
+        ((*self->d).*method)(args...);
+      }
     };
   };
   s.onResize = on(&TovDockPrivate::onSurfaceResize);
+  s.onMetricsChanged = on(&TovDockPrivate::forgetTitleArrangements);
   s.handlers().onMouseDown = on(&TovDockPrivate::UserControl_MouseDown);
   s.handlers().onDragDrop = on(&TovDockPrivate::UserControl_DragDrop);
   s.handlers().onDragOver = [w](Element* source, float x, float y) -> DropHint {
@@ -195,8 +199,11 @@ void TovDockPrivate::onSurfaceResize() {
   if (mSurface->Width() < twips::kMinWidth) mSurface->setWidth(twips::kMinWidth);
   if (mSurface->Height() < twips::kMinHeight) mSurface->setHeight(twips::kMinHeight);
   if (!mShow) return;
+  // Heights the dock gives itself to fit a new size are not the user's or the application's.
+  const bool resizing = std::exchange(mResizing, true);
   pAutoSize();
   OrderBars(false);
+  mResizing = resizing;
 }
 
 void TovDockPrivate::Terminate() {

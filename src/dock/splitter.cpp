@@ -5,6 +5,8 @@ namespace tov {
 
 void TovDockPrivate::picSplit_MouseMove(std::int16_t Index, const MouseArgs& a) {
   if (a.button != btnLeft) return;
+  // Until the release, the drag is one change for the listeners.
+  mSplitDragging = true;
   BarRef b = barAt(Index);
   BarElements* e = set(Index);
   if (!b || !e) return;
@@ -31,6 +33,7 @@ void TovDockPrivate::picSplit_MouseMove(std::int16_t Index, const MouseArgs& a) 
 }
 
 void TovDockPrivate::picSplit_MouseUp(std::int16_t Index, const MouseArgs&) {
+  mSplitDragging = false;
   BarRef b = barAt(Index);
   BarElements* e = set(Index);
   if (b && e) {

@@ -8,12 +8,8 @@ void TovDockPrivate::pLoadColors() {
   // Every colour setter stores its value and then repaints the bar, which runs the application's
   // handlers: when one fails (a handler removed the bar), the others still take their colours.
   auto each = [](auto&& step) { skipFailure(step); };
-  // Each setter repaints its bar: the gradients are drawn once, as they stand at the end, however
-  // the setters end.
-  const auto hold = holdGradients();
   const std::int32_t n = count();
   for (std::int32_t i = 1; i <= n && alive(); ++i) {
-    warmAhead(i, Walk::ByIndex);
     BarRef b = barAt(i);
     if (!b) continue;
     b->setBackColor(pGetColor(scheme::kBar));
@@ -72,9 +68,7 @@ void TovDockPrivate::arrangeTitle(const cTovBar& b, BarElements& e) {
   // Most passes arrange each title for what it was arranged for before, which would set every
   // element to what it has: the elements are then left alone. Only this routine sets them.
   const TitleArrangement now{BarInternals::fTitleStamp(b), e.picDockBar->Width(), switchesOf(b)};
-  if (e.arranged == now &&
-      (!stripShown || (e.heldGradient ? e.heldGradient : e.gradient) == gradientFor(b, strip)))
-    return;
+  if (e.arranged == now && (!stripShown || strip.gradient() == gradientOf(b))) return;
   // Kept only once the arrangement is complete and would set the same again.
   e.arranged = {};
   bool same = true;
@@ -138,10 +132,31 @@ void TovDockPrivate::arrangeTitle(const cTovBar& b, BarElements& e) {
   if (same) e.arranged = now;
 }
 
-GradientKey TovDockPrivate::gradientFor(const cTovBar& b, const Panel& strip) {
+namespace {
+
+/// The colour of band `i` of a title gradient in `bands` steps from `S` toward `E`: each channel
+/// moves by the same single-precision step per band.
+Color bandColor(Color S, Color E, int bands, int i) {
+  static constexpr std::int32_t kMasks[3] = {0x0000FF, 0x00FF00, 0xFF0000};
+  Color c = 0;
+  for (const std::int32_t m : kMasks) {
+    const auto d = static_cast<float>(static_cast<double>((S & m) - (E & m)) / bands);
+    // A start colour near the 32-bit limit overflows for some bands: that channel stays dark.
+    skipFailure([&] { c |= toInt32(S - static_cast<double>(d) * i) & m; });
+  }
+  return c;
+}
+
+}  // namespace
+
+Gradient TovDockPrivate::gradientOf(const cTovBar& b) {
+  // Left to right the strip shows 61 bands, 60 steps apart, the last one from its right edge on;
+  // top to bottom 30 lines, the last one at 29/30 of its height. The toolkit draws the gradient
+  // between the first band's colour and the last one's.
+  const Color S = b.TitleBackColorStart(), E = b.TitleBackColorEnd();
   const bool vertical = b.TitleVertical();
-  return {b.TitleBackColorStart(), b.TitleBackColorEnd(), vertical,
-          static_cast<float>((vertical ? strip.ScaleHeight() : strip.ScaleWidth()) / (vertical ? 30 : 60))};
+  const int bands = vertical ? 30 : 60;
+  return {bandColor(S, E, bands, 0), bandColor(S, E, bands, vertical ? 29 : 60), vertical};
 }
 
 void TovDockPrivate::forgetTitleArrangements() {
@@ -150,72 +165,7 @@ void TovDockPrivate::forgetTitleArrangements() {
 }
 
 void TovDockPrivate::paintGradient(const cTovBar& b, BarElements& e) {
-  const GradientKey key = gradientFor(b, *e.picTitel);
-  const bool vertical = key.vertical;
-  if (mGradientHolds > 0) {
-    // A held gradient with other bands would stay partly visible under this one: it is drawn.
-    // Left to right, the bands of either run past the strip's right edge, both as tall: a held
-    // one is hidden under this one whatever its bands.
-    if (const auto& held = e.heldGradient;
-        held && (held->vertical || vertical) && (held->vertical != vertical || held->step != key.step))
-      drawGradient(e, *held);
-    e.heldGradient = key;
-    return;
-  }
-  drawGradient(e, key);
-}
-
-void TovDockPrivate::releaseGradients() {
-  if (--mGradientHolds > 0) return;
-  // Drawing runs none of the application's code: the sets stay as they are meanwhile.
-  for (std::int32_t i = 1; i < static_cast<std::int32_t>(mSets.size()); ++i) {
-    BarElements* e = set(i);
-    if (!e || !e->heldGradient) continue;
-    const GradientKey key = *e->heldGradient;
-    e->heldGradient.reset();
-    skipFailure([&] { drawGradient(*e, key); });
-  }
-}
-
-void TovDockPrivate::drawGradient(BarElements& e, const GradientKey& key) {
-  // The strip keeps what was drawn; the same gradient drawn again would change no pixel.
-  if (e.gradient == key) return;
-
-  const Color S = key.start, E = key.end;
-  const bool vertical = key.vertical;
-  const float step = key.step;
-  Panel& strip = *e.picTitel;
-  const int last = vertical ? 29 : 60;
-  GradientBands& bands = mBands;
-  if (bands.start != S || bands.end != E || bands.vertical != vertical) {
-    const int N = vertical ? 30 : 60;
-    static constexpr std::int32_t kMasks[3] = {0x0000FF, 0x00FF00, 0xFF0000};
-    float d[3];
-    for (int m = 0; m < 3; ++m) {
-      d[m] = static_cast<float>(static_cast<double>((S & kMasks[m]) - (E & kMasks[m])) / N);
-    }
-    for (int i = 0; i <= last; ++i) {
-      Color c = 0;
-      for (int m = 0; m < 3; ++m) {
-        // A start colour near the 32-bit limit overflows for some bands: that channel stays dark.
-        skipFailure([&] { c |= toInt32(S - static_cast<double>(d[m]) * i) & kMasks[m]; });
-      }
-      bands.colors[static_cast<std::size_t>(i)] = c;
-    }
-    bands.start = S;
-    bands.end = E;
-    bands.vertical = vertical;
-  }
-  if (vertical) {
-    for (int i = 0; i <= last; ++i) {
-      const double at = static_cast<double>(step) * i;
-      strip.drawLine(0, at, twips::kAcross, at, bands.colors[static_cast<std::size_t>(i)]);
-    }
-  } else {
-    strip.fillBands(std::span(bands.colors.data(), static_cast<std::size_t>(last) + 1), step,
-                    twips::kBandHeight);
-  }
-  e.gradient = key;
+  e.picTitel->setGradient(gradientOf(b));
 }
 
 }  // namespace tov

@@ -17,6 +17,8 @@ void TovDockPrivate::fRefreshTitle(std::int16_t Index) {
 }
 
 void TovDockPrivate::fSetState(std::int16_t Index, std::int32_t& OldState) {
+  Run run(*this);
+  layoutChanged();
   if (!mShow) return;
   pPaint(Index);
   if (!mAllowScroll && alive()) {
@@ -43,6 +45,8 @@ void TovDockPrivate::fSetState(std::int16_t Index, std::int32_t& OldState) {
 }
 
 void TovDockPrivate::fSetHeight(std::int16_t Index, std::int32_t Height) {
+  Run run(*this);
+  layoutChanged();
   elements(Index).picDockBar->setHeight(Height);
 }
 

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <utility>
 
-#include "dock/dock_private.h"
 #include "model/internals.h"
 
 namespace tov {
@@ -28,17 +27,6 @@ Toolkit& cTovBar::toolkit() const {
   return *fallback;
 }
 
-void cTovBar::sync() {
-  if (!mOwner) return;
-  BarRecord& r = mOwner->mRecords[mSlot];
-  r.index = mIndex;
-  r.state = mState;
-  r.height = mHeight;
-  r.heightMax = mHeightMax;
-  r.allowResize = mAllowResize;
-  r.showResize = mShowResize;
-}
-
 std::int16_t cTovBar::index16() const {
   return toInt16(mIndex);
 }
@@ -46,7 +34,10 @@ std::int16_t cTovBar::index16() const {
 void cTovBar::setAlignBar(std::int32_t v) {
   // A bar outside the four groups would drop out of the display order while another is shown twice.
   if (v < eAlignTop || v > eAlignBottom) throw Failure::invalidValue("AlignBar must be 1 to 4");
-  if (v != mAlignBar) mAlignBar = v;
+  if (v == mAlignBar) return;
+  mAlignBar = v;
+  // The group is only stored; the dock, when there is one, tells its listeners.
+  if (auto d = mEvents ? mEvents->Dock() : nullptr) dockLink(*d).fLayoutTouched();
 }
 
 bool cTovBar::AllowResize() const {
@@ -56,7 +47,6 @@ bool cTovBar::AllowResize() const {
 void cTovBar::setAllowResize(bool v) {
   mAllowResize = v;
   mShowResize = v;
-  sync();
 }
 
 void cTovBar::setCanExpand(bool v) {
@@ -73,24 +63,21 @@ void cTovBar::setHeight(std::int32_t h) {
   if (h == mHeight || mState == eBarHidden || h <= 100) return;
   mHeight = h;
   if (mState == eBarExpanded) mHeightExpanded = h;
-  sync();
-  TovDockPrivate::of(*dock()).fSetHeight(index16(), h);
+  dockLink(*dock()).fSetHeight(index16(), h);
 }
 
 void cTovBar::setHeightMax(std::int32_t v) {
-  if (v == mHeightMax) return;
   mHeightMax = v;
-  sync();
 }
 
 void cTovBar::setIcon(PictureRef v) {
   mIcon = std::move(v);
   mTitleStamp = newTitleStamp();
-  TovDockPrivate::of(*dock()).fRefreshTitle(index16());
+  dockLink(*dock()).fRefreshTitle(index16());
 }
 
 void cTovBar::setLeft(std::int32_t v) {
-  TovDockPrivate::of(*dock()).fSetLeft(index16(), v);
+  dockLink(*dock()).fSetLeft(index16(), v);
 }
 
 void cTovBar::setRedraw(bool) {
@@ -100,12 +87,10 @@ void cTovBar::setRedraw(bool) {
 void cTovBar::setShowResize(bool v) {
   if (v == mShowResize) return;
   mShowResize = v;
-  sync();
-  TovDockPrivate::of(*dock()).fSetShowResize(mIndex);
+  dockLink(*dock()).fSetShowResize(mIndex);
 }
 
 namespace {
-std::atomic<std::uint64_t> stateChanges{0};
 std::atomic<std::uint64_t> titleStamps{0};
 }  // namespace
 
@@ -113,23 +98,17 @@ std::uint64_t cTovBar::newTitleStamp() {
   return titleStamps.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
-std::uint64_t BarInternals::fStateChanges() {
-  return stateChanges.load(std::memory_order_relaxed);
-}
-
 void cTovBar::setState(std::int32_t s) {
   if (s < eBarCollapsed || s > eBarHidden) throw Failure::invalidValue("State must be 0 to 2");
   if (s == mState) return;
   std::int32_t old = mState;
   mState = s;
-  stateChanges.fetch_add(1, std::memory_order_relaxed);
-  sync();
   if (s == eBarExpanded) {
     setHeight(mHeightExpanded);
   } else if (s != eBarHidden) {
     setHeight(mTitleHeight);
   }
-  TovDockPrivate::of(*dock()).fSetState(index16(), old);
+  dockLink(*dock()).fSetState(index16(), old);
 }
 
 void cTovBar::setTitle(const std::string& t) {
@@ -138,47 +117,47 @@ void cTovBar::setTitle(const std::string& t) {
   if (!mCanExpand && t.empty()) mTitleHeight = 0;
   mTitle = t;
   mTitleStamp = newTitleStamp();
-  TovDockPrivate::of(*dock()).fRefreshTitle(index16());
+  dockLink(*dock()).fRefreshTitle(index16());
 }
 
 void cTovBar::setTitleRight(const std::string& t) {
   if (t == mTitleRight) return;
   mTitleRight = t;
   mTitleStamp = newTitleStamp();
-  TovDockPrivate::of(*dock()).fRefreshTitle(index16());
+  dockLink(*dock()).fRefreshTitle(index16());
 }
 
 void cTovBar::setTitleBackColorStart(Color c) {
   mTitleBackColorStart = c;
-  TovDockPrivate::of(*dock()).fRepaintBar(mIndex);
+  dockLink(*dock()).fRepaintBar(mIndex);
 }
 
 void cTovBar::setTitleBackColorEnd(Color c) {
   mTitleBackColorEnd = c;
-  TovDockPrivate::of(*dock()).fRepaintBar(mIndex);
+  dockLink(*dock()).fRepaintBar(mIndex);
 }
 
 void cTovBar::setTitleVertical(bool v) {
   mTitleVertical = v;
-  TovDockPrivate::of(*dock()).fRepaintBar(mIndex);
+  dockLink(*dock()).fRepaintBar(mIndex);
 }
 
 void cTovBar::setTitleForeColor(Color c) {
   mTitleForeColor = c;
-  TovDockPrivate::of(*dock()).fRepaintBar(mIndex);
+  dockLink(*dock()).fRepaintBar(mIndex);
 }
 
 void cTovBar::setTop(std::int32_t v) {
-  TovDockPrivate::of(*dock()).fSetTop(index16(), v);
+  dockLink(*dock()).fSetTop(index16(), v);
 }
 std::int32_t cTovBar::Top() const {
-  return TovDockPrivate::of(*dock()).fGetTop(index16());
+  return dockLink(*dock()).fGetTop(index16());
 }
 void cTovBar::setWidth(std::int32_t v) {
-  TovDockPrivate::of(*dock()).fSetWidth(index16(), v);
+  dockLink(*dock()).fSetWidth(index16(), v);
 }
 std::int32_t cTovBar::Width() const {
-  return TovDockPrivate::of(*dock()).fGetWidth(index16());
+  return dockLink(*dock()).fGetWidth(index16());
 }
 
 void cTovBar::setControl(ControlRef c) {
@@ -209,7 +188,7 @@ void cTovBar::pSetControl(ControlRef c) {
   skipFailure([&] { native = &toolkit().native(); });
   if (c && c == mControl) {
     // The control is already ours: its former parent stays the one remembered when it came.
-    skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dock()->hWndItem(index16())); });
+    skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dockLink(*dock()).fHwndItem(index16())); });
   } else {
     // The old control leaves the bar before any of its code runs, so code that assigns or
     // releases a control of this bar meanwhile finds the bar without it.
@@ -226,10 +205,10 @@ void cTovBar::pSetControl(ControlRef c) {
       mControl = c;
       skipFailure([&] { mParentHwnd = native->GetParent(valueToInt32(c->get("hWnd"))); });
       if (mControl == c)
-        skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dock()->hWndItem(index16())); });
+        skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dockLink(*dock()).fHwndItem(index16())); });
     }
   }
-  skipFailure([&] { TovDockPrivate::of(*dock()).fRepaintBar(mIndex); });
+  skipFailure([&] { dockLink(*dock()).fRepaintBar(mIndex); });
 }
 
 }  // namespace tov

@@ -1,6 +1,5 @@
 #include "tovdock/bars.h"
 
-#include "dock/dock_private.h"
 #include "model/internals.h"
 
 namespace tov {
@@ -17,25 +16,15 @@ MessageSink& clsBars::sink() const {
   return *fallback;
 }
 
-clsBars::~clsBars() {
-  // Bars the application still holds outlive the collection and its records.
-  for (const BarRef& bar : mCol)
-    release(*bar);
-}
-
-void clsBars::release(cTovBar& bar) {
-  bar.mOwner = nullptr;
-  bar.mSlot = 0;
+void clsBars::touched() const {
+  if (auto d = mEvents ? mEvents->Dock() : nullptr) dockLink(*d).fLayoutTouched();
 }
 
 BarRef clsBars::Add() {
   BarRef result;
   reportFailure(sink(), "clsBars.Add", [&] {
-    BarRef bar = TovDockPrivate::of(*dock()).fBarAdd();
+    BarRef bar = dockLink(*dock()).fBarAdd();
     mCol.push_back(bar);
-    mRecords.push_back(BarRecord{bar.get()});
-    bar->mOwner = this;
-    bar->mSlot = mCol.size() - 1;
     result = bar;
     const std::int32_t count = Count();
     bar->setIndex(count);
@@ -101,13 +90,11 @@ void clsBars::Clear() {
     // A removed bar that the application still holds must not reach the dock: its index may
     // belong to a bar added later.
     BarInternals::fEvents(*bar, nullptr);
-    release(*bar);
   }
   mCol.clear();
-  mRecords.clear();
   // Slots of removed bars would otherwise outlive them until the next Add.
   mOrder.clear();
-  skipFailure([&] { TovDockPrivate::of(*dock()).fClear(); });
+  skipFailure([&] { dockLink(*dock()).fClear(); });
 }
 
 std::int32_t BarsInternals::fOrderByIndex(clsBars& bars, std::int32_t Index) {
@@ -142,6 +129,7 @@ void BarsInternals::fInsert(clsBars& bars, std::int32_t Index, std::int32_t NewP
         slot(i) = slot(i + 1);
     }
     slot(NewPos) = Index;
+    if (OldPos != NewPos) bars.touched();
   });
 }
 
@@ -175,6 +163,7 @@ bool BarsInternals::fSetOrder(clsBars& bars, const std::vector<std::int32_t>& Or
     std::vector<std::int32_t> align(static_cast<std::size_t>(count) + 1, 0);
     for (std::int32_t i = 1; i <= count; ++i)
       align[static_cast<std::size_t>(i)] = bars.mCol[static_cast<std::size_t>(at(i)) - 1]->AlignBar();
+    const std::vector<std::int32_t> before = bars.mOrder;
     std::int32_t n = 0;
     for (std::int32_t a = eAlignTop; a <= eAlignBottom; ++a) {
       for (std::int32_t i = 1; i <= count; ++i) {
@@ -182,6 +171,7 @@ bool BarsInternals::fSetOrder(clsBars& bars, const std::vector<std::int32_t>& Or
       }
     }
     result = true;
+    if (bars.mOrder != before) bars.touched();
   });
   return result;
 }
@@ -197,9 +187,11 @@ bool BarsInternals::fReorder(clsBars& bars) {
 bool BarsInternals::fSetOrderDefault(clsBars& bars) {
   bool result = false;
   reportFailure(bars.sink(), "fSetOrderDefault", [&] {
+    const std::vector<std::int32_t> before = bars.mOrder;
     for (std::int32_t i = 1; i <= bars.Count(); ++i)
       bars.mOrder.at(static_cast<std::size_t>(i)) = i;
     result = true;
+    if (bars.mOrder != before) bars.touched();
   });
   return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What the library's own classes reach on a bar and on the collection, and the application cannot:
-// creating them, the relay, and the procedures of the display order.
+// creating them, the relay, the procedures of the display order, and the dock's procedures that
+// bars and the collection call.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -9,6 +10,34 @@
 #include "tovdock/bars.h"
 
 namespace tov {
+
+/// The dock's procedures that its bars and its collection call. The dock implements them; the
+/// model finds them through the dock that its relay answers with (`dockLink`).
+class DockLink {
+ public:
+  virtual BarRef fBarAdd() = 0;
+  virtual void fClear() = 0;
+  virtual void fRepaintBar(std::int32_t Index) = 0;
+  virtual void fSetState(std::int16_t Index, std::int32_t& OldState) = 0;
+  virtual void fSetHeight(std::int16_t Index, std::int32_t Height) = 0;
+  virtual void fSetTop(std::int16_t Index, std::int32_t& Top) = 0;
+  virtual std::int32_t fGetTop(std::int16_t Index) = 0;
+  virtual std::int32_t fGetWidth(std::int16_t Index) = 0;
+  virtual void fSetLeft(std::int16_t Index, std::int32_t& Left) = 0;
+  virtual void fSetWidth(std::int16_t Index, std::int32_t& Width) = 0;
+  virtual void fSetShowResize(std::int32_t Index) = 0;
+  virtual void fRefreshTitle(std::int16_t Index) = 0;
+  /// The dock's public hWndItem: the native window of bar `Index`'s frame.
+  virtual Hwnd fHwndItem(std::int16_t Index) = 0;
+  /// A bar's group or the display order changed: the dock tells its listeners at the end of its run.
+  virtual void fLayoutTouched() = 0;
+
+ protected:
+  ~DockLink() = default;
+};
+
+/// The procedures of a dock (defined with the dock).
+DockLink& dockLink(TovDock& dock);
 
 struct BarInternals {
   static BarRef create() { return std::make_shared<cTovBar>(cTovBar::Passkey()); }
@@ -19,15 +48,8 @@ struct BarInternals {
   static std::int32_t fTopBar(const cTovBar& bar) { return bar.mTopBar; }
   static std::uint64_t fTitleStamp(const cTovBar& bar) { return bar.mTitleStamp; }
   static std::int32_t fTitleHeight(const cTovBar& bar) { return bar.mTitleHeight; }
-  static std::int32_t fHeightExpanded(const cTovBar& bar) { return bar.mHeightExpanded; }
-  /// The height the bar takes when it is expanded, without touching its present one.
-  static void fSetHeightExpanded(cTovBar& bar, std::int32_t h) { bar.mHeightExpanded = h; }
   /// The resize switch as set, whatever the state.
   static bool fAllowResize(const cTovBar& bar) { return bar.mAllowResize; }
-  static std::int32_t fParentHwnd(const cTovBar& bar) { return bar.mParentHwnd; }
-  /// How many times a bar of this process changed its state: a watcher of many bars looks at
-  /// them again only when this moved.
-  static std::uint64_t fStateChanges();
 };
 
 struct BarsInternals {
@@ -52,10 +74,8 @@ struct BarsInternals {
   static bool fSetOrderDefault(clsBars& bars);
   /// The display order, slots 0..Count (slot 0 unused).
   static const std::vector<std::int32_t>& fOrder(const clsBars& bars) { return bars.mOrder; }
-  /// Bars in creation order (for the dock's fast walks).
+  /// Bars in creation order.
   static const std::vector<BarRef>& fItems(const clsBars& bars) { return bars.mCol; }
-  /// The records of the bars, at the places of fItems.
-  static const std::vector<BarRecord>& fRecords(const clsBars& bars) { return bars.mRecords; }
 };
 
 }  // namespace tov

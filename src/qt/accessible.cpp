@@ -1,7 +1,7 @@
 // Accessible interfaces of the dock's widgets. The buttons on a title strip are drawn, not widgets:
 // the strip's interface makes them children of its own, placed where they are drawn, and presses
 // them through the routines the strip's keys run.
-#include "qt/accessible.h"
+#include "accessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -13,9 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "dock/dock_private.h"
-#include "platform/qt/qt_convert.h"
-#include "qt/keyboard.h"
+#include "keyboard.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -26,24 +24,20 @@ namespace {
 enum class ButtonKind { Fold, Close, Options };
 constexpr std::array kButtonKinds{ButtonKind::Fold, ButtonKind::Close, ButtonKind::Options};
 
-const BarElements* elementsOf(const DockWidget* dock, const Pane* pane) {
-  return dock ? TitleKeys::of(dock)->setOf(pane) : nullptr;
-}
-
 /// The pane's drawn button of a kind while it is shown; the fold button is the one of the pane's state.
 const Image* shownButton(const DockWidget* dock, const Pane* pane, ButtonKind kind) {
-  const BarElements* e = elementsOf(dock, pane);
-  if (!e || pane->state() == PaneState::Hidden) return nullptr;
+  if (!dock || !pane || pane->state() == PaneState::Hidden) return nullptr;
+  const BarElementsView e = TitleKeys::of(dock)->setOf(pane);
   const Image* button = nullptr;
   switch (kind) {
     case ButtonKind::Fold:
-      button = (pane->state() == PaneState::Collapsed ? e->imgExpand : e->imgCollapse).get();
+      button = pane->state() == PaneState::Collapsed ? e.expand : e.collapse;
       break;
     case ButtonKind::Close:
-      button = e->imgClose.get();
+      button = e.close;
       break;
     case ButtonKind::Options:
-      button = e->imgOpt.get();
+      button = e.options;
       break;
   }
   return button && button->Visible() ? button : nullptr;
@@ -78,23 +72,21 @@ class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionIn
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
   QString text(QAccessible::Text t) const override {
-    if (t != QAccessible::Name) return {};
+    const Pane* p = pane();
+    if (t != QAccessible::Name || !p) return {};
     // The button's tooltip, translated as the tooltip is.
-    const char* tip = templ::kTipOptions;
-    if (mKind == ButtonKind::Close) tip = templ::kTipClose;
-    if (mKind == ButtonKind::Fold) {
-      const Pane* p = pane();
-      tip = p && p->state() == PaneState::Collapsed ? templ::kTipExpand : templ::kTipCollapse;
-    }
-    return QCoreApplication::translate("tov", tip);
+    const BarElementsView e = TitleKeys::of(mDock)->setOf(p);
+    const Image* b = mKind == ButtonKind::Close     ? e.close
+                     : mKind == ButtonKind::Options ? e.options
+                     : p->state() == PaneState::Collapsed ? e.expand
+                                                          : e.collapse;
+    return b ? QCoreApplication::translate("tov", b->ToolTipText().c_str()) : QString();
   }
   void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override {
     const Image* b = button();
     if (!b) return {};
-    return scaleOf(mTitle.data())
-        .pxRect(b->Left(), b->Top(), b->Width(), b->Height())
-        .translated(mTitle->mapToGlobal(QPoint(0, 0)));
+    return QtToolkit::pixelRect(*b).translated(mTitle->mapToGlobal(QPoint(0, 0)));
   }
   QAccessible::Role role() const override { return QAccessible::Button; }
   QAccessible::State state() const override {

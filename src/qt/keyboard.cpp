@@ -1,6 +1,6 @@
 // Keyboard use of the panes: each title strip takes the focus, shows it with a frame and answers
 // keys through the dock's own routines.
-#include "qt/keyboard.h"
+#include "keyboard.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -8,8 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "dock/dock_private.h"
-#include "model/internals.h"
+#include "dock_widget_p.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -44,22 +43,22 @@ TitleCommand commandOf(int key, Qt::KeyboardModifiers mods) {
 TitleKeys::TitleKeys(DockWidget* dock) : QObject(dock), mDock(dock) {}
 
 TitleKeys* TitleKeys::of(const DockWidget* dock) {
-  return dock->mKeys;
+  return DockWidgetPrivate::get(dock)->keys;
 }
 
-const BarElements* TitleKeys::setOf(const Pane* pane) const {
-  if (!pane || !mDock->dock()) return nullptr;
-  return TovDockPrivate::of(*mDock->dock()).set(pane->bar()->Index());
+BarElementsView TitleKeys::setOf(const Pane* pane) const {
+  if (!pane || !mDock->dock()) return {};
+  return mDock->dock()->elementsOf(pane->bar()->Index());
 }
 
 QWidget* TitleKeys::titleOf(const Pane* pane) const {
-  const BarElements* e = setOf(pane);
-  return e && e->picTitel ? QtToolkit::widgetOf(*e->picTitel) : nullptr;
+  const BarElementsView e = setOf(pane);
+  return e.title ? QtToolkit::widgetOf(*e.title) : nullptr;
 }
 
 QWidget* TitleKeys::frameOf(const Pane* pane) const {
-  const BarElements* e = setOf(pane);
-  return e && e->picDockBar ? QtToolkit::widgetOf(*e->picDockBar) : nullptr;
+  const BarElementsView e = setOf(pane);
+  return e.frame ? QtToolkit::widgetOf(*e.frame) : nullptr;
 }
 
 Pane* TitleKeys::ownerOf(const QObject* widget, Part part) const {
@@ -67,18 +66,19 @@ Pane* TitleKeys::ownerOf(const QObject* widget, Part part) const {
   auto partOf = [this](const Pane* p, Part k) -> QObject* {
     return k == Part::Title ? titleOf(p) : frameOf(p);
   };
+  const QList<Pane*>& panes = DockWidgetPrivate::get(mDock)->panes;
   auto enter = [&](qsizetype from) {
-    for (qsizetype i = from; i < mDock->mPanes.size(); ++i) {
-      Pane* p = mDock->mPanes[i];
+    for (qsizetype i = from; i < panes.size(); ++i) {
+      Pane* p = panes[i];
       for (Part k : {Part::Title, Part::Frame})
         if (const QObject* w = partOf(p, k)) mOwners.insert(w, {p, k});
     }
-    mEntered = mDock->mPanes.size();
+    mEntered = panes.size();
   };
   for (int attempt = 0; attempt < 2; ++attempt) {
     const auto it = mOwners.constFind(widget);
     if (it == mOwners.cend()) {
-      if (mEntered == mDock->mPanes.size()) return nullptr;
+      if (mEntered == panes.size()) return nullptr;
       enter(mEntered);
       continue;
     }
@@ -158,26 +158,25 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
 bool TitleKeys::run(Pane* pane, TitleCommand c) {
   QWidget* title = titleOf(pane);
   if (c == TitleCommand::None || !title) return false;
+  // The dock's actions run the application's handlers, which may delete the widget and so drop the
+  // dock: the dock is held, and nothing of the widget is touched once it is gone.
   QPointer<DockWidget> dock = mDock;
-  // The core routines run the application's handlers, which may delete the widget and so drop the dock.
   const DockRef hold = mDock->dock();
-  TovDockPrivate& d = TovDockPrivate::of(*hold);
   const BarRef bar = pane->bar();
-  const auto i = static_cast<std::int16_t>(bar->Index());
+  const std::int32_t i = bar->Index();
   switch (c) {
     case TitleCommand::Toggle:
-      if (!bar->CanExpand()) return true;
       if (bar->State() == eBarExpanded) {
-        d.imgCollapse_Click(i);
-      } else if (bar->State() == eBarCollapsed) {
-        d.imgExpand_Click(i);
+        hold->collapseBar(i);
+      } else {
+        hold->expandBar(i);
       }
       break;
     case TitleCommand::Close:
-      if (bar->ShowClose()) d.pCloseBar(i);
+      hold->closeBar(i);
       break;
     case TitleCommand::Options:
-      if (bar->ShowOptions()) d.imgOpt_Click(i);
+      hold->requestOptions(i);
       break;
     case TitleCommand::Up:
     case TitleCommand::Down: {
@@ -188,36 +187,34 @@ bool TitleKeys::run(Pane* pane, TitleCommand c) {
     }
     case TitleCommand::Menu:
       // The menu opens at the strip, not wherever the mouse happens to be.
-      mDock->mMenuAt = title->mapToGlobal(QPoint(0, title->height()));
-      d.pTitleRightClick(i);
-      if (dock) dock->mMenuAt.reset();
+      DockWidgetPrivate::get(mDock)->menuAt = title->mapToGlobal(QPoint(0, title->height()));
+      hold->requestContextMenu(i);
+      if (dock) DockWidgetPrivate::get(dock)->menuAt.reset();
       break;
     case TitleCommand::None:
       break;
   }
-  if (dock) dock->syncStates();
   return true;
 }
 
 void TitleKeys::move(Pane* pane, int step) {
-  TovDockPrivate& d = TovDockPrivate::of(*mDock->dock());
+  const QPointer<DockWidget> dock = mDock;
   const BarRef bar = pane->bar();
   if (!bar->CanMove()) return;
-  const std::vector<BarRef> shown = d.visibleBars();
-  const auto at = std::find(shown.begin(), shown.end(), bar);
-  if (at == shown.end()) return;
-  const std::ptrdiff_t to = (at - shown.begin()) + step;
-  if (to < 0 || to >= static_cast<std::ptrdiff_t>(shown.size())) return;
-  const BarRef& target = shown[static_cast<std::size_t>(to)];
+  // As a drop on the neighbour shown above or below: the pane joins its group and takes its place.
+  const QList<Pane*> ordered = mDock->panes();
+  QList<Pane*> shown;
+  for (Pane* p : ordered)
+    if (p->state() != PaneState::Hidden) shown.append(p);
+  const qsizetype at = shown.indexOf(pane);
+  const qsizetype to = at + step;
+  if (at < 0 || to < 0 || to >= shown.size()) return;
+  const BarRef target = shown[to]->bar();
   if (!target->CanMove()) return;
-  d.report("TovDock: move", [&] {
-    // As a drop on the neighbour: the pane joins its group and takes its place.
-    if (target->AlignBar() != bar->AlignBar()) bar->setAlignBar(target->AlignBar());
-    const std::int32_t pos = BarsInternals::fOrderByIndex(d.bars(), target->Index());
-    BarsInternals::fInsert(d.bars(), bar->Index(), pos);
-    d.OrderBars(true);
-  });
-  order();
+  const auto position = static_cast<std::int32_t>(ordered.indexOf(shown[to])) + 1;
+  const DockRef hold = mDock->dock();
+  hold->moveBar(bar->Index(), position, target->AlignBar());
+  if (dock) order();
 }
 
 }  // namespace tov::qt::detail

@@ -6,11 +6,9 @@
 #include <QPointer>
 #include <utility>
 
-class QWidget;
+#include "tovdock/dock.h"
 
-namespace tov {
-struct BarElements;
-}  // namespace tov
+class QWidget;
 
 namespace tov::qt {
 class DockWidget;
@@ -35,8 +33,8 @@ class TitleKeys : public QObject {
   void order();
   /// Runs a command on the pane as its key or button does; false when it means nothing there.
   bool run(Pane* pane, TitleCommand c);
-  /// The elements that draw the pane's bar, or null while it has none.
-  const BarElements* setOf(const Pane* pane) const;
+  /// The elements that draw the pane's bar; all null while it has none.
+  BarElementsView setOf(const Pane* pane) const;
   /// The pane's title strip, or null while it has none.
   QWidget* titleOf(const Pane* pane) const;
   /// The pane whose title strip this is, or null.

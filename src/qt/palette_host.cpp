@@ -1,10 +1,8 @@
 // The colours of a DockWidget from its palette, and the host services that hand them to the dock.
-#include "qt/palette_host.h"
+#include "palette_host.h"
 
 #include <algorithm>
 #include <cmath>
-
-#include "dock/dock_private.h"
 
 namespace tov::qt {
 

@@ -46,9 +46,7 @@ enum class PaneState { Collapsed, Expanded, Hidden };
 enum class PaneGroup { Top, Left, Right, Bottom };
 
 class DockWidget;
-namespace detail {
-class TitleKeys;
-}
+class DockWidgetPrivate;
 
 /// One pane of a DockWidget: a title strip and the widget it hosts. Owned by its dock.
 class Pane : public QObject {
@@ -93,6 +91,7 @@ class Pane : public QObject {
 
  private:
   friend class DockWidget;
+  friend class DockWidgetPrivate;
   Pane(DockWidget* dock, const QString& key, QWidget* widget, BarRef bar);
   /// Emits stateChanged when the bar's state differs from the one last seen.
   bool sync();
@@ -115,9 +114,9 @@ class DockWidget : public QWidget {
   /// Terminates the dock (saving its settings) before the widget goes.
   ~DockWidget() override;
 
-  const DockRef& dock() const { return mDock; }
-  BarsRef bars() const { return mDock->Bars(); }
-  const std::shared_ptr<QtToolkit>& toolkit() const { return mToolkit; }
+  const DockRef& dock() const;
+  BarsRef bars() const;
+  const std::shared_ptr<QtToolkit>& toolkit() const;
   /// The widget of the dock's surface, a child of this one.
   QWidget* surfaceWidget() const;
 
@@ -148,7 +147,7 @@ class DockWidget : public QWidget {
   /// On (the default), the layout is kept in the default settings store under this dock's
   /// objectName. Off, this dock writes nothing to disk: persist saveState() yourself.
   void setAutoSave(bool on);
-  bool autoSave() const { return mAutoSave; }
+  bool autoSave() const;
 
   /// The colours the dock paints with. Each follows the widget's palette (Window, Base, a title
   /// gradient from Button and Mid toward Window and Base, ButtonText kept legible on both ends of the
@@ -179,28 +178,8 @@ class DockWidget : public QWidget {
 
  private:
   friend class Pane;
-  friend class detail::TitleKeys;
-  /// The pane's key as the core stores it: prefixed with the objectName when there is one.
-  std::string coreKey(const QString& key) const;
-  Pane* paneOfCoreKey(const std::string& key) const;
-  /// Emits the state signals of every pane whose state changed.
-  void syncStates();
-  double toTwips(int pixels) const;
-  int toPixels(double twips) const;
-  /// Loads the colours again and repaints a dock on screen; the grip lines follow the palette.
-  void applyColors();
-
-  std::shared_ptr<QtToolkit> mToolkit;
-  DockRef mDock;
-  QList<Pane*> mPanes;
-  detail::TitleKeys* mKeys = nullptr;
-  /// Where a context menu asked for with the keyboard opens, while it is being asked for.
-  std::optional<QPoint> mMenuAt;
-  bool mAutoSave = true;
-  bool mActivated = false;
-  /// The bars' state changes the panes were last looked at for.
-  std::uint64_t mStatesSeen = 0;
-  std::array<QColor, 5> mColors;
+  friend class DockWidgetPrivate;
+  std::unique_ptr<DockWidgetPrivate> d;
 };
 
 /// The default host services (SQLite settings, the built-in colour scheme) with the user messages

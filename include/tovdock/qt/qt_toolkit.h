@@ -56,6 +56,8 @@ class QtToolkit : public Toolkit {
   /// The widget of a windowed element (surface, panel, scroll bar); null for windowless elements and
   /// for elements whose widget is gone.
   static QWidget* widgetOf(const Element& e);
+  /// Pixels per twip as the element is laid out: on the screen its surface follows.
+  static double pixelsPerTwip(const Element& e);
   /// An element's rectangle in pixels of the widget that shows it: its container's widget, or for
   /// an element drawn by a panel, that panel's. Empty for an element of another toolkit.
   static QRect pixelRect(const Element& e);

@@ -197,6 +197,11 @@ QWidget* QtToolkit::widgetOf(const Element& e) {
   return n && n->windowed() ? n->widget() : nullptr;
 }
 
+double QtToolkit::pixelsPerTwip(const Element& e) {
+  const detail::Node* n = asNode(&e);
+  return n ? n->scale().pixelsPerTwip : qt::pixelsPerTwip();
+}
+
 QRect QtToolkit::pixelRect(const Element& e) {
   const detail::Node* n = asNode(&e);
   return n ? n->pxRect() : QRect();
