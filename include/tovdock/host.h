@@ -16,11 +16,11 @@ namespace tov {
 
 /// The numbers of the scheme's colours and flags that the dock asks for.
 namespace scheme {
-inline constexpr std::int32_t kDock = 10;        ///< colour of the dock round and below the bars
-inline constexpr std::int32_t kBar = 140;        ///< colour of a bar's frame and splitter
-inline constexpr std::int32_t kTitleStart = 143;  ///< first colour of the title gradient
-inline constexpr std::int32_t kTitleEnd = 144;    ///< second colour of the title gradient
-inline constexpr std::int32_t kTitleText = 150;   ///< colour of the title text
+inline constexpr std::int32_t kDock = 10;            ///< colour of the dock round and below the bars
+inline constexpr std::int32_t kBar = 140;            ///< colour of a bar's frame and splitter
+inline constexpr std::int32_t kTitleStart = 143;     ///< first colour of the title gradient
+inline constexpr std::int32_t kTitleEnd = 144;       ///< second colour of the title gradient
+inline constexpr std::int32_t kTitleText = 150;      ///< colour of the title text
 inline constexpr std::int32_t kTitleVertical = 141;  ///< flag: the title gradient runs top to bottom
 }  // namespace scheme
 

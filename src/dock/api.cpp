@@ -188,9 +188,17 @@ void TovDock::setHostServices(std::shared_ptr<HostServices> services) {
 BarElementsView TovDock::elementsOf(std::int32_t Index) const {
   const BarElements* e = d->set(Index);
   if (!e) return {};
-  return {e->picDockBar.get(), e->picTitel.get(), e->picSplit.get(),   e->lblTitel.get(),
-          e->lblTitelRight.get(), e->imgIcon.get(), e->imgClose.get(), e->imgCollapse.get(),
-          e->imgExpand.get(), e->imgOpt.get(), {e->lineSplit0.get(), e->lineSplit1.get(), e->lineSplit2.get()}};
+  return {e->picDockBar.get(),
+          e->picTitel.get(),
+          e->picSplit.get(),
+          e->lblTitel.get(),
+          e->lblTitelRight.get(),
+          e->imgIcon.get(),
+          e->imgClose.get(),
+          e->imgCollapse.get(),
+          e->imgExpand.get(),
+          e->imgOpt.get(),
+          {e->lineSplit0.get(), e->lineSplit1.get(), e->lineSplit2.get()}};
 }
 
 std::vector<LayoutRecord> TovDock::records() const {

@@ -147,6 +147,10 @@ class TovDockPrivate final : public DockLink {
   void fSetShowResize(std::int32_t Index) override;
   void fRefreshTitle(std::int16_t Index) override;
   void fLayoutTouched() override;
+  void fEnterRun() override { ++mRuns; }
+  void fLeaveRun() override {
+    if (--mRuns == 0) endRun();
+  }
   Hwnd fHwndItem(std::int16_t Index) override { return elements(Index).picDockBar->hWnd(); }
 
   /// One run of the dock for a caller: a public call, a toolkit event, a bar's call. It keeps the

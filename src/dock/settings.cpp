@@ -155,7 +155,8 @@ void TovDockPrivate::applyLayout(
     });
     // A collapsed bar's record holds the height it expands to; one of an older version holds its
     // title's height, which is no height to expand to.
-    if (b->State() == eBarCollapsed && BarInternals::fAllowResize(*b) && r->height > BarInternals::fTitleHeight(*b))
+    if (b->State() == eBarCollapsed && BarInternals::fAllowResize(*b) &&
+        r->height > BarInternals::fTitleHeight(*b))
       b->setHeightExpanded(r->height);
   }
   mShow = shown;

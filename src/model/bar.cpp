@@ -15,6 +15,10 @@ std::shared_ptr<TovDock> clsEvents::Dock() const {
   return dock;
 }
 
+LinkRun::LinkRun(const std::shared_ptr<clsEvents>& relay) : mDock(relay ? relay->Dock() : nullptr) {
+  if (mDock) dockLink(*mDock).fEnterRun();
+}
+
 std::shared_ptr<TovDock> cTovBar::dock() const {
   auto d = mEvents ? mEvents->Dock() : nullptr;
   if (!d) throw Failure::objectNotSet();
@@ -101,6 +105,7 @@ std::uint64_t cTovBar::newTitleStamp() {
 void cTovBar::setState(std::int32_t s) {
   if (s < eBarCollapsed || s > eBarHidden) throw Failure::invalidValue("State must be 0 to 2");
   if (s == mState) return;
+  const LinkRun run(mEvents);
   std::int32_t old = mState;
   mState = s;
   if (s == eBarExpanded) {
@@ -188,7 +193,8 @@ void cTovBar::pSetControl(ControlRef c) {
   skipFailure([&] { native = &toolkit().native(); });
   if (c && c == mControl) {
     // The control is already ours: its former parent stays the one remembered when it came.
-    skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dockLink(*dock()).fHwndItem(index16())); });
+    skipFailure(
+        [&] { native->SetParent(valueToInt32(c->get("hWnd")), dockLink(*dock()).fHwndItem(index16())); });
   } else {
     // The old control leaves the bar before any of its code runs, so code that assigns or
     // releases a control of this bar meanwhile finds the bar without it.
@@ -205,7 +211,8 @@ void cTovBar::pSetControl(ControlRef c) {
       mControl = c;
       skipFailure([&] { mParentHwnd = native->GetParent(valueToInt32(c->get("hWnd"))); });
       if (mControl == c)
-        skipFailure([&] { native->SetParent(valueToInt32(c->get("hWnd")), dockLink(*dock()).fHwndItem(index16())); });
+        skipFailure(
+            [&] { native->SetParent(valueToInt32(c->get("hWnd")), dockLink(*dock()).fHwndItem(index16())); });
     }
   }
   skipFailure([&] { dockLink(*dock()).fRepaintBar(mIndex); });

@@ -29,6 +29,9 @@ class DockLink {
   virtual void fRefreshTitle(std::int16_t Index) = 0;
   /// The dock's public hWndItem: the native window of bar `Index`'s frame.
   virtual Hwnd fHwndItem(std::int16_t Index) = 0;
+  /// A setter's calls into the dock are one run of it (see TovDock::LayoutChanged).
+  virtual void fEnterRun() = 0;
+  virtual void fLeaveRun() = 0;
   /// A bar's group or the display order changed: the dock tells its listeners at the end of its run.
   virtual void fLayoutTouched() = 0;
 
@@ -38,6 +41,20 @@ class DockLink {
 
 /// The procedures of a dock (defined with the dock).
 DockLink& dockLink(TovDock& dock);
+
+/// Holds a run of the dock that a relay answers with, if any, for the length of a bar's setter.
+class LinkRun {
+ public:
+  explicit LinkRun(const std::shared_ptr<clsEvents>& relay);
+  ~LinkRun() {
+    if (mDock) dockLink(*mDock).fLeaveRun();
+  }
+  LinkRun(const LinkRun&) = delete;
+  LinkRun& operator=(const LinkRun&) = delete;
+
+ private:
+  std::shared_ptr<TovDock> mDock;
+};
 
 struct BarInternals {
   static BarRef create() { return std::make_shared<cTovBar>(cTovBar::Passkey()); }

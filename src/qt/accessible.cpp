@@ -76,8 +76,8 @@ class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionIn
     if (t != QAccessible::Name || !p) return {};
     // The button's tooltip, translated as the tooltip is.
     const BarElementsView e = TitleKeys::of(mDock)->setOf(p);
-    const Image* b = mKind == ButtonKind::Close     ? e.close
-                     : mKind == ButtonKind::Options ? e.options
+    const Image* b = mKind == ButtonKind::Close           ? e.close
+                     : mKind == ButtonKind::Options       ? e.options
                      : p->state() == PaneState::Collapsed ? e.expand
                                                           : e.collapse;
     return b ? QCoreApplication::translate("tov", b->ToolTipText().c_str()) : QString();

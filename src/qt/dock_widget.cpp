@@ -45,7 +45,8 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     emit rightClick(key);
     if (!self) return;
     Pane* p = key.empty() ? nullptr : d->paneOfCoreKey(key);
-    if (key.empty() || p) emit contextMenuRequested(p ? p->key() : QString(), d->menuAt.value_or(QCursor::pos()));
+    if (key.empty() || p)
+      emit contextMenuRequested(p ? p->key() : QString(), d->menuAt.value_or(QCursor::pos()));
   };
   // The panes' state signals follow every change of the layout.
   dock->LayoutChanged = [this] { d->syncStates(); };

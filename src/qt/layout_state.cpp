@@ -29,7 +29,8 @@ QByteArray DockWidget::saveState() const {
   out.setVersion(QDataStream::Qt_6_0);
   out << kStateMagic << kStateVersion << static_cast<qint32>(entries.size());
   for (const auto& [p, r] : entries)
-    out << p->key() << static_cast<qint32>(r->align) << static_cast<qint32>(r->state) << static_cast<qint32>(r->height);
+    out << p->key() << static_cast<qint32>(r->align) << static_cast<qint32>(r->state)
+        << static_cast<qint32>(r->height);
   return data;
 }
 

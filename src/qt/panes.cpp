@@ -36,7 +36,12 @@ constexpr std::int32_t kStartHeight = 600;
 // ---- Pane ----
 
 Pane::Pane(DockWidget* dock, const QString& key, QWidget* widget, BarRef bar)
-    : QObject(dock), mDock(dock), mKey(key), mWidget(widget), mBar(std::move(bar)), mToggle(new QAction(this)) {
+    : QObject(dock),
+      mDock(dock),
+      mKey(key),
+      mWidget(widget),
+      mBar(std::move(bar)),
+      mToggle(new QAction(this)) {
   mSeen = state();
   mToggle->setCheckable(true);
   mToggle->setChecked(mSeen != PaneState::Hidden);

@@ -276,6 +276,46 @@ TEST_F(QtDock, SavedStateRestoresOnANewDockAndNamedDocksKeepTheirOwnRecordsOrWit
   EXPECT_FALSE(std::filesystem::exists(store.parent_path()));
 }
 
+TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
+  delete d;
+  // Four panes, not shown yet; b has no close button and c does not resize.
+  auto four = [&](const char* name, bool autoSave) {
+    d = new DockWidget(window.get());
+    d->setObjectName(name);
+    d->setAutoSave(autoSave);
+    for (const char* k : {"a", "b", "c", "d"})
+      d->addPane(k, new QLabel(k), QString(k).toUpper());
+    d->setGeometry(20, 20, pixels(4500), pixels(6000));
+    return d;
+  };
+  DockWidget* first = four("kept", true);
+  first->show();
+  const Keys order{"d", "a", "b", "c"};
+  for (int i = 0; i < 4; ++i)
+    first->dock()->moveBar(first->pane(order[i].c_str())->bar()->Index(), i + 1, eAlignTop);
+  first->pane("b")->setState(PaneState::Hidden);
+  first->pane("c")->setHeight(100);
+  const QByteArray state = first->saveState();
+  delete first;  // saves
+
+  auto rules = [](DockWidget* w) {
+    w->pane("b")->setClosable(false);
+    w->pane("c")->setResizable(false);
+  };
+  DockWidget* restored = four("", false);
+  rules(restored);
+  ASSERT_TRUE(restored->restoreState(state));
+  restored->show();
+  const std::string viaRestore = layoutOf(restored);
+  delete restored;
+  DockWidget* loaded = four("kept", true);
+  rules(loaded);
+  loaded->show();
+  // A hidden pane without a close button comes back; a pane that cannot resize keeps its height.
+  EXPECT_EQ(viaRestore, "dTE 0+151 w, aTE 151+151 w, bTE 302+58 w, cTE 360+40 w");
+  EXPECT_EQ(layoutOf(loaded), viaRestore);
+}
+
 TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForItsMenu) {
   d->setAutoSave(true);
   window->activateWindow();
