@@ -15,6 +15,10 @@ class clsBars;
 struct BarInternals;
 struct BarsInternals;
 
+/// A bar's `Index` (1-based, fixed for the bar's life) in the calls that go beyond the classic
+/// interface; the classic procedures keep the 16- or 32-bit numbers they always took.
+using BarIndex = std::int32_t;
+
 /// State of a bar.
 enum ETovBarStates : std::int32_t {
   eBarCollapsed = 0,  ///< title only

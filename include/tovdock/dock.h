@@ -102,25 +102,25 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// Each acts exactly as its mouse action does: the same checks, events, layout and saving. Each
   /// returns false and does nothing where the mouse could not do it (no such bar, the button or
   /// strip not offered); closeBar also returns false when the last visible bar is refused.
-  bool collapseBar(std::int32_t Index);
-  bool expandBar(std::int32_t Index);
-  bool closeBar(std::int32_t Index);
+  bool collapseBar(BarIndex Index);
+  bool expandBar(BarIndex Index);
+  bool closeBar(BarIndex Index);
   /// The options button.
-  bool requestOptions(std::int32_t Index);
+  bool requestOptions(BarIndex Index);
   /// A right-button press on the bar's title strip.
-  bool requestContextMenu(std::int32_t Index);
+  bool requestContextMenu(BarIndex Index);
   /// Drags the bar's splitter strip by `dy` twips and releases it (a negative `dy` moves it up): the
   /// drag's limits apply, the partner follows and the layout is saved.
-  bool dragSplitter(std::int32_t Index, double dy);
+  bool dragSplitter(BarIndex Index, double dy);
   /// The bar takes `height` as a splitter released at its lower edge gives it: the partner
   /// follows and the layout is saved. Only for an expanded bar.
-  bool setBarHeight(std::int32_t Index, std::int32_t height);
+  bool setBarHeight(BarIndex Index, std::int32_t height);
   /// Moves the bar to a display position (1 to the number of bars) in group `align`, as a drop
   /// does: it takes the group, then the place, and the new order is laid out and saved. False for
   /// a bar that cannot move, a position or group out of range, or a move that changes nothing.
-  bool moveBar(std::int32_t Index, std::int32_t position, std::int32_t align);
+  bool moveBar(BarIndex Index, std::int32_t position, std::int32_t align);
   /// Shows a hidden bar again (as ShowElement(Index)) and, on a shown dock, saves the layout.
-  bool showBar(std::int32_t Index);
+  bool showBar(BarIndex Index);
   /// Resets the layout (as ShowElement(-1)) and saves it.
   void resetLayout();
 
@@ -128,13 +128,13 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// dock. Called inside a run of the dock (a handler, a Batch) it waits for the run's end.
   void relayout();
   /// Repaints a bar (its title arranged for its switches as they are now), on a shown dock.
-  void repaintBar(std::int32_t Index);
+  void repaintBar(BarIndex Index);
   /// Loads the colours from the host services again and repaints, on a shown dock.
   void reloadColors();
   /// Host services of this dock alone; null gives it the process-wide ones again.
   void setHostServices(std::shared_ptr<HostServices> services);
   /// The elements of bar `Index` (0: the template every new bar copies).
-  BarElementsView elementsOf(std::int32_t Index) const;
+  BarElementsView elementsOf(BarIndex Index) const;
 
   /// The layout as the dock stores it: one record per bar with a key, group by group (top, left,
   /// right, bottom), in display order within each group.

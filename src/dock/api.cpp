@@ -62,14 +62,14 @@ TovDock::Batch::~Batch() {
 namespace {
 
 /// The bar of a user's action: on a shown dock, with elements of its own.
-BarRef actionBar(const TovDockPrivate& d, std::int32_t Index) {
+BarRef actionBar(const TovDockPrivate& d, BarIndex Index) {
   if (!d.mShow || !d.alive() || Index < 1 || Index > INT16_MAX || !d.set(Index)) return nullptr;
   return d.barAt(Index);
 }
 
 }  // namespace
 
-bool TovDock::collapseBar(std::int32_t Index) {
+bool TovDock::collapseBar(BarIndex Index) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   if (!b || !b->CanExpand() || b->State() != eBarExpanded) return false;
@@ -77,7 +77,7 @@ bool TovDock::collapseBar(std::int32_t Index) {
   return true;
 }
 
-bool TovDock::expandBar(std::int32_t Index) {
+bool TovDock::expandBar(BarIndex Index) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   if (!b || !b->CanExpand() || b->State() != eBarCollapsed) return false;
@@ -85,7 +85,7 @@ bool TovDock::expandBar(std::int32_t Index) {
   return true;
 }
 
-bool TovDock::closeBar(std::int32_t Index) {
+bool TovDock::closeBar(BarIndex Index) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   if (!b || !b->ShowClose() || b->State() == eBarHidden) return false;
@@ -93,7 +93,7 @@ bool TovDock::closeBar(std::int32_t Index) {
   return b->State() == eBarHidden;
 }
 
-bool TovDock::requestOptions(std::int32_t Index) {
+bool TovDock::requestOptions(BarIndex Index) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   if (!b || !b->ShowOptions() || b->State() == eBarHidden) return false;
@@ -101,7 +101,7 @@ bool TovDock::requestOptions(std::int32_t Index) {
   return true;
 }
 
-bool TovDock::requestContextMenu(std::int32_t Index) {
+bool TovDock::requestContextMenu(BarIndex Index) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   if (!b || b->State() == eBarHidden || (!b->CanExpand() && b->Title().empty())) return false;
@@ -109,7 +109,7 @@ bool TovDock::requestContextMenu(std::int32_t Index) {
   return true;
 }
 
-bool TovDock::dragSplitter(std::int32_t Index, double dy) {
+bool TovDock::dragSplitter(BarIndex Index, double dy) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   const BarElements* e = b ? d->set(Index) : nullptr;
@@ -123,7 +123,7 @@ bool TovDock::dragSplitter(std::int32_t Index, double dy) {
   return true;
 }
 
-bool TovDock::setBarHeight(std::int32_t Index, std::int32_t height) {
+bool TovDock::setBarHeight(BarIndex Index, std::int32_t height) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   if (!b || b->State() != eBarExpanded) return false;
@@ -132,7 +132,7 @@ bool TovDock::setBarHeight(std::int32_t Index, std::int32_t height) {
   return true;
 }
 
-bool TovDock::moveBar(std::int32_t Index, std::int32_t position, std::int32_t align) {
+bool TovDock::moveBar(BarIndex Index, std::int32_t position, std::int32_t align) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   clsBars* all = d->collection();
@@ -147,7 +147,7 @@ bool TovDock::moveBar(std::int32_t Index, std::int32_t position, std::int32_t al
   });
 }
 
-bool TovDock::showBar(std::int32_t Index) {
+bool TovDock::showBar(BarIndex Index) {
   TovDockPrivate::Run run(*d);
   const BarRef b = d->barAt(Index);
   if (!b || !d->mShow || b->State() != eBarHidden) return false;
@@ -169,7 +169,7 @@ void TovDock::relayout() {
   d->mRelayoutAsked = true;
 }
 
-void TovDock::repaintBar(std::int32_t Index) {
+void TovDock::repaintBar(BarIndex Index) {
   TovDockPrivate::Run run(*d);
   d->fRepaintBar(Index);
 }
@@ -185,7 +185,7 @@ void TovDock::setHostServices(std::shared_ptr<HostServices> services) {
   d->mHost = std::move(services);
 }
 
-BarElementsView TovDock::elementsOf(std::int32_t Index) const {
+BarElementsView TovDock::elementsOf(BarIndex Index) const {
   const BarElements* e = d->set(Index);
   if (!e) return {};
   return {e->picDockBar.get(),
