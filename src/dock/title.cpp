@@ -212,8 +212,9 @@ void TovDockPrivate::drawGradient(BarElements& e, const GradientKey& key) {
       strip.drawLine(0, at, twips::kAcross, at, bands.colors[static_cast<std::size_t>(i)]);
     }
   } else {
-    strip.fillBands(std::span(bands.colors.data(), static_cast<std::size_t>(last) + 1), step,
-                    twips::kBandHeight);
+    for (int i = 0; i <= last; ++i)
+      strip.fillRect(static_cast<double>(step) * i, 0, static_cast<double>(step) * (i + 1),
+                     twips::kBandHeight, bands.colors[static_cast<std::size_t>(i)]);
   }
   e.gradient = key;
 }
