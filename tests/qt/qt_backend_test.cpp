@@ -225,6 +225,10 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
     return QRect(px(1440), px(720), px(1440 + 2880) - px(1440), px(720 + 1440) - px(720));
   };
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
+  // The surface keeps its 400 pixels: after the new metrics it learns its size in twips.
+  std::vector<long> widths;
+  surface->onMetricsChanged = [&] { widths.push_back(0); };
+  surface->onResize = [&] { widths.push_back(std::lround(surface->Width())); };
   const QPoint home = window->pos();
   window->windowHandle()->setScreen(dense);
   window->move(dense->geometry().topLeft() + QPoint(50, 60));
@@ -240,6 +244,8 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
   window->windowHandle()->setScreen(primary);
   window->move(home);
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
+  const long dense400 = std::lround(400 * 1440 / denseDpi);
+  EXPECT_EQ(widths, (std::vector<long>{0, dense400, 0, 400 * 1440 / 120, 0, dense400, 0, 6000}));
 }
 
 }  // namespace

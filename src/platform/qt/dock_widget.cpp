@@ -25,16 +25,6 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
   surface.setLeft(0);
   surface.setTop(0);
   surface.setVisible(true);
-  // On another screen the same pixels are other twips: the dock takes the size it has now.
-  if (auto* n = dynamic_cast<detail::SurfaceNode*>(&surface)) {
-    n->onScaleChanged = [this, n] {
-      // The captions were measured again for the new screen: their titles are arranged again.
-      TovDockPrivate::of(*mDock).forgetTitleArrangements();
-      updateGeometry();
-      const detail::Scale k = n->scale();
-      mDock->resize(k.twips(width()), k.twips(height()));
-    };
-  }
   // The dock belongs to this widget and is terminated before it, so the handlers never outlive it.
   // Every event may follow a change of state: the panes' state signals go after the core's. A slot
   // may delete this widget: nothing of it is touched after that.
@@ -74,7 +64,6 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
 
 DockWidget::~DockWidget() {
   if (!mDock) return;
-  if (auto* n = dynamic_cast<detail::SurfaceNode*>(&mDock->surface())) n->onScaleChanged = nullptr;
   mDock->Closed = nullptr;
   mDock->CtlResize = nullptr;
   mDock->OptShow = nullptr;

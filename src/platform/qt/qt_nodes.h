@@ -135,7 +135,8 @@ class SurfaceNode final : public QtElement<Surface> {
   // Code that sets the size raises no event; the container's resizing does (resizeTo, the widget).
   void setWidth(double v) override { resizeTo(v, mHeight, false); }
   void setHeight(double v) override { resizeTo(mWidth, v, false); }
-  /// Sets both sizes; with `raise`, onResize follows once when either changed.
+  /// Sets both sizes; with `raise`, onResize follows once when either changed. Moves of panels
+  /// are held back while the handler runs, as in every handler.
   void resizeTo(double width, double height, bool raise);
   void widgetResized(QSize s) override;
 
@@ -147,10 +148,6 @@ class SurfaceNode final : public QtElement<Surface> {
   std::unique_ptr<Element> clone() const override;
   std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
-
-  /// The elements were laid out again for a new scale (the surface went to another screen, or its
-  /// screen's DPI changed); the surface's container may want to re-size it.
-  std::function<void()> onScaleChanged;
 
  protected:
   void applyToolTip() override;

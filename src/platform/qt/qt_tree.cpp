@@ -59,11 +59,12 @@ QRect Node::pxRect() const {
   return scale().pxRect(mLeft, mTop, mWidth, mHeight);
 }
 
-void Node::relayout(double factor) {
-  rescaled(factor);
-  applyGeometry();
-  for (Node* c : mChildren)
-    c->relayout(factor);
+void Node::relayoutChildren(double factor) {
+  for (Node* c : mChildren) {
+    c->rescaled(factor);
+    c->applyGeometry();
+    c->relayoutChildren(factor);
+  }
 }
 
 void Node::updateHost() const {
