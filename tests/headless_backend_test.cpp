@@ -43,10 +43,12 @@ TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmles
   lbl->setLeft(360), lbl->setAlignment(Label::Align::Right), lbl->setVisible(true);
   lbl->handlers().onClick = [] {};
   strip->fillRect(0, 0, 10, 10, 1);
+  strip->setGradient(Gradient{0x102030, 0x405060, true});
   auto copy = lbl->clone();
   std::unique_ptr<Element> stripCopy = strip->clone();
   EXPECT_EQ(std::tuple(copy->Left(), copy->Width(), dynamic_cast<Label&>(*copy).Alignment()),
             std::tuple(360.0, 500.0, Label::Align::Right));
+  EXPECT_EQ(dynamic_cast<Panel&>(*stripCopy).gradient(), strip->gradient());
   EXPECT_FALSE(copy->Visible() || copy->handler(&ElementHandlers::onClick));
   EXPECT_TRUE(drawing(dynamic_cast<Panel&>(*stripCopy)).empty() && drv.children(*stripCopy).empty());
   EXPECT_EQ(drv.children(*strip), (std::vector<Element*>{lbl.get(), copy.get()}));
@@ -74,40 +76,6 @@ TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmles
   surface.reset();
   EXPECT_EQ(failureNumber([&] { copy->setContainer(stripCopy.get()); }), errInvalidValue);
   stripCopy->Drag();
-}
-
-TEST_F(HeadlessTest, BandsDrawAsTheirFillsOneByOneWouldWhateverComesBeforeOrAfter) {
-  // Each case draws on a fresh panel; the drawing must equal the same fills drawn one by one.
-  using Bands = std::vector<Color>;
-  using Run = std::tuple<Bands, double, double>;
-  auto fills = [](std::vector<Run> runs) {
-    std::vector<DrawOp> want;
-    for (const auto& [colors, step, height] : runs)
-      for (std::size_t i = 0; i < colors.size(); ++i) {
-        const DrawOp op{DrawOp::Kind::FillRect, step * double(i), 0, step * double(i + 1), height, colors[i]};
-        std::erase_if(want, [&](const DrawOp& o) {
-          return std::tie(o.x1, o.x2, o.y2) == std::tie(op.x1, op.x2, op.y2);
-        });
-        want.push_back(op);
-      }
-    return want;
-  };
-  for (const auto& [first, second] : std::vector<std::pair<Run, Run>>{
-           {{{1, 2, 3}, 100, 500}, {{4, 5, 6}, 100, 500}},  // the same figures cover the first
-           {{{1, 2, 3}, 100, 500}, {{4, 5}, 100, 500}},     // fewer bands cover only their own
-           {{{1, 2, 3}, 100, 500}, {{4, 5, 6}, 100, 400}},  // another height is another figure
-           {{{1, 2, 3}, 100, 500}, {{4, 5, 6}, 50, 500}},   // and so is another step
-           {{{1, 2}, 0, 500}, {{3}, 50, 500}}})             // without a step the bands cover each other
-    for (bool oneByOne : {false, true}) {
-      auto p = panel(nullptr, 0, 0, 500, 500);
-      const auto& [colors, step, height] = first;
-      for (std::size_t i = 0; oneByOne && i < colors.size(); ++i)
-        p->fillRect(step * double(i), 0, step * double(i + 1), height, colors[i]);
-      if (!oneByOne) p->fillBands(colors, step, height);
-      EXPECT_EQ(drawing(*p), fills({first}));
-      p->fillBands(std::get<0>(second), std::get<1>(second), std::get<2>(second));
-      EXPECT_EQ(drawing(*p), fills({first, second}));
-    }
 }
 
 TEST_F(HeadlessTest, ScrollBarNotifiesRealChangesWithinRangeAndMayBeUnloadedByItsHandler) {

@@ -108,8 +108,7 @@ struct DropHint {
 };
 
 /// What an element does on input. The handlers live apart from the element and are made with the
-/// first one set: most elements never get one, and a layout pass over many elements then finds
-/// their geometry next to their vtable pointer.
+/// first one set: most elements never get one.
 struct ElementHandlers {
   std::function<void(const MouseArgs&)> onMouseDown;
   std::function<void(const MouseArgs&)> onMouseMove;
@@ -215,12 +214,6 @@ class Panel : public Element {
   /// Persistent drawing: what is drawn stays until it is drawn over.
   virtual void drawLine(double x1, double y1, double x2, double y2, Color c) = 0;
   virtual void fillRect(double x1, double y1, double x2, double y2, Color c) = 0;
-  /// Bands side by side, one fill per colour: band i from `step` * i to `step` * (i + 1) across,
-  /// 0 to `height` down. What the fills drawn one by one give; a toolkit may draw them faster.
-  virtual void fillBands(std::span<const Color> colors, double step, double height) {
-    for (std::size_t i = 0; i < colors.size(); ++i)
-      fillRect(step * static_cast<double>(i), 0, step * static_cast<double>(i + 1), height, colors[i]);
-  }
 };
 
 /// Windowless text label.

@@ -1,10 +1,12 @@
-// The Qt backend where the behaviour suites on Qt do not reach it: the painted drawing, the scroll
-// bar's thumb, elements whose widgets are deleted, toolkits side by side and screens of other DPI.
+// The Qt backend where the behaviour suites on Qt do not reach it: the painted drawing and
+// gradient, the scroll bar's thumb, elements whose widgets are deleted, toolkits side by side and
+// screens of other DPI.
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -61,52 +63,23 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
                                   rgb(shot, pixels(2250) + 2, 2), rgb(shot, 230, 10), rgb(grab(), 10, 10)}),
       (std::vector<std::uint32_t>{120, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0xFFFFFF}));
 
-  // Bands drawn over the whole width leave what lies below them, and a line along their edge.
-  auto bands = [&](Color c) {
-    for (int i = 0; i < 61; ++i)
-      p->fillRect(i * 60, 0, (i + 1) * 60, 300, c);
+  // A gradient runs from edge to edge over the back colour, under what is drawn; Qt samples it at
+  // the pixels' centres, which lie within a step of the edges' colours.
+  p->setGradient(Gradient{0x0000FF, 0xFF0000, false});  // red to blue
+  p->drawLine(0, 300, 3600, 300, 0x00FF00);
+  const QImage across = grab();
+  p->setGradient(Gradient{0x0000FF, 0xFF0000, true});
+  const QImage down = grab();
+  auto near = [](std::uint32_t a, std::uint32_t b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) <= 6;
   };
-  p->fillRect(0, 300, 600, 600, 0x0000FF);
-  bands(0x00FF00);
-  const QImage below = grab();
-  p->setBackColor(0xFFFFFF);
-  bands(0xFFFFFF);
-  p->drawLine(1500, 300, 3000, 300, 0x0000FF);
-  bands(0x00FF00);
-  const QImage edge = grab();
-  EXPECT_EQ((std::vector{rgb(below, pixels(3300), 5), rgb(below, pixels(300), pixels(450)),
-                         rgb(edge, pixels(300), 5), rgb(edge, pixels(2000), pixels(300))}),
-            (std::vector<std::uint32_t>{0x00FF00, 0xFF0000, 0x00FF00, 0xFF0000}));
-
-  // A line that a later fill covers in part still shows beyond it.
-  p->drawLine(0, 150, 3000, 150, 0x0000FF);
-  p->fillRect(0, 0, 1500, 300, 0x00FF00);
-  EXPECT_EQ(rgb(grab(), pixels(2250), pixels(150)), 0xFF0000u);
-}
-
-TEST_F(QtBackend, BandsDrawnAtOnceShowWhatTheirFillsOneByOneShow) {
-  auto single = panel(0, 0, 3000, 300), atOnce = panel(0, 600, 3000, 300);
-  std::vector<Color> colors(61);
-  for (std::size_t i = 0; i < colors.size(); ++i)
-    colors[i] = static_cast<Color>(0x030201 * i);
-  // Each step draws on both panels: bands go to the first as fills one by one.
-  auto same = [&](const char* step, const std::function<void(Panel&, bool)>& draw) {
-    draw(*single, false), draw(*atOnce, true);
-    const QImage shot = grab();
-    EXPECT_EQ(shot.copy(0, 0, 200, 20), shot.copy(0, 40, 200, 20)) << step;
-  };
-  auto bands = [&](Panel& p, bool fast, double step, double height) {
-    fast ? p.fillBands(colors, step, height) : p.Panel::fillBands(colors, step, height);
-  };
-  same("taller than the panel", [&](Panel& p, bool fast) { bands(p, fast, 50, 500); });
-  // The older bands beyond the narrower ones show again when the panel grows back.
-  same("narrower, grown back",
-       [&](Panel& p, bool fast) { p.setWidth(2400), bands(p, fast, 40, 300), p.setWidth(3000); });
-  same("over all again, a sliver last", [&](Panel& p, bool fast) { bands(p, fast, 49.9999, 300); });
-  same("a line besides", [&](Panel& p, bool fast) {
-    p.setBackColor(0xFFFFFF), p.fillRect(0, 0, 1000, 100, 0xFF), p.drawLine(0, 250, 3000, 250, 0xFF00);
-    bands(p, fast, 50, 200);
-  });
+  for (const auto& [got, want] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+           {rgb(across, 0, 5), 0xFF0000},
+           {rgb(across, pixels(3600) - 1, 5), 0x0000FF},
+           {rgb(across, pixels(1800), pixels(300)), 0x00FF00},
+           {rgb(down, pixels(1800), 0), 0xFF0000},
+           {rgb(down, pixels(1800), pixels(600) - 1), 0x0000FF}})
+    EXPECT_PRED2(near, got, want);
 }
 
 TEST_F(QtBackend,
@@ -252,6 +225,10 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
     return QRect(px(1440), px(720), px(1440 + 2880) - px(1440), px(720 + 1440) - px(720));
   };
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
+  // The surface keeps its 400 pixels: after the new metrics it learns its size in twips.
+  std::vector<long> widths;
+  surface->onMetricsChanged = [&] { widths.push_back(0); };
+  surface->onResize = [&] { widths.push_back(std::lround(surface->Width())); };
   const QPoint home = window->pos();
   window->windowHandle()->setScreen(dense);
   window->move(dense->geometry().topLeft() + QPoint(50, 60));
@@ -267,6 +244,8 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
   window->windowHandle()->setScreen(primary);
   window->move(home);
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
+  const long dense400 = std::lround(400 * 1440 / denseDpi);
+  EXPECT_EQ(widths, (std::vector<long>{0, dense400, 0, 400 * 1440 / 120, 0, dense400, 0, 6000}));
 }
 
 }  // namespace

@@ -419,10 +419,10 @@ TEST_F(QtDock,
                 Qt::black);
   for (QPalette* p : {&dark, &high})
     p->setColor(QPalette::ButtonText, Qt::white);
-  // The first and the last band of pane a's title gradient as painted.
+  // The first and the last column of pane a's title gradient as painted.
   auto titleBands = [&] {
     const QImage shot = titleOf("a")->grab().toImage();
-    return std::pair(shot.pixelColor(1, 1), shot.pixelColor(shot.width() - 2, 1));
+    return std::pair(shot.pixelColor(0, 1), shot.pixelColor(shot.width() - 1, 1));
   };
   std::vector<int> lightness;
   for (const auto& [name, palette] : std::vector<std::pair<const char*, QPalette>>{

@@ -4,11 +4,14 @@
 /// Windowed elements (surface, panels, scroll bar) are QWidgets; labels, images and lines are drawn by
 /// the panel or surface that contains them and take input through its hit test, in front of its own
 /// drawing and behind its child widgets. Geometry is kept in twips exactly as set and mapped to
-/// pixels through the logical DPI of the screen the surface is on (1440 twips per inch). Panels keep
-/// what is drawn on them as a short list of strokes in twips, so a title strip keeps its gradient
-/// whenever it is repainted, sharp at any device pixel ratio. The dock's own pictures (title buttons,
-/// the hand cursor) are drawn as shapes in the palette's colours, and pictures made by pictureOf
-/// from the application's icons are drawn from the icon at the device's resolution.
+/// pixels through the logical DPI of the screen the surface is on (1440 twips per inch). A panel's
+/// gradient is a QLinearGradient painted from edge to edge over its back colour, and what is drawn
+/// on it is kept as strokes in twips, painted again each time: both are sharp at any device pixel
+/// ratio. When the surface goes to a screen of another DPI, its elements are mapped to pixels anew,
+/// the surface raises onMetricsChanged and then onResize with its size in twips from the pixels
+/// its container gave it. The dock's own pictures (title buttons, the hand cursor) are drawn as
+/// shapes in the palette's colours, and pictures made by pictureOf from the application's icons are
+/// drawn from the icon at the device's resolution.
 ///
 /// Each toolkit keeps its own state: its window handles, the drag in progress, the cursor position
 /// of the last mouse event and its converted pictures. Toolkits in one process do not see each
@@ -70,7 +73,9 @@ class QtToolkit : public Toolkit {
 
   /// Sets a surface's ambient user mode (true, a running application, by default).
   static void setUserMode(Surface& s, bool running);
-  /// Sets a surface's size in twips as its container does, raising onResize once.
+  /// Sets a surface's size in twips as its container does, raising onResize once. Panels that
+  /// the handler moves without resizing them are moved when it returns, in an order that lets Qt
+  /// copy their pixels.
   static void resizeSurface(Surface& s, double width, double height);
   /// The front-most visible element under a point in the surface's client twips, or null for the
   /// surface itself or a point on a widget that is not an element (a hosted control). Hit testing

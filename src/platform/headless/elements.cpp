@@ -1,7 +1,6 @@
 #include <algorithm>
-#include <bit>
-#include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 
 #include "platform/headless/internal.h"
@@ -140,127 +139,28 @@ void Node::beginDrag() {
 
 // Panel
 
-namespace {
-using Stroke = HeadlessPanel::Stroke;
-
-bool sameBits(double a, double b) {
-  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-
-// A figure is its kind and coordinates, bit for bit; the colour does not matter for covering.
-bool sameFigure(const Stroke& a, const Stroke& b) {
-  return a.fill == b.fill && sameBits(a.x1, b.x1) && sameBits(a.y1, b.y1) && sameBits(a.x2, b.x2) &&
-         sameBits(a.y2, b.y2);
-}
-
-std::size_t figureHash(const Stroke& op) {
-  std::uint64_t h = static_cast<std::uint64_t>(op.fill) + 0x9E3779B97F4A7C15u;
-  for (double v : {op.x1, op.y1, op.x2, op.y2}) {
-    h ^= std::bit_cast<std::uint64_t>(v) + 0x9E3779B97F4A7C15u + (h << 6) + (h >> 2);
-    h *= 0xBF58476D1CE4E5B9u;
-  }
-  return static_cast<std::size_t>(h ^ (h >> 31));
-}
-
-// The dock draws one thing on a panel: a title gradient of up to 61 bands, drawn again beside the
-// first when the strip narrows as the scroll bar comes. A panel's first draw makes room for two of
-// them, so a strip costs two allocations rather than a dozen regrowths that leave the heap in pieces.
-constexpr std::size_t kFirstRoom = 128;
-}  // namespace
-
-std::uint32_t& HeadlessPanel::figureSlot(const Stroke& op) {
-  const std::size_t mask = mFigureSlots.size() - 1;
-  for (std::size_t i = figureHash(op) & mask;; i = (i + 1) & mask) {
-    std::uint32_t& slot = mFigureSlots[i];
-    if (slot == 0 || sameFigure(mDrawn[slot - 1], op)) return slot;
-  }
-}
-
-void HeadlessPanel::indexFigures() {
-  // At most half the slots taken keeps the probes short; the table is sized for the ops the list
-  // has room for, so it is built again only when the list grows.
-  std::size_t size = 16;
-  while (size < 2 * std::max(mDrawn.size() + 1, mDrawn.capacity()))
-    size *= 2;
-  mFigureSlots.assign(size, 0);
-  for (std::size_t i = 0; i < mDrawn.size(); ++i)
-    if (!mDrawn[i].dead) figureSlot(mDrawn[i]) = static_cast<std::uint32_t>(i + 1);
-}
-
-void HeadlessPanel::draw(const Stroke& op) {
-  if (mBandColors) spellOutBands();
-  // Drawing the same figure again covers the older one completely; dropping the older op keeps
-  // repeated repaints from growing the list.
-  if (mDrawn.capacity() == 0) mDrawn.reserve(kFirstRoom);
-  if (2 * (mDrawn.size() + 1) > mFigureSlots.size()) indexFigures();
-  std::uint32_t& slot = figureSlot(op);
-  if (slot != 0) {
-    mDrawn[slot - 1].dead = true;
-    ++mDeadCount;
-  }
-  slot = static_cast<std::uint32_t>(mDrawn.size() + 1);
+void HeadlessPanel::draw(const DrawOp& op) {
+  // The same figure drawn again covers the older one; dropping it keeps repaints from growing
+  // the list. The colour is no part of the figure.
+  std::erase_if(mDrawn, [&op](const DrawOp& o) {
+    return std::tie(o.kind, o.x1, o.y1, o.x2, o.y2) == std::tie(op.kind, op.x1, op.y1, op.x2, op.y2);
+  });
   mDrawn.push_back(op);
-  if (mDeadCount > mDrawn.size() / 2) {
-    std::erase_if(mDrawn, [](const Stroke& s) { return s.dead; });
-    mDeadCount = 0;
-    indexFigures();
-  }
-}
-
-std::vector<DrawOp> HeadlessPanel::liveDrawing() const {
-  const std::size_t bands = mBandColors ? mBandColors->size() : 0;
-  std::vector<DrawOp> live;
-  live.reserve(mDrawn.size() - mDeadCount + bands);
-  for (const Stroke& s : mDrawn)
-    if (!s.dead)
-      live.push_back({s.fill ? DrawOp::Kind::FillRect : DrawOp::Kind::Line, s.x1, s.y1, s.x2, s.y2, s.color});
-  // A run only ever stands alone (see fillBands); its bands are the fills Panel::fillBands makes.
-  for (std::size_t i = 0; i < bands; ++i)
-    live.push_back({DrawOp::Kind::FillRect, mBandStep * static_cast<double>(i), 0,
-                    mBandStep * static_cast<double>(i + 1), mBandHeight, (*mBandColors)[i]});
-  return live;
 }
 
 void HeadlessPanel::drawLine(double x1, double y1, double x2, double y2, Color c) {
-  draw({x1, y1, x2, y2, c, false, false});
+  draw({DrawOp::Kind::Line, x1, y1, x2, y2, c});
 }
 
 void HeadlessPanel::fillRect(double x1, double y1, double x2, double y2, Color c) {
-  draw({x1, y1, x2, y2, c, true, false});
-}
-
-void HeadlessPanel::fillBands(std::span<const Color> colors, double step, double height) {
-  // With a positive, finite step no two bands have the same figure, so none covers another. New
-  // bands cover a run when they repeat its figures (the same step and height) and as many or more.
-  const double n = static_cast<double>(colors.size());
-  const bool apart = step > 0 && std::isfinite(step * n);
-  const bool covers = !mBandColors ? mDrawn.empty()
-                                   : sameBits(step, mBandStep) && sameBits(height, mBandHeight) &&
-                                         colors.size() >= mBandColors->size();
-  if (colors.empty() || !apart || !covers) {
-    Panel::fillBands(colors, step, height);
-    return;
-  }
-  // Every title strip of a dock is drawn with the same colours: the last ones drawn are shared.
-  thread_local std::shared_ptr<const std::vector<Color>> lastColors;
-  if (!lastColors || !std::ranges::equal(*lastColors, colors))
-    lastColors = std::make_shared<const std::vector<Color>>(colors.begin(), colors.end());
-  mBandColors = lastColors;
-  mBandStep = step;
-  mBandHeight = height;
-}
-
-void HeadlessPanel::spellOutBands() {
-  // The run becomes the ops the bands would have made one by one, in their order.
-  const auto colors = std::exchange(mBandColors, nullptr);
-  Panel::fillBands(*colors, mBandStep, mBandHeight);
+  draw({DrawOp::Kind::FillRect, x1, y1, x2, y2, c});
 }
 
 // Label
 
 void HeadlessLabel::setCaption(const std::string& v) {
-  assign(mP.caption, v);
-  if (mP.autoSize) assign(mWidth, textWidth(v));
+  mP.caption = v;
+  if (mP.autoSize) mWidth = textWidth(v);
 }
 
 void HeadlessLabel::setAutoSize(bool v) {
@@ -272,10 +172,10 @@ void HeadlessLabel::setAutoSize(bool v) {
 
 void HeadlessImage::setPicture(PictureRef p) {
   if (p) {
-    assign(mWidth, p->width * kTwipsPerPixel96);
-    assign(mHeight, p->height * kTwipsPerPixel96);
+    mWidth = p->width * kTwipsPerPixel96;
+    mHeight = p->height * kTwipsPerPixel96;
   }
-  if (p != mP.picture) mP.picture = std::move(p);
+  mP.picture = std::move(p);
 }
 
 // Scroll bar

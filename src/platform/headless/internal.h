@@ -4,7 +4,6 @@
 /// Every element is a `Node` besides being a `tov::Element`: the node holds containment (a child
 /// list per container, back to front), the native window of windowed elements and a liveness token
 /// that input dispatch uses to find out whether a handler unloaded the element it was called for.
-#include <bit>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -61,19 +60,8 @@ struct HeadlessToolkit::Impl final : NativeWindows {
 using World = HeadlessToolkit::Impl;
 class HeadlessSurface;
 
-/// Stores a value unless the field holds exactly that value already (numbers compared bit for
-/// bit): a layout pass sets mostly what an element has, and a field left alone keeps its cache
-/// line clean, which counts with many elements.
-inline void assign(double& field, double v) {
-  if (std::bit_cast<std::uint64_t>(field) != std::bit_cast<std::uint64_t>(v)) field = v;
-}
-template <class T>
-inline void assign(T& field, const T& v) {
-  if (!(field == v)) field = v;
-}
-
-/// What a node links to and what no layout pass reads: kept in a block of its own, which the
-/// node's weak references share, so that the node itself keeps only what a pass reads.
+/// What a node links to, in a block of its own that the node's weak references share: a reference
+/// finds the node through it while the node lives, and nothing once it is gone.
 struct NodeLinks {
   /// The node; the block goes with it.
   Node* self = nullptr;
@@ -141,9 +129,6 @@ class Node {
 Node* nodeOf(const Element* e);
 
 /// The properties every element kind shares, implemented once.
-/// A layout pass reads an element's first 64 bytes (its vtable pointers, geometry and visibility)
-/// and, for a tooltip or the kind's first property (caption, picture, colour), the 56 after them;
-/// what the node links to lies elsewhere.
 template <class Base>
 class Basic : public Base, public Node {
  public:
@@ -156,13 +141,13 @@ class Basic : public Base, public Node {
   double Top() const override { return mTop; }
   double Width() const override { return mWidth; }
   double Height() const override { return mHeight; }
-  void setLeft(double v) override { assign(mLeft, v); }
-  void setTop(double v) override { assign(mTop, v); }
-  void setWidth(double v) override { assign(mWidth, v); }
-  void setHeight(double v) override { assign(mHeight, v); }
+  void setLeft(double v) override { mLeft = v; }
+  void setTop(double v) override { mTop = v; }
+  void setWidth(double v) override { mWidth = v; }
+  void setHeight(double v) override { mHeight = v; }
 
   bool Visible() const override { return mVisible; }
-  void setVisible(bool v) override { assign(mVisible, v); }
+  void setVisible(bool v) override { mVisible = v; }
 
   Element* Container() const override { return mLinks->container ? &mLinks->container->element() : nullptr; }
   void setContainer(Element* container) override { moveTo(container); }
@@ -173,7 +158,7 @@ class Basic : public Base, public Node {
     if (mToolTip ? *mToolTip != v : !v.empty()) mToolTip = v.empty() ? nullptr : mLinks->world->intern(v);
   }
   std::int32_t MousePointer() const override { return mPointer; }
-  void setMousePointer(std::int32_t v) override { assign(mPointer, v); }
+  void setMousePointer(std::int32_t v) override { mPointer = v; }
   PictureRef MouseIcon() const override { return mLinks->mouseIcon; }
   void setMouseIcon(PictureRef v) override {
     if (v != mLinks->mouseIcon) mLinks->mouseIcon = std::move(v);
@@ -202,52 +187,26 @@ class HeadlessPanel final : public Basic<Panel> {
 
   Hwnd hWnd() const override { return mLinks->hwnd; }
   Color BackColor() const override { return mP.back; }
-  void setBackColor(Color c) override { assign(mP.back, c); }
+  void setBackColor(Color c) override { mP.back = c; }
   Font font() const override { return mP.font; }
-  void setFont(const Font& f) override { assign(mP.font, f); }
+  void setFont(const Font& f) override { mP.font = f; }
   double ScaleWidth() const override { return mWidth; }
   double ScaleHeight() const override { return mHeight; }
   std::optional<Gradient> gradient() const override { return mP.gradient; }
-  void setGradient(const std::optional<Gradient>& g) override { assign(mP.gradient, g); }
+  void setGradient(const std::optional<Gradient>& g) override { mP.gradient = g; }
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
   void fillRect(double x1, double y1, double x2, double y2, Color c) override;
-  void fillBands(std::span<const Color> colors, double step, double height) override;
 
   struct Props {
     Color back = kSysButtonFace;
     std::optional<Gradient> gradient;
     Font font;
   } mP;
-  /// One op as the panel keeps it: the figure bit for bit, with its dead mark in the padding.
-  struct Stroke {
-    double x1, y1, x2, y2;
-    Color color;
-    bool fill;  ///< a FillRect, else a Line
-    bool dead;
-  };
-  /// What was drawn, oldest first; an op drawn over by an identical figure is marked dead and
-  /// dropped when the dead ones outnumber the live ones.
-  std::vector<Stroke> mDrawn;
-  std::size_t mDeadCount = 0;
-  /// Open-addressed index of the live ops by figure: 0 for a free slot, else the op's place + 1.
-  /// A gradient drawn on every title strip adds dozens of figures per panel; the table keeps them
-  /// without an allocation per figure.
-  std::vector<std::uint32_t> mFigureSlots;
-  /// Bands drawn on an empty panel, or over bands with the same figures, kept as they came: a
-  /// title's gradient costs a share in its colours, which the panels drawn with the same colours
-  /// share, rather than an op and an index slot per band. Anything else drawn spells them out into
-  /// ops first. Null when the panel holds no such run, else never empty.
-  std::shared_ptr<const std::vector<Color>> mBandColors;
-  double mBandStep = 0;
-  double mBandHeight = 0;
-  std::vector<DrawOp> liveDrawing() const;
+  /// What was drawn and still shows, oldest first.
+  std::vector<DrawOp> mDrawn;
 
  private:
-  void draw(const Stroke& op);
-  void spellOutBands();
-  /// The slot of the live op with the figure of `op`, or the free slot where it would go.
-  std::uint32_t& figureSlot(const Stroke& op);
-  void indexFigures();
+  void draw(const DrawOp& op);
 };
 
 class HeadlessLabel final : public Basic<Label> {
@@ -261,11 +220,11 @@ class HeadlessLabel final : public Basic<Label> {
   bool AutoSize() const override { return mP.autoSize; }
   void setAutoSize(bool v) override;
   Align Alignment() const override { return mP.align; }
-  void setAlignment(Align a) override { assign(mP.align, a); }
+  void setAlignment(Align a) override { mP.align = a; }
   Font font() const override { return mP.font; }
-  void setFont(const Font& f) override { assign(mP.font, f); }
+  void setFont(const Font& f) override { mP.font = f; }
   Color ForeColor() const override { return mP.fore; }
-  void setForeColor(Color c) override { assign(mP.fore, c); }
+  void setForeColor(Color c) override { mP.fore = c; }
 
   struct Props {
     std::string caption;
@@ -353,7 +312,7 @@ class HeadlessSurface final : public Basic<Surface> {
 
   Hwnd hWnd() const override { return mLinks->hwnd; }
   Color BackColor() const override { return mP.back; }
-  void setBackColor(Color c) override { assign(mP.back, c); }
+  void setBackColor(Color c) override { mP.back = c; }
   bool AmbientUserMode() const override { return mUserMode; }
 
   std::unique_ptr<Panel> createPanel(Element* container) override;

@@ -104,7 +104,7 @@ void HeadlessToolkit::setCursorPos(PointPx p) {
 std::vector<DrawOp> drawing(const Panel& panel) {
   auto* p = dynamic_cast<const HeadlessPanel*>(&panel);
   if (!p) throw std::invalid_argument("drawing: not a headless panel");
-  return p->liveDrawing();
+  return p->mDrawn;
 }
 
 double textWidth(const std::string& caption) {

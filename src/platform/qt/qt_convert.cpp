@@ -119,7 +119,8 @@ void ScreenFollower::update() {
   if (now == mScale) return;
   const Scale before = mScale;
   mScale = now;
-  if (mChanged) mChanged(before);
+  // What the call runs may destroy this follower's owner, and the follower with it.
+  if (const auto changed = mChanged) changed(before);
 }
 
 QColor toQColor(Color c, const QPalette& palette) {

@@ -1,5 +1,6 @@
 #pragma once
-// The element classes of the Qt backend (the surface in qt_surface.cpp, the others in qt_nodes.cpp).
+// The element classes of the Qt backend, each implemented in a file of its own (qt_surface.cpp,
+// qt_panel.cpp, qt_label.cpp, qt_image.cpp, qt_line.cpp, qt_scroll_bar.cpp).
 #include <QFont>
 #include <QGlyphRun>
 #include <QIcon>
@@ -134,7 +135,8 @@ class SurfaceNode final : public QtElement<Surface> {
   // Code that sets the size raises no event; the container's resizing does (resizeTo, the widget).
   void setWidth(double v) override { resizeTo(v, mHeight, false); }
   void setHeight(double v) override { resizeTo(mWidth, v, false); }
-  /// Sets both sizes; with `raise`, onResize follows once when either changed.
+  /// Sets both sizes; with `raise`, onResize follows once when either changed. Moves of panels
+  /// are held back while the handler runs, as in every handler.
   void resizeTo(double width, double height, bool raise);
   void widgetResized(QSize s) override;
 
@@ -146,10 +148,6 @@ class SurfaceNode final : public QtElement<Surface> {
   std::unique_ptr<Element> clone() const override;
   std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
-
-  /// The elements were laid out again for a new scale (the surface went to another screen, or its
-  /// screen's DPI changed); the surface's container may want to re-size it.
-  std::function<void()> onScaleChanged;
 
  protected:
   void applyToolTip() override;
@@ -182,24 +180,8 @@ class PanelNode final : public QtElement<Panel> {
   void setGradient(const std::optional<Gradient>& g) override;
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
   void fillRect(double x1, double y1, double x2, double y2, Color c) override;
-  void fillBands(std::span<const Color> colors, double step, double height) override;
   std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
-
-  /// A line or a filled rectangle drawn on the panel, in twips, cut to the panel as it was then.
-  struct Stroke {
-    float x1, y1, x2, y2;
-    Color color;
-    bool fill;
-    bool operator==(const Stroke&) const = default;
-  };
-  /// A rectangle in twips, as a fill gives it.
-  struct Box {
-    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  };
-  /// What was drawn since the back colour was set, oldest first. It is painted again at the
-  /// resolution of the device each time; strokes that later ones cover are dropped now and then.
-  const std::vector<Stroke>& drawing() const { return mDrawing; }
 
   /// Whether the mouse is over a title button of this panel, and whether it holds it down.
   bool hovered(const Node* button) const;
@@ -208,52 +190,22 @@ class PanelNode final : public QtElement<Panel> {
   void pointerEvent(const QEvent& e) override;
 
  private:
+  /// A line or a filled rectangle drawn on the panel, in twips, cut to the panel as it was then.
+  struct Stroke {
+    double x1, y1, x2, y2;
+    Color color;
+    bool fill;
+  };
   void applyGeometry() override;
-  void record(const Stroke& s);
-  /// Drops the strokes before the open run once its box holds all fills before it, and no line
-  /// is among them.
-  void dropCovered();
-  /// After strokes were added: the picture is made again, and the widget repainted once.
-  void drew();
-  void paintDrawing(QPainter& painter, const QPalette& palette, double pixelsPerTwip, qreal ratio) const;
-  /// Drops the strokes that later ones cover; what shows stays the same.
-  void compact() const;
+  void paintDrawing(QPainter& painter, const QPalette& palette) const;
   const Node* buttonAt(QPointF px) const;
   WidgetHolder<ElementWidget> mWidget;
   Color mBackColor = kSysButtonFace;
   std::optional<Gradient> mGradient;
   Font mFont;
-  mutable std::vector<Stroke> mDrawing;
-  mutable std::size_t mCompacted = 0;  // strokes as a compaction left them (or would)
-  /// The newest fills that lie side by side in one box, followed as they are drawn: once the box
-  /// covers all that was filled before them, that is dropped at once. A title gradient drawn again
-  /// for a new width replaces the old one this way, with no compaction. In twips, as drawn.
-  struct Cover {
-    bool lines = false;      // a line is among the strokes: nothing is dropped
-    bool any = false;        // a fill is among the strokes
-    Box bounds;              // of every fill
-    bool open = false;       // a run is open
-    bool closed = false;     // the run's last fill is thinner than a compaction sees: it takes no more
-    Box box;                 // of the run
-    std::size_t from = 0;    // the run's first stroke
-    bool anyBefore = false;  // a fill comes before the run
-    Box before;              // of the fills before the run
-  };
-  mutable Cover mCover;
-  /// The picture last painted and what it was painted for; the strokes' part of the key is kept
-  /// until they or the palette change.
-  struct Look {
-    std::size_t strokes = 0;
-    qint64 palette = 0;
-    bool strokesKnown = false;
-    QSize size;
-    qreal ratio = 0;
-    double scale = 0;
-    QPixmap pixmap;
-  };
-  mutable Look mLook;
-  mutable bool mRepaintAsked = false;  // since the last paint
-  std::optional<QPointF> mMouse;       // in the widget's pixels while it is over the widget
+  /// What was drawn since the back colour was set, oldest first, painted again each time.
+  std::vector<Stroke> mDrawing;
+  std::optional<QPointF> mMouse;  // in the widget's pixels while it is over the widget
   const Node* mPressed = nullptr;
   std::weak_ptr<int> mPressedToken;
 };

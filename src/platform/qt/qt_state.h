@@ -74,9 +74,8 @@ struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl>
   int dispatchDepth = 0;
 
   /// Element widgets whose element moved without changing size while handlers ran. They are moved
-  /// when the outermost handler returns, so that Qt copies their pixels rather than paint them
-  /// again: a run of them moved by one offset with one scroll of their parent, the others in an
-  /// order that lets Qt copy each (applyHeldMoves, next to the elements in qt_tree.cpp).
+  /// when the outermost handler returns, in an order that lets Qt copy their pixels rather than
+  /// paint them again (applyHeldMoves, next to the elements in qt_tree.cpp).
   std::vector<QPointer<QWidget>> heldMoves;
   /// Tells the widgets held since the last time the held moves were applied.
   std::uint64_t heldEpoch = 1;

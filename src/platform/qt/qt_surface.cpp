@@ -19,8 +19,18 @@ SurfaceNode::SurfaceNode(std::shared_ptr<ToolkitState> state) : QtElement(std::m
 SurfaceNode::~SurfaceNode() = default;
 
 void SurfaceNode::scaleChanged(const Scale& before) {
-  relayout(scale().pixelsPerTwip / before.pixelsPerTwip);
-  callHandler(state(), onScaleChanged);
+  // The surface keeps the pixels its container gave it; the twips it has change instead, as the
+  // geometry of what lies on it does not.
+  relayoutChildren(scale().pixelsPerTwip / before.pixelsPerTwip);
+  const std::weak_ptr<int> alive = token();
+  callHandler(state(), onMetricsChanged);
+  if (alive.expired()) return;
+  if (QWidget* w = widget()) {
+    const Scale k = scale();
+    mWidth = k.twips(w->width());
+    mHeight = k.twips(w->height());
+  }
+  callHandler(state(), onResize);
 }
 
 Hwnd SurfaceNode::hWnd() const {

@@ -3,9 +3,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
-#include <typeinfo>
-
-#include "platform/qt/qt_nodes.h"
 
 namespace tov::qt::detail {
 
@@ -15,18 +12,7 @@ Node* nodeOfWidget(QWidget* w) {
 }
 
 Node* asNode(const Element* e) {
-  if (!e) return nullptr;
-  auto* m = const_cast<Element*>(e);
-  // Each kind of this backend is final: found by its exact type, it is cast without the search
-  // through both hierarchies that a cast across from Element to Node makes.
-  const std::type_info& type = typeid(*m);
-  if (type == typeid(PanelNode)) return static_cast<PanelNode*>(m);
-  if (type == typeid(ImageNode)) return static_cast<ImageNode*>(m);
-  if (type == typeid(LabelNode)) return static_cast<LabelNode*>(m);
-  if (type == typeid(LineNode)) return static_cast<LineNode*>(m);
-  if (type == typeid(SurfaceNode)) return static_cast<SurfaceNode*>(m);
-  if (type == typeid(ScrollBarNode)) return static_cast<ScrollBarNode*>(m);
-  return dynamic_cast<Node*>(m);
+  return dynamic_cast<Node*>(const_cast<Element*>(e));
 }
 
 Node::Node(Element& self, std::shared_ptr<ToolkitState> state) : mSelf(self), mState(std::move(state)) {}
@@ -73,11 +59,12 @@ QRect Node::pxRect() const {
   return scale().pxRect(mLeft, mTop, mWidth, mHeight);
 }
 
-void Node::relayout(double factor) {
-  rescaled(factor);
-  applyGeometry();
-  for (Node* c : mChildren)
-    c->relayout(factor);
+void Node::relayoutChildren(double factor) {
+  for (Node* c : mChildren) {
+    c->rescaled(factor);
+    c->applyGeometry();
+    c->relayoutChildren(factor);
+  }
 }
 
 void Node::updateHost() const {
@@ -243,154 +230,16 @@ void Node::paintSelf(QPainter&, const QPalette&, const QRect&) const {}
 
 namespace tov::qt {
 
-namespace {
-
-struct HeldMove {
-  QPointer<QWidget> widget;
-  QRect to;
-  int from;
-};
-
-/// Moves the largest set of held moves that share a parent and a vertical offset with one scroll
-/// of the parent's pixels, and takes them out of `moves`. A splitter step moves every bar below
-/// the dragged one by the same distance: moved one by one, each QWidget::move scans all siblings
-/// for overlaps, copies its own pixels and leaves a strip of the parent to repaint, with every
-/// child it touches. The set must stand in one column of the parent, in at most a few runs without
-/// gaps, and no widget that moves on its own may lie where they scroll; otherwise the widgets are
-/// moved one by one as before.
-void moveAsGroup(std::vector<HeldMove>& moves) {
-  // Each move's parent and offset, once; null for a move that cannot go with a group.
-  struct Shift {
-    QWidget* parent;
-    int dy;
-  };
-  std::vector<Shift> shifts(moves.size(), Shift{nullptr, 0});
-  struct Key {
-    QWidget* parent;
-    int dy;
-    std::size_t count;
-  };
-  constexpr std::size_t kKeys = 4;
-  std::vector<Key> keys;
-  for (std::size_t i = 0; i < moves.size(); ++i) {
-    QWidget* w = moves[i].widget.data();
-    const QRect& to = moves[i].to;
-    if (!w || to.x() != w->x() || to.size() != w->size() || !w->isVisible() || w->internalWinId()) continue;
-    Shift& s = shifts[i];
-    s = {w->parentWidget(), to.y() - w->y()};
-    auto it = std::find_if(keys.begin(), keys.end(),
-                           [&s](const Key& k) { return k.parent == s.parent && k.dy == s.dy; });
-    if (it != keys.end()) {
-      ++it->count;
-    } else if (keys.size() < kKeys) {
-      keys.push_back({s.parent, s.dy, 1});
-    }
-  }
-  auto best = std::max_element(keys.begin(), keys.end(),
-                               [](const Key& a, const Key& b) { return a.count < b.count; });
-  if (best == keys.end() || best->count < 2 || !best->parent) return;
-  QWidget* parent = best->parent;
-  const int dy = best->dy;
-
-  std::vector<std::size_t> group;  // indexes into moves, in the order the moves are made
-  group.reserve(best->count);
-  for (std::size_t i = 0; i < moves.size(); ++i) {
-    if (shifts[i].parent == parent && shifts[i].dy == dy) group.push_back(i);
-  }
-  // The widgets stand in one column: runs of them without gaps, as stacked bars are, scroll
-  // together. Each run scrolls from its new top down to its lower edge, old or new; its source
-  // never reaches the rows the offset gives up above its old top, where the bar that grows is
-  // already dirty (Qt copies nothing from a dirty area). What a run leaves is repainted.
-  std::vector<QRect> column;
-  column.reserve(group.size());
-  for (std::size_t i : group)
-    column.push_back(moves[i].widget->geometry());
-  std::sort(column.begin(), column.end(), [](const QRect& a, const QRect& b) { return a.y() < b.y(); });
-  const int left = column.front().x(), width = column.front().width();
-  constexpr std::size_t kRuns = 8;
-  std::vector<QRect> scrolled, repainted;
-  for (std::size_t k = 0; k < column.size();) {
-    const int top = column[k].y();
-    int bottom = top + column[k].height();
-    if (column[k].x() != left || column[k].width() != width) return;
-    for (++k; k < column.size() && column[k].y() == bottom; ++k) {
-      if (column[k].x() != left || column[k].width() != width) return;
-      bottom += column[k].height();
-    }
-    if (k < column.size() && column[k].y() < bottom) return;  // overlapping widgets
-    if (scrolled.size() == kRuns) return;
-    scrolled.emplace_back(left, top + dy, width, std::max(bottom, bottom + dy) - (top + dy));
-    const int keptTop = std::max(top, bottom + dy);
-    repainted.push_back(dy > 0 ? QRect(left, top, width, std::min(dy, bottom - top))
-                               : QRect(left, keptTop, width, bottom - keptTop));
-  }
-  auto hitsScrolled = [&](const QRect& r) {
-    return std::any_of(scrolled.begin(), scrolled.end(), [&r](const QRect& s) { return s.intersects(r); });
-  };
-
-  std::vector<const QWidget*> members;
-  members.reserve(group.size());
-  for (std::size_t i : group)
-    members.push_back(moves[i].widget);
-  std::sort(members.begin(), members.end());
-  auto isMember = [&](const QObject* o) { return std::binary_search(members.begin(), members.end(), o); };
-  // A widget that moves on its own later must find its pixels where they were.
-  for (const HeldMove& m : moves) {
-    if (m.widget && m.widget->parentWidget() == parent && !isMember(m.widget) &&
-        (hitsScrolled(m.to) || hitsScrolled(m.widget->geometry()))) {
-      return;
-    }
-  }
-  // A widget that stays is painted again where it was scrolled, unless it lies under every
-  // widget of the group: the scroll reads and writes only where the group covers it.
-  const QObjectList& siblings = parent->children();
-  const auto lowest = std::find_if(siblings.begin(), siblings.end(), isMember);
-  for (auto it = lowest; it != siblings.end(); ++it) {
-    const auto* w = qobject_cast<const QWidget*>(*it);
-    if (!w || w->isWindow() || !w->isVisible() || isMember(w)) continue;
-    for (const QRect& s : scrolled) {
-      if (s.intersects(w->geometry())) repainted.push_back(s.intersected(w->geometry()));
-    }
-  }
-
-  // Runs going down are scrolled from the lowest, those going up from the highest, so that no
-  // run reads what another one already wrote; repaints follow, as a scroll moves what is dirty.
-  if (dy > 0) std::reverse(scrolled.begin(), scrolled.end());
-  for (const QRect& r : scrolled)
-    parent->scroll(0, dy, r);
-  for (const QRect& r : repainted) {
-    if (!r.isEmpty()) parent->update(r);
-  }
-  // The pixels are in place: each widget only takes its new geometry and its move event, as from
-  // QWidget::move, without the region work Qt skips for a widget outside the window system's range.
-  std::vector<HeldMove> rest;
-  rest.reserve(moves.size() - group.size());
-  std::size_t g = 0;
-  for (std::size_t i = 0; i < moves.size(); ++i) {
-    if (g < group.size() && group[g] == i) {
-      ++g;
-      continue;
-    }
-    rest.push_back(std::move(moves[i]));
-  }
-  for (std::size_t i : group) {
-    const QPointer<QWidget> w = moves[i].widget;
-    if (!w) continue;
-    const bool outside = w->testAttribute(Qt::WA_OutsideWSRange);
-    w->setAttribute(Qt::WA_OutsideWSRange, true);
-    w->setGeometry(moves[i].to);
-    if (w) w->setAttribute(Qt::WA_OutsideWSRange, outside);
-  }
-  moves = std::move(rest);
-}
-
-}  // namespace
-
 void QtToolkit::Impl::applyHeldMoves() {
   std::vector<QPointer<QWidget>> held;
   held.swap(heldMoves);
   ++heldEpoch;
-  std::vector<HeldMove> moves;
+  struct Move {
+    QPointer<QWidget> widget;
+    QRect to;
+    int from;
+  };
+  std::vector<Move> moves;
   moves.reserve(held.size());
   for (const QPointer<QWidget>& w : held) {
     // Where the element is now: it may have moved again, or gone to another container.
@@ -400,14 +249,13 @@ void QtToolkit::Impl::applyHeldMoves() {
     if (to != w->geometry()) moves.push_back({w, to, w->y()});
   }
   // Widgets going down are moved from the lowest, those going up from the highest: none lands on
-  // a sibling that is still in place above it in z-order, so Qt copies what it showed.
-  std::stable_sort(moves.begin(), moves.end(), [](const HeldMove& a, const HeldMove& b) {
+  // a sibling that is still in place, so Qt copies what each showed rather than paint it again.
+  std::stable_sort(moves.begin(), moves.end(), [](const Move& a, const Move& b) {
     const bool downA = a.to.y() > a.from, downB = b.to.y() > b.from;
     if (downA != downB) return downA;
     return downA ? a.from > b.from : a.from < b.from;
   });
-  moveAsGroup(moves);
-  for (const HeldMove& m : moves) {
+  for (const Move& m : moves) {
     if (m.widget) m.widget->setGeometry(m.to);
   }
 }

@@ -77,8 +77,8 @@ class Node {
   Scale scale() const;
   /// Pixel rectangle in the container's widget.
   QRect pxRect() const;
-  /// Maps the element and everything in it to pixels again after the scale changed by `factor`.
-  void relayout(double factor);
+  /// Maps everything in the element to pixels again after the scale changed by `factor`.
+  void relayoutChildren(double factor);
   void geometryChanged() { applyGeometry(); }
   void setVisibleFlag(bool v);
   void setContainerNode(Node* c);
