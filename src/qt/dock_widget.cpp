@@ -123,8 +123,9 @@ void DockWidget::changeEvent(QEvent* e) {
 
 void DockWidget::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
-  // The surface's own size in twips, which need not be whole.
-  if (DockRef dock = d->dock) dock->resize(width() / d->pixelsPerTwip(), height() / d->pixelsPerTwip());
+  // The surface's own size in twips, which need not be whole, given as its container gives it.
+  if (DockRef dock = d->dock)
+    QtToolkit::resizeSurface(dock->surface(), width() / d->pixelsPerTwip(), height() / d->pixelsPerTwip());
 }
 
 bool DockWidget::autoSave() const {
