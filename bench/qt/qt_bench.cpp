@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "support/dock_access.h"
-#include "tovdock/qt/dock_widget.h"
+#include "tovdock/qt/dock_core.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ class DockSide final : public Side {
       mDock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)),
                      QString("Bar %1").arg(i));
     for (int i = 1; !mPanes && i <= n; ++i) {
-      tov::BarRef bar = mDock->bars()->Add();
+      tov::BarRef bar = tov::qt::coreDock(mDock)->Bars()->Add();
       bar->setKey("bar" + std::to_string(i));
       bar->setTitle("Bar " + std::to_string(i));
       bar->setAllowResize(true);
@@ -106,16 +106,17 @@ class DockSide final : public Side {
     }
     // Panes are laid out when the dock widget is first shown, as in an application; bars built
     // through the collection are shown as the dock's own interface asks.
-    if (!mPanes) mDock->dock()->setShow(true);
+    if (!mPanes) tov::qt::coreDock(mDock)->setShow(true);
     mWindow->show();
     mFirst = 1;
   }
   void pressSplitter() override {
     // In scroll mode the bars keep their heights, so the dragged bar grows and every bar below it
     // moves at each step (without it, N bars squeezed into the window are all at their minimum).
-    mDock->dock()->setAllowScroll(true);
-    mDock->dock()->resize(mDock->dock()->Width(), mDock->dock()->Height());
-    tov::DockTestAccess access(*mDock->dock());
+    const tov::DockRef dock = tov::qt::coreDock(mDock);
+    dock->setAllowScroll(true);
+    dock->resize(dock->Width(), dock->Height());
+    tov::DockTestAccess access(*dock);
     mStrip = tov::qt::QtToolkit::widgetOf(access.picSplit(mFirst));
     if (mStrip) sendMouse(mStrip, QEvent::MouseButtonPress, QPoint(40, 2), Qt::LeftButton, Qt::LeftButton);
   }

@@ -21,11 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "qt_support.h"
-#include "support/dock_access.h"
-#include "support/memory_host.h"
-#include "support/ui_driver.h"
-#include "tovdock/qt/dock_widget.h"
+#include "qt_dock_fixture.h"
 
 namespace tov::qt {
 namespace {
@@ -43,94 +39,10 @@ double contrast(const QColor& a, const QColor& b) {
   return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 
-/// A palette that a widget keeps whatever its parent's is.
-QPalette pinned(QPalette p) {
-  p.setResolveMask(~QPalette::ResolveMask(0));
-  return p;
-}
-
-/// Each pane in order: key, group and state, its frame's top and height in pixels while the frame
-/// shows, and "w" while its widget shows.
-std::string layoutOf(DockWidget* d) {
-  QStringList out;
-  for (Pane* p : d->panes()) {
-    const QWidget* frame = p->widget()->parentWidget();
-    out << p->key() + "TLRB"[int(p->group())] + "CEH"[int(p->state())] +
-               (frame->isVisible() ? QString(" %1+%2").arg(frame->y()).arg(frame->height()) : "") +
-               (p->widget()->isVisible() ? " w" : "");
-  }
-  return out.join(", ").toStdString();
-}
-
-class QtDock : public QtWindowTest {
- protected:
-  void SetUp() override {
-    HostServices::setInstance(host);
-    window->setGeometry(30, 40, 420, 480);
-    window->setPalette(QPalette(QColor(255, 0, 255)));
-    window->setAutoFillBackground(true);
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    panes();
-  }
-  void TearDown() override {
-    window.reset();
-    HostServices::setInstance(nullptr);
-  }
-
-  /// A dock of three panes a, b and c in the window, shown only now, as an application does it; the
-  /// mouse and access() reach the newest one.
-  DockWidget* panes(const QString& name = {}, bool autoSave = false) {
-    d = new DockWidget(window.get());
-    d->toolkit()->setMessageHandler(
-        [](const std::string& text, const std::string&) { ADD_FAILURE() << text; });
-    d->setObjectName(name);
-    d->setAutoSave(autoSave);
-    for (const char* k : {"a", "b", "c"})
-      d->addPane(k, new QLabel(k), QString(k).toUpper());
-    d->setGeometry(20, 20, pixels(4500), pixels(6000));
-    d->show();
-    return d;
-  }
-  DockTestAccess access() { return DockTestAccess(*d->dock()); }
-  std::int32_t indexOf(const char* key) { return d->pane(key)->bar()->Index(); }
-  QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
-
-  /// Position of an element in the dock's twips.
-  static QPointF at(const Element& e) { return {test::UiDriver::absLeft(e), test::UiDriver::absTop(e)}; }
-  /// The middle of an image button.
-  QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
-  /// A point on a title strip, away from its caption and buttons.
-  QPointF onTitle(const char* key, double down = 130) {
-    return at(access().picTitel(indexOf(key))) + QPointF(2500, down);
-  }
-
-  QWidget* target() override { return d; }
-
-  std::shared_ptr<MemoryHost> host = std::make_shared<MemoryHost>();
-  DockWidget* d = nullptr;
-};
-
-/// Counts the events of one type that the widgets it is installed on receive.
-struct EventCount : QObject {
-  explicit EventCount(QEvent::Type type) : type(type) {}
-  bool eventFilter(QObject*, QEvent* e) override {
-    count += e->type() == type;
-    return false;
-  }
-  QEvent::Type type;
-  int count = 0;
-};
-
-/// A colour of the dock's 0x00BBGGRR form as a QColor.
-QColor qcolor(Color c) {
-  return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
 TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWidget) {
   d->setColor(DockWidget::PaneBackground, QColor(0xE0E0E0));
   for (Pane* p : d->panes())
-    p->setResizable(true), p->bar()->setHeight(3000);
+    p->setResizable(true), coreBar(p)->setHeight(3000);
   d->setScrollable(true);
   const std::int32_t a = indexOf("a"), b = indexOf("b");
   // Grip lines in the palette's shades, and the window around the dock untouched.
@@ -178,21 +90,34 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
     }
   EXPECT_GT(access().picDockBar(indexOf("c")).Top(), lastTop);
   d->resize(pixels(3000), pixels(4500));
-  EXPECT_EQ(std::tuple(d->dock()->Width(), d->dock()->Height(), d->surfaceWidget()->size()),
+  EXPECT_EQ(std::tuple(coreDock(d)->Width(), coreDock(d)->Height(), d->surfaceWidget()->size()),
             std::tuple(3000.0, 4500.0, d->size()));
   EXPECT_FALSE(QtToolkit::widgetOf(access().VScroll())->isVisible() || wheel(frame, QPoint(40, 5)));
 }
 
-TEST_F(QtDock, ButtonsAndRightClicksRaiseSignalsWithWritableArguments) {
-  const BarRef a = d->pane("a")->bar();
-  a->setShowOptions(true);
+TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBeforeTheQtSignals) {
+  Pane* pa = d->pane("a");
+  pa->setOptionsVisible(true);
+  const BarRef a = coreBar(pa);
   const std::int32_t i = a->Index();
   Keys log;
   std::set<std::string> resized;
-  QObject::connect(d, &DockWidget::ctlResize, [&](std::string& key) { resized.insert(key); });
-  QObject::connect(d, &DockWidget::rightClick, [&](std::string& key) { log.push_back("right " + key); });
-  QObject::connect(d, &DockWidget::closed, [&](std::string& key) { log.push_back("closed " + key); });
-  QObject::connect(d, &DockWidget::optShow, [](std::string&, bool& reload) { reload = true; });
+  setCoreEvents(d, {.closed = [&](std::string& key) { log.push_back("closed " + key); },
+                    .ctlResize = [&](std::string& key) { resized.insert(key); },
+                    .optShow =
+                        [&](std::string& key, bool& reload) {
+                          log.push_back("optShow " + key);
+                          reload = true;
+                        },
+                    .rightClick = [&](std::string& key) { log.push_back("right " + key); }});
+  auto note = [&](const char* what) {
+    return [&log, what](const QString& key) { log.push_back(what + key.toStdString()); };
+  };
+  QObject::connect(d, &DockWidget::paneClosed, note("paneClosed "));
+  QObject::connect(d, &DockWidget::optionsRequested, note("options "));
+  QObject::connect(d, &DockWidget::contextMenuRequested, [&](const QString& key, const QPoint&) {
+    log.push_back("menu " + key.toStdString());
+  });
   d->resize(pixels(4000), pixels(6000));
   EXPECT_EQ(QtToolkit::widgetOf(access().picSplit(i))->cursor().shape(), Qt::SizeVerCursor);
   a->setTitleBackColorStart(0x123456);
@@ -204,11 +129,20 @@ TEST_F(QtDock, ButtonsAndRightClicksRaiseSignalsWithWritableArguments) {
   d->pane("c")->setState(PaneState::Hidden);
   click(onTitle("b"), Qt::RightButton);
   click(QPointF(2000, 5900), Qt::RightButton);  // below the titles
-  EXPECT_EQ(std::pair(log, resized.contains("a")), std::pair(Keys{"closed a", "right b", "right "}, true));
+  EXPECT_EQ(log, (Keys{"optShow a", "options a", "closed a", "paneClosed a", "right b", "menu b", "right ",
+                       "menu "}));
+  EXPECT_TRUE(resized.contains("a"));
+  // The button shows and goes at once on a shown pane.
+  Pane* pb = d->pane("b");
+  const Image& optB = access().imgOpt(indexOf("b"));
+  pb->setOptionsVisible(true);
+  const bool shown = optB.Visible();
+  pb->setOptionsVisible(false);
+  EXPECT_EQ(std::tuple(shown, optB.Visible(), pb->isOptionsVisible()), std::tuple(true, false, false));
 }
 
 TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
-  EXPECT_TRUE(d->dock()->Show());  // shown without setShow
+  EXPECT_TRUE(coreDock(d)->Show());  // shown without setShow
   QLabel spare;
   EXPECT_FALSE(d->addPane("a", &spare, "again") || d->addPane("", &spare, "none") || spare.parent());
   EXPECT_EQ(layoutOf(d), "aTE 0+133 w, bTE 133+134 w, cTE 267+133 w");
@@ -220,8 +154,8 @@ TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
   b->setState(PaneState::Collapsed);
   ASSERT_EQ(std::pair(own.count(), all.count()), (std::pair<qsizetype, qsizetype>(1, 1)));
   EXPECT_EQ(own[0][0].value<PaneState>(), PaneState::Collapsed);
-  click(middle(access().imgExpand(b->bar()->Index())));
-  click(middle(access().imgCollapse(b->bar()->Index())));
+  click(middle(access().imgExpand(coreBar(b)->Index())));
+  click(middle(access().imgCollapse(coreBar(b)->Index())));
   EXPECT_EQ(layoutOf(d), "aTE 0+133 w, bTC 133+18, cTE 151+242 w");
   EXPECT_EQ(all[2][0].toString(), "b");
   b->toggleViewAction()->trigger();  // hidden from a View menu; only the user's close button closes
@@ -292,7 +226,7 @@ TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   first->show();
   const Keys order{"d", "a", "b", "c"};
   for (int i = 0; i < 4; ++i)
-    first->dock()->moveBar(first->pane(order[i].c_str())->bar()->Index(), i + 1, eAlignTop);
+    coreDock(first)->moveBar(coreBar(first->pane(order[i].c_str()))->Index(), i + 1, eAlignTop);
   first->pane("b")->setState(PaneState::Hidden);
   first->pane("c")->setHeight(100);
   const QByteArray state = first->saveState();
@@ -429,7 +363,7 @@ TEST_F(QtDock,
            {"light", QApplication::palette()}, {"dark", dark}, {"high contrast", high}}) {
     d->setPalette(pinned(palette));
     const auto [start, end] = titleBands();
-    const QColor text = qcolor(d->pane("a")->bar()->TitleForeColor());
+    const QColor text = qcolor(coreBar(d->pane("a"))->TitleForeColor());
     EXPECT_EQ(std::pair(start, text),
               std::pair(d->color(DockWidget::TitleStart), d->color(DockWidget::TitleText)))
         << name;
@@ -489,7 +423,7 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDrop
   const QPoint frameC = QtToolkit::widgetOf(access().picDockBar(indexOf("c")))->mapTo(window.get(), QPoint());
   EXPECT_EQ(window->findChild<QRubberBand*>()->pos() - frameC,
             QPoint(pixels(onB.x()) - pixels(onC.x()), pixels(onB.y()) - pixels(onC.y())));
-  EXPECT_EQ(d->toolkit()->dropHint().kind, DropHint::Kind::Line);
+  EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
 
   // On its own title a drop changes nothing: no marker, the forbidden cursor until it leaves.
   mouse(QEvent::MouseMove, onC);
@@ -506,11 +440,11 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDrop
   mouse(QEvent::MouseMove, onA);
   ASSERT_EQ(seen()[0], '1');
   QTest::keyClick(window.get(), Qt::Key_Escape);
-  EXPECT_EQ(d->toolkit()->dropHint(), DropHint{});
+  EXPECT_EQ(coreToolkit(d)->dropHint(), DropHint{});
   mouse(QEvent::MouseMove, onA + QPointF(0, 100));
   EXPECT_EQ(seen(), "0 -1 0");
   mouse(QEvent::MouseButtonRelease, onA + QPointF(0, 100));
-  EXPECT_EQ(std::pair(d->toolkit()->dragging(), layoutOf(d)),
+  EXPECT_EQ(std::pair(coreToolkit(d)->dragging(), layoutOf(d)),
             (std::pair<Element*, std::string>(nullptr, layout)));
   mouse(QEvent::MouseMove, onC, Qt::NoButton);
   EXPECT_EQ(d->grab().toImage(), before);
@@ -523,15 +457,15 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     auto* d = new DockWidget(window);
     d->setGeometry(20, 20, pixels(4500), pixels(6000));
     for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
-      BarRef b = d->bars()->Add();
+      BarRef b = coreDock(d)->Bars()->Add();
       b->setKey("k" + std::to_string(i));
       b->setTitle("Bar " + std::to_string(i));
       b->setAllowResize(true);
       b->setHeight(heights[i - 1]);
       b->setControl(std::make_shared<WidgetControl>(new QLabel(QString("body %1").arg(i), window)));
     }
-    d->dock()->setAllowScroll(scroll);
-    d->dock()->setShow(true);
+    coreDock(d)->setAllowScroll(scroll);
+    coreDock(d)->setShow(true);
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
     QCoreApplication::processEvents();
@@ -553,12 +487,12 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     std::vector<std::int32_t> heights(10, 1000);
     heights[0] = 1500;
     DockWidget* d = build(dragged.get(), scroll, heights);
-    DockTestAccess dragAccess(*d->dock());
-    const std::int16_t first = d->bars()->ItemByOrder(1)->Index();
+    DockTestAccess dragAccess(*coreDock(d));
+    const std::int16_t first = coreDock(d)->Bars()->ItemByOrder(1)->Index();
     QPointF grip = at(dragAccess.picSplit(first)) + QPointF(600, 0);
     // The last bar, out of sight, is told of each move as a widget moved on its own is.
     EventCount last(QEvent::Move);
-    QtToolkit::widgetOf(dragAccess.picDockBar(d->bars()->ItemByOrder(10)->Index()))
+    QtToolkit::widgetOf(dragAccess.picDockBar(coreDock(d)->Bars()->ItemByOrder(10)->Index()))
         ->installEventFilter(&last);
     mouseIn(dragged.get(), d, QEvent::MouseButtonPress, grip);
     for (double step : {225, 450, 450, -225, 450, -450, -225, 675}) {
@@ -568,16 +502,16 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     EXPECT_EQ(last.count, scroll ? 8 : 0);
     mouseIn(dragged.get(), d, QEvent::MouseButtonRelease, grip);
     // The strip stays under the pointer until its bar is painted again; the moved bars are not.
-    BarRef dragged1 = d->bars()->ItemByOrder(1);
+    BarRef dragged1 = coreDock(d)->Bars()->ItemByOrder(1);
     dragged1->setTitleForeColor(dragged1->TitleForeColor());
     QCoreApplication::processEvents();
     for (int i = 1; i <= 10; ++i)
-      heights[i - 1] = d->bars()->ItemByOrder(i)->Height();
+      heights[i - 1] = coreDock(d)->Bars()->ItemByOrder(i)->Height();
     ASSERT_NE(heights[0], 1500);
     auto direct = std::make_unique<QWidget>();
     // Laid out at the same heights; a fitted dock has no splitter under its last bar.
     DockWidget* reference = build(direct.get(), true, heights);
-    reference->bars()->ItemByOrder(10)->setShowResize(scroll);
+    coreDock(reference)->Bars()->ItemByOrder(10)->setShowResize(scroll);
     QCoreApplication::processEvents();
     EXPECT_EQ(geometries(d), geometries(reference));
     EXPECT_EQ(screen(dragged.get(), d), screen(direct.get(), reference));
