@@ -127,7 +127,8 @@ class DemoWindow : public QMainWindow {
     connect(mDock, &DockWidget::paneStateChanged, this,
             [this](const QString& key, PaneState s) { log(stateName(s), key); });
     connect(mDock, &DockWidget::optionsRequested, this, [this](const QString& key) { log("options", key); });
-    connect(mDock, &DockWidget::layoutChanged, this, [this] { log("layout", QString::number(mDock->count())); });
+    connect(mDock, &DockWidget::layoutChanged, this,
+            [this] { log("layout", QString::number(mDock->count())); });
     connect(mDock, &DockWidget::contextMenuRequested, this, [this](const QString& key, const QPoint&) {
       log("context menu", key.isEmpty() ? "(dock)" : key);
     });

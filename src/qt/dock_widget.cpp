@@ -161,6 +161,8 @@ void DockWidget::resetLayout() {
     r.position = position;
   }
   if (moved && records.size() == static_cast<std::size_t>(dock->Bars()->Count())) dock->applyRecords(records);
+  // The order of creation leaves the groups mixed: they stand in the order one after the other.
+  dock->relayout();
   if (self) d->keys->order();
 }
 

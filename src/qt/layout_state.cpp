@@ -64,7 +64,8 @@ bool DockWidget::restoreState(const QByteArray& state) {
   for (Pane* p : ordered) {
     const std::string key = PanePrivate::bar(p)->Key();
     if (std::none_of(records.begin(), records.end(), [&](const LayoutRecord& r) { return r.key == key; }))
-      records.push_back({key, ++position, PanePrivate::bar(p)->AlignBar(), PanePrivate::bar(p)->State(), PanePrivate::bar(p)->Height()});
+      records.push_back({key, ++position, PanePrivate::bar(p)->AlignBar(), PanePrivate::bar(p)->State(),
+                         PanePrivate::bar(p)->Height()});
   }
   // Records of panes this dock does not have would leave places empty: the others close up.
   std::vector<LayoutRecord> kept;

@@ -47,7 +47,8 @@ void copySwitches(const cTovBar& from, cTovBar& to) {
 
 /// A collapsed bar's record keeps the height it expands to, as the dock's own records do.
 LayoutRecord recordOf(const std::string& key, std::int32_t position, const cTovBar& b) {
-  return {key, position, b.AlignBar(), b.State(), b.State() == eBarCollapsed ? b.HeightExpanded() : b.Height()};
+  return {key, position, b.AlignBar(), b.State(),
+          b.State() == eBarCollapsed ? b.HeightExpanded() : b.Height()};
 }
 
 }  // namespace
@@ -63,6 +64,9 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
   d->settle();
   const int at = std::clamp(position, 0, count());
   const QList<Pane*> before = panes();
+  // One run of the dock: the pane is fitted once, in its group and at its place.
+  const DockRef dock = d->dock;
+  TovDock::Batch batch(*dock);
   Pane* p = d->createPane(key, widget, title, icon);
   if (!p) return nullptr;
   // The application's order: a reset puts the pane where it was inserted.
@@ -73,8 +77,6 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
   } else {
     d->panes.append(p);
   }
-  const DockRef dock = d->dock;
-  TovDock::Batch batch(*dock);
   d->place(p, at);
   d->queueLayoutChanged();
   return p;

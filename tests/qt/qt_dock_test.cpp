@@ -115,9 +115,8 @@ TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBefor
   };
   QObject::connect(d, &DockWidget::paneClosed, note("paneClosed "));
   QObject::connect(d, &DockWidget::optionsRequested, note("options "));
-  QObject::connect(d, &DockWidget::contextMenuRequested, [&](const QString& key, const QPoint&) {
-    log.push_back("menu " + key.toStdString());
-  });
+  QObject::connect(d, &DockWidget::contextMenuRequested,
+                   [&](const QString& key, const QPoint&) { log.push_back("menu " + key.toStdString()); });
   d->resize(pixels(4000), pixels(6000));
   EXPECT_EQ(QtToolkit::widgetOf(access().picSplit(i))->cursor().shape(), Qt::SizeVerCursor);
   a->setTitleBackColorStart(0x123456);

@@ -4,7 +4,8 @@
 ///     auto* dock = new tov::qt::DockWidget(window);
 ///     dock->addPane("files", new QTreeView, tr("Files"));
 ///     dock->insertPane(0, "search", new QLineEdit, tr("Search"));
-///     QObject::connect(dock, &tov::qt::DockWidget::layoutChanged, [=] { settings.setValue("dock", dock->saveState()); });
+///     QObject::connect(dock, &tov::qt::DockWidget::layoutChanged, [=] { settings.setValue("dock",
+///     dock->saveState()); });
 ///
 /// The user collapses and expands a pane by its title strip, hides it with its close button, drags
 /// the splitter under it to give it another height and drags its title to another place. Positions
