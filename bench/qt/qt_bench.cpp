@@ -239,6 +239,36 @@ std::vector<Figures> measure(const std::vector<std::string>& which, int n, int s
   return f;
 }
 
+/// A pane removed from the middle of n shown panes, and one inserted there: the dock makes the bars
+/// of the others anew for a removal, and moves one bar for an insertion. Medians of a few, with the
+/// repaint.
+std::pair<double, double> removeAndInsert(int n) {
+  QWidget window;
+  window.resize(kWidth, kHeight);
+  auto* layout = new QVBoxLayout(&window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* dock = new tov::qt::DockWidget(&window);
+  dock->setAutoSave(false);
+  layout->addWidget(dock);
+  for (int i = 1; i <= n; ++i)
+    dock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)), QString("Bar %1").arg(i));
+  window.show();
+  settle();
+  std::vector<double> removals, insertions;
+  for (int k = 0; k < 5; ++k) {
+    const QString key = dock->panes().at(n / 2)->key();
+    auto t0 = Clock::now();
+    dock->removePane(key);
+    settle();
+    removals.push_back(ms(Clock::now() - t0));
+    t0 = Clock::now();
+    dock->insertPane(n / 2, key, new QLabel(key), key);
+    settle();
+    insertions.push_back(ms(Clock::now() - t0));
+  }
+  return {median(removals), median(insertions)};
+}
+
 int memoryRun(const std::string& which, int n) {
   settle();
   const long before = residentBytes();
@@ -282,6 +312,11 @@ int main(int argc, char** argv) {
   if (memory) return memoryRun(argv[2], std::atoi(argv[3]));
 
   // The first windows of a process load fonts and styles; neither side pays for that.
+  if (argc == 3 && std::string(argv[1]) == "--panes") {
+    const auto [removal, insertion] = removeAndInsert(std::atoi(argv[2]));
+    std::printf("remove one %.2f  insert one %.2f\n", removal, insertion);
+    return 0;
+  }
   if (argc >= 4 && std::string(argv[1]) == "--only") {
     measure({argv[2]}, 10);
     const Figures f = measure({argv[2]}, std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40).front();
@@ -305,6 +340,12 @@ int main(int argc, char** argv) {
     std::printf("| %d%s | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.3f | %.2f |\n", n,
                 panes ? " panes" : "", d.build, s.build, ratio(d.build, s.build), d.resize, s.resize,
                 ratio(d.resize, s.resize), d.drag, s.drag, ratio(d.drag, s.drag));
+    std::fflush(stdout);
+  }
+  std::printf("\n| N panes | remove one | insert one |\n|---|---|---|\n");
+  for (int n : {10, 100, 1000}) {
+    const auto [removal, insertion] = removeAndInsert(n);
+    std::printf("| %d | %.2f | %.2f |\n", n, removal, insertion);
     std::fflush(stdout);
   }
   const long dockBytes = memoryPerBar(argv[0], "dock", 1000);

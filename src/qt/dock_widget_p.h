@@ -47,9 +47,9 @@ class DockWidgetPrivate {
   Pane* createPane(const QString& key, QWidget* widget, const QString& title, const QIcon& icon);
   /// Puts a pane at a display position, taking the group its place asks for (see movePane).
   void place(Pane* pane, int position);
-  /// Takes the pane out of the dock: its widget back to this widget, hidden; its bar left without a
-  /// key until the bars are rebuilt. The pane is deleted.
-  void detach(Pane* pane);
+  /// Takes the pane out of the dock: its widget back to this widget, hidden (unless it is `dying`),
+  /// its bar left without a key until the bars are rebuilt. The pane is deleted.
+  void detach(Pane* pane, bool dying = false);
   /// Rebuilds the bars of the remaining panes when that is safe: now outside the dock's handlers,
   /// else when control returns to the event loop.
   void requestCompact();

@@ -192,7 +192,7 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   // A deleted widget takes its pane with it. Its bar still holds it: the bars are rebuilt later,
   // outside whatever code deleted it.
   QObject::connect(widget, &QObject::destroyed, q, [this, p] {
-    if (panes.contains(p)) detach(p);
+    if (panes.contains(p)) detach(p, true);
   });
   // A pane added to a dock on screen takes its place at once, and its place in the Tab order; a
   // dock not on screen puts all of them in order when it is shown.
@@ -247,24 +247,31 @@ void DockWidgetPrivate::place(Pane* p, int position) {
   keys->order();
 }
 
-void DockWidgetPrivate::detach(Pane* p) {
+void DockWidgetPrivate::detach(Pane* p, bool dying) {
   const BarRef bar = PanePrivate::bar(p);
-  QWidget* w = p->widget();
+  QWidget* w = dying ? nullptr : p->widget();
   if (w) QObject::disconnect(w, nullptr, q, nullptr);
   panes.removeOne(p);
   keys->forget();
-  // Handed back to this widget, hidden; the bar stays, hidden and out of the records, until rebuilt.
-  skipFailure([&] { bar->setControl(nullptr); });
+  // Out of the records at once; the bar itself goes when the bars are made anew.
   bar->setKey({});
   compactDue = true;
   delete p;
   queueLayoutChanged();
-  if (handlers > 0 || !w) {
-    skipFailure([&] { bar->setState(eBarHidden); });
+  if (dying) {
+    // A widget being destroyed is touched no more: its bar lets go of it once it is gone, before
+    // anything is painted again.
     requestCompact();
-  } else {
-    settle();
+    return;
   }
+  // Handed back to this widget, hidden.
+  skipFailure([&] { bar->setControl(nullptr); });
+  if (handlers == 0) {
+    settle();
+    return;
+  }
+  skipFailure([&] { bar->setState(eBarHidden); });
+  requestCompact();
 }
 
 void DockWidgetPrivate::requestCompact() {

@@ -74,6 +74,7 @@ TEST_F(PaneList, ADeletedWidgetTakesItsPaneAlsoInsideTheDocksOwnCloseWhichFinish
   EXPECT_EQ(std::tuple(d->pane("b"), d->count(), d->indexOf("c")), std::tuple(nullptr, 2, 1));
   QObject::connect(d, &DockWidget::paneClosed, window.get(),
                    [&](const QString& key) { delete d->pane(key)->widget(); });
+  turn();
   click(middle(access().imgClose(indexOf("a"))));
   turn();
   EXPECT_EQ(std::tuple(orderOf(d), coreDock(d)->Bars()->Count()), std::tuple(std::string("cTE"), 1));
