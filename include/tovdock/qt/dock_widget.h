@@ -67,6 +67,7 @@ class Pane : public QObject {
   Q_PROPERTY(bool optionsVisible READ isOptionsVisible WRITE setOptionsVisible)
 
  public:
+  /// Panes are made and deleted by their dock only.
   ~Pane() override;
 
   /// The key the pane was added with: unique in its dock, and the name its layout is stored under.
@@ -76,36 +77,47 @@ class Pane : public QObject {
 
   /// The caption on the left of the title strip.
   QString title() const;
+  /// Sets title().
   void setTitle(const QString& title);
   /// The caption on the right of the title strip, shortened last.
   QString rightTitle() const;
+  /// Sets rightTitle().
   void setRightTitle(const QString& title);
   /// The icon at the left of the title strip.
   QIcon icon() const;
+  /// Sets icon().
   void setIcon(const QIcon& icon);
 
   /// Collapsed, expanded or hidden. Hiding the last pane shown is allowed from code.
   PaneState state() const;
+  /// Sets state().
   void setState(PaneState state);
-  /// The group the pane stands in; the pane takes the last place of its new group.
+  /// The group the pane stands in.
   PaneGroup group() const;
+  /// Sets group(): the groups stay together in the display order, the pane keeping its place among
+  /// the panes of its new group that stood before and after it.
   void setGroup(PaneGroup group);
 
   /// The expanded height in logical pixels (a collapsed pane expands to it).
   int height() const;
+  /// Sets height().
   void setHeight(int height);
 
   /// Whether the user may drag the splitter under the pane (only while it is expanded).
   bool isResizable() const;
+  /// Sets isResizable().
   void setResizable(bool on);
   /// Whether the title strip shows a close button.
   bool isClosable() const;
+  /// Sets isClosable().
   void setClosable(bool on);
   /// Whether the user may drag the pane to another place.
   bool isMovable() const;
+  /// Sets isMovable().
   void setMovable(bool on);
   /// Whether the title strip shows an options button, which emits DockWidget::optionsRequested.
   bool isOptionsVisible() const;
+  /// Sets isOptionsVisible().
   void setOptionsVisible(bool on);
 
   /// A checkable action that hides and shows the pane, for a View menu. It stays checked when the
@@ -140,7 +152,9 @@ class DockWidget : public QWidget {
   /// The widget the panes are drawn on, a child of this one that fills it.
   QWidget* surfaceWidget() const;
 
+  /// About 300 by 425 logical pixels at 96 DPI.
   QSize sizeHint() const override;
+  /// About 33 by 13 logical pixels at 96 DPI.
   QSize minimumSizeHint() const override;
 
   /// Adds a pane at the end of the display order; see insertPane.
@@ -175,6 +189,7 @@ class DockWidget : public QWidget {
 
   /// Whether the stack may grow taller than the dock and scroll.
   void setScrollable(bool on);
+  /// Whether the stack may scroll (off by default).
   bool isScrollable() const;
   /// Shows every hidden pane again.
   void showAllPanes();
@@ -191,12 +206,19 @@ class DockWidget : public QWidget {
   /// On (the default), the layout is kept in the default settings store under this dock's
   /// objectName. Off, this dock writes nothing to disk: persist saveState() yourself.
   void setAutoSave(bool on);
+  /// Whether the layout is kept in the settings store.
   bool autoSave() const;
 
   /// The colours the dock paints with. Each follows the widget's palette (Window, Base, a title
   /// gradient from Button and Mid toward Window and Base, ButtonText kept legible on both ends of the
   /// gradient) until the application sets one itself.
-  enum ColorRole { Background, PaneBackground, TitleStart, TitleEnd, TitleText };
+  enum ColorRole {
+    Background,      ///< behind the panes
+    PaneBackground,  ///< behind a pane's widget and its splitter
+    TitleStart,      ///< the left end of a title strip's gradient
+    TitleEnd,        ///< the right end of a title strip's gradient
+    TitleText        ///< the captions
+  };
   Q_ENUM(ColorRole)
   /// Sets the colour of a role; an invalid colour gives the role back to the palette.
   void setColor(ColorRole role, const QColor& color);
@@ -218,7 +240,9 @@ class DockWidget : public QWidget {
   void layoutChanged();
 
  protected:
+  /// The dock lays its panes out for the new size.
   void resizeEvent(QResizeEvent* e) override;
+  /// The first show loads the stored layout and lays the panes out.
   void showEvent(QShowEvent* e) override;
   /// A new palette repaints the dock in its colours.
   void changeEvent(QEvent* e) override;
