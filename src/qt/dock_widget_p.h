@@ -58,6 +58,8 @@ class DockWidgetPrivate {
   /// Makes new bars for the panes, which keep their places, groups, states, heights and switches:
   /// the dock has no removal of single bars. `order` is the new display order.
   void rebuild(const QList<Pane*>& order);
+  /// The rebuild itself, in one run of the dock.
+  void remake(const QList<Pane*>& order);
 
   /// Held while the dock runs a handler of this widget: the bars are not rebuilt meanwhile.
   struct HandlerScope {

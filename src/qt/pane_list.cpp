@@ -1,6 +1,7 @@
 // The list of panes: adding, inserting, moving, removing and taking them, and the bars behind them.
 // The dock only appends bars and clears them all together; a pane that goes leaves its bar hidden and
 // without a key, and the bars of the others are made anew, each as its pane's was.
+#include <QApplication>
 #include <QHash>
 #include <QMetaObject>
 #include <QPointer>
@@ -291,6 +292,20 @@ void DockWidgetPrivate::settle() {
 }
 
 void DockWidgetPrivate::rebuild(const QList<Pane*>& order) {
+  // Made anew out of sight, the bars are shown together, as the first show shows them: a thousand
+  // frames unloaded and loaded on screen would each have Qt work out what they uncover. The focus
+  // stays where it was.
+  const QPointer<QWidget> surface = q->surfaceWidget();
+  const bool together = surface && surface->isVisible();
+  QWidget* had = QApplication::focusWidget();
+  const QPointer<QWidget> focus = together && surface->isAncestorOf(had) ? had : nullptr;
+  if (together) surface->hide();
+  remake(order);
+  if (together && surface) surface->show();
+  if (focus) focus->setFocus(Qt::OtherFocusReason);
+}
+
+void DockWidgetPrivate::remake(const QList<Pane*>& order) {
   const DockRef hold = dock;
   const BarsRef all = hold->Bars();
   if (!all) return;

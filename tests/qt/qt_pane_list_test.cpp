@@ -43,7 +43,8 @@ TEST_F(PaneList, InsertMoveRemoveAndTakeKeepTheOtherPanesTheirPlacesStatesGroups
   auto* x = new QLabel("x");
   EXPECT_EQ(d->insertPane(2, "x", x, "X")->group(), PaneGroup::Top);
   EXPECT_EQ(d->insertPane(99, "y", new QLabel("y"), "Y")->group(), PaneGroup::Bottom);
-  EXPECT_FALSE(d->insertPane(0, "x", new QLabel, "again"));
+  QLabel spare;
+  EXPECT_FALSE(d->insertPane(0, "x", &spare, "again") || spare.parent());
   EXPECT_EQ(orderOf(d), "aTE bTC xTE cBE yBE");
   // An application moves a pane the user may not drag; past the end is the last place.
   EXPECT_TRUE(d->movePane("c", 0));
