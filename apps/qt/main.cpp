@@ -34,6 +34,7 @@
 #include <memory>
 #include <optional>
 
+#include "tovdock/qt/dock_core.h"
 #include "tovdock/qt/dock_widget.h"
 
 namespace {
@@ -120,11 +121,14 @@ class DemoWindow : public QMainWindow {
     add("calendar", calendar, PaneGroup::Right, 180, QStyle::SP_FileDialogDetailedView,
         QDate::currentDate().toString("MMMM yyyy"));
     add("form", makeForm(), PaneGroup::Bottom, 206, QStyle::SP_FileDialogInfoView);
+    mDock->pane("notes")->setOptionsVisible(true);
 
     connect(mDock, &DockWidget::paneClosed, this, [this](const QString& key) { log("closed", key); });
     connect(mDock, &DockWidget::paneStateChanged, this,
             [this](const QString& key, PaneState s) { log(stateName(s), key); });
     connect(mDock, &DockWidget::optionsRequested, this, [this](const QString& key) { log("options", key); });
+    connect(mDock, &DockWidget::layoutChanged, this,
+            [this] { log("layout", QString::number(mDock->count())); });
     connect(mDock, &DockWidget::contextMenuRequested, this, [this](const QString& key, const QPoint&) {
       log("context menu", key.isEmpty() ? "(dock)" : key);
     });
@@ -145,6 +149,15 @@ class DemoWindow : public QMainWindow {
     });
     view->addAction("Show &hidden panes", this, [this] { mDock->showAllPanes(); });
     view->addAction("&Reset layout", this, [this] { mDock->resetLayout(); });
+    // A pane made and dropped from code: it comes first, and its widget goes with it.
+    auto* scratch = view->addAction("S&cratch pane");
+    scratch->setCheckable(true);
+    connect(scratch, &QAction::toggled, this, [this](bool on) {
+      if (on)
+        mDock->insertPane(0, "scratch", new QPlainTextEdit("Scratch"), "Scratch");
+      else
+        mDock->removePane("scratch");
+    });
     view->addSeparator();
     view->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
 

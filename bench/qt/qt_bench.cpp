@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "support/dock_access.h"
-#include "tovdock/qt/dock_widget.h"
+#include "tovdock/qt/dock_core.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ class DockSide final : public Side {
       mDock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)),
                      QString("Bar %1").arg(i));
     for (int i = 1; !mPanes && i <= n; ++i) {
-      tov::BarRef bar = mDock->bars()->Add();
+      tov::BarRef bar = tov::qt::coreDock(mDock)->Bars()->Add();
       bar->setKey("bar" + std::to_string(i));
       bar->setTitle("Bar " + std::to_string(i));
       bar->setAllowResize(true);
@@ -106,16 +106,17 @@ class DockSide final : public Side {
     }
     // Panes are laid out when the dock widget is first shown, as in an application; bars built
     // through the collection are shown as the dock's own interface asks.
-    if (!mPanes) mDock->dock()->setShow(true);
+    if (!mPanes) tov::qt::coreDock(mDock)->setShow(true);
     mWindow->show();
     mFirst = 1;
   }
   void pressSplitter() override {
     // In scroll mode the bars keep their heights, so the dragged bar grows and every bar below it
     // moves at each step (without it, N bars squeezed into the window are all at their minimum).
-    mDock->dock()->setAllowScroll(true);
-    mDock->dock()->resize(mDock->dock()->Width(), mDock->dock()->Height());
-    tov::DockTestAccess access(*mDock->dock());
+    const tov::DockRef dock = tov::qt::coreDock(mDock);
+    dock->setAllowScroll(true);
+    dock->resize(dock->Width(), dock->Height());
+    tov::DockTestAccess access(*dock);
     mStrip = tov::qt::QtToolkit::widgetOf(access.picSplit(mFirst));
     if (mStrip) sendMouse(mStrip, QEvent::MouseButtonPress, QPoint(40, 2), Qt::LeftButton, Qt::LeftButton);
   }
@@ -238,6 +239,36 @@ std::vector<Figures> measure(const std::vector<std::string>& which, int n, int s
   return f;
 }
 
+/// A pane removed from the middle of n shown panes, and one inserted there: the dock makes the bars
+/// of the others anew for a removal, and moves one bar for an insertion. Medians of a few, with the
+/// repaint.
+std::pair<double, double> removeAndInsert(int n) {
+  QWidget window;
+  window.resize(kWidth, kHeight);
+  auto* layout = new QVBoxLayout(&window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* dock = new tov::qt::DockWidget(&window);
+  dock->setAutoSave(false);
+  layout->addWidget(dock);
+  for (int i = 1; i <= n; ++i)
+    dock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)), QString("Bar %1").arg(i));
+  window.show();
+  settle();
+  std::vector<double> removals, insertions;
+  for (int k = 0; k < 5; ++k) {
+    const QString key = dock->panes().at(n / 2)->key();
+    auto t0 = Clock::now();
+    dock->removePane(key);
+    settle();
+    removals.push_back(ms(Clock::now() - t0));
+    t0 = Clock::now();
+    dock->insertPane(n / 2, key, new QLabel(key), key);
+    settle();
+    insertions.push_back(ms(Clock::now() - t0));
+  }
+  return {median(removals), median(insertions)};
+}
+
 int memoryRun(const std::string& which, int n) {
   settle();
   const long before = residentBytes();
@@ -281,6 +312,11 @@ int main(int argc, char** argv) {
   if (memory) return memoryRun(argv[2], std::atoi(argv[3]));
 
   // The first windows of a process load fonts and styles; neither side pays for that.
+  if (argc == 3 && std::string(argv[1]) == "--panes") {
+    const auto [removal, insertion] = removeAndInsert(std::atoi(argv[2]));
+    std::printf("remove one %.2f  insert one %.2f\n", removal, insertion);
+    return 0;
+  }
   if (argc >= 4 && std::string(argv[1]) == "--only") {
     measure({argv[2]}, 10);
     const Figures f = measure({argv[2]}, std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40).front();
@@ -304,6 +340,12 @@ int main(int argc, char** argv) {
     std::printf("| %d%s | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.3f | %.2f |\n", n,
                 panes ? " panes" : "", d.build, s.build, ratio(d.build, s.build), d.resize, s.resize,
                 ratio(d.resize, s.resize), d.drag, s.drag, ratio(d.drag, s.drag));
+    std::fflush(stdout);
+  }
+  std::printf("\n| N panes | remove one | insert one |\n|---|---|---|\n");
+  for (int n : {10, 100, 1000}) {
+    const auto [removal, insertion] = removeAndInsert(n);
+    std::printf("| %d | %.2f | %.2f |\n", n, removal, insertion);
     std::fflush(stdout);
   }
   const long dockBytes = memoryPerBar(argv[0], "dock", 1000);

@@ -13,7 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "dock_widget_p.h"
 #include "keyboard.h"
+#include "pane_p.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -149,7 +151,7 @@ class TitleAccessible : public QAccessibleWidget {
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
     const Pane* p = pane();
-    if (p && p->bar()->CanExpand()) {
+    if (p && PanePrivate::bar(p)->CanExpand()) {
       s.expandable = true;
       s.expanded = p->state() == PaneState::Expanded;
       s.collapsed = p->state() == PaneState::Collapsed;
@@ -180,7 +182,7 @@ class TitleAccessible : public QAccessibleWidget {
     QStringList names = QAccessibleWidget::actionNames();
     if (const Pane* p = pane()) {
       names << showMenuAction();
-      if (p->bar()->CanExpand()) names.prepend(pressAction());
+      if (PanePrivate::bar(p)->CanExpand()) names.prepend(pressAction());
     }
     return names;
   }
@@ -279,7 +281,7 @@ QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   QWidget* above = w->parentWidget();
   for (int level = 0; above && !dock && level < kDeepestLevel; ++level, above = above->parentWidget())
     dock = qobject_cast<DockWidget*>(above);
-  TitleKeys* keys = dock && dock->dock() ? TitleKeys::of(dock) : nullptr;
+  TitleKeys* keys = dock && DockWidgetPrivate::get(dock)->dock ? TitleKeys::of(dock) : nullptr;
   if (!keys) return nullptr;
   if (w == dock->surfaceWidget()) return new ShownChildren(w);
   if (keys->paneOf(w)) return new TitleAccessible(w, dock);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QMessageBox>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -11,12 +10,12 @@
 #include "dock_widget_p.h"
 #include "keyboard.h"
 #include "palette_host.h"
+#include "pane_p.h"
 
 namespace tov::qt {
 
-DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
-    : QWidget(parent), d(std::make_unique<DockWidgetPrivate>(this)) {
-  d->toolkit = toolkit ? std::move(toolkit) : std::make_shared<QtToolkit>();
+DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<DockWidgetPrivate>(this)) {
+  d->toolkit = std::make_shared<QtToolkit>();
   // Before the dock's first widget is made: Qt keeps the first interface it finds for a widget.
   detail::installAccessibility();
   d->dock = TovDock::create(d->toolkit);
@@ -27,33 +26,41 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
   surface.setTop(0);
   surface.setVisible(true);
   // The dock belongs to this widget and is terminated before it, so the handlers never outlive it.
-  // A slot may delete this widget: nothing of it is touched after that.
+  // A handler may delete this widget: nothing of it is touched after that.
   DockRef& dock = d->dock;
   dock->Closed = [this](std::string& key) {
-    const QPointer<DockWidget> self = this;
-    emit closed(key);
-    if (Pane* p = self ? d->paneOfCoreKey(key) : nullptr) emit paneClosed(p->key());
+    const DockWidgetPrivate::HandlerScope scope(*d);
+    if (d->events.closed) d->events.closed(key);
+    if (Pane* p = scope.widget ? d->paneOfCoreKey(key) : nullptr) emit paneClosed(p->key());
   };
-  dock->CtlResize = [this](std::string& key) { emit ctlResize(key); };
+  dock->CtlResize = [this](std::string& key) {
+    const DockWidgetPrivate::HandlerScope scope(*d);
+    if (d->events.ctlResize) d->events.ctlResize(key);
+  };
   dock->OptShow = [this](std::string& key, bool& reload) {
-    const QPointer<DockWidget> self = this;
-    emit optShow(key, reload);
-    if (Pane* p = self ? d->paneOfCoreKey(key) : nullptr) emit optionsRequested(p->key());
+    const DockWidgetPrivate::HandlerScope scope(*d);
+    if (d->events.optShow) d->events.optShow(key, reload);
+    if (Pane* p = scope.widget ? d->paneOfCoreKey(key) : nullptr) emit optionsRequested(p->key());
   };
   dock->RightClick = [this](std::string& key) {
-    const QPointer<DockWidget> self = this;
-    emit rightClick(key);
-    if (!self) return;
+    const DockWidgetPrivate::HandlerScope scope(*d);
+    if (d->events.rightClick) d->events.rightClick(key);
+    if (!scope.widget) return;
     Pane* p = key.empty() ? nullptr : d->paneOfCoreKey(key);
     if (key.empty() || p)
       emit contextMenuRequested(p ? p->key() : QString(), d->menuAt.value_or(QCursor::pos()));
   };
-  // The panes' state signals follow every change of the layout.
-  dock->LayoutChanged = [this] { d->syncStates(); };
+  // The panes' state signals follow every change of the layout; the widget's signal waits for the
+  // event loop, so that a run of changes is told once.
+  dock->LayoutChanged = [this] {
+    const DockWidgetPrivate::HandlerScope scope(*d);
+    d->syncStates();
+    if (scope.widget) d->queueLayoutChanged();
+  };
   // Panes of docks with other object names keep records of their own.
   connect(this, &QObject::objectNameChanged, this, [this] {
     for (Pane* p : d->panes)
-      p->bar()->setKey(d->coreKey(p->key()));
+      PanePrivate::bar(p)->setKey(d->coreKey(p->key()));
   });
   // The dock's own host services, which give it the colours of this widget's palette.
   setAutoSave(true);
@@ -61,6 +68,9 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
 }
 
 DockWidget::~DockWidget() {
+  // The panes' widgets are deleted with this one, after its private part: they tell it nothing.
+  for (Pane* p : d->panes)
+    if (QWidget* w = p->widget()) QObject::disconnect(w, nullptr, this, nullptr);
   DockRef dock = std::move(d->dock);
   if (!dock) return;
   dock->Closed = nullptr;
@@ -69,18 +79,6 @@ DockWidget::~DockWidget() {
   dock->RightClick = nullptr;
   dock->LayoutChanged = nullptr;
   dock->Terminate();
-}
-
-const DockRef& DockWidget::dock() const {
-  return d->dock;
-}
-
-BarsRef DockWidget::bars() const {
-  return d->dock ? d->dock->Bars() : nullptr;
-}
-
-const std::shared_ptr<QtToolkit>& DockWidget::toolkit() const {
-  return d->toolkit;
 }
 
 QWidget* DockWidget::surfaceWidget() const {
@@ -126,6 +124,47 @@ void DockWidget::resizeEvent(QResizeEvent* e) {
   // The surface's own size in twips, which need not be whole, given as its container gives it.
   if (DockRef dock = d->dock)
     QtToolkit::resizeSurface(dock->surface(), width() / d->pixelsPerTwip(), height() / d->pixelsPerTwip());
+}
+
+void DockWidget::setScrollable(bool on) {
+  if (on == isScrollable()) return;
+  const DockRef dock = d->dock;
+  TovDock::Batch batch(*dock);
+  dock->setAllowScroll(on);
+  dock->relayout();
+}
+
+bool DockWidget::isScrollable() const {
+  return d->dock->AllowScroll();
+}
+
+void DockWidget::showAllPanes() {
+  d->settle();
+  const DockRef dock = d->dock;
+  dock->ShowElement(0);
+}
+
+void DockWidget::resetLayout() {
+  d->settle();
+  const QPointer<DockWidget> self = this;
+  const DockRef dock = d->dock;
+  TovDock::Batch batch(*dock);
+  dock->ShowElement(-1);
+  if (!self || !dock->Show()) return;
+  // The dock restores the order its bars were made in; the panes go in the order they were added in,
+  // an inserted one at its place.
+  std::vector<LayoutRecord> records = dock->records();
+  bool moved = false;
+  for (LayoutRecord& r : records) {
+    const Pane* p = d->paneOfCoreKey(r.key);
+    const auto position = p ? static_cast<std::int32_t>(d->panes.indexOf(p)) + 1 : 0;
+    moved = moved || position != r.position;
+    r.position = position;
+  }
+  if (moved && records.size() == static_cast<std::size_t>(dock->Bars()->Count())) dock->applyRecords(records);
+  // The order of creation leaves the groups mixed: they stand in the order one after the other.
+  dock->relayout();
+  if (self) d->keys->order();
 }
 
 bool DockWidget::autoSave() const {
@@ -189,14 +228,26 @@ std::string DockWidgetPrivate::coreKey(const QString& key) const {
 
 Pane* DockWidgetPrivate::paneOfCoreKey(const std::string& key) const {
   for (Pane* p : panes)
-    if (p->bar()->Key() == key) return p;
+    if (PanePrivate::bar(p)->Key() == key) return p;
   return nullptr;
 }
 
 Pane* DockWidgetPrivate::paneOfIndex(std::int32_t index) const {
   for (Pane* p : panes)
-    if (p->bar()->Index() == index) return p;
+    if (PanePrivate::bar(p)->Index() == index) return p;
   return nullptr;
+}
+
+void DockWidgetPrivate::queueLayoutChanged() {
+  if (layoutQueued) return;
+  layoutQueued = true;
+  QMetaObject::invokeMethod(
+      q,
+      [this] {
+        layoutQueued = false;
+        emit q->layoutChanged();
+      },
+      Qt::QueuedConnection);
 }
 
 void DockWidgetPrivate::syncStates() {
@@ -204,24 +255,8 @@ void DockWidgetPrivate::syncStates() {
   // there (and with it the dock, their parent) looked at once.
   const QList<QPointer<Pane>> all(panes.begin(), panes.end());
   for (const QPointer<Pane>& p : all) {
-    if (p && p->sync() && p) emit p->mDock->paneStateChanged(p->key(), p->state());
+    if (p && PanePrivate::get(p)->sync() && p) emit q->paneStateChanged(p->key(), p->state());
   }
-}
-
-// ---- QtHostServices ----
-
-QtHostServices::QtHostServices(std::optional<std::filesystem::path> storePath,
-                               std::optional<std::string> application)
-    : DefaultHostServices(std::move(storePath), std::move(application)) {}
-
-void QtHostServices::ShowMessage(const std::string& text, std::int32_t number, const std::string& text2,
-                                 std::int16_t flag, std::int32_t number2) {
-  DefaultHostServices::ShowMessage(text, number, text2, flag, number2);
-  QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(),
-                  QCoreApplication::translate("tov", text.c_str()), QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
 }
 
 }  // namespace tov::qt

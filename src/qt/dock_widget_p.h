@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "tovdock/qt/dock_core.h"
 #include "tovdock/qt/dock_widget.h"
 
 namespace tov::qt {
@@ -37,15 +38,54 @@ class DockWidgetPrivate {
   /// The grip lines follow the palette; a dock on screen loads its colours again and repaints.
   void applyColors();
 
+  /// layoutChanged is emitted once when control returns to the event loop.
+  void queueLayoutChanged();
+
+  // ---- The list of panes (pane_list.cpp) ----
+
+  /// A new pane on a new bar at the end of the display order, or null (with a warning).
+  Pane* createPane(const QString& key, QWidget* widget, const QString& title, const QIcon& icon);
+  /// Puts a pane at a display position, taking the group its place asks for (see movePane).
+  void place(Pane* pane, int position);
+  /// Takes the pane out of the dock: its widget back to this widget, hidden (unless it is `dying`),
+  /// its bar left without a key until the bars are rebuilt. The pane is deleted.
+  void detach(Pane* pane, bool dying = false);
+  /// Rebuilds the bars of the remaining panes when that is safe: now outside the dock's handlers,
+  /// else when control returns to the event loop.
+  void requestCompact();
+  /// Rebuilds the bars now when a rebuild is due and no handler of the dock runs.
+  void settle();
+  /// Makes new bars for the panes, which keep their places, groups, states, heights and switches:
+  /// the dock has no removal of single bars. `order` is the new display order.
+  void rebuild(const QList<Pane*>& order);
+  /// The rebuild itself, in one run of the dock.
+  void remake(const QList<Pane*>& order);
+
+  /// Held while the dock runs a handler of this widget: the bars are not rebuilt meanwhile.
+  struct HandlerScope {
+    explicit HandlerScope(DockWidgetPrivate& d);
+    ~HandlerScope();
+    QPointer<DockWidget> widget;
+  };
+
   DockWidget* q;
   std::shared_ptr<QtToolkit> toolkit;
   DockRef dock;
+  /// Every pane, in the order the application added them (an inserted one at its place).
   QList<Pane*> panes;
   detail::TitleKeys* keys = nullptr;
+  CoreEvents events;
   /// Where a context menu asked for with the keyboard opens, while it is being asked for.
   std::optional<QPoint> menuAt;
   bool autoSave = true;
   bool activated = false;
+  /// A layout applied by restoreState before the first show stands in for the stored one then.
+  bool restoredBeforeShow = false;
+  bool layoutQueued = false;
+  /// Bars of panes gone are still in the dock, hidden and without a key.
+  bool compactDue = false;
+  bool compactPosted = false;
+  int handlers = 0;
   std::array<QColor, 5> colors;
 };
 

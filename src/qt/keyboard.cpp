@@ -9,6 +9,7 @@
 #include <cstddef>
 
 #include "dock_widget_p.h"
+#include "pane_p.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -47,8 +48,8 @@ TitleKeys* TitleKeys::of(const DockWidget* dock) {
 }
 
 BarElementsView TitleKeys::setOf(const Pane* pane) const {
-  if (!pane || !mDock->dock()) return {};
-  return mDock->dock()->elementsOf(pane->bar()->Index());
+  if (!pane || !DockWidgetPrivate::get(mDock)->dock) return {};
+  return DockWidgetPrivate::get(mDock)->dock->elementsOf(PanePrivate::bar(pane)->Index());
 }
 
 QWidget* TitleKeys::titleOf(const Pane* pane) const {
@@ -62,7 +63,7 @@ QWidget* TitleKeys::frameOf(const Pane* pane) const {
 }
 
 Pane* TitleKeys::ownerOf(const QObject* widget, Part part) const {
-  if (!widget || !mDock->dock()) return nullptr;
+  if (!widget || !DockWidgetPrivate::get(mDock)->dock) return nullptr;
   auto partOf = [this](const Pane* p, Part k) -> QObject* {
     return k == Part::Title ? titleOf(p) : frameOf(p);
   };
@@ -156,13 +157,15 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool TitleKeys::run(Pane* pane, TitleCommand c) {
+  // The places a move counts are those of the panes alone.
+  DockWidgetPrivate::get(mDock)->settle();
   QWidget* title = titleOf(pane);
   if (c == TitleCommand::None || !title) return false;
   // The dock's actions run the application's handlers, which may delete the widget and so drop the
   // dock: the dock is held, and nothing of the widget is touched once it is gone.
   QPointer<DockWidget> dock = mDock;
-  const DockRef hold = mDock->dock();
-  const BarRef bar = pane->bar();
+  const DockRef hold = DockWidgetPrivate::get(mDock)->dock;
+  const BarRef bar = PanePrivate::bar(pane);
   const std::int32_t i = bar->Index();
   switch (c) {
     case TitleCommand::Toggle:
@@ -199,7 +202,7 @@ bool TitleKeys::run(Pane* pane, TitleCommand c) {
 
 void TitleKeys::move(Pane* pane, int step) {
   const QPointer<DockWidget> dock = mDock;
-  const BarRef bar = pane->bar();
+  const BarRef bar = PanePrivate::bar(pane);
   if (!bar->CanMove()) return;
   // As a drop on the neighbour shown above or below: the pane joins its group and takes its place.
   const QList<Pane*> ordered = mDock->panes();
@@ -209,10 +212,10 @@ void TitleKeys::move(Pane* pane, int step) {
   const qsizetype at = shown.indexOf(pane);
   const qsizetype to = at + step;
   if (at < 0 || to < 0 || to >= shown.size()) return;
-  const BarRef target = shown[to]->bar();
+  const BarRef target = PanePrivate::bar(shown[to]);
   if (!target->CanMove()) return;
   const auto position = static_cast<std::int32_t>(ordered.indexOf(shown[to])) + 1;
-  const DockRef hold = mDock->dock();
+  const DockRef hold = DockWidgetPrivate::get(mDock)->dock;
   hold->moveBar(bar->Index(), position, target->AlignBar());
   if (dock) order();
 }

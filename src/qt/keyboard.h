@@ -29,6 +29,11 @@ class TitleKeys : public QObject {
 
   /// Lets the pane's title strip take the focus and answer keys.
   void attach(Pane* pane);
+  /// Forgets the title strips and frames seen: the panes' bars were made anew.
+  void forget() {
+    mOwners.clear();
+    mEntered = 0;
+  }
   /// Puts the title strips and the panes' widgets in Tab order, as the panes are displayed.
   void order();
   /// Runs a command on the pane as its key or button does; false when it means nothing there.
@@ -56,8 +61,8 @@ class TitleKeys : public QObject {
 
   DockWidget* mDock;
   // The panes' title strips and frames by widget: every widget Qt shows asks whether it is one, and
-  // a dock may hold a thousand panes. Panes are only ever added; those added since the last look
-  // are entered when a widget is not found, and all again when one found is no longer its pane's.
+  // a dock may hold a thousand panes. Panes added since the last look are entered when a widget is
+  // not found, and all again when one found is no longer its pane's; a rebuild of the bars forgets all.
   mutable QHash<const QObject*, std::pair<QPointer<Pane>, Part>> mOwners;
   mutable qsizetype mEntered = 0;
 };

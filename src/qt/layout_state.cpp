@@ -5,6 +5,7 @@
 
 #include "dock_widget_p.h"
 #include "keyboard.h"
+#include "pane_p.h"
 #include "tovdock/qt/dock_widget.h"
 
 namespace tov::qt {
@@ -56,12 +57,15 @@ bool DockWidget::restoreState(const QByteArray& state) {
     r = {d->coreKey(key), ++position, align, paneState, height};
   }
   if (!in.atEnd()) return false;
+  // Bars of panes gone would hold places of their own.
+  d->settle();
   // The panes the data names take its places in its order; the others follow in their present order.
   const QList<Pane*> ordered = panes();
   for (Pane* p : ordered) {
-    const std::string key = p->bar()->Key();
+    const std::string key = PanePrivate::bar(p)->Key();
     if (std::none_of(records.begin(), records.end(), [&](const LayoutRecord& r) { return r.key == key; }))
-      records.push_back({key, ++position, p->bar()->AlignBar(), p->bar()->State(), p->bar()->Height()});
+      records.push_back({key, ++position, PanePrivate::bar(p)->AlignBar(), PanePrivate::bar(p)->State(),
+                         PanePrivate::bar(p)->Height()});
   }
   // Records of panes this dock does not have would leave places empty: the others close up.
   std::vector<LayoutRecord> kept;
@@ -72,6 +76,7 @@ bool DockWidget::restoreState(const QByteArray& state) {
   const QPointer<DockWidget> self = this;
   const DockRef dock = d->dock;
   dock->applyRecords(kept);
+  if (!d->activated) d->restoredBeforeShow = true;
   if (self) d->keys->order();
   return true;
 }

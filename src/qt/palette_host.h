@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tovdock/host.h"
+#include "tovdock/platform.h"
 #include "tovdock/qt/dock_widget.h"
 
 namespace tov::qt {

@@ -21,11 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "qt_support.h"
-#include "support/dock_access.h"
-#include "support/memory_host.h"
-#include "support/ui_driver.h"
-#include "tovdock/qt/dock_widget.h"
+#include "qt_dock_fixture.h"
 
 namespace tov::qt {
 namespace {
@@ -33,104 +29,10 @@ namespace {
 using test::MemoryHost;
 using Keys = std::vector<std::string>;
 
-/// The contrast ratio of two colours from their relative luminance.
-double contrast(const QColor& a, const QColor& b) {
-  auto luminance = [](const QColor& c) {
-    auto linear = [](double s) { return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4); };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-  };
-  const double x = luminance(a), y = luminance(b);
-  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
-}
-
-/// A palette that a widget keeps whatever its parent's is.
-QPalette pinned(QPalette p) {
-  p.setResolveMask(~QPalette::ResolveMask(0));
-  return p;
-}
-
-/// Each pane in order: key, group and state, its frame's top and height in pixels while the frame
-/// shows, and "w" while its widget shows.
-std::string layoutOf(DockWidget* d) {
-  QStringList out;
-  for (Pane* p : d->panes()) {
-    const QWidget* frame = p->widget()->parentWidget();
-    out << p->key() + "TLRB"[int(p->group())] + "CEH"[int(p->state())] +
-               (frame->isVisible() ? QString(" %1+%2").arg(frame->y()).arg(frame->height()) : "") +
-               (p->widget()->isVisible() ? " w" : "");
-  }
-  return out.join(", ").toStdString();
-}
-
-class QtDock : public QtWindowTest {
- protected:
-  void SetUp() override {
-    HostServices::setInstance(host);
-    window->setGeometry(30, 40, 420, 480);
-    window->setPalette(QPalette(QColor(255, 0, 255)));
-    window->setAutoFillBackground(true);
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    panes();
-  }
-  void TearDown() override {
-    window.reset();
-    HostServices::setInstance(nullptr);
-  }
-
-  /// A dock of three panes a, b and c in the window, shown only now, as an application does it; the
-  /// mouse and access() reach the newest one.
-  DockWidget* panes(const QString& name = {}, bool autoSave = false) {
-    d = new DockWidget(window.get());
-    d->toolkit()->setMessageHandler(
-        [](const std::string& text, const std::string&) { ADD_FAILURE() << text; });
-    d->setObjectName(name);
-    d->setAutoSave(autoSave);
-    for (const char* k : {"a", "b", "c"})
-      d->addPane(k, new QLabel(k), QString(k).toUpper());
-    d->setGeometry(20, 20, pixels(4500), pixels(6000));
-    d->show();
-    return d;
-  }
-  DockTestAccess access() { return DockTestAccess(*d->dock()); }
-  std::int32_t indexOf(const char* key) { return d->pane(key)->bar()->Index(); }
-  QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
-
-  /// Position of an element in the dock's twips.
-  static QPointF at(const Element& e) { return {test::UiDriver::absLeft(e), test::UiDriver::absTop(e)}; }
-  /// The middle of an image button.
-  QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
-  /// A point on a title strip, away from its caption and buttons.
-  QPointF onTitle(const char* key, double down = 130) {
-    return at(access().picTitel(indexOf(key))) + QPointF(2500, down);
-  }
-
-  QWidget* target() override { return d; }
-
-  std::shared_ptr<MemoryHost> host = std::make_shared<MemoryHost>();
-  DockWidget* d = nullptr;
-};
-
-/// Counts the events of one type that the widgets it is installed on receive.
-struct EventCount : QObject {
-  explicit EventCount(QEvent::Type type) : type(type) {}
-  bool eventFilter(QObject*, QEvent* e) override {
-    count += e->type() == type;
-    return false;
-  }
-  QEvent::Type type;
-  int count = 0;
-};
-
-/// A colour of the dock's 0x00BBGGRR form as a QColor.
-QColor qcolor(Color c) {
-  return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
 TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWidget) {
   d->setColor(DockWidget::PaneBackground, QColor(0xE0E0E0));
   for (Pane* p : d->panes())
-    p->setResizable(true), p->bar()->setHeight(3000);
+    p->setResizable(true), coreBar(p)->setHeight(3000);
   d->setScrollable(true);
   const std::int32_t a = indexOf("a"), b = indexOf("b");
   // Grip lines in the palette's shades, and the window around the dock untouched.
@@ -178,21 +80,33 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
     }
   EXPECT_GT(access().picDockBar(indexOf("c")).Top(), lastTop);
   d->resize(pixels(3000), pixels(4500));
-  EXPECT_EQ(std::tuple(d->dock()->Width(), d->dock()->Height(), d->surfaceWidget()->size()),
+  EXPECT_EQ(std::tuple(coreDock(d)->Width(), coreDock(d)->Height(), d->surfaceWidget()->size()),
             std::tuple(3000.0, 4500.0, d->size()));
   EXPECT_FALSE(QtToolkit::widgetOf(access().VScroll())->isVisible() || wheel(frame, QPoint(40, 5)));
 }
 
-TEST_F(QtDock, ButtonsAndRightClicksRaiseSignalsWithWritableArguments) {
-  const BarRef a = d->pane("a")->bar();
-  a->setShowOptions(true);
+TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBeforeTheQtSignals) {
+  Pane* pa = d->pane("a");
+  pa->setOptionsVisible(true);
+  const BarRef a = coreBar(pa);
   const std::int32_t i = a->Index();
   Keys log;
   std::set<std::string> resized;
-  QObject::connect(d, &DockWidget::ctlResize, [&](std::string& key) { resized.insert(key); });
-  QObject::connect(d, &DockWidget::rightClick, [&](std::string& key) { log.push_back("right " + key); });
-  QObject::connect(d, &DockWidget::closed, [&](std::string& key) { log.push_back("closed " + key); });
-  QObject::connect(d, &DockWidget::optShow, [](std::string&, bool& reload) { reload = true; });
+  setCoreEvents(d, {.closed = [&](std::string& key) { log.push_back("closed " + key); },
+                    .ctlResize = [&](std::string& key) { resized.insert(key); },
+                    .optShow =
+                        [&](std::string& key, bool& reload) {
+                          log.push_back("optShow " + key);
+                          reload = true;
+                        },
+                    .rightClick = [&](std::string& key) { log.push_back("right " + key); }});
+  auto note = [&](const char* what) {
+    return [&log, what](const QString& key) { log.push_back(what + key.toStdString()); };
+  };
+  QObject::connect(d, &DockWidget::paneClosed, note("paneClosed "));
+  QObject::connect(d, &DockWidget::optionsRequested, note("options "));
+  QObject::connect(d, &DockWidget::contextMenuRequested,
+                   [&](const QString& key, const QPoint&) { log.push_back("menu " + key.toStdString()); });
   d->resize(pixels(4000), pixels(6000));
   EXPECT_EQ(QtToolkit::widgetOf(access().picSplit(i))->cursor().shape(), Qt::SizeVerCursor);
   a->setTitleBackColorStart(0x123456);
@@ -204,11 +118,20 @@ TEST_F(QtDock, ButtonsAndRightClicksRaiseSignalsWithWritableArguments) {
   d->pane("c")->setState(PaneState::Hidden);
   click(onTitle("b"), Qt::RightButton);
   click(QPointF(2000, 5900), Qt::RightButton);  // below the titles
-  EXPECT_EQ(std::pair(log, resized.contains("a")), std::pair(Keys{"closed a", "right b", "right "}, true));
+  EXPECT_EQ(log, (Keys{"optShow a", "options a", "closed a", "paneClosed a", "right b", "menu b", "right ",
+                       "menu "}));
+  EXPECT_TRUE(resized.contains("a"));
+  // The button shows and goes at once on a shown pane.
+  Pane* pb = d->pane("b");
+  const Image& optB = access().imgOpt(indexOf("b"));
+  pb->setOptionsVisible(true);
+  const bool shown = optB.Visible();
+  pb->setOptionsVisible(false);
+  EXPECT_EQ(std::tuple(shown, optB.Visible(), pb->isOptionsVisible()), std::tuple(true, false, false));
 }
 
 TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
-  EXPECT_TRUE(d->dock()->Show());  // shown without setShow
+  EXPECT_TRUE(coreDock(d)->Show());  // shown without setShow
   QLabel spare;
   EXPECT_FALSE(d->addPane("a", &spare, "again") || d->addPane("", &spare, "none") || spare.parent());
   EXPECT_EQ(layoutOf(d), "aTE 0+133 w, bTE 133+134 w, cTE 267+133 w");
@@ -220,8 +143,8 @@ TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
   b->setState(PaneState::Collapsed);
   ASSERT_EQ(std::pair(own.count(), all.count()), (std::pair<qsizetype, qsizetype>(1, 1)));
   EXPECT_EQ(own[0][0].value<PaneState>(), PaneState::Collapsed);
-  click(middle(access().imgExpand(b->bar()->Index())));
-  click(middle(access().imgCollapse(b->bar()->Index())));
+  click(middle(access().imgExpand(coreBar(b)->Index())));
+  click(middle(access().imgCollapse(coreBar(b)->Index())));
   EXPECT_EQ(layoutOf(d), "aTE 0+133 w, bTC 133+18, cTE 151+242 w");
   EXPECT_EQ(all[2][0].toString(), "b");
   b->toggleViewAction()->trigger();  // hidden from a View menu; only the user's close button closes
@@ -292,7 +215,7 @@ TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   first->show();
   const Keys order{"d", "a", "b", "c"};
   for (int i = 0; i < 4; ++i)
-    first->dock()->moveBar(first->pane(order[i].c_str())->bar()->Index(), i + 1, eAlignTop);
+    coreDock(first)->moveBar(coreBar(first->pane(order[i].c_str()))->Index(), i + 1, eAlignTop);
   first->pane("b")->setState(PaneState::Hidden);
   first->pane("c")->setHeight(100);
   const QByteArray state = first->saveState();
@@ -411,51 +334,6 @@ TEST_F(QtDock, ScreenReadersFindTheShownPanesTheirStateAndButtonsAndPressThemInT
   EXPECT_TRUE(gone.isNull());
 }
 
-TEST_F(QtDock,
-       TitleTextStandsOutInLightDarkAndHighContrastPalettesWhoseChangeRepaintsAsNoUnchangedLayoutDoes) {
-  QPalette dark(Qt::white, QColor(0x353535), QColor(0x505050), QColor(0x1A1A1A), QColor(0x252525), Qt::white,
-                Qt::white, QColor(0x2A2A2A), QColor(0x353535));
-  QPalette high(Qt::white, Qt::black, Qt::white, Qt::gray, Qt::gray, Qt::white, Qt::white, Qt::black,
-                Qt::black);
-  for (QPalette* p : {&dark, &high})
-    p->setColor(QPalette::ButtonText, Qt::white);
-  // The first and the last column of pane a's title gradient as painted.
-  auto titleBands = [&] {
-    const QImage shot = titleOf("a")->grab().toImage();
-    return std::pair(shot.pixelColor(0, 1), shot.pixelColor(shot.width() - 1, 1));
-  };
-  std::vector<int> lightness;
-  for (const auto& [name, palette] : std::vector<std::pair<const char*, QPalette>>{
-           {"light", QApplication::palette()}, {"dark", dark}, {"high contrast", high}}) {
-    d->setPalette(pinned(palette));
-    const auto [start, end] = titleBands();
-    const QColor text = qcolor(d->pane("a")->bar()->TitleForeColor());
-    EXPECT_EQ(std::pair(start, text),
-              std::pair(d->color(DockWidget::TitleStart), d->color(DockWidget::TitleText)))
-        << name;
-    EXPECT_GE(std::min(contrast(text, start), contrast(text, end)), 4.5) << name;
-    lightness.push_back(start.lightness());
-  }
-  EXPECT_LT(lightness[1], lightness[0]);  // repainted in the dark palette
-
-  d->setColor(DockWidget::TitleStart, Qt::red);  // an own colour overrides its role; the bars paint with it
-  EXPECT_EQ(titleBands().first, QColor(Qt::red));
-  d->setColor(DockWidget::TitleStart, QColor());  // back to the palette
-  EXPECT_NE(titleBands().first, QColor(Qt::red));
-  EXPECT_EQ(d->color(DockWidget::TitleStart), titleBands().first);
-
-  // The bars arranged again as they stand: Qt is asked to paint nothing.
-  QCoreApplication::processEvents();
-  EventCount paints(QEvent::Paint);
-  for (QWidget* w : d->findChildren<QWidget*>())
-    w->installEventFilter(&paints);
-  for (const char* k : {"a", "b", "c"})
-    access().pPaint(static_cast<std::int16_t>(indexOf(k)));
-  access().OrderBars(false);
-  QCoreApplication::processEvents();
-  EXPECT_EQ(paints.count, 0);
-}
-
 TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDropAndEndsOnEscape) {
   const QPointF onA = onTitle("a", 400), onB = onTitle("b"), onC = onTitle("c");
   const std::string layout = layoutOf(d);
@@ -489,7 +367,7 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDrop
   const QPoint frameC = QtToolkit::widgetOf(access().picDockBar(indexOf("c")))->mapTo(window.get(), QPoint());
   EXPECT_EQ(window->findChild<QRubberBand*>()->pos() - frameC,
             QPoint(pixels(onB.x()) - pixels(onC.x()), pixels(onB.y()) - pixels(onC.y())));
-  EXPECT_EQ(d->toolkit()->dropHint().kind, DropHint::Kind::Line);
+  EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
 
   // On its own title a drop changes nothing: no marker, the forbidden cursor until it leaves.
   mouse(QEvent::MouseMove, onC);
@@ -506,11 +384,11 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDrop
   mouse(QEvent::MouseMove, onA);
   ASSERT_EQ(seen()[0], '1');
   QTest::keyClick(window.get(), Qt::Key_Escape);
-  EXPECT_EQ(d->toolkit()->dropHint(), DropHint{});
+  EXPECT_EQ(coreToolkit(d)->dropHint(), DropHint{});
   mouse(QEvent::MouseMove, onA + QPointF(0, 100));
   EXPECT_EQ(seen(), "0 -1 0");
   mouse(QEvent::MouseButtonRelease, onA + QPointF(0, 100));
-  EXPECT_EQ(std::pair(d->toolkit()->dragging(), layoutOf(d)),
+  EXPECT_EQ(std::pair(coreToolkit(d)->dragging(), layoutOf(d)),
             (std::pair<Element*, std::string>(nullptr, layout)));
   mouse(QEvent::MouseMove, onC, Qt::NoButton);
   EXPECT_EQ(d->grab().toImage(), before);
@@ -523,15 +401,15 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     auto* d = new DockWidget(window);
     d->setGeometry(20, 20, pixels(4500), pixels(6000));
     for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
-      BarRef b = d->bars()->Add();
+      BarRef b = coreDock(d)->Bars()->Add();
       b->setKey("k" + std::to_string(i));
       b->setTitle("Bar " + std::to_string(i));
       b->setAllowResize(true);
       b->setHeight(heights[i - 1]);
       b->setControl(std::make_shared<WidgetControl>(new QLabel(QString("body %1").arg(i), window)));
     }
-    d->dock()->setAllowScroll(scroll);
-    d->dock()->setShow(true);
+    coreDock(d)->setAllowScroll(scroll);
+    coreDock(d)->setShow(true);
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
     QCoreApplication::processEvents();
@@ -553,12 +431,12 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     std::vector<std::int32_t> heights(10, 1000);
     heights[0] = 1500;
     DockWidget* d = build(dragged.get(), scroll, heights);
-    DockTestAccess dragAccess(*d->dock());
-    const std::int16_t first = d->bars()->ItemByOrder(1)->Index();
+    DockTestAccess dragAccess(*coreDock(d));
+    const std::int16_t first = coreDock(d)->Bars()->ItemByOrder(1)->Index();
     QPointF grip = at(dragAccess.picSplit(first)) + QPointF(600, 0);
     // The last bar, out of sight, is told of each move as a widget moved on its own is.
     EventCount last(QEvent::Move);
-    QtToolkit::widgetOf(dragAccess.picDockBar(d->bars()->ItemByOrder(10)->Index()))
+    QtToolkit::widgetOf(dragAccess.picDockBar(coreDock(d)->Bars()->ItemByOrder(10)->Index()))
         ->installEventFilter(&last);
     mouseIn(dragged.get(), d, QEvent::MouseButtonPress, grip);
     for (double step : {225, 450, 450, -225, 450, -450, -225, 675}) {
@@ -568,109 +446,20 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     EXPECT_EQ(last.count, scroll ? 8 : 0);
     mouseIn(dragged.get(), d, QEvent::MouseButtonRelease, grip);
     // The strip stays under the pointer until its bar is painted again; the moved bars are not.
-    BarRef dragged1 = d->bars()->ItemByOrder(1);
+    BarRef dragged1 = coreDock(d)->Bars()->ItemByOrder(1);
     dragged1->setTitleForeColor(dragged1->TitleForeColor());
     QCoreApplication::processEvents();
     for (int i = 1; i <= 10; ++i)
-      heights[i - 1] = d->bars()->ItemByOrder(i)->Height();
+      heights[i - 1] = coreDock(d)->Bars()->ItemByOrder(i)->Height();
     ASSERT_NE(heights[0], 1500);
     auto direct = std::make_unique<QWidget>();
     // Laid out at the same heights; a fitted dock has no splitter under its last bar.
     DockWidget* reference = build(direct.get(), true, heights);
-    reference->bars()->ItemByOrder(10)->setShowResize(scroll);
+    coreDock(reference)->Bars()->ItemByOrder(10)->setShowResize(scroll);
     QCoreApplication::processEvents();
     EXPECT_EQ(geometries(d), geometries(reference));
     EXPECT_EQ(screen(dragged.get(), d), screen(direct.get(), reference));
   }
-}
-
-/// The pixels of an element of a title strip in a grab of the strip at `ratio` device pixels each.
-QRect devicePixels(const Element& e, int ratio) {
-  const int left = pixels(e.Left()), top = pixels(e.Top());
-  return QRect(left * ratio, top * ratio, (pixels(e.Left() + e.Width()) - left) * ratio,
-               (pixels(e.Top() + e.Height()) - top) * ratio);
-}
-
-TEST_F(QtDock, AtPixelRatioTwoIconsComeWholeFromTheirIconAndGlyphEdgesAreSmooth) {
-  if (window->devicePixelRatio() != 2) GTEST_SKIP() << "runs at QT_SCALE_FACTOR=2 (ctest qt.PixelRatioTwo)";
-  QPixmap one(16, 16), two(32, 32);
-  one.fill(Qt::red), two.fill(Qt::green);
-  QIcon icon(one);
-  icon.addPixmap(two), d->pane("a")->setIcon(icon);
-  const std::int32_t i = indexOf("a");
-  const QImage shot = titleOf("a")->grab().toImage();
-  ASSERT_EQ(shot.devicePixelRatio(), 2);
-  // The icon's own large pixmap fills its box and nothing beyond it.
-  const QRect box = devicePixels(access().imgIcon(i), 2);
-  for (QPoint p : {box.topLeft(), box.bottomRight(), box.center()})
-    EXPECT_EQ(rgb(shot, p.x(), p.y()), 0x00FF00u) << p.x() << "," << p.y();
-  EXPECT_NE(rgb(shot, box.right() + 1, box.center().y()), 0x00FF00u);
-
-  // Device pixels of the close glyph's edges differ within a pixel of the scale: not pictures doubled.
-  const QRect close = devicePixels(access().imgClose(i), 2);
-  int smooth = 0;
-  for (int y = close.top(); y < close.bottom(); y += 2)
-    for (int x = close.left(); x < close.right(); x += 2) {
-      const std::uint32_t c = rgb(shot, x, y);
-      const bool dark = std::min({qGray(shot.pixel(x, y)), qGray(shot.pixel(x + 1, y)),
-                                  qGray(shot.pixel(x, y + 1)), qGray(shot.pixel(x + 1, y + 1))}) < 110;
-      smooth +=
-          dark && (rgb(shot, x + 1, y) != c || rgb(shot, x, y + 1) != c || rgb(shot, x + 1, y + 1) != c);
-    }
-  EXPECT_GE(smooth, 8);
-}
-
-TEST_F(QtDock, TitleButtonsShowHoverAndPressWithThePointingHandAndNarrowTitlesShortenTheirCaptions) {
-  d->setPalette(pinned(QApplication::palette()));
-  const std::int32_t i = indexOf("a");
-  const Image& close = access().imgClose(i);
-  QWidget* title = titleOf("a");
-  // Without the top row, where a focused title draws its frame.
-  auto look = [&] { return title->grab(devicePixels(close, 1).adjusted(0, 1, 0, 0)).toImage(); };
-  const QImage plain = look();
-  mouse(QEvent::MouseMove, middle(close), Qt::NoButton);
-  EXPECT_EQ(title->cursor().shape(), Qt::PointingHandCursor);
-  const QImage hovered = look();
-  EXPECT_NE(hovered, plain);
-  mouse(QEvent::MouseButtonPress, middle(close));
-  const QImage pressed = look();
-  EXPECT_TRUE(pressed != hovered && pressed != plain);
-  // Let go away from the button: no click, and the button looks as before.
-  const QPointF caption = at(access().lblTitel(i)) + QPointF(30, 60);
-  mouse(QEvent::MouseMove, caption);
-  mouse(QEvent::MouseButtonRelease, caption);
-  mouse(QEvent::MouseMove, caption + QPointF(30, 0), Qt::NoButton);
-  EXPECT_EQ(std::pair(d->pane("a")->state(), title->cursor().shape()),
-            std::pair(PaneState::Expanded, Qt::SizeAllCursor));
-  EXPECT_EQ(look(), plain);
-
-  // A narrow title shortens its caption before the other caption and the buttons.
-  d->pane("a")->setTitle("A rather long title for a narrow dock"),
-      d->pane("a")->setRightTitle("right hand side");
-  d->resize(pixels(2400), d->height());
-  QCoreApplication::processEvents();
-  access().lblTitel(i).setForeColor(0xFF0000);       // blue
-  access().lblTitelRight(i).setForeColor(0x0000FF);  // red
-  const QImage shot = title->grab().toImage();
-  // The first and last column left of `end` where a colour channel clearly leads: the glyphs take
-  // the left caption's colour, so blue is looked for before the buttons only.
-  auto columns = [&](int channel, int end) {
-    std::pair<int, int> span(end, -1);
-    for (int y = 0; y < shot.height(); ++y)
-      for (int x = 0; x < end; ++x) {
-        const QColor c = shot.pixelColor(x, y);
-        const int v[] = {c.red(), c.green(), c.blue()};
-        if (v[channel] > v[(channel + 1) % 3] + 80 && v[channel] > v[(channel + 2) % 3] + 80)
-          span = {std::min(span.first, x), std::max(span.second, x)};
-      }
-    return span;
-  };
-  const int buttons = pixels(access().imgCollapse(i).Left());
-  const int blueEnd = columns(2, buttons).second;
-  const auto [redStart, redEnd] = columns(0, shot.width());
-  // Shortened, not dropped, and the right caption whole before the buttons.
-  EXPECT_TRUE(blueEnd >= 0 && blueEnd < redStart && blueEnd > redStart - pixels(300) && redEnd < buttons)
-      << blueEnd << " " << redStart << " " << redEnd << " " << buttons;
 }
 
 }  // namespace

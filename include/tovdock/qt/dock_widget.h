@@ -1,19 +1,22 @@
 #pragma once
-/// A TovDock as a Qt widget, and host services for Qt programs.
+/// A vertical stack of panes as a Qt widget: each pane is a title strip over a widget it hosts.
 ///
 ///     auto* dock = new tov::qt::DockWidget(window);
-///     dock->addPane("files", new QTreeView, "Files");
-///     dock->addPane("notes", new QTextEdit, "Notes");
-///     QObject::connect(dock, &tov::qt::DockWidget::paneClosed, [](const QString& key) { ... });
-///     dock->restoreState(settings.value("dock").toByteArray());
+///     dock->addPane("files", new QTreeView, tr("Files"));
+///     dock->insertPane(0, "search", new QLineEdit, tr("Search"));
+///     QObject::connect(dock, &tov::qt::DockWidget::layoutChanged, [=] { settings.setValue("dock",
+///     dock->saveState()); });
+///
+/// The user collapses and expands a pane by its title strip, hides it with its close button, drags
+/// the splitter under it to give it another height and drags its title to another place. Positions
+/// are 0-based places in the display order, as in Qt's containers. Sizes are logical pixels.
 ///
 /// The dock lays its panes out when it is first shown. Its title strips take the keyboard focus, each
 /// before its pane's widget in Tab order: Space or Enter collapses or expands the pane, Delete closes
 /// it, Alt+Up and Alt+Down move it one place, and the Menu key or Shift+F10 asks for its context menu.
 ///
-/// The core's event signals (`closed`, ...) carry the dock's by-reference arguments: a slot connected
-/// directly may change them.
-#include <QAction>
+/// In a `.ui` file the dock is a container whose pages become panes (see addPage). What lies beneath,
+/// the core dock with its bars and events, is in `tovdock/qt/dock_core.h`.
 #include <QByteArray>
 #include <QColor>
 #include <QIcon>
@@ -21,121 +24,177 @@
 #include <QLocale>
 #include <QObject>
 #include <QPoint>
-#include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <array>
-#include <cstdint>
-#include <filesystem>
 #include <memory>
-#include <optional>
-#include <string>
 
-#include "tovdock/dock.h"
-#include "tovdock/host.h"
-#include "tovdock/qt/qt_toolkit.h"
+class QAction;
 
 namespace tov::qt {
+
+Q_NAMESPACE
 
 /// Shows the dock's texts (tooltips, the message that one pane must stay visible) in the language
 /// of `locale`: English for any language but German, whose texts the dock has itself. Call it once,
 /// after the QApplication exists; a later call replaces the earlier one.
 void installTranslator(const QLocale& locale = QLocale());
 
+/// What a pane shows: its title only, its title and widget, or nothing (it takes no room).
 enum class PaneState { Collapsed, Expanded, Hidden };
+Q_ENUM_NS(PaneState)
+
+/// Where a pane stands: full width above or below the others, or in a left or right column.
 enum class PaneGroup { Top, Left, Right, Bottom };
+Q_ENUM_NS(PaneGroup)
 
 class DockWidget;
 class DockWidgetPrivate;
+class PanePrivate;
 
-/// One pane of a DockWidget: a title strip and the widget it hosts. Owned by its dock.
+/// One pane of a DockWidget: a title strip and the widget it hosts. Owned by its dock, and deleted
+/// when it leaves the dock (removePane, takeWidget, or its widget deleted).
 class Pane : public QObject {
   Q_OBJECT
+  Q_PROPERTY(QString key READ key CONSTANT)
+  Q_PROPERTY(QString title READ title WRITE setTitle)
+  Q_PROPERTY(QString rightTitle READ rightTitle WRITE setRightTitle)
+  Q_PROPERTY(QIcon icon READ icon WRITE setIcon)
+  Q_PROPERTY(tov::qt::PaneState state READ state WRITE setState NOTIFY stateChanged)
+  Q_PROPERTY(tov::qt::PaneGroup group READ group WRITE setGroup)
+  Q_PROPERTY(bool resizable READ isResizable WRITE setResizable)
+  Q_PROPERTY(bool closable READ isClosable WRITE setClosable)
+  Q_PROPERTY(bool movable READ isMovable WRITE setMovable)
+  Q_PROPERTY(bool optionsVisible READ isOptionsVisible WRITE setOptionsVisible)
 
  public:
-  QString key() const { return mKey; }
-  QWidget* widget() const { return mWidget; }
+  /// Panes are made and deleted by their dock only.
+  ~Pane() override;
 
+  /// The key the pane was added with: unique in its dock, and the name its layout is stored under.
+  QString key() const;
+  /// The hosted widget; the dock owns it while the pane exists.
+  QWidget* widget() const;
+
+  /// The caption on the left of the title strip.
   QString title() const;
+  /// Sets title().
   void setTitle(const QString& title);
+  /// The caption on the right of the title strip, shortened last.
   QString rightTitle() const;
+  /// Sets rightTitle().
   void setRightTitle(const QString& title);
-  QIcon icon() const { return mIcon; }
+  /// The icon at the left of the title strip.
+  QIcon icon() const;
+  /// Sets icon().
   void setIcon(const QIcon& icon);
 
+  /// Collapsed, expanded or hidden. Hiding the last pane shown is allowed from code.
   PaneState state() const;
+  /// Sets state().
   void setState(PaneState state);
+  /// The group the pane stands in.
   PaneGroup group() const;
+  /// Sets group(): the groups stay together in the display order, the pane keeping its place among
+  /// the panes of its new group that stood before and after it.
   void setGroup(PaneGroup group);
 
-  /// The expanded height in logical pixels.
+  /// The expanded height in logical pixels (a collapsed pane expands to it).
   int height() const;
+  /// Sets height().
   void setHeight(int height);
 
+  /// Whether the user may drag the splitter under the pane (only while it is expanded).
   bool isResizable() const;
+  /// Sets isResizable().
   void setResizable(bool on);
+  /// Whether the title strip shows a close button.
   bool isClosable() const;
+  /// Sets isClosable().
   void setClosable(bool on);
+  /// Whether the user may drag the pane to another place.
   bool isMovable() const;
+  /// Sets isMovable().
   void setMovable(bool on);
+  /// Whether the title strip shows an options button, which emits DockWidget::optionsRequested.
+  bool isOptionsVisible() const;
+  /// Sets isOptionsVisible().
+  void setOptionsVisible(bool on);
 
   /// A checkable action that hides and shows the pane, for a View menu. It stays checked when the
   /// pane is the last one shown: one pane always stays visible.
-  QAction* toggleViewAction() const { return mToggle; }
-
-  /// The core bar behind the pane.
-  const BarRef& bar() const { return mBar; }
+  QAction* toggleViewAction() const;
 
  signals:
+  /// The pane was collapsed, expanded, hidden or shown, by the user or by code.
   void stateChanged(tov::qt::PaneState state);
 
  private:
   friend class DockWidget;
   friend class DockWidgetPrivate;
-  Pane(DockWidget* dock, const QString& key, QWidget* widget, BarRef bar);
-  /// Emits stateChanged when the bar's state differs from the one last seen.
-  bool sync();
-
-  DockWidget* mDock;
-  QString mKey;
-  QPointer<QWidget> mWidget;
-  BarRef mBar;
-  QIcon mIcon;
-  QAction* mToggle;
-  PaneState mSeen;
+  friend class PanePrivate;
+  Pane(DockWidget* dock, const QString& key, QWidget* widget);
+  std::unique_ptr<PanePrivate> d;
 };
 
+/// The dock widget. Its own properties for Designer are `scrollable` and `autoSave`.
 class DockWidget : public QWidget {
   Q_OBJECT
+  Q_PROPERTY(bool scrollable READ isScrollable WRITE setScrollable)
+  Q_PROPERTY(bool autoSave READ autoSave WRITE setAutoSave)
+  Q_PROPERTY(int count READ count)
 
  public:
-  /// Creates the dock on a new surface of `toolkit` (a new QtToolkit when null) inside this widget.
-  explicit DockWidget(QWidget* parent = nullptr, std::shared_ptr<QtToolkit> toolkit = nullptr);
-  /// Terminates the dock (saving its settings) before the widget goes.
+  /// An empty dock.
+  explicit DockWidget(QWidget* parent = nullptr);
+  /// Saves the layout (with autoSave) and deletes the panes and their widgets.
   ~DockWidget() override;
 
-  const DockRef& dock() const;
-  BarsRef bars() const;
-  const std::shared_ptr<QtToolkit>& toolkit() const;
-  /// The widget of the dock's surface, a child of this one.
+  /// The widget the panes are drawn on, a child of this one that fills it.
   QWidget* surfaceWidget() const;
 
+  /// About 300 by 425 logical pixels at 96 DPI.
   QSize sizeHint() const override;
+  /// About 33 by 13 logical pixels at 96 DPI.
   QSize minimumSizeHint() const override;
 
-  /// Adds a pane hosting `widget`, which the dock re-parents and owns: it is deleted with the
-  /// dock. An empty or already used key is refused with a warning: nullptr, and nothing is added.
+  /// Adds a pane at the end of the display order; see insertPane.
   Pane* addPane(const QString& key, QWidget* widget, const QString& title, const QIcon& icon = {});
+  /// Adds a pane hosting `widget` at display position `position` (clamped to 0..count()), in the
+  /// group of the pane it follows (of the one it precedes at position 0). The dock re-parents and owns
+  /// `widget`. An empty or already used key, or no widget, is refused with a warning: nullptr, and
+  /// nothing is added.
+  Pane* insertPane(int position, const QString& key, QWidget* widget, const QString& title,
+                   const QIcon& icon = {});
+  /// Adds a page of a `.ui` file as a pane, as uic and QUiLoader do: the page's objectName is its key
+  /// (a new one when it is empty or used), its windowTitle its title, followed when it changes.
+  Q_INVOKABLE void addPage(QWidget* page);
+  /// Removes the pane and deletes its widget (with deleteLater). False for an unknown key.
+  bool removePane(const QString& key);
+  /// Removes the pane and gives its widget back, hidden, without a parent and owned by the caller.
+  /// Null for an unknown key.
+  QWidget* takeWidget(const QString& key);
+  /// Moves the pane to display position `position` (clamped to 0..count()-1). It keeps its group
+  /// when a neighbour at its new place is in it, and takes the group of the pane before it (of the one
+  /// after it at position 0) otherwise. Movable or not: this is the application's move. False for an
+  /// unknown key.
+  bool movePane(const QString& key, int position);
+  /// The pane's display position, or -1 for an unknown key.
+  int indexOf(const QString& key) const;
+  /// The number of panes, hidden ones included.
+  int count() const;
+  /// The pane of a key, or null.
   Pane* pane(const QString& key) const;
   /// The panes in display order.
   QList<Pane*> panes() const;
 
   /// Whether the stack may grow taller than the dock and scroll.
   void setScrollable(bool on);
+  /// Whether the stack may scroll (off by default).
   bool isScrollable() const;
   /// Shows every hidden pane again.
   void showAllPanes();
-  /// Expands every pane, gives resizable ones their default height and restores creation order.
+  /// Expands every pane, gives resizable ones their default height and puts the panes in the order
+  /// the dock holds them in: the order they were added in, an inserted pane counting as added last.
   void resetLayout();
 
   /// The layout of every pane (group, position, state, height), versioned.
@@ -147,49 +206,52 @@ class DockWidget : public QWidget {
   /// On (the default), the layout is kept in the default settings store under this dock's
   /// objectName. Off, this dock writes nothing to disk: persist saveState() yourself.
   void setAutoSave(bool on);
+  /// Whether the layout is kept in the settings store.
   bool autoSave() const;
 
   /// The colours the dock paints with. Each follows the widget's palette (Window, Base, a title
   /// gradient from Button and Mid toward Window and Base, ButtonText kept legible on both ends of the
   /// gradient) until the application sets one itself.
-  enum ColorRole { Background, PaneBackground, TitleStart, TitleEnd, TitleText };
+  enum ColorRole {
+    Background,      ///< behind the panes
+    PaneBackground,  ///< behind a pane's widget and its splitter
+    TitleStart,      ///< the left end of a title strip's gradient
+    TitleEnd,        ///< the right end of a title strip's gradient
+    TitleText        ///< the captions
+  };
+  Q_ENUM(ColorRole)
   /// Sets the colour of a role; an invalid colour gives the role back to the palette.
   void setColor(ColorRole role, const QColor& color);
   /// The colour the dock uses for a role.
   QColor color(ColorRole role) const;
 
  signals:
-  void closed(std::string& key);
-  void ctlResize(std::string& key);
-  void optShow(std::string& key, bool& reload);
-  void rightClick(std::string& key);
-
+  /// The user hid the pane with its close button (or the Delete key).
   void paneClosed(const QString& key);
+  /// A pane's state changed, by the user or by code.
   void paneStateChanged(const QString& key, tov::qt::PaneState state);
+  /// The user pressed the pane's options button.
   void optionsRequested(const QString& key);
   /// A right click on a pane's title, or on the background with an empty key.
   void contextMenuRequested(const QString& key, const QPoint& globalPos);
+  /// The order, a group, a state or a height changed, or a pane came or went, by the user or by
+  /// code: emitted once when control returns to the event loop, for all changes since (a splitter
+  /// drag, a drop, a run of calls). Resizing the dock itself is not a change of its layout.
+  void layoutChanged();
 
  protected:
+  /// The dock lays its panes out for the new size.
   void resizeEvent(QResizeEvent* e) override;
+  /// The first show loads the stored layout and lays the panes out.
   void showEvent(QShowEvent* e) override;
   /// A new palette repaints the dock in its colours.
   void changeEvent(QEvent* e) override;
 
  private:
   friend class Pane;
+  friend class PanePrivate;
   friend class DockWidgetPrivate;
   std::unique_ptr<DockWidgetPrivate> d;
-};
-
-/// The default host services (SQLite settings, the built-in colour scheme) with the user messages
-/// shown in a QMessageBox.
-class QtHostServices : public DefaultHostServices {
- public:
-  explicit QtHostServices(std::optional<std::filesystem::path> storePath = std::nullopt,
-                          std::optional<std::string> application = std::nullopt);
-  void ShowMessage(const std::string& text, std::int32_t number, const std::string& text2, std::int16_t flag,
-                   std::int32_t number2) override;
 };
 
 }  // namespace tov::qt

@@ -1,0 +1,165 @@
+// A pane: the Qt face of one of the dock's bars, in Qt types and logical pixels.
+#include <QAction>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "accessible.h"
+#include "dock_widget_p.h"
+#include "pane_p.h"
+
+namespace tov::qt {
+
+namespace {
+
+QString fromStd(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+std::int32_t alignOf(PaneGroup g) {
+  return static_cast<std::int32_t>(g) + eAlignTop;
+}
+
+PaneGroup groupOf(std::int32_t align) {
+  return static_cast<PaneGroup>(
+      std::clamp(align, static_cast<std::int32_t>(eAlignTop), static_cast<std::int32_t>(eAlignBottom)) -
+      eAlignTop);
+}
+
+}  // namespace
+
+Pane::Pane(DockWidget* dock, const QString& key, QWidget* widget) : QObject(dock), d(new PanePrivate) {
+  d->q = this;
+  d->dock = dock;
+  d->key = key;
+  d->widget = widget;
+  d->toggle = new QAction(this);
+  d->toggle->setCheckable(true);
+  d->toggle->setChecked(true);
+  connect(d->toggle, &QAction::toggled, this, [this](bool on) {
+    if (on == (state() != PaneState::Hidden)) return;
+    if (on) {
+      setState(PaneState::Expanded);
+      return;
+    }
+    const QList<Pane*> all = d->dock->panes();
+    const bool another = std::any_of(
+        all.begin(), all.end(), [this](Pane* p) { return p != this && p->state() != PaneState::Hidden; });
+    if (another) {
+      setState(PaneState::Hidden);
+    } else {
+      const QSignalBlocker quiet(d->toggle);
+      d->toggle->setChecked(true);
+    }
+  });
+}
+
+Pane::~Pane() = default;
+
+QString Pane::key() const {
+  return d->key;
+}
+QWidget* Pane::widget() const {
+  return d->widget;
+}
+QAction* Pane::toggleViewAction() const {
+  return d->toggle;
+}
+
+QString Pane::title() const {
+  return fromStd(d->coreBar->Title());
+}
+void Pane::setTitle(const QString& title) {
+  d->coreBar->setTitle(title.toStdString());
+  d->toggle->setText(title);
+  detail::announceTitle(d->dock, this, true);
+}
+QString Pane::rightTitle() const {
+  return fromStd(d->coreBar->TitleRight());
+}
+void Pane::setRightTitle(const QString& title) {
+  d->coreBar->setTitleRight(title.toStdString());
+  detail::announceTitle(d->dock, this, false);
+}
+QIcon Pane::icon() const {
+  return d->icon;
+}
+void Pane::setIcon(const QIcon& icon) {
+  d->icon = icon;
+  d->coreBar->setIcon(pictureOf(icon));
+  d->toggle->setIcon(icon);
+}
+
+PaneState Pane::state() const {
+  return static_cast<PaneState>(d->coreBar->State());
+}
+void Pane::setState(PaneState state) {
+  d->coreBar->setState(static_cast<std::int32_t>(state));
+}
+
+PaneGroup Pane::group() const {
+  return groupOf(d->coreBar->AlignBar());
+}
+void Pane::setGroup(PaneGroup group) {
+  if (group == this->group()) return;
+  const DockRef dock = DockWidgetPrivate::get(d->dock)->dock;
+  TovDock::Batch batch(*dock);
+  d->coreBar->setAlignBar(alignOf(group));
+  dock->relayout();
+}
+
+int Pane::height() const {
+  return DockWidgetPrivate::get(d->dock)->toPixels(d->coreBar->HeightExpanded());
+}
+void Pane::setHeight(int height) {
+  const auto twips = static_cast<std::int32_t>(DockWidgetPrivate::get(d->dock)->toTwips(height));
+  if (d->coreBar->State() == eBarExpanded) {
+    d->coreBar->setHeight(twips);
+  } else {
+    d->coreBar->setHeightExpanded(twips);
+  }
+}
+
+bool Pane::isResizable() const {
+  return d->coreBar->ResizeFlag();
+}
+void Pane::setResizable(bool on) {
+  d->coreBar->setAllowResize(on);
+}
+bool Pane::isClosable() const {
+  return d->coreBar->ShowClose();
+}
+void Pane::setClosable(bool on) {
+  d->coreBar->setShowClose(on);
+  // The switch is only stored by the bar; its title strip shows the button once arranged again.
+  DockWidgetPrivate::get(d->dock)->dock->repaintBar(d->coreBar->Index());
+}
+bool Pane::isMovable() const {
+  return d->coreBar->CanMove();
+}
+void Pane::setMovable(bool on) {
+  d->coreBar->setCanMove(on);
+}
+bool Pane::isOptionsVisible() const {
+  return d->coreBar->ShowOptions();
+}
+void Pane::setOptionsVisible(bool on) {
+  d->coreBar->setShowOptions(on);
+  const DockRef& dock = DockWidgetPrivate::get(d->dock)->dock;
+  dock->repaintBar(d->coreBar->Index());
+  // The dock's title arrangement shows the button, but leaves one shown before when it goes.
+  if (Image* button = on ? nullptr : dock->elementsOf(d->coreBar->Index()).options) button->setVisible(false);
+}
+
+bool PanePrivate::sync() {
+  const PaneState now = q->state();
+  if (now == seen) return false;
+  seen = now;
+  {
+    const QSignalBlocker quiet(toggle);
+    toggle->setChecked(now != PaneState::Hidden);
+  }
+  emit q->stateChanged(now);
+  return true;
+}
+
+}  // namespace tov::qt

@@ -1,0 +1,367 @@
+// The list of panes: adding, inserting, moving, removing and taking them, and the bars behind them.
+// The dock only appends bars and clears them all together; a pane that goes leaves its bar hidden and
+// without a key, and the bars of the others are made anew, each as its pane's was.
+#include <QApplication>
+#include <QHash>
+#include <QMetaObject>
+#include <QPointer>
+#include <algorithm>
+
+#include "accessible.h"
+#include "dock_widget_p.h"
+#include "keyboard.h"
+#include "pane_p.h"
+
+namespace tov::qt {
+
+namespace {
+
+/// The height a new pane starts with, as a reset leaves a resizable bar (twips).
+constexpr std::int32_t kStartHeight = 600;
+
+/// What an application or the dock's rules set on a bar, but not its place in the layout.
+void copySwitches(const cTovBar& from, cTovBar& to) {
+  to.setID(from.ID());
+  to.setKey(from.Key());
+  to.setTag(from.Tag());
+  to.setItemData(from.ItemData());
+  to.setTitle(from.Title());
+  to.setTitleRight(from.TitleRight());
+  to.setToolTipText(from.ToolTipText());
+  to.setIcon(from.Icon());
+  to.setTitleFont(from.TitleFont());
+  to.setTitleVertical(from.TitleVertical());
+  to.setTitleBackColorStart(from.TitleBackColorStart());
+  to.setTitleBackColorEnd(from.TitleBackColorEnd());
+  to.setTitleForeColor(from.TitleForeColor());
+  to.setTitleForeColorOver(from.TitleForeColorOver());
+  to.setBackColor(from.BackColor());
+  to.setCanExpand(from.CanExpand());
+  to.setCanMove(from.CanMove());
+  to.setShowClose(from.ShowClose());
+  to.setShowOptions(from.ShowOptions());
+  to.setAllowResize(from.ResizeFlag());
+  to.setShowResize(from.ShowResize());
+  to.setHeightMax(from.HeightMax());
+  to.setHeightExpanded(from.HeightExpanded());
+}
+
+/// A collapsed bar's record keeps the height it expands to, as the dock's own records do.
+LayoutRecord recordOf(const std::string& key, std::int32_t position, const cTovBar& b) {
+  return {key, position, b.AlignBar(), b.State(),
+          b.State() == eBarCollapsed ? b.HeightExpanded() : b.Height()};
+}
+
+}  // namespace
+
+// ---- DockWidget ----
+
+Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& title, const QIcon& icon) {
+  return insertPane(count(), key, widget, title, icon);
+}
+
+Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, const QString& title,
+                             const QIcon& icon) {
+  d->settle();
+  const int at = std::clamp(position, 0, count());
+  const QList<Pane*> before = panes();
+  // One run of the dock: the pane is fitted once, in its group and at its place.
+  const DockRef dock = d->dock;
+  TovDock::Batch batch(*dock);
+  Pane* p = d->createPane(key, widget, title, icon);
+  if (!p) return nullptr;
+  // The application's order: a reset puts the pane where it was inserted.
+  d->panes.removeLast();
+  if (at < before.size()) {
+    d->panes.insert(d->panes.indexOf(before[at]), p);
+    d->keys->forget();
+  } else {
+    d->panes.append(p);
+  }
+  d->place(p, at);
+  d->queueLayoutChanged();
+  return p;
+}
+
+void DockWidget::addPage(QWidget* page) {
+  if (!page) return;
+  QString key = page->objectName();
+  for (int n = count() + 1; key.isEmpty() || pane(key); ++n)
+    key = QStringLiteral("page%1").arg(n);
+  if (!addPane(key, page, page->windowTitle())) return;
+  // uic sets the titles after the pages are added (retranslateUi): the pane follows them.
+  connect(page, &QWidget::windowTitleChanged, this, [this, key](const QString& title) {
+    if (Pane* p = pane(key)) p->setTitle(title);
+  });
+}
+
+bool DockWidget::removePane(const QString& key) {
+  Pane* p = pane(key);
+  if (!p) return false;
+  QPointer<QWidget> w = p->widget();
+  d->detach(p);
+  if (w) w->deleteLater();
+  return true;
+}
+
+QWidget* DockWidget::takeWidget(const QString& key) {
+  Pane* p = pane(key);
+  if (!p) return nullptr;
+  QPointer<QWidget> w = p->widget();
+  d->detach(p);
+  if (w) w->setParent(nullptr);
+  return w;
+}
+
+bool DockWidget::movePane(const QString& key, int position) {
+  Pane* p = pane(key);
+  if (!p) return false;
+  d->settle();
+  const DockRef dock = d->dock;
+  TovDock::Batch batch(*dock);
+  d->place(p, std::clamp(position, 0, count() - 1));
+  return true;
+}
+
+int DockWidget::indexOf(const QString& key) const {
+  Pane* p = pane(key);
+  return p ? static_cast<int>(panes().indexOf(p)) : -1;
+}
+
+int DockWidget::count() const {
+  return static_cast<int>(d->panes.size());
+}
+
+Pane* DockWidget::pane(const QString& key) const {
+  for (Pane* p : d->panes)
+    if (p->key() == key) return p;
+  return nullptr;
+}
+
+QList<Pane*> DockWidget::panes() const {
+  QList<Pane*> ordered;
+  const BarsRef all = d->dock ? d->dock->Bars() : nullptr;
+  if (!all) return ordered;
+  // Each bar finds its pane at once: a dock may hold a thousand.
+  QHash<const cTovBar*, Pane*> byBar;
+  byBar.reserve(d->panes.size());
+  for (Pane* p : d->panes)
+    byBar.insert(PanePrivate::bar(p).get(), p);
+  ordered.reserve(d->panes.size());
+  for (std::int32_t pos = 1; pos <= all->Count(); ++pos) {
+    if (Pane* p = byBar.value(all->ItemByOrder(pos).get())) ordered.append(p);
+  }
+  return ordered;
+}
+
+// ---- DockWidgetPrivate ----
+
+Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const QString& title,
+                                    const QIcon& icon) {
+  if (key.isEmpty() || q->pane(key)) {
+    qWarning("tov::qt::DockWidget: the key \"%s\" is %s; no pane was added", qPrintable(key),
+             key.isEmpty() ? "empty" : "already used");
+    return nullptr;
+  }
+  if (!widget) {
+    qWarning("tov::qt::DockWidget: no widget for the pane \"%s\"", qPrintable(key));
+    return nullptr;
+  }
+  const DockRef hold = dock;
+  TovDock::Batch batch(*hold);
+  BarRef bar = hold->Bars()->Add();
+  if (!bar) return nullptr;
+  // The dock's own child: handed back here when the dock lets go of it, and deleted with it.
+  widget->setParent(q);
+  bar->setKey(coreKey(key));
+  bar->setAllowResize(true);
+  bar->setShowClose(true);
+  // A bar starts without a height. Fitting the panes to the dock gives them theirs, but only when
+  // the stored layout leaves room: a pane it does not know (one an application added since) would
+  // keep none, and every pane after it would be drawn over it. It starts as a reset leaves it.
+  bar->setHeight(kStartHeight);
+  auto* p = new Pane(q, key, widget);
+  PanePrivate* pd = PanePrivate::get(p);
+  pd->coreBar = bar;
+  pd->seen = p->state();
+  panes.append(p);
+  p->setTitle(title);
+  if (!icon.isNull()) p->setIcon(icon);
+  bar->setControl(std::make_shared<WidgetControl>(widget));
+  keys->attach(p);
+  detail::announceChanges(q, p);
+  // A deleted widget takes its pane with it. Its bar still holds it: the bars are rebuilt later,
+  // outside whatever code deleted it.
+  QObject::connect(widget, &QObject::destroyed, q, [this, p] {
+    if (panes.contains(p)) detach(p, true);
+  });
+  // A pane added to a dock on screen takes its place at once, and its place in the Tab order; a
+  // dock not on screen puts all of them in order when it is shown.
+  hold->relayout();
+  if (q->isVisible()) keys->order();
+  return p;
+}
+
+void DockWidgetPrivate::place(Pane* p, int position) {
+  const BarRef bar = PanePrivate::bar(p);
+  QList<Pane*> others = q->panes();
+  others.removeOne(p);
+  position = std::clamp(position, 0, static_cast<int>(others.size()));
+  Pane* before = position > 0 ? others[position - 1] : nullptr;
+  Pane* after = position < others.size() ? others[position] : nullptr;
+  // The groups stand in the display order one after the other: the pane joins one at its place.
+  PaneGroup group = p->group();
+  if ((!before || before->group() != group) && (!after || after->group() != group))
+    group = before ? before->group() : after ? after->group() : group;
+  QList<Pane*> order = others;
+  order.insert(position, p);
+  const DockRef hold = dock;
+  const auto align = static_cast<std::int32_t>(group) + eAlignTop;
+  if (order == q->panes()) {
+    if (align == bar->AlignBar()) return;
+    bar->setAlignBar(align);
+    hold->relayout();
+    queueLayoutChanged();
+    return;
+  }
+  if (!hold->Show()) {
+    // Before the first show the dock takes an order only from records, which would then stand in for
+    // the stored layout: the bars are made again in the new order instead.
+    bar->setAlignBar(align);
+    rebuild(order);
+    return;
+  }
+  // The dock's own move, as a drop makes it, to the place after the pane before (before the pane
+  // after); the places count the bars of panes gone too.
+  const BarsRef all = hold->Bars();
+  std::vector<const cTovBar*> rest;
+  for (std::int32_t pos = 1; pos <= all->Count(); ++pos)
+    if (const BarRef b = all->ItemByOrder(pos); b && b != bar) rest.push_back(b.get());
+  const cTovBar* anchor = PanePrivate::bar(before ? before : after).get();
+  const auto at = std::find(rest.begin(), rest.end(), anchor) - rest.begin();
+  const auto target = static_cast<std::int32_t>(at + (before ? 2 : 1));
+  const bool movable = bar->CanMove();
+  bar->setCanMove(true);
+  hold->moveBar(bar->Index(), target, align);
+  bar->setCanMove(movable);
+  queueLayoutChanged();
+  keys->order();
+}
+
+void DockWidgetPrivate::detach(Pane* p, bool dying) {
+  const BarRef bar = PanePrivate::bar(p);
+  QWidget* w = dying ? nullptr : p->widget();
+  if (w) QObject::disconnect(w, nullptr, q, nullptr);
+  panes.removeOne(p);
+  keys->forget();
+  // Out of the records at once; the bar itself goes when the bars are made anew.
+  bar->setKey({});
+  compactDue = true;
+  delete p;
+  queueLayoutChanged();
+  if (dying) {
+    // A widget being destroyed is touched no more: its bar lets go of it once it is gone, before
+    // anything is painted again.
+    requestCompact();
+    return;
+  }
+  // Handed back to this widget, hidden.
+  skipFailure([&] { bar->setControl(nullptr); });
+  if (handlers == 0) {
+    settle();
+    return;
+  }
+  skipFailure([&] { bar->setState(eBarHidden); });
+  requestCompact();
+}
+
+void DockWidgetPrivate::requestCompact() {
+  if (compactPosted) return;
+  compactPosted = true;
+  QMetaObject::invokeMethod(
+      q,
+      [this] {
+        compactPosted = false;
+        settle();
+      },
+      Qt::QueuedConnection);
+}
+
+void DockWidgetPrivate::settle() {
+  if (compactDue && handlers == 0 && dock) rebuild(q->panes());
+}
+
+void DockWidgetPrivate::rebuild(const QList<Pane*>& order) {
+  // Made anew out of sight, the bars are shown together, as the first show shows them: a thousand
+  // frames unloaded and loaded on screen would each have Qt work out what they uncover. The focus
+  // stays where it was.
+  const QPointer<QWidget> surface = q->surfaceWidget();
+  const bool together = surface && surface->isVisible();
+  QWidget* had = QApplication::focusWidget();
+  const QPointer<QWidget> focus = together && surface->isAncestorOf(had) ? had : nullptr;
+  if (together) surface->hide();
+  remake(order);
+  if (together && surface) surface->show();
+  if (focus) focus->setFocus(Qt::OtherFocusReason);
+}
+
+void DockWidgetPrivate::remake(const QList<Pane*>& order) {
+  const DockRef hold = dock;
+  const BarsRef all = hold->Bars();
+  if (!all) return;
+  compactDue = false;
+  TovDock::Batch batch(*hold);
+  const bool shown = hold->Show();
+  // A dock on screen keeps the order its bars were made in, which a reset gives back; one that
+  // never was takes the new order as that order, since only records could reorder it.
+  QList<Pane*> made = order;
+  if (shown) {
+    std::stable_sort(made.begin(), made.end(), [](const Pane* a, const Pane* b) {
+      return PanePrivate::bar(a)->Index() < PanePrivate::bar(b)->Index();
+    });
+  }
+  std::vector<LayoutRecord> records;
+  QHash<Pane*, BarRef> old;
+  for (qsizetype i = 0; i < order.size(); ++i) {
+    const BarRef& b = PanePrivate::bar(order[i]);
+    old.insert(order[i], b);
+    records.push_back(recordOf(b->Key(), static_cast<std::int32_t>(i) + 1, *b));
+  }
+  keys->forget();
+  all->Clear();
+  for (Pane* p : made) {
+    const BarRef& from = old[p];
+    BarRef bar = all->Add();
+    if (!bar) return;
+    copySwitches(*from, *bar);
+    if (!shown) {
+      // Nothing is laid out before the first show: the layout is copied as it is.
+      bar->setAlignBar(from->AlignBar());
+      if (from->State() == eBarExpanded) bar->setHeight(from->Height());
+      bar->setState(from->State());
+    }
+    PanePrivate::get(p)->coreBar = bar;
+    if (QWidget* w = p->widget()) bar->setControl(std::make_shared<WidgetControl>(w));
+    keys->attach(p);
+  }
+  if (shown || restoredBeforeShow) hold->applyRecords(records);
+  // The records' rules bring back a hidden pane without a close button: it stays as it was.
+  for (Pane* p : order) {
+    const BarRef& bar = PanePrivate::bar(p);
+    if (old[p]->State() == eBarHidden && bar->State() != eBarHidden) bar->setState(eBarHidden);
+  }
+  hold->relayout();
+  if (q->isVisible()) keys->order();
+}
+
+DockWidgetPrivate::HandlerScope::HandlerScope(DockWidgetPrivate& d) : widget(d.q) {
+  ++d.handlers;
+}
+
+DockWidgetPrivate::HandlerScope::~HandlerScope() {
+  if (!widget) return;
+  DockWidgetPrivate& d = *DockWidgetPrivate::get(widget);
+  if (--d.handlers == 0 && d.compactDue) d.requestCompact();
+}
+
+}  // namespace tov::qt

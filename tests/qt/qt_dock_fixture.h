@@ -1,0 +1,102 @@
+// The fixture of the dock widget's tests: a shown window holding a dock of three panes.
+#pragma once
+#include <QLabel>
+#include <QPalette>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "qt_support.h"
+#include "support/dock_access.h"
+#include "support/memory_host.h"
+#include "support/ui_driver.h"
+#include "tovdock/qt/dock_core.h"
+#include "tovdock/qt/dock_widget.h"
+
+namespace tov::qt {
+
+/// A palette that a widget keeps whatever its parent's is.
+inline QPalette pinned(QPalette p) {
+  p.setResolveMask(~QPalette::ResolveMask(0));
+  return p;
+}
+
+/// Each pane in order: key, group and state, its frame's top and height in pixels while the frame
+/// shows, and "w" while its widget shows.
+inline std::string layoutOf(DockWidget* d) {
+  QStringList out;
+  for (Pane* p : d->panes()) {
+    const QWidget* frame = p->widget()->parentWidget();
+    out << p->key() + "TLRB"[int(p->group())] + "CEH"[int(p->state())] +
+               (frame->isVisible() ? QString(" %1+%2").arg(frame->y()).arg(frame->height()) : "") +
+               (p->widget()->isVisible() ? " w" : "");
+  }
+  return out.join(", ").toStdString();
+}
+
+class QtDock : public QtWindowTest {
+ protected:
+  void SetUp() override {
+    HostServices::setInstance(host);
+    window->setGeometry(30, 40, 420, 480);
+    window->setPalette(QPalette(QColor(255, 0, 255)));
+    window->setAutoFillBackground(true);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    panes();
+  }
+  void TearDown() override {
+    window.reset();
+    HostServices::setInstance(nullptr);
+  }
+
+  /// A dock of three panes a, b and c in the window, shown only now, as an application does it; the
+  /// mouse and access() reach the newest one.
+  DockWidget* panes(const QString& name = {}, bool autoSave = false) {
+    d = new DockWidget(window.get());
+    coreToolkit(d)->setMessageHandler(
+        [](const std::string& text, const std::string&) { ADD_FAILURE() << text; });
+    d->setObjectName(name);
+    d->setAutoSave(autoSave);
+    for (const char* k : {"a", "b", "c"})
+      d->addPane(k, new QLabel(k), QString(k).toUpper());
+    d->setGeometry(20, 20, pixels(4500), pixels(6000));
+    d->show();
+    return d;
+  }
+  DockTestAccess access() { return DockTestAccess(*coreDock(d)); }
+  std::int32_t indexOf(const char* key) { return coreBar(d->pane(key))->Index(); }
+  QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
+
+  /// Position of an element in the dock's twips.
+  static QPointF at(const Element& e) { return {test::UiDriver::absLeft(e), test::UiDriver::absTop(e)}; }
+  /// The middle of an image button.
+  QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
+  /// A point on a title strip, away from its caption and buttons.
+  QPointF onTitle(const char* key, double down = 130) {
+    return at(access().picTitel(indexOf(key))) + QPointF(2500, down);
+  }
+
+  QWidget* target() override { return d; }
+
+  std::shared_ptr<test::MemoryHost> host = std::make_shared<test::MemoryHost>();
+  DockWidget* d = nullptr;
+};
+
+/// Counts the events of one type that the widgets it is installed on receive.
+struct EventCount : QObject {
+  explicit EventCount(QEvent::Type type) : type(type) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    count += e->type() == type;
+    return false;
+  }
+  QEvent::Type type;
+  int count = 0;
+};
+
+/// A colour of the dock's 0x00BBGGRR form as a QColor.
+inline QColor qcolor(Color c) {
+  return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+}  // namespace tov::qt
