@@ -23,6 +23,7 @@ void TovDockPrivate::OrderBars(bool bSave) {
 }
 
 std::int32_t TovDockPrivate::pResizeHeight() {
+  if (mFitToDock) return fitStack();
   std::int32_t yMax = 0;
   const bool stacked = report("TovDock: pResizeHeight", [&] {
     const std::int32_t D = VScroll->Visible() ? -VScroll->Value() : 0;
@@ -97,6 +98,7 @@ void TovDockPrivate::pSetScrollHeightMax() {
 }
 
 void TovDockPrivate::pSetHeightMax() {
+  if (mFitToDock) return fitLimits();
   // A splitter that appears or goes repaints its bar, which runs the application's handlers: the
   // bars are held, so a bar a handler removes is still set while it no longer reaches the dock.
   const std::vector<BarRef> visible = visibleBars();
@@ -115,6 +117,7 @@ void TovDockPrivate::pSetHeightMax() {
 }
 
 void TovDockPrivate::pAutoSize() {
+  if (mFitToDock) return fitToDock();
   if (mAllowScroll || !mBars) return;
   const char* context = "TovDock: pAutoSize";
   // Nothing here runs the application's code, so the bars can be walked in place; what can fail
