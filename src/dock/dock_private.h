@@ -276,6 +276,7 @@ class TovDockPrivate final : public DockLink {
   // Fit mode (fit.cpp), in place of automatic sizing, the splitter limits, the stacking and the
   // height exchange while mFitToDock is set.
   /// Sizes the bars for their content: fills the dock or, with scrolling, gives each its share.
+  /// Every layout pass (OrderBars) begins with it.
   void fitToDock();
   /// Splitters between two resizable bars of one group, and how far each may grow.
   void fitLimits();

@@ -452,7 +452,6 @@ void TovDockPrivate::fitStateSet(std::int16_t Index) {
   if (!alive()) return;
   // A handler that changes states meanwhile stops a limits walk that ran it (see pSetHeightMax).
   ++mLimitsRedone;
-  pAutoSize();
   OrderBars(false);
 }
 

@@ -9,6 +9,7 @@ namespace tov {
 
 void TovDockPrivate::OrderBars(bool bSave) {
   report("TovDock: OrderBars", [&] {
+    if (mFitToDock) fitToDock();
     if (mAllowScroll) {
       pSetScrollHeightMax();
     } else {
@@ -117,8 +118,8 @@ void TovDockPrivate::pSetHeightMax() {
 }
 
 void TovDockPrivate::pAutoSize() {
-  if (mFitToDock) return fitToDock();
-  if (mAllowScroll || !mBars) return;
+  // In fit mode every layout pass fits the bars first.
+  if (mFitToDock || mAllowScroll || !mBars) return;
   const char* context = "TovDock: pAutoSize";
   // Nothing here runs the application's code, so the bars can be walked in place; what can fail
   // is a sum of heights beyond 32 bits, reported for that bar while the others still count.
