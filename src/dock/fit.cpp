@@ -436,7 +436,8 @@ void TovDockPrivate::fitTakeShares() {
 }
 
 void TovDockPrivate::fitHeightSet(std::int16_t Index) {
-  cTovBar* b = Index == mFitBar ? nullptr : barPtr(Index);
+  // The fit's own heights, and those a splitter drag asks for (its exchange sets the shares).
+  cTovBar* b = Index == mFitBar || Index == mPair.bar ? nullptr : barPtr(Index);
   if (b && b->State() == eBarExpanded && !BarInternals::fChangingState(*b))
     BarInternals::fSetShare(*b, b->Height());
 }

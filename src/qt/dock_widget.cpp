@@ -11,6 +11,7 @@
 #include "dock_widget_p.h"
 #include "keyboard.h"
 #include "palette_host.h"
+#include "sizing.h"
 
 namespace tov::qt {
 
@@ -21,6 +22,8 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
   detail::installAccessibility();
   d->dock = TovDock::create(d->toolkit);
   d->keys = new detail::TitleKeys(this);
+  d->sizing = new detail::PaneSizing(this);
+  d->dock->setFitToDock(true);
   Surface& surface = d->dock->surface();
   if (QWidget* s = QtToolkit::widgetOf(surface)) s->setParent(this);
   surface.setLeft(0);
@@ -48,8 +51,11 @@ DockWidget::DockWidget(QWidget* parent, std::shared_ptr<QtToolkit> toolkit)
     if (key.empty() || p)
       emit contextMenuRequested(p ? p->key() : QString(), d->menuAt.value_or(QCursor::pos()));
   };
-  // The panes' state signals follow every change of the layout.
-  dock->LayoutChanged = [this] { d->syncStates(); };
+  // The panes' state signals follow every change of the layout, and so does what the dock needs.
+  dock->LayoutChanged = [this] {
+    updateGeometry();
+    d->syncStates();
+  };
   // Panes of docks with other object names keep records of their own.
   connect(this, &QObject::objectNameChanged, this, [this] {
     for (Pane* p : d->panes)
@@ -88,11 +94,11 @@ QWidget* DockWidget::surfaceWidget() const {
 }
 
 QSize DockWidget::sizeHint() const {
-  return {d->toPixels(4500), d->toPixels(6375)};
+  return d->sizing->preferredSize();
 }
 
 QSize DockWidget::minimumSizeHint() const {
-  return {d->toPixels(500), d->toPixels(200)};
+  return d->sizing->minimumSize();
 }
 
 void DockWidget::showEvent(QShowEvent* e) {
@@ -123,7 +129,8 @@ void DockWidget::changeEvent(QEvent* e) {
 
 void DockWidget::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
-  // The surface's own size in twips, which need not be whole.
+  // The surface's own size in twips, which need not be whole; the hints in twips of this screen.
+  d->sizing->take();
   if (DockRef dock = d->dock) dock->resize(width() / d->pixelsPerTwip(), height() / d->pixelsPerTwip());
 }
 

@@ -15,7 +15,8 @@ namespace tov::qt {
 class PaletteHost;
 namespace detail {
 class TitleKeys;
-}
+class PaneSizing;
+}  // namespace detail
 
 class DockWidgetPrivate {
  public:
@@ -42,6 +43,7 @@ class DockWidgetPrivate {
   DockRef dock;
   QList<Pane*> panes;
   detail::TitleKeys* keys = nullptr;
+  detail::PaneSizing* sizing = nullptr;
   /// Where a context menu asked for with the keyboard opens, while it is being asked for.
   std::optional<QPoint> menuAt;
   bool autoSave = true;

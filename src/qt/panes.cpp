@@ -7,6 +7,7 @@
 #include "accessible.h"
 #include "dock_widget_p.h"
 #include "keyboard.h"
+#include "sizing.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -112,6 +113,8 @@ void Pane::setHeight(int height) {
   } else {
     mBar->setHeightExpanded(twips);
   }
+  // Fitted to their content, the panes move at once: the height is the pane's share of the dock.
+  if (const DockRef& dock = mDock->dock(); dock->FitToDock()) dock->relayout();
 }
 
 bool Pane::isResizable() const {
@@ -170,13 +173,15 @@ Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& ti
   bar->setShowClose(true);
   // A bar starts without a height. Fitting the panes to the dock gives them theirs, but only when
   // the stored layout leaves room: a pane it does not know (one an application added since) would
-  // keep none, and every pane after it would be drawn over it. It starts as a reset leaves it.
-  bar->setHeight(kStartHeight);
+  // keep none, and every pane after it would be drawn over it. It starts as a reset leaves it,
+  // unless the dock sizes it for its widget.
+  if (!dock->FitToDock()) bar->setHeight(kStartHeight);
   auto* p = new Pane(this, key, widget, bar);
   d->panes.append(p);
   p->setTitle(title);
   if (!icon.isNull()) p->setIcon(icon);
   bar->setControl(std::make_shared<WidgetControl>(widget));
+  d->sizing->watch(p);
   d->keys->attach(p);
   detail::announceChanges(this, p);
   // A pane added to a dock on screen takes its place at once, and its place in the Tab order; a
@@ -214,6 +219,7 @@ void DockWidget::setScrollable(bool on) {
   TovDock::Batch batch(*dock);
   dock->setAllowScroll(on);
   dock->relayout();
+  updateGeometry();
 }
 
 bool DockWidget::isScrollable() const {

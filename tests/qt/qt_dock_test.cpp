@@ -79,9 +79,11 @@ class QtDock : public QtWindowTest {
   }
 
   /// A dock of three panes a, b and c in the window, shown only now, as an application does it; the
-  /// mouse and access() reach the newest one.
+  /// mouse and access() reach the newest one. It shares its height as designed: the fit to the
+  /// panes' content has tests of its own (qt_sizing_test.cpp).
   DockWidget* panes(const QString& name = {}, bool autoSave = false) {
     d = new DockWidget(window.get());
+    d->setFitToContent(false);
     d->toolkit()->setMessageHandler(
         [](const std::string& text, const std::string&) { ADD_FAILURE() << text; });
     d->setObjectName(name);
@@ -259,6 +261,7 @@ TEST_F(QtDock, SavedStateRestoresOnANewDockAndNamedDocksKeepTheirOwnRecordsOrWit
   delete d;
   // A pane added since the layout was stored takes a height of its own, not the place of another.
   d = new DockWidget(window.get());
+  d->setFitToContent(false);
   d->setObjectName("left");
   for (const char* k : {"a", "b", "c", "n"})
     d->addPane(k, new QLabel(k), QString(k).toUpper());
@@ -281,6 +284,7 @@ TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   // Four panes, not shown yet; b has no close button and c does not resize.
   auto four = [&](const char* name, bool autoSave) {
     d = new DockWidget(window.get());
+    d->setFitToContent(false);
     d->setObjectName(name);
     d->setAutoSave(autoSave);
     for (const char* k : {"a", "b", "c", "d"})
@@ -521,6 +525,7 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
   auto build = [](QWidget* window, bool scroll, const std::vector<std::int32_t>& heights) {
     window->setGeometry(30, 40, 420, 480);
     auto* d = new DockWidget(window);
+    d->setFitToContent(false);
     d->setGeometry(20, 20, pixels(4500), pixels(6000));
     for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
       BarRef b = d->bars()->Add();
