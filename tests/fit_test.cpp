@@ -65,6 +65,7 @@ TEST_P(Fit, ASplitterStopsAtTheNeighboursMinimumAndItsHeightsBecomeTheShares) {
   EXPECT_EQ(snap(), fitted);
   ASSERT_TRUE(dock->dragSplitter(bar("l1")->Index(), 600));
   EXPECT_EQ(std::pair(bar("l1")->Height(), bar("l2")->Height()), std::pair(1312, 840));
+  EXPECT_EQ(host->value("l1"), "2:2:1:1312") << "what a drag asks for beyond its limit is no share";
   ASSERT_TRUE(dock->dragSplitter(bar("l1")->Index(), -2000));
   EXPECT_EQ(std::pair(bar("l1")->Height(), bar("l2")->Height()), std::pair(400, 1752));
   EXPECT_EQ(host->value("l1"), "2:2:1:400") << "the shares are stored";
