@@ -239,7 +239,7 @@ std::int32_t TovDock::MinimumWidth() const {
       const std::int64_t body = f.bar->MinBodyWidth();
       const bool column = f.bar->AlignBar() == eAlignLeft || f.bar->AlignBar() == eAlignRight;
       const double bars = column ? 2 * (body + twips::kColumnGap) : static_cast<double>(body);
-      const double scroll = d->mAllowScroll ? d->VScroll->Width() : 0;
+      const double scroll = d->mAllowScroll && d->VScroll ? d->VScroll->Width() : 0;
       width = std::max(width, whole(bars + twips::kRightMargin + scroll));
     }
   return clamp32(width);
