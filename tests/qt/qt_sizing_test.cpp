@@ -21,16 +21,6 @@
 namespace tov::qt {
 namespace {
 
-QWidget* form() {
-  auto* w = new QWidget;
-  auto* layout = new QFormLayout(w);
-  layout->addRow("Name", new QLineEdit("Main dock"));
-  layout->addRow("Kind", new QComboBox);
-  layout->addRow("Width", new QSpinBox);
-  layout->addRow("", new QCheckBox("Pinned"));
-  return w;
-}
-
 class QtSizing : public QtWindowTest {
  protected:
   void SetUp() override {
@@ -39,27 +29,33 @@ class QtSizing : public QtWindowTest {
     dock = new DockWidget(window.get());
     dock->setAutoSave(false);
   }
+  void TearDown() override {
+    window.reset();
+    HostServices::setInstance(nullptr);
+  }
   /// A search line that does not resize, a file tree, notes and a form; an outline and a calendar
   /// side by side; a problems list at the bottom. Shown 560 x 659 pixels.
   void sideBar() {
     auto add = [&](const char* key, QWidget* w, PaneGroup group) {
       dock->addPane(key, w, key)->setGroup(group);
     };
+    auto* form = new QWidget;
+    auto* fields = new QFormLayout(form);
+    fields->addRow("Name", new QLineEdit("Main dock"));
+    fields->addRow("Kind", new QComboBox);
+    fields->addRow("Width", new QSpinBox);
+    fields->addRow("", new QCheckBox("Pinned"));
     add("search", new QLineEdit, PaneGroup::Top);
     dock->pane("search")->setResizable(false);
     add("files", new QTreeView, PaneGroup::Top);
     add("notes", new QTextEdit, PaneGroup::Top);
-    add("form", form(), PaneGroup::Top);
+    add("form", form, PaneGroup::Top);
     add("outline", new QListWidget, PaneGroup::Left);
     add("calendar", new QCalendarWidget, PaneGroup::Right);
     add("problems", new QListWidget, PaneGroup::Bottom);
     dock->setGeometry(0, 0, 560, 659);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  }
-  void TearDown() override {
-    window.reset();
-    HostServices::setInstance(nullptr);
   }
   QWidget* target() override { return dock; }
   static QWidget* frameOf(Pane* p) { return p->widget()->parentWidget(); }
@@ -138,6 +134,16 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAShrinkAndA
   dock->pane("files")->setHeight(300);
   EXPECT_GT(frameOf(dock->pane("files"))->height(), dragged["files"]);
   expectFitted("a height given");
+
+  // A form that grows a field asks for more: its pane follows once the form's layout is redone.
+  QWidget* form = dock->pane("form")->widget();
+  const int was = form->height();
+  static_cast<QFormLayout*>(form->layout())->addRow("Note", new QLineEdit);
+  QCoreApplication::processEvents();  // the new field shows
+  const int grown = form->minimumSizeHint().height();
+  ASSERT_GT(grown, was);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->height() >= grown; }, 1000));
+  expectFitted("a field added");
 }
 
 TEST_F(QtSizing, WithScrollingPanesStartAtTheirPreferredHeight) {
