@@ -108,19 +108,21 @@ class DemoWindow : public QMainWindow {
     calendar->setGridVisible(true);
 
     // The dock owns the widgets it hosts.
-    auto add = [&](const QString& key, QWidget* body, PaneGroup group, int height,
-                   QStyle::StandardPixmap icon, const QString& right = {}) {
+    // Each pane takes its height from its widget's size hints: the form as tall as its fields need,
+    // the others sharing the rest of the dock.
+    auto add = [&](const QString& key, QWidget* body, PaneGroup group, QStyle::StandardPixmap icon,
+                   const QString& right = {}) {
       Pane* p = mDock->addPane(key, body, key.left(1).toUpper() + key.mid(1), style()->standardIcon(icon));
       p->setGroup(group);
-      p->setHeight(height);
       p->setRightTitle(right);
+      return p;
     };
-    add("files", tree, PaneGroup::Top, 160, QStyle::SP_DirIcon, QDir(QDir::currentPath()).dirName());
-    add("notes", editor, PaneGroup::Left, 280, QStyle::SP_FileIcon);
-    add("tasks", list, PaneGroup::Right, 100, QStyle::SP_DialogApplyButton, "4");
-    add("calendar", calendar, PaneGroup::Right, 180, QStyle::SP_FileDialogDetailedView,
+    add("files", tree, PaneGroup::Top, QStyle::SP_DirIcon, QDir(QDir::currentPath()).dirName());
+    add("notes", editor, PaneGroup::Left, QStyle::SP_FileIcon);
+    add("tasks", list, PaneGroup::Right, QStyle::SP_DialogApplyButton, "4");
+    add("calendar", calendar, PaneGroup::Right, QStyle::SP_FileDialogDetailedView,
         QDate::currentDate().toString("MMMM yyyy"));
-    add("form", makeForm(), PaneGroup::Bottom, 206, QStyle::SP_FileDialogInfoView);
+    add("form", makeForm(), PaneGroup::Bottom, QStyle::SP_FileDialogInfoView)->setResizable(false);
     mDock->pane("notes")->setOptionsVisible(true);
 
     connect(mDock, &DockWidget::paneClosed, this, [this](const QString& key) { log("closed", key); });
@@ -139,10 +141,8 @@ class DemoWindow : public QMainWindow {
     view->addSeparator();
     auto* scroll = view->addAction("Allow &scrolling");
     scroll->setCheckable(true);
-    // With scrolling on, panes keep the heights given and dragged; without, the dock shares its
-    // height among them.
-    scroll->setChecked(true);
-    mDock->setScrollable(true);
+    // Without scrolling the panes fill the dock; with it, they keep their heights and the stack
+    // scrolls.
     connect(scroll, &QAction::toggled, this, [this](bool on) {
       mDock->setScrollable(on);
       log("scrolling", on ? "on" : "off");

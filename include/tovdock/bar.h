@@ -101,8 +101,18 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   /// it changes nothing else; values of 100 or less are ignored.
   std::int32_t HeightExpanded() const { return mHeightExpanded; }
   void setHeightExpanded(std::int32_t h) {
-    if (h > 100) mHeightExpanded = h;
+    if (h > 100) mHeightExpanded = mShare = h;
   }
+
+  /// Least and preferred height of the bar's body and least width of it, in twips (0: none; values
+  /// below 0 count as 0). Only the dock's fit mode reads them (TovDock::setFitToDock); setting them
+  /// stores them for the next layout (TovDock::relayout).
+  std::int32_t MinBodyHeight() const { return mMinBodyHeight; }
+  void setMinBodyHeight(std::int32_t v) { mMinBodyHeight = v > 0 ? v : 0; }
+  std::int32_t PreferredBodyHeight() const { return mPreferredBodyHeight; }
+  void setPreferredBodyHeight(std::int32_t v) { mPreferredBodyHeight = v > 0 ? v : 0; }
+  std::int32_t MinBodyWidth() const { return mMinBodyWidth; }
+  void setMinBodyWidth(std::int32_t v) { mMinBodyWidth = v > 0 ? v : 0; }
 
   std::int32_t HeightMax() const { return mHeightMax; }
   void setHeightMax(std::int32_t v);
@@ -206,6 +216,15 @@ class cTovBar : public std::enable_shared_from_this<cTovBar> {
   std::int32_t mHeight = 0;
   std::int32_t mHeightExpanded = 12;
   std::int32_t mHeightMax = 0;
+  std::int32_t mMinBodyHeight = 0;
+  std::int32_t mPreferredBodyHeight = 0;
+  std::int32_t mMinBodyWidth = 0;
+  /// In fit mode: the height the user or the application last gave the bar (0: none), whose body
+  /// is its share of the free height; and whether the fit folded the bar to its title.
+  std::int32_t mShare = 0;
+  bool mFitFolded = false;
+  /// Set while the bar's state change gives it the height of its new state.
+  bool mChangingState = false;
   PictureRef mIcon;
   Hwnd mParentHwnd = 0;
   std::shared_ptr<clsEvents> mEvents;

@@ -75,6 +75,23 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   bool AllowScroll() const;
   void setAllowScroll(bool v);
 
+  /// Fit mode (off by default): bars are sized for their content. Without scrolling the stack fills
+  /// the dock: the free height goes to the resizable bars in proportion to their share (the height
+  /// the user or the application last gave a bar, else its PreferredBodyHeight), the left and the
+  /// right column each on its own, and never below a bar's MinBodyHeight; when the dock is too
+  /// small for every minimum, bars fold to their titles from the bottom up and unfold again as it
+  /// grows. A splitter moves only between two bars of one group and stops at either's minimum;
+  /// hosted controls end where the splitter strip begins. With scrolling, a resizable bar takes its
+  /// share, else its preferred height. Records store the shares. Takes effect at the next layout.
+  bool FitToDock() const;
+  void setFitToDock(bool on);
+  /// What the shown bars need in fit mode without scrolling, in twips: the least height (every
+  /// bar at its minimum, the columns side by side), the height at their preferred heights, and
+  /// the least width that keeps every bar as wide as its MinBodyWidth.
+  std::int32_t MinimumHeight() const;
+  std::int32_t PreferredHeight() const;
+  std::int32_t MinimumWidth() const;
+
   /// Activates the dock: loads colours and stored settings, sizes, paints and lays out the bars.
   /// False only stops further layout, painting and saving.
   bool Show() const;

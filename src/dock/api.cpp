@@ -127,8 +127,15 @@ bool TovDock::setBarHeight(BarIndex Index, std::int32_t height) {
   TovDockPrivate::Run run(*d);
   const BarRef b = actionBar(*d, Index);
   if (!b || b->State() != eBarExpanded) return false;
-  skipFailure([&] { b->setHeight(height); });
-  if (d->alive()) d->pBarChanged(static_cast<std::int16_t>(Index));
+  if (d->mFitToDock) {
+    // In fit mode the height is asked for where a splitter asks for it: at the strip's lower edge.
+    d->fitCapturePair(static_cast<std::int16_t>(Index));
+    Panel& strip = *d->elements(Index).picSplit;
+    strip.setTop(height - strip.Height());
+  } else {
+    skipFailure([&] { b->setHeight(height); });
+  }
+  if (d->alive()) d->pBarChanged(static_cast<std::int16_t>(Index), true);
   return true;
 }
 

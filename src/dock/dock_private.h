@@ -270,7 +270,33 @@ class TovDockPrivate final : public DockLink {
   // Height exchange.
   void pCalcHeight(const std::int16_t& Index, std::int16_t& PartnerIndex);
   void pResizeBar(std::int16_t Index);
-  void pBarChanged(std::int16_t Index);
+  /// `byHand`: the user gave the bar its height (a splitter released, setBarHeight).
+  void pBarChanged(std::int16_t Index, bool byHand = false);
+
+  // Fit mode (fit.cpp), in place of automatic sizing, the splitter limits, the stacking and the
+  // height exchange while mFitToDock is set.
+  /// Sizes the bars for their content: fills the dock or, with scrolling, gives each its share.
+  /// Every layout pass (OrderBars) begins with it.
+  void fitToDock();
+  /// Splitters between two resizable bars of one group, and how far each may grow.
+  void fitLimits();
+  /// Stacks the bars group by group: both columns below the top group, the bottom group below both.
+  std::int32_t fitStack();
+  /// A height the application gives an expanded bar is its share.
+  void fitHeightSet(std::int16_t Index);
+  /// A state the application or the user gave a bar: the stack is fitted again. The fit's own
+  /// folding is left to the fit.
+  void fitStateSet(std::int16_t Index);
+  /// The two bars a splitter of bar `Index` exchanges height between, as they are now.
+  void fitCapturePair(std::int16_t Index);
+  void fitResizeBar(std::int16_t Index);
+  void fitBarChanged(std::int16_t Index, bool byHand);
+  /// Every expanded resizable bar takes its height as its share.
+  void fitTakeShares();
+  /// What a bar's record holds in fit mode: its share, and a state without the fit's folding.
+  LayoutRecord fitRecord(const cTovBar& b, std::int32_t position) const;
+  /// What the shown bars need without scrolling: at their minimum or at their preferred height.
+  std::int32_t fitNeeds(bool preferred) const;
 
   // Look-ups.
   /// The element set of bar `Index` (0: the template), or null.
@@ -364,6 +390,18 @@ class TovDockPrivate final : public DockLink {
   bool mSplitDragging = false;
   /// While the container resizes the dock, the changes it makes are not told.
   bool mResizing = false;
+  /// Fit mode (TovDock::setFitToDock).
+  bool mFitToDock = false;
+  /// The bar whose state or height the fit is setting: its own change, not the application's.
+  std::int32_t mFitBar = 0;
+  /// The bar expanded last by the user or the application: the fit folds it last.
+  std::int32_t mFitKeep = 0;
+  /// The bars a splitter drag of `bar` exchanges height between, as they stood when it began, and
+  /// the free height below `bar`'s group then.
+  struct SplitPair {
+    std::int32_t bar = 0, partner = 0;
+    std::int64_t height = 0, partnerHeight = 0, free = 0, least = 0, partnerLeast = 0;
+  } mPair;
 };
 
 namespace detail {

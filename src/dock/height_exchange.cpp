@@ -70,7 +70,9 @@ void TovDockPrivate::pCalcHeight(const std::int16_t& Index, std::int16_t& Partne
 
 void TovDockPrivate::pResizeBar(std::int16_t Index) {
   report("TovDock: OrderBars", [&] {
-    if (!mAllowScroll) {
+    if (mFitToDock) {
+      fitResizeBar(Index);
+    } else if (!mAllowScroll) {
       std::int16_t partner = 0;
       pCalcHeight(Index, partner);
       // pCalcHeight has placed the partner's control if the partner changed; the dragged bar's
@@ -84,7 +86,8 @@ void TovDockPrivate::pResizeBar(std::int16_t Index) {
   });
 }
 
-void TovDockPrivate::pBarChanged(std::int16_t Index) {
+void TovDockPrivate::pBarChanged(std::int16_t Index, bool byHand) {
+  if (mFitToDock) return fitBarChanged(Index, byHand);
   if (!mShow) return;
   if (!mAllowScroll) {
     std::int16_t partner = 0;

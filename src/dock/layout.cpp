@@ -9,6 +9,7 @@ namespace tov {
 
 void TovDockPrivate::OrderBars(bool bSave) {
   report("TovDock: OrderBars", [&] {
+    if (mFitToDock) fitToDock();
     if (mAllowScroll) {
       pSetScrollHeightMax();
     } else {
@@ -23,6 +24,7 @@ void TovDockPrivate::OrderBars(bool bSave) {
 }
 
 std::int32_t TovDockPrivate::pResizeHeight() {
+  if (mFitToDock) return fitStack();
   std::int32_t yMax = 0;
   const bool stacked = report("TovDock: pResizeHeight", [&] {
     const std::int32_t D = VScroll->Visible() ? -VScroll->Value() : 0;
@@ -97,6 +99,7 @@ void TovDockPrivate::pSetScrollHeightMax() {
 }
 
 void TovDockPrivate::pSetHeightMax() {
+  if (mFitToDock) return fitLimits();
   // A splitter that appears or goes repaints its bar, which runs the application's handlers: the
   // bars are held, so a bar a handler removes is still set while it no longer reaches the dock.
   const std::vector<BarRef> visible = visibleBars();
@@ -115,7 +118,8 @@ void TovDockPrivate::pSetHeightMax() {
 }
 
 void TovDockPrivate::pAutoSize() {
-  if (mAllowScroll || !mBars) return;
+  // In fit mode every layout pass fits the bars first.
+  if (mFitToDock || mAllowScroll || !mBars) return;
   const char* context = "TovDock: pAutoSize";
   // Nothing here runs the application's code, so the bars can be walked in place; what can fail
   // is a sum of heights beyond 32 bits, reported for that bar while the others still count.

@@ -42,7 +42,8 @@ void TovDockPrivate::pPlaceSplit(std::int16_t Index) {
   Panel& split = *e->picSplit;
   if (b->ShowResize() && b->State() == eBarExpanded) {
     split.setVisible(true);
-    split.setTop(e->picDockBar->Height() - split.Height() - twips::kSplitBottom);
+    // In fit mode the strip lies on the bar's lower edge, and the body ends where it begins.
+    split.setTop(e->picDockBar->Height() - split.Height() - (mFitToDock ? 0 : twips::kSplitBottom));
     split.setBackColor(b->BackColor());
     split.zOrderFront();
   } else {
@@ -69,7 +70,9 @@ void TovDockPrivate::pPlaceControl(std::int16_t Index) {
   if (b->State() == eBarExpanded) {
     late([&] { control->let("Visible", true); });
     // A bar lower than its title and splitter leaves no room, not a negative height.
-    late([&] { control->let("Height", std::max(0.0, elements(Index).picDockBar->Height() - t - h)); });
+    const double below = mFitToDock ? BarInternals::fTopBar(*b) : 0;
+    late(
+        [&] { control->let("Height", std::max(0.0, elements(Index).picDockBar->Height() - t - h - below)); });
   } else {
     late([&] { control->let("Visible", false); });
   }

@@ -106,6 +106,10 @@ std::vector<LayoutRecord> TovDockPrivate::layoutRecords() {
       BarRef b = bars().ItemByOrder(i);
       if (!b) throw Failure::objectNotSet();
       if (b->Key().empty() || b->AlignBar() != a) continue;
+      if (mFitToDock) {
+        records.push_back(fitRecord(*b, i));
+        continue;
+      }
       // A collapsed bar keeps the height it expands to: its title's height would lose it for good.
       const std::int32_t height = b->State() == eBarCollapsed ? b->HeightExpanded() : b->Height();
       records.push_back({b->Key(), i, b->AlignBar(), b->State(), height});
@@ -153,6 +157,9 @@ void TovDockPrivate::applyLayout(
     each([&] {
       if (b->AllowResize()) b->setHeight(r->height);
     });
+    // In fit mode a stored height, also one an older version stored, is the bar's share.
+    if (mFitToDock && BarInternals::fAllowResize(*b) && r->height > 100)
+      BarInternals::fSetShare(*b, r->height);
     // A collapsed bar's record holds the height it expands to; one of an older version holds its
     // title's height, which is no height to expand to.
     if (b->State() == eBarCollapsed && BarInternals::fAllowResize(*b) &&

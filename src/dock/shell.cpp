@@ -247,6 +247,9 @@ void TovDockPrivate::ShowElement(std::int32_t Index) {
         });
       }
       if (clsBars* all = collection()) BarsInternals::fSetOrderDefault(*all);
+      // In fit mode the bars take their content's heights again.
+      for (std::int32_t i = 1; mFitToDock && i <= count(); ++i)
+        if (BarRef b = barAt(i)) BarInternals::fSetShare(*b, 0);
     }
     pLoadColors();
     pAutoSize();

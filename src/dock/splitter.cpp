@@ -5,6 +5,8 @@ namespace tov {
 
 void TovDockPrivate::picSplit_MouseMove(std::int16_t Index, const MouseArgs& a) {
   if (a.button != btnLeft) return;
+  // In fit mode a drag exchanges height between two bars as they stood when it began.
+  if (mFitToDock && (!mSplitDragging || mPair.bar != Index)) fitCapturePair(Index);
   // Until the release, the drag is one change for the listeners.
   mSplitDragging = true;
   BarRef b = barAt(Index);
@@ -41,7 +43,7 @@ void TovDockPrivate::picSplit_MouseUp(std::int16_t Index, const MouseArgs&) {
     // Setting the height repaints the bar, which runs the application's handlers.
     skipFailure([&] { b->setHeight(toInt32(split.Height() + split.Top())); });
   }
-  if (alive()) pBarChanged(Index);
+  if (alive()) pBarChanged(Index, true);
 }
 
 }  // namespace tov

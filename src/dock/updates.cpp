@@ -19,6 +19,7 @@ void TovDockPrivate::fRefreshTitle(std::int16_t Index) {
 void TovDockPrivate::fSetState(std::int16_t Index, std::int32_t& OldState) {
   Run run(*this);
   layoutChanged();
+  if (mFitToDock) return fitStateSet(Index);
   if (!mShow) return;
   pPaint(Index);
   if (!mAllowScroll && alive()) {
@@ -48,6 +49,7 @@ void TovDockPrivate::fSetHeight(std::int16_t Index, std::int32_t Height) {
   Run run(*this);
   layoutChanged();
   elements(Index).picDockBar->setHeight(Height);
+  if (mFitToDock) fitHeightSet(Index);
 }
 
 void TovDockPrivate::fSetTop(std::int16_t Index, std::int32_t& Top) {

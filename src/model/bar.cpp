@@ -108,10 +108,18 @@ void cTovBar::setState(std::int32_t s) {
   const LinkRun run(mEvents);
   std::int32_t old = mState;
   mState = s;
-  if (s == eBarExpanded) {
-    setHeight(mHeightExpanded);
-  } else if (s != eBarHidden) {
-    setHeight(mTitleHeight);
+  {
+    // The height of the new state is not one the application gave the bar (BarInternals::fShare).
+    struct Changing {
+      bool& flag;
+      explicit Changing(bool& f) : flag(f) { flag = true; }
+      ~Changing() { flag = false; }
+    } changing(mChangingState);
+    if (s == eBarExpanded) {
+      setHeight(mHeightExpanded);
+    } else if (s != eBarHidden) {
+      setHeight(mTitleHeight);
+    }
   }
   dockLink(*dock()).fSetState(index16(), old);
 }

@@ -67,6 +67,14 @@ struct BarInternals {
   static std::int32_t fTitleHeight(const cTovBar& bar) { return bar.mTitleHeight; }
   /// The resize switch as set, whatever the state.
   static bool fAllowResize(const cTovBar& bar) { return bar.mAllowResize; }
+  /// In fit mode: the height the user or the application last gave the bar (0: none).
+  static std::int32_t fShare(const cTovBar& bar) { return bar.mShare; }
+  static void fSetShare(cTovBar& bar, std::int32_t h) { bar.mShare = h; }
+  /// Whether the fit folded the bar to its title: it is expanded as far as its user knows.
+  static bool fFitFolded(const cTovBar& bar) { return bar.mFitFolded; }
+  static void fSetFitFolded(cTovBar& bar, bool on) { bar.mFitFolded = on; }
+  /// Whether the height being set is the one the bar's new state gives it.
+  static bool fChangingState(const cTovBar& bar) { return bar.mChangingState; }
 };
 
 struct BarsInternals {

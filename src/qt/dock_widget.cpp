@@ -11,6 +11,7 @@
 #include "keyboard.h"
 #include "palette_host.h"
 #include "pane_p.h"
+#include "sizing.h"
 
 namespace tov::qt {
 
@@ -20,6 +21,8 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   detail::installAccessibility();
   d->dock = TovDock::create(d->toolkit);
   d->keys = new detail::TitleKeys(this);
+  d->sizing = new detail::PaneSizing(this);
+  d->dock->setFitToDock(true);
   Surface& surface = d->dock->surface();
   if (QWidget* s = QtToolkit::widgetOf(surface)) s->setParent(this);
   surface.setLeft(0);
@@ -50,10 +53,11 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
     if (key.empty() || p)
       emit contextMenuRequested(p ? p->key() : QString(), d->menuAt.value_or(QCursor::pos()));
   };
-  // The panes' state signals follow every change of the layout; the widget's signal waits for the
-  // event loop, so that a run of changes is told once.
+  // The panes' state signals follow every change of the layout, and so do the size hints; the
+  // widget's signal waits for the event loop, so that a run of changes is told once.
   dock->LayoutChanged = [this] {
     const DockWidgetPrivate::HandlerScope scope(*d);
+    updateGeometry();
     d->syncStates();
     if (scope.widget) d->queueLayoutChanged();
   };
@@ -86,11 +90,11 @@ QWidget* DockWidget::surfaceWidget() const {
 }
 
 QSize DockWidget::sizeHint() const {
-  return {d->toPixels(4500), d->toPixels(6375)};
+  return d->sizing->preferredSize();
 }
 
 QSize DockWidget::minimumSizeHint() const {
-  return {d->toPixels(500), d->toPixels(200)};
+  return d->sizing->minimumSize();
 }
 
 void DockWidget::showEvent(QShowEvent* e) {
@@ -121,7 +125,9 @@ void DockWidget::changeEvent(QEvent* e) {
 
 void DockWidget::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
-  // The surface's own size in twips, which need not be whole, given as its container gives it.
+  // The surface's own size in twips, which need not be whole, given as its container gives it; the
+  // hints in twips of this screen.
+  d->sizing->take();
   if (DockRef dock = d->dock)
     QtToolkit::resizeSurface(dock->surface(), width() / d->pixelsPerTwip(), height() / d->pixelsPerTwip());
 }
@@ -132,6 +138,7 @@ void DockWidget::setScrollable(bool on) {
   TovDock::Batch batch(*dock);
   dock->setAllowScroll(on);
   dock->relayout();
+  updateGeometry();
 }
 
 bool DockWidget::isScrollable() const {

@@ -16,7 +16,8 @@ namespace tov::qt {
 class PaletteHost;
 namespace detail {
 class TitleKeys;
-}
+class PaneSizing;
+}  // namespace detail
 
 class DockWidgetPrivate {
  public:
@@ -75,6 +76,7 @@ class DockWidgetPrivate {
   QList<Pane*> panes;
   detail::TitleKeys* keys = nullptr;
   CoreEvents events;
+  detail::PaneSizing* sizing = nullptr;
   /// Where a context menu asked for with the keyboard opens, while it is being asked for.
   std::optional<QPoint> menuAt;
   bool autoSave = true;

@@ -117,6 +117,8 @@ void Pane::setHeight(int height) {
   } else {
     d->coreBar->setHeightExpanded(twips);
   }
+  // Fitted to their content, the panes move at once: the height is the pane's share of the dock.
+  if (const DockRef dock = coreDock(d->dock); dock && dock->FitToDock()) dock->relayout();
 }
 
 bool Pane::isResizable() const {

@@ -11,6 +11,7 @@
 #include "dock_widget_p.h"
 #include "keyboard.h"
 #include "pane_p.h"
+#include "sizing.h"
 
 namespace tov::qt {
 
@@ -25,6 +26,8 @@ void copySwitches(const cTovBar& from, cTovBar& to) {
   to.setKey(from.Key());
   to.setTag(from.Tag());
   to.setItemData(from.ItemData());
+  // Before the title: the expand switch set after it would leave the collapsed height at 18.
+  to.setCanExpand(from.CanExpand());
   to.setTitle(from.Title());
   to.setTitleRight(from.TitleRight());
   to.setToolTipText(from.ToolTipText());
@@ -36,7 +39,6 @@ void copySwitches(const cTovBar& from, cTovBar& to) {
   to.setTitleForeColor(from.TitleForeColor());
   to.setTitleForeColorOver(from.TitleForeColorOver());
   to.setBackColor(from.BackColor());
-  to.setCanExpand(from.CanExpand());
   to.setCanMove(from.CanMove());
   to.setShowClose(from.ShowClose());
   to.setShowOptions(from.ShowOptions());
@@ -44,6 +46,9 @@ void copySwitches(const cTovBar& from, cTovBar& to) {
   to.setShowResize(from.ShowResize());
   to.setHeightMax(from.HeightMax());
   to.setHeightExpanded(from.HeightExpanded());
+  to.setMinBodyHeight(from.MinBodyHeight());
+  to.setPreferredBodyHeight(from.PreferredBodyHeight());
+  to.setMinBodyWidth(from.MinBodyWidth());
 }
 
 /// A collapsed bar's record keeps the height it expands to, as the dock's own records do.
@@ -178,8 +183,9 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   bar->setShowClose(true);
   // A bar starts without a height. Fitting the panes to the dock gives them theirs, but only when
   // the stored layout leaves room: a pane it does not know (one an application added since) would
-  // keep none, and every pane after it would be drawn over it. It starts as a reset leaves it.
-  bar->setHeight(kStartHeight);
+  // keep none, and every pane after it would be drawn over it. It starts as a reset leaves it,
+  // unless the dock sizes it for its widget.
+  if (!hold->FitToDock()) bar->setHeight(kStartHeight);
   auto* p = new Pane(q, key, widget);
   PanePrivate* pd = PanePrivate::get(p);
   pd->coreBar = bar;
@@ -188,6 +194,7 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   p->setTitle(title);
   if (!icon.isNull()) p->setIcon(icon);
   bar->setControl(std::make_shared<WidgetControl>(widget));
+  sizing->watch(p);
   keys->attach(p);
   detail::announceChanges(q, p);
   // A deleted widget takes its pane with it. Its bar still holds it: the bars are rebuilt later,
@@ -342,6 +349,7 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
     }
     PanePrivate::get(p)->coreBar = bar;
     if (QWidget* w = p->widget()) bar->setControl(std::make_shared<WidgetControl>(w));
+    sizing->watch(p);
     keys->attach(p);
   }
   if (shown || restoredBeforeShow) hold->applyRecords(records);

@@ -51,9 +51,11 @@ class QtDock : public QtWindowTest {
   }
 
   /// A dock of three panes a, b and c in the window, shown only now, as an application does it; the
-  /// mouse and access() reach the newest one.
+  /// mouse and access() reach the newest one. It shares its height as designed: the fit to the
+  /// panes' content has tests of its own (qt_sizing_test.cpp).
   DockWidget* panes(const QString& name = {}, bool autoSave = false) {
     d = new DockWidget(window.get());
+    d->setFitToContent(false);
     coreToolkit(d)->setMessageHandler(
         [](const std::string& text, const std::string&) { ADD_FAILURE() << text; });
     d->setObjectName(name);

@@ -182,6 +182,7 @@ TEST_F(QtDock, SavedStateRestoresOnANewDockAndNamedDocksKeepTheirOwnRecordsOrWit
   delete d;
   // A pane added since the layout was stored takes a height of its own, not the place of another.
   d = new DockWidget(window.get());
+  d->setFitToContent(false);
   d->setObjectName("left");
   for (const char* k : {"a", "b", "c", "n"})
     d->addPane(k, new QLabel(k), QString(k).toUpper());
@@ -204,6 +205,7 @@ TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   // Four panes, not shown yet; b has no close button and c does not resize.
   auto four = [&](const char* name, bool autoSave) {
     d = new DockWidget(window.get());
+    d->setFitToContent(false);
     d->setObjectName(name);
     d->setAutoSave(autoSave);
     for (const char* k : {"a", "b", "c", "d"})
@@ -399,6 +401,7 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
   auto build = [](QWidget* window, bool scroll, const std::vector<std::int32_t>& heights) {
     window->setGeometry(30, 40, 420, 480);
     auto* d = new DockWidget(window);
+    d->setFitToContent(false);
     d->setGeometry(20, 20, pixels(4500), pixels(6000));
     for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
       BarRef b = coreDock(d)->Bars()->Add();

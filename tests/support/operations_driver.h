@@ -18,6 +18,7 @@
 
 #include "dock/settings_value.h"
 #include "support/dock_access.h"
+#include "support/fit_rules.h"
 #include "support/memory_host.h"
 #include "support/ui_driver.h"
 #include "tovdock/dock.h"
@@ -95,6 +96,8 @@ class OperationsDriver {
   int steps = 0;
   /// Steps after which a stack that fits was checked to lie inside the dock.
   int fitsChecked = 0;
+  /// Steps after which the stack was checked in fit mode.
+  int fitChecked = 0;
   /// Bars checked to come back from the store as saved.
   int restoredChecked = 0;
   /// Times the host or a hosted control called back into the dock.
@@ -117,6 +120,7 @@ class OperationsDriver {
     // compiler: the fuzzer's findings replay the same in every build.
     const auto [width, height] = std::array{in.between(500, 9000), in.between(200, 9000)};
     dock->resize(width, height);
+    dock->setFitToDock(in.flip());
     // Handlers reach the driver, never the dock they were installed on: that one may be gone.
     dock->CtlResize = [this](std::string&) {
       if (mode != Hostile::ResizeChangesStates || depth > 1 || !dock) return;
@@ -188,7 +192,8 @@ class OperationsDriver {
   }
 
   void step(std::uint32_t op) {
-    if (op < 2 && count() < 12) {
+    // One to three bars at a time, twelve at most.
+    for (std::int32_t k = op < 2 ? in.between(1, 3) : 0; k > 0 && dock && count() < 12; --k) {
       BarRef b = bars()->Add();
       if (!b) return;
       made.push_back(b);
@@ -196,10 +201,13 @@ class OperationsDriver {
       b->setTitle(b->Key());
       if (in.flip()) b->setAllowResize(true);
       if (in.flip()) b->setControl(newControl("c"));
+      // What its content needs and wants (for the fit mode; nothing or less than nothing at times).
+      const auto [least, wish] = std::array{in.between(-100, 1500), in.between(-100, 3000)};
+      b->setMinBodyHeight(least), b->setPreferredBodyHeight(wish);
     }
     if (op == 2 || op == 3) setProperty();
     if (op == 4) dock->setShow(in.below(4) != 0), laidOut = painted = true;
-    if (op == 5) dock->setAllowScroll(in.flip());
+    if (op == 5) in.flip() ? dock->setAllowScroll(in.flip()) : dock->setFitToDock(in.flip());
     if (op == 6) {
       const auto [width, height] = std::array{in.between(-100, 12000), in.between(-100, 12000)};
       dock->resize(width, height), laidOut = true;
@@ -299,7 +307,12 @@ class OperationsDriver {
       return;
     }
     if (which == 2) b->setHeight(in.number());
-    if (which == 3) b->setHeightMax(in.number());
+    if (which == 3) {
+      // Limits the dock sets, and the content's heights: mostly plausible, now and then hostile.
+      const std::uint32_t pick = in.below(4);
+      const std::int32_t v = pick % 3 == 0 ? in.number() : in.between(-100, 3000);
+      pick == 0 ? b->setHeightMax(v) : pick == 2 ? b->setPreferredBodyHeight(v) : b->setMinBodyHeight(v);
+    }
     if (which == 4) b->setAllowResize(in.flip());
     if (which == 5) b->setCanExpand(in.flip());
     if (which == 6) b->setShowClose(in.flip());
@@ -335,7 +348,8 @@ class OperationsDriver {
       if (!r || r->position < 1 || r->position > n) continue;
       ++restoredChecked;
       const std::int32_t state = r->state == eBarHidden ? eBarExpanded : r->state;
-      if (b->AlignBar() != r->align || b->State() != state)
+      // A bar the fit folded is expanded as far as its user knows.
+      if (b->AlignBar() != r->align || (BarInternals::fFitFolded(*b) ? eBarExpanded : b->State()) != state)
         breaks.push_back("bar '" + b->Key() + "' did not come back as " + host->value(b->Key()));
     }
   }
@@ -369,9 +383,9 @@ class OperationsDriver {
   }
 
   /// After a layout pass every shown bar stands where the columns put it, moved up by the scroll
-  /// position. Without scrolling, a stack whose columns fit the dock lies inside it, and splitters
-  /// and height limits follow the next visible bar. Steps that only change a property leave the
-  /// layout to the next pass, as the application expects.
+  /// position; in fit mode, as fitBreaks says. Without scrolling, a stack whose columns fit the dock lies
+  /// inside it, and splitters and height limits follow the next visible bar. Steps that only change a
+  /// property leave the layout to the next pass, as the application expects.
   std::optional<std::string> fits(clsBars& all) {
     if (!laidOut || !dock->Show()) return std::nullopt;
     const bool scroll = dock->AllowScroll();
@@ -399,6 +413,7 @@ class OperationsDriver {
       if (ui->shown(DockTestAccess(*dock).picDockBar(i)) == hidden)
         return "bar " + std::to_string(i) + " is on screen exactly when hidden";
     }
+    if (dock->FitToDock()) return ++fitChecked, fitBreaks(*dock, all);
     const double height = dock->Height();
     if (extent > (scroll ? INT32_MAX : height)) return std::nullopt;
     fitsChecked += !scroll;

@@ -191,6 +191,11 @@ class DockWidget : public QWidget {
   void setScrollable(bool on);
   /// Whether the stack may scroll (off by default).
   bool isScrollable() const;
+  /// On (the default), panes are sized for their widgets (minimumSizeHint, sizeHint): the stack
+  /// fills the dock in proportion to the panes' heights, none below its minimum, and the dock's
+  /// own size hints follow. Off, the dock shares its height among the panes as it was designed to.
+  void setFitToContent(bool on);
+  bool fitsToContent() const;
   /// Shows every hidden pane again.
   void showAllPanes();
   /// Expands every pane, gives resizable ones their default height and puts the panes in the order

@@ -1,0 +1,160 @@
+// Panes sized for their content, on real widgets: an IDE-like side bar whose panes fill the dock at
+// or above their widgets' minimums, through splitter drags, a deep shrink and the scroll mode.
+#include <gtest/gtest.h>
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTextEdit>
+#include <QTreeView>
+#include <map>
+
+#include "qt_support.h"
+#include "support/memory_host.h"
+#include "support/ui_driver.h"
+#include "tovdock/qt/dock_core.h"
+#include "tovdock/qt/dock_widget.h"
+
+namespace tov::qt {
+namespace {
+
+class QtSizing : public QtWindowTest {
+ protected:
+  void SetUp() override {
+    HostServices::setInstance(std::make_shared<test::MemoryHost>());
+    window->setGeometry(30, 40, 600, 700);
+    dock = new DockWidget(window.get());
+    dock->setAutoSave(false);
+  }
+  void TearDown() override {
+    window.reset();
+    HostServices::setInstance(nullptr);
+  }
+  /// A search line that does not resize, a file tree, notes and a form; an outline and a calendar
+  /// side by side; a problems list at the bottom. Shown 560 x 659 pixels.
+  void sideBar() {
+    auto add = [&](const char* key, QWidget* w, PaneGroup group) {
+      dock->addPane(key, w, key)->setGroup(group);
+    };
+    auto* form = new QWidget;
+    auto* fields = new QFormLayout(form);
+    fields->addRow("Name", new QLineEdit("Main dock"));
+    fields->addRow("Kind", new QComboBox);
+    fields->addRow("Width", new QSpinBox);
+    fields->addRow("", new QCheckBox("Pinned"));
+    add("search", new QLineEdit, PaneGroup::Top);
+    dock->pane("search")->setResizable(false);
+    add("files", new QTreeView, PaneGroup::Top);
+    add("notes", new QTextEdit, PaneGroup::Top);
+    add("form", form, PaneGroup::Top);
+    add("outline", new QListWidget, PaneGroup::Left);
+    add("calendar", new QCalendarWidget, PaneGroup::Right);
+    add("problems", new QListWidget, PaneGroup::Bottom);
+    dock->setGeometry(0, 0, 560, 659);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  QWidget* target() override { return dock; }
+  static QWidget* frameOf(Pane* p) { return p->widget()->parentWidget(); }
+  QWidget* widgetOf(Panel* e) { return QtToolkit::widgetOf(*e); }
+  /// Every pane's frame height.
+  std::map<QString, int> heights() {
+    std::map<QString, int> all;
+    for (Pane* p : dock->panes())
+      all[p->key()] = frameOf(p)->height();
+    return all;
+  }
+  /// Every expanded pane's widget is at least its minimum, and covers its frame from the title
+  /// strip's lower edge to the splitter strip, or to the frame's bottom without one.
+  void expectFitted(const char* when) {
+    SCOPED_TRACE(when);
+    int bottom = 0;
+    for (Pane* p : dock->panes()) {
+      const BarElementsView e = coreDock(dock)->elementsOf(coreBar(p)->Index());
+      const QWidget* frame = frameOf(p);
+      bottom = std::max(bottom, frame->geometry().bottom() + 1);
+      if (p->state() != PaneState::Expanded) continue;
+      const QWidget* split = widgetOf(e.splitter);
+      const int top = widgetOf(e.title)->geometry().bottom() + 1;
+      const int end = split->isVisible() ? split->y() : frame->height();
+      EXPECT_EQ(p->widget()->geometry(), QRect(0, top, frame->width(), end - top)) << p->key().toStdString();
+      EXPECT_GE(p->widget()->height(), p->widget()->minimumSizeHint().height()) << p->key().toStdString();
+    }
+    EXPECT_EQ(bottom, dock->height()) << "the dock's last pixel row is used";
+  }
+
+  DockWidget* dock = nullptr;
+};
+
+TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAShrinkAndANewHeight) {
+  sideBar();
+  expectFitted("shown");
+  // The dock asks for the titles and minimum bodies of its panes, the columns side by side, and
+  // for two calendars' widths.
+  std::map<QString, int> least;
+  for (Pane* p : dock->panes())
+    least[p->key()] = widgetOf(coreDock(dock)->elementsOf(coreBar(p)->Index()).title)->height() +
+                      p->widget()->minimumSizeHint().height();
+  const int needed = least["search"] + least["files"] + least["notes"] + least["form"] +
+                     std::max(least["outline"], least["calendar"]) + least["problems"];
+  const QSize hint = dock->minimumSizeHint();
+  EXPECT_GE(hint.height(), needed);
+  EXPECT_GE(hint.width(), 2 * dock->pane("calendar")->widget()->minimumSizeHint().width());
+  EXPECT_LT(hint.height(), needed + 7 * 7) << "no more than a splitter strip per pane";
+
+  // The splitter under the file tree, dragged 60 pixels down, stops where the notes below reach
+  // their minimum; the other panes stay.
+  const std::map<QString, int> before = heights();
+  const Panel* strip = coreDock(dock)->elementsOf(coreBar(dock->pane("files"))->Index()).splitter;
+  const QPointF grip(test::UiDriver::absLeft(*strip) + 600, test::UiDriver::absTop(*strip) + 40);
+  mouse(QEvent::MouseButtonPress, grip);
+  for (int step = 1; step <= 3; ++step)
+    mouse(QEvent::MouseMove, grip + QPointF(0, step * 20 / pixelsPerTwip()));
+  mouse(QEvent::MouseButtonRelease, grip + QPointF(0, 60 / pixelsPerTwip()));
+  std::map<QString, int> dragged = heights();
+  const QWidget* notes = dock->pane("notes")->widget();
+  EXPECT_GT(dragged["files"], before.at("files"));
+  EXPECT_LT(notes->height(), notes->minimumSizeHint().height() + 2) << "the notes gave all they had";
+  EXPECT_EQ(dragged["files"] + dragged["notes"], before.at("files") + before.at("notes"));
+  EXPECT_EQ(dragged["form"], before.at("form"));
+  expectFitted("dragged");
+
+  // A shrink far below the minimums folds panes from the bottom; growing back restores every height.
+  dock->resize(400, 300);
+  EXPECT_EQ(dock->pane("problems")->state(), PaneState::Collapsed);
+  dock->resize(560, 659);
+  for (const auto& [key, height] : heights())
+    EXPECT_NEAR(height, dragged[key], 1) << key.toStdString();
+  expectFitted("grown back");
+
+  // A height given by hand moves the widgets at once, as the pane's share of the dock.
+  dock->pane("files")->setHeight(300);
+  EXPECT_GT(frameOf(dock->pane("files"))->height(), dragged["files"]);
+  expectFitted("a height given");
+
+  // A form that grows a field asks for more: its pane follows once the form's layout is redone.
+  QWidget* form = dock->pane("form")->widget();
+  const int was = form->height();
+  static_cast<QFormLayout*>(form->layout())->addRow("Note", new QLineEdit);
+  QCoreApplication::processEvents();  // the new field shows
+  const int grown = form->minimumSizeHint().height();
+  ASSERT_GT(grown, was);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->height() >= grown; }, 1000));
+  expectFitted("a field added");
+}
+
+TEST_F(QtSizing, WithScrollingPanesStartAtTheirPreferredHeight) {
+  dock->setScrollable(true);
+  sideBar();
+  for (Pane* p : dock->panes())
+    EXPECT_NEAR(p->widget()->height(), p->widget()->sizeHint().height(), 1) << p->key().toStdString();
+  // Scrolling, the dock needs no room for its panes' minimums.
+  EXPECT_LT(dock->minimumSizeHint().height(), dock->pane("form")->widget()->minimumSizeHint().height());
+}
+
+}  // namespace
+}  // namespace tov::qt
