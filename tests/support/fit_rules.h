@@ -43,6 +43,8 @@ inline std::optional<std::string> fitBreaks(TovDock& dock, clsBars& all) {
   const std::int64_t middle = height[0] + std::max(height[1], height[2]);
   const std::array<std::int64_t, 4> start{0, height[0], height[0], middle};
   const std::int64_t D = vs.Visible() ? vs.Value() : 0;
+  // A stack past 32 bits cannot be placed: the pass stops with its message, and the places stay.
+  if (middle + height[3] > INT32_MAX) return std::nullopt;
   for (std::size_t k = 0; k < groups.size(); ++k) {
     std::int64_t y = start[k];
     for (std::size_t j = 0; j < groups[k].size(); ++j) {
