@@ -122,7 +122,6 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   };
   for (const Case& k : std::vector<Case>{{tops, 3, kFreeLeft, "1,2,3,4 1 "},
                                          {tops, 3, kFreeRight, "1,2,3,4 1 "},
-                                         {tops, 1, kFreeLeft, "1,3,4,2 1 saved"},
                                          {tops, 1, {2985, 5000}, "1,3,4,2 1 saved"},
                                          {tops, 2, {3000, 5000}, "1,2,4,3 3 saved"},
                                          {mixed, 3, kFreeLeft, "1,2,4,3 2 saved"},
@@ -133,12 +132,6 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
     drag(made[k.from], k.to);
     EXPECT_EQ(outcome(made[k.from]), k.result) << k.from << " to " << k.to.first;
   }
-  // Placed as its column says: the right half, below the top group.
-  auto made = build(tops);
-  drag(made[2], kFreeRight);
-  EXPECT_EQ(snap() + " " + host->value("3"),
-            "1:1:1:1000@0 2:1:1:1000@1000 4:1:1:1000@2000 3:3:1:1000@3000 4:3:1:1000");
-  EXPECT_EQ(access().picDockBar(made[2]->Index()).Left(), 2990);
 }
 
 TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {

@@ -67,7 +67,13 @@ TEST_P(Reentrancy, HandlersMayClearTheBarsInTheMiddleOfAnyPass) {
   const std::vector<std::pair<std::function<void()>, std::function<void()>>> passes{
       {[&] { onResize(clear); }, [&] { show(); }},
       {[&] { onResize(clear, 3); }, [&] { click(&DockTestAccess::imgClose, 1); }},
-      {[&] { onResize(clear); }, [&] { dock->dragSplitter(made[0]->Index(), 300); }},
+      {[&] { onResize(clear); },
+       [&] {
+         const double y = ui->absTop(access().picSplit(made[0]->Index())) + 70;
+         ui->press(1000, y);
+         ui->move(1000, y + 200);
+         ui->release(1000, y + 300);
+       }},
       {[&] { dock->Closed = clear; }, [&] { click(&DockTestAccess::imgClose, 1); }},
       {[&] { dock->OptShow = [&](std::string&, bool& reload) { clear(), reload = true; }; },
        [&] { click(&DockTestAccess::imgOpt, 0); }},
