@@ -77,7 +77,9 @@ TEST_P(Reentrancy, HandlersMayClearTheBarsInTheMiddleOfAnyPass) {
       {[&] { dock->Closed = clear; }, [&] { click(&DockTestAccess::imgClose, 1); }},
       {[&] { dock->OptShow = [&](std::string&, bool& reload) { clear(), reload = true; }; },
        [&] { click(&DockTestAccess::imgOpt, 0); }},
-      {[&] { onResize([&](std::string&) { clear(), fullBars({"p"}); }); },
+      {[&] { onResize([&](std::string&) {
+               clear(), fullBars({"p", "q"});
+             }); },
        [&] { click(&DockTestAccess::imgCollapse, 2); }}};
   for (const auto& [arrange, run] : passes) {
     bars()->Clear();
@@ -87,7 +89,7 @@ TEST_P(Reentrancy, HandlersMayClearTheBarsInTheMiddleOfAnyPass) {
     run();
     // The control is handed back.
     EXPECT_EQ(std::tuple(order(), made[0]->Control(), dock->Show()),
-              std::tuple(&arrange == &passes.back().first ? "p" : "", ControlRef(), true));
+              std::tuple(&arrange == &passes.back().first ? "p,q" : "", ControlRef(), true));
     bars()->Clear();
     expectUsable();
   }

@@ -72,10 +72,10 @@ TEST_P(Splitter, ThePartnerBelowFollowsEveryMove) {
 TEST_P(Splitter, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
   threeBars();
   drag(b, {20});  // the strip's bottom reaches the panel's bottom: the bar does not follow yet
-  const std::int32_t before = b->Height();
+  const std::vector<std::int32_t> before{b->Height(), static_cast<std::int32_t>(resized.size())};
   ui->move(1000, y(b) + 280);  // strip bottom 1780 lies below the panel's bottom: the bar follows
-  EXPECT_EQ(std::vector({before, b->Height(), b->HeightMax(), c->Height()}),
-            std::vector({1500, 1780, 1780 + 1000 - 500, 3600 - (100 + 1000 + 1780)}));
+  EXPECT_EQ(std::vector({before[0], before[1], b->Height(), b->HeightMax(), c->Height()}),
+            std::vector({1500, 0, 1780, 1780 + 1000 - 500, 3600 - (100 + 1000 + 1780)}));
   release(b);
   drag(a, {});
   a->setHeightMax(1000);
