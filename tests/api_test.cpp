@@ -48,6 +48,9 @@ TEST_P(DockApi, RecordsAreWhatIsStoredAndApplyAsLoadingDoes) {
   bars()->ItemByKey("c")->setShowClose(false);
   dock->applyRecords({{"b", 2, eAlignTop, eBarExpanded, 2500}, {"c", 3, eAlignTop, eBarHidden, 0}});
   EXPECT_EQ(snap(), "a:1:1:1200@0 b:1:1:3340@1200 c:1:1:700@4540");
+  host->store[{"DockBar", "b"}] = "2:4:1:3340";  // a later load reads the store again
+  dock->setShow(true);
+  EXPECT_EQ(order(), "a,c,b");
 }
 
 TEST_P(DockApi, LayoutChangesAreToldOncePerRunAndNotForAResize) {

@@ -62,6 +62,8 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
                          dock->moveBar(made[3]->Index(), 1, eAlignTop)}),
             std::vector({false, false, false, true}));
   EXPECT_EQ(outcome(made[3]) + " " + host->value("D"), "D,B,C,A 1 saved 1:1:1:1000");
+  EXPECT_TRUE(dock->moveBar(made[0]->Index(), 4, eAlignRight));  // the last place is one
+  EXPECT_EQ(outcome(made[0]), "D,B,C,A 3 saved");
   made[3]->setCanMove(false);
   EXPECT_FALSE(dock->moveBar(made[3]->Index(), 2, eAlignTop));
 }

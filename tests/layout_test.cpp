@@ -67,6 +67,8 @@ TEST_P(Layout, AutoSizeSharesTheDifferenceInOneStepAndHoldsBarsAtFourHundred) {
     EXPECT_EQ(heights, expected) << dockHeight;
   }
   EXPECT_EQ(bars()->Item(1)->HeightMax(), 500);  // 500 for each resizable bar
+  dock->collapseBar(1), dock->expandBar(1);      // a single visible bar exchanges height with nobody
+  EXPECT_EQ(bars()->Item(1)->Height(), 989);
 }
 
 TEST_P(Layout, OverflowScrollsWithRangeAndStepsRaisedToTwentyAndRoundedHalfToEvenButNotBeyond20000) {

@@ -108,10 +108,10 @@ TEST_P(BarModel, LookupsByIndexOrderAndKey) {
   auto made = addBars({"Files", "Files", "other"});
   EXPECT_THROW(bars()->Bar(4), Failure);
   made[0]->setState(eBarHidden);  // visible positions skip hidden bars
-  EXPECT_EQ(std::vector({bars()->Item(4), bars()->ItemByKey("Files"), bars()->ItemByKey("files"),
-                         bars()->ItemByOrderVisible(1), bars()->ItemByOrderVisible(2),
-                         bars()->ItemByOrderVisible(3)}),
-            std::vector<BarRef>({nullptr, made[0], nullptr, made[1], made[2], nullptr}));
+  EXPECT_EQ(std::vector({bars()->Bar(2), bars()->Item(4), bars()->ItemByKey("Files"),
+                         bars()->ItemByKey("files"), bars()->ItemByOrderVisible(1),
+                         bars()->ItemByOrderVisible(2), bars()->ItemByOrderVisible(3)}),
+            std::vector<BarRef>({made[1], nullptr, made[0], nullptr, made[1], made[2], nullptr}));
 }
 
 TOV_BACKEND_SUITE(BarModel);
