@@ -149,8 +149,10 @@ TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
   using H = std::vector<double>;
   constexpr auto kLine = static_cast<double>(DropHint::Kind::Line);
   constexpr auto kArea = static_cast<double>(DropHint::Kind::Area);
-  EXPECT_EQ(hintOver(made[3], onTitle(made[1])), H({kLine, 0, 1000, 2960, 1000}));     // up: B's top
-  EXPECT_EQ(hintOver(made[1], onTitle(made[1])), H({0, 0, 0, 0, 0}));                  // on itself
+  EXPECT_EQ(hintOver(made[3], onTitle(made[1])), H({kLine, 0, 1000, 2960, 1000}));  // up: B's top
+  EXPECT_EQ(hintOver(made[3], onTitle(made[1], 600)),
+            H({kLine, 0, 1000, 2960, 1000}));                          // B's body as its title
+  EXPECT_EQ(hintOver(made[1], onTitle(made[1])), H({0, 0, 0, 0, 0}));  // on itself
   EXPECT_EQ(hintOver(made[0], onTitle(made[3])), H({kLine, 2990, 2000, 5950, 2000}));  // down: D's bottom
   EXPECT_EQ(hintOver(made[0], {3000, 5000}), H({kArea, 3000, 2000, 6000, 6000}));      // right from the half
   EXPECT_EQ(hintOver(made[3], {2985, 5000}), H({kArea, 0, 2000, 3000, 6000}));
