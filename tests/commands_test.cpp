@@ -1,108 +1,102 @@
-// The title buttons (close, collapse, expand, options) and right clicks on titles and background.
+// The title buttons (close, collapse, expand, options) and right clicks on titles and background,
+// by mouse and by the calls that stand for them.
 #include "support/dock_fixture.h"
 
 namespace tov::test {
 namespace {
 
-constexpr const char* kKeepOne = "Sie müssen mindestens ein Element sichtbar lassen!";
-
 class Commands : public DockTest {
  protected:
-  void clickClose(const BarRef& b) { clickOn(access().imgClose(b->Index())); }
-  std::vector<std::string> closed;
+  void click(Image& (DockTestAccess::*button)(int), const BarRef& b) {
+    clickOn((access().*button)(b->Index()));
+  }
 };
 
 TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
-  auto a = addBar("a", 1000);
-  a->setShowClose(true);
-  dock->Closed = [this](std::string& key) { closed.push_back(key); };
-  show();
-  clickClose(a);
-  // A hidden second bar does not count; the refusal goes through the host, not a message box.
-  auto b = addBar("b", 1200);
-  b->setShowClose(true);
+  auto made = addBars({"a", "b", ""}, 1000, false);
+  const BarRef &a = made[0], &b = made[1], &c = made[2];
+  for (const BarRef& bar : made)
+    bar->setShowClose(true);
   b->setState(eBarHidden);
-  clickClose(a);
-  EXPECT_EQ(host->messages, (std::vector<std::string>{kKeepOne, kKeepOne}));
-  EXPECT_TRUE(a->State() == eBarExpanded && closed.empty() && ui->messages().empty());
-
-  host->messages.clear();
-  auto c = addBar("", 900);
-  c->setShowClose(true);
-  clickClose(a);  // the last bar counts too
-  EXPECT_TRUE(a->State() == eBarHidden && closed == std::vector<std::string>{"a"});
-  closed.clear();
+  c->setState(eBarHidden);
+  std::vector<std::string> closed;
+  // The bar is already hidden and the rest laid out when the application hears of it.
+  dock->Closed = [&](std::string& key) { closed.push_back(key + " " + snap()); };
+  show();
+  // Hidden bars do not count; the refusal goes through the host, not a message box.
+  click(&DockTestAccess::imgClose, a);
+  EXPECT_FALSE(dock->closeBar(a->Index()));
+  EXPECT_EQ(host->messages,
+            std::vector<std::string>(2, "Sie müssen mindestens ein Element sichtbar lassen!"));
+  c->setState(eBarExpanded);
+  click(&DockTestAccess::imgClose, a);  // the last bar counts too
   b->setState(eBarExpanded);
-  a->setState(eBarCollapsed);
-  dock->Closed = [&](std::string& key) {
-    closed.push_back(key);
-    // The bar is already hidden and the rest laid out when the application hears of it.
-    EXPECT_TRUE(key != "b" || (b->State() == eBarHidden && !access().picDockBar(b->Index()).Visible() &&
-                               top(c) == a->Height()));
-  };
-  clickClose(b);  // a collapsed bar counts as visible
-  clickClose(c);
-  EXPECT_EQ(closed, (std::vector<std::string>{"b", ""}));
-
+  c->setState(eBarHidden);
+  a->setState(eBarCollapsed);  // a collapsed bar counts as visible, but not when it is the last
+  EXPECT_TRUE(dock->closeBar(b->Index()));
+  EXPECT_FALSE(dock->closeBar(a->Index()));
+  EXPECT_EQ(closed, (std::vector<std::string>{"a a:1:2:0@0 b:1:2:0@0 :1:1:1000@0",
+                                              "b a:1:0:260@0 b:1:2:0@260 :1:2:0@260"}));
   // While the stored settings are applied, the close button does nothing at all.
-  access().loading() = true;
-  clickClose(a);
-  access().loading() = false;
-  EXPECT_TRUE(a->State() == eBarCollapsed && closed.size() == 2 && host->messages.empty());
+  host->hostile = [&](std::string_view op) {
+    if (op == "GetSetting") click(&DockTestAccess::imgClose, a);
+  };
+  dock->setShow(true);
+  host->hostile = nullptr;
+  EXPECT_EQ(std::tuple(a->State(), closed.size(), host->messages.size(), ui->messages().size()),
+            std::tuple(eBarCollapsed, 2u, 3u, 0u));
 }
 
-TEST_P(Commands, CollapseAndExpandByClickAreSavedAtOnce) {
-  addBar("a", 1000, eAlignTop, true);
-  auto b = addBar("b", 1000, eAlignTop, true);
-  addBar("c", 1000, eAlignTop, true);
+TEST_P(Commands, CollapseAndExpandAreSavedAtOnce) {
+  auto made = addBars({"a", "b", "c"});
+  const BarRef &a = made[0], &b = made[1];
+  EXPECT_FALSE(dock->collapseBar(a->Index())) << "nothing is on screen yet";
   show();
-  host->saves.clear();
-
-  clickOn(access().imgCollapse(b->Index()));
+  click(&DockTestAccess::imgCollapse, b);
   // The bar below takes up the difference.
   EXPECT_EQ(snap() + " " + host->value("b"), "a:1:1:1200@0 b:1:0:260@1200 c:1:1:2040@1460 2:1:0:1200");
-
-  // The application's own state changes are laid out but not saved: only the click saves.
+  EXPECT_EQ(std::vector({dock->collapseBar(b->Index()), dock->expandBar(a->Index())}),
+            std::vector({false, false}));
+  // The application's own state changes are laid out but not saved: only the user's action saves.
   host->saves.clear();
   b->setState(eBarExpanded);
   b->setState(eBarCollapsed);
-  clickOn(access().imgExpand(b->Index()));
-  EXPECT_TRUE(host->saves.size() == 3 && host->value("b") == "2:1:1:1200") << host->value("b");
+  click(&DockTestAccess::imgExpand, b);
+  EXPECT_EQ(std::tuple(host->saves.size(), host->value("b")), std::tuple(3u, "2:1:1:1200"));
+  EXPECT_TRUE(dock->collapseBar(b->Index()));
+  std::string values = host->value("b");
+  EXPECT_TRUE(dock->expandBar(b->Index()));
+  EXPECT_EQ(values + " " + host->value("b"), "2:1:0:1200 2:1:1:1200");
 }
 
 TEST_P(Commands, OptionsActOnTheKeyAndReloadFlagTheApplicationHandsBack) {
-  auto a = addBar("a", 1000);
-  auto b = addBar("b", 700);
+  auto a = addBar("a", 1000), b = addBar("b", 700);
   a->setShowOptions(true);
   show();
-  std::vector<std::string> asked;
-
+  EXPECT_FALSE(dock->requestOptions(b->Index())) << "b has no options button";
   // An emptied key stops every follow-up: the changed group is not applied.
+  std::vector<std::string> asked;
   dock->OptShow = [&](std::string& key, bool& reload) {
-    asked.push_back(key);
-    EXPECT_FALSE(reload);
+    asked.push_back(key + (reload ? " reload" : ""));
     a->setAlignBar(eAlignBottom);
     key.clear();
   };
-  clickOn(access().imgOpt(a->Index()));
-  EXPECT_TRUE(asked == std::vector<std::string>{"a"} && order() == "a,b" && top(b) == 1000);
-
+  click(&DockTestAccess::imgOpt, a);
+  EXPECT_EQ(std::tuple(asked, snap()),
+            std::tuple(std::vector<std::string>{"a"}, "a:4:1:1000@0 b:1:1:700@1000"));
   // Stored values and scheme colours are only read again when the application asks for it.
   host->store[{"DockBar", "b"}] = "2:4:0:700";
   host->colors[140] = 0x123456;
   dock->OptShow = [&](std::string&, bool&) {};
-  clickOn(access().imgOpt(a->Index()));
-  EXPECT_TRUE(order() == "b,a" && top(a) == 700 && b->State() == eBarExpanded && a->BackColor() != 0x123456);
-
+  EXPECT_TRUE(dock->requestOptions(a->Index()));
+  EXPECT_EQ(snap() + " " + std::to_string(a->BackColor() == 0x123456), "b:1:1:700@0 a:4:1:1000@700 0");
   dock->OptShow = [&](std::string&, bool& reload) { reload = true; };
-  clickOn(access().imgOpt(a->Index()));
-  EXPECT_TRUE(b->State() == eBarCollapsed && b->AlignBar() == eAlignBottom && top(b) == 1000);
-  EXPECT_TRUE(a->BackColor() == 0x123456 && dock->Show());
+  click(&DockTestAccess::imgOpt, a);
+  EXPECT_EQ(snap() + " " + std::to_string(a->BackColor() == 0x123456), "a:4:1:1000@0 b:4:0:260@1000 1");
 }
 
 TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
-  auto a = addBar("a", 1000);
-  auto b = addBar("b", 700);
+  auto a = addBar("a", 1000), b = addBar("b", 700);
   show();
   std::vector<std::string> keys;
   BarRef regroup = a;
@@ -111,16 +105,18 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
     regroup->setAlignBar(eAlignBottom);
   };
   host->saves.clear();
-  clickOn(access().picTitel(a->Index()), btnRight, 1500);       // on the strip, clear of caption and buttons
-  EXPECT_TRUE(access().dragSource() == 0 && order() == "b,a");  // a right press starts no drag
-
-  // The background: the key is empty and nothing follows.
+  clickOn(access().picTitel(a->Index()), btnRight, 1500);  // on the strip, clear of caption and buttons
+  EXPECT_EQ(std::tuple(access().dragSource(), order()), std::tuple(0, "b,a"));  // and starts no drag
+  // The background: the key is empty and nothing follows; other buttons there raise nothing.
   regroup = b;
   ui->click(3000, 3000, btnRight);
-  ui->click(3000, 3000, btnLeft);  // other buttons on the background raise nothing
+  ui->click(3000, 3000, btnLeft);
   ui->click(3000, 3000, btnMiddle);
-  EXPECT_EQ(keys, (std::vector<std::string>{"a", ""}));
-  EXPECT_TRUE(order() == "b,a" && top(a) == 700 && host->saves.empty());
+  EXPECT_EQ(snap(), "b:4:1:700@0 a:4:1:1000@700");
+  a->setAlignBar(eAlignTop);
+  EXPECT_TRUE(dock->requestContextMenu(a->Index()));
+  EXPECT_EQ(snap(), "a:1:1:1000@0 b:4:1:700@1000");
+  EXPECT_EQ(std::tuple(keys, host->saves.size()), std::tuple(std::vector<std::string>{"a", "", "a"}, 0u));
 }
 
 TOV_BACKEND_SUITE(Commands);

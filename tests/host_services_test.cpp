@@ -3,7 +3,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -256,29 +255,25 @@ TEST(HostScheme, MessagesGoToStderrAndColoursAreDistinctPlainAndLegible) {
   services.ShowMessage(text, 0, "", 1, 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), text + "\n");
   EXPECT_EQ(services.messages(), std::vector{text});
-
-  // Relative luminance of a colour of the scheme.
-  auto luminance = [&](int number) {
-    double sum = 0;
+  // Relative luminance of the scheme's colours: dock, bar, gradient start and end, title text.
+  std::vector<double> lum;
+  for (int number : {10, 140, 143, 144, 150}) {
+    const std::int32_t c = services.GetColor(number);
+    lum.push_back(0);
     for (auto [shift, weight] : {std::pair{0, 0.2126}, {8, 0.7152}, {16, 0.0722}}) {
-      const double c = ((services.GetColor(number) >> shift) & 0xff) / 255.0;
-      sum += weight * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+      const double v = ((c >> shift) & 0xff) / 255.0;
+      lum.back() += weight * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
     }
-    return sum;
-  };
-  std::set<std::int32_t> colours;
-  for (int number : {10, 140, 143, 144, 150})
-    colours.insert(services.GetColor(number));
-  // Five plain colours: none repeats, none is a system colour (high byte set).
-  EXPECT_TRUE(colours.size() == 5 && *colours.begin() >= 0 && *colours.rbegin() <= 0xFFFFFF);
-  for (const double bg : {luminance(143), luminance(144)})
-    EXPECT_GE((std::max(luminance(150), bg) + 0.05) / (std::min(luminance(150), bg) + 0.05), 4.5) << bg;
-  // A light scheme: the backgrounds are light, the gradient runs from darker to lighter.
-  EXPECT_TRUE(std::min(luminance(10), luminance(140)) > 0.7 && luminance(143) < luminance(144));
-  EXPECT_FALSE(services.GetFlag(141));
-  for (int number : {0, 11, 142, 151, -1}) {
+    EXPECT_EQ(c & ~0xFFFFFF, 0) << number;  // a plain colour, not a system colour
+  }
+  // Light backgrounds, a gradient from darker to lighter, and text that stands out on both ends.
+  EXPECT_EQ(std::set(lum.begin(), lum.end()).size(), 5u);
+  EXPECT_EQ(
+      std::vector({lum[0] > 0.7, lum[1] > 0.7, lum[2] < lum[3], (lum[2] + 0.05) / (lum[4] + 0.05) >= 4.5}),
+      std::vector({true, true, true, true}));
+  for (int number : {0, 11, 141, 142, 151, -1}) {
     const auto c = services.GetColor(number);
-    EXPECT_TRUE(c == (c & 0xff) * 0x010101 && !services.GetFlag(number)) << number;
+    EXPECT_EQ(std::tuple(c, services.GetFlag(number)), std::tuple((c & 0xff) * 0x010101, false)) << number;
   }
 }
 

@@ -7,11 +7,10 @@ namespace {
 class Reentrancy : public DockTest {
  protected:
   /// Resizable top bars of 1000 with hosted controls and every title button.
-  std::vector<BarRef> addBars(std::initializer_list<const char*> keys) {
-    std::vector<BarRef> made;
-    for (const char* key : keys) {
-      BarRef b = made.emplace_back(addBar(key, 1000, eAlignTop, true));
-      b->setControl(ui->makeControl(std::string("ctl") + key));
+  std::vector<BarRef> fullBars(std::initializer_list<const char*> keys) {
+    std::vector<BarRef> made = addBars(keys);
+    for (const BarRef& b : made) {
+      b->setControl(ui->makeControl("ctl" + b->Key()));
       b->setShowClose(true), b->setShowOptions(true);
     }
     return made;
@@ -27,37 +26,29 @@ class Reentrancy : public DockTest {
     ASSERT_TRUE(dock);
     dock->CtlResize = dock->Closed = nullptr;
     dock->OptShow = nullptr;
-    addBars({"n1", "n2"});
-    show();
-    dock->resize(6000, 4000);
+    fullBars({"n1", "n2"});
+    show(6000, 4000);
     std::int32_t y = 0;
     for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
       BarRef b = bars()->ItemByOrder(i);
       if (b->State() == eBarHidden) continue;
-      EXPECT_TRUE(ui->shown(access().picDockBar(b->Index())) && top(b) == y) << b->Key();
+      EXPECT_EQ(std::tuple(ui->shown(access().picDockBar(b->Index())), top(b)), std::tuple(true, 1.0 * y))
+          << b->Key();
       y += b->Height();
     }
     EXPECT_NEAR(y, 4000, 20);
     EXPECT_EQ(ui->messages(), std::vector<std::string>{});
   }
-  /// Presses on a bar's splitter strip, moves down 200 and 300 and releases there.
-  void dragStrip(const BarRef& b) {
-    const double y = ui->absTop(access().picSplit(b->Index())) + 70;
-    ui->press(1000, y);
-    for (double dy : {200, 300})
-      ui->move(1000, y + dy);
-    ui->release(1000, y + 300);
-  }
 };
 
 TEST_P(Reentrancy, ResizeHandlersMayStopTheDockOrAddBars) {
-  addBars({"a", "b", "c"});
+  fullBars({"a", "b", "c"});
   show();
   onResize([&](std::string&) { dock->setShow(false); });
   dock->resize(6000, 3200);
   EXPECT_FALSE(dock->Show());
   dock->setShow(true);
-  onResize([&](std::string&) { addBars({"x", "y"}); });
+  onResize([&](std::string&) { fullBars({"x", "y"}); });
   dock->resize(6000, 3000);
   EXPECT_EQ(bars()->Count(), 5);
   expectUsable();
@@ -66,27 +57,39 @@ TEST_P(Reentrancy, ResizeHandlersMayStopTheDockOrAddBars) {
 TEST_P(Reentrancy, HandlersMayClearTheBarsInTheMiddleOfAnyPass) {
   auto clear = [this](auto&&...) { bars()->Clear(); };
   std::vector<BarRef> made;
+  auto click = [&](Image& (DockTestAccess::*button)(int), std::size_t bar) {
+    clickOn((access().*button)(made[bar]->Index()));
+  };
   // What the handler is and what runs it: showing, a repaint of every bar after a close (the
   // third resize comes after the layout placed the two remaining controls), a splitter drag, the
   // close and options commands, and a collapse whose bar index is gone after the handler put
   // fewer bars in.
   const std::vector<std::pair<std::function<void()>, std::function<void()>>> passes{
       {[&] { onResize(clear); }, [&] { show(); }},
-      {[&] { onResize(clear, 3); }, [&] { clickOn(access().imgClose(made[1]->Index())); }},
-      {[&] { onResize(clear); }, [&] { dragStrip(made[0]); }},
-      {[&] { dock->Closed = clear; }, [&] { clickOn(access().imgClose(made[1]->Index())); }},
+      {[&] { onResize(clear, 3); }, [&] { click(&DockTestAccess::imgClose, 1); }},
+      {[&] { onResize(clear); },
+       [&] {
+         const double y = ui->absTop(access().picSplit(made[0]->Index())) + 70;
+         ui->press(1000, y);
+         ui->move(1000, y + 200);
+         ui->release(1000, y + 300);
+       }},
+      {[&] { dock->Closed = clear; }, [&] { click(&DockTestAccess::imgClose, 1); }},
       {[&] { dock->OptShow = [&](std::string&, bool& reload) { clear(), reload = true; }; },
-       [&] { clickOn(access().imgOpt(made[0]->Index())); }},
-      {[&] { onResize([&](std::string&) { clear(), addBars({"p"}); }); },
-       [&] { clickOn(access().imgCollapse(made[2]->Index())); }}};
+       [&] { click(&DockTestAccess::imgOpt, 0); }},
+      {[&] { onResize([&](std::string&) {
+               clear(), fullBars({"p", "q"});
+             }); },
+       [&] { click(&DockTestAccess::imgCollapse, 2); }}};
   for (const auto& [arrange, run] : passes) {
     bars()->Clear();
-    made = addBars({"a", "b", "c"});
+    made = fullBars({"a", "b", "c"});
     if (&arrange != &passes[0].first) show();
     arrange();
     run();
-    EXPECT_EQ(order(), &arrange == &passes.back().first ? "p" : "");
-    EXPECT_TRUE(!made[0]->Control() && dock->Show());  // the control is handed back
+    // The control is handed back.
+    EXPECT_EQ(std::tuple(order(), made[0]->Control(), dock->Show()),
+              std::tuple(&arrange == &passes.back().first ? "p,q" : "", ControlRef(), true));
     bars()->Clear();
     expectUsable();
   }
@@ -101,9 +104,8 @@ TEST_P(Reentrancy, TerminationSurvivesHostsAndControlsThatDropTheDock) {
   // while it saves, a hosted control while it is handed back, or such a control while the
   // application clears the bars through a plain reference to the collection.
   for (int way = 0; way < 3; ++way) {
-    SCOPED_TRACE(way);
     const Hwnd form = parentOf(ui->makeControl("probe"));
-    auto made = addBars({"a", "b"});
+    auto made = fullBars({"a", "b"});
     show();
     const ControlRef plain = made[0]->Control();
     bool armed = false;
@@ -118,8 +120,10 @@ TEST_P(Reentrancy, TerminationSurvivesHostsAndControlsThatDropTheDock) {
     armed = true;
     way < 2 ? dock->Terminate() : all.Clear();
     host->hostile = nullptr;
-    EXPECT_FALSE(dock || made[0]->Control() || valueToBool(plain->get("Visible")));
-    EXPECT_TRUE(parentOf(plain) == form && host->value("a") != "");
+    EXPECT_EQ(std::tuple(dock, made[0]->Control(), valueToBool(plain->get("Visible")), parentOf(plain)),
+              std::tuple(DockRef(), ControlRef(), false, form))
+        << way;
+    EXPECT_NE(host->value("a"), "") << way;
     dock = TovDock::create(ui->toolkit());
     ui->attach(dock->surface());
   }

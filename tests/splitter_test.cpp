@@ -8,70 +8,85 @@ namespace {
 
 class Splitter : public DockTest {
  protected:
-  /// Bars a, b, c of 1000, 1500 and 1000 with hosted controls in a dock 3600 high, shown without
-  /// being fitted to the dock.
+  /// Bars a, b, c of 1000, 1500 and 1000 with hosted controls in a dock 3600 high, shown and laid
+  /// out without being fitted to the dock.
   void threeBars(bool scroll = false) {
-    a = addBar("a", 1000, eAlignTop, true);
-    b = addBar("b", 1500, eAlignTop, true);
-    c = addBar("c", 1000, eAlignTop, true);
-    for (const auto& bar : {a, b, c})
-      bar->setControl(ui->makeControl("ctl" + bar->Key()));
     dock->setAllowScroll(true);
+    const auto made = addBars({"a", "b", "c"});
+    a = made[0], b = made[1], c = made[2];
+    b->setHeight(1500);
+    for (const auto& bar : made)
+      bar->setControl(ui->makeControl("ctl" + bar->Key()));
     show();
     dock->setAllowScroll(scroll);
-    access().OrderBars(false);
+    dock->ShowElement(0);  // no hidden bar: only the layout pass
     dock->CtlResize = [this](std::string& key) { resized.push_back(key); };
   }
   Panel& strip(const BarRef& bar) { return access().picSplit(bar->Index()); }
-  void press(const BarRef& bar, std::int16_t button = btnLeft) {
-    ui->press(1000, ui->absTop(strip(bar)) + 70, button);
+  double y(const BarRef& bar) { return ui->absTop(strip(bar)); }
+  /// Presses on the strip and moves the pointer `dy` from the strip's top edge (what the strip
+  /// receives as Y) for each step.
+  void drag(const BarRef& bar, std::initializer_list<double> steps, std::int16_t buttons = btnLeft) {
+    ui->press(1000, y(bar) + 70, buttons);
+    for (double dy : steps)
+      ui->move(1000, y(bar) + dy, buttons);
   }
-  /// Moves the pointer `dy` from the strip's top edge, which is what the strip receives as Y.
-  void move(const BarRef& bar, double dy, std::int16_t buttons = btnLeft) {
-    ui->move(1000, ui->absTop(strip(bar)) + dy, buttons);
+  void release(const BarRef& bar, std::int16_t button = btnLeft) { ui->release(1000, y(bar) + 70, button); }
+  /// Heights of the bars, their hosted controls, and bar `b`'s limit.
+  std::vector<std::int32_t> heights() {
+    std::vector<std::int32_t> v;
+    for (const BarRef& bar : {a, b, c})
+      v.insert(v.end(), {bar->Height(), valueToInt32(bar->Control()->get("Height"))});
+    v.push_back(b->HeightMax());
+    return v;
   }
-  void release(const BarRef& bar, std::int16_t button = btnLeft) {
-    ui->release(1000, ui->absTop(strip(bar)) + 70, button);
-  }
-  std::int32_t controlHeight(const BarRef& bar) { return valueToInt32(bar->Control()->get("Height")); }
   BarRef a, b, c;
   std::vector<std::string> resized;
 };
 
-TEST_P(Splitter, ReleaseSetsTheStripBottomWhateverTheButton) {
+TEST_P(Splitter, TheReleaseSetsTheStripBottomWhateverTheButtonAndMovesNeedTheLeftOneAlone) {
   threeBars();
-  press(a);
+  drag(a, {});
   release(a);  // the strip rests 20 above the panel's bottom
-  EXPECT_TRUE(a->Height() == 980 && host->value("a") == "1:1:1:980");
-
-  // Moves with the right button, or with two buttons, change nothing; the right release applies.
-  press(b, btnRight);
-  move(b, 300, btnRight);
-  move(b, 300, btnLeft | btnRight);
-  move(b, -300, btnRight);
-  EXPECT_TRUE(strip(b).Top() == 1420 && b->Height() == 1520);  // re-placed when b took up the difference
+  EXPECT_EQ(std::tuple(a->Height(), host->value("a")), std::tuple(980, "1:1:1:980"));
+  drag(b, {300, 300, -300}, btnRight);
+  ui->move(1000, y(b) + 300, btnLeft | btnRight);
+  EXPECT_EQ(std::tuple(strip(b).Top(), b->Height()), std::tuple(1420.0, 1520));  // b took up a's difference
   release(b, btnRight);
   EXPECT_EQ(b->Height(), 1500);
 }
 
+TEST_P(Splitter, ThePartnerBelowFollowsEveryMove) {
+  threeBars();
+  // b and c, with their hosted controls, are resized while the button is still held; a move that
+  // stays on the strip's edge resizes nothing.
+  drag(b, {0});
+  EXPECT_TRUE(resized.empty());
+  ui->move(1000, y(b) + 220);
+  EXPECT_EQ(heights(), std::vector({1000, 660, 1700, 1360, 800, 540, 2200}));
+  EXPECT_EQ(std::tuple(resized, top(c)), std::tuple(std::vector<std::string>{"c", "b"}, 2700.0));
+  release(b);
+  EXPECT_EQ(host->value("b") + " " + host->value("c"), "2:1:1:1700 3:1:1:800");
+}
+
 TEST_P(Splitter, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
   threeBars();
-  press(b);
-  move(b, 20);  // the strip's bottom reaches the panel's bottom: the bar does not follow yet
-  EXPECT_TRUE(b->Height() == 1500 && resized.empty());
-  move(b, 280);  // strip bottom 1780 lies below the panel's bottom: the bar follows
-  EXPECT_EQ(std::vector({b->Height(), b->HeightMax(), c->Height()}),
-            std::vector({1780, 1780 + 1000 - 500, 3600 - (100 + 1000 + 1780)}));
+  drag(b, {20});  // the strip's bottom reaches the panel's bottom: the bar does not follow yet
+  const std::vector<std::int32_t> before{b->Height(), static_cast<std::int32_t>(resized.size())};
+  ui->move(1000, y(b) + 280);  // strip bottom 1780 lies below the panel's bottom: the bar follows
+  EXPECT_EQ(std::vector({before[0], before[1], b->Height(), b->HeightMax(), c->Height()}),
+            std::vector({1500, 0, 1780, 1780 + 1000 - 500, 3600 - (100 + 1000 + 1780)}));
   release(b);
-
-  press(a);
+  drag(a, {});
   a->setHeightMax(1000);
-  move(a, 100);
-  EXPECT_TRUE(strip(a).Top() == 1000 && a->Height() == 1000);
-  move(a, 50);  // the strip's top already lies at the panel's bottom: no further travel
-  EXPECT_EQ(strip(a).Top(), 1000);
+  std::vector<double> seen;
+  for (double dy : {100, 50}) {  // once the strip's top lies at the panel's bottom, it travels no further
+    ui->move(1000, y(a) + dy);
+    seen.insert(seen.end(), {strip(a).Top(), 1.0 * a->Height()});
+  }
   release(a);
-  EXPECT_EQ(a->Height(), 1080);
+  seen.push_back(a->Height());
+  EXPECT_EQ(seen, std::vector<double>({1000, 1000, 1000, 1000, 1080}));
 }
 
 TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
@@ -87,47 +102,37 @@ TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
     ui->attach(dock->surface());
     host->store.clear();
     threeBars();
-    press(b);
+    drag(b, {});
     for (const auto& [dy, stripTop] : steps) {
-      move(b, dy);
-      EXPECT_EQ(std::vector({strip(b).Top(), b->Height() + 0.0, controlHeight(b) + 0.0}),
+      ui->move(1000, y(b) + dy);
+      EXPECT_EQ(std::vector({strip(b).Top(), b->Height() + 0.0, heights()[3] + 0.0}),
                 std::vector({stripTop, stripTop + 80, std::max(0.0, stripTop + 80 - 260 - 80)}))
           << "move " << dy;
     }
-    release(b);
   }
 }
 
-TEST_P(Splitter, ThePartnerBelowFollowsEveryMove) {
+TEST_P(Splitter, TheCallsDragAsTheMouseDoes) {
   threeBars();
-  // b and c, with their hosted controls, are resized while the button is still held.
-  press(b);
-  resized.clear();
-  move(b, 0);  // a move that stays on the strip's edge resizes nothing
-  EXPECT_TRUE(resized.empty());
-  move(b, 220);
-  EXPECT_EQ(std::vector({b->Height(), c->Height(), controlHeight(b), controlHeight(c)}),
-            std::vector({1700, 800, 1700 - 260 - 80, 800 - 260}));
-  EXPECT_EQ(resized, (std::vector<std::string>{"c", "b"}));
-  EXPECT_TRUE(b->HeightMax() == 2200 && top(c) == 2700);
-  release(b);  // the limits of the other bars follow at the release
-  EXPECT_EQ(a->HeightMax(), 1000 + 1700 - 500);
-  EXPECT_EQ(host->value("b") + " " + host->value("c"), "2:1:1:1700 3:1:1:800");
+  ASSERT_TRUE(dock->dragSplitter(a->Index(), 300));  // the lower edge moves by the step
+  EXPECT_EQ(snap(), "a:1:1:1300@0 b:1:1:1200@1300 c:1:1:1000@2500");
+  ASSERT_TRUE(dock->dragSplitter(a->Index(), -400));
+  EXPECT_EQ(snap(), "a:1:1:900@0 b:1:1:1600@900 c:1:1:1000@2500");
+  EXPECT_FALSE(dock->dragSplitter(c->Index(), 100)) << "the lowest bar shows no splitter";
+  ASSERT_TRUE(dock->setBarHeight(c->Index(), 900));
+  EXPECT_EQ(snap() + " " + host->value("c"), "a:1:1:900@0 b:1:1:1700@900 c:1:1:900@2600 3:1:1:900");
+  c->setState(eBarCollapsed);
+  EXPECT_FALSE(dock->setBarHeight(c->Index(), 900)) << "only for an expanded bar";
 }
 
-TEST_P(Splitter, TheLowestBarTakesItsPartnerFromAbove) {
+TEST_P(Splitter, ThePartnerIsTheNextResizableBarOrTheOneAboveTheLowest) {
   threeBars();
-  c->setHeight(1200);
+  c->setHeight(1200);  // the lowest bar takes its partner from above
   EXPECT_EQ(access().pCalcHeight(toInt16(c->Index())), b->Index());
+  // Only the partner's hosted control follows at once.
+  EXPECT_EQ(heights(),
+            std::vector({1000, 660, 3600 - (100 + 1000 + 1200), 1300 - 260 - 80, 1200, 740, 2000}));
   EXPECT_EQ(top(c), 1000 + 1500);
-  EXPECT_EQ(std::vector({b->Height(), controlHeight(b)}),
-            std::vector({3600 - (100 + 1000 + 1200), 1300 - 260 - 80}));
-  a->setState(eBarHidden);  // two visible bars are partners too
-  c->setHeight(1000);
-  EXPECT_TRUE(access().pCalcHeight(toInt16(c->Index())) == b->Index() && b->Height() == 3600 - (100 + 1000));
-}
-
-TEST_P(Splitter, APartnerThatCannotResizeGivesWayToTheFirstThatCan) {
   // Which of four bars of 1000 may resize, which one changed; its partner, which takes the rest of
   // a dock 3600 high, and the changed bar's limit, which keeps a reserve only for a resizable partner.
   struct Case {
@@ -135,6 +140,7 @@ TEST_P(Splitter, APartnerThatCannotResizeGivesWayToTheFirstThatCan) {
     std::int16_t changed, partner;
     std::int32_t heightMax;
   };
+  dock->setShow(false);
   for (const Case& k : std::vector<Case>{{{true, true, true, false}, 3, 2, 1500},
                                          {{true, true, false, false}, 4, 1, 1500},
                                          {{false, false, false, false}, 2, 3, 2000}}) {
@@ -143,21 +149,19 @@ TEST_P(Splitter, APartnerThatCannotResizeGivesWayToTheFirstThatCan) {
       addBar("", 1000, eAlignTop, resizable);
     dock->resize(6000, 3600);
     EXPECT_EQ(access().pCalcHeight(k.changed), k.partner) << k.changed;
-    EXPECT_TRUE(bars()->Item(k.partner)->Height() == 500 &&
-                bars()->Item(k.changed)->HeightMax() == k.heightMax)
+    EXPECT_EQ(std::tuple(bars()->Item(k.partner)->Height(), bars()->Item(k.changed)->HeightMax()),
+              std::tuple(500, k.heightMax))
         << k.changed;
   }
 }
 
 TEST_P(Splitter, InScrollModeTheStackGrows) {
   threeBars(true);
-  press(a);
-  move(a, 600);
-  EXPECT_EQ(std::vector({a->Height(), b->Height() + c->Height(), a->HeightMax(), controlHeight(a)}),
-            std::vector({1580, 2500, 20000, 1580 - 260 - 80}));
+  drag(a, {600});
+  EXPECT_EQ(heights(), std::vector({1580, 1240, 1500, 1160, 1000, 660, 20000}));
   EXPECT_EQ(std::vector({top(b), top(c)}), std::vector({1580.0, 3080.0}));
   release(a);  // the scroll bar follows at the next full pass
-  EXPECT_TRUE(!access().VScroll().Visible() && host->value("a") == "1:1:1:1580");
+  EXPECT_EQ(visible({&access().VScroll()}) + " " + host->value("a"), "0 1:1:1:1580");
 }
 
 TOV_BACKEND_SUITE(Splitter);

@@ -3,8 +3,10 @@
 // and are instantiated for every backend that is built.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "support/dock_access.h"
 #include "support/memory_host.h"
@@ -55,6 +57,23 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     return b;
   }
 
+  /// Whether each element is visible, as a string of 0 and 1.
+  static std::string visible(std::initializer_list<const Element*> parts) {
+    std::string s;
+    for (const Element* e : parts)
+      s += e->Visible() ? '1' : '0';
+    return s;
+  }
+
+  /// Bars with these keys, each `height` high, in group `align`, resizable or not.
+  std::vector<BarRef> addBars(std::initializer_list<const char*> keys, std::int32_t height = 1000,
+                              bool resizable = true, std::int32_t align = eAlignTop) {
+    std::vector<BarRef> made;
+    for (const char* key : keys)
+      made.push_back(addBar(key, height, align, resizable));
+    return made;
+  }
+
   /// Top of a bar's frame in the dock.
   double top(const BarRef& b) { return access().picDockBar(b->Index()).Top(); }
   /// The display order as a list of keys.
@@ -77,6 +96,15 @@ class DockTest : public ::testing::TestWithParam<std::string> {
            std::to_string(b->State()) + ":" + std::to_string(b->Height()) + "@" +
            std::to_string(toInt32(top(b)));
     }
+    return s;
+  }
+
+  /// The layout records as "key=position:group:state:height", in the order the dock gives them.
+  std::string records() {
+    std::string s;
+    for (const LayoutRecord& r : dock->records())
+      s += (s.empty() ? "" : " ") + r.key + "=" + std::to_string(r.position) + ":" + std::to_string(r.align) +
+           ":" + std::to_string(r.state) + ":" + std::to_string(r.height);
     return s;
   }
 
