@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "tovdock/export.h"
 #include "tovdock/platform.h"
 
 namespace tov {
@@ -32,7 +33,7 @@ enum eAlignBar : std::int32_t {
 
 /// The dock-locator relay. Bars and the collection hold it instead of the dock; `Dock()` asks the
 /// owning dock for itself and yields null once the dock has let go of the relay.
-class clsEvents {
+class TOVDOCK_EXPORT clsEvents {
  public:
   /// Raised by Dock(); the owning dock stores itself into the argument.
   std::function<void(std::shared_ptr<TovDock>& Dock)> evGetDockBar;
@@ -48,7 +49,7 @@ using FontRef = std::shared_ptr<Font>;
 ///
 /// Setters that change the screen reach the dock through the relay; when the dock is gone they
 /// throw a Failure (errObjectNotSet) to the application.
-class cTovBar : public std::enable_shared_from_this<cTovBar> {
+class TOVDOCK_EXPORT cTovBar : public std::enable_shared_from_this<cTovBar> {
  public:
   /// Only the library makes bars: the key to the constructor is its own.
   class Passkey {

@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "tovdock/bar.h"
+#include "tovdock/export.h"
 
 namespace tov {
 
 struct BarsInternals;
 
-class clsBars : public std::enable_shared_from_this<clsBars> {
+class TOVDOCK_EXPORT clsBars : public std::enable_shared_from_this<clsBars> {
  public:
   /// Only the dock makes its collection: the key to the constructor is the library's own.
   class Passkey {

@@ -22,6 +22,7 @@
 
 #include "tovdock/bar.h"
 #include "tovdock/bars.h"
+#include "tovdock/export.h"
 #include "tovdock/platform.h"
 
 namespace tov {
@@ -59,7 +60,7 @@ struct BarElementsView {
   Line* grip[3] = {nullptr, nullptr, nullptr};
 };
 
-class TovDock : public std::enable_shared_from_this<TovDock> {
+class TOVDOCK_EXPORT TovDock : public std::enable_shared_from_this<TovDock> {
  public:
   /// A new, inactive dock on a surface of `toolkit` (the default toolkit when null).
   static std::shared_ptr<TovDock> create(std::shared_ptr<Toolkit> toolkit = nullptr);

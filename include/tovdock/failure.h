@@ -14,6 +14,8 @@
 #include <string_view>
 #include <utility>
 
+#include "tovdock/export.h"
+
 namespace tov {
 
 /// Error numbers the library raises; they follow the classic component runtime numbering.
@@ -35,7 +37,7 @@ enum ErrorNumber : std::int32_t {
 };
 
 /// A failure with description, number and source, as the message box and the caller see it.
-class Failure : public std::runtime_error {
+class TOVDOCK_EXPORT Failure : public std::runtime_error {
  public:
   Failure(std::string description, std::int32_t number, std::string source = "TovDock")
       : std::runtime_error(description), mNumber(number), mSource(std::move(source)) {}
@@ -62,7 +64,7 @@ class Failure : public std::runtime_error {
 };
 
 /// Where `reportFailure` shows its message box. The dock passes its toolkit.
-class MessageSink {
+class TOVDOCK_EXPORT MessageSink {
  public:
   virtual ~MessageSink() = default;
   /// Modal message box with an OK button; `title` empty means the toolkit's default title.
@@ -70,7 +72,7 @@ class MessageSink {
 };
 
 /// Turns any exception into a Failure; anything that is not a std::exception is rethrown.
-Failure asFailure(const std::exception& e);
+TOVDOCK_EXPORT Failure asFailure(const std::exception& e);
 
 /// Runs `body`; on a failure shows it in a message box titled `context` and returns false.
 template <class F>
@@ -101,17 +103,17 @@ inline double roundHalfEven(double v) {
 }
 
 /// Rounds to a 32-bit integer, halves to even; out of range or not a number is an overflow.
-std::int32_t toInt32(double v);
+TOVDOCK_EXPORT std::int32_t toInt32(double v);
 /// Rounds to a 16-bit integer, halves to even; out of range is an overflow.
-std::int16_t toInt16(double v);
+TOVDOCK_EXPORT std::int16_t toInt16(double v);
 /// Narrows a 32-bit value to 16 bits; out of range is an overflow.
-std::int16_t toInt16(std::int32_t v);
+TOVDOCK_EXPORT std::int16_t toInt16(std::int32_t v);
 
 /// Checked 32-bit arithmetic: the result is exact or the call throws an overflow Failure.
-std::int32_t add32(std::int32_t a, std::int32_t b);
-std::int32_t sub32(std::int32_t a, std::int32_t b);
-std::int32_t mul32(std::int32_t a, std::int32_t b);
+TOVDOCK_EXPORT std::int32_t add32(std::int32_t a, std::int32_t b);
+TOVDOCK_EXPORT std::int32_t sub32(std::int32_t a, std::int32_t b);
+TOVDOCK_EXPORT std::int32_t mul32(std::int32_t a, std::int32_t b);
 /// Checked 16-bit addition, for 16-bit counters and indexes.
-std::int16_t add16(std::int16_t a, std::int16_t b);
+TOVDOCK_EXPORT std::int16_t add16(std::int16_t a, std::int16_t b);
 
 }  // namespace tov

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tovdock/export.h"
 #include "tovdock/platform.h"
 
 namespace tov::headless {
@@ -35,7 +36,7 @@ struct ShownMessage {
 class HeadlessSurface;
 
 /// The headless toolkit. Message boxes are recorded (and printed to stderr when `echo` is on).
-class HeadlessToolkit : public Toolkit {
+class TOVDOCK_EXPORT HeadlessToolkit : public Toolkit {
  public:
   HeadlessToolkit();
   ~HeadlessToolkit() override;
@@ -56,7 +57,7 @@ class HeadlessToolkit : public Toolkit {
   /// Cursor position on the screen in pixels (what GetCursorPos reports).
   void setCursorPos(PointPx p);
 
-  struct Impl;
+  struct TOVDOCK_NO_EXPORT Impl;
 
  private:
   friend class TestControl;
@@ -69,7 +70,7 @@ class HeadlessToolkit : public Toolkit {
 /// driver's input goes nowhere and its queries find nothing.
 /// Points are in the surface's client twips; the element under a point is the front-most visible
 /// element there, windowless elements included, searched from the innermost container outwards.
-class Driver {
+class TOVDOCK_EXPORT Driver {
  public:
   /// Throws std::invalid_argument for a surface of another toolkit.
   explicit Driver(Surface& surface);
@@ -127,14 +128,14 @@ class Driver {
 
 /// What has been drawn on a panel and is still visible (later ops that cover the same rectangle
 /// or line replace earlier ones), oldest first.
-std::vector<DrawOp> drawing(const Panel& panel);
+TOVDOCK_EXPORT std::vector<DrawOp> drawing(const Panel& panel);
 
 /// Width in twips that the headless toolkit gives a caption: 100 twips per character.
-double textWidth(const std::string& caption);
+TOVDOCK_EXPORT double textWidth(const std::string& caption);
 
 /// A hosted control for tests and tools: a native window with members "Move", "Visible", "Height",
 /// "hWnd", "Name", and "Align" when constructed with one. It records every member call.
-class TestControl : public Control {
+class TOVDOCK_EXPORT TestControl : public Control {
  public:
   TestControl(HeadlessToolkit& toolkit, std::string name, std::optional<std::int32_t> align = std::nullopt,
               Hwnd parent = 0);

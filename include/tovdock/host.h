@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tovdock/export.h"
+
 namespace tov {
 
 /// The numbers of the scheme's colours and flags that the dock asks for.
@@ -24,7 +26,7 @@ inline constexpr std::int32_t kTitleText = 150;      ///< colour of the title te
 inline constexpr std::int32_t kTitleVertical = 141;  ///< flag: the title gradient runs top to bottom
 }  // namespace scheme
 
-class HostServices {
+class TOVDOCK_EXPORT HostServices {
  public:
   virtual ~HostServices() = default;
 
@@ -72,7 +74,7 @@ class HostServices {
 /// still read; the first save that cannot be kept is reported once and later saves are kept in memory
 /// for the rest of the run. Saves run one transaction each, or one per batch; several processes may save
 /// at once.
-class DefaultHostServices : public HostServices {
+class TOVDOCK_EXPORT DefaultHostServices : public HostServices {
  public:
   /// Uses `storePath` when given, else the per-user path of `application` (default: the program's
   /// name).
@@ -113,7 +115,7 @@ class DefaultHostServices : public HostServices {
   static std::string programName();
 
  private:
-  struct Impl;
+  struct TOVDOCK_NO_EXPORT Impl;
   std::unique_ptr<Impl> d;
 };
 

@@ -23,6 +23,7 @@
 #include <variant>
 #include <vector>
 
+#include "tovdock/export.h"
 #include "tovdock/failure.h"
 
 namespace tov {
@@ -124,7 +125,7 @@ struct ElementHandlers {
 };
 
 /// Base of every toolkit element: geometry, visibility, containment, z-order, pointer, tooltip.
-class Element {
+class TOVDOCK_EXPORT Element {
  public:
   enum class Kind { Surface, Panel, Label, Image, Line, ScrollBar };
   virtual ~Element() = default;
@@ -197,7 +198,7 @@ struct Gradient {
 };
 
 /// Windowed picture panel: a native window that can contain elements and be drawn on.
-class Panel : public Element {
+class TOVDOCK_EXPORT Panel : public Element {
  public:
   Kind kind() const override { return Kind::Panel; }
   virtual Hwnd hWnd() const = 0;
@@ -224,7 +225,7 @@ class Panel : public Element {
 };
 
 /// Windowless text label.
-class Label : public Element {
+class TOVDOCK_EXPORT Label : public Element {
  public:
   enum class Align { Left, Right, Center };
   Kind kind() const override { return Kind::Label; }
@@ -242,7 +243,7 @@ class Label : public Element {
 };
 
 /// Windowless image. Assigning a picture sizes the image to the picture (1 pixel = 15 twips).
-class Image : public Element {
+class TOVDOCK_EXPORT Image : public Element {
  public:
   Kind kind() const override { return Kind::Image; }
   virtual PictureRef Picture() const = 0;
@@ -250,7 +251,7 @@ class Image : public Element {
 };
 
 /// Windowless straight line; X1..Y2 in the container's twips.
-class Line : public Element {
+class TOVDOCK_EXPORT Line : public Element {
  public:
   Kind kind() const override { return Kind::Line; }
   virtual double X1() const = 0;
@@ -263,7 +264,7 @@ class Line : public Element {
 };
 
 /// Vertical scroll bar, range 0..Max.
-class ScrollBar : public Element {
+class TOVDOCK_EXPORT ScrollBar : public Element {
  public:
   Kind kind() const override { return Kind::ScrollBar; }
   virtual std::int32_t Value() const = 0;
@@ -284,7 +285,7 @@ class ScrollBar : public Element {
 };
 
 /// The dock's own area (the user control): contains the template elements and creates elements.
-class Surface : public Element {
+class TOVDOCK_EXPORT Surface : public Element {
  public:
   Kind kind() const override { return Kind::Surface; }
   virtual Hwnd hWnd() const = 0;
@@ -313,7 +314,7 @@ using Value = std::variant<std::monostate, bool, std::int32_t, double, std::stri
 /// An application control hosted in a bar. Its members are reached by name at run time, as
 /// "Move", "Visible", "Height", "Align", "hWnd", "Name". A member the control lacks throws a
 /// Failure numbered errNoSuchMember, which the caller may skip.
-class Control {
+class TOVDOCK_EXPORT Control {
  public:
   enum class Access { Get, Let, Call };
   virtual ~Control() = default;
@@ -331,10 +332,10 @@ class Control {
 using ControlRef = std::shared_ptr<Control>;
 
 /// Reads a late-bound result as a number or text; a type that does not convert is a failure.
-std::int32_t valueToInt32(const Value& v);
-double valueToDouble(const Value& v);
-bool valueToBool(const Value& v);
-std::string valueToString(const Value& v);
+TOVDOCK_EXPORT std::int32_t valueToInt32(const Value& v);
+TOVDOCK_EXPORT double valueToDouble(const Value& v);
+TOVDOCK_EXPORT bool valueToBool(const Value& v);
+TOVDOCK_EXPORT std::string valueToString(const Value& v);
 
 struct PointPx {
   std::int32_t x = 0;
@@ -342,7 +343,7 @@ struct PointPx {
 };
 
 /// Native window functions.
-class NativeWindows {
+class TOVDOCK_EXPORT NativeWindows {
  public:
   virtual ~NativeWindows() = default;
   /// Makes `child` a child window of `parent`; returns the former parent (0 on failure).
@@ -355,7 +356,7 @@ class NativeWindows {
 };
 
 /// One form toolkit: creates dock surfaces, shows message boxes, offers the native functions.
-class Toolkit : public MessageSink {
+class TOVDOCK_EXPORT Toolkit : public MessageSink {
  public:
   /// A new, empty dock surface, invisible until its container shows it.
   virtual std::unique_ptr<Surface> createSurface() = 0;
@@ -363,7 +364,7 @@ class Toolkit : public MessageSink {
 };
 
 /// The toolkit docks use when none is given; the headless one unless an application replaced it.
-std::shared_ptr<Toolkit> defaultToolkit();
-void setDefaultToolkit(std::shared_ptr<Toolkit> toolkit);
+TOVDOCK_EXPORT std::shared_ptr<Toolkit> defaultToolkit();
+TOVDOCK_EXPORT void setDefaultToolkit(std::shared_ptr<Toolkit> toolkit);
 
 }  // namespace tov
