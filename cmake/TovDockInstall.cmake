@@ -1,5 +1,5 @@
-# The installed package: libraries, headers, the CMake package and pkg-config files, in two
-# components (runtime: the shared libraries; development: the rest).
+# The installed package: libraries, headers, the CMake package, pkg-config files, and the Debian
+# packages CPack makes of them (runtime: the shared libraries; development: the rest).
 #
 # find_package(TovDocking3) gives TovDocking3::tovdock, and with COMPONENTS Qt also
 # TovDocking3::tovdock_qt (its targets sit in a file of their own, installed only when the Qt
@@ -60,3 +60,37 @@ foreach(pc ${pc_files})
   configure_file(cmake/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 endforeach()
+
+# Debian packages: `cpack -G DEB` in a build directory (scripts/package makes a Release build for it).
+set(CPACK_PACKAGE_NAME tovdock)
+set(CPACK_PACKAGE_VENDOR "TovDocking3")
+set(CPACK_PACKAGE_CONTACT "TovDocking3 developers <tovdock@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Dock control: a vertical stack of panes with title strips, splitters and a remembered layout")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_COMPONENTS_ALL runtime development)
+set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS runtime)
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+if(NOT BUILD_SHARED_LIBS)
+  set(CPACK_COMPONENTS_ALL development)
+  set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS "")
+endif()
+# Named after the SONAME, as Debian names its library packages.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libtovdock${PROJECT_VERSION_MAJOR})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+# Where dpkg-shlibdeps finds the core that the Qt library needs: it comes in the same package.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libtovdock-dev)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+# The headers include Qt's; a static core also needs SQLite to link.
+set(dev_depends "")
+if(TOVDOCK_WITH_QT)
+  list(APPEND dev_depends qt6-base-dev)
+endif()
+if(TOVDOCK_NEEDS_SQLITE)
+  list(APPEND dev_depends libsqlite3-dev)
+endif()
+string(REPLACE ";" ", " CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${dev_depends}")
+include(CPack)
