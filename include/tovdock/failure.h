@@ -1,4 +1,5 @@
 #pragma once
+/// @file
 /// Failures, the three ways of handling them, and the exact integer arithmetic of the dock.
 ///
 /// Every routine of the library handles a failure in one of three ways:
@@ -39,21 +40,30 @@ enum ErrorNumber : std::int32_t {
 /// A failure with description, number and source, as the message box and the caller see it.
 class TOVDOCK_EXPORT Failure : public std::runtime_error {
  public:
+  /// A failure numbered `number` (an `ErrorNumber`, or the application's own) raised by `source`.
   Failure(std::string description, std::int32_t number, std::string source = "TovDock")
       : std::runtime_error(description), mNumber(number), mSource(std::move(source)) {}
 
+  /// The text a message box shows.
   std::string Description() const { return what(); }
+  /// The error number.
   std::int32_t Number() const { return mNumber; }
+  /// Who raised it ("TovDock" for the library).
   const std::string& Source() const { return mSource; }
 
+  /// The failure of arithmetic that leaves its range (errOverflow).
   static Failure overflow() { return Failure("Overflow", errOverflow); }
+  /// An index outside a collection (errSubscript).
   static Failure subscript() { return Failure("Subscript out of range", errSubscript); }
+  /// A reference that is null where an object is needed (errObjectNotSet).
   static Failure objectNotSet() {
     return Failure("Object variable or With block variable not set", errObjectNotSet);
   }
+  /// A call or argument the callee refuses (errInvalidCall); `what` says which.
   static Failure invalidCall(std::string_view what) {
     return Failure("Invalid procedure call or argument: " + std::string(what), errInvalidCall);
   }
+  /// A property value outside its range (errInvalidValue); `what` says which.
   static Failure invalidValue(std::string_view what) {
     return Failure("Invalid property value: " + std::string(what), errInvalidValue);
   }
@@ -109,10 +119,12 @@ TOVDOCK_EXPORT std::int16_t toInt16(double v);
 /// Narrows a 32-bit value to 16 bits; out of range is an overflow.
 TOVDOCK_EXPORT std::int16_t toInt16(std::int32_t v);
 
+///@{
 /// Checked 32-bit arithmetic: the result is exact or the call throws an overflow Failure.
 TOVDOCK_EXPORT std::int32_t add32(std::int32_t a, std::int32_t b);
 TOVDOCK_EXPORT std::int32_t sub32(std::int32_t a, std::int32_t b);
 TOVDOCK_EXPORT std::int32_t mul32(std::int32_t a, std::int32_t b);
+///@}
 /// Checked 16-bit addition, for 16-bit counters and indexes.
 TOVDOCK_EXPORT std::int16_t add16(std::int16_t a, std::int16_t b);
 

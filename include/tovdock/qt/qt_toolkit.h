@@ -1,4 +1,5 @@
 #pragma once
+/// @file
 /// The Qt 6 Widgets backend.
 ///
 /// Windowed elements (surface, panels, scroll bar) are QWidgets; labels, images and lines are drawn by
@@ -42,8 +43,10 @@ TOVDOCK_QT_EXPORT PictureRef pictureOf(const QIcon& icon, int size = 16);
 /// The Qt toolkit. Needs a QApplication; everything runs on its thread.
 class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
  public:
+  /// Shows a message box's text under its title instead of a QMessageBox.
   using MessageHandler = std::function<void(const std::string& text, const std::string& title)>;
 
+  /// A toolkit of its own: its windows, drags and pictures are not shared with other toolkits.
   QtToolkit();
   ~QtToolkit() override;
 
@@ -99,10 +102,12 @@ class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
 /// Once the widget is deleted every member fails with errObjectNotSet.
 class TOVDOCK_QT_EXPORT WidgetControl : public Control {
  public:
+  /// Hosts `widget`; the control does not own it.
   explicit WidgetControl(QWidget* widget);
   Value invoke(std::string_view member, Access access, std::span<const Value> args) override;
   /// A widget has "Align" only as a property of that name.
   bool mayHave(std::string_view member) const override;
+  /// The hosted widget; null once it is deleted.
   QWidget* widget() const { return mWidget; }
 
  private:
