@@ -1,6 +1,56 @@
 #pragma once
-/// TovDock: a vertical stack of bars with title strips, splitters, columns, scrolling, drag and drop
-/// reordering and a remembered layout.
+/// @file
+/// The dock control, `TovDock`, and the layout as data.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tovdock/bar.h"
+#include "tovdock/bars.h"
+#include "tovdock/export.h"
+#include "tovdock/platform.h"
+
+namespace tov {
+
+class TovDockPrivate;
+class HostServices;
+
+/// One bar's place in the layout, as the dock stores it under the bar's key.
+struct LayoutRecord {
+  /// The bar's `Key`.
+  std::string key;
+  /// Display position, 1 to the number of bars.
+  std::int32_t position = 0;
+  /// `eAlignBar`: the bar's group.
+  std::int32_t align = eAlignTop;
+  /// `ETovBarStates`.
+  std::int32_t state = eBarExpanded;
+  /// The bar's height: 0 while hidden; for a collapsed bar, the height it expands to.
+  std::int32_t height = 0;
+  /// Records are equal when every field is.
+  bool operator==(const LayoutRecord&) const = default;
+};
+
+/// The elements that draw a bar, for a layer that presents them (keyboard focus, assistive
+/// technology, colours of the grip lines). Members are null while the bar has no elements.
+struct BarElementsView {
+  Panel* frame = nullptr;                       ///< the bar's frame: title strip and hosted control lie in it
+  Panel* title = nullptr;                       ///< the title strip
+  Panel* splitter = nullptr;                    ///< the splitter strip under the bar
+  Label* caption = nullptr;                     ///< the title text
+  Label* captionRight = nullptr;                ///< the right-hand title text
+  Image* icon = nullptr;                        ///< the bar's icon on the title strip
+  Image* close = nullptr;                       ///< the close button
+  Image* collapse = nullptr;                    ///< the collapse button (shown while expanded)
+  Image* expand = nullptr;                      ///< the expand button (shown while collapsed)
+  Image* options = nullptr;                     ///< the options button
+  Line* grip[3] = {nullptr, nullptr, nullptr};  ///< the grip lines on the splitter strip
+};
+
+/// The dock control: a vertical stack of bars with title strips, splitters, columns, scrolling,
+/// drag and drop reordering and a remembered layout.
 ///
 /// Create it with `TovDock::create`; the application keeps the shared reference. The dock works
 /// on the surface its toolkit gives it (`surface()`), which the application places in its window.
@@ -14,52 +64,7 @@
 /// Everything runs on the thread that owns the surface. Event handlers run synchronously inside
 /// the dock's routines and may do anything, including clearing the bars or dropping the last
 /// reference to the dock: the dock finishes on what still exists and stays safe.
-#include <cstdint>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "tovdock/bar.h"
-#include "tovdock/bars.h"
-#include "tovdock/platform.h"
-
-namespace tov {
-
-class TovDockPrivate;
-class HostServices;
-
-/// One bar's place in the layout, as the dock stores it under the bar's key.
-struct LayoutRecord {
-  std::string key;
-  /// Display position, 1 to the number of bars.
-  std::int32_t position = 0;
-  /// `eAlignBar`: the bar's group.
-  std::int32_t align = eAlignTop;
-  /// `ETovBarStates`.
-  std::int32_t state = eBarExpanded;
-  /// The bar's height: 0 while hidden; for a collapsed bar, the height it expands to.
-  std::int32_t height = 0;
-  bool operator==(const LayoutRecord&) const = default;
-};
-
-/// The elements that draw a bar, for a layer that presents them (keyboard focus, assistive
-/// technology, colours of the grip lines). Members are null while the bar has no elements.
-struct BarElementsView {
-  Panel* frame = nullptr;
-  Panel* title = nullptr;
-  Panel* splitter = nullptr;
-  Label* caption = nullptr;
-  Label* captionRight = nullptr;
-  Image* icon = nullptr;
-  Image* close = nullptr;
-  Image* collapse = nullptr;
-  Image* expand = nullptr;
-  Image* options = nullptr;
-  Line* grip[3] = {nullptr, nullptr, nullptr};
-};
-
-class TovDock : public std::enable_shared_from_this<TovDock> {
+class TOVDOCK_EXPORT TovDock : public std::enable_shared_from_this<TovDock> {
  public:
   /// A new, inactive dock on a surface of `toolkit` (the default toolkit when null).
   static std::shared_ptr<TovDock> create(std::shared_ptr<Toolkit> toolkit = nullptr);
@@ -71,10 +76,13 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// The bar collection; the same object for the dock's life, null once it has terminated.
   BarsRef Bars() const;
 
+  ///@{
   /// Scroll mode: the stack may be taller than the dock. Takes effect at the next layout.
   bool AllowScroll() const;
   void setAllowScroll(bool v);
+  ///@}
 
+  ///@{
   /// Fit mode (off by default): bars are sized for their content. Without scrolling the stack fills
   /// the dock: the free height goes to the resizable bars in proportion to their share (the height
   /// the user or the application last gave a bar, else its PreferredBodyHeight), the left and the
@@ -85,17 +93,22 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// share, else its preferred height. Records store the shares. Takes effect at the next layout.
   bool FitToDock() const;
   void setFitToDock(bool on);
+  ///@}
+  ///@{
   /// What the shown bars need in fit mode without scrolling, in twips: the least height (every
   /// bar at its minimum, the columns side by side), the height at their preferred heights, and
   /// the least width that keeps every bar as wide as its MinBodyWidth.
   std::int32_t MinimumHeight() const;
   std::int32_t PreferredHeight() const;
   std::int32_t MinimumWidth() const;
+  ///@}
 
+  ///@{
   /// Activates the dock: loads colours and stored settings, sizes, paints and lays out the bars.
   /// False only stops further layout, painting and saving.
   bool Show() const;
   void setShow(bool b);
+  ///@}
 
   /// Shows bars again: 0 all hidden bars, -1 resets states, heights and order, else bar `Index`.
   void ShowElement(std::int32_t Index);
@@ -107,10 +120,16 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// the bars. Runs once; the destructor calls it when the application has not.
   void Terminate();
 
-  /// Events; every argument is by reference so a handler may change it.
+  // Events; every argument is by reference so a handler may change it.
+
+  /// The user hid bar `Key` with its close button.
   std::function<void(std::string& Key)> Closed;
+  /// The dock has just placed or resized the control hosted in bar `Key`.
   std::function<void(std::string& Key)> CtlResize;
+  /// The user asked for bar `Key`'s options. A handler that sets `bReLoad` has the dock apply the
+  /// bar's switches and repaint it afterwards.
   std::function<void(std::string& Key, bool& bReLoad)> OptShow;
+  /// A right click on bar `Key`'s title strip, or on the dock's background with an empty key.
   std::function<void(std::string& Key)> RightClick;
 
   // ---- For the layers above: what the user does, the layout as data, batches ----
@@ -119,9 +138,12 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// Each acts exactly as its mouse action does: the same checks, events, layout and saving. Each
   /// returns false and does nothing where the mouse could not do it (no such bar, the button or
   /// strip not offered); closeBar also returns false when the last visible bar is refused.
+  ///@{
+  /// The collapse, expand and close buttons of bar `Index`.
   bool collapseBar(BarIndex Index);
   bool expandBar(BarIndex Index);
   bool closeBar(BarIndex Index);
+  ///@}
   /// The options button.
   bool requestOptions(BarIndex Index);
   /// A right-button press on the bar's title strip.
@@ -169,6 +191,7 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// told once, when the last Batch of the dock ends. Keeps the dock alive meanwhile.
   class Batch {
    public:
+    /// Opens a batch of `dock`; the destructor closes it.
     explicit Batch(TovDock& dock);
     ~Batch();
     Batch(const Batch&) = delete;
@@ -185,13 +208,16 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
 
   /// The dock's own area, to be placed in the application's window.
   Surface& surface() const;
+  /// The toolkit the dock was created on.
   Toolkit& toolkit() const;
+  ///@{
   /// Size of the dock in twips. Setting it is what the container does when it resizes the dock;
   /// a width or height that is not a finite number within 32 bits is refused with a Failure
   /// (errInvalidCall) and changes nothing.
   double Width() const;
   double Height() const;
   void resize(double width, double height);
+  ///@}
 
  private:
   friend class TovDockPrivate;
@@ -199,6 +225,7 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   std::unique_ptr<TovDockPrivate> d;
 };
 
+/// The shared reference to a dock that `TovDock::create` gives.
 using DockRef = std::shared_ptr<TovDock>;
 
 }  // namespace tov

@@ -1,4 +1,5 @@
 #pragma once
+/// @file
 /// Failures, the three ways of handling them, and the exact integer arithmetic of the dock.
 ///
 /// Every routine of the library handles a failure in one of three ways:
@@ -13,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "tovdock/export.h"
 
 namespace tov {
 
@@ -35,23 +38,32 @@ enum ErrorNumber : std::int32_t {
 };
 
 /// A failure with description, number and source, as the message box and the caller see it.
-class Failure : public std::runtime_error {
+class TOVDOCK_EXPORT Failure : public std::runtime_error {
  public:
+  /// A failure numbered `number` (an `ErrorNumber`, or the application's own) raised by `source`.
   Failure(std::string description, std::int32_t number, std::string source = "TovDock")
       : std::runtime_error(description), mNumber(number), mSource(std::move(source)) {}
 
+  /// The text a message box shows.
   std::string Description() const { return what(); }
+  /// The error number.
   std::int32_t Number() const { return mNumber; }
+  /// Who raised it ("TovDock" for the library).
   const std::string& Source() const { return mSource; }
 
+  /// The failure of arithmetic that leaves its range (errOverflow).
   static Failure overflow() { return Failure("Overflow", errOverflow); }
+  /// An index outside a collection (errSubscript).
   static Failure subscript() { return Failure("Subscript out of range", errSubscript); }
+  /// A reference that is null where an object is needed (errObjectNotSet).
   static Failure objectNotSet() {
     return Failure("Object variable or With block variable not set", errObjectNotSet);
   }
+  /// A call or argument the callee refuses (errInvalidCall); `what` says which.
   static Failure invalidCall(std::string_view what) {
     return Failure("Invalid procedure call or argument: " + std::string(what), errInvalidCall);
   }
+  /// A property value outside its range (errInvalidValue); `what` says which.
   static Failure invalidValue(std::string_view what) {
     return Failure("Invalid property value: " + std::string(what), errInvalidValue);
   }
@@ -62,7 +74,7 @@ class Failure : public std::runtime_error {
 };
 
 /// Where `reportFailure` shows its message box. The dock passes its toolkit.
-class MessageSink {
+class TOVDOCK_EXPORT MessageSink {
  public:
   virtual ~MessageSink() = default;
   /// Modal message box with an OK button; `title` empty means the toolkit's default title.
@@ -70,7 +82,7 @@ class MessageSink {
 };
 
 /// Turns any exception into a Failure; anything that is not a std::exception is rethrown.
-Failure asFailure(const std::exception& e);
+TOVDOCK_EXPORT Failure asFailure(const std::exception& e);
 
 /// Runs `body`; on a failure shows it in a message box titled `context` and returns false.
 template <class F>
@@ -101,17 +113,19 @@ inline double roundHalfEven(double v) {
 }
 
 /// Rounds to a 32-bit integer, halves to even; out of range or not a number is an overflow.
-std::int32_t toInt32(double v);
+TOVDOCK_EXPORT std::int32_t toInt32(double v);
 /// Rounds to a 16-bit integer, halves to even; out of range is an overflow.
-std::int16_t toInt16(double v);
+TOVDOCK_EXPORT std::int16_t toInt16(double v);
 /// Narrows a 32-bit value to 16 bits; out of range is an overflow.
-std::int16_t toInt16(std::int32_t v);
+TOVDOCK_EXPORT std::int16_t toInt16(std::int32_t v);
 
+///@{
 /// Checked 32-bit arithmetic: the result is exact or the call throws an overflow Failure.
-std::int32_t add32(std::int32_t a, std::int32_t b);
-std::int32_t sub32(std::int32_t a, std::int32_t b);
-std::int32_t mul32(std::int32_t a, std::int32_t b);
+TOVDOCK_EXPORT std::int32_t add32(std::int32_t a, std::int32_t b);
+TOVDOCK_EXPORT std::int32_t sub32(std::int32_t a, std::int32_t b);
+TOVDOCK_EXPORT std::int32_t mul32(std::int32_t a, std::int32_t b);
+///@}
 /// Checked 16-bit addition, for 16-bit counters and indexes.
-std::int16_t add16(std::int16_t a, std::int16_t b);
+TOVDOCK_EXPORT std::int16_t add16(std::int16_t a, std::int16_t b);
 
 }  // namespace tov

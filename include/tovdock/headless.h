@@ -1,4 +1,5 @@
 #pragma once
+/// @file
 /// The headless backend: a complete toolkit in memory, with the standard library only.
 ///
 /// It keeps geometry in twips, containment, z-order, visibility, what was drawn on panels and the
@@ -14,38 +15,53 @@
 #include <string>
 #include <vector>
 
+#include "tovdock/export.h"
 #include "tovdock/platform.h"
 
 namespace tov::headless {
 
 /// One thing drawn on a panel.
 struct DrawOp {
-  enum class Kind { Line, FillRect };
-  Kind kind = Kind::Line;
+  /// What was drawn.
+  enum class Kind {
+    Line,     ///< a line from (x1,y1) to (x2,y2)
+    FillRect  ///< a filled rectangle of corners (x1,y1) and (x2,y2)
+  };
+  Kind kind = Kind::Line;  ///< a line or a filled rectangle
+  ///@{
+  /// The points, in the panel's twips.
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  Color color = 0;
+  ///@}
+  Color color = 0;  ///< the colour it was drawn in
+  /// Ops are equal when every field is.
   bool operator==(const DrawOp&) const = default;
 };
 
+/// A message box the headless toolkit was asked to show.
 struct ShownMessage {
-  std::string text;
-  std::string title;
+  std::string text;   ///< the message
+  std::string title;  ///< the box's title ("" for the default one)
 };
 
 class HeadlessSurface;
 
 /// The headless toolkit. Message boxes are recorded (and printed to stderr when `echo` is on).
-class HeadlessToolkit : public Toolkit {
+class TOVDOCK_EXPORT HeadlessToolkit : public Toolkit {
  public:
+  /// A toolkit with no windows, the cursor at the screen's origin and echo off.
   HeadlessToolkit();
   ~HeadlessToolkit() override;
 
   std::unique_ptr<Surface> createSurface() override;
   NativeWindows& native() override;
+  /// Records the message box (see messages()); nothing waits for a user.
   void messageBox(const std::string& text, const std::string& title) override;
 
+  /// The message boxes shown so far, oldest first.
   const std::vector<ShownMessage>& messages() const;
+  /// Forgets the message boxes shown so far.
   void clearMessages();
+  /// On, every message box is also printed to stderr.
   void setEcho(bool on);
 
   /// Creates a plain native window (for a test's former parent of a hosted control).
@@ -56,7 +72,8 @@ class HeadlessToolkit : public Toolkit {
   /// Cursor position on the screen in pixels (what GetCursorPos reports).
   void setCursorPos(PointPx p);
 
-  struct Impl;
+  /// The toolkit's state (internal).
+  struct TOVDOCK_NO_EXPORT Impl;
 
  private:
   friend class TestControl;
@@ -69,7 +86,7 @@ class HeadlessToolkit : public Toolkit {
 /// driver's input goes nowhere and its queries find nothing.
 /// Points are in the surface's client twips; the element under a point is the front-most visible
 /// element there, windowless elements included, searched from the innermost container outwards.
-class Driver {
+class TOVDOCK_EXPORT Driver {
  public:
   /// Throws std::invalid_argument for a surface of another toolkit.
   explicit Driver(Surface& surface);
@@ -89,9 +106,13 @@ class Driver {
   /// the release raises no mouse-up and no click but a drop on the element under the release point
   /// (the surface where no element is). Each move of the drag asks the element under the point what
   /// a drop there would do (`dropHint`).
+  ///@{
+  /// A press, a move with `buttons` held, a release: `button` is one of `MouseButton`, `shift` the
+  /// shift mask.
   void press(double x, double y, std::int16_t button = btnLeft, std::int16_t shift = 0);
   void move(double x, double y, std::int16_t buttons = btnLeft, std::int16_t shift = 0);
   void release(double x, double y, std::int16_t button = btnLeft, std::int16_t shift = 0);
+  ///@}
   /// Press and release on the same point.
   void click(double x, double y, std::int16_t button = btnLeft);
 
@@ -100,14 +121,19 @@ class Driver {
 
   /// Scroll bar input: the user moved the thumb to a value (raises the change notification), or
   /// is dragging the thumb (raises the scroll notification while the value follows).
+  ///@{
+  /// Scroll bar input (see above).
   void scrollTo(ScrollBar& bar, std::int32_t value);
   void scrollThumb(ScrollBar& bar, std::int32_t value);
+  ///@}
 
   /// The element under a point, or null for the surface itself.
   Element* elementAt(double x, double y) const;
+  ///@{
   /// Absolute position of an element's top left corner in the surface's client twips.
   double absLeft(const Element& e) const;
   double absTop(const Element& e) const;
+  ///@}
   /// Whether the element and all its containers are visible.
   bool shown(const Element& e) const;
   /// Children of an element, back to front.
@@ -127,25 +153,32 @@ class Driver {
 
 /// What has been drawn on a panel and is still visible (later ops that cover the same rectangle
 /// or line replace earlier ones), oldest first.
-std::vector<DrawOp> drawing(const Panel& panel);
+TOVDOCK_EXPORT std::vector<DrawOp> drawing(const Panel& panel);
 
 /// Width in twips that the headless toolkit gives a caption: 100 twips per character.
-double textWidth(const std::string& caption);
+TOVDOCK_EXPORT double textWidth(const std::string& caption);
 
 /// A hosted control for tests and tools: a native window with members "Move", "Visible", "Height",
 /// "hWnd", "Name", and "Align" when constructed with one. It records every member call.
-class TestControl : public Control {
+class TOVDOCK_EXPORT TestControl : public Control {
  public:
+  /// A control named `name` with a new native window of `toolkit`, a child of `parent` (0: none).
   TestControl(HeadlessToolkit& toolkit, std::string name, std::optional<std::int32_t> align = std::nullopt,
               Hwnd parent = 0);
   ~TestControl() override;
+  /// Calls a member by name and records the call; a member in `missing` fails with errNoSuchMember.
   Value invoke(std::string_view member, Access access, std::span<const Value> args) override;
 
+  /// The control's native window.
   Hwnd hWnd() const { return mHwnd; }
+  ///@{
+  /// The geometry last given by "Move" or "Height", in twips of the window it lies in.
   double left() const { return mLeft; }
   double top() const { return mTop; }
   double width() const { return mWidth; }
   double height() const { return mHeight; }
+  ///@}
+  /// The "Visible" value last set.
   bool visible() const { return mVisible; }
   /// Member names called, in order ("Move", "Let Visible", "Let Height", "Get Align", ...).
   std::vector<std::string> calls;

@@ -1,8 +1,6 @@
 #pragma once
+/// @file
 /// Host services: user messages, stored settings and the colour scheme, one object per process.
-///
-/// The object is created on first use (`HostServices::instance()`) and shared by every dock.
-/// An application, or a test, replaces it with `HostServices::setInstance`.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tovdock/export.h"
 
 namespace tov {
 
@@ -24,7 +24,12 @@ inline constexpr std::int32_t kTitleText = 150;      ///< colour of the title te
 inline constexpr std::int32_t kTitleVertical = 141;  ///< flag: the title gradient runs top to bottom
 }  // namespace scheme
 
-class HostServices {
+/// What the dock asks of its host: user messages, stored settings and the colour scheme.
+///
+/// One object serves the whole process: it is created on first use (`HostServices::instance()`)
+/// and shared by every dock. An application, or a test, replaces it with `setInstance`; a single
+/// dock may have services of its own (`TovDock::setHostServices`).
+class TOVDOCK_EXPORT HostServices {
  public:
   virtual ~HostServices() = default;
 
@@ -40,11 +45,13 @@ class HostServices {
   virtual bool GetFlag(std::int32_t number) = 0;
   /// The scheme's colour of a number (10 dock, 140 bar, 143/144 title gradient, 150 title text).
   virtual std::int32_t GetColor(std::int32_t number) = 0;
+  ///@{
   /// Mark the settings calls of one load or save of a layout. Between them, reads may come from one
   /// reading of the store and saves may be written together when the outermost batch ends. Batches
   /// nest; every begin is followed by one end. The default does nothing.
   virtual void BeginSettingsBatch() {}
   virtual void EndSettingsBatch() {}
+  ///@}
 
   /// The process-wide object; a `DefaultHostServices` is created on first use.
   static std::shared_ptr<HostServices> instance();
@@ -72,7 +79,7 @@ class HostServices {
 /// still read; the first save that cannot be kept is reported once and later saves are kept in memory
 /// for the rest of the run. Saves run one transaction each, or one per batch; several processes may save
 /// at once.
-class DefaultHostServices : public HostServices {
+class TOVDOCK_EXPORT DefaultHostServices : public HostServices {
  public:
   /// Uses `storePath` when given, else the per-user path of `application` (default: the program's
   /// name).
@@ -87,10 +94,12 @@ class DefaultHostServices : public HostServices {
                    std::int32_t number) override;
   bool GetFlag(std::int32_t number) override;
   std::int32_t GetColor(std::int32_t number) override;
+  ///@{
   /// In a batch, reads share one read transaction (one snapshot of the store, its locks taken once)
   /// and saves are kept until the outermost batch ends, then written in one transaction.
   void BeginSettingsBatch() override;
   void EndSettingsBatch() override;
+  ///@}
 
   /// The database file in use.
   const std::filesystem::path& storePath() const;
@@ -113,7 +122,7 @@ class DefaultHostServices : public HostServices {
   static std::string programName();
 
  private:
-  struct Impl;
+  struct TOVDOCK_NO_EXPORT Impl;
   std::unique_ptr<Impl> d;
 };
 

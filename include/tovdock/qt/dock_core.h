@@ -24,13 +24,13 @@
 namespace tov::qt {
 
 /// The core dock behind the widget; null once the widget is being destroyed.
-DockRef coreDock(const DockWidget* dock);
+TOVDOCK_QT_EXPORT DockRef coreDock(const DockWidget* dock);
 
 /// The bar behind a pane (see above for how long it stays the pane's).
-BarRef coreBar(const Pane* pane);
+TOVDOCK_QT_EXPORT BarRef coreBar(const Pane* pane);
 
 /// The toolkit the widget's dock runs on (message boxes, drag state, hit tests).
-std::shared_ptr<QtToolkit> coreToolkit(const DockWidget* dock);
+TOVDOCK_QT_EXPORT std::shared_ptr<QtToolkit> coreToolkit(const DockWidget* dock);
 
 /// Handlers of the core's events, with its arguments by reference: a handler may change them as the
 /// core allows (OptShow's `reload`). Keys are the bars' keys, which are the panes' keys prefixed with
@@ -49,11 +49,11 @@ struct CoreEvents {
 };
 
 /// Installs the handlers of the core's events on a dock widget, replacing any installed before.
-void setCoreEvents(DockWidget* dock, CoreEvents events);
+TOVDOCK_QT_EXPORT void setCoreEvents(DockWidget* dock, CoreEvents events);
 
 /// The default host services (SQLite settings, the built-in colour scheme) with the user messages
 /// shown in a QMessageBox. Install it with HostServices::setInstance.
-class QtHostServices : public DefaultHostServices {
+class TOVDOCK_QT_EXPORT QtHostServices : public DefaultHostServices {
  public:
   /// Uses `storePath` when given, else the per-user path of `application` (default: the program's
   /// name).

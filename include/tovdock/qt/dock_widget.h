@@ -28,6 +28,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "tovdock/qt/export.h"
+
 class QAction;
 
 namespace tov::qt {
@@ -37,7 +39,7 @@ Q_NAMESPACE
 /// Shows the dock's texts (tooltips, the message that one pane must stay visible) in the language
 /// of `locale`: English for any language but German, whose texts the dock has itself. Call it once,
 /// after the QApplication exists; a later call replaces the earlier one.
-void installTranslator(const QLocale& locale = QLocale());
+TOVDOCK_QT_EXPORT void installTranslator(const QLocale& locale = QLocale());
 
 /// What a pane shows: its title only, its title and widget, or nothing (it takes no room).
 enum class PaneState { Collapsed, Expanded, Hidden };
@@ -53,7 +55,7 @@ class PanePrivate;
 
 /// One pane of a DockWidget: a title strip and the widget it hosts. Owned by its dock, and deleted
 /// when it leaves the dock (removePane, takeWidget, or its widget deleted).
-class Pane : public QObject {
+class TOVDOCK_QT_EXPORT Pane : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString key READ key CONSTANT)
   Q_PROPERTY(QString title READ title WRITE setTitle)
@@ -137,7 +139,7 @@ class Pane : public QObject {
 };
 
 /// The dock widget. Its own properties for Designer are `scrollable` and `autoSave`.
-class DockWidget : public QWidget {
+class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   Q_OBJECT
   Q_PROPERTY(bool scrollable READ isScrollable WRITE setScrollable)
   Q_PROPERTY(bool autoSave READ autoSave WRITE setAutoSave)

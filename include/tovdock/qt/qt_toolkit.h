@@ -1,4 +1,5 @@
 #pragma once
+/// @file
 /// The Qt 6 Widgets backend.
 ///
 /// Windowed elements (surface, panels, scroll bar) are QWidgets; labels, images and lines are drawn by
@@ -28,24 +29,27 @@
 #include <string>
 
 #include "tovdock/platform.h"
+#include "tovdock/qt/export.h"
 
 namespace tov::qt {
 
 /// Pixels per twip on the primary screen (its logical DPI / 1440).
-double pixelsPerTwip();
+TOVDOCK_QT_EXPORT double pixelsPerTwip();
 /// Pixels per twip on the screen a widget is on.
-double pixelsPerTwip(const QWidget* widget);
+TOVDOCK_QT_EXPORT double pixelsPerTwip(const QWidget* widget);
 
 /// A picture of an icon at `size` logical pixels, as a bar's icon. Its pixels are taken at a device
 /// pixel ratio of 1; this backend draws it from the icon itself, at the resolution of what it paints
 /// on. Null for a null icon.
-PictureRef pictureOf(const QIcon& icon, int size = 16);
+TOVDOCK_QT_EXPORT PictureRef pictureOf(const QIcon& icon, int size = 16);
 
 /// The Qt toolkit. Needs a QApplication; everything runs on its thread.
-class QtToolkit : public Toolkit {
+class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
  public:
+  /// Shows a message box's text under its title instead of a QMessageBox.
   using MessageHandler = std::function<void(const std::string& text, const std::string& title)>;
 
+  /// A toolkit of its own: its windows, drags and pictures are not shared with other toolkits.
   QtToolkit();
   ~QtToolkit() override;
 
@@ -91,7 +95,7 @@ class QtToolkit : public Toolkit {
   DropHint dropHint() const;
 
   /// The state shared with the elements (internal).
-  struct Impl;
+  struct TOVDOCK_QT_NO_EXPORT Impl;
 
  private:
   std::shared_ptr<Impl> d;
@@ -101,12 +105,14 @@ class QtToolkit : public Toolkit {
 /// "Move"(left, top[, width[, height]]), "Visible", "Height", "Left", "Top", "Width", "hWnd",
 /// "Name" (the object name), and "Align" when the widget has a dynamic property of that name.
 /// Once the widget is deleted every member fails with errObjectNotSet.
-class WidgetControl : public Control {
+class TOVDOCK_QT_EXPORT WidgetControl : public Control {
  public:
+  /// Hosts `widget`; the control does not own it.
   explicit WidgetControl(QWidget* widget);
   Value invoke(std::string_view member, Access access, std::span<const Value> args) override;
   /// A widget has "Align" only as a property of that name.
   bool mayHave(std::string_view member) const override;
+  /// The hosted widget; null once it is deleted.
   QWidget* widget() const { return mWidget; }
 
  private:
