@@ -240,6 +240,9 @@ class Image : public Element {
   Kind kind() const override { return Kind::Image; }
   virtual PictureRef Picture() const = 0;
   virtual void setPicture(PictureRef p) = 0;
+  /// A button image set disabled (false) is drawn as one that cannot be pressed and raises no
+  /// click; true, the start, gives it back. A toolkit without such a look may ignore it.
+  virtual void setEnabled(bool /*on*/) {}
 };
 
 /// Windowless straight line; X1..Y2 in the container's twips.
