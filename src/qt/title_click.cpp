@@ -62,7 +62,8 @@ bool TitleClicks::eventFilter(QObject* watched, QEvent* e) {
       mPressed = nullptr;
       Pane* pane = click && mFolds ? TitleKeys::of(mDock)->paneOf(title) : nullptr;
       if (!pane || !PanePrivate::bar(pane)->CanExpand()) return false;
-      // No drop on itself follows, which in the top strip would lay out and save.
+      // The release is the click's alone: the drag its press began ends without a drop, which in the
+      // top strip would lay out and save.
       DockWidgetPrivate::get(mDock)->toolkit->cancelDrag();
       TitleKeys::of(mDock)->run(pane, TitleCommand::Toggle);
       return true;

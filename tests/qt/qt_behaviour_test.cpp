@@ -56,6 +56,7 @@ TEST_F(QtDock, ThePressOnCaptionsDragsAClickOnTheTitleFoldsAndSavesOnceAndARealD
   EXPECT_EQ(std::pair(d->pane("b")->state(), host->saves.size()), std::pair(PaneState::Collapsed, size_t(3)));
   EXPECT_EQ(layoutOf(d), "aLE 0+133 w, cLE 133+243 w, bLC 376+17");
   EXPECT_EQ(host->value("b").substr(0, 6), "3:2:0:");
+  EXPECT_EQ(coreToolkit(d)->dragging(), nullptr);  // the drag its press began is over
   // On the strip beside the caption, in a column about half the dock's width.
   auto strip = [&](const char* key) { return onTitle(key) - QPointF(1000, 0); };
   click(strip("b"));
