@@ -3,7 +3,6 @@
 // widget, a marker above the dragged copy, and what screen readers and the keyboard reach.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 #include <QAccessible>
 #include <QApplication>
@@ -11,6 +10,7 @@
 #include <QSettings>
 #include <QToolTip>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
