@@ -165,6 +165,34 @@ TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
   EXPECT_EQ(hintOver(made[1], kFreeRight), H({kArea, 3000, 1000, 6000, 6000}));
 }
 
+TEST_P(DragDrop, TheCaptionsAndTheIconActAsTheStripForPressesRightClicksAndDrops) {
+  auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignTop}});
+  made[1]->setTitleRight("rechts");
+  made[2]->setIcon(std::make_shared<const Picture>(Picture{16, 16, std::vector<std::uint32_t>(256, ~0u)}));
+  auto middle = [&](const Element& e) {
+    return Point{ui->absLeft(e) + e.Width() / 2, ui->absTop(e) + e.Height() / 2};
+  };
+  const Point captionA = middle(access().lblTitel(made[0]->Index()));
+  const Point rightB = middle(access().lblTitelRight(made[1]->Index()));
+  const Point iconC = middle(access().imgIcon(made[2]->Index()));
+  // Dragged by its caption over B's right caption: marked as over B's strip, dropped behind B.
+  ui->press(captionA.first, captionA.second);
+  ui->move(rightB.first, rightB.second);
+  EXPECT_EQ(ui->dropHint().kind, DropHint::Kind::Line);
+  ui->release(rightB.first, rightB.second);
+  EXPECT_EQ(outcome(made[0]), "B,A,C 1 saved");
+  // By its icon onto A's caption: C lands before A.
+  const Point captionANow = middle(access().lblTitel(made[0]->Index()));
+  ui->press(iconC.first, iconC.second);
+  ui->release(captionANow.first, captionANow.second);
+  EXPECT_EQ(order(), "B,C,A");
+  std::string key = "-";
+  dock->RightClick = [&](std::string& k) { key = k; };
+  const Point rightBNow = middle(access().lblTitelRight(made[1]->Index()));
+  ui->click(rightBNow.first, rightBNow.second, btnRight);
+  EXPECT_EQ(key, "B");
+}
+
 TOV_BACKEND_SUITE(DragDrop);
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
@@ -227,7 +228,11 @@ int main(int argc, char** argv) {
   // A screenshot shows the layout the program sets up, not one a user stored.
   QTemporaryDir scratch;
   std::optional<std::filesystem::path> store;
-  if (screenshot) store = std::filesystem::path(scratch.path().toStdString()) / "settings.sqlite";
+  if (screenshot) {
+    store = std::filesystem::path(scratch.path().toStdString()) / "settings.sqlite";
+    // The dock widget keeps its layout in QSettings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
+  }
   tov::HostServices::setInstance(std::make_shared<tov::qt::QtHostServices>(store, "tovdock-demo"));
   tov::qt::installTranslator(QLocale(QLocale::English));
 

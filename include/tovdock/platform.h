@@ -318,6 +318,9 @@ class TOVDOCK_EXPORT Image : public Element {
   /// The picture shown (null: none).
   virtual PictureRef Picture() const = 0;
   virtual void setPicture(PictureRef p) = 0;
+  /// A button image set disabled (false) is drawn as one that cannot be pressed and raises no
+  /// click; true, the start, gives it back. A toolkit without such a look may ignore it.
+  virtual void setEnabled(bool /*on*/) {}
   ///@}
 };
 

@@ -5,7 +5,6 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QCoreApplication>
 #include <QKeySequence>
 #include <QPointer>
 #include <algorithm>
@@ -15,7 +14,9 @@
 
 #include "dock_widget_p.h"
 #include "keyboard.h"
+#include "last_pane.h"
 #include "pane_p.h"
+#include "texts.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -43,6 +44,16 @@ const Image* shownButton(const DockWidget* dock, const Pane* pane, ButtonKind ki
       break;
   }
   return button && button->Visible() ? button : nullptr;
+}
+
+/// What of a widget is on view, on the screen: its rectangle cut by every widget it lies in (a
+/// strip is wider than its pane, and a scrolled pane lies partly outside the dock).
+QRect shownRect(const QWidget* w) {
+  QRect r(w->mapToGlobal(QPoint(0, 0)), w->size());
+  for (const QWidget* p = w->isWindow() ? nullptr : w->parentWidget(); p;
+       p = p->isWindow() ? nullptr : p->parentWidget())
+    r &= QRect(p->mapToGlobal(QPoint(0, 0)), p->size());
+  return r;
 }
 
 QWidget* frameOf(const DockWidget* dock, const Pane* pane) {
@@ -76,24 +87,24 @@ class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionIn
   QString text(QAccessible::Text t) const override {
     const Pane* p = pane();
     if (t != QAccessible::Name || !p) return {};
-    // The button's tooltip, translated as the tooltip is.
-    const BarElementsView e = TitleKeys::of(mDock)->setOf(p);
-    const Image* b = mKind == ButtonKind::Close           ? e.close
-                     : mKind == ButtonKind::Options       ? e.options
-                     : p->state() == PaneState::Collapsed ? e.expand
-                                                          : e.collapse;
-    return b ? QCoreApplication::translate("tov", b->ToolTipText().c_str()) : QString();
+    // Named with its pane: a screen reader lists the buttons of every pane together.
+    const PanePart part = mKind == ButtonKind::Close           ? PanePart::Close
+                          : mKind == ButtonKind::Options       ? PanePart::Options
+                          : p->state() == PaneState::Collapsed ? PanePart::Expand
+                                                               : PanePart::Collapse;
+    return nameOf(part, p->title());
   }
   void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override {
     const Image* b = button();
     if (!b) return {};
-    return QtToolkit::pixelRect(*b).translated(mTitle->mapToGlobal(QPoint(0, 0)));
+    return QtToolkit::pixelRect(*b).translated(mTitle->mapToGlobal(QPoint(0, 0))) & shownRect(mTitle);
   }
   QAccessible::Role role() const override { return QAccessible::Button; }
   QAccessible::State state() const override {
     QAccessible::State s;
     s.invisible = !button();
+    s.disabled = mKind == ButtonKind::Close && isLastShown(mDock, pane());
     return s;
   }
   void* interface_cast(QAccessible::InterfaceType t) override {
@@ -148,6 +159,7 @@ class TitleAccessible : public QAccessibleWidget {
     if (p && t == QAccessible::Description && !p->rightTitle().isEmpty()) return p->rightTitle();
     return QAccessibleWidget::text(t);
   }
+  QRect rect() const override { return shownRect(widget()); }
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
     const Pane* p = pane();
@@ -228,6 +240,7 @@ class TitleAccessible : public QAccessibleWidget {
 class ShownChildren : public QAccessibleWidget {
  public:
   using QAccessibleWidget::QAccessibleWidget;
+  QRect rect() const override { return shownRect(widget()); }
 
   int childCount() const override { return static_cast<int>(shown().size()); }
   QAccessibleInterface* child(int index) const override {
@@ -271,6 +284,50 @@ class FrameAccessible : public ShownChildren {
   QPointer<DockWidget> mDock;
 };
 
+/// The splitter strip under a pane: named after the pane, its value the pane's height in logical
+/// pixels, which it sets as a drag of the strip does.
+class SplitterAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+ public:
+  SplitterAccessible(QWidget* strip, DockWidget* dock)
+      : QAccessibleWidget(strip, QAccessible::Separator), mDock(dock) {}
+
+  QString text(QAccessible::Text t) const override {
+    const Pane* p = pane();
+    return p && t == QAccessible::Name ? nameOf(PanePart::Splitter, p->title()) : QAccessibleWidget::text(t);
+  }
+  QRect rect() const override { return shownRect(widget()); }
+  void* interface_cast(QAccessible::InterfaceType t) override {
+    return t == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                            : QAccessibleWidget::interface_cast(t);
+  }
+
+  QVariant currentValue() const override {
+    const Pane* p = pane();
+    return p ? QVariant(DockWidgetPrivate::get(mDock)->toPixels(PanePrivate::bar(p)->Height())) : QVariant();
+  }
+  void setCurrentValue(const QVariant& value) override {
+    const Pane* p = pane();
+    if (!p) return;
+    DockWidgetPrivate& d = *DockWidgetPrivate::get(mDock);
+    const BarRef bar = PanePrivate::bar(p);
+    const DockRef hold = d.dock;
+    hold->dragSplitter(bar->Index(), d.toTwips(value.toInt()) - bar->Height());
+  }
+  QVariant maximumValue() const override { return mDock ? QVariant(mDock->height()) : QVariant(); }
+  QVariant minimumValue() const override { return 0; }
+  QVariant minimumStepSize() const override { return kResizeStep; }
+
+ private:
+  Pane* pane() const {
+    QWidget* frame = widget()->parentWidget();
+    Pane* p = mDock ? paneOfFrame(mDock, frame) : nullptr;
+    const BarElementsView e = p ? TitleKeys::of(mDock)->setOf(p) : BarElementsView();
+    return e.splitter && QtToolkit::widgetOf(*e.splitter) == widget() ? p : nullptr;
+  }
+
+  QPointer<DockWidget> mDock;
+};
+
 QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   auto* w = qobject_cast<QWidget*>(object);
   if (!w) return nullptr;
@@ -286,6 +343,10 @@ QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   if (w == dock->surfaceWidget()) return new ShownChildren(w);
   if (keys->paneOf(w)) return new TitleAccessible(w, dock);
   if (paneOfFrame(dock, w)) return new FrameAccessible(w, dock);
+  if (const Pane* p = paneOfFrame(dock, w->parentWidget())) {
+    const BarElementsView e = keys->setOf(p);
+    if (e.splitter && QtToolkit::widgetOf(*e.splitter) == w) return new SplitterAccessible(w, dock);
+  }
   return nullptr;
 }
 

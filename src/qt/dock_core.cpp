@@ -6,6 +6,7 @@
 
 #include "dock_widget_p.h"
 #include "pane_p.h"
+#include "texts.h"
 
 namespace tov::qt {
 
@@ -32,9 +33,8 @@ QtHostServices::QtHostServices(std::optional<std::filesystem::path> storePath,
 void QtHostServices::ShowMessage(const std::string& text, std::int32_t number, const std::string& text2,
                                  std::int16_t flag, std::int32_t number2) {
   DefaultHostServices::ShowMessage(text, number, text2, flag, number2);
-  QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(),
-                  QCoreApplication::translate("tov", text.c_str()), QMessageBox::Ok,
-                  QApplication::activeWindow());
+  QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), detail::presented(text),
+                  QMessageBox::Ok, QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }

@@ -9,9 +9,12 @@
 #include "accessible.h"
 #include "dock_widget_p.h"
 #include "keyboard.h"
+#include "last_pane.h"
 #include "palette_host.h"
 #include "pane_p.h"
 #include "sizing.h"
+#include "texts.h"
+#include "title_click.h"
 
 namespace tov::qt {
 
@@ -21,6 +24,8 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   detail::installAccessibility();
   d->dock = TovDock::create(d->toolkit);
   d->keys = new detail::TitleKeys(this);
+  d->clicks = new detail::TitleClicks(this);
+  d->toolkit->setTextPresenter(&detail::presented);
   d->sizing = new detail::PaneSizing(this);
   d->dock->setFitToDock(true);
   Surface& surface = d->dock->surface();
@@ -59,7 +64,9 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
     const DockWidgetPrivate::HandlerScope scope(*d);
     updateGeometry();
     d->syncStates();
-    if (scope.widget) d->queueLayoutChanged();
+    if (!scope.widget) return;
+    detail::markLastShown(this);
+    d->queueLayoutChanged();
   };
   // Panes of docks with other object names keep records of their own.
   connect(this, &QObject::objectNameChanged, this, [this] {
@@ -116,6 +123,8 @@ void DockWidget::showEvent(QShowEvent* e) {
     if (!self) return;
   }
   d->keys->order();
+  // A dock of one pane tells no change of its layout when it shows.
+  detail::markLastShown(this);
 }
 
 void DockWidget::changeEvent(QEvent* e) {
@@ -172,6 +181,14 @@ void DockWidget::resetLayout() {
   // The order of creation leaves the groups mixed: they stand in the order one after the other.
   dock->relayout();
   if (self) d->keys->order();
+}
+
+void DockWidget::setFoldOnTitleClick(bool on) {
+  d->clicks->setFolds(on);
+}
+
+bool DockWidget::foldOnTitleClick() const {
+  return d->clicks->folds();
 }
 
 bool DockWidget::autoSave() const {

@@ -16,6 +16,7 @@ namespace tov::qt {
 class PaletteHost;
 namespace detail {
 class TitleKeys;
+class TitleClicks;
 class PaneSizing;
 }  // namespace detail
 
@@ -75,6 +76,7 @@ class DockWidgetPrivate {
   /// Every pane, in the order the application added them (an inserted one at its place).
   QList<Pane*> panes;
   detail::TitleKeys* keys = nullptr;
+  detail::TitleClicks* clicks = nullptr;
   CoreEvents events;
   detail::PaneSizing* sizing = nullptr;
   /// Where a context menu asked for with the keyboard opens, while it is being asked for.

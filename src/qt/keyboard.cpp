@@ -9,7 +9,9 @@
 #include <cstddef>
 
 #include "dock_widget_p.h"
+#include "last_pane.h"
 #include "pane_p.h"
+#include "title_click.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
@@ -27,9 +29,13 @@ TitleCommand commandOf(int key, Qt::KeyboardModifiers mods) {
     case Qt::Key_Delete:
       return mods == Qt::NoModifier ? TitleCommand::Close : TitleCommand::None;
     case Qt::Key_Up:
-      return mods == Qt::AltModifier ? TitleCommand::Up : TitleCommand::None;
+      return mods == Qt::AltModifier                         ? TitleCommand::Up
+             : mods == (Qt::AltModifier | Qt::ShiftModifier) ? TitleCommand::Shrink
+                                                             : TitleCommand::None;
     case Qt::Key_Down:
-      return mods == Qt::AltModifier ? TitleCommand::Down : TitleCommand::None;
+      return mods == Qt::AltModifier                         ? TitleCommand::Down
+             : mods == (Qt::AltModifier | Qt::ShiftModifier) ? TitleCommand::Grow
+                                                             : TitleCommand::None;
     case Qt::Key_Menu:
       return mods == Qt::NoModifier ? TitleCommand::Menu : TitleCommand::None;
     case Qt::Key_F10:
@@ -98,6 +104,7 @@ void TitleKeys::attach(Pane* pane) {
   title->setFocusPolicy(Qt::StrongFocus);
   title->removeEventFilter(this);
   title->installEventFilter(this);
+  TitleClicks::of(mDock)->attach(title);
 }
 
 void TitleKeys::order() {
@@ -176,8 +183,16 @@ bool TitleKeys::run(Pane* pane, TitleCommand c) {
       }
       break;
     case TitleCommand::Close:
-      hold->closeBar(i);
+      // The last pane shown stays, without the core's message.
+      if (!isLastShown(mDock, pane)) hold->closeBar(i);
       break;
+    case TitleCommand::Shrink:
+    case TitleCommand::Grow: {
+      // As a drag of the splitter by a step: its limits apply, and it is saved as a drag is.
+      const double step = DockWidgetPrivate::get(mDock)->toTwips(kResizeStep);
+      hold->dragSplitter(i, c == TitleCommand::Grow ? step : -step);
+      break;
+    }
     case TitleCommand::Options:
       hold->requestOptions(i);
       break;

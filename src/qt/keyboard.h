@@ -17,8 +17,12 @@ class Pane;
 
 namespace tov::qt::detail {
 
-/// What a title strip does: by a key, or pressed by a screen reader (Options has no key).
-enum class TitleCommand { None, Toggle, Close, Options, Up, Down, Menu };
+/// What a title strip does: by a key, or pressed by a screen reader (Options has no key). Shrink and
+/// Grow move the splitter under the pane by one step.
+enum class TitleCommand { None, Toggle, Close, Options, Up, Down, Menu, Shrink, Grow };
+
+/// How far Alt+Shift+Up and Alt+Shift+Down move a pane's splitter, in logical pixels.
+inline constexpr int kResizeStep = 20;
 
 /// Watches the title strips of one dock: focus, its frame and the keys.
 class TitleKeys : public QObject {

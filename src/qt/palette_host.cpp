@@ -3,12 +3,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tov::qt {
 
 namespace {
 
 constexpr double kMinContrast = 4.5;
+/// What a palette of high contrast has between Window and WindowText, and what its titles keep.
+constexpr double kHighContrastPalette = 15;
+constexpr double kHighContrastText = 7;
+
+QColor colorOf(const QPalette& p, QPalette::ColorRole r) {
+  return p.color(QPalette::Active, r);
+}
+
+/// The title's background and text in a palette of high contrast: its Button and ButtonText when
+/// they reach the contrast, else its Window and WindowText.
+std::pair<QColor, QColor> highContrastTitle(const QPalette& p) {
+  const QColor button = colorOf(p, QPalette::Button), buttonText = colorOf(p, QPalette::ButtonText);
+  if (contrastRatio(button, buttonText) >= kHighContrastText) return {button, buttonText};
+  return {colorOf(p, QPalette::Window), colorOf(p, QPalette::WindowText)};
+}
 
 QColor mix(const QColor& a, const QColor& b, double t) {
   auto channel = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
@@ -29,13 +45,13 @@ double worstContrast(const QColor& text, const QColor& start, const QColor& end)
 
 /// The text colour moved toward black or white, whichever stands out more from both ends, by as
 /// little as gives the wanted contrast (or all the way when nothing less does).
-QColor legible(const QColor& text, const QColor& start, const QColor& end) {
-  if (worstContrast(text, start, end) >= kMinContrast) return text;
+QColor legible(const QColor& text, const QColor& start, const QColor& end, double wanted) {
+  if (worstContrast(text, start, end) >= wanted) return text;
   const QColor black(0, 0, 0), white(255, 255, 255);
   const QColor target = worstContrast(black, start, end) >= worstContrast(white, start, end) ? black : white;
   for (int step = 1; step < 20; ++step) {
     const QColor c = mix(text, target, step / 20.0);
-    if (worstContrast(c, start, end) >= kMinContrast) return c;
+    if (worstContrast(c, start, end) >= wanted) return c;
   }
   return target;
 }
@@ -51,8 +67,18 @@ Color toColor(const QColor& c) {
   return static_cast<Color>(c.red() | (c.green() << 8) | (c.blue() << 16));
 }
 
+bool isHighContrast(const QPalette& p) {
+  return contrastRatio(colorOf(p, QPalette::Window), colorOf(p, QPalette::WindowText)) >=
+         kHighContrastPalette;
+}
+
 QColor paletteColor(const QPalette& p, DockWidget::ColorRole role, const QColor& start, const QColor& end) {
-  auto of = [&p](QPalette::ColorRole r) { return p.color(QPalette::Active, r); };
+  auto of = [&p](QPalette::ColorRole r) { return colorOf(p, r); };
+  if (isHighContrast(p) && role != DockWidget::Background && role != DockWidget::PaneBackground) {
+    const auto [back, text] = highContrastTitle(p);
+    if (role != DockWidget::TitleText) return back;
+    return legible(text, start.isValid() ? start : back, end.isValid() ? end : back, kHighContrastText);
+  }
   switch (role) {
     case DockWidget::Background:
       return of(QPalette::Window);
@@ -66,40 +92,33 @@ QColor paletteColor(const QPalette& p, DockWidget::ColorRole role, const QColor&
     case DockWidget::TitleText:
       return legible(of(QPalette::ButtonText),
                      start.isValid() ? start : paletteColor(p, DockWidget::TitleStart),
-                     end.isValid() ? end : paletteColor(p, DockWidget::TitleEnd));
+                     end.isValid() ? end : paletteColor(p, DockWidget::TitleEnd), kMinContrast);
   }
   return {};
 }
 
-PaletteHost::PaletteHost(DockWidget* widget, bool keepsSettings)
-    : mWidget(widget), mKeepsSettings(keepsSettings) {}
-
-void PaletteHost::ShowMessage(const std::string& text, std::int32_t number, const std::string& text2,
-                              std::int16_t flag, std::int32_t number2) {
-  HostServices::instance()->ShowMessage(text, number, text2, flag, number2);
+PaletteHost::PaletteHost(DockWidget* widget, bool keepsSettings) : mWidget(widget) {
+  if (keepsSettings) mSettings.emplace(widget);
 }
 
-std::string PaletteHost::GetSetting(const std::string& section, const std::string& key, std::int16_t number) {
-  return mKeepsSettings ? HostServices::instance()->GetSetting(section, key, number) : std::string();
+void PaletteHost::ShowMessage(const std::string&, std::int32_t, const std::string&, std::int16_t,
+                              std::int32_t) {}
+
+std::string PaletteHost::GetSetting(const std::string& section, const std::string& key, std::int16_t) {
+  return mSettings ? mSettings->read(section, key) : std::string();
 }
 
 void PaletteHost::SaveSetting(const std::string& section, const std::string& key, const std::string& value,
-                              std::int32_t number) {
-  if (mKeepsSettings) HostServices::instance()->SaveSetting(section, key, value, number);
+                              std::int32_t) {
+  if (mSettings) mSettings->write(section, key, value);
 }
 
 void PaletteHost::BeginSettingsBatch() {
-  if (!mKeepsSettings) return;
-  std::shared_ptr<HostServices> services = HostServices::instance();
-  services->BeginSettingsBatch();
-  mBatches.push_back(std::move(services));
+  if (mSettings) mSettings->begin();
 }
 
 void PaletteHost::EndSettingsBatch() {
-  if (mBatches.empty()) return;
-  const std::shared_ptr<HostServices> services = std::move(mBatches.back());
-  mBatches.pop_back();
-  services->EndSettingsBatch();
+  if (mSettings) mSettings->end();
 }
 
 bool PaletteHost::GetFlag(std::int32_t number) {

@@ -3,9 +3,9 @@
 #include <QColor>
 #include <QPalette>
 #include <QPointer>
-#include <memory>
-#include <vector>
+#include <optional>
 
+#include "settings_host.h"
 #include "tovdock/host.h"
 #include "tovdock/platform.h"
 #include "tovdock/qt/dock_widget.h"
@@ -14,7 +14,7 @@ namespace tov::qt {
 
 /// The colour of a role as the palette gives it. The title text is pushed toward black or white
 /// until it stands out from both ends of the gradient, `start` and `end`, by a contrast ratio of at
-/// least 4.5:1.
+/// least 4.5:1, or 7:1 in a palette of high contrast, whose own colours the titles then take.
 QColor paletteColor(const QPalette& palette, DockWidget::ColorRole role, const QColor& start = {},
                     const QColor& end = {});
 
@@ -24,9 +24,14 @@ double contrastRatio(const QColor& a, const QColor& b);
 /// A colour in the dock's 0x00BBGGRR form.
 Color toColor(const QColor& c);
 
-/// Host services of one DockWidget: messages and, when `keepsSettings`, settings go to the
-/// process-wide object; without it settings are neither read nor written. The colours come from
-/// the widget.
+/// Whether a palette is one of high contrast: its Window and WindowText colours contrast 15:1 or
+/// more. Titles then take the palette's own colours, their text at 7:1 or more.
+bool isHighContrast(const QPalette& palette);
+
+/// Host services of one DockWidget. With `keepsSettings` the layout is kept in the application's
+/// QSettings (see SettingsHost); without it, it is neither read nor written. The colours come from
+/// the widget. Messages are not shown: the one the core has, that the last pane shown cannot be
+/// hidden, the widget shows as a close button that cannot be pressed.
 class PaletteHost : public HostServices {
  public:
   PaletteHost(DockWidget* widget, bool keepsSettings);
@@ -43,10 +48,7 @@ class PaletteHost : public HostServices {
 
  private:
   QPointer<DockWidget> mWidget;
-  bool mKeepsSettings;
-  /// The services each open batch was begun on: it ends there, also when the process-wide
-  /// services were replaced meanwhile.
-  std::vector<std::shared_ptr<HostServices>> mBatches;
+  std::optional<detail::SettingsHost> mSettings;
 };
 
 }  // namespace tov::qt

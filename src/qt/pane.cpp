@@ -5,6 +5,7 @@
 
 #include "accessible.h"
 #include "dock_widget_p.h"
+#include "last_pane.h"
 #include "pane_p.h"
 
 namespace tov::qt {
@@ -41,14 +42,11 @@ Pane::Pane(DockWidget* dock, const QString& key, QWidget* widget) : QObject(dock
       setState(PaneState::Expanded);
       return;
     }
-    const QList<Pane*> all = d->dock->panes();
-    const bool another = std::any_of(
-        all.begin(), all.end(), [this](Pane* p) { return p != this && p->state() != PaneState::Hidden; });
-    if (another) {
-      setState(PaneState::Hidden);
-    } else {
+    if (detail::isLastShown(d->dock, this)) {
       const QSignalBlocker quiet(d->toggle);
       d->toggle->setChecked(true);
+    } else {
+      setState(PaneState::Hidden);
     }
   });
 }
@@ -93,6 +91,7 @@ PaneState Pane::state() const {
   return static_cast<PaneState>(d->coreBar->State());
 }
 void Pane::setState(PaneState state) {
+  if (state == PaneState::Hidden && detail::isLastShown(d->dock, this)) return;
   d->coreBar->setState(static_cast<std::int32_t>(state));
 }
 

@@ -1,7 +1,14 @@
-// The dock's texts in English, through Qt's translation mechanism.
+// The dock widget's texts in the language of a locale: English, the language of its source texts, or
+// one of the translations shipped with it, whose .qm files are installed with the library (and lie in
+// the build tree of a library not installed).
+#include <dlfcn.h>
+
 #include <QCoreApplication>
-#include <QHash>
+#include <QDir>
+#include <QFileInfo>
 #include <QPointer>
+#include <QStandardPaths>
+#include <QStringList>
 #include <QTranslator>
 
 #include "tovdock/qt/dock_widget.h"
@@ -10,29 +17,24 @@ namespace tov::qt {
 
 namespace {
 
-class EnglishTexts : public QTranslator {
- public:
-  using QTranslator::QTranslator;
-  bool isEmpty() const override { return false; }
-  QString translate(const char* context, const char* source, const char*, int) const override {
-    static const QHash<QString, QString> texts{
-        {QStringLiteral("Element ausblenden"), QStringLiteral("Close")},
-        {QStringLiteral("Element zuklappen"), QStringLiteral("Collapse")},
-        {QStringLiteral("Element aufklappen"), QStringLiteral("Expand")},
-        {QStringLiteral("Einstellungen ändern"), QStringLiteral("Options")},
-        {QStringLiteral("Hier ziehen, um die Größe des Elements zu verändern"),
-         QStringLiteral("Drag to resize")},
-        {QStringLiteral("Element kann durch 'drag and drop' verschoben werden"),
-         QStringLiteral("Drag to move")},
-        {QStringLiteral("Sie müssen mindestens ein Element sichtbar lassen!"),
-         QStringLiteral("At least one pane must stay visible")},
-    };
-    if (qstrcmp(context, "tov") != 0) return {};
-    return texts.value(QString::fromUtf8(source));
-  }
-};
+QPointer<QTranslator> installed;
 
-QPointer<EnglishTexts> installed;
+/// Where the translations may lie: beside the installed library (or the program it is linked into),
+/// in the data folders of the system and the user, and in the build tree.
+QStringList translationFolders() {
+  QStringList folders;
+  Dl_info self{};
+  if (dladdr(reinterpret_cast<void*>(&installTranslator), &self) != 0 && self.dli_fname) {
+    const QDir binary = QFileInfo(QString::fromLocal8Bit(self.dli_fname)).absoluteDir();
+    folders << binary.filePath(QStringLiteral(TOVDOCK_QT_TRANSLATIONS_FROM_LIBDIR))
+            << binary.filePath(QStringLiteral(TOVDOCK_QT_TRANSLATIONS_FROM_BINDIR));
+  }
+  folders << QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                       QStringLiteral("tovdock/translations"),
+                                       QStandardPaths::LocateDirectory);
+  folders << QStringLiteral(TOVDOCK_QT_TRANSLATIONS_BUILD_DIR);
+  return folders;
+}
 
 }  // namespace
 
@@ -41,9 +43,17 @@ void installTranslator(const QLocale& locale) {
     QCoreApplication::removeTranslator(installed);
     delete installed;
   }
-  if (locale.language() == QLocale::German || !QCoreApplication::instance()) return;
-  installed = new EnglishTexts(QCoreApplication::instance());
-  QCoreApplication::installTranslator(installed);
+  if (!QCoreApplication::instance()) return;
+  // English needs none: no file is found for it.
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  for (const QString& folder : translationFolders()) {
+    if (translator->load(locale, QStringLiteral("tovdock"), QStringLiteral("_"), folder)) {
+      QCoreApplication::installTranslator(translator);
+      installed = translator;
+      return;
+    }
+  }
+  delete translator;
 }
 
 }  // namespace tov::qt

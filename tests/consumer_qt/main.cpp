@@ -1,5 +1,5 @@
 // Uses the installed Qt component through its Qt header alone: a dock widget with three panes, one
-// moved, one removed, shown offscreen.
+// moved, one removed, shown offscreen, and its German translation.
 #include <tovdock/qt/dock_widget.h>
 
 #include <QApplication>
@@ -23,5 +23,10 @@ int main(int argc, char** argv) {
     dock.show();
     failures += dock.indexOf("First") != 1 || dock.count() != 2 || dock.grab().isNull();
   }
+  // English without a translator, German with the one shipped.
+  const auto close = [] { return QCoreApplication::translate("tov::qt::DockWidget", "Close"); };
+  failures += close() != "Close";
+  tov::qt::installTranslator(QLocale(QLocale::German));
+  failures += close() != "Element ausblenden";
   return failures;
 }

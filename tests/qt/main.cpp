@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QSettings>
 #include <cstdlib>
 
 int main(int argc, char** argv) {
@@ -12,5 +14,11 @@ int main(int argc, char** argv) {
   GTEST_FLAG_SET(filter, "-*/headless");
   testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  // Docks that save their layout write it to QSettings: each test program keeps its own, as ctest
+  // runs several at once, and leaves none behind.
+  QCoreApplication::setOrganizationName(QStringLiteral("TovDocking3 tests"));
+  QCoreApplication::setApplicationName(QStringLiteral("qt-tests-%1").arg(QCoreApplication::applicationPid()));
+  const int failed = RUN_ALL_TESTS();
+  QFile::remove(QSettings().fileName());
+  return failed;
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <QLabel>
 #include <QPalette>
+#include <QSettings>
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -38,6 +39,7 @@ class QtDock : public QtWindowTest {
  protected:
   void SetUp() override {
     HostServices::setInstance(host);
+    QSettings().clear();  // where docks that save keep their layout
     window->setGeometry(30, 40, 420, 480);
     window->setPalette(QPalette(QColor(255, 0, 255)));
     window->setAutoFillBackground(true);

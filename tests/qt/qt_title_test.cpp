@@ -27,8 +27,12 @@ TEST_F(QtDock,
                 Qt::white, QColor(0x2A2A2A), QColor(0x353535));
   QPalette high(Qt::white, Qt::black, Qt::white, Qt::gray, Qt::gray, Qt::white, Qt::white, Qt::black,
                 Qt::black);
-  for (QPalette* p : {&dark, &high})
-    p->setColor(QPalette::ButtonText, Qt::white);
+  dark.setColor(QPalette::ButtonText, Qt::white);
+  high.setColor(QPalette::ButtonText, Qt::yellow);
+  // High contrast whose buttons contrast too little: the titles take Window and WindowText.
+  QPalette highGrey = high;
+  highGrey.setColor(QPalette::Button, QColor(0x808080));
+  highGrey.setColor(QPalette::ButtonText, QColor(0x606060));
   // The first and the last band of pane a's title gradient as painted.
   auto titleBands = [&] {
     const QImage shot = titleOf("a")->grab().toImage();
@@ -36,14 +40,20 @@ TEST_F(QtDock,
   };
   std::vector<int> lightness;
   for (const auto& [name, palette] : std::vector<std::pair<const char*, QPalette>>{
-           {"light", QApplication::palette()}, {"dark", dark}, {"high contrast", high}}) {
+           {"light", QApplication::palette()}, {"dark", dark}, {"high", high}, {"high grey", highGrey}}) {
     d->setPalette(pinned(palette));
     const auto [start, end] = titleBands();
     const QColor text = qcolor(coreBar(d->pane("a"))->TitleForeColor());
     EXPECT_EQ(std::pair(start, text),
               std::pair(d->color(DockWidget::TitleStart), d->color(DockWidget::TitleText)))
         << name;
-    EXPECT_GE(std::min(contrast(text, start), contrast(text, end)), 4.5) << name;
+    const bool highContrast = name[0] == 'h';
+    EXPECT_GE(std::min(contrast(text, start), contrast(text, end)), highContrast ? 7 : 4.5) << name;
+    if (highContrast) {
+      EXPECT_EQ(std::tuple(start, end, text),
+                std::tuple(QColor(Qt::black), QColor(Qt::black), QColor(name[4] ? Qt::white : Qt::yellow)))
+          << name;
+    }
     lightness.push_back(start.lightness());
   }
   EXPECT_LT(lightness[1], lightness[0]);  // repainted in the dark palette

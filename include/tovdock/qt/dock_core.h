@@ -59,7 +59,8 @@ class TOVDOCK_QT_EXPORT QtHostServices : public DefaultHostServices {
   /// name).
   explicit QtHostServices(std::optional<std::filesystem::path> storePath = std::nullopt,
                           std::optional<std::string> application = std::nullopt);
-  /// Shows `text`, translated in the context "tov", in an application-modal QMessageBox.
+  /// Shows `text` in an application-modal QMessageBox: the core's own text in English, or in the
+  /// language installTranslator installed.
   void ShowMessage(const std::string& text, std::int32_t number, const std::string& text2, std::int16_t flag,
                    std::int32_t number2) override;
 };

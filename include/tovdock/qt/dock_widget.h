@@ -7,13 +7,16 @@
 ///     QObject::connect(dock, &tov::qt::DockWidget::layoutChanged, [=] { settings.setValue("dock",
 ///     dock->saveState()); });
 ///
-/// The user collapses and expands a pane by its title strip, hides it with its close button, drags
-/// the splitter under it to give it another height and drags its title to another place. Positions
-/// are 0-based places in the display order, as in Qt's containers. Sizes are logical pixels.
+/// The user collapses and expands a pane with a click on its title strip or its fold button, hides it
+/// with its close button (the last pane shown cannot be hidden), drags the splitter under it to give
+/// it another height and drags its title, captions or icon to another place. Positions are 0-based
+/// places in the display order, as in Qt's containers. Sizes are logical pixels.
 ///
 /// The dock lays its panes out when it is first shown. Its title strips take the keyboard focus, each
 /// before its pane's widget in Tab order: Space or Enter collapses or expands the pane, Delete closes
-/// it, Alt+Up and Alt+Down move it one place, and the Menu key or Shift+F10 asks for its context menu.
+/// it, Alt+Up and Alt+Down move it one place, Alt+Shift+Up and Alt+Shift+Down move the splitter under
+/// it by a step, and the Menu key or Shift+F10 asks for its context menu. Its texts are English until
+/// installTranslator gives them another language.
 ///
 /// In a `.ui` file the dock is a container whose pages become panes (see addPage). What lies beneath,
 /// the core dock with its bars and events, is in `tovdock/qt/dock_core.h`.
@@ -36,9 +39,10 @@ namespace tov::qt {
 
 Q_NAMESPACE
 
-/// Shows the dock's texts (tooltips, the message that one pane must stay visible) in the language
-/// of `locale`: English for any language but German, whose texts the dock has itself. Call it once,
-/// after the QApplication exists; a later call replaces the earlier one.
+/// Shows the dock's texts (tooltips, the names screen readers read) in the language of `locale`, for
+/// which the library ships a translation (German), else in English, their own language. Call it after
+/// the QApplication exists; a later call replaces the earlier one. The translations are installed
+/// with the library in `<datadir>/tovdock/translations`.
 TOVDOCK_QT_EXPORT void installTranslator(const QLocale& locale = QLocale());
 
 /// What a pane shows: its title only, its title and widget, or nothing (it takes no room).
@@ -90,9 +94,9 @@ class TOVDOCK_QT_EXPORT Pane : public QObject {
   /// Sets icon().
   void setIcon(const QIcon& icon);
 
-  /// Collapsed, expanded or hidden. Hiding the last pane shown is allowed from code.
+  /// Collapsed, expanded or hidden.
   PaneState state() const;
-  /// Sets state().
+  /// Sets state(). The last pane shown is not hidden: one pane always stays visible.
   void setState(PaneState state);
   /// The group the pane stands in.
   PaneGroup group() const;
@@ -138,11 +142,13 @@ class TOVDOCK_QT_EXPORT Pane : public QObject {
   std::unique_ptr<PanePrivate> d;
 };
 
-/// The dock widget. Its own properties for Designer are `scrollable` and `autoSave`.
+/// The dock widget. Its own properties for Designer are `scrollable`, `autoSave` and
+/// `foldOnTitleClick`.
 class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   Q_OBJECT
   Q_PROPERTY(bool scrollable READ isScrollable WRITE setScrollable)
   Q_PROPERTY(bool autoSave READ autoSave WRITE setAutoSave)
+  Q_PROPERTY(bool foldOnTitleClick READ foldOnTitleClick WRITE setFoldOnTitleClick)
   Q_PROPERTY(int count READ count)
 
  public:
@@ -210,15 +216,25 @@ class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   /// Malformed data or data of a newer version returns false and changes nothing.
   bool restoreState(const QByteArray& state);
 
-  /// On (the default), the layout is kept in the default settings store under this dock's
-  /// objectName. Off, this dock writes nothing to disk: persist saveState() yourself.
+  /// On (the default), the layout is kept in QSettings with the application's organisation and
+  /// name, in group "DockBar/<objectName>" (in "DockBar" without a name), one entry per pane. One dock
+  /// keeps each name: another auto-saving dock with the same objectName, or also with none, gets a
+  /// warning and saves nothing until it has a name of its own. Off, this dock writes nothing to
+  /// disk: persist saveState() yourself.
   void setAutoSave(bool on);
   /// Whether the layout is kept in the settings store.
   bool autoSave() const;
 
+  /// On (the default), a click on a pane's title strip (a press and release within the start
+  /// distance, not on a button) folds or unfolds the pane, and is saved as a click on its fold button.
+  void setFoldOnTitleClick(bool on);
+  bool foldOnTitleClick() const;
+
   /// The colours the dock paints with. Each follows the widget's palette (Window, Base, a title
   /// gradient from Button and Mid toward Window and Base, ButtonText kept legible on both ends of the
-  /// gradient) until the application sets one itself.
+  /// gradient) until the application sets one itself. In a palette of high contrast (Window and
+  /// WindowText at 15:1 or more) titles take the palette's Button and ButtonText, or its Window and
+  /// WindowText where those contrast less than 7:1.
   enum ColorRole {
     Background,      ///< behind the panes
     PaneBackground,  ///< behind a pane's widget and its splitter

@@ -23,6 +23,7 @@
 /// the numbers last set.
 #include <QIcon>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -59,6 +60,12 @@ class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
   void messageBox(const std::string& text, const std::string& title) override;
   /// Routes message boxes to `handler` instead (tests record them); null restores the QMessageBox.
   void setMessageHandler(MessageHandler handler);
+  /// How the tooltips show a text the dock set (its own texts are German): the text `present` gives
+  /// for it. Null, the start, shows each as it is.
+  using TextPresenter = std::function<QString(const std::string& text)>;
+  void setTextPresenter(TextPresenter present);
+  /// Ends the drag in progress without a drop, as Escape does.
+  void cancelDrag();
 
   /// The widget of a windowed element (surface, panel, scroll bar); null for windowless elements and
   /// for elements whose widget is gone.

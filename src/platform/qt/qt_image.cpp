@@ -74,8 +74,11 @@ QPainterPath gear(QPointF c, double size) {
 
 /// A title button's shape in `box`: a wash of the ink under the mouse (darker on light titles,
 /// lighter on dark ones, stronger while held), then the glyph, antialiased.
-void drawButton(QPainter& painter, Picture::Symbol symbol, const QRectF& box, const QColor& ink, bool hover,
-                bool down) {
+void drawButton(QPainter& painter, Picture::Symbol symbol, const QRectF& box, QColor ink, bool hover,
+                bool down, bool enabled) {
+  // A disabled button is drawn faint, as Qt draws a disabled tool button's icon.
+  constexpr float kDisabledAlpha = 0.35f;
+  if (!enabled) ink.setAlphaF(kDisabledAlpha);
   const double size = std::min(box.width(), box.height());
   const QPointF c = box.center();
   painter.setRenderHint(QPainter::Antialiasing, true);
@@ -128,6 +131,12 @@ void ImageNode::setPicture(PictureRef p) {
   geometryChanged();
 }
 
+void ImageNode::setEnabled(bool on) {
+  if (on == mEnabled) return;
+  mEnabled = on;
+  updateHost();
+}
+
 bool ImageNode::isButton() const {
   if (!mPicture) return false;
   switch (mPicture->symbol) {
@@ -171,7 +180,7 @@ void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QR
   const bool down = hover && panel->pressed(this);
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   const QColor ink = inkOf(container(), palette);
-  const int state = down ? 2 : hover ? 1 : 0;
+  const int state = !mEnabled ? 3 : down ? 2 : hover ? 1 : 0;
   if (mLook.pixmap.isNull() || mLook.size != area.size() || mLook.ratio != ratio || mLook.ink != ink.rgba() ||
       mLook.state != state) {
     // Every bar shows the same few buttons: each look is drawn once, at the device's resolution.
@@ -184,7 +193,7 @@ void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QR
       look.setDevicePixelRatio(ratio);
       look.fill(Qt::transparent);
       QPainter p(&look);
-      drawButton(p, mPicture->symbol, QRectF(QPointF(0, 0), QSizeF(area.size())), ink, hover, down);
+      drawButton(p, mPicture->symbol, QRectF(QPointF(0, 0), QSizeF(area.size())), ink, hover, down, mEnabled);
       p.end();
       looks->insert(key, look);
     }

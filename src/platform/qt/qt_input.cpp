@@ -82,7 +82,7 @@ class DropMarker final : public QWidget {
     p.setRenderHint(QPainter::Antialiasing);
     p.translate(-mOrigin);
     const QColor c = palette().color(QPalette::Highlight);
-    constexpr double kWidth = 2;  // logical pixels
+    constexpr double kWidth = 3;  // logical pixels: read at a glance over the dragged copy
     if (mHint.kind == DropHint::Kind::Line) {
       // Kept whole inside the surface at its top and bottom edges.
       const double y = std::clamp(mHint.y1 * k, kWidth / 2, mSurfaceSize.height() - kWidth / 2);
@@ -134,12 +134,22 @@ class EscapeWatch final : public QObject {
   std::weak_ptr<ToolkitState> mState;
 };
 
+/// The element a drop at a point of the surface goes to: the one there or, over a hosted widget, the
+/// element holding it: a pane's body is its frame.
+Node* dropTargetAt(Node& surface, QPointF at) {
+  const Node::Hit hit = surface.hitAt(at);
+  if (hit.node) return hit.node;
+  for (QWidget* w = hit.widget; w; w = w->parentWidget())
+    if (Node* n = nodeOfWidget(w)) return n;
+  return nullptr;
+}
+
 /// Asks the element under a global point what a drop would do, and shows it.
 void showDropHint(ToolkitState& state, QPoint global) {
   ToolkitState::Drag& d = *state.drag;
   if (!alive(d.surfaceToken) || !d.surface) return;
   const QPointF at = d.surface->toTwips(global);
-  Node* target = d.surface->hitAt(at).node;
+  Node* target = dropTargetAt(*d.surface, at);
   Element* source = alive(d.token) ? &d.source->self() : nullptr;
   DropHint hint;
   if (target) {
@@ -182,16 +192,19 @@ bool moveDrag(ToolkitState& state, QPoint global) {
     // Until the cursor goes the start distance, the press may still be a plain click on the title.
     if ((global - drag->pressAt).manhattanLength() < QApplication::startDragDistance()) return true;
     drag->shown = true;
-    if (drag->window && !drag->outline.isEmpty()) {
-      auto* band = new QRubberBand(QRubberBand::Rectangle, drag->window);
+    // The copy lies in the surface, which cuts it at the dock's edges; the marker lies over it.
+    QWidget* surface = alive(drag->surfaceToken) && drag->surface ? drag->surface->widget() : nullptr;
+    if (surface && drag->window && !drag->outline.isEmpty()) {
+      auto* band = new QRubberBand(QRubberBand::Rectangle, surface);
       band->setAttribute(Qt::WA_TransparentForMouseEvents);
-      band->setGeometry(drag->outline);
+      band->setGeometry(QRect(surface->mapFrom(drag->window, drag->outline.topLeft()), drag->outline.size()));
       band->show();
       band->raise();
       drag->band = band;
     }
   }
-  if (drag->band && drag->window) drag->band->move(drag->window->mapFromGlobal(global) + drag->offset);
+  if (drag->band && drag->window)
+    drag->band->move(drag->band->parentWidget()->mapFromGlobal(global) + drag->offset);
   showDropHint(state, global);
   return true;
 }
@@ -205,8 +218,8 @@ void endDrag(ToolkitState& state, QPointF global) {
   if (s.cancelled || !alive(s.surfaceToken) || !s.surface) return;
   Element* source = alive(s.token) ? &s.source->self() : nullptr;
   const QPointF at = s.surface->toTwips(global);
-  // Outside the dock, or over a hosted control, nothing of the dock is dropped on.
-  Node* target = s.surface->hitAt(at).node;
+  // Outside the dock nothing of it is dropped on.
+  Node* target = dropTargetAt(*s.surface, at);
   if (!target) return;
   const MouseArgs a = argsAt(*target, at, 0, 0);
   callHandler(state, target->self().handler(&ElementHandlers::onDragDrop), source, a.x, a.y);
@@ -275,7 +288,9 @@ void ElementWidget::showCursorFor(Node* target) {
   if (!n || target == mCursorFrom) return;
   mCursorFrom = target;
   QCursor c;
-  if (target && target != n && target->cursor(c)) {
+  if (target && !target->enabled()) {
+    setCursor(Qt::ArrowCursor);
+  } else if (target && target != n && target->cursor(c)) {
     setCursor(c);
   } else if (n->cursor(c)) {
     setCursor(c);
@@ -308,9 +323,11 @@ bool ElementWidget::event(QEvent* e) {
       e->ignore();
     } else {
       const QRect area = t == n ? rect() : t->pxRect();
-      // The texts are the dock's own; an installed translation shows them in the application's language.
-      QToolTip::showText(he->globalPos(), QCoreApplication::translate("tov", t->mToolTip.c_str()), this,
-                         area);
+      const ToolkitState& state = n->state();
+      QToolTip::showText(
+          he->globalPos(),
+          state.presentText ? state.presentText(t->mToolTip) : QString::fromStdString(t->mToolTip), this,
+          area);
     }
     return true;
   }
@@ -389,8 +406,8 @@ void ElementWidget::mouseReleaseEvent(QMouseEvent* e) {
               argsAt(*target, at, buttonMask(e->button()), shiftMask(e->modifiers())));
   // The handler may have unloaded the element, or this widget with it.
   if (!alive(token)) return;
-  // A click is the left button's, released over the element it was pressed on.
-  if (e->button() != Qt::LeftButton) return;
+  // A click is the left button's, released over the element it was pressed on, if it takes clicks.
+  if (e->button() != Qt::LeftButton || !target->enabled()) return;
   Node* s = target->surface();
   if (s && s->hitAt(s->toTwips(global)).node == target)
     callHandler(state, target->self().handler(&ElementHandlers::onClick));

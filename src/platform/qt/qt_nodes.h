@@ -262,6 +262,8 @@ class ImageNode final : public QtElement<Image> {
   void setPicture(PictureRef p) override;
   std::unique_ptr<Element> copyIn(Node& container) const override;
   void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const override;
+  void setEnabled(bool on) override;
+  bool enabled() const override { return mEnabled; }
   /// A title button: one of the dock's own pictures, drawn as a shape that shows hover and press.
   bool isButton() const;
 
@@ -277,6 +279,7 @@ class ImageNode final : public QtElement<Image> {
     QPixmap pixmap;
   };
   mutable ButtonLook mLook;
+  bool mEnabled = true;
   QImage mImage;
   QIcon mSource;  // the icon the picture was made from, drawn instead of its pixels
 };

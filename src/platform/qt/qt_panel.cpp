@@ -154,7 +154,7 @@ const Node* PanelNode::buttonAt(QPointF px) const {
   const double k = scale().pixelsPerTwip;
   const Node* n = windowlessAt(px.x() / k, px.y() / k);
   const auto* image = dynamic_cast<const ImageNode*>(n);
-  return image && image->isButton() ? n : nullptr;
+  return image && image->isButton() && image->enabled() ? n : nullptr;
 }
 
 bool PanelNode::hovered(const Node* button) const {

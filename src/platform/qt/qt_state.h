@@ -95,6 +95,7 @@ struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl>
   detail::PictureCache pictures;
 
   MessageHandler messageHandler;
+  TextPresenter presentText;
 
   Hwnd SetParent(Hwnd child, Hwnd parent) override;
   Hwnd GetParent(Hwnd child) override;

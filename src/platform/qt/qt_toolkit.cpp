@@ -192,6 +192,14 @@ void QtToolkit::setMessageHandler(MessageHandler handler) {
   d->messageHandler = std::move(handler);
 }
 
+void QtToolkit::setTextPresenter(TextPresenter present) {
+  d->presentText = std::move(present);
+}
+
+void QtToolkit::cancelDrag() {
+  d->cancelDrag();
+}
+
 QWidget* QtToolkit::widgetOf(const Element& e) {
   detail::Node* n = asNode(&e);
   return n && n->windowed() ? n->widget() : nullptr;

@@ -109,6 +109,8 @@ class Node {
   void paintWindowless(QPainter& painter, const QPalette& palette) const;
   /// Paints the element itself on its widget (windowed) or its host (windowless).
   virtual void paintSelf(QPainter& painter, const QPalette& palette, const QRect& area) const;
+  /// False for a button set disabled: it shows no hover or press and raises no click.
+  virtual bool enabled() const { return true; }
   /// Whether a point in the container's client twips hits this element.
   virtual bool hits(double x, double y) const {
     return x >= mLeft && x < mLeft + mWidth && y >= mTop && y < mTop + mHeight;

@@ -1,0 +1,213 @@
+// The dock widget as a Qt user expects it: the whole title drags and a click on it folds, English
+// texts with a German translation, the last pane kept, the layout in QSettings, drops over a pane's
+// widget, a marker above the dragged copy, and what screen readers and the keyboard reach.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QAccessible>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QSettings>
+#include <QToolTip>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "qt_dock_fixture.h"
+
+namespace tov::qt {
+namespace {
+
+/// What `f` writes on stderr, Qt's warnings included.
+std::string stderrOf(const std::function<void()>& f) {
+  std::fflush(stderr);
+  char path[] = "/tmp/tovdock-stderr-XXXXXX";
+  const int file = mkstemp(path);
+  const int saved = dup(2);
+  dup2(file, 2);
+  f();
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  close(file);
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  unlink(path);
+  return text.str();
+}
+
+TEST_F(QtDock, ThePressOnCaptionsDragsAClickOnTheTitleFoldsAndSavesOnceAndARealDragNeverFolds) {
+  const QPointF captionA = middle(access().lblTitel(indexOf("a")));
+  mouse(QEvent::MouseButtonPress, captionA);
+  mouse(QEvent::MouseMove, middle(access().lblTitel(indexOf("c"))));
+  mouse(QEvent::MouseButtonRelease, middle(access().lblTitel(indexOf("c"))));
+  EXPECT_EQ(layoutOf(d), "bTE 0+133 w, cTE 133+134 w, aTE 267+133 w");
+
+  // In the left column, a click in b's top strip would also be its drop on itself, which lays out
+  // and saves every pane once more.
+  for (Pane* p : d->panes())
+    p->setGroup(PaneGroup::Left);
+  coreDock(d)->setHostServices(host);
+  host->saves.clear();
+  click(middle(access().lblTitel(indexOf("b"))));
+  EXPECT_EQ(std::pair(d->pane("b")->state(), host->saves.size()), std::pair(PaneState::Collapsed, size_t(3)));
+  EXPECT_EQ(layoutOf(d), "aLE 0+133 w, cLE 133+243 w, bLC 376+17");
+  EXPECT_EQ(host->value("b").substr(0, 6), "3:2:0:");
+  EXPECT_EQ(coreToolkit(d)->dragging(), nullptr);  // the drag its press began is over
+  // On the strip beside the caption, in a column about half the dock's width.
+  auto strip = [&](const char* key) { return onTitle(key) - QPointF(1000, 0); };
+  click(strip("b"));
+  EXPECT_EQ(d->pane("b")->state(), PaneState::Expanded);
+
+  // Away past the start distance and back: a drag, dropped on itself, folds nothing.
+  const QPointF far = strip("b") + QPointF(2 * QApplication::startDragDistance() / pixelsPerTwip(), 0);
+  mouse(QEvent::MouseButtonPress, strip("b"));
+  mouse(QEvent::MouseMove, far);
+  mouse(QEvent::MouseMove, strip("b"));
+  mouse(QEvent::MouseButtonRelease, strip("b"));
+  EXPECT_EQ(d->pane("b")->state(), PaneState::Expanded);
+  d->setFoldOnTitleClick(false);
+  click(strip("a"));
+  EXPECT_EQ(std::pair(d->pane("a")->state(), d->foldOnTitleClick()), std::pair(PaneState::Expanded, false));
+}
+
+TEST_F(QtDock, TextsAreEnglishUntilAGermanTranslatorIsInstalledAndTheLastPaneStaysQuietly) {
+  QWidget* title = titleOf("a");
+  // The tooltip at a point of a's title strip, in its twips.
+  auto tip = [&](QPointF twips) {
+    const QPoint at(pixels(twips.x()), pixels(twips.y()));
+    QHelpEvent help(QEvent::ToolTip, at, title->mapToGlobal(at));
+    QCoreApplication::sendEvent(title, &help);
+    return help.isAccepted() ? QToolTip::text() : QString("(none)");
+  };
+  QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(title);
+  // The fold button's tooltip, the strip's, and the names of its buttons.
+  auto texts = [&] {
+    const Image& fold = access().imgCollapse(indexOf("a"));
+    QStringList all{tip(QPointF(fold.Left() + fold.Width() / 2, fold.Top() + fold.Height() / 2)),
+                    tip(onTitle("a") - at(access().picTitel(indexOf("a"))))};
+    for (int i = 0; i < strip->childCount(); ++i)
+      all << strip->child(i)->text(QAccessible::Name);
+    return all.join("|").toStdString();
+  };
+  EXPECT_EQ(texts(), "Collapse|Drag to move|Collapse A|Close A");
+  installTranslator(QLocale(QLocale::German));
+  EXPECT_EQ(
+      texts(),
+      "Element zuklappen|Element kann durch 'drag and drop' verschoben werden|A zuklappen|A ausblenden");
+  installTranslator(QLocale(QLocale::English));
+  EXPECT_EQ(texts(), "Collapse|Drag to move|Collapse A|Close A");
+
+  // a alone shown: its close button is drawn as one that cannot be pressed, and nothing hides it.
+  const Image& close = access().imgClose(indexOf("a"));
+  const QRect box(pixels(close.Left()), pixels(close.Top()), pixels(close.Width()), pixels(close.Height()));
+  // As drawn without the focus, which paints the strip in the highlight colour.
+  auto look = [&] {
+    title->clearFocus();
+    return title->grab(box).toImage();
+  };
+  const QImage enabled = look();
+  const std::string said = stderrOf([&] {
+    d->pane("b")->setState(PaneState::Hidden);
+    d->pane("c")->toggleViewAction()->trigger();
+    QCoreApplication::processEvents();
+    click(middle(close));
+    QTest::keyClick(title, Qt::Key_Delete);
+    d->pane("a")->toggleViewAction()->trigger();
+    d->pane("a")->setState(PaneState::Hidden);
+    strip->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  });
+  EXPECT_EQ(said, "");
+  EXPECT_EQ(layoutOf(d), "aTE 0+400 w, bTH, cTH");
+  EXPECT_TRUE(d->pane("a")->toggleViewAction()->isChecked());
+  EXPECT_TRUE(strip->child(1)->state().disabled);
+  EXPECT_NE(look(), enabled);
+  d->pane("b")->setState(PaneState::Expanded);
+  QCoreApplication::processEvents();
+  mouse(QEvent::MouseMove, onTitle("a"), Qt::NoButton);
+  EXPECT_FALSE(strip->child(1)->state().disabled);
+  EXPECT_EQ(look(), enabled);
+}
+
+TEST_F(QtDock, AutoSaveKeepsOneQSettingsGroupPerNameAndASecondDockOfTheSameNameSavesNothing) {
+  delete d;
+  DockWidget* first = panes("", true);
+  DockWidget* second = nullptr;
+  const std::string warned = stderrOf([&] {
+    second = panes("", true);
+    QTest::keyClick(titleOf("a"), Qt::Key_Space);  // folds a in the second dock, which saves nothing
+  });
+  EXPECT_NE(warned.find("saves nothing until it has a name of its own"), std::string::npos) << warned;
+  d = first;  // lies under the second
+  QTest::keyClick(titleOf("b"), Qt::Key_Space);
+  EXPECT_EQ(
+      QSettings().value("DockBar/a").toString().left(6) + QSettings().value("DockBar/b").toString().left(6),
+      "1:1:1:2:1:0:");
+  // Named, the second dock keeps a group of its own, read back by a new dock of that name.
+  second->setObjectName("right");
+  d = second;
+  QTest::keyClick(titleOf("c"), Qt::Key_Space);
+  EXPECT_EQ(QSettings().value("DockBar/right/c").toString().left(6), "3:1:0:");
+  delete second;
+  panes("right", true);
+  EXPECT_EQ(layoutOf(d), "aTC 0+17, bTE 17+366 w, cTC 383+17");
+}
+
+TEST_F(QtDock, ADropOverAPanesWidgetIsOneOnItsFrameAndTheThickMarkerLiesOverTheCopyCutAtTheDock) {
+  const QPointF bodyC = at(access().picDockBar(indexOf("c"))) + QPointF(2250, 1200);
+  ASSERT_EQ(QApplication::widgetAt(d->mapToGlobal(QPoint(pixels(bodyC.x()), pixels(bodyC.y())))),
+            d->pane("c")->widget());
+  mouse(QEvent::MouseButtonPress, onTitle("a"));
+  mouse(QEvent::MouseMove, bodyC);
+  EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  // a would go behind c, at the dock's bottom edge, where a's copy hangs over it and beyond.
+  const QImage shot = window->grab().toImage();
+  const QColor highlight = d->surfaceWidget()->palette().color(QPalette::Highlight);
+  const QPoint bottom = d->geometry().bottomLeft() + QPoint(pixels(2250), 0);
+  for (int up = 0; up < 3; ++up)
+    EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() - up), rgb(highlight)) << up;
+  EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() + 5), 0xFF00FFu);
+  mouse(QEvent::MouseButtonRelease, bodyC);
+  EXPECT_EQ(layoutOf(d), "bTE 0+133 w, cTE 133+134 w, aTE 267+133 w");
+}
+
+TEST_F(QtDock, ScreenReadersNameEveryPartWithItsPaneInsideTheDockAndTheKeysResizeAsASplitterDoes) {
+  d->setAutoSave(true);
+  d->resize(pixels(3000), d->height());  // the strips are wider than a narrow dock
+  QStringList names;
+  const QRect dock(d->mapToGlobal(QPoint(0, 0)), d->size());
+  std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* i) {
+    if (i->role() == QAccessible::Button || i->role() == QAccessible::Separator) {
+      names << i->text(QAccessible::Name);
+      EXPECT_TRUE(dock.contains(i->rect())) << i->text(QAccessible::Name).toStdString();
+    }
+    for (int n = 0; n < i->childCount(); ++n)
+      walk(i->child(n));
+  };
+  walk(QAccessible::queryAccessibleInterface(d));
+  EXPECT_EQ(names.join("|"),
+            "A|Collapse A|Close A|Resize A|B|Collapse B|Close B|Resize B|C|Collapse C|Close C");
+
+  QAccessibleValueInterface* size =
+      QAccessible::queryAccessibleInterface(QtToolkit::widgetOf(access().picSplit(indexOf("a"))))
+          ->valueInterface();
+  ASSERT_TRUE(size);
+  EXPECT_EQ(size->currentValue().toInt(), 133);
+  size->setCurrentValue(150);
+  EXPECT_EQ(std::pair(size->currentValue().toInt(), QSettings().value("DockBar/a").toString()),
+            std::pair(150, QString("1:1:1:2250")));
+  QWidget* a = titleOf("a");
+  a->setFocus();
+  QTest::keyClick(a, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+  EXPECT_EQ(std::pair(d->pane("a")->height(), QSettings().value("DockBar/a").toString()),
+            std::pair(170, QString("1:1:1:2550")));
+  QTest::keyClick(a, Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier);
+  EXPECT_EQ(d->pane("a")->height(), 150);
+}
+
+}  // namespace
+}  // namespace tov::qt
