@@ -62,8 +62,10 @@ class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
   void setMessageHandler(MessageHandler handler);
   /// How the tooltips show a text the dock set (its own texts are German): the text `present` gives
   /// for it. Null, the start, shows each as it is.
+  ///@{
   using TextPresenter = std::function<QString(const std::string& text)>;
   void setTextPresenter(TextPresenter present);
+  ///@}
   /// Ends the drag in progress without a drop, as Escape does.
   void cancelDrag();
 
