@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
+#include "platform/qt/qt_looks.h"
 #include "platform/qt/qt_nodes.h"
 
 namespace tov::qt::detail {
@@ -116,16 +118,38 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   if (!mGradient) {
     painter.fillRect(area, back);
   } else {
-    // From edge to edge of the panel, drawn by Qt at the device's resolution.
-    const QColor start = toQColor(mGradient->start, palette), end = toQColor(mGradient->end, palette);
-    if (start.alpha() < 255 || end.alpha() < 255) painter.fillRect(area, back);
-    QLinearGradient g(area.topLeft(), mGradient->vertical ? QPointF(area.left(), area.top() + area.height())
-                                                          : QPointF(area.left() + area.width(), area.top()));
-    g.setColorAt(0, start);
-    g.setColorAt(1, end);
-    painter.fillRect(area, g);
+    painter.drawPixmap(area.topLeft(), gradientLook(painter, palette, area.size()));
   }
   if (!mDrawing.empty()) paintDrawing(painter, palette);
+}
+
+QPixmap PanelNode::gradientLook(const QPainter& painter, const QPalette& palette, QSize size) const {
+  // Qt works a horizontal gradient out pixel by pixel, and every title strip shows the same one,
+  // painted again wherever a splitter step uncovers it: it is drawn once for each size and colours.
+  const QColor back = toQColor(mBackColor, palette);
+  const QColor start = toQColor(mGradient->start, palette), end = toQColor(mGradient->end, palette);
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  using Key = std::tuple<int, int, qreal, QRgb, QRgb, QRgb, bool>;
+  static auto* looks = new Looks<Key>;
+  const Key key{size.width(), size.height(),      ratio, back.rgba(), start.rgba(),
+                end.rgba(),   mGradient->vertical};
+  QPixmap look;
+  if (looks->find(key, &look)) return look;
+  look = QPixmap((QSizeF(size) * ratio).toSize());
+  look.setDevicePixelRatio(ratio);
+  look.fill(Qt::transparent);
+  const QRect area(QPoint(0, 0), size);
+  QPainter p(&look);
+  // From edge to edge of the panel, drawn by Qt at the device's resolution.
+  if (start.alpha() < 255 || end.alpha() < 255) p.fillRect(area, back);
+  QLinearGradient g(area.topLeft(), mGradient->vertical ? QPointF(area.left(), area.top() + area.height())
+                                                        : QPointF(area.left() + area.width(), area.top()));
+  g.setColorAt(0, start);
+  g.setColorAt(1, end);
+  p.fillRect(area, g);
+  p.end();
+  looks->insert(key, look);
+  return look;
 }
 
 void PanelNode::paintDrawing(QPainter& painter, const QPalette& palette) const {
