@@ -66,25 +66,6 @@ void PanelNode::setBackColor(Color c) {
   if (QWidget* w = widget()) w->update();
 }
 
-void PanelNode::applyGeometry() {
-  // A splitter step moves every bar below the dragged one by the same distance, from the top
-  // down: each would land on the next one while that is still in place, and Qt would paint them
-  // all again. Moves are held back until the handlers return (see applyHeldMoves).
-  ElementWidget* w = mWidget.get();
-  ToolkitState& s = state();
-  if (w && s.holdingMoves() && w->isVisible()) {
-    const QRect r = pxRect();
-    if (r.size() == w->size()) {
-      if (r.topLeft() != w->pos() && w->heldEpoch != s.heldEpoch) {
-        w->heldEpoch = s.heldEpoch;
-        s.heldMoves.emplace_back(w);
-      }
-      return;
-    }
-  }
-  Node::applyGeometry();
-}
-
 void PanelNode::setGradient(const std::optional<Gradient>& g) {
   if (g == mGradient) return;
   mGradient = g;
