@@ -118,11 +118,13 @@ QPixmap PanelNode::gradientLook(const QPainter& painter, const QPalette& palette
   if (looks->find(key, &look)) return look;
   look = QPixmap((QSizeF(size) * ratio).toSize());
   look.setDevicePixelRatio(ratio);
-  look.fill(Qt::transparent);
+  // An opaque look stays without an alpha channel: Qt copies it rather than blend it.
+  const bool translucent = start.alpha() < 255 || end.alpha() < 255;
+  if (translucent) look.fill(Qt::transparent);
   const QRect area(QPoint(0, 0), size);
   QPainter p(&look);
   // From edge to edge of the panel, drawn by Qt at the device's resolution.
-  if (start.alpha() < 255 || end.alpha() < 255) p.fillRect(area, back);
+  if (translucent) p.fillRect(area, back);
   QLinearGradient g(area.topLeft(), mGradient->vertical ? QPointF(area.left(), area.top() + area.height())
                                                         : QPointF(area.left() + area.width(), area.top()));
   g.setColorAt(0, start);
