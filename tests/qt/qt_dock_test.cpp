@@ -406,10 +406,19 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
   auto screen = [](QWidget* window, DockWidget* d) {
     return window->screen()->grabWindow(window->winId()).toImage().copy(d->geometry());
   };
-  for (bool scroll : {true, false}) {
-    SCOPED_TRACE(scroll ? "scroll" : "fitted");
+  // Five low bars leave the dock room to show them all, and no scroll bar under their edges: each
+  // step then moves them by scrolling the dock's surface.
+  struct Case {
+    bool scroll;
+    int bars;
+    std::int32_t height;
+  };
+  for (const Case c : {Case{true, 10, 1000}, Case{false, 10, 1000}, Case{true, 5, 400}}) {
+    const bool scroll = c.scroll;
+    const int n = c.bars;
+    SCOPED_TRACE(testing::Message() << (scroll ? "scroll, " : "fitted, ") << n);
     auto dragged = std::make_unique<QWidget>();
-    std::vector<std::int32_t> heights(10, 1000);
+    std::vector<std::int32_t> heights(n, c.height);
     heights[0] = 1500;
     DockWidget* d = build(dragged.get(), scroll, heights);
     DockTestAccess dragAccess(*coreDock(d));
@@ -417,8 +426,7 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     QPointF grip = at(dragAccess.picSplit(first)) + QPointF(600, 0);
     // The last bar, out of sight, is told of each move as a widget moved on its own is.
     EventCount last(QEvent::Move);
-    QtToolkit::widgetOf(dragAccess.picDockBar(coreDock(d)->Bars()->ItemByOrder(10)->Index()))
-        ->installEventFilter(&last);
+    QtToolkit::widgetOf(dragAccess.picDockBar(coreDock(d)->Bars()->ItemByOrder(n)->Index()))->installEventFilter(&last);
     mouseIn(dragged.get(), d, QEvent::MouseButtonPress, grip);
     for (double step : {225, 450, 450, -225, 450, -450, -225, 675}) {
       grip += QPointF(0, step);
@@ -430,13 +438,13 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     BarRef dragged1 = coreDock(d)->Bars()->ItemByOrder(1);
     dragged1->setTitleForeColor(dragged1->TitleForeColor());
     QCoreApplication::processEvents();
-    for (int i = 1; i <= 10; ++i)
+    for (int i = 1; i <= n; ++i)
       heights[i - 1] = coreDock(d)->Bars()->ItemByOrder(i)->Height();
     ASSERT_NE(heights[0], 1500);
     auto direct = std::make_unique<QWidget>();
     // Laid out at the same heights; a fitted dock has no splitter under its last bar.
     DockWidget* reference = build(direct.get(), true, heights);
-    coreDock(reference)->Bars()->ItemByOrder(10)->setShowResize(scroll);
+    coreDock(reference)->Bars()->ItemByOrder(n)->setShowResize(scroll);
     QCoreApplication::processEvents();
     EXPECT_EQ(geometries(d), geometries(reference));
     EXPECT_EQ(screen(dragged.get(), d), screen(direct.get(), reference));

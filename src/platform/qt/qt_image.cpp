@@ -1,13 +1,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QPixmapCache>
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
 #include <tuple>
 
+#include "platform/qt/qt_looks.h"
 #include "platform/qt/qt_nodes.h"
 
 namespace tov::qt::detail {
@@ -16,29 +16,6 @@ namespace {
 
 // Assigning a picture sizes an image to it at the classic 15 twips per pixel.
 constexpr double kPictureTwips = kTwipsPerPixel96;
-
-/// Pictures drawn once and shared through Qt's pixmap cache, found by a key of plain numbers
-/// rather than by a text made for every look asked for. Never destroyed, as the cache is not.
-template <class Key>
-class Looks {
- public:
-  bool find(const Key& key, QPixmap* out) const {
-    const auto it = mKeys.find(key);
-    return it != mKeys.end() && QPixmapCache::find(it->second, out);
-  }
-  void insert(const Key& key, const QPixmap& look) {
-    if (mKeys.size() >= 2 * mSwept + 64) {
-      // Looks the cache let go of.
-      std::erase_if(mKeys, [](const auto& entry) { return !entry.second.isValid(); });
-      mSwept = mKeys.size();
-    }
-    mKeys[key] = QPixmapCache::insert(look);
-  }
-
- private:
-  std::map<Key, QPixmapCache::Key> mKeys;
-  std::size_t mSwept = 0;
-};
 
 /// The colour of the glyphs in a row: its caption's.
 QColor inkOf(const Node* row, const QPalette& palette) {

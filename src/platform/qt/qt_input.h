@@ -16,8 +16,6 @@ namespace tov::qt::detail {
 class ElementWidget : public QWidget, public NodeWidget {
  public:
   ElementWidget(Node* node, QWidget* parent);
-  /// The state's heldEpoch when a move of this widget was last held back.
-  std::uint64_t heldEpoch = 0;
 
  protected:
   bool event(QEvent* e) override;

@@ -196,8 +196,9 @@ class PanelNode final : public QtElement<Panel> {
     Color color;
     bool fill;
   };
-  void applyGeometry() override;
   void paintDrawing(QPainter& painter, const QPalette& palette) const;
+  /// The back colour and the gradient over it, at `size` on the painter's device.
+  QPixmap gradientLook(const QPainter& painter, const QPalette& palette, QSize size) const;
   const Node* buttonAt(QPointF px) const;
   WidgetHolder<ElementWidget> mWidget;
   Color mBackColor = kSysButtonFace;

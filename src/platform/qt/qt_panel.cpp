@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
+#include "platform/qt/qt_looks.h"
 #include "platform/qt/qt_nodes.h"
 
 namespace tov::qt::detail {
@@ -64,25 +66,6 @@ void PanelNode::setBackColor(Color c) {
   if (QWidget* w = widget()) w->update();
 }
 
-void PanelNode::applyGeometry() {
-  // A splitter step moves every bar below the dragged one by the same distance, from the top
-  // down: each would land on the next one while that is still in place, and Qt would paint them
-  // all again. Moves are held back until the handlers return (see applyHeldMoves).
-  ElementWidget* w = mWidget.get();
-  ToolkitState& s = state();
-  if (w && s.holdingMoves() && w->isVisible()) {
-    const QRect r = pxRect();
-    if (r.size() == w->size()) {
-      if (r.topLeft() != w->pos() && w->heldEpoch != s.heldEpoch) {
-        w->heldEpoch = s.heldEpoch;
-        s.heldMoves.emplace_back(w);
-      }
-      return;
-    }
-  }
-  Node::applyGeometry();
-}
-
 void PanelNode::setGradient(const std::optional<Gradient>& g) {
   if (g == mGradient) return;
   mGradient = g;
@@ -116,16 +99,40 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   if (!mGradient) {
     painter.fillRect(area, back);
   } else {
-    // From edge to edge of the panel, drawn by Qt at the device's resolution.
-    const QColor start = toQColor(mGradient->start, palette), end = toQColor(mGradient->end, palette);
-    if (start.alpha() < 255 || end.alpha() < 255) painter.fillRect(area, back);
-    QLinearGradient g(area.topLeft(), mGradient->vertical ? QPointF(area.left(), area.top() + area.height())
-                                                          : QPointF(area.left() + area.width(), area.top()));
-    g.setColorAt(0, start);
-    g.setColorAt(1, end);
-    painter.fillRect(area, g);
+    painter.drawPixmap(area.topLeft(), gradientLook(painter, palette, area.size()));
   }
   if (!mDrawing.empty()) paintDrawing(painter, palette);
+}
+
+QPixmap PanelNode::gradientLook(const QPainter& painter, const QPalette& palette, QSize size) const {
+  // Qt works a horizontal gradient out pixel by pixel, and every title strip shows the same one,
+  // painted again wherever a splitter step uncovers it: it is drawn once for each size and colours.
+  const QColor back = toQColor(mBackColor, palette);
+  const QColor start = toQColor(mGradient->start, palette), end = toQColor(mGradient->end, palette);
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  using Key = std::tuple<int, int, qreal, QRgb, QRgb, QRgb, bool>;
+  static auto* looks = new Looks<Key>;
+  const Key key{size.width(), size.height(),      ratio, back.rgba(), start.rgba(),
+                end.rgba(),   mGradient->vertical};
+  QPixmap look;
+  if (looks->find(key, &look)) return look;
+  look = QPixmap((QSizeF(size) * ratio).toSize());
+  look.setDevicePixelRatio(ratio);
+  // An opaque look stays without an alpha channel: Qt copies it rather than blend it.
+  const bool translucent = start.alpha() < 255 || end.alpha() < 255;
+  if (translucent) look.fill(Qt::transparent);
+  const QRect area(QPoint(0, 0), size);
+  QPainter p(&look);
+  // From edge to edge of the panel, drawn by Qt at the device's resolution.
+  if (translucent) p.fillRect(area, back);
+  QLinearGradient g(area.topLeft(), mGradient->vertical ? QPointF(area.left(), area.top() + area.height())
+                                                        : QPointF(area.left() + area.width(), area.top()));
+  g.setColorAt(0, start);
+  g.setColorAt(1, end);
+  p.fillRect(area, g);
+  p.end();
+  looks->insert(key, look);
+  return look;
 }
 
 void PanelNode::paintDrawing(QPainter& painter, const QPalette& palette) const {

@@ -73,22 +73,12 @@ struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl>
   /// its own event or signal may be the one running the handler.
   int dispatchDepth = 0;
 
-  /// Element widgets whose element moved without changing size while handlers ran. They are moved
-  /// when the outermost handler returns, in an order that lets Qt copy their pixels rather than
-  /// paint them again (applyHeldMoves, next to the elements in qt_tree.cpp).
+  /// Element widgets on screen whose geometry changed while handlers ran. They take it when the
+  /// outermost handler returns, all at once (applyHeldMoves, in qt_moves.cpp).
   std::vector<QPointer<QWidget>> heldMoves;
   /// Tells the widgets held since the last time the held moves were applied.
   std::uint64_t heldEpoch = 1;
   void applyHeldMoves();
-  /// While the dock lays itself out for a new size of its widget, moves are held back as while
-  /// handlers run: a bar whose top and size both change is then moved once, not copied first.
-  int holdDepth = 0;
-  /// Whether moves are held back now: inside a handler or while the dock lays itself out.
-  bool holdingMoves() const { return dispatchDepth > 0 || holdDepth > 0; }
-  /// Applies the held moves once nothing holds them any more.
-  void endHold() {
-    if (!holdingMoves() && !heldMoves.empty()) applyHeldMoves();
-  }
 
   /// The pictures' images and cursors. They go with the toolkit and its elements, which hold widgets
   /// and so go before the application.
@@ -115,28 +105,13 @@ using ToolkitState = QtToolkit::Impl;
 struct DispatchScope {
   explicit DispatchScope(ToolkitState& state) : mState(state) { ++mState.dispatchDepth; }
   ~DispatchScope() {
-    --mState.dispatchDepth;
-    mState.endHold();
+    if (--mState.dispatchDepth == 0 && !mState.heldMoves.empty()) mState.applyHeldMoves();
   }
   DispatchScope(const DispatchScope&) = delete;
   DispatchScope& operator=(const DispatchScope&) = delete;
 
  private:
   ToolkitState& mState;
-};
-
-/// Holds moves back while the dock lays itself out, outside any handler.
-struct HoldMoves {
-  explicit HoldMoves(ToolkitState& state) : mState(state.shared_from_this()) { ++mState->holdDepth; }
-  ~HoldMoves() {
-    --mState->holdDepth;
-    mState->endHold();
-  }
-  HoldMoves(const HoldMoves&) = delete;
-  HoldMoves& operator=(const HoldMoves&) = delete;
-
- private:
-  std::shared_ptr<ToolkitState> mState;
 };
 
 void reportHandlerFailure(const char* what);

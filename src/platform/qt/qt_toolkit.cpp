@@ -274,6 +274,17 @@ Failure noSuchMember(std::string_view member) {
   return Failure("Object doesn't support this property or method: " + std::string(member), errNoSuchMember);
 }
 
+/// Sets a hosted widget's geometry at once: the application may read it in CtlResize. Qt then marks
+/// what the widget covers to be painted again and copies no pixels from there, so the dock's own
+/// widgets first take the geometry held for them, while what only moves can still be copied.
+void placeHosted(QWidget* w, const QRect& r) {
+  if (r == w->geometry()) return;
+  if (detail::Node* frame = detail::nodeOfWidget(w->parentWidget())) {
+    if (!frame->state().heldMoves.empty()) frame->state().applyHeldMoves();
+  }
+  w->setGeometry(r);
+}
+
 }  // namespace
 
 WidgetControl::WidgetControl(QWidget* widget) : mWidget(widget) {}
@@ -306,7 +317,7 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
     mTop = args.size() > 1 ? argAt(1) : (exact ? mTop : twipsOf(w->y()));
     mWidth = args.size() > 2 ? argAt(2) : (exact ? mWidth : twipsOf(w->width()));
     mHeight = args.size() > 3 ? argAt(3) : (exact ? mHeight : twipsOf(w->height()));
-    w->setGeometry(k().pxRect(mLeft, mTop, mWidth, mHeight));
+    placeHosted(w, k().pxRect(mLeft, mTop, mWidth, mHeight));
     mSetPx = w->geometry();
     return {};
   }
@@ -334,7 +345,7 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
     if (member == "Width") mWidth = v;
     if (member == "Left") mLeft = v;
     if (member == "Top") mTop = v;
-    w->setGeometry(k().pxRect(mLeft, mTop, mWidth, mHeight));
+    placeHosted(w, k().pxRect(mLeft, mTop, mWidth, mHeight));
     mSetPx = w->geometry();
     return {};
   }

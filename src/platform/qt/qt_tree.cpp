@@ -75,7 +75,19 @@ void Node::updateHost() const {
 
 void Node::applyGeometry() {
   if (windowed()) {
-    if (QWidget* w = widget()) w->setGeometry(pxRect());
+    QWidget* w = widget();
+    if (!w) return;
+    // While handlers run, a widget on screen takes its geometry when the outermost one returns:
+    // the moves of a splitter step can then go together (see applyHeldMoves).
+    if (mState->dispatchDepth > 0 && w->isVisible() && mContainer) {
+      auto* own = dynamic_cast<NodeWidget*>(w);
+      if (own && own->heldEpoch != mState->heldEpoch) {
+        own->heldEpoch = mState->heldEpoch;
+        mState->heldMoves.emplace_back(w);
+      }
+      return;
+    }
+    w->setGeometry(pxRect());
   } else if (QWidget* h = hostWidget()) {
     // The old rectangle is not kept; windowless elements are small, so the host repaints whole.
     h->update();
@@ -227,37 +239,3 @@ void Node::paintWindowless(QPainter& painter, const QPalette& palette) const {
 void Node::paintSelf(QPainter&, const QPalette&, const QRect&) const {}
 
 }  // namespace tov::qt::detail
-
-namespace tov::qt {
-
-void QtToolkit::Impl::applyHeldMoves() {
-  std::vector<QPointer<QWidget>> held;
-  held.swap(heldMoves);
-  ++heldEpoch;
-  struct Move {
-    QPointer<QWidget> widget;
-    QRect to;
-    int from;
-  };
-  std::vector<Move> moves;
-  moves.reserve(held.size());
-  for (const QPointer<QWidget>& w : held) {
-    // Where the element is now: it may have moved again, or gone to another container.
-    detail::Node* n = w ? detail::nodeOfWidget(w) : nullptr;
-    if (!n) continue;
-    const QRect to = n->pxRect();
-    if (to != w->geometry()) moves.push_back({w, to, w->y()});
-  }
-  // Widgets going down are moved from the lowest, those going up from the highest: none lands on
-  // a sibling that is still in place, so Qt copies what each showed rather than paint it again.
-  std::stable_sort(moves.begin(), moves.end(), [](const Move& a, const Move& b) {
-    const bool downA = a.to.y() > a.from, downB = b.to.y() > b.from;
-    if (downA != downB) return downA;
-    return downA ? a.from > b.from : a.from < b.from;
-  });
-  for (const Move& m : moves) {
-    if (m.widget) m.widget->setGeometry(m.to);
-  }
-}
-
-}  // namespace tov::qt

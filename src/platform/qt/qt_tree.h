@@ -34,6 +34,8 @@ class NodeWidget {
   /// The handle given to the widget, 0 before one is: an element's widget carries it here, any
   /// other widget as a property.
   Hwnd handle = 0;
+  /// The state's heldEpoch when the widget's geometry was last held back.
+  std::uint64_t heldEpoch = 0;
 
  private:
   Node* mNode;
