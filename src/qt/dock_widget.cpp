@@ -9,9 +9,11 @@
 #include "accessible.h"
 #include "dock_widget_p.h"
 #include "keyboard.h"
+#include "motion.h"
 #include "palette_host.h"
 #include "pane_p.h"
 #include "sizing.h"
+#include "undo.h"
 
 namespace tov::qt {
 
@@ -22,6 +24,8 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   d->dock = TovDock::create(d->toolkit);
   d->keys = new detail::TitleKeys(this);
   d->sizing = new detail::PaneSizing(this);
+  d->undo = new detail::UndoWatch(this);
+  d->motion = new detail::Motion(this);
   d->dock->setFitToDock(true);
   Surface& surface = d->dock->surface();
   if (QWidget* s = QtToolkit::widgetOf(surface)) s->setParent(this);
@@ -58,6 +62,7 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   dock->LayoutChanged = [this] {
     const DockWidgetPrivate::HandlerScope scope(*d);
     updateGeometry();
+    d->motion->layoutChanged();
     d->syncStates();
     if (scope.widget) d->queueLayoutChanged();
   };

@@ -17,6 +17,8 @@ class PaletteHost;
 namespace detail {
 class TitleKeys;
 class PaneSizing;
+class UndoWatch;
+class Motion;
 }  // namespace detail
 
 class DockWidgetPrivate {
@@ -77,6 +79,8 @@ class DockWidgetPrivate {
   detail::TitleKeys* keys = nullptr;
   CoreEvents events;
   detail::PaneSizing* sizing = nullptr;
+  detail::UndoWatch* undo = nullptr;
+  detail::Motion* motion = nullptr;
   /// Where a context menu asked for with the keyboard opens, while it is being asked for.
   std::optional<QPoint> menuAt;
   bool autoSave = true;
