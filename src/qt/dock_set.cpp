@@ -14,6 +14,7 @@
 #include "dock_widget_p.h"
 #include "keyboard.h"
 #include "pane_p.h"
+#include "tovdock/host.h"
 #include "undo.h"
 
 namespace tov::qt {
@@ -22,6 +23,8 @@ namespace {
 
 constexpr quint32 kSetMagic = 0x54564454;  // "TVDT"
 constexpr quint16 kSetVersion = 1;
+/// The settings section that says which dock of a set holds a pane.
+constexpr const char* kHolderSection = "DockSet";
 
 /// The global rectangle of a widget.
 QRect globalRect(const QWidget* w) {
@@ -121,14 +124,66 @@ class DockSetPrivate : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* e) override;
 
+  bool keepsSettings() const {
+    const QList<DockWidget*> all = live();
+    return HostServices::instance() &&
+           std::any_of(all.begin(), all.end(), [](const DockWidget* d) { return d->autoSave(); });
+  }
+  std::string holderKey(const QString& pane) const {
+    return (q->objectName().isEmpty() ? pane : q->objectName() + QLatin1Char('/') + pane).toStdString();
+  }
+  /// Before the docks first load their layouts, each pane goes to the dock that held it last.
+  void loadHolders() {
+    loaded = true;
+    if (!keepsSettings()) return;
+    const std::shared_ptr<HostServices> host = HostServices::instance();
+    const QList<DockWidget*> all = live();
+    for (DockWidget* from : all) {
+      for (Pane* p : from->panes()) {
+        bool ok = false;
+        const int i =
+            QString::fromStdString(host->GetSetting(kHolderSection, holderKey(p->key()), 0)).toInt(&ok);
+        if (ok && i >= 0 && i < all.size() && all[i] != from)
+          from->movePaneTo(p->key(), all[i], all[i]->count());
+      }
+    }
+  }
+  void saveHoldersLater() {
+    if (!loaded || savePosted) return;
+    savePosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          savePosted = false;
+          if (!keepsSettings()) return;
+          const std::shared_ptr<HostServices> host = HostServices::instance();
+          const QList<DockWidget*> all = live();
+          host->BeginSettingsBatch();
+          for (qsizetype i = 0; i < all.size(); ++i)
+            for (Pane* p : all[i]->panes())
+              host->SaveSetting(kHolderSection, holderKey(p->key()), std::to_string(i), 0);
+          host->EndSettingsBatch();
+        },
+        Qt::QueuedConnection);
+  }
+
   DockSet* q;
   QList<QPointer<DockWidget>> docks;
   detail::LayoutHistory* history = nullptr;
   QPointer<QWidget> marker;
+  /// The holders were loaded (at the first show of a dock of the set).
+  bool loaded = false;
+  bool savePosted = false;
 };
 
 bool DockSetPrivate::eventFilter(QObject* watched, QEvent* e) {
   switch (e->type()) {
+    case QEvent::Show:
+      // Before the dock's own show, which loads its layout.
+      if (!loaded &&
+          std::any_of(docks.begin(), docks.end(), [&](const auto& d) { return d.data() == watched; }))
+        loadHolders();
+      return false;
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease: {
       // The dock's own drag ends outside it with no drop; the set takes over there.
@@ -198,6 +253,9 @@ void DockSet::addDock(DockWidget* dock) {
   if (!dock || d->docks.contains(dock)) return;
   d->docks.append(dock);
   detail::UndoWatch::of(dock)->share(d->history);
+  connect(dock, &DockWidget::paneAdded, d.get(), [this] { d->saveHoldersLater(); });
+  // A dock on screen has loaded its layout: the application restores the set's state itself.
+  if (dock->isVisible()) d->loaded = true;
 }
 
 QList<DockWidget*> DockSet::docks() const {

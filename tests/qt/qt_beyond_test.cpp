@@ -128,6 +128,37 @@ TEST_F(QtDockSet, RestoreMovesEachPaneBackIntoItsDockAndRefusesAnotherSet) {
   EXPECT_EQ(right->pane("a")->state(), PaneState::Collapsed);
 }
 
+TEST_F(QtDockSet, AfterARestartEachPaneIsBackInTheDockThatHeldItAsTheSetSavedIt) {
+  set.setObjectName("docks");
+  left->movePaneTo("a", right, 1);
+  right->pane("a")->setState(PaneState::Collapsed);
+  QCoreApplication::processEvents();
+  window.reset();  // the docks save as they go
+  window = std::make_unique<QWidget>();
+  window->resize(700, 480);
+  DockSet again;
+  again.setObjectName("docks");
+  QList<DockWidget*> docks;
+  for (const char* name : {"L", "R"}) {
+    auto* dock = new DockWidget(window.get());
+    dock->setObjectName(name);
+    dock->setFitToContent(false);
+    dock->setAnimated(false);
+    dock->setGeometry(name == QString("L") ? 20 : 330, 20, 300, 400);
+    again.addDock(dock);
+    docks << dock;
+  }
+  for (const char* k : {"a", "b", "c"})  // all in the left dock, as the application makes them
+    docks[0]->addPane(k, new QLabel(k), k);
+  for (const char* k : {"x", "y", "z"})
+    docks[1]->addPane(k, new QLabel(k), k);
+  window->show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(keysOf(docks[0]), "b c");
+  EXPECT_EQ(keysOf(docks[1]), "x a y z");
+  EXPECT_EQ(docks[1]->pane("a")->state(), PaneState::Collapsed);
+}
+
 TEST_F(QtDock, UndoBringsBackAClosedPaneWithItsHeightOneStepPerSplitterDragAndSaves) {
   panes("S", true);
   QUndoStack* stack = d->undoStack();

@@ -9,7 +9,10 @@
 ///     settings.setValue("docks", set->saveState());
 ///
 /// The set's state says which dock holds each pane and how each dock lays its panes out; restoring
-/// it puts every pane back into the dock that held it. The docks share one undo stack.
+/// it puts every pane back into the dock that held it. The docks share one undo stack. When its docks
+/// keep their layouts in the settings store (autoSave), the set keeps there which dock holds each
+/// pane, under its objectName: when a dock of the set is first shown, each pane goes back to the dock
+/// that held it before the docks load their layouts.
 #include <QByteArray>
 #include <QList>
 #include <QObject>
