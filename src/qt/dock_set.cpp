@@ -3,7 +3,9 @@
 #include "tovdock/qt/dock_set.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDataStream>
+#include <QGuiApplication>
 #include <QIODevice>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -195,6 +197,13 @@ bool DockSetPrivate::eventFilter(QObject* watched, QEvent* e) {
       const int position = to ? dropPosition(to, at, &line) : 0;
       if (e->type() == QEvent::MouseMove) {
         to ? showMarker(to, line) : hideMarker();
+        // The dock's drag shows the forbidden cursor outside it; over a dock of the set a drop moves
+        // the pane. The dock takes its cursor back when the drag ends.
+        if (const QCursor* c = QGuiApplication::overrideCursor()) {
+          const Qt::CursorShape want = to ? Qt::DragMoveCursor : Qt::ForbiddenCursor;
+          if (c->shape() != want && (c->shape() == Qt::ForbiddenCursor || c->shape() == Qt::DragMoveCursor))
+            QGuiApplication::changeOverrideCursor(want);
+        }
         return false;
       }
       hideMarker();

@@ -55,12 +55,16 @@ TEST_F(QtDockSet, ATitleDroppedOnTheOtherDockMovesThePaneThereAndUndoAndRedoMove
   QSignalSpy removed(left, &DockWidget::paneRemoved), added(right, &DockWidget::paneAdded);
   mouse(QEvent::MouseButtonPress, onTitle("a"));
   mouse(QEvent::MouseMove, onTitle("a", 600));
-  mouseIn(window.get(), right, QEvent::MouseMove, onRightTitle("y"));
+  for (int i = 0; i < 2; ++i)
+    mouseIn(window.get(), right, QEvent::MouseMove, onRightTitle("y"));
+  ASSERT_TRUE(QGuiApplication::overrideCursor());
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::DragMoveCursor);  // not the forbidden one
   const QWidget* marker = right->findChild<QWidget*>("tovdock_drop_marker");
   ASSERT_TRUE(marker);
   EXPECT_TRUE(marker->isVisible());
   mouseIn(window.get(), right, QEvent::MouseButtonRelease, onRightTitle("y"));
   QCoreApplication::processEvents();
+  EXPECT_FALSE(QGuiApplication::overrideCursor());
   EXPECT_EQ(keysOf(left), "b c");
   EXPECT_EQ(keysOf(right), "x a y z");
   EXPECT_EQ(right->pane("a")->widget(), widget);
