@@ -76,6 +76,11 @@ Motion::Motion(DockWidget* dock) : QObject(dock), mDock(dock), mAnimation(new QV
   dock->installEventFilter(this);
 }
 
+Motion::~Motion() {
+  // A running animation stopped by its deletion tells nothing to what is already half gone.
+  QObject::disconnect(mAnimation, nullptr, this, nullptr);
+}
+
 bool Motion::eventFilter(QObject* watched, QEvent* e) {
   if (watched == mDock && (e->type() == QEvent::Show || e->type() == QEvent::Resize)) recordLater();
   return false;

@@ -23,6 +23,7 @@ class MotionOverlay;
 class Motion : public QObject {
  public:
   explicit Motion(DockWidget* dock);
+  ~Motion() override;
 
   void setAnimated(bool on);
   /// As set, else whether the style's widget animations take any time.
