@@ -15,6 +15,7 @@
 
 #include "dock_widget_p.h"
 #include "keyboard.h"
+#include "motion.h"
 #include "pane_p.h"
 #include "tovdock/host.h"
 #include "undo.h"
@@ -173,6 +174,8 @@ class DockSetPrivate : public QObject {
   QList<QPointer<DockWidget>> docks;
   detail::LayoutHistory* history = nullptr;
   QPointer<QWidget> marker;
+  /// The dock whose panes part for a drag from another dock.
+  QPointer<DockWidget> parted;
   /// The holders were loaded (at the first show of a dock of the set).
   bool loaded = false;
   bool savePosted = false;
@@ -195,6 +198,11 @@ bool DockSetPrivate::eventFilter(QObject* watched, QEvent* e) {
       DockWidget* to = dockAt(at, from);
       int line = 0;
       const int position = to ? dropPosition(to, at, &line) : 0;
+      // The panes of the dock under the cursor part where the pane would land.
+      if (parted && (parted != to || e->type() == QEvent::MouseButtonRelease))
+        DockWidgetPrivate::get(parted)->motion->part(-1, true);
+      parted = e->type() == QEvent::MouseMove ? to : nullptr;
+      if (parted) DockWidgetPrivate::get(parted)->motion->part(line, true);
       if (e->type() == QEvent::MouseMove) {
         to ? showMarker(to, line) : hideMarker();
         // The dock's drag shows the forbidden cursor outside it; over a dock of the set a drop moves

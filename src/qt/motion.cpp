@@ -2,6 +2,7 @@
 // layout, cut into its panes, is painted over it and moved from the old places to the new ones.
 #include "motion.h"
 
+#include <QApplication>
 #include <QEasingCurve>
 #include <QEvent>
 #include <QPainter>
@@ -12,6 +13,7 @@
 
 #include "dock_widget_p.h"
 #include "keyboard.h"
+#include "tovdock/qt/qt_toolkit.h"
 
 namespace tov::qt::detail {
 
@@ -32,6 +34,8 @@ class MotionOverlay : public QWidget {
   struct Piece {
     QString key;
     QRect from, to, now;
+    /// Where the pane stands in the layout.
+    QRect real;
     /// The pane in the new layout, in the shot's device pixels; empty for a pane that went.
     QRectF source;
   };
@@ -57,7 +61,7 @@ class MotionOverlay : public QWidget {
       p.fillRect(piece.now, paneBackground);
       if (piece.source.isEmpty()) continue;
       // The pane's picture from its top, as far as its glide has opened it.
-      const int h = std::min(piece.now.height(), piece.to.height());
+      const int h = std::min(piece.now.height(), piece.real.height());
       QRectF source = piece.source;
       source.setHeight(h * ratio);
       p.drawPixmap(QRectF(piece.now.x(), piece.now.y(), piece.to.width(), h), shot, source);
@@ -72,8 +76,11 @@ Motion::Motion(DockWidget* dock) : QObject(dock), mDock(dock), mAnimation(new QV
   mAnimation->setEasingCurve(QEasingCurve::OutCubic);
   connect(mAnimation, &QVariantAnimation::valueChanged, this,
           [this](const QVariant& v) { step(v.toDouble()); });
-  connect(mAnimation, &QVariantAnimation::finished, this, [this] { finish(); });
+  connect(mAnimation, &QVariantAnimation::finished, this, [this] {
+    if (mPartAt < 0) finish();
+  });
   dock->installEventFilter(this);
+  qApp->installEventFilter(this);
 }
 
 Motion::~Motion() {
@@ -82,8 +89,54 @@ Motion::~Motion() {
 }
 
 bool Motion::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == mDock && (e->type() == QEvent::Show || e->type() == QEvent::Resize)) recordLater();
-  return false;
+  switch (e->type()) {
+    case QEvent::Show:
+    case QEvent::Resize:
+      if (watched == mDock) recordLater();
+      return false;
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+      // The drag moves its marker when the event is handled: the gap follows then.
+      if (!mFollowPosted && (mPartAt >= 0 || DockWidgetPrivate::get(mDock)->toolkit->dragging())) {
+        mFollowPosted = true;
+        QMetaObject::invokeMethod(
+            this, [this] { followDrag(); }, Qt::QueuedConnection);
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void Motion::followDrag() {
+  mFollowPosted = false;
+  const QtToolkit& toolkit = *DockWidgetPrivate::get(mDock)->toolkit;
+  const DropHint hint = toolkit.dragging() ? toolkit.dropHint() : DropHint();
+  if (hint.kind == DropHint::Kind::Line) {
+    part(DockWidgetPrivate::get(mDock)->toPixels(hint.y1), false);
+  } else if (!mPartedFromOutside) {
+    part(-1, false);
+  }
+}
+
+void Motion::part(int y, bool fromOutside) {
+  if (y == mPartAt || !animated() || !mDock->isVisible()) return;
+  mPartAt = y;
+  mPartedFromOutside = fromOutside && y >= 0;
+  const QHash<QString, QRect> real = frames();
+  QHash<QString, QRect> to = real;
+  // Room for a title strip where the pane would land.
+  const int gap = mDock->fontMetrics().height() * 3 / 2;
+  if (y >= 0)
+    for (QRect& r : to)
+      if (r.top() >= y - 1) r.translate(0, gap);
+  const bool painted = mOverlay && mOverlay->isVisible();
+  QHash<QString, QRect> from = real;
+  if (painted)
+    for (const MotionOverlay::Piece& piece : mOverlay->pieces)
+      from.insert(piece.key, piece.now);
+  glide(from, to, real, !painted);
 }
 
 void Motion::recordLater() {
@@ -107,6 +160,8 @@ void Motion::setAnimated(bool on) {
     return;
   }
   mAnimation->stop();
+  mPartAt = -1;
+  mPartedFromOutside = false;
   finish();
   mLast.clear();
 }
@@ -129,6 +184,8 @@ QHash<QString, QRect> Motion::frames() const {
 
 void Motion::layoutChanged() {
   if (!animated() || mStartPosted) return;
+  mPartAt = -1;
+  mPartedFromOutside = false;
   // The glide starts from where the panes are painted now: their last places, or the places a glide
   // under way has reached.
   if (mOverlay && mOverlay->isVisible()) {
@@ -152,10 +209,17 @@ void Motion::start() {
     finish();
     return;
   }
+  glide(from, to, to, true);
+}
+
+void Motion::glide(const QHash<QString, QRect>& from, const QHash<QString, QRect>& to,
+                   const QHash<QString, QRect>& real, bool newShot) {
   if (!mOverlay) mOverlay = new MotionOverlay(mDock);
-  mOverlay->hide();
   QWidget* surface = mDock->surfaceWidget();
-  mOverlay->shot = surface ? surface->grab() : QPixmap();
+  if (newShot) {
+    mOverlay->hide();
+    mOverlay->shot = surface ? surface->grab() : QPixmap();
+  }
   const double ratio = mOverlay->shot.devicePixelRatio();
   mOverlay->background = mDock->color(DockWidget::Background);
   mOverlay->paneBackground = mDock->color(DockWidget::PaneBackground);
@@ -170,8 +234,9 @@ void Motion::start() {
     piece.to = to.value(k);
     piece.from = from.contains(k) ? from.value(k) : QRect(piece.to.x(), piece.to.y(), piece.to.width(), 0);
     if (!to.contains(k)) piece.to = QRect(piece.from.x(), piece.from.y(), piece.from.width(), 0);
-    if (to.contains(k) && surface) {
-      const QRect r(surface->mapFrom(mDock, piece.to.topLeft()), piece.to.size());
+    piece.real = real.value(k);
+    if (real.contains(k) && surface) {
+      const QRect r(surface->mapFrom(mDock, piece.real.topLeft()), piece.real.size());
       piece.source = QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
     }
     piece.now = piece.from;

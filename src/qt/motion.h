@@ -30,6 +30,10 @@ class Motion : public QObject {
   bool animated() const;
   /// The layout has just changed: the panes glide from where they were painted last.
   void layoutChanged();
+  /// While a pane is dragged: the panes from `y` (the dock's pixels) down move apart to show where
+  /// it would land; -1 closes the gap. `fromOutside`: for a drag from another dock, which only its
+  /// caller ends.
+  void part(int y, bool fromOutside);
 
  protected:
   /// A dock shown or resized is painted where it is laid out: the next glide starts there.
@@ -41,6 +45,12 @@ class Motion : public QObject {
   /// Takes the panes' places once the event being handled is over.
   void recordLater();
   void start();
+  /// Paints the panes gliding from `from` to `to`, each cut from a picture of the dock at its place
+  /// in the layout, `real`; `newShot` takes that picture anew.
+  void glide(const QHash<QString, QRect>& from, const QHash<QString, QRect>& to,
+             const QHash<QString, QRect>& real, bool newShot);
+  /// The gap follows the marker of the dock's own drag.
+  void followDrag();
   void step(double t);
   void finish();
 
@@ -55,6 +65,10 @@ class Motion : public QObject {
   QHash<QString, QRect> mFrom, mTo;
   bool mStartPosted = false;
   bool mRecordPosted = false;
+  bool mFollowPosted = false;
+  /// Where the panes stand apart, or -1.
+  int mPartAt = -1;
+  bool mPartedFromOutside = false;
 };
 
 }  // namespace tov::qt::detail

@@ -229,5 +229,28 @@ TEST_F(QtDock, AnimatedFoldPaintsHeightsInBetweenAndEndsWhereTheLayoutIs) {
   EXPECT_EQ(paints.count, 0);
 }
 
+TEST_F(QtDock, WithTheGlideOnThePanesPartWhereADraggedTitleWouldLandAndCloseUpWithoutADrop) {
+  d->setAnimated(true);
+  QTest::qWait(20);
+  const std::string before = layoutOf(d);
+  const int top = d->pane("c")->widget()->parentWidget()->y();
+  mouse(QEvent::MouseButtonPress, onTitle("a"));
+  mouse(QEvent::MouseMove, onTitle("a", 600));
+  mouse(QEvent::MouseMove, onTitle("b", 60));  // a would go after b
+  mouse(QEvent::MouseMove, onTitle("b", 60));
+  QTest::qWait(250);
+  const QWidget* overlay = d->findChild<QWidget*>("tovdock_motion");
+  ASSERT_TRUE(overlay);
+  EXPECT_TRUE(overlay->isVisible());
+  EXPECT_GT(overlay->property("frames").toMap()["c"].toRect().top(), top);
+  EXPECT_EQ(overlay->property("frames").toMap()["b"].toRect().top(),
+            d->pane("b")->widget()->parentWidget()->y());
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Escape);
+  mouse(QEvent::MouseButtonRelease, onTitle("b", 60));
+  QTest::qWait(250);
+  EXPECT_FALSE(overlay->isVisible());
+  EXPECT_EQ(layoutOf(d), before);
+}
+
 }  // namespace
 }  // namespace tov::qt

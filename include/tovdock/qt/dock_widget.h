@@ -227,9 +227,9 @@ class DockWidget : public QWidget {
   /// a DockSet share the set's stack. Holds 100 commands.
   QUndoStack* undoStack() const;
 
-  /// On, folding, unfolding, closing, showing and moving panes glide for about 150 ms; the layout
-  /// is final at once and only the picture moves. On by default unless the style's widget
-  /// animations take no time.
+  /// On, folding, unfolding, closing, showing and moving panes glide for about 150 ms, and while a
+  /// title is dragged the panes part where it would land; the layout is final at once and only the
+  /// picture moves. On by default unless the style's widget animations take no time.
   void setAnimated(bool on);
   /// Whether layout changes glide.
   bool isAnimated() const;
