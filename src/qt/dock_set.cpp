@@ -36,6 +36,21 @@ QRect globalRect(const QWidget* w) {
 
 }  // namespace
 
+/// Notes an Escape pressed anywhere in the application while it exists.
+class EscapeFlag : public QObject {
+ public:
+  explicit EscapeFlag(bool* flag) : mFlag(flag) { qApp->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) *mFlag = true;
+    return false;
+  }
+
+ private:
+  bool* mFlag;
+};
+
 class DockSetPrivate : public QObject {
  public:
   explicit DockSetPrivate(DockSet* set) : q(set) {}
@@ -176,6 +191,9 @@ class DockSetPrivate : public QObject {
   QPointer<QWidget> marker;
   /// The dock whose panes part for a drag from another dock.
   QPointer<DockWidget> parted;
+  /// Watches for Escape while a title is dragged.
+  std::unique_ptr<QObject> escapeWatch;
+  bool escaped = false;
   /// The holders were loaded (at the first show of a dock of the set).
   bool loaded = false;
   bool savePosted = false;
@@ -192,15 +210,24 @@ bool DockSetPrivate::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease: {
       // The dock's own drag ends outside it with no drop; the set takes over there.
+      // Once, as the widget gets it (its window got it before).
+      if (!watched->isWidgetType()) return false;
       const auto [from, pane] = dragged();
       if (!pane) return false;
+      const bool release = e->type() == QEvent::MouseButtonRelease;
+      // Escape ends the dock's drag without a drop, here too. The dock's own watch takes the key
+      // before anything else sees it: a watch installed after it, while the drag runs, sees it first.
+      if (!escapeWatch) {
+        escaped = false;
+        escapeWatch = std::make_unique<EscapeFlag>(&escaped);
+      }
+      if (release) escapeWatch.reset();
       const QPoint at = static_cast<QMouseEvent*>(e)->globalPosition().toPoint();
-      DockWidget* to = dockAt(at, from);
+      DockWidget* to = escaped ? nullptr : dockAt(at, from);
       int line = 0;
       const int position = to ? dropPosition(to, at, &line) : 0;
       // The panes of the dock under the cursor part where the pane would land.
-      if (parted && (parted != to || e->type() == QEvent::MouseButtonRelease))
-        DockWidgetPrivate::get(parted)->motion->part(-1, true);
+      if (parted && (parted != to || release)) DockWidgetPrivate::get(parted)->motion->part(-1, true);
       parted = e->type() == QEvent::MouseMove ? to : nullptr;
       if (parted) DockWidgetPrivate::get(parted)->motion->part(line, true);
       if (e->type() == QEvent::MouseMove) {

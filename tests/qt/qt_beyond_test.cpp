@@ -53,6 +53,13 @@ class QtDockSet : public QtDock {
 TEST_F(QtDockSet, ATitleDroppedOnTheOtherDockMovesThePaneThereAndUndoAndRedoMoveItAgainAndSave) {
   QWidget* widget = left->pane("a")->widget();
   QSignalSpy removed(left, &DockWidget::paneRemoved), added(right, &DockWidget::paneAdded);
+  mouse(QEvent::MouseButtonPress, onTitle("a"));  // Escape ends a drag without a drop
+  mouse(QEvent::MouseMove, onTitle("a", 600));
+  mouseIn(window.get(), right, QEvent::MouseMove, onRightTitle("y"));
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  mouseIn(window.get(), right, QEvent::MouseButtonRelease, onRightTitle("y"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(keysOf(right), "x y z");
   mouse(QEvent::MouseButtonPress, onTitle("a"));
   mouse(QEvent::MouseMove, onTitle("a", 600));
   for (int i = 0; i < 2; ++i)
