@@ -213,7 +213,10 @@ bool DockSetPrivate::eventFilter(QObject* watched, QEvent* e) {
       // Once, as the widget gets it (its window got it before).
       if (!watched->isWidgetType()) return false;
       const auto [from, pane] = dragged();
-      if (!pane) return false;
+      if (!pane) {
+        escapeWatch.reset();
+        return false;
+      }
       const bool release = e->type() == QEvent::MouseButtonRelease;
       // Escape ends the dock's drag without a drop, here too. The dock's own watch takes the key
       // before anything else sees it: a watch installed after it, while the drag runs, sees it first.

@@ -56,12 +56,11 @@ LayoutHistory::LayoutHistory(QObject* parent, Capture capture, Apply apply)
 }
 
 void LayoutHistory::begin() {
-  if (mApplying) return;
   if (mDepth++ == 0) mBefore = mCapture();
 }
 
 void LayoutHistory::end() {
-  if (mApplying || mDepth == 0 || --mDepth > 0) return;
+  if (mDepth == 0 || --mDepth > 0 || mApplying) return;
   QByteArray after = mCapture();
   if (after != mBefore) mStack->push(new LayoutCommand(this, std::exchange(mBefore, {}), std::move(after)));
 }
