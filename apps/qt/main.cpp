@@ -1,4 +1,4 @@
-// tovdock-demo: a main window whose dock hosts five real widgets, with a log of the dock's events.
+// tovdock-demo: a main window whose two docks host real widgets, with a log of the docks' events.
 //
 //   tovdock-demo                    opens the window; the layout is remembered between runs
 //   tovdock-demo --screenshot FILE  renders the window offscreen into FILE (PNG) and exits
@@ -31,15 +31,18 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QTreeView>
+#include <QUndoStack>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "tovdock/qt/dock_core.h"
+#include "tovdock/qt/dock_set.h"
 #include "tovdock/qt/dock_widget.h"
 
 namespace {
 
+using tov::qt::DockSet;
 using tov::qt::DockWidget;
 using tov::qt::Pane;
 using tov::qt::PaneGroup;
@@ -79,14 +82,20 @@ class DemoWindow : public QMainWindow {
     setWindowTitle("TovDock demo");
     auto* split = new QSplitter(Qt::Horizontal, this);
     mDock = new DockWidget(split);
+    mDock->setObjectName("main");
+    // A second dock in the same set: titles dragged across, or Alt+Left and Alt+Right, move panes.
+    mTools = new DockWidget(split);
+    mTools->setObjectName("tools");
     mLog = new QPlainTextEdit(split);
     mLog->setReadOnly(true);
     mLog->setMaximumBlockCount(500);
     mLog->setPlaceholderText("Events of the dock appear here.");
     split->addWidget(mDock);
+    split->addWidget(mTools);
     split->addWidget(mLog);
     split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 1);
+    split->setStretchFactor(1, 2);
+    split->setStretchFactor(2, 1);
     setCentralWidget(split);
 
     auto* model = new QFileSystemModel(this);
@@ -102,7 +111,8 @@ class DemoWindow : public QMainWindow {
     editor->setPlainText(
         "Notes\n\nDrag a title onto another pane to move it there, onto the left or right half of the "
         "free area to put it in a column, or into the top strip to make it a top pane.\n\n"
-        "Drag the grip under a pane to change its height.");
+        "Drag the grip under a pane to change its height.\n\nDrag a title onto the other dock, or press "
+        "Alt+Right on it, to move the pane there; Edit > Undo takes any of it back.");
     auto* list = new QListWidget;
     list->addItems({"Write the README", "Measure the splitter", "Check the scroll mode", "Ship it"});
     auto* calendar = new QCalendarWidget;
@@ -125,6 +135,13 @@ class DemoWindow : public QMainWindow {
         QDate::currentDate().toString("MMMM yyyy"));
     add("form", makeForm(), PaneGroup::Bottom, QStyle::SP_FileDialogInfoView)->setResizable(false);
     mDock->pane("notes")->setOptionsVisible(true);
+    mTools->addPane("clipboard", new QListWidget, "Clipboard",
+                    style()->standardIcon(QStyle::SP_DialogSaveButton));
+    mTools->addPane("scribble", new QPlainTextEdit("Drag me to the left dock."), "Scribble",
+                    style()->standardIcon(QStyle::SP_FileIcon));
+    auto* set = new DockSet(this);
+    set->addDock(mDock);
+    set->addDock(mTools);
 
     connect(mDock, &DockWidget::paneClosed, this, [this](const QString& key) { log("closed", key); });
     connect(mDock, &DockWidget::paneStateChanged, this,
@@ -135,6 +152,14 @@ class DemoWindow : public QMainWindow {
     connect(mDock, &DockWidget::contextMenuRequested, this, [this](const QString& key, const QPoint&) {
       log("context menu", key.isEmpty() ? "(dock)" : key);
     });
+
+    auto* edit = menuBar()->addMenu("&Edit");
+    QAction* undo = set->undoStack()->createUndoAction(edit, "&Undo");
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = set->undoStack()->createRedoAction(edit, "&Redo");
+    redo->setShortcut(QKeySequence::Redo);
+    edit->addAction(undo);
+    edit->addAction(redo);
 
     auto* view = menuBar()->addMenu("&View");
     for (Pane* p : mDock->panes())
@@ -176,8 +201,8 @@ class DemoWindow : public QMainWindow {
     connect(german, &QAction::triggered, this, [] { tov::qt::installTranslator(QLocale(QLocale::German)); });
 
     statusBar()->showMessage("The layout is stored per user and restored at the next start.");
-    resize(980, 700);
-    split->setSizes({680, 300});
+    resize(1180, 700);
+    split->setSizes({600, 300, 280});
   }
 
  private:
@@ -187,6 +212,7 @@ class DemoWindow : public QMainWindow {
   }
 
   DockWidget* mDock = nullptr;
+  DockWidget* mTools = nullptr;
   QPlainTextEdit* mLog = nullptr;
 };
 

@@ -6,6 +6,7 @@
 //                               child process, at device pixel ratio 1 and 2)
 //   tovdock_qt_bench --memory dock|panes|splitter N   resident memory per bar, in bytes
 //   tovdock_qt_bench --only dock|panes|splitter N [STEPS]   one side at one N, for a profiler
+//   tovdock_qt_bench --fold N   the frames of an animated fold of one of N panes
 //
 // Times are medians of repeated runs, in milliseconds; every step includes the repaint that Qt
 // does when the events are processed.
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
@@ -269,6 +271,57 @@ std::pair<double, double> removeAndInsert(int n) {
   return {median(removals), median(insertions)};
 }
 
+/// Times each frame the window paints: the repaint Qt does for one update request.
+struct FrameTimer : QObject {
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::UpdateRequest || busy) return false;
+    busy = true;
+    const auto t0 = Clock::now();
+    static_cast<QObject*>(o)->event(e);
+    frames.push_back(ms(Clock::now() - t0));
+    busy = false;
+    return true;
+  }
+  std::vector<double> frames;
+  bool busy = false;
+};
+
+/// The frames of an animated fold and unfold of the middle pane of n, in ms: the longest and the
+/// median, and how many frames were painted.
+void foldFrames(int n) {
+  QWidget window;
+  window.resize(kWidth, kHeight);
+  auto* layout = new QVBoxLayout(&window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* dock = new tov::qt::DockWidget(&window);
+  dock->setAutoSave(false);
+  dock->setScrollable(true);
+  dock->setAnimated(true);
+  layout->addWidget(dock);
+  for (int i = 1; i <= n; ++i)
+    dock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)), QString("Bar %1").arg(i));
+  window.show();
+  settle();
+  QThread::msleep(50);
+  settle();
+  FrameTimer timer;
+  window.installEventFilter(&timer);
+  // The pane at the top of the window: the others below it glide up and back.
+  tov::qt::Pane* pane = dock->panes().at(0);
+  const tov::DockRef core = tov::qt::coreDock(dock);
+  for (int k = 0; k < 4; ++k) {
+    const std::int32_t i = tov::qt::coreBar(pane)->Index();
+    k % 2 ? core->expandBar(i) : core->collapseBar(i);
+    const auto t0 = Clock::now();
+    while (ms(Clock::now() - t0) < 250)
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  window.removeEventFilter(&timer);
+  std::vector<double>& f = timer.frames;
+  std::printf("fold at %d panes: %zu frames, longest %.2f ms, median %.2f ms\n", n, f.size(),
+              f.empty() ? 0 : *std::max_element(f.begin(), f.end()), median(f));
+}
+
 int memoryRun(const std::string& which, int n) {
   settle();
   const long before = residentBytes();
@@ -317,6 +370,11 @@ int main(int argc, char** argv) {
     std::printf("remove one %.2f  insert one %.2f\n", removal, insertion);
     return 0;
   }
+  if (argc == 3 && std::string(argv[1]) == "--fold") {
+    foldFrames(10);
+    foldFrames(std::atoi(argv[2]));
+    return 0;
+  }
   if (argc >= 4 && std::string(argv[1]) == "--only") {
     measure({argv[2]}, 10);
     const Figures f = measure({argv[2]}, std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40).front();
@@ -348,6 +406,8 @@ int main(int argc, char** argv) {
     std::printf("| %d | %.2f | %.2f |\n", n, removal, insertion);
     std::fflush(stdout);
   }
+  std::printf("\n");
+  foldFrames(100);
   const long dockBytes = memoryPerBar(argv[0], "dock", 1000);
   const long splitterBytes = memoryPerBar(argv[0], "splitter", 1000);
   std::printf("\nResident memory per bar at N = 1000: dock %.1f KiB, QSplitter %.1f KiB\n",

@@ -10,11 +10,13 @@
 #include "dock_widget_p.h"
 #include "keyboard.h"
 #include "last_pane.h"
+#include "motion.h"
 #include "palette_host.h"
 #include "pane_p.h"
 #include "sizing.h"
 #include "texts.h"
 #include "title_click.h"
+#include "undo.h"
 
 namespace tov::qt {
 
@@ -27,6 +29,8 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   d->clicks = new detail::TitleClicks(this);
   d->toolkit->setTextPresenter(&detail::presented);
   d->sizing = new detail::PaneSizing(this);
+  d->undo = new detail::UndoWatch(this);
+  d->motion = new detail::Motion(this);
   d->dock->setFitToDock(true);
   Surface& surface = d->dock->surface();
   if (QWidget* s = QtToolkit::widgetOf(surface)) s->setParent(this);
@@ -63,6 +67,7 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   dock->LayoutChanged = [this] {
     const DockWidgetPrivate::HandlerScope scope(*d);
     updateGeometry();
+    d->motion->layoutChanged();
     d->syncStates();
     if (!scope.widget) return;
     detail::markLastShown(this);

@@ -18,6 +18,8 @@ namespace detail {
 class TitleKeys;
 class TitleClicks;
 class PaneSizing;
+class UndoWatch;
+class Motion;
 }  // namespace detail
 
 class DockWidgetPrivate {
@@ -79,6 +81,8 @@ class DockWidgetPrivate {
   detail::TitleClicks* clicks = nullptr;
   CoreEvents events;
   detail::PaneSizing* sizing = nullptr;
+  detail::UndoWatch* undo = nullptr;
+  detail::Motion* motion = nullptr;
   /// Where a context menu asked for with the keyboard opens, while it is being asked for.
   std::optional<QPoint> menuAt;
   bool autoSave = true;

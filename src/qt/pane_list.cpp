@@ -85,6 +85,7 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
   }
   d->place(p, at);
   d->queueLayoutChanged();
+  emit paneAdded(key);
   return p;
 }
 
@@ -106,6 +107,7 @@ bool DockWidget::removePane(const QString& key) {
   QPointer<QWidget> w = p->widget();
   d->detach(p);
   if (w) w->deleteLater();
+  emit paneRemoved(key);
   return true;
 }
 
@@ -115,6 +117,7 @@ QWidget* DockWidget::takeWidget(const QString& key) {
   QPointer<QWidget> w = p->widget();
   d->detach(p);
   if (w) w->setParent(nullptr);
+  emit paneRemoved(key);
   return w;
 }
 

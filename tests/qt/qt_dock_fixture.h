@@ -58,6 +58,7 @@ class QtDock : public QtWindowTest {
   DockWidget* panes(const QString& name = {}, bool autoSave = false) {
     d = new DockWidget(window.get());
     d->setFitToContent(false);
+    d->setAnimated(false);
     coreToolkit(d)->setMessageHandler(
         [](const std::string& text, const std::string&) { ADD_FAILURE() << text; });
     d->setObjectName(name);

@@ -34,6 +34,7 @@
 #include "tovdock/qt/export.h"
 
 class QAction;
+class QUndoStack;
 
 namespace tov::qt {
 
@@ -54,6 +55,7 @@ enum class PaneGroup { Top, Left, Right, Bottom };
 Q_ENUM_NS(PaneGroup)
 
 class DockWidget;
+class DockSet;
 class DockWidgetPrivate;
 class PanePrivate;
 
@@ -186,6 +188,11 @@ class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   /// after it at position 0) otherwise. Movable or not: this is the application's move. False for an
   /// unknown key.
   bool movePane(const QString& key, int position);
+  /// Moves the pane with its widget, title, icon, state, height and switches to display position
+  /// `position` of `target` (clamped as insertPane clamps it); within this dock, as movePane. Emits
+  /// paneRemoved here and paneAdded there, and both docks save. False for an unknown key, no target
+  /// or a key `target` already uses.
+  bool movePaneTo(const QString& key, DockWidget* target, int position);
   /// The pane's display position, or -1 for an unknown key.
   int indexOf(const QString& key) const;
   /// The number of panes, hidden ones included.
@@ -230,6 +237,19 @@ class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   void setFoldOnTitleClick(bool on);
   bool foldOnTitleClick() const;
 
+  /// The user's layout changes, one command each (a fold, a close, a move, a splitter drag, a
+  /// resize by key): put its createUndoAction and createRedoAction in the Edit menu. Ctrl+Z and
+  /// Ctrl+Shift+Z on a focused title undo and redo. Changes made from code are not recorded. Docks of
+  /// a DockSet share the set's stack. Holds 100 commands.
+  QUndoStack* undoStack() const;
+
+  /// On, folding, unfolding, closing, showing and moving panes glide for about 150 ms, and while a
+  /// title is dragged the panes part where it would land; the layout is final at once and only the
+  /// picture moves. On by default unless the style's widget animations take no time.
+  void setAnimated(bool on);
+  /// Whether layout changes glide.
+  bool isAnimated() const;
+
   /// The colours the dock paints with. Each follows the widget's palette (Window, Base, a title
   /// gradient from Button and Mid toward Window and Base, ButtonText kept legible on both ends of the
   /// gradient) until the application sets one itself. In a palette of high contrast (Window and
@@ -261,6 +281,10 @@ class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   /// code: emitted once when control returns to the event loop, for all changes since (a splitter
   /// drag, a drop, a run of calls). Resizing the dock itself is not a change of its layout.
   void layoutChanged();
+  /// A pane came into this dock (insertPane, addPane, movePaneTo, a drop from another dock).
+  void paneAdded(const QString& key);
+  /// A pane left this dock (removePane, takeWidget, movePaneTo, a drop on another dock).
+  void paneRemoved(const QString& key);
 
  protected:
   /// The dock lays its panes out for the new size.
