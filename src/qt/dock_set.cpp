@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSettings>
 #include <QUndoStack>
 #include <limits>
 
@@ -17,7 +18,6 @@
 #include "keyboard.h"
 #include "motion.h"
 #include "pane_p.h"
-#include "tovdock/host.h"
 #include "undo.h"
 
 namespace tov::qt {
@@ -144,23 +144,23 @@ class DockSetPrivate : public QObject {
 
   bool keepsSettings() const {
     const QList<DockWidget*> all = live();
-    return HostServices::instance() &&
-           std::any_of(all.begin(), all.end(), [](const DockWidget* d) { return d->autoSave(); });
+    return std::any_of(all.begin(), all.end(), [](const DockWidget* d) { return d->autoSave(); });
   }
-  std::string holderKey(const QString& pane) const {
-    return (q->objectName().isEmpty() ? pane : q->objectName() + QLatin1Char('/') + pane).toStdString();
+  /// Where the application's QSettings keep the dock that holds `pane`, beside the docks' layouts.
+  QString holderKey(const QString& pane) const {
+    return QLatin1String(kHolderSection) + QLatin1Char('/') +
+           (q->objectName().isEmpty() ? pane : q->objectName() + QLatin1Char('/') + pane);
   }
   /// Before the docks first load their layouts, each pane goes to the dock that held it last.
   void loadHolders() {
     loaded = true;
     if (!keepsSettings()) return;
-    const std::shared_ptr<HostServices> host = HostServices::instance();
+    const QSettings settings;
     const QList<DockWidget*> all = live();
     for (DockWidget* from : all) {
       for (Pane* p : from->panes()) {
         bool ok = false;
-        const int i =
-            QString::fromStdString(host->GetSetting(kHolderSection, holderKey(p->key()), 0)).toInt(&ok);
+        const int i = settings.value(holderKey(p->key())).toInt(&ok);
         if (ok && i >= 0 && i < all.size() && all[i] != from)
           from->movePaneTo(p->key(), all[i], all[i]->count());
       }
@@ -174,13 +174,11 @@ class DockSetPrivate : public QObject {
         [this] {
           savePosted = false;
           if (!keepsSettings()) return;
-          const std::shared_ptr<HostServices> host = HostServices::instance();
+          QSettings settings;
           const QList<DockWidget*> all = live();
-          host->BeginSettingsBatch();
           for (qsizetype i = 0; i < all.size(); ++i)
             for (Pane* p : all[i]->panes())
-              host->SaveSetting(kHolderSection, holderKey(p->key()), std::to_string(i), 0);
-          host->EndSettingsBatch();
+              settings.setValue(holderKey(p->key()), static_cast<int>(i));
         },
         Qt::QueuedConnection);
   }
