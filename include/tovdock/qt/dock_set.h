@@ -1,18 +1,5 @@
 #pragma once
-/// Several docks with one layout: the user drags a pane's title from one dock of the set to another,
-/// or moves it with Alt+Left and Alt+Right on its focused title to the nearest dock on that side.
-///
-///     auto* set = new tov::qt::DockSet(window);
-///     set->addDock(leftDock);
-///     set->addDock(rightDock);
-///     editMenu->addAction(set->undoStack()->createUndoAction(editMenu));
-///     settings.setValue("docks", set->saveState());
-///
-/// The set's state says which dock holds each pane and how each dock lays its panes out; restoring
-/// it puts every pane back into the dock that held it. The docks share one undo stack. When its docks
-/// keep their layouts in the settings store (autoSave), the set keeps there which dock holds each
-/// pane, under its objectName: when a dock of the set is first shown, each pane goes back to the dock
-/// that held it before the docks load their layouts.
+// Several dock widgets with one layout (DockSet).
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -26,10 +13,25 @@ namespace tov::qt {
 
 class DockSetPrivate;
 
+/// Several docks with one layout: the user drags a pane's title from one dock of the set to another,
+/// or moves it with Alt+Left and Alt+Right on its focused title to the nearest dock on that side.
+///
+///     auto* set = new tov::qt::DockSet(window);
+///     set->addDock(leftDock);
+///     set->addDock(rightDock);
+///     editMenu->addAction(set->undoStack()->createUndoAction(editMenu));
+///     settings.setValue("docks", set->saveState());
+///
+/// The set's state says which dock holds each pane and how each dock lays its panes out; restoring
+/// it puts every pane back into the dock that held it. The docks share one undo stack. When its docks
+/// keep their layouts in QSettings (autoSave), the set keeps there which dock holds each
+/// pane, under its objectName: when a dock of the set is first shown, each pane goes back to the dock
+/// that held it before the docks load their layouts.
 class TOVDOCK_QT_EXPORT DockSet : public QObject {
   Q_OBJECT
 
  public:
+  /// An empty set; `parent` owns it as any QObject.
   explicit DockSet(QObject* parent = nullptr);
   ~DockSet() override;
 

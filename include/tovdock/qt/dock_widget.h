@@ -63,15 +63,25 @@ class PanePrivate;
 /// when it leaves the dock (removePane, takeWidget, or its widget deleted).
 class TOVDOCK_QT_EXPORT Pane : public QObject {
   Q_OBJECT
+  /// The key the pane is stored and found by (key()).
   Q_PROPERTY(QString key READ key CONSTANT)
+  /// The caption at the left of the title strip (title()).
   Q_PROPERTY(QString title READ title WRITE setTitle)
+  /// The caption at the right of the title strip (rightTitle()).
   Q_PROPERTY(QString rightTitle READ rightTitle WRITE setRightTitle)
+  /// The icon at the left of the title strip (icon()).
   Q_PROPERTY(QIcon icon READ icon WRITE setIcon)
+  /// Folded, open or closed (state()).
   Q_PROPERTY(tov::qt::PaneState state READ state WRITE setState NOTIFY stateChanged)
+  /// The group the pane stands in (group()).
   Q_PROPERTY(tov::qt::PaneGroup group READ group WRITE setGroup)
+  /// Whether a splitter resizes the pane (isResizable()).
   Q_PROPERTY(bool resizable READ isResizable WRITE setResizable)
+  /// Whether the title offers a close button (isClosable()).
   Q_PROPERTY(bool closable READ isClosable WRITE setClosable)
+  /// Whether the user can drag the pane to another place (isMovable()).
   Q_PROPERTY(bool movable READ isMovable WRITE setMovable)
+  /// Whether the title offers the options button (isOptionsVisible()).
   Q_PROPERTY(bool optionsVisible READ isOptionsVisible WRITE setOptionsVisible)
 
  public:
@@ -148,9 +158,13 @@ class TOVDOCK_QT_EXPORT Pane : public QObject {
 /// `foldOnTitleClick`.
 class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   Q_OBJECT
+  /// Whether the stack may be taller than the dock and scrolls (isScrollable()).
   Q_PROPERTY(bool scrollable READ isScrollable WRITE setScrollable)
+  /// Whether the layout is kept in QSettings (autoSave()).
   Q_PROPERTY(bool autoSave READ autoSave WRITE setAutoSave)
+  /// Whether a click on a title folds or unfolds its pane (foldOnTitleClick()).
   Q_PROPERTY(bool foldOnTitleClick READ foldOnTitleClick WRITE setFoldOnTitleClick)
+  /// The number of panes (count()).
   Q_PROPERTY(int count READ count)
 
  public:
@@ -210,6 +224,7 @@ class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   /// fills the dock in proportion to the panes' heights, none below its minimum, and the dock's
   /// own size hints follow. Off, the dock shares its height among the panes as it was designed to.
   void setFitToContent(bool on);
+  /// Whether panes are sized for their widgets.
   bool fitsToContent() const;
   /// Shows every hidden pane again.
   void showAllPanes();
@@ -232,10 +247,12 @@ class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
   /// Whether the layout is kept in the settings store.
   bool autoSave() const;
 
+  ///@{
   /// On (the default), a click on a pane's title strip (a press and release within the start
   /// distance, not on a button) folds or unfolds the pane, and is saved as a click on its fold button.
   void setFoldOnTitleClick(bool on);
   bool foldOnTitleClick() const;
+  ///@}
 
   /// The user's layout changes, one command each (a fold, a close, a move, a splitter drag, a
   /// resize by key): put its createUndoAction and createRedoAction in the Edit menu. Ctrl+Z and
