@@ -83,6 +83,10 @@ std::string PaletteHost::GetSetting(const std::string& section, const std::strin
   return mKeepsSettings ? HostServices::instance()->GetSetting(section, key, number) : std::string();
 }
 
+std::optional<std::string> PaletteHost::ReadSetting(const std::string& section, const std::string& key) {
+  return mKeepsSettings ? HostServices::instance()->ReadSetting(section, key) : std::string();
+}
+
 void PaletteHost::SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                               std::int32_t number) {
   if (mKeepsSettings) HostServices::instance()->SaveSetting(section, key, value, number);
