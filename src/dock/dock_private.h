@@ -376,6 +376,8 @@ class TovDockPrivate final : public DockLink {
   bool mGuardedRecords = false;
   std::map<std::string, std::string> mRecordsKnown;
   std::set<std::string> mRecordsUnread;
+  /// Keys the store held a record for at the last load.
+  std::set<std::string> mRecordsStored;
   bool mRecordsLoaded = false;
 
   /// Bar whose title is being dragged by a drag the dock started; 0 when no such drag is on.

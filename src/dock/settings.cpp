@@ -140,8 +140,9 @@ void TovDockPrivate::pSaveSettings() {
 
 void TovDockPrivate::knowRecords() {
   mRecordsKnown.clear();
+  // A bar the store holds no record for is written at the next save, as without guarded records.
   for (const LayoutRecord& r : layoutRecords())
-    if (!mRecordsUnread.contains(r.key))
+    if (mRecordsStored.contains(r.key))
       mRecordsKnown[r.key] = settings::format(r.position, r.align, r.state, r.height);
 }
 
@@ -209,7 +210,7 @@ void TovDockPrivate::pLoadSettings() {
   std::optional<settings::Batch> batch;
   skipFailure([&] { batch.emplace(host); });
   mShow = true;
-  std::set<std::string> unread;
+  std::set<std::string> unread, stored;
   applyLayout([&](const std::string& key) -> std::optional<LayoutRecord> {
     std::string value;
     if (!mGuardedRecords) {
@@ -221,12 +222,14 @@ void TovDockPrivate::pLoadSettings() {
       return std::nullopt;
     }
     if (value.empty()) return std::nullopt;
+    stored.insert(key);
     const std::optional<settings::Record> r = settings::parse(value);
     if (!r) return std::nullopt;
     return LayoutRecord{key, r->position, r->align, r->state, r->height};
   });
   if (!mGuardedRecords) return;
   mRecordsUnread = std::move(unread);
+  mRecordsStored = std::move(stored);
   // What the store holds is what the dock holds once it is laid out, at the end of this run.
   mRecordsLoaded = true;
 }
