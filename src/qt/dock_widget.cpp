@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QMetaObject>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -23,6 +24,8 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   d->keys = new detail::TitleKeys(this);
   d->sizing = new detail::PaneSizing(this);
   d->dock->setFitToDock(true);
+  // The stored layout is shared with other runs of the application and may be busy or damaged.
+  d->dock->setGuardedRecords(true);
   Surface& surface = d->dock->surface();
   if (QWidget* s = QtToolkit::widgetOf(surface)) s->setParent(this);
   surface.setLeft(0);
@@ -37,8 +40,22 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
     if (Pane* p = scope.widget ? d->paneOfCoreKey(key) : nullptr) emit paneClosed(p->key());
   };
   dock->CtlResize = [this](std::string& key) {
+    if (!d->events.ctlResize) return;
+    // Qt goes on with this widget after its own resize or palette change: the application's handler,
+    // which may delete it, waits for the event loop then.
+    if (d->ownEvents > 0) {
+      QMetaObject::invokeMethod(
+          this,
+          [this, key] {
+            std::string k = key;
+            const DockWidgetPrivate::HandlerScope scope(*d);
+            if (d->events.ctlResize) d->events.ctlResize(k);
+          },
+          Qt::QueuedConnection);
+      return;
+    }
     const DockWidgetPrivate::HandlerScope scope(*d);
-    if (d->events.ctlResize) d->events.ctlResize(key);
+    d->events.ctlResize(key);
   };
   dock->OptShow = [this](std::string& key, bool& reload) {
     const DockWidgetPrivate::HandlerScope scope(*d);
@@ -72,17 +89,45 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
 }
 
 DockWidget::~DockWidget() {
-  // The panes' widgets are deleted with this one, after its private part: they tell it nothing.
-  for (Pane* p : d->panes)
-    if (QWidget* w = p->widget()) QObject::disconnect(w, nullptr, this, nullptr);
   DockRef dock = std::move(d->dock);
+  // Deleted by a slot that one of the dock's runs called: the widget whose event or signal runs it
+  // may be any of the dock's. They leave the application's window now and are deleted when control
+  // returns to the event loop.
+  const bool running = dock && dock->inRun();
+  // The panes' widgets are deleted with this one, after its private part: they tell it nothing. A
+  // widget the application moved into another window stays there: the dock lets go of it rather
+  // than hand it back to this widget, which may be half destroyed with its window.
+  for (Pane* p : d->panes) {
+    QWidget* w = p->widget();
+    if (!w) continue;
+    QObject::disconnect(w, nullptr, this, nullptr);
+    const bool away = !isAncestorOf(w);
+    if (away || running) {
+      if (auto c = std::dynamic_pointer_cast<WidgetControl>(PanePrivate::bar(p)->Control())) c->release();
+    }
+    if (running && !away) {
+      w->hide();
+      w->setParent(nullptr);
+      w->deleteLater();
+    }
+  }
   if (!dock) return;
   dock->Closed = nullptr;
   dock->CtlResize = nullptr;
   dock->OptShow = nullptr;
   dock->RightClick = nullptr;
   dock->LayoutChanged = nullptr;
+  if (!running) {
+    dock->Terminate();
+    return;
+  }
+  const QtToolkit::EventScope scope(*d->toolkit);
   dock->Terminate();
+  if (QWidget* surface = QtToolkit::widgetOf(dock->surface())) {
+    surface->hide();
+    surface->setParent(nullptr);
+    surface->deleteLater();
+  }
 }
 
 QWidget* DockWidget::surfaceWidget() const {
@@ -120,7 +165,9 @@ void DockWidget::showEvent(QShowEvent* e) {
 
 void DockWidget::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
-  if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) d->applyColors();
+  if (e->type() != QEvent::PaletteChange && e->type() != QEvent::ApplicationPaletteChange) return;
+  const DockWidgetPrivate::OwnEvent own(*d);
+  d->applyColors();
 }
 
 void DockWidget::resizeEvent(QResizeEvent* e) {
@@ -128,6 +175,7 @@ void DockWidget::resizeEvent(QResizeEvent* e) {
   // The surface's own size in twips, which need not be whole, given as its container gives it; the
   // hints in twips of this screen.
   d->sizing->take();
+  const DockWidgetPrivate::OwnEvent own(*d);
   if (DockRef dock = d->dock)
     QtToolkit::resizeSurface(dock->surface(), width() / d->pixelsPerTwip(), height() / d->pixelsPerTwip());
 }
@@ -184,12 +232,16 @@ void DockWidget::setAutoSave(bool on) {
 }
 
 void DockWidget::setColor(ColorRole role, const QColor& color) {
-  d->colors.at(static_cast<std::size_t>(role)) = color.isValid() ? color.toRgb() : QColor();
+  const auto i = static_cast<std::size_t>(role);
+  if (i >= d->colors.size()) return;
+  d->colors[i] = color.isValid() ? color.toRgb() : QColor();
   d->applyColors();
 }
 
 QColor DockWidget::color(ColorRole role) const {
-  const QColor& own = d->colors.at(static_cast<std::size_t>(role));
+  const auto i = static_cast<std::size_t>(role);
+  if (i >= d->colors.size()) return {};
+  const QColor& own = d->colors[i];
   if (own.isValid()) return own;
   if (role != TitleText) return paletteColor(palette(), role);
   return paletteColor(palette(), role, color(TitleStart), color(TitleEnd));

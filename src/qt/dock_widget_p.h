@@ -69,6 +69,15 @@ class DockWidgetPrivate {
     QPointer<DockWidget> widget;
   };
 
+  /// Held while the widget handles its own resize or palette change.
+  struct OwnEvent {
+    explicit OwnEvent(DockWidgetPrivate& d) : widget(d.q) { ++d.ownEvents; }
+    ~OwnEvent() {
+      if (widget) --DockWidgetPrivate::get(widget)->ownEvents;
+    }
+    QPointer<DockWidget> widget;
+  };
+
   DockWidget* q;
   std::shared_ptr<QtToolkit> toolkit;
   DockRef dock;
@@ -88,6 +97,7 @@ class DockWidgetPrivate {
   bool compactDue = false;
   bool compactPosted = false;
   int handlers = 0;
+  int ownEvents = 0;
   std::array<QColor, 5> colors;
 };
 

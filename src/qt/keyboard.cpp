@@ -149,7 +149,10 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::KeyPress: {
       auto* k = static_cast<QKeyEvent*>(e);
       Pane* pane = paneOf(title);
-      return pane && run(pane, commandOf(k->key(), k->modifiers()));
+      if (!pane) return false;
+      // The strip's own event runs the dock: a strip that goes meanwhile is deleted later.
+      const QtToolkit::EventScope scope(*DockWidgetPrivate::get(mDock)->toolkit);
+      return run(pane, commandOf(k->key(), k->modifiers()));
     }
     default:
       return false;

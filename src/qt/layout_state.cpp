@@ -76,8 +76,9 @@ bool DockWidget::restoreState(const QByteArray& state) {
   const QPointer<DockWidget> self = this;
   const DockRef dock = d->dock;
   dock->applyRecords(kept);
+  if (!self) return true;
   if (!d->activated) d->restoredBeforeShow = true;
-  if (self) d->keys->order();
+  d->keys->order();
   return true;
 }
 

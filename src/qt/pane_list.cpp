@@ -73,8 +73,10 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
   // One run of the dock: the pane is fitted once, in its group and at its place.
   const DockRef dock = d->dock;
   TovDock::Batch batch(*dock);
+  const QPointer<DockWidget> self = this;
   Pane* p = d->createPane(key, widget, title, icon);
-  if (!p) return nullptr;
+  // A slot the new pane's first placing ran may have deleted this widget.
+  if (!p || !self) return self ? p : nullptr;
   // The application's order: a reset puts the pane where it was inserted.
   d->panes.removeLast();
   if (at < before.size()) {
@@ -84,6 +86,7 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
     d->panes.append(p);
   }
   d->place(p, at);
+  if (!self) return nullptr;
   d->queueLayoutChanged();
   return p;
 }
@@ -193,7 +196,10 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   panes.append(p);
   p->setTitle(title);
   if (!icon.isNull()) p->setIcon(icon);
+  // Placing the widget runs the application's handler, which may delete this widget.
+  const QPointer<DockWidget> self = q;
   bar->setControl(std::make_shared<WidgetControl>(widget));
+  if (!self) return nullptr;
   sizing->watch(p);
   keys->attach(p);
   detail::announceChanges(q, p);
@@ -249,8 +255,11 @@ void DockWidgetPrivate::place(Pane* p, int position) {
   const auto target = static_cast<std::int32_t>(at + (before ? 2 : 1));
   const bool movable = bar->CanMove();
   bar->setCanMove(true);
+  // The move runs the application's handlers, which may delete this widget.
+  const QPointer<DockWidget> self = q;
   hold->moveBar(bar->Index(), target, align);
   bar->setCanMove(movable);
+  if (!self) return;
   queueLayoutChanged();
   keys->order();
 }
@@ -307,7 +316,9 @@ void DockWidgetPrivate::rebuild(const QList<Pane*>& order) {
   QWidget* had = QApplication::focusWidget();
   const QPointer<QWidget> focus = together && surface->isAncestorOf(had) ? had : nullptr;
   if (together) surface->hide();
+  const QPointer<DockWidget> self = q;
   remake(order);
+  if (!self) return;
   if (together && surface) surface->show();
   if (focus) focus->setFocus(Qt::OtherFocusReason);
 }
@@ -318,6 +329,8 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
   if (!all) return;
   compactDue = false;
   TovDock::Batch batch(*hold);
+  // Placing the widgets runs the application's handler, which may delete this widget.
+  const QPointer<DockWidget> self = q;
   const bool shown = hold->Show();
   // A dock on screen keeps the order its bars were made in, which a reset gives back; one that
   // never was takes the new order as that order, since only records could reorder it.
@@ -349,10 +362,12 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
     }
     PanePrivate::get(p)->coreBar = bar;
     if (QWidget* w = p->widget()) bar->setControl(std::make_shared<WidgetControl>(w));
+    if (!self) return;
     sizing->watch(p);
     keys->attach(p);
   }
   if (shown || restoredBeforeShow) hold->applyRecords(records);
+  if (!self) return;
   // The records' rules bring back a hidden pane without a close button: it stays as it was.
   for (Pane* p : order) {
     const BarRef& bar = PanePrivate::bar(p);
