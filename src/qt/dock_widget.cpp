@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "accessible.h"
 #include "dock_widget_p.h"
@@ -144,6 +145,7 @@ QSize DockWidget::minimumSizeHint() const {
 
 void DockWidget::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
+  d->flushLayout();
   // The dock activates itself the first time it is shown: loads the layout and lays the panes out.
   if (d->dock && !d->dock->Show() && !d->activated) {
     d->activated = true;
@@ -307,6 +309,20 @@ void DockWidgetPrivate::queueLayoutChanged() {
         emit q->layoutChanged();
       },
       Qt::QueuedConnection);
+}
+
+void DockWidgetPrivate::relayoutLater() {
+  if (std::exchange(relayoutPosted, true)) return;
+  QMetaObject::invokeMethod(
+      q, [this] { flushLayout(); }, Qt::QueuedConnection);
+}
+
+void DockWidgetPrivate::flushLayout() {
+  if (!std::exchange(relayoutPosted, false) || !dock) return;
+  const QPointer<DockWidget> self = q;
+  const DockRef hold = dock;
+  hold->relayout();
+  if (self) q->updateGeometry();
 }
 
 void DockWidgetPrivate::syncStates() {

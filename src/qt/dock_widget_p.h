@@ -41,6 +41,10 @@ class DockWidgetPrivate {
 
   /// layoutChanged is emitted once when control returns to the event loop.
   void queueLayoutChanged();
+  /// Lays a dock on screen out when control returns to the event loop, once for a run of added
+  /// panes; flushLayout does it now when it is due (before the layout is read or shown).
+  void relayoutLater();
+  void flushLayout();
 
   // ---- The list of panes (pane_list.cpp) ----
 
@@ -93,6 +97,7 @@ class DockWidgetPrivate {
   /// A layout applied by restoreState before the first show stands in for the stored one then.
   bool restoredBeforeShow = false;
   bool layoutQueued = false;
+  bool relayoutPosted = false;
   /// Bars of panes gone are still in the dock, hidden and without a key.
   bool compactDue = false;
   bool compactPosted = false;

@@ -3,10 +3,12 @@
 #include "keyboard.h"
 
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QPainter>
 #include <QPointer>
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 #include "dock_widget_p.h"
 #include "pane_p.h"
@@ -112,6 +114,17 @@ void TitleKeys::order() {
       last = w;
     }
   }
+}
+
+void TitleKeys::orderLater() {
+  if (std::exchange(mOrderPosted, true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        mOrderPosted = false;
+        order();
+      },
+      Qt::QueuedConnection);
 }
 
 bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {

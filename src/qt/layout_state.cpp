@@ -18,6 +18,7 @@ constexpr quint16 kStateVersion = 1;
 }  // namespace
 
 QByteArray DockWidget::saveState() const {
+  d->flushLayout();
   // The panes in display order, each with its group, state and height as the dock stores them.
   std::vector<LayoutRecord> records = d->dock ? d->dock->records() : std::vector<LayoutRecord>();
   std::stable_sort(records.begin(), records.end(),

@@ -124,6 +124,7 @@ void Pane::setGroup(PaneGroup group) {
 }
 
 int Pane::height() const {
+  DockWidgetPrivate::get(d->dock)->flushLayout();
   return DockWidgetPrivate::get(d->dock)->toPixels(d->coreBar->HeightExpanded());
 }
 void Pane::setHeight(int height) {

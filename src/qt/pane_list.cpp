@@ -208,10 +208,15 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   QObject::connect(widget, &QObject::destroyed, q, [this, p] {
     if (panes.contains(p)) detach(p, true);
   });
-  // A pane added to a dock on screen takes its place at once, and its place in the Tab order; a
-  // dock not on screen puts all of them in order when it is shown.
-  hold->relayout();
-  if (q->isVisible()) keys->order();
+  // A dock on screen lays the panes out and puts them in Tab order when control returns to the event
+  // loop, once for a run of added panes: each time, the whole stack is fitted again. A dock not on
+  // screen does both when it is shown.
+  if (q->isVisible() && hold->Show()) {
+    relayoutLater();
+    keys->orderLater();
+  } else {
+    hold->relayout();
+  }
   return p;
 }
 
