@@ -283,8 +283,27 @@ void DockWidgetPrivate::applyColors() {
   hold->reloadColors();
 }
 
+namespace {
+
+/// A name in a stored key: the separator and the escape character escaped, so that "x/y" with "z"
+/// and "x" with "y/z" keep records of their own. Names without either are stored as they are.
+QString escaped(const QString& name) {
+  QString out = name;
+  out.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+  out.replace(QLatin1Char('/'), QLatin1String("\\/"));
+  return out;
+}
+
+}  // namespace
+
 std::string DockWidgetPrivate::coreKey(const QString& key) const {
-  return (q->objectName().isEmpty() ? key : q->objectName() + QLatin1Char('/') + key).toStdString();
+  const QString name = q->objectName();
+  return (name.isEmpty() ? escaped(key) : escaped(name) + QLatin1Char('/') + escaped(key)).toStdString();
+}
+
+bool DockWidgetPrivate::storable(const QString& key) {
+  // Lone surrogates become replacement characters in UTF-8: two such keys would share a record.
+  return QString::fromStdString(key.toStdString()) == key;
 }
 
 Pane* DockWidgetPrivate::paneOfCoreKey(const std::string& key) const {

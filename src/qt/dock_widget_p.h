@@ -27,6 +27,8 @@ class DockWidgetPrivate {
 
   /// The pane's key as the core stores it: prefixed with the objectName when there is one.
   std::string coreKey(const QString& key) const;
+  /// Whether the key reads back from its stored form as it is.
+  static bool storable(const QString& key);
   Pane* paneOfCoreKey(const std::string& key) const;
   /// The pane of a bar index, or null.
   Pane* paneOfIndex(std::int32_t index) const;

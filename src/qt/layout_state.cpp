@@ -2,6 +2,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QPointer>
+#include <algorithm>
 
 #include "dock_widget_p.h"
 #include "keyboard.h"
@@ -74,6 +75,10 @@ bool DockWidget::restoreState(const QByteArray& state) {
     if (d->paneOfCoreKey(r.key)) kept.push_back(r);
   for (std::size_t i = 0; i < kept.size(); ++i)
     kept[i].position = static_cast<std::int32_t>(i) + 1;
+  // One pane stays shown: the first, when the data hides every one.
+  if (!kept.empty() &&
+      std::all_of(kept.begin(), kept.end(), [](const LayoutRecord& r) { return r.state == eBarHidden; }))
+    kept.front().state = eBarExpanded;
   const QPointer<DockWidget> self = this;
   const DockRef dock = d->dock;
   dock->applyRecords(kept);

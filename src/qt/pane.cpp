@@ -28,11 +28,12 @@ PaneGroup groupOf(std::int32_t align) {
 
 /// Runs one of the pane's calls in one run of the dock: the application's slots, which may delete
 /// the dock, run when it ends, once nothing of the pane is touched any more. A bar the application
-/// took out of the dock (by clearing its bars) fails no call.
+/// took out of the dock (by clearing its bars) is left alone, and no call fails.
 template <class F>
 void onBar(const PanePrivate* d, F&& step) {
   const DockRef dock = coreDock(d->dock);
-  if (!dock) return;
+  const BarsRef all = dock ? dock->Bars() : nullptr;
+  if (!all || all->Item(d->coreBar->Index()) != d->coreBar) return;
   TovDock::Batch batch(*dock);
   skipFailure(std::forward<F>(step));
 }
@@ -109,6 +110,13 @@ PaneState Pane::state() const {
   return static_cast<PaneState>(d->coreBar->State());
 }
 void Pane::setState(PaneState state) {
+  // One pane stays shown: the last one is not hidden.
+  if (state == PaneState::Hidden && this->state() != PaneState::Hidden) {
+    const QList<Pane*>& all = DockWidgetPrivate::get(d->dock)->panes;
+    if (std::none_of(all.begin(), all.end(),
+                     [this](const Pane* p) { return p != this && p->state() != PaneState::Hidden; }))
+      return;
+  }
   onBar(d.get(), [&] { d->coreBar->setState(static_cast<std::int32_t>(state)); });
 }
 

@@ -166,13 +166,17 @@ QList<Pane*> DockWidget::panes() const {
 
 Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const QString& title,
                                     const QIcon& icon) {
-  if (key.isEmpty() || q->pane(key)) {
+  if (key.isEmpty() || q->pane(key) || !storable(key)) {
     qWarning("tov::qt::DockWidget: the key \"%s\" is %s; no pane was added", qPrintable(key),
-             key.isEmpty() ? "empty" : "already used");
+             key.isEmpty()  ? "empty"
+             : q->pane(key) ? "already used"
+                            : "not storable as it is");
     return nullptr;
   }
-  if (!widget) {
-    qWarning("tov::qt::DockWidget: no widget for the pane \"%s\"", qPrintable(key));
+  if (!widget ||
+      std::any_of(panes.begin(), panes.end(), [widget](const Pane* p) { return p->widget() == widget; })) {
+    qWarning("tov::qt::DockWidget: %s for the pane \"%s\"",
+             widget ? "the widget is another pane's" : "no widget", qPrintable(key));
     return nullptr;
   }
   const DockRef hold = dock;
