@@ -332,6 +332,16 @@ void DockWidgetPrivate::queueLayoutChanged() {
 
 void DockWidgetPrivate::relayoutLater() {
   if (std::exchange(relayoutPosted, true)) return;
+  // Out of sight meanwhile: each widget shown in a visible parent posts events of its own, and Qt
+  // looks through every event still posted for each new one. The bars are shown together, as the
+  // first show shows them; the focus stays where it was.
+  QWidget* surface = q->surfaceWidget();
+  if (surface && surface->isVisible()) {
+    QWidget* had = QApplication::focusWidget();
+    focusBeforeAdding = surface->isAncestorOf(had) ? had : nullptr;
+    hiddenForAdding = surface;
+    surface->hide();
+  }
   QMetaObject::invokeMethod(
       q, [this] { flushLayout(); }, Qt::QueuedConnection);
 }
@@ -341,7 +351,11 @@ void DockWidgetPrivate::flushLayout() {
   const QPointer<DockWidget> self = q;
   const DockRef hold = dock;
   hold->relayout();
-  if (self) q->updateGeometry();
+  if (!self) return;
+  if (const QPointer<QWidget> surface = std::exchange(hiddenForAdding, nullptr)) surface->show();
+  if (const QPointer<QWidget> focus = std::exchange(focusBeforeAdding, nullptr))
+    focus->setFocus(Qt::OtherFocusReason);
+  q->updateGeometry();
 }
 
 void DockWidgetPrivate::syncStates() {

@@ -100,6 +100,8 @@ class DockWidgetPrivate {
   bool restoredBeforeShow = false;
   bool layoutQueued = false;
   bool relayoutPosted = false;
+  /// The surface hidden while panes are added to it, and the widget in it that had the focus.
+  QPointer<QWidget> hiddenForAdding, focusBeforeAdding;
   /// Bars of panes gone are still in the dock, hidden and without a key.
   bool compactDue = false;
   bool compactPosted = false;
