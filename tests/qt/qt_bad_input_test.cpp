@@ -1,6 +1,7 @@
 // What an application or a stored state may hand the dock widget that it must not take as it is:
 // heights beyond any screen, keys that would share a record, a dock without a shown pane, a widget
-// in two panes, colour roles out of range and panes whose bars the application cleared.
+// in two panes, colour roles out of range and panes whose bars the application cleared; and a
+// collapsed pane's height kept across runs.
 #include <gtest/gtest.h>
 
 #include <QDataStream>
@@ -82,6 +83,18 @@ TEST_F(QtDock, RefusedInputLeavesTheDockAsItWas) {
     a->setClosable(false);
     a->setOptionsVisible(true);
   });
+}
+
+TEST_F(QtDock, ACollapsedPaneComesBackInTheNextRunAtTheHeightItExpandsTo) {
+  delete d;
+  panes("kept", true)->pane("b")->setHeight(200);
+  d->pane("b")->setState(PaneState::Collapsed);
+  delete d;  // saves
+  panes("kept", true);
+  EXPECT_EQ(d->pane("b")->state(), PaneState::Collapsed);
+  d->pane("b")->setState(PaneState::Expanded);
+  EXPECT_EQ(d->pane("b")->height(), 200);
+  EXPECT_EQ(d->pane("b")->widget()->parentWidget()->height(), 200);
 }
 
 }  // namespace
