@@ -98,9 +98,10 @@ class TovDock : public std::enable_shared_from_this<TovDock> {
   /// Guarded records (off by default), for a stored layout that other runs of the application
   /// share and that may hold anything. A save writes only the records whose value this dock
   /// changed since it last read or wrote them, so that another run's change to a bar this one left
-  /// alone stays; a record the store could not give when the layout was loaded
-  /// (HostServices::ReadSetting) is not written until a later load reads it. Heights from the
-  /// store and from applyRecords are taken as at most LayoutRecord::kHeightMax.
+  /// alone stays; a bar the store held no record for is written at the next save; a record the
+  /// store could not give when the layout was loaded (HostServices::ReadSetting) is not written
+  /// until a later load reads it. Heights from the store and from applyRecords are taken as at
+  /// most LayoutRecord::kHeightMax.
   bool GuardedRecords() const;
   void setGuardedRecords(bool on);
 
