@@ -111,7 +111,7 @@ TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
 
 /// A dock with three resizable keyed bars over the store at `path`, shown in a running application.
 struct ShownDock {
-  explicit ShownDock(const fs::path& path)
+  explicit ShownDock(const fs::path& path, bool guarded = false)
       : services(std::make_shared<DefaultHostServices>(path)),
         toolkit((HostServices::setInstance(services), std::make_shared<headless::HeadlessToolkit>())),
         dock(TovDock::create(toolkit)),
@@ -119,6 +119,7 @@ struct ShownDock {
     ui.setUserMode(true), dock->resize(6000, 3000);
     for (const char* key : {"a", "b", "c"})
       if (BarRef b = dock->Bars()->Add()) b->setKey(key), b->setTitle(key), b->setAllowResize(true);
+    dock->setGuardedRecords(guarded);
     dock->setShow(true);
   }
   ~ShownDock() {
@@ -126,6 +127,7 @@ struct ShownDock {
     HostServices::setInstance(nullptr);
   }
   BarRef b() { return dock->Bars()->ItemByKey("b"); }
+  std::int32_t indexOf(const char* key) { return dock->Bars()->ItemByKey(key)->Index(); }
 
   std::shared_ptr<DefaultHostServices> services;
   std::shared_ptr<headless::HeadlessToolkit> toolkit;
@@ -178,6 +180,66 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedLosesNoSave) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a busy store is no failure";
   EXPECT_EQ(DefaultHostServices(store).GetSetting("DockBar", "b", 0), "2:1:0:1000");
   EXPECT_EQ(ShownDock(store).b()->State(), eBarCollapsed) << "the next run restores the layout";
+}
+
+TEST_F(StoreCrash, ALayoutTheStoreCouldNotGiveIsNotOverwrittenByTheDefaults) {
+  // Rollback mode: the locker keeps readers out, so the first show reads nothing.
+  sqlite(store, std::string(kMeta) + kSettings +
+                    "INSERT INTO settings VALUES('DockBar', 'a', '3:1:1:700'), ('DockBar', 'b', '1:1:0:900'),"
+                    " ('DockBar', 'c', '2:1:1:1100');");
+  const std::string stored = readFile(store);
+  int locked[2];
+  ASSERT_EQ(pipe(locked), 0);
+  const pid_t locker = spawn([&] {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(store.c_str(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, "BEGIN EXCLUSIVE; INSERT INTO settings VALUES('Locker', 'k', 'v');", nullptr,
+                     nullptr, nullptr) != SQLITE_OK)
+      return 3;
+    return write(locked[1], "l", 1) == 1 ? pause() : 4;
+  });
+  close(locked[1]);
+  char byte = 0;
+  ASSERT_EQ(read(locked[0], &byte, 1), 1);
+  close(locked[0]);
+  {
+    ShownDock shown(store, true);
+    EXPECT_EQ(shown.b()->State(), eBarExpanded) << "nothing was read";
+    ASSERT_TRUE(kill(locker, SIGKILL) == 0 && exitCode(locker) == -1);
+    shown.dock->setBarHeight(shown.indexOf("b"), 1500);
+  }
+  // The user's changes of a layout never read are not kept; the stored one is.
+  EXPECT_EQ(readFile(store), stored);
+  EXPECT_EQ(ShownDock(store, true).b()->State(), eBarCollapsed);
+}
+
+TEST_F(StoreCrash, TwoRunsOfOneDockKeepEachOthersChangesToBarsTheyLeftAlone) {
+  {
+    DefaultHostServices services(store);
+    for (const char* key : {"a", "b", "c"})
+      services.SaveSetting("DockBar", key, std::to_string(key[0] - 'a' + 1) + ":1:1:1000", 0);
+  }
+  int shownPipe[2], goPipe[2];
+  ASSERT_EQ(pipe(shownPipe), 0);
+  ASSERT_EQ(pipe(goPipe), 0);
+  const pid_t first = spawn([&] {
+    ShownDock run(store, true);
+    char byte = 0;
+    if (write(shownPipe[1], "s", 1) != 1 || read(goPipe[0], &byte, 1) != 1) return 3;
+    run.dock->collapseBar(run.indexOf("a"));
+    return 0;  // closing saves
+  });
+  char byte = 0;
+  ASSERT_EQ(read(shownPipe[0], &byte, 1), 1);
+  {
+    ShownDock second(store, true);
+    second.dock->collapseBar(second.indexOf("c"));
+  }
+  ASSERT_EQ(write(goPipe[1], "g", 1), 1);
+  EXPECT_EQ(exitCode(first), 0);
+  DefaultHostServices after(store);
+  EXPECT_EQ(after.GetSetting("DockBar", "a", 0), "1:1:0:1000");
+  EXPECT_EQ(after.GetSetting("DockBar", "c", 0), "3:1:0:1000") << "the run that closed last kept it";
 }
 
 TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {

@@ -7,6 +7,7 @@
 //   tovdock_qt_bench --memory dock|panes|splitter N   resident memory per bar, in bytes
 //   tovdock_qt_bench --only dock|panes|splitter N [STEPS]   one side at one N, for a profiler
 //   tovdock_qt_bench --fold N   the frames of an animated fold of one of N panes
+//   tovdock_qt_bench --add N    N panes added one by one before the dock is shown, and to a shown dock
 //
 // Times are medians of repeated runs, in milliseconds; every step includes the repaint that Qt
 // does when the events are processed.
@@ -322,6 +323,34 @@ void foldFrames(int n) {
               f.empty() ? 0 : *std::max_element(f.begin(), f.end()), median(f));
 }
 
+/// N panes added one by one with addPane, before the dock is first shown (then shown) and to a dock
+/// on screen; each time until the window has been painted. Adding to a shown dock should cost about
+/// as much: the dock lays out, paints and orders the Tab chain once for the whole run.
+std::pair<double, double> addPanes(int n) {
+  auto run = [n](bool shownFirst) {
+    QWidget window;
+    window.resize(kWidth, kHeight);
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* dock = new tov::qt::DockWidget(&window);
+    dock->setAutoSave(false);
+    layout->addWidget(dock);
+    if (shownFirst) {
+      window.show();
+      settle();
+    }
+    const auto t0 = Clock::now();
+    for (int i = 1; i <= n; ++i)
+      dock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)),
+                    QString("Bar %1").arg(i));
+    window.show();
+    settle();
+    return ms(Clock::now() - t0);
+  };
+  const double before = run(false);
+  return {before, run(true)};
+}
+
 int memoryRun(const std::string& which, int n) {
   settle();
   const long before = residentBytes();
@@ -375,6 +404,12 @@ int main(int argc, char** argv) {
     foldFrames(std::atoi(argv[2]));
     return 0;
   }
+  if (argc == 3 && std::string(argv[1]) == "--add") {
+    const auto [before, shown] = addPanes(std::atoi(argv[2]));
+    std::printf("added before show %.1f  added to a shown dock %.1f  ratio %.2f\n", before, shown,
+                shown / before);
+    return 0;
+  }
   if (argc >= 4 && std::string(argv[1]) == "--only") {
     measure({argv[2]}, 10);
     const Figures f = measure({argv[2]}, std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40).front();
@@ -408,6 +443,12 @@ int main(int argc, char** argv) {
   }
   std::printf("\n");
   foldFrames(100);
+  std::printf("\n| N panes added one by one | before show | to a shown dock | ratio |\n|---|---|---|---|\n");
+  for (int n : {1000, 10000}) {
+    const auto [before, shown] = addPanes(n);
+    std::printf("| %d | %.1f | %.1f | %.2f |\n", n, before, shown, shown / before);
+    std::fflush(stdout);
+  }
   const long dockBytes = memoryPerBar(argv[0], "dock", 1000);
   const long splitterBytes = memoryPerBar(argv[0], "splitter", 1000);
   std::printf("\nResident memory per bar at N = 1000: dock %.1f KiB, QSplitter %.1f KiB\n",

@@ -31,6 +31,9 @@ struct LayoutRecord {
   std::int32_t height = 0;
   /// Records are equal when every field is.
   bool operator==(const LayoutRecord&) const = default;
+  /// The tallest height guarded records give a bar (see TovDock::setGuardedRecords), in twips:
+  /// taller than any screen, and the most bars a dock holds at this height still add up in 32 bits.
+  static constexpr std::int32_t kHeightMax = 65535;
 };
 
 /// The elements that draw a bar, for a layer that presents them (keyboard focus, assistive
@@ -101,6 +104,18 @@ class TOVDOCK_EXPORT TovDock : public std::enable_shared_from_this<TovDock> {
   std::int32_t MinimumHeight() const;
   std::int32_t PreferredHeight() const;
   std::int32_t MinimumWidth() const;
+  ///@}
+
+  ///@{
+  /// Guarded records (off by default), for a stored layout that other runs of the application
+  /// share and that may hold anything. A save writes only the records whose value this dock
+  /// changed since it last read or wrote them, so that another run's change to a bar this one left
+  /// alone stays; a bar the store held no record for is written at the next save; a record the
+  /// store could not give when the layout was loaded (HostServices::ReadSetting) is not written
+  /// until a later load reads it. Heights from the store and from applyRecords are taken as at
+  /// most LayoutRecord::kHeightMax.
+  bool GuardedRecords() const;
+  void setGuardedRecords(bool on);
   ///@}
 
   ///@{
@@ -200,6 +215,10 @@ class TOVDOCK_EXPORT TovDock : public std::enable_shared_from_this<TovDock> {
    private:
     std::shared_ptr<TovDock> mDock;
   };
+
+  /// Whether a run of the dock is under way: a public call, a toolkit event, a bar's call or a
+  /// Batch has not ended yet. Code that a run calls (a handler, a hosted control) is inside it.
+  bool inRun() const;
 
   /// A bar's state, group, display position or height changed: raised once at the end of the run of
   /// the dock in which it changed (a public call, a user's action, a Batch). A splitter drag is one

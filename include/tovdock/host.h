@@ -38,6 +38,11 @@ class TOVDOCK_EXPORT HostServices {
                            std::int16_t flag, std::int32_t number2) = 0;
   /// The stored value for section and key, or "" when none is stored.
   virtual std::string GetSetting(const std::string& section, const std::string& key, std::int16_t number) = 0;
+  /// The stored value for section and key as GetSetting gives it, or nothing when the store could
+  /// not be read now (another process holds it, it could not be opened): its "" would not mean
+  /// that nothing is stored. A dock with guarded records (TovDock::setGuardedRecords) reads through
+  /// this and never writes a record it could not read. The default asks GetSetting.
+  virtual std::optional<std::string> ReadSetting(const std::string& section, const std::string& key);
   /// Stores a value; a later GetSetting, also in a later run, returns it unchanged.
   virtual void SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                            std::int32_t number) = 0;
@@ -90,6 +95,8 @@ class TOVDOCK_EXPORT DefaultHostServices : public HostServices {
   void ShowMessage(const std::string& text, std::int32_t number, const std::string& text2, std::int16_t flag,
                    std::int32_t number2) override;
   std::string GetSetting(const std::string& section, const std::string& key, std::int16_t number) override;
+  /// Nothing while another process holds the store and while it cannot be used at all.
+  std::optional<std::string> ReadSetting(const std::string& section, const std::string& key) override;
   void SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                    std::int32_t number) override;
   bool GetFlag(std::int32_t number) override;

@@ -25,6 +25,8 @@ void TovDockPrivate::endRun() {
   ++mRuns;
   for (int round = 0; round < 3 && alive(); ++round) {
     if (std::exchange(mRelayoutAsked, false)) skipFailure([&] { relayoutNow(); });
+    // Before the listeners, whose changes are this run's own.
+    if (std::exchange(mRecordsLoaded, false)) skipFailure([&] { knowRecords(); });
     if (mSplitDragging || mLayoutChanges == mLayoutTold || !alive()) break;
     mLayoutTold = mLayoutChanges;
     raise(q.LayoutChanged);
@@ -50,6 +52,10 @@ void TovDockPrivate::relayoutNow() {
 
 TovDock::Batch::Batch(TovDock& dock) : mDock(dock.shared_from_this()) {
   ++mDock->d->mRuns;
+}
+
+bool TovDock::inRun() const {
+  return d->mRuns > 0;
 }
 
 TovDock::Batch::~Batch() {

@@ -5,8 +5,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -263,6 +265,8 @@ class TovDockPrivate final : public DockLink {
   void pLoadSettings();
   /// The layout as stored: what pSaveSettings writes.
   std::vector<LayoutRecord> layoutRecords();
+  /// Guarded records: the records as the dock holds them after a load are what the store holds.
+  void knowRecords();
   /// What loading the layout does with a bar's record, found for its key by `lookup` (which may run
   /// foreign code): the rules of pLoadSettings, with the dock inactive meanwhile.
   void applyLayout(const std::function<std::optional<LayoutRecord>(const std::string& key)>& lookup);
@@ -366,6 +370,15 @@ class TovDockPrivate final : public DockLink {
   /// Records applied before the dock was first shown: its first show applies them instead of the
   /// stored layout.
   std::optional<std::vector<LayoutRecord>> mPendingRecords;
+  /// Guarded records (TovDock::setGuardedRecords): each key's stored value as this dock last read
+  /// or wrote it, the keys whose reading failed at the last load, and whether the values read are
+  /// to be taken as the dock holds them once the run that loaded them has laid it out.
+  bool mGuardedRecords = false;
+  std::map<std::string, std::string> mRecordsKnown;
+  std::set<std::string> mRecordsUnread;
+  /// Keys the store held a record for at the last load.
+  std::set<std::string> mRecordsStored;
+  bool mRecordsLoaded = false;
 
   /// Bar whose title is being dragged by a drag the dock started; 0 when no such drag is on.
   std::int32_t mDragSource = 0;

@@ -1,4 +1,5 @@
 // Saving and restoring each bar's place, group, state and height under its key.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <optional>
@@ -122,9 +123,27 @@ void TovDockPrivate::pSaveSettings() {
   report("pSaveSettings", [&] {
     auto host = this->host();
     settings::Batch batch(host);
-    for (const LayoutRecord& r : layoutRecords())
-      host->SaveSetting(templ::kSection, r.key, settings::format(r.position, r.align, r.state, r.height), 0);
+    for (const LayoutRecord& r : layoutRecords()) {
+      std::string value = settings::format(r.position, r.align, r.state, r.height);
+      if (mGuardedRecords) {
+        // Another run may have changed what this one left alone; a record that could not be read
+        // is not replaced by values that did not come from it.
+        const auto known = mRecordsKnown.find(r.key);
+        if (mRecordsUnread.contains(r.key) || (known != mRecordsKnown.end() && known->second == value))
+          continue;
+        mRecordsKnown[r.key] = value;
+      }
+      host->SaveSetting(templ::kSection, r.key, value, 0);
+    }
   });
+}
+
+void TovDockPrivate::knowRecords() {
+  mRecordsKnown.clear();
+  // A bar the store holds no record for is written at the next save, as without guarded records.
+  for (const LayoutRecord& r : layoutRecords())
+    if (mRecordsStored.contains(r.key))
+      mRecordsKnown[r.key] = settings::format(r.position, r.align, r.state, r.height);
 }
 
 void TovDockPrivate::applyLayout(
@@ -148,6 +167,8 @@ void TovDockPrivate::applyLayout(
     if (!r || r->position < 1 || r->position > count) continue;
     if (r->align < eAlignTop || r->align > eAlignBottom || r->state < eBarCollapsed || r->state > eBarHidden)
       continue;
+    // A height beyond any screen would only overflow the sums of the layout.
+    if (mGuardedRecords) r->height = std::min(r->height, LayoutRecord::kHeightMax);
     order[static_cast<std::size_t>(r->position)] = b->Index();
     b->setAlignBar(r->align);
     each([&] { b->setState(r->state); });
@@ -189,13 +210,28 @@ void TovDockPrivate::pLoadSettings() {
   std::optional<settings::Batch> batch;
   skipFailure([&] { batch.emplace(host); });
   mShow = true;
+  std::set<std::string> unread, stored;
   applyLayout([&](const std::string& key) -> std::optional<LayoutRecord> {
-    const std::string value = host->GetSetting(templ::kSection, key, 0);
+    std::string value;
+    if (!mGuardedRecords) {
+      value = host->GetSetting(templ::kSection, key, 0);
+    } else if (std::optional<std::string> read = host->ReadSetting(templ::kSection, key)) {
+      value = std::move(*read);
+    } else {
+      unread.insert(key);
+      return std::nullopt;
+    }
     if (value.empty()) return std::nullopt;
+    stored.insert(key);
     const std::optional<settings::Record> r = settings::parse(value);
     if (!r) return std::nullopt;
     return LayoutRecord{key, r->position, r->align, r->state, r->height};
   });
+  if (!mGuardedRecords) return;
+  mRecordsUnread = std::move(unread);
+  mRecordsStored = std::move(stored);
+  // What the store holds is what the dock holds once it is laid out, at the end of this run.
+  mRecordsLoaded = true;
 }
 
 }  // namespace tov

@@ -31,6 +31,12 @@ bool TovDock::AllowScroll() const {
 void TovDock::setAllowScroll(bool v) {
   d->mAllowScroll = v;
 }
+bool TovDock::GuardedRecords() const {
+  return d->mGuardedRecords;
+}
+void TovDock::setGuardedRecords(bool on) {
+  d->mGuardedRecords = on;
+}
 bool TovDock::Show() const {
   return d->mShow;
 }

@@ -45,6 +45,10 @@ std::shared_ptr<HostServices> HostServices::instance() {
   return slot;
 }
 
+std::optional<std::string> HostServices::ReadSetting(const std::string& section, const std::string& key) {
+  return GetSetting(section, key, 0);
+}
+
 void HostServices::setInstance(std::shared_ptr<HostServices> services) {
   std::shared_ptr<HostServices> previous;
   {
@@ -80,8 +84,13 @@ void DefaultHostServices::ShowMessage(const std::string& text, std::int32_t, con
 
 std::string DefaultHostServices::GetSetting(const std::string& section, const std::string& key,
                                             std::int16_t) {
-  std::string value;
-  keepGoing("reading a setting", [&] { value = d->store.get(section, key); });
+  return ReadSetting(section, key).value_or(std::string());
+}
+
+std::optional<std::string> DefaultHostServices::ReadSetting(const std::string& section,
+                                                            const std::string& key) {
+  std::optional<std::string> value;
+  keepGoing("reading a setting", [&] { value = d->store.read(section, key); });
   return value;
 }
 

@@ -221,11 +221,13 @@ void SettingsStore::reportReadOnly() {
   std::cerr << "tovdock: " << where() << " cannot be written; changes are kept only while the program runs\n";
 }
 
-std::string SettingsStore::get(const std::string& section, const std::string& key) {
+std::optional<std::string> SettingsStore::read(const std::string& section, const std::string& key) {
   std::lock_guard lock(mutex);
   waitAtMost(kCallWait);
   if (const auto it = pending.find(Key(section, key)); it != pending.end()) return it->second;
-  if (!ensureOpen() || !select) return {};
+  if (!ensureOpen()) return std::nullopt;
+  // An open store without its settings table (a new read-only one) holds nothing.
+  if (!select) return std::string();
   // The reads of a batch share one read transaction: the store's locks are taken once, not for
   // every record. Without it (it could not begin), each read is a transaction of its own.
   if (batches > 0 && !reading) reading = exec("BEGIN") == SQLITE_OK;
@@ -236,7 +238,7 @@ std::string SettingsStore::get(const std::string& section, const std::string& ke
   sqlite3_clear_bindings(select);
   if (rc != SQLITE_OK) {
     if (!isBusy(rc)) reportRuntime("cannot read from");
-    return {};
+    return std::nullopt;
   }
   return value;
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,8 +60,9 @@ class SettingsStore {
   SettingsStore& operator=(const SettingsStore&) = delete;
 
   const std::filesystem::path& path() const { return place.file; }
-  /// The value saved for section and key, or "".
-  std::string get(const std::string& section, const std::string& key);
+  /// The value saved for section and key ("" when none is), or nothing when the store could not be
+  /// read: another process holds it, or it cannot be used.
+  std::optional<std::string> read(const std::string& section, const std::string& key);
   void save(const std::string& section, const std::string& key, const std::string& value);
   void beginBatch();
   void endBatch();

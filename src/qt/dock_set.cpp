@@ -134,8 +134,15 @@ class DockSetPrivate : public QObject {
   void userMove(DockWidget* from, const QString& key, DockWidget* to, int position) {
     history->begin();
     if (from->movePaneTo(key, to, position)) {
-      if (QWidget* title = detail::TitleKeys::of(to)->titleOf(to->pane(key)))
-        title->setFocus(Qt::OtherFocusReason);
+      // The target lays out a pane added to it on the next turn of the event loop: its title
+      // takes the focus once it is on screen.
+      QMetaObject::invokeMethod(
+          to,
+          [to, key] {
+            if (QWidget* title = detail::TitleKeys::of(to)->titleOf(to->pane(key)))
+              title->setFocus(Qt::OtherFocusReason);
+          },
+          Qt::QueuedConnection);
     }
     history->end();
   }

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QMetaObject>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "accessible.h"
 #include "dock_widget_p.h"
@@ -32,6 +34,8 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   d->undo = new detail::UndoWatch(this);
   d->motion = new detail::Motion(this);
   d->dock->setFitToDock(true);
+  // The stored layout is shared with other runs of the application and may be busy or damaged.
+  d->dock->setGuardedRecords(true);
   Surface& surface = d->dock->surface();
   if (QWidget* s = QtToolkit::widgetOf(surface)) s->setParent(this);
   surface.setLeft(0);
@@ -46,8 +50,22 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
     if (Pane* p = scope.widget ? d->paneOfCoreKey(key) : nullptr) emit paneClosed(p->key());
   };
   dock->CtlResize = [this](std::string& key) {
+    if (!d->events.ctlResize) return;
+    // Qt goes on with this widget after its own resize or palette change: the application's handler,
+    // which may delete it, waits for the event loop then.
+    if (d->ownEvents > 0) {
+      QMetaObject::invokeMethod(
+          this,
+          [this, key] {
+            std::string k = key;
+            const DockWidgetPrivate::HandlerScope scope(*d);
+            if (d->events.ctlResize) d->events.ctlResize(k);
+          },
+          Qt::QueuedConnection);
+      return;
+    }
     const DockWidgetPrivate::HandlerScope scope(*d);
-    if (d->events.ctlResize) d->events.ctlResize(key);
+    d->events.ctlResize(key);
   };
   dock->OptShow = [this](std::string& key, bool& reload) {
     const DockWidgetPrivate::HandlerScope scope(*d);
@@ -84,17 +102,45 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
 }
 
 DockWidget::~DockWidget() {
-  // The panes' widgets are deleted with this one, after its private part: they tell it nothing.
-  for (Pane* p : d->panes)
-    if (QWidget* w = p->widget()) QObject::disconnect(w, nullptr, this, nullptr);
   DockRef dock = std::move(d->dock);
+  // Deleted by a slot that one of the dock's runs called: the widget whose event or signal runs it
+  // may be any of the dock's. They leave the application's window now and are deleted when control
+  // returns to the event loop.
+  const bool running = dock && dock->inRun();
+  // The panes' widgets are deleted with this one, after its private part: they tell it nothing. A
+  // widget the application moved into another window stays there: the dock lets go of it rather
+  // than hand it back to this widget, which may be half destroyed with its window.
+  for (Pane* p : d->panes) {
+    QWidget* w = p->widget();
+    if (!w) continue;
+    QObject::disconnect(w, nullptr, this, nullptr);
+    const bool away = !isAncestorOf(w);
+    if (away || running) {
+      if (auto c = std::dynamic_pointer_cast<WidgetControl>(PanePrivate::bar(p)->Control())) c->release();
+    }
+    if (running && !away) {
+      w->hide();
+      w->setParent(nullptr);
+      w->deleteLater();
+    }
+  }
   if (!dock) return;
   dock->Closed = nullptr;
   dock->CtlResize = nullptr;
   dock->OptShow = nullptr;
   dock->RightClick = nullptr;
   dock->LayoutChanged = nullptr;
+  if (!running) {
+    dock->Terminate();
+    return;
+  }
+  const QtToolkit::EventScope scope(*d->toolkit);
   dock->Terminate();
+  if (QWidget* surface = QtToolkit::widgetOf(dock->surface())) {
+    surface->hide();
+    surface->setParent(nullptr);
+    surface->deleteLater();
+  }
 }
 
 QWidget* DockWidget::surfaceWidget() const {
@@ -111,6 +157,7 @@ QSize DockWidget::minimumSizeHint() const {
 
 void DockWidget::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
+  d->flushLayout();
   // The dock activates itself the first time it is shown: loads the layout and lays the panes out.
   if (d->dock && !d->dock->Show() && !d->activated) {
     d->activated = true;
@@ -134,7 +181,9 @@ void DockWidget::showEvent(QShowEvent* e) {
 
 void DockWidget::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
-  if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) d->applyColors();
+  if (e->type() != QEvent::PaletteChange && e->type() != QEvent::ApplicationPaletteChange) return;
+  const DockWidgetPrivate::OwnEvent own(*d);
+  d->applyColors();
 }
 
 void DockWidget::resizeEvent(QResizeEvent* e) {
@@ -142,6 +191,7 @@ void DockWidget::resizeEvent(QResizeEvent* e) {
   // The surface's own size in twips, which need not be whole, given as its container gives it; the
   // hints in twips of this screen.
   d->sizing->take();
+  const DockWidgetPrivate::OwnEvent own(*d);
   if (DockRef dock = d->dock)
     QtToolkit::resizeSurface(dock->surface(), width() / d->pixelsPerTwip(), height() / d->pixelsPerTwip());
 }
@@ -206,12 +256,16 @@ void DockWidget::setAutoSave(bool on) {
 }
 
 void DockWidget::setColor(ColorRole role, const QColor& color) {
-  d->colors.at(static_cast<std::size_t>(role)) = color.isValid() ? color.toRgb() : QColor();
+  const auto i = static_cast<std::size_t>(role);
+  if (i >= d->colors.size()) return;
+  d->colors[i] = color.isValid() ? color.toRgb() : QColor();
   d->applyColors();
 }
 
 QColor DockWidget::color(ColorRole role) const {
-  const QColor& own = d->colors.at(static_cast<std::size_t>(role));
+  const auto i = static_cast<std::size_t>(role);
+  if (i >= d->colors.size()) return {};
+  const QColor& own = d->colors[i];
   if (own.isValid()) return own;
   if (role != TitleText) return paletteColor(palette(), role);
   return paletteColor(palette(), role, color(TitleStart), color(TitleEnd));
@@ -251,8 +305,27 @@ void DockWidgetPrivate::applyColors() {
   hold->reloadColors();
 }
 
+namespace {
+
+/// A name in a stored key: the separator and the escape character escaped, so that "x/y" with "z"
+/// and "x" with "y/z" keep records of their own. Names without either are stored as they are.
+QString escaped(const QString& name) {
+  QString out = name;
+  out.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+  out.replace(QLatin1Char('/'), QLatin1String("\\/"));
+  return out;
+}
+
+}  // namespace
+
 std::string DockWidgetPrivate::coreKey(const QString& key) const {
-  return (q->objectName().isEmpty() ? key : q->objectName() + QLatin1Char('/') + key).toStdString();
+  const QString name = q->objectName();
+  return (name.isEmpty() ? escaped(key) : escaped(name) + QLatin1Char('/') + escaped(key)).toStdString();
+}
+
+bool DockWidgetPrivate::storable(const QString& key) {
+  // Lone surrogates become replacement characters in UTF-8: two such keys would share a record.
+  return QString::fromStdString(key.toStdString()) == key;
 }
 
 Pane* DockWidgetPrivate::paneOfCoreKey(const std::string& key) const {
@@ -277,6 +350,34 @@ void DockWidgetPrivate::queueLayoutChanged() {
         emit q->layoutChanged();
       },
       Qt::QueuedConnection);
+}
+
+void DockWidgetPrivate::relayoutLater() {
+  if (std::exchange(relayoutPosted, true)) return;
+  // Out of sight meanwhile: each widget shown in a visible parent posts events of its own, and Qt
+  // looks through every event still posted for each new one. The bars are shown together, as the
+  // first show shows them; the focus stays where it was.
+  QWidget* surface = q->surfaceWidget();
+  if (surface && surface->isVisible()) {
+    QWidget* had = QApplication::focusWidget();
+    focusBeforeAdding = surface->isAncestorOf(had) ? had : nullptr;
+    hiddenForAdding = surface;
+    surface->hide();
+  }
+  QMetaObject::invokeMethod(
+      q, [this] { flushLayout(); }, Qt::QueuedConnection);
+}
+
+void DockWidgetPrivate::flushLayout() {
+  if (!std::exchange(relayoutPosted, false) || !dock) return;
+  const QPointer<DockWidget> self = q;
+  const DockRef hold = dock;
+  hold->relayout();
+  if (!self) return;
+  if (const QPointer<QWidget> surface = std::exchange(hiddenForAdding, nullptr)) surface->show();
+  if (const QPointer<QWidget> focus = std::exchange(focusBeforeAdding, nullptr))
+    focus->setFocus(Qt::OtherFocusReason);
+  q->updateGeometry();
 }
 
 void DockWidgetPrivate::syncStates() {

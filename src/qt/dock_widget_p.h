@@ -30,6 +30,8 @@ class DockWidgetPrivate {
 
   /// The pane's key as the core stores it: prefixed with the objectName when there is one.
   std::string coreKey(const QString& key) const;
+  /// Whether the key reads back from its stored form as it is.
+  static bool storable(const QString& key);
   Pane* paneOfCoreKey(const std::string& key) const;
   /// The pane of a bar index, or null.
   Pane* paneOfIndex(std::int32_t index) const;
@@ -44,6 +46,10 @@ class DockWidgetPrivate {
 
   /// layoutChanged is emitted once when control returns to the event loop.
   void queueLayoutChanged();
+  /// Lays a dock on screen out when control returns to the event loop, once for a run of added
+  /// panes; flushLayout does it now when it is due (before the layout is read or shown).
+  void relayoutLater();
+  void flushLayout();
 
   // ---- The list of panes (pane_list.cpp) ----
 
@@ -72,6 +78,15 @@ class DockWidgetPrivate {
     QPointer<DockWidget> widget;
   };
 
+  /// Held while the widget handles its own resize or palette change.
+  struct OwnEvent {
+    explicit OwnEvent(DockWidgetPrivate& d) : widget(d.q) { ++d.ownEvents; }
+    ~OwnEvent() {
+      if (widget) --DockWidgetPrivate::get(widget)->ownEvents;
+    }
+    QPointer<DockWidget> widget;
+  };
+
   DockWidget* q;
   std::shared_ptr<QtToolkit> toolkit;
   DockRef dock;
@@ -90,10 +105,14 @@ class DockWidgetPrivate {
   /// A layout applied by restoreState before the first show stands in for the stored one then.
   bool restoredBeforeShow = false;
   bool layoutQueued = false;
+  bool relayoutPosted = false;
+  /// The surface hidden while panes are added to it, and the widget in it that had the focus.
+  QPointer<QWidget> hiddenForAdding, focusBeforeAdding;
   /// Bars of panes gone are still in the dock, hidden and without a key.
   bool compactDue = false;
   bool compactPosted = false;
   int handlers = 0;
+  int ownEvents = 0;
   std::array<QColor, 5> colors;
 };
 

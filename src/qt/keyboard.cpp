@@ -3,10 +3,12 @@
 #include "keyboard.h"
 
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QPainter>
 #include <QPointer>
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 #include "dock_widget_p.h"
 #include "last_pane.h"
@@ -121,6 +123,17 @@ void TitleKeys::order() {
   }
 }
 
+void TitleKeys::orderLater() {
+  if (std::exchange(mOrderPosted, true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        mOrderPosted = false;
+        order();
+      },
+      Qt::QueuedConnection);
+}
+
 bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
   auto* title = qobject_cast<QWidget*>(watched);
   if (!title) return false;
@@ -156,7 +169,10 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::KeyPress: {
       auto* k = static_cast<QKeyEvent*>(e);
       Pane* pane = paneOf(title);
-      return pane && run(pane, commandOf(k->key(), k->modifiers()));
+      if (!pane) return false;
+      // The strip's own event runs the dock: a strip that goes meanwhile is deleted later.
+      const QtToolkit::EventScope scope(*DockWidgetPrivate::get(mDock)->toolkit);
+      return run(pane, commandOf(k->key(), k->modifiers()));
     }
     default:
       return false;

@@ -40,6 +40,8 @@ class TitleKeys : public QObject {
   }
   /// Puts the title strips and the panes' widgets in Tab order, as the panes are displayed.
   void order();
+  /// The same once control returns to the event loop: a run of added panes is ordered once.
+  void orderLater();
   /// Runs a command on the pane as its key or button does; false when it means nothing there.
   bool run(Pane* pane, TitleCommand c);
   /// The elements that draw the pane's bar; all null while it has none.
@@ -69,6 +71,7 @@ class TitleKeys : public QObject {
   // not found, and all again when one found is no longer its pane's; a rebuild of the bars forgets all.
   mutable QHash<const QObject*, std::pair<QPointer<Pane>, Part>> mOwners;
   mutable qsizetype mEntered = 0;
+  bool mOrderPosted = false;
 };
 
 }  // namespace tov::qt::detail

@@ -2,6 +2,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QPointer>
+#include <algorithm>
 
 #include "dock_widget_p.h"
 #include "keyboard.h"
@@ -18,6 +19,7 @@ constexpr quint16 kStateVersion = 1;
 }  // namespace
 
 QByteArray DockWidget::saveState() const {
+  d->flushLayout();
   // The panes in display order, each with its group, state and height as the dock stores them.
   std::vector<LayoutRecord> records = d->dock ? d->dock->records() : std::vector<LayoutRecord>();
   std::stable_sort(records.begin(), records.end(),
@@ -73,11 +75,16 @@ bool DockWidget::restoreState(const QByteArray& state) {
     if (d->paneOfCoreKey(r.key)) kept.push_back(r);
   for (std::size_t i = 0; i < kept.size(); ++i)
     kept[i].position = static_cast<std::int32_t>(i) + 1;
+  // One pane stays shown: the first, when the data hides every one.
+  if (!kept.empty() &&
+      std::all_of(kept.begin(), kept.end(), [](const LayoutRecord& r) { return r.state == eBarHidden; }))
+    kept.front().state = eBarExpanded;
   const QPointer<DockWidget> self = this;
   const DockRef dock = d->dock;
   dock->applyRecords(kept);
+  if (!self) return true;
   if (!d->activated) d->restoredBeforeShow = true;
-  if (self) d->keys->order();
+  d->keys->order();
   return true;
 }
 

@@ -108,6 +108,11 @@ std::string PaletteHost::GetSetting(const std::string& section, const std::strin
   return mSettings ? mSettings->read(section, key) : std::string();
 }
 
+std::optional<std::string> PaletteHost::ReadSetting(const std::string& section, const std::string& key) {
+  if (!mSettings) return std::string();
+  return mSettings->tryRead(section, key);
+}
+
 void PaletteHost::SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                               std::int32_t) {
   if (mSettings) mSettings->write(section, key, value);

@@ -3,7 +3,10 @@
 #include <QColor>
 #include <QPalette>
 #include <QPointer>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "settings_host.h"
 #include "tovdock/host.h"
@@ -39,6 +42,7 @@ class PaletteHost : public HostServices {
   void ShowMessage(const std::string& text, std::int32_t number, const std::string& text2, std::int16_t flag,
                    std::int32_t number2) override;
   std::string GetSetting(const std::string& section, const std::string& key, std::int16_t number) override;
+  std::optional<std::string> ReadSetting(const std::string& section, const std::string& key) override;
   void SaveSetting(const std::string& section, const std::string& key, const std::string& value,
                    std::int32_t number) override;
   bool GetFlag(std::int32_t number) override;

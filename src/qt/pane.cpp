@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <climits>
 
 #include "accessible.h"
 #include "dock_widget_p.h"
@@ -24,6 +25,18 @@ PaneGroup groupOf(std::int32_t align) {
   return static_cast<PaneGroup>(
       std::clamp(align, static_cast<std::int32_t>(eAlignTop), static_cast<std::int32_t>(eAlignBottom)) -
       eAlignTop);
+}
+
+/// Runs one of the pane's calls in one run of the dock: the application's slots, which may delete
+/// the dock, run when it ends, once nothing of the pane is touched any more. A bar the application
+/// took out of the dock (by clearing its bars) is left alone, and no call fails.
+template <class F>
+void onBar(const PanePrivate* d, F&& step) {
+  const DockRef dock = coreDock(d->dock);
+  const BarsRef all = dock ? dock->Bars() : nullptr;
+  if (!all || all->Item(d->coreBar->Index()) != d->coreBar) return;
+  TovDock::Batch batch(*dock);
+  skipFailure(std::forward<F>(step));
 }
 
 }  // namespace
@@ -67,24 +80,28 @@ QString Pane::title() const {
   return fromStd(d->coreBar->Title());
 }
 void Pane::setTitle(const QString& title) {
-  d->coreBar->setTitle(title.toStdString());
   d->toggle->setText(title);
-  detail::announceTitle(d->dock, this, true);
+  onBar(d.get(), [&] {
+    d->coreBar->setTitle(title.toStdString());
+    detail::announceTitle(d->dock, this, true);
+  });
 }
 QString Pane::rightTitle() const {
   return fromStd(d->coreBar->TitleRight());
 }
 void Pane::setRightTitle(const QString& title) {
-  d->coreBar->setTitleRight(title.toStdString());
-  detail::announceTitle(d->dock, this, false);
+  onBar(d.get(), [&] {
+    d->coreBar->setTitleRight(title.toStdString());
+    detail::announceTitle(d->dock, this, false);
+  });
 }
 QIcon Pane::icon() const {
   return d->icon;
 }
 void Pane::setIcon(const QIcon& icon) {
   d->icon = icon;
-  d->coreBar->setIcon(pictureOf(icon));
   d->toggle->setIcon(icon);
+  onBar(d.get(), [&] { d->coreBar->setIcon(pictureOf(icon)); });
 }
 
 PaneState Pane::state() const {
@@ -92,7 +109,7 @@ PaneState Pane::state() const {
 }
 void Pane::setState(PaneState state) {
   if (state == PaneState::Hidden && detail::isLastShown(d->dock, this)) return;
-  d->coreBar->setState(static_cast<std::int32_t>(state));
+  onBar(d.get(), [&] { d->coreBar->setState(static_cast<std::int32_t>(state)); });
 }
 
 PaneGroup Pane::group() const {
@@ -100,55 +117,65 @@ PaneGroup Pane::group() const {
 }
 void Pane::setGroup(PaneGroup group) {
   if (group == this->group()) return;
-  const DockRef dock = DockWidgetPrivate::get(d->dock)->dock;
-  TovDock::Batch batch(*dock);
-  d->coreBar->setAlignBar(alignOf(group));
-  dock->relayout();
+  onBar(d.get(), [&] {
+    d->coreBar->setAlignBar(alignOf(group));
+    coreDock(d->dock)->relayout();
+  });
 }
 
 int Pane::height() const {
+  DockWidgetPrivate::get(d->dock)->flushLayout();
   return DockWidgetPrivate::get(d->dock)->toPixels(d->coreBar->HeightExpanded());
 }
 void Pane::setHeight(int height) {
-  const auto twips = static_cast<std::int32_t>(DockWidgetPrivate::get(d->dock)->toTwips(height));
-  if (d->coreBar->State() == eBarExpanded) {
-    d->coreBar->setHeight(twips);
-  } else {
-    d->coreBar->setHeightExpanded(twips);
-  }
-  // Fitted to their content, the panes move at once: the height is the pane's share of the dock.
-  if (const DockRef dock = coreDock(d->dock); dock && dock->FitToDock()) dock->relayout();
+  // A height beyond any screen is taken as the tallest a record keeps.
+  const auto twips = static_cast<std::int32_t>(std::clamp(DockWidgetPrivate::get(d->dock)->toTwips(height),
+                                                          double(INT_MIN), double(LayoutRecord::kHeightMax)));
+  onBar(d.get(), [&] {
+    if (d->coreBar->State() == eBarExpanded) {
+      d->coreBar->setHeight(twips);
+    } else {
+      d->coreBar->setHeightExpanded(twips);
+    }
+    // Fitted to their content, the panes move at once: the height is the pane's share of the dock.
+    if (const DockRef dock = coreDock(d->dock); dock->FitToDock()) dock->relayout();
+  });
 }
 
 bool Pane::isResizable() const {
   return d->coreBar->ResizeFlag();
 }
 void Pane::setResizable(bool on) {
-  d->coreBar->setAllowResize(on);
+  onBar(d.get(), [&] { d->coreBar->setAllowResize(on); });
 }
 bool Pane::isClosable() const {
   return d->coreBar->ShowClose();
 }
 void Pane::setClosable(bool on) {
-  d->coreBar->setShowClose(on);
-  // The switch is only stored by the bar; its title strip shows the button once arranged again.
-  DockWidgetPrivate::get(d->dock)->dock->repaintBar(d->coreBar->Index());
+  onBar(d.get(), [&] {
+    d->coreBar->setShowClose(on);
+    // The switch is only stored by the bar; its title strip shows the button once arranged again.
+    coreDock(d->dock)->repaintBar(d->coreBar->Index());
+  });
 }
 bool Pane::isMovable() const {
   return d->coreBar->CanMove();
 }
 void Pane::setMovable(bool on) {
-  d->coreBar->setCanMove(on);
+  onBar(d.get(), [&] { d->coreBar->setCanMove(on); });
 }
 bool Pane::isOptionsVisible() const {
   return d->coreBar->ShowOptions();
 }
 void Pane::setOptionsVisible(bool on) {
-  d->coreBar->setShowOptions(on);
-  const DockRef& dock = DockWidgetPrivate::get(d->dock)->dock;
-  dock->repaintBar(d->coreBar->Index());
-  // The dock's title arrangement shows the button, but leaves one shown before when it goes.
-  if (Image* button = on ? nullptr : dock->elementsOf(d->coreBar->Index()).options) button->setVisible(false);
+  onBar(d.get(), [&] {
+    d->coreBar->setShowOptions(on);
+    const DockRef dock = coreDock(d->dock);
+    dock->repaintBar(d->coreBar->Index());
+    // The dock's title arrangement shows the button, but leaves one shown before when it goes.
+    if (Image* button = on ? nullptr : dock->elementsOf(d->coreBar->Index()).options)
+      button->setVisible(false);
+  });
 }
 
 bool PanePrivate::sync() {

@@ -73,8 +73,10 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
   // One run of the dock: the pane is fitted once, in its group and at its place.
   const DockRef dock = d->dock;
   TovDock::Batch batch(*dock);
+  const QPointer<DockWidget> self = this;
   Pane* p = d->createPane(key, widget, title, icon);
-  if (!p) return nullptr;
+  // A slot the new pane's first placing ran may have deleted this widget.
+  if (!p || !self) return self ? p : nullptr;
   // The application's order: a reset puts the pane where it was inserted.
   d->panes.removeLast();
   if (at < before.size()) {
@@ -84,6 +86,7 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
     d->panes.append(p);
   }
   d->place(p, at);
+  if (!self) return nullptr;
   d->queueLayoutChanged();
   emit paneAdded(key);
   return p;
@@ -105,9 +108,11 @@ bool DockWidget::removePane(const QString& key) {
   Pane* p = pane(key);
   if (!p) return false;
   QPointer<QWidget> w = p->widget();
+  const QPointer<DockWidget> self = this;
   d->detach(p);
   if (w) w->deleteLater();
-  emit paneRemoved(key);
+  // A slot the removal ran may have deleted this widget.
+  if (self) emit paneRemoved(key);
   return true;
 }
 
@@ -115,9 +120,10 @@ QWidget* DockWidget::takeWidget(const QString& key) {
   Pane* p = pane(key);
   if (!p) return nullptr;
   QPointer<QWidget> w = p->widget();
+  const QPointer<DockWidget> self = this;
   d->detach(p);
   if (w) w->setParent(nullptr);
-  emit paneRemoved(key);
+  if (self) emit paneRemoved(key);
   return w;
 }
 
@@ -166,13 +172,17 @@ QList<Pane*> DockWidget::panes() const {
 
 Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const QString& title,
                                     const QIcon& icon) {
-  if (key.isEmpty() || q->pane(key)) {
+  if (key.isEmpty() || q->pane(key) || !storable(key)) {
     qWarning("tov::qt::DockWidget: the key \"%s\" is %s; no pane was added", qPrintable(key),
-             key.isEmpty() ? "empty" : "already used");
+             key.isEmpty()  ? "empty"
+             : q->pane(key) ? "already used"
+                            : "not storable as it is");
     return nullptr;
   }
-  if (!widget) {
-    qWarning("tov::qt::DockWidget: no widget for the pane \"%s\"", qPrintable(key));
+  if (!widget ||
+      std::any_of(panes.begin(), panes.end(), [widget](const Pane* p) { return p->widget() == widget; })) {
+    qWarning("tov::qt::DockWidget: %s for the pane \"%s\"",
+             widget ? "the widget is another pane's" : "no widget", qPrintable(key));
     return nullptr;
   }
   const DockRef hold = dock;
@@ -196,7 +206,10 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   panes.append(p);
   p->setTitle(title);
   if (!icon.isNull()) p->setIcon(icon);
+  // Placing the widget runs the application's handler, which may delete this widget.
+  const QPointer<DockWidget> self = q;
   bar->setControl(std::make_shared<WidgetControl>(widget));
+  if (!self) return nullptr;
   sizing->watch(p);
   keys->attach(p);
   detail::announceChanges(q, p);
@@ -205,10 +218,15 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   QObject::connect(widget, &QObject::destroyed, q, [this, p] {
     if (panes.contains(p)) detach(p, true);
   });
-  // A pane added to a dock on screen takes its place at once, and its place in the Tab order; a
-  // dock not on screen puts all of them in order when it is shown.
-  hold->relayout();
-  if (q->isVisible()) keys->order();
+  // A dock on screen lays the panes out and puts them in Tab order when control returns to the event
+  // loop, once for a run of added panes: each time, the whole stack is fitted again. A dock not on
+  // screen does both when it is shown.
+  if (q->isVisible() && hold->Show()) {
+    relayoutLater();
+    keys->orderLater();
+  } else {
+    hold->relayout();
+  }
   return p;
 }
 
@@ -252,8 +270,11 @@ void DockWidgetPrivate::place(Pane* p, int position) {
   const auto target = static_cast<std::int32_t>(at + (before ? 2 : 1));
   const bool movable = bar->CanMove();
   bar->setCanMove(true);
+  // The move runs the application's handlers, which may delete this widget.
+  const QPointer<DockWidget> self = q;
   hold->moveBar(bar->Index(), target, align);
   bar->setCanMove(movable);
+  if (!self) return;
   queueLayoutChanged();
   keys->order();
 }
@@ -310,7 +331,9 @@ void DockWidgetPrivate::rebuild(const QList<Pane*>& order) {
   QWidget* had = QApplication::focusWidget();
   const QPointer<QWidget> focus = together && surface->isAncestorOf(had) ? had : nullptr;
   if (together) surface->hide();
+  const QPointer<DockWidget> self = q;
   remake(order);
+  if (!self) return;
   if (together && surface) surface->show();
   if (focus) focus->setFocus(Qt::OtherFocusReason);
 }
@@ -321,6 +344,8 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
   if (!all) return;
   compactDue = false;
   TovDock::Batch batch(*hold);
+  // Placing the widgets runs the application's handler, which may delete this widget.
+  const QPointer<DockWidget> self = q;
   const bool shown = hold->Show();
   // A dock on screen keeps the order its bars were made in, which a reset gives back; one that
   // never was takes the new order as that order, since only records could reorder it.
@@ -352,10 +377,12 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
     }
     PanePrivate::get(p)->coreBar = bar;
     if (QWidget* w = p->widget()) bar->setControl(std::make_shared<WidgetControl>(w));
+    if (!self) return;
     sizing->watch(p);
     keys->attach(p);
   }
   if (shown || restoredBeforeShow) hold->applyRecords(records);
+  if (!self) return;
   // The records' rules bring back a hidden pane without a close button: it stays as it was.
   for (Pane* p : order) {
     const BarRef& bar = PanePrivate::bar(p);

@@ -54,6 +54,15 @@ std::string SettingsHost::read(const std::string& section, const std::string& ke
   return value;
 }
 
+std::optional<std::string> SettingsHost::tryRead(const std::string& section, const std::string& key) {
+  if (!ownsName()) return std::string();
+  QSettings& store = settings();
+  std::optional<std::string> value;
+  if (store.status() == QSettings::NoError) value = store.value(keyOf(section, key)).toString().toStdString();
+  if (mBatches == 0) mOpen.reset();
+  return value;
+}
+
 void SettingsHost::write(const std::string& section, const std::string& key, const std::string& value) {
   if (!ownsName()) return;
   settings().setValue(keyOf(section, key), QString::fromStdString(value));

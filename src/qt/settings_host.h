@@ -24,6 +24,9 @@ class SettingsHost {
 
   /// The value stored under the core's section and a bar's key, empty when none is.
   std::string read(const std::string& section, const std::string& key);
+  /// The same, or nothing when the settings file cannot be read (it exists but is unreadable or
+  /// malformed): the dock then leaves that record alone when it saves.
+  std::optional<std::string> tryRead(const std::string& section, const std::string& key);
   void write(const std::string& section, const std::string& key, const std::string& value);
   /// Keeps one QSettings open from the first begin to the last end.
   void begin();

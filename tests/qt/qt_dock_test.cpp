@@ -187,7 +187,7 @@ TEST_F(QtDock, SavedStateRestoresOnANewDockAndNamedDocksKeepTheirOwnRecordsOrWit
     d->addPane(k, new QLabel(k), QString(k).toUpper());
   d->setGeometry(20, 20, pixels(4500), pixels(6000));
   d->show();
-  EXPECT_EQ(layoutOf(d), "aTC 0+17, bTE 17+233 w, cTE 250+123 w, nTE 373+27 w");
+  EXPECT_EQ(layoutOf(d), "aTC 0+17, bTE 17+232 w, cTE 249+122 w, nTE 371+29 w");
 }
 
 TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {

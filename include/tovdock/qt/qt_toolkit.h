@@ -106,6 +106,21 @@ class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
   /// The state shared with the elements (internal).
   struct TOVDOCK_QT_NO_EXPORT Impl;
 
+  /// Held by code outside the toolkit that runs the dock for an event of one of its widgets (a key
+  /// on a title strip): a widget whose element goes meanwhile is deleted later, as in the
+  /// toolkit's own events, since the event under way may be its own.
+  class EventScope {
+   public:
+    /// Runs the dock of `toolkit` for an event until the scope ends.
+    explicit EventScope(const QtToolkit& toolkit);
+    ~EventScope();
+    EventScope(const EventScope&) = delete;
+    EventScope& operator=(const EventScope&) = delete;
+
+   private:
+    std::shared_ptr<Impl> mState;
+  };
+
  private:
   std::shared_ptr<Impl> d;
 };
@@ -113,7 +128,8 @@ class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
 /// A hosted control wrapping any QWidget. Members, positions in twips of the parent panel:
 /// "Move"(left, top[, width[, height]]), "Visible", "Height", "Left", "Top", "Width", "hWnd",
 /// "Name" (the object name), and "Align" when the widget has a dynamic property of that name.
-/// Once the widget is deleted every member fails with errObjectNotSet.
+/// Once the widget is deleted every member fails with errObjectNotSet. The widget's own code, run
+/// by a move, may delete the widget and whatever holds it.
 class TOVDOCK_QT_EXPORT WidgetControl : public Control {
  public:
   /// Hosts `widget`; the control does not own it.
@@ -123,6 +139,9 @@ class TOVDOCK_QT_EXPORT WidgetControl : public Control {
   bool mayHave(std::string_view member) const override;
   /// The hosted widget; null once it is deleted.
   QWidget* widget() const { return mWidget; }
+  /// Lets go of the widget, which stays where it is: the dock no longer moves, shows or hands it
+  /// back, and every member fails as once the widget is deleted.
+  void release() { mWidget.clear(); }
 
  private:
   QPointer<QWidget> mWidget;

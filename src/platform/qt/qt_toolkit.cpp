@@ -163,6 +163,14 @@ PointPx QtToolkit::Impl::ScreenToClient(Hwnd window, PointPx screen) {
 
 // ---- QtToolkit -------------------------------------------------------------------------------
 
+QtToolkit::EventScope::EventScope(const QtToolkit& toolkit) : mState(toolkit.d) {
+  ++mState->dispatchDepth;
+}
+
+QtToolkit::EventScope::~EventScope() {
+  if (--mState->dispatchDepth == 0 && !mState->heldMoves.empty()) mState->applyHeldMoves();
+}
+
 QtToolkit::QtToolkit() : d(std::make_shared<Impl>()) {}
 QtToolkit::~QtToolkit() = default;
 
@@ -312,13 +320,17 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
   };
   const auto twipsOf = [&k](int pixels) { return k().twips(pixels); };
 
+  // The widget's own code runs in setGeometry and may delete it: it is looked at again after.
+  const auto place = [&] {
+    placeHosted(w, k().pxRect(mLeft, mTop, mWidth, mHeight));
+    if (mWidget) mSetPx = w->geometry();
+  };
   if (member == "Move" && access != Access::Get) {
     mLeft = argAt(0);
     mTop = args.size() > 1 ? argAt(1) : (exact ? mTop : twipsOf(w->y()));
     mWidth = args.size() > 2 ? argAt(2) : (exact ? mWidth : twipsOf(w->width()));
     mHeight = args.size() > 3 ? argAt(3) : (exact ? mHeight : twipsOf(w->height()));
-    placeHosted(w, k().pxRect(mLeft, mTop, mWidth, mHeight));
-    mSetPx = w->geometry();
+    place();
     return {};
   }
   if (member == "Visible") {
@@ -345,8 +357,7 @@ Value WidgetControl::invoke(std::string_view member, Access access, std::span<co
     if (member == "Width") mWidth = v;
     if (member == "Left") mLeft = v;
     if (member == "Top") mTop = v;
-    placeHosted(w, k().pxRect(mLeft, mTop, mWidth, mHeight));
-    mSetPx = w->geometry();
+    place();
     return {};
   }
   if (member == "Align") {
