@@ -38,7 +38,7 @@ class QUndoStack;
 
 namespace tov::qt {
 
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TOVDOCK_QT_EXPORT)
 
 /// Shows the dock's texts (tooltips, the names screen readers read) in the language of `locale`, for
 /// which the library ships a translation (German), else in English, their own language. Call it after
