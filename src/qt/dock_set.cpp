@@ -392,8 +392,6 @@ bool DockWidget::movePaneTo(const QString& key, DockWidget* target, int position
   if (to->count() == 1) n->setGroup(group);
   n->setHeight(height);
   n->setState(state);
-  // A bar added to a dock on screen has no colours of the dock's until they are loaded again.
-  if (const DockRef core = DockWidgetPrivate::get(to)->dock; core && core->Show()) core->reloadColors();
   if (self) detail::saveLayout(self);
   if (to) detail::saveLayout(to);
   return true;

@@ -372,6 +372,9 @@ void DockWidgetPrivate::flushLayout() {
   if (!std::exchange(relayoutPosted, false) || !dock) return;
   const QPointer<DockWidget> self = q;
   const DockRef hold = dock;
+  // Bars added to a shown dock have none of its colours until they are loaded again.
+  hold->reloadColors();
+  if (!self) return;
   hold->relayout();
   if (!self) return;
   if (const QPointer<QWidget> surface = std::exchange(hiddenForAdding, nullptr)) surface->show();

@@ -225,6 +225,8 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
     relayoutLater();
     keys->orderLater();
   } else {
+    if (hold->Show()) hold->reloadColors();
+    if (!self) return nullptr;
     hold->relayout();
   }
   return p;

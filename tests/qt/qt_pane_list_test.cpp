@@ -46,6 +46,9 @@ TEST_F(PaneList, InsertMoveRemoveAndTakeKeepTheOtherPanesTheirPlacesStatesGroups
   QLabel spare;
   EXPECT_FALSE(d->insertPane(0, "x", &spare, "again") || spare.parent());
   EXPECT_EQ(orderOf(d), "aTE bTC xTE cBE yBE");
+  turn();  // a pane added to a dock on screen takes the dock's colours
+  const BarRef a = coreBar(d->pane("a")), y = coreBar(d->pane("y"));
+  EXPECT_EQ(std::pair(y->BackColor(), y->TitleForeColor()), std::pair(a->BackColor(), a->TitleForeColor()));
   // An application moves a pane the user may not drag; past the end is the last place.
   EXPECT_TRUE(d->movePane("c", 0));
   EXPECT_TRUE(d->movePane("a", 99));
