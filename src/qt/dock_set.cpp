@@ -335,16 +335,10 @@ QByteArray DockSet::saveState() const {
 
 bool DockSet::restoreState(const QByteArray& state) {
   QDataStream in(state);
-  in.setVersion(QDataStream::Qt_6_0);
-  quint32 magic = 0;
-  quint16 version = 0;
-  qint32 n = -1;
-  in >> magic >> version >> n;
+  const std::optional<qint32> n = detail::readStateHead(in, kSetMagic, kSetVersion);
   const QList<DockWidget*> all = d->live();
-  if (in.status() != QDataStream::Ok || magic != kSetMagic || version == 0 || version > kSetVersion ||
-      n != all.size())
-    return false;
-  QList<std::pair<QStringList, QByteArray>> entries(n);
+  if (!n || *n != all.size()) return false;
+  QList<std::pair<QStringList, QByteArray>> entries(*n);
   for (auto& [keys, layout] : entries)
     in >> keys >> layout;
   if (in.status() != QDataStream::Ok || !in.atEnd()) return false;

@@ -1,5 +1,6 @@
 #pragma once
 // The state of a DockWidget and what its parts (panes, keys, assistive technology, colours) share.
+#include <QDataStream>
 #include <QList>
 #include <QPoint>
 #include <QPointer>
@@ -20,6 +21,10 @@ class TitleClicks;
 class PaneSizing;
 class UndoWatch;
 class Motion;
+
+/// Reads the head of a saved state (magic, version, number of entries) and gives the number, or
+/// nothing when the head is not one of `magic` up to `version`.
+std::optional<qint32> readStateHead(QDataStream& in, quint32 magic, quint16 version);
 }  // namespace detail
 
 class DockWidgetPrivate {

@@ -39,15 +39,9 @@ QByteArray DockWidget::saveState() const {
 
 bool DockWidget::restoreState(const QByteArray& state) {
   QDataStream in(state);
-  in.setVersion(QDataStream::Qt_6_0);
-  quint32 magic = 0;
-  quint16 version = 0;
-  qint32 n = -1;
-  in >> magic >> version >> n;
-  if (in.status() != QDataStream::Ok || magic != kStateMagic || version == 0 || version > kStateVersion ||
-      n < 0 || n > 32767)
-    return false;
-  std::vector<LayoutRecord> records(static_cast<std::size_t>(n));
+  const std::optional<qint32> n = detail::readStateHead(in, kStateMagic, kStateVersion);
+  if (!n || *n > 32767) return false;
+  std::vector<LayoutRecord> records(static_cast<std::size_t>(*n));
   std::int32_t position = 0;
   for (LayoutRecord& r : records) {
     QString key;
@@ -87,5 +81,21 @@ bool DockWidget::restoreState(const QByteArray& state) {
   d->keys->order();
   return true;
 }
+
+namespace detail {
+
+std::optional<qint32> readStateHead(QDataStream& in, quint32 magic, quint16 version) {
+  in.setVersion(QDataStream::Qt_6_0);
+  quint32 readMagic = 0;
+  quint16 readVersion = 0;
+  qint32 n = -1;
+  in >> readMagic >> readVersion >> n;
+  if (in.status() != QDataStream::Ok || readMagic != magic || readVersion == 0 || readVersion > version ||
+      n < 0)
+    return std::nullopt;
+  return n;
+}
+
+}  // namespace detail
 
 }  // namespace tov::qt

@@ -4,24 +4,12 @@
 // collapsed pane's height kept across runs.
 #include <gtest/gtest.h>
 
-#include <QDataStream>
-#include <QIODevice>
 #include <climits>
 
 #include "qt_dock_fixture.h"
 
 namespace tov::qt {
 namespace {
-
-QByteArray stateOf(const std::vector<std::tuple<QString, int, int, int>>& panes) {
-  QByteArray data;
-  QDataStream out(&data, QIODevice::WriteOnly);
-  out.setVersion(QDataStream::Qt_6_0);
-  out << quint32(0x54564453) << quint16(1) << qint32(panes.size());
-  for (const auto& [key, align, state, height] : panes)
-    out << key << qint32(align) << qint32(state) << qint32(height);
-  return data;
-}
 
 int shown(DockWidget* d) {
   int n = 0;

@@ -1,11 +1,16 @@
 // The fixture of the dock widget's tests: a shown window holding a dock of three panes.
 #pragma once
+#include <QByteArray>
+#include <QDataStream>
+#include <QIODevice>
 #include <QLabel>
 #include <QPalette>
 #include <QSettings>
 #include <QStringList>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "qt_support.h"
 #include "support/dock_access.h"
@@ -98,6 +103,17 @@ struct EventCount : QObject {
   QEvent::Type type;
   int count = 0;
 };
+
+/// A saved state in restoreState's format: each pane's key, group, state and height in twips.
+inline QByteArray stateOf(const std::vector<std::tuple<QString, int, int, int>>& panes) {
+  QByteArray data;
+  QDataStream out(&data, QIODevice::WriteOnly);
+  out.setVersion(QDataStream::Qt_6_0);
+  out << quint32(0x54564453) << quint16(1) << qint32(panes.size());
+  for (const auto& [key, align, state, height] : panes)
+    out << key << qint32(align) << qint32(state) << qint32(height);
+  return data;
+}
 
 /// A colour of the dock's 0x00BBGGRR form as a QColor.
 inline QColor qcolor(Color c) {

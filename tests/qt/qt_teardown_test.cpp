@@ -5,8 +5,6 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QDataStream>
-#include <QIODevice>
 #include <QLabel>
 #include <QPointer>
 #include <algorithm>
@@ -23,17 +21,6 @@ void turn() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QCoreApplication::processEvents();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-/// A saved state in restoreState's format: each pane's key, group, state and height in twips.
-QByteArray stateOf(const std::vector<std::tuple<QString, int, int, int>>& panes) {
-  QByteArray data;
-  QDataStream out(&data, QIODevice::WriteOnly);
-  out.setVersion(QDataStream::Qt_6_0);
-  out << quint32(0x54564453) << quint16(1) << qint32(panes.size());
-  for (const auto& [key, align, state, height] : panes)
-    out << key << qint32(align) << qint32(state) << qint32(height);
-  return data;
 }
 
 /// Where the application's slot that deletes the dock is connected.
