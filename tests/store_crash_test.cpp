@@ -1,15 +1,8 @@
-// The settings store when a program dies while saving, when another holds it locked, and when it
-// cannot be written: a layout once saved is never lost or torn, and the program goes on.
+// The settings store under a dock when another process holds it locked, changes it at the same time, or
+// when it cannot be written: a layout once saved is not lost, and the program goes on.
 #include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <map>
-#include <random>
-#include <thread>
-#include <vector>
 
 #include "support/store_files.h"
 #include "tovdock/dock.h"
@@ -19,95 +12,7 @@
 namespace tov::test {
 namespace {
 
-constexpr int kKeys = 24;
-
-std::string keyOf(int k) {
-  return "bar" + std::to_string(k);
-}
-
-/// A value that shows whole or torn: its generation, its key, and a fill whose length and
-/// letter follow from both (some fills span several database pages).
-std::string valueOf(int k, long generation) {
-  const auto size = static_cast<std::size_t>((generation * 7919 + k * 104729) % 9000);
-  return std::to_string(generation) + ":" + keyOf(k) + ":" +
-         std::string(size, static_cast<char>('a' + (generation + k) % 26));
-}
-
-/// The generation of a whole value of key `k`, or -1 for anything else.
-long generationOf(int k, const std::string& value) {
-  const long generation = std::strtol(value.c_str(), nullptr, 10);
-  return generation >= 0 && generation < (1L << 40) && value == valueOf(k, generation) ? generation : -1;
-}
-
 using StoreCrash = StoreFolderTest;
-
-TEST_F(StoreCrash, KilledWhileSavingLeavesEveryKeyWholeOldOrNew) {
-  {
-    DefaultHostServices services(store);
-    for (int k = 0; k < kKeys; ++k)
-      services.SaveSetting("DockBar", keyOf(k), valueOf(k, 0), 0);
-    ASSERT_TRUE(services.persistent());
-  }
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  std::map<int, long> last;
-  std::mt19937 random(20261206);
-  constexpr int kKills = 150;
-  long generation = 1;
-  int advanced = 0;
-  for (int run = 0; run < kKills; ++run) {
-    // Every other kill waits for the store to be open, so that however slow the machine, many
-    // fall among the saves; the others may also fall while the store is opened or recovered.
-    const bool afterOpen = run % 2 == 1;
-    int acks[2];
-    ASSERT_EQ(pipe(acks), 0);
-    // The saver saves every key over and over, generation after generation. It sends the key and
-    // generation of every save that is in the store, as soon as nothing is pending.
-    const pid_t pid = spawn([&] {
-      DefaultHostServices services(store);
-      services.persistent();
-      if (afterOpen && write(ready[1], "r", 1) != 1) return 3;
-      std::vector<std::array<long, 2>> unwritten;
-      for (long g = generation;; ++g)
-        for (int k = 0; k < kKeys; ++k) {
-          services.SaveSetting("DockBar", keyOf(k), valueOf(k, g), 0);
-          unwritten.push_back({k, g});
-          if (services.pendingSaves() != 0) continue;
-          const auto bytes = unwritten.size() * sizeof unwritten[0];
-          if (write(acks[1], unwritten.data(), bytes) != static_cast<ssize_t>(bytes)) return 5;
-          unwritten.clear();
-        }
-    });
-    close(acks[1]);
-    ASSERT_GT(pid, 0);
-    char byte = 0;
-    ASSERT_TRUE(!afterOpen || read(ready[0], &byte, 1) == 1);
-    std::this_thread::sleep_for(
-        std::chrono::microseconds(std::uniform_int_distribution<int>(0, 20000)(random)));
-    ASSERT_TRUE(kill(pid, SIGKILL) == 0 && exitCode(pid) == -1)
-        << "the saver stopped by itself in run " << run;
-    std::map<int, long> acknowledged;  // the last save of each key the saver saw written
-    for (std::array<long, 2> ack; read(acks[0], &ack, sizeof ack) == static_cast<ssize_t>(sizeof ack);)
-      acknowledged[static_cast<int>(ack[0])] = ack[1];
-    close(acks[0]);
-
-    DefaultHostServices services(store);
-    ASSERT_TRUE(services.persistent()) << "run " << run;  // the reason is on stderr
-    for (int k = 0; k < kKeys; ++k) {
-      const std::string value = services.GetSetting("DockBar", keyOf(k), 0);
-      const long g = generationOf(k, value);
-      // Whole, and saves that returned before the kill are kept: a key never goes back to an older
-      // value, and holds at least the last save the saver saw written.
-      ASSERT_GE(g, std::max(last[k], acknowledged[k]))
-          << "run " << run << ", " << keyOf(k) << ": torn, missing or lost (" << value.substr(0, 40) << ")";
-      advanced += g > last[k];
-      last[k] = g;
-      generation = std::max(generation, g + 1);
-    }
-  }
-  // The kills fell while saves were going on, not only before the first one.
-  EXPECT_GT(advanced, kKills / 4);
-}
 
 /// A dock with three resizable keyed bars over the store at `path`, shown in a running application.
 struct ShownDock {
@@ -141,21 +46,8 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedLosesNoSave) {
   // be opened while it is held.
   const auto handMade = dir / "handmade.sqlite";
   sqlite(handMade, std::string(kMeta) + kSettings);
-  int locked[2];
-  ASSERT_EQ(pipe(locked), 0);
-  const pid_t locker = spawn([&] {  // holds the locks until it is killed, 30 s at most
-    sqlite3* dbs[2] = {};
-    for (int i = 0; i < 2; ++i)
-      if (sqlite3_open((i ? handMade : store).c_str(), &dbs[i]) != SQLITE_OK ||
-          sqlite3_exec(dbs[i], "BEGIN EXCLUSIVE; INSERT INTO settings VALUES('Locker', 'k', 'v');", nullptr,
-                       nullptr, nullptr) != SQLITE_OK)
-        return 3;
-    return write(locked[1], "l", 1) == 1 ? pause() : 4;
-  });
-  close(locked[1]);
-  char byte = 0;
-  ASSERT_EQ(read(locked[0], &byte, 1), 1) << "the locker could not lock both stores";
-  close(locked[0]);
+  const pid_t locker = holdLocked({store, handMade});
+  ASSERT_GT(locker, 0);
 
   // A busy store is tried again later, not given up; meanwhile the saves are read back from memory.
   auto hand = std::make_unique<DefaultHostServices>(handMade);
@@ -171,7 +63,7 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedLosesNoSave) {
             std::tuple(eBarCollapsed, true, "2:1:0:1000"));
 
   // The transactions end with the process, unwritten.
-  ASSERT_TRUE(kill(locker, SIGKILL) == 0 && exitCode(locker) == -1);
+  ASSERT_EQ(killed(locker), -1);
   EXPECT_TRUE(hand->flush());
   EXPECT_EQ(hand->pendingSaves(), 0u);
   hand.reset();
@@ -188,24 +80,12 @@ TEST_F(StoreCrash, ALayoutTheStoreCouldNotGiveIsNotOverwrittenByTheDefaults) {
                     "INSERT INTO settings VALUES('DockBar', 'a', '3:1:1:700'), ('DockBar', 'b', '1:1:0:900'),"
                     " ('DockBar', 'c', '2:1:1:1100');");
   const std::string stored = readFile(store);
-  int locked[2];
-  ASSERT_EQ(pipe(locked), 0);
-  const pid_t locker = spawn([&] {
-    sqlite3* db = nullptr;
-    if (sqlite3_open(store.c_str(), &db) != SQLITE_OK ||
-        sqlite3_exec(db, "BEGIN EXCLUSIVE; INSERT INTO settings VALUES('Locker', 'k', 'v');", nullptr,
-                     nullptr, nullptr) != SQLITE_OK)
-      return 3;
-    return write(locked[1], "l", 1) == 1 ? pause() : 4;
-  });
-  close(locked[1]);
-  char byte = 0;
-  ASSERT_EQ(read(locked[0], &byte, 1), 1);
-  close(locked[0]);
+  const pid_t locker = holdLocked({store});
+  ASSERT_GT(locker, 0);
   {
     ShownDock shown(store, true);
     EXPECT_EQ(shown.b()->State(), eBarExpanded) << "nothing was read";
-    ASSERT_TRUE(kill(locker, SIGKILL) == 0 && exitCode(locker) == -1);
+    ASSERT_EQ(killed(locker), -1);
     shown.dock->setBarHeight(shown.indexOf("b"), 1500);
   }
   // The user's changes of a layout never read are not kept; the stored one is.
@@ -251,8 +131,9 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
     services.SaveSetting("DockBar", "b", "2:1:0:260", 0);
     services.SaveSetting("DockBar", "c", "3:1:1:1000", 0);
   }
-  ASSERT_TRUE(chmod(dir.c_str(), 0755) == 0 && chmod(folder.c_str(), 0555) == 0 &&
-              chmod(readOnlyStore.c_str(), 0444) == 0);
+  ASSERT_EQ(
+      std::tuple(chmod(dir.c_str(), 0755), chmod(folder.c_str(), 0555), chmod(readOnlyStore.c_str(), 0444)),
+      std::tuple(0, 0, 0));
   const std::string bytes = readFile(readOnlyStore);
 
   constexpr int kCannotArrange = 77;
@@ -274,8 +155,9 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
     return shown.toolkit->messages().empty() ? 0 : 14;  // a store problem is no reason to interrupt the user
   });
   if (code == kCannotArrange) GTEST_SKIP() << "no user here to whom the store is read-only";
-  EXPECT_TRUE(code == 0 && reports(err) == 1 && err.find("cannot be written") != std::string::npos)
-      << code << err;
+  EXPECT_EQ(std::tuple(code, reports(err), err.find("cannot be written") != std::string::npos),
+            std::tuple(0, 1u, true))
+      << err;
   EXPECT_EQ(readFile(readOnlyStore), bytes);
   // Nothing appeared next to it: no journal, no WAL.
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);

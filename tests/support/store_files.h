@@ -2,6 +2,7 @@
 // Helpers for tests of the settings store on disk: a private folder per test, files read whole, SQLite files
 // made by hand, and children that run with their own stderr.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -75,6 +76,33 @@ inline pid_t spawn(const std::function<int()>& body, unsigned seconds = 30) {
 inline int exitCode(pid_t pid) {
   int status = 0;
   return waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+/// Kills the child `pid`; -1 once it has ended by the signal.
+inline int killed(pid_t pid) {
+  return kill(pid, SIGKILL) == 0 ? exitCode(pid) : -2;
+}
+
+/// A child that holds an exclusive transaction on each store until it is killed (30 s at most); -1 when
+/// it could not lock them all.
+inline pid_t holdLocked(std::initializer_list<fs::path> stores) {
+  int locked[2];
+  if (pipe(locked) != 0) return -1;
+  const pid_t pid = spawn([&] {
+    for (const fs::path& store : stores) {
+      sqlite3* db = nullptr;
+      if (sqlite3_open(store.c_str(), &db) != SQLITE_OK ||
+          sqlite3_exec(db, "BEGIN EXCLUSIVE; INSERT INTO settings VALUES('Locker', 'k', 'v');", nullptr,
+                       nullptr, nullptr) != SQLITE_OK)
+        return 3;
+    }
+    return write(locked[1], "l", 1) == 1 ? pause() : 4;
+  });
+  close(locked[1]);
+  char byte = 0;
+  const bool held = read(locked[0], &byte, 1) == 1;
+  close(locked[0]);
+  return held ? pid : -1;
 }
 
 /// A folder of its own for each test, removed afterwards, with `store` in it.
