@@ -19,11 +19,10 @@ void checkReader(std::string_view text) {
   const auto r = settings::parse(text);
   if (!r) return;
   // A known group and state, and the same record once written and read again.
+  const auto fields = [](const auto& x) { return std::array{x.position, x.align, x.state, x.height}; };
   const auto again = settings::parse(settings::format(r->position, r->align, r->state, r->height));
   if (r->align >= eAlignTop && r->align <= eAlignBottom && r->state >= eBarCollapsed &&
-      r->state <= eBarHidden && again &&
-      std::array{again->position, again->align, again->state, again->height} ==
-          std::array{r->position, r->align, r->state, r->height})
+      r->state <= eBarHidden && again && fields(*again) == fields(*r))
     return;
   std::fprintf(stderr, "settings_fuzz: a bad record accepted: '%.*s'\n", static_cast<int>(text.size()),
                text.data());

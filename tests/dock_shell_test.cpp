@@ -163,30 +163,22 @@ TEST_P(DockShell, TitleButtonsArePackedFromTheRightAndTheCaptionFollowsTheIcon) 
   b->setIcon(nullptr);
   captionLeft.push_back(e.caption->Left() + 1000 * e.icon->Visible());
   EXPECT_EQ(captionLeft, std::vector<double>({50, 325, 1340, 50}));
-  const std::int32_t moving = e.title->MousePointer();
-  b->setCanMove(false);
-  dock->repaintBar(b->Index());
-  EXPECT_EQ(std::vector({moving, e.title->MousePointer(), e.caption->MousePointer()}),
-            std::vector<std::int32_t>({ptrSizeAll, ptrDefault, ptrDefault}));
-  EXPECT_EQ(e.title->ToolTipText(), "");
   dock->repaintBar(7);  // no such bar: the painting reports it
-  ASSERT_EQ(ui->messages().size(), 1u);
-  EXPECT_EQ(ui->messages()[0].rfind("DockBar.pPaint|", 0), 0u);
+  EXPECT_EQ(ui->messages(),
+            std::vector<std::string>{"DockBar.pPaint|Object variable or With block variable not set"});
 }
 
 TEST_P(DockShell, SchemeColoursOverwriteTheBarsAndTitleGradientsRunFromTheFirstBandToTheLast) {
   host->colors = {{10, 0x0A0A0A}, {140, 0x140140}, {143, 0x804020}, {144, 0xFFE0C0}, {150, 0x150150}};
   host->vertical = true;
-  BarRef a = addBar("a", 1000);
   BarRef b = addBar("b", 1000);
   b->setBackColor(0x111111);
   b->setTitleBackColorStart(0x222222);
   show();
-  for (const BarRef& bar : {a, b})
-    EXPECT_EQ(std::vector({bar->BackColor(), bar->TitleForeColor(), bar->TitleBackColorStart(),
-                           bar->TitleBackColorEnd(), dock->elementsOf(bar->Index()).frame->BackColor(),
-                           Color(bar->TitleVertical()), dock->surface().BackColor()}),
-              std::vector<Color>({0x140140, 0x150150, 0x804020, 0xFFE0C0, 0x140140, 1, 0x0A0A0A}));
+  EXPECT_EQ(std::vector({b->BackColor(), b->TitleForeColor(), b->TitleBackColorStart(),
+                         b->TitleBackColorEnd(), dock->elementsOf(b->Index()).frame->BackColor(),
+                         Color(b->TitleVertical()), dock->surface().BackColor()}),
+            std::vector<Color>({0x140140, 0x150150, 0x804020, 0xFFE0C0, 0x140140, 1, 0x0A0A0A}));
   // Top to bottom, the last of 30 lines lies 29 steps of 30 on. Each channel is stepped on the whole
   // colour and masked; 255 * 29 / 30 = 246.5 goes to the even 246, and 255 - 8.5 * 29 = 8.5 to 8.
   // Left to right, the last of 61 bands lies 60 steps of 60 on: the end colour itself.

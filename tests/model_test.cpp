@@ -38,25 +38,6 @@ TEST_P(BarModel, HeightIsTakenOnlyAboveOneHundredWhileNotHiddenAndCollapsesToThe
   EXPECT_EQ(seen, std::vector<double>({0, 1000, 555, 260, 260, 101, 1500}));
 }
 
-TEST_P(BarModel, SettersReachTheShownDockOnlyOnChange) {
-  BarRef b = addBar("a", 1000);
-  show(5000, 4000);
-  const BarElementsView e = dock->elementsOf(b->Index());
-  e.caption->setCaption("stale");
-  b->setTitle("a");
-  std::string seen = e.caption->Caption();
-  b->setTitle("b");
-  e.frame->setVisible(false);
-  b->setState(eBarExpanded);
-  // AllowResize switches the splitter flag on without a repaint; ShowResize repaints when it changes.
-  b->setAllowResize(true);
-  b->setShowResize(true);
-  seen += " " + e.caption->Caption() + visible({e.frame, e.splitter});
-  b->setShowResize(false);
-  b->setShowResize(true);
-  EXPECT_EQ(seen + visible({e.splitter}), "stale b001");
-}
-
 TEST_P(BarModel, ControlsWithAlignAreRefusedOthersGoBackToTheirFormerParentAndTheLastAssignmentStands) {
   BarRef b = addBar("a", 1000);
   ControlRef first = ui->makeControl("First"), third = ui->makeControl("Third");  // without Align

@@ -11,8 +11,6 @@ struct DockTestAccess {
   TovDockPrivate& d;
 
   void OrderBars(bool save) { d.OrderBars(save); }
-  std::int32_t pResizeHeight() { return d.pResizeHeight(); }
-  void pResizeWidth(std::int32_t w) { d.pResizeWidth(w); }
   void pSetHeightMax() { d.pSetHeightMax(); }
   void pAutoSize() { d.pAutoSize(); }
   std::int16_t pCalcHeight(std::int16_t index) {
@@ -22,7 +20,6 @@ struct DockTestAccess {
   }
   void pResizeBar(std::int16_t index) { d.pResizeBar(index); }
   void pPaint(std::int16_t index) { d.pPaint(index); }
-  void pArrangeTitle(std::int32_t index) { d.pArrangeTitle(index); }
   void pSaveSettings() { d.pSaveSettings(); }
   void pLoadSettings() { d.pLoadSettings(); }
 
@@ -36,14 +33,9 @@ struct DockTestAccess {
   Image& imgCollapse(int i) { return *d.elements(i).imgCollapse; }
   Image& imgExpand(int i) { return *d.elements(i).imgExpand; }
   Image& imgOpt(int i) { return *d.elements(i).imgOpt; }
-  Line& lineSplit(int k, int i) {
-    const auto& e = d.elements(i);
-    return *(k == 0 ? e.lineSplit0 : k == 1 ? e.lineSplit1 : e.lineSplit2);
-  }
   bool loaded(int i) { return d.set(i) != nullptr; }
   int ubound() { return d.UBound(); }
   ScrollBar& VScroll() { return *d.VScroll; }
-  Image& imgHand() { return *d.imgHand; }
   std::int32_t dragSource() { return d.mDragSource; }
   bool& loading() { return d.mLoading; }
 };
