@@ -80,21 +80,17 @@ TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
   // (unless the cursor is at 0 too), but the drop is laid out and saved all the same. Dropped 20
   // pixels (300 twips) down on the right column's first bar, a bar takes its column; 19 pixels
   // down it is in the strip.
-  struct Case {
-    std::size_t from, onto;
-    double dy;
-    const char* result;
-  };
-  for (const Case& k : std::vector<Case>{{0, 0, 100, "P,Q,R 2 saved@0"},
-                                         {0, 0, 0, "P,Q,R 2 saved@0"},
-                                         {1, 1, 100, "P,Q,R 2 @1000"},
-                                         {1, 0, 100, "Q,P,R 1 saved@0"},
-                                         {1, 2, 300, "P,R,Q 3 saved@1000"},
-                                         {1, 2, 285, "Q,P,R 1 saved@0"}}) {
+  for (auto [from, onto, dy, result] : std::vector<std::tuple<std::size_t, std::size_t, double, std::string>>{
+           {0, 0, 100, "P,Q,R 2 saved@0"},
+           {0, 0, 0, "P,Q,R 2 saved@0"},
+           {1, 1, 100, "P,Q,R 2 @1000"},
+           {1, 0, 100, "Q,P,R 1 saved@0"},
+           {1, 2, 300, "P,R,Q 3 saved@1000"},
+           {1, 2, 285, "Q,P,R 1 saved@0"}}) {
     auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
-    drag(made[k.from], onTitle(made[k.onto], k.dy));
-    EXPECT_EQ(outcome(made[k.from]) + "@" + std::to_string(toInt32(top(made[k.from]))), k.result)
-        << k.from << " onto " << k.onto << " at " << k.dy;
+    drag(made[from], onTitle(made[onto], dy));
+    EXPECT_EQ(outcome(made[from]) + "@" + std::to_string(toInt32(top(made[from]))), result)
+        << from << " onto " << onto << " at " << dy;
   }
   // Within the strip, a top bar is a target as anywhere else.
   auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignLeft}});
@@ -113,23 +109,18 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   const Keys rights{{"1", eAlignRight}, {"2", eAlignRight}, {"3", eAlignRight}};
   const Keys bottoms{{"1", eAlignBottom}, {"2", eAlignBottom}, {"3", eAlignBottom}};
   const Keys topRights{{"1", eAlignTop}, {"2", eAlignRight}, {"3", eAlignRight}};
-  struct Case {
-    const Keys& keys;
-    std::size_t from;
-    Point to;
-    const char* result;
-  };
-  for (const Case& k : std::vector<Case>{{tops, 3, kFreeLeft, "1,2,3,4 1 "},
-                                         {tops, 3, kFreeRight, "1,2,3,4 1 "},
-                                         {tops, 1, {2985, 5000}, "1,3,4,2 1 saved"},
-                                         {tops, 2, {3000, 5000}, "1,2,4,3 3 saved"},
-                                         {mixed, 3, kFreeLeft, "1,2,4,3 2 saved"},
-                                         {rights, 2, {1000, 1000}, "1,3,2 2 saved"},
-                                         {bottoms, 2, kFreeLeft, "1,3,2 2 saved"},
-                                         {topRights, 2, kFreeLeft, "1,3,2 1 saved"}}) {
-    auto made = build(k.keys);
-    drag(made[k.from], k.to);
-    EXPECT_EQ(outcome(made[k.from]), k.result) << k.from << " to " << k.to.first;
+  for (auto [keys, from, to, result] : std::vector<std::tuple<Keys, std::size_t, Point, std::string>>{
+           {tops, 3, kFreeLeft, "1,2,3,4 1 "},
+           {tops, 3, kFreeRight, "1,2,3,4 1 "},
+           {tops, 1, {2985, 5000}, "1,3,4,2 1 saved"},
+           {tops, 2, {3000, 5000}, "1,2,4,3 3 saved"},
+           {mixed, 3, kFreeLeft, "1,2,4,3 2 saved"},
+           {rights, 2, {1000, 1000}, "1,3,2 2 saved"},
+           {bottoms, 2, kFreeLeft, "1,3,2 2 saved"},
+           {topRights, 2, kFreeLeft, "1,3,2 1 saved"}}) {
+    auto made = build(keys);
+    drag(made[from], to);
+    EXPECT_EQ(outcome(made[from]), result) << from << " to " << to.first;
   }
 }
 

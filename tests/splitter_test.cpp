@@ -135,23 +135,20 @@ TEST_P(Splitter, ThePartnerIsTheNextResizableBarOrTheOneAboveTheLowest) {
   EXPECT_EQ(top(c), 1000 + 1500);
   // Which of four bars of 1000 may resize, which one changed; its partner, which takes the rest of
   // a dock 3600 high, and the changed bar's limit, which keeps a reserve only for a resizable partner.
-  struct Case {
-    std::vector<bool> resizable;
-    std::int16_t changed, partner;
-    std::int32_t heightMax;
-  };
   dock->setShow(false);
-  for (const Case& k : std::vector<Case>{{{true, true, true, false}, 3, 2, 1500},
-                                         {{true, true, false, false}, 4, 1, 1500},
-                                         {{false, false, false, false}, 2, 3, 2000}}) {
+  for (auto [resizable, changed, partner, heightMax] :
+       std::vector<std::tuple<std::vector<bool>, std::int16_t, std::int16_t, std::int32_t>>{
+           {{true, true, true, false}, 3, 2, 1500},
+           {{true, true, false, false}, 4, 1, 1500},
+           {{false, false, false, false}, 2, 3, 2000}}) {
     bars()->Clear();
-    for (bool resizable : k.resizable)
-      addBar("", 1000, eAlignTop, resizable);
+    for (bool canResize : resizable)
+      addBar("", 1000, eAlignTop, canResize);
     dock->resize(6000, 3600);
-    EXPECT_EQ(access().pCalcHeight(k.changed), k.partner) << k.changed;
-    EXPECT_EQ(std::tuple(bars()->Item(k.partner)->Height(), bars()->Item(k.changed)->HeightMax()),
-              std::tuple(500, k.heightMax))
-        << k.changed;
+    const std::int16_t found = access().pCalcHeight(changed);
+    EXPECT_EQ(std::tuple(found, bars()->Item(partner)->Height(), bars()->Item(changed)->HeightMax()),
+              std::tuple(partner, 500, heightMax))
+        << changed;
   }
 }
 
