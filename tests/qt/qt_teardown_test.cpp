@@ -36,6 +36,10 @@ void onCore(DockWidget* d, QObject*, const Kill& k) {
   setCoreEvents(d, events);
 }
 
+void PrintTo(const Slot& s, std::ostream* os) {
+  *os << s.name;
+}
+
 const Slot kSlots[] = {
     {"PaneStateChanged", onPanes<&Pane::stateChanged>},
     {"DockPaneStateChanged", onDock<&DockWidget::paneStateChanged>},

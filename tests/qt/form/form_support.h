@@ -12,11 +12,11 @@
 namespace tov::qt {
 
 /// Each pane in display order as key=title.
-inline QString panesOf(const DockWidget* dock) {
+inline std::string panesOf(const DockWidget* dock) {
   QStringList out;
   for (const Pane* p : dock->panes())
     out << p->key() + "=" + p->title();
-  return out.join(" ");
+  return out.join(" ").toStdString();
 }
 
 /// The form's dock as dock_form.ui describes it.
