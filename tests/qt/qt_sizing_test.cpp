@@ -8,21 +8,16 @@
 namespace tov::qt {
 namespace {
 
-class QtSizing : public QtWindowTest {
+class QtSizing : public QtDock {
  protected:
-  void SetUp() override {
-    HostServices::setInstance(std::make_shared<test::MemoryHost>());
-    window->setGeometry(30, 40, 600, 700);
-    dock = new DockWidget(window.get());
-    dock->setAutoSave(false);
-  }
-  void TearDown() override {
-    window.reset();
-    HostServices::setInstance(nullptr);
-  }
   /// A search line that does not resize, a file tree, notes and a form; an outline and a calendar
   /// side by side; a problems list at the bottom. Shown 560 x 659 pixels.
-  void sideBar() {
+  void sideBar(bool scrollable = false) {
+    delete d;
+    window->resize(600, 700);
+    dock = d = new DockWidget(window.get());
+    dock->setAutoSave(false);
+    dock->setScrollable(scrollable);
     auto add = [&](const char* key, QWidget* w, PaneGroup group) {
       dock->addPane(key, w, key)->setGroup(group);
     };
@@ -41,10 +36,8 @@ class QtSizing : public QtWindowTest {
     add("calendar", new QCalendarWidget, PaneGroup::Right);
     add("problems", new QListWidget, PaneGroup::Bottom);
     dock->setGeometry(0, 0, 560, 659);
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    dock->show();
   }
-  QWidget* target() override { return dock; }
   static QWidget* frameOf(Pane* p) { return p->widget()->parentWidget(); }
   QWidget* widgetOf(Panel* e) { return QtToolkit::widgetOf(*e); }
   /// Every pane's frame height.
@@ -124,8 +117,7 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAShrinkAndA
 }
 
 TEST_F(QtSizing, WithScrollingPanesStartAtTheirPreferredHeight) {
-  dock->setScrollable(true);
-  sideBar();
+  sideBar(true);
   for (Pane* p : dock->panes())
     EXPECT_NEAR(p->widget()->height(), p->widget()->sizeHint().height(), 1) << p->key().toStdString();
   // Scrolling, the dock needs no room for its panes' minimums.
