@@ -1,15 +1,7 @@
-// The Qt backend where the behaviour suites on Qt do not reach it: the painted drawing and
-// gradient, the scroll bar's thumb, elements whose widgets are deleted, toolkits side by side and
-// screens of other DPI.
-#include <gtest/gtest.h>
+// The Qt backend where the behaviour suites on Qt do not reach it: the painted drawing, the scroll
+// bar's thumb, elements whose widgets are deleted and screens of other DPI.
 
-#include <QLabel>
-#include <QScreen>
-#include <QScrollBar>
 #include <cstdlib>
-#include <functional>
-#include <memory>
-#include <vector>
 
 #include "qt_support.h"
 #include "support/ui_driver.h"
@@ -62,28 +54,9 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
       (std::vector<std::uint32_t>{std::uint32_t(img->Height()), rgb(shot, 10, 10), rgb(shot, 120, 30),
                                   rgb(shot, pixels(2250) + 2, 2), rgb(shot, 230, 10), rgb(grab(), 10, 10)}),
       (std::vector<std::uint32_t>{120, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0xFFFFFF}));
-
-  // A gradient runs from edge to edge over the back colour, under what is drawn; Qt samples it at
-  // the pixels' centres, which lie within a step of the edges' colours.
-  p->setGradient(Gradient{0x0000FF, 0xFF0000, false});  // red to blue
-  p->drawLine(0, 300, 3600, 300, 0x00FF00);
-  const QImage across = grab();
-  p->setGradient(Gradient{0x0000FF, 0xFF0000, true});
-  const QImage down = grab();
-  auto near = [](std::uint32_t a, std::uint32_t b) {
-    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) <= 6;
-  };
-  for (const auto& [got, want] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
-           {rgb(across, 0, 5), 0xFF0000},
-           {rgb(across, pixels(3600) - 1, 5), 0x0000FF},
-           {rgb(across, pixels(1800), pixels(300)), 0x00FF00},
-           {rgb(down, pixels(1800), 0), 0xFF0000},
-           {rgb(down, pixels(1800), pixels(600) - 1), 0x0000FF}})
-    EXPECT_PRED2(near, got, want);
 }
 
-TEST_F(QtBackend,
-       CopiesTakeTheLookAndPlaceAndInputGoesToTheFrontMostWhichCapturesItAndClicksWithTheLeftButton) {
+TEST_F(QtBackend, CopiesTakeTheLookAndPlaceAndTheFrontMostTakesTheClick) {
   auto p = panel(0, 0, 3000, 1500);
   auto back = surface->createLabel(p.get());
   back->setFont({"Arial", 12, false}), back->setAutoSize(true), back->setCaption("Copy me");
@@ -99,26 +72,13 @@ TEST_F(QtBackend,
   };
   EXPECT_EQ(look(*front), look(*back));
   std::vector<std::string> log;
-  auto record = [&](const char* what) {
-    return [&log, what](const MouseArgs& a) {
-      log.push_back(what + std::to_string(a.button) + " " + std::to_string(int(a.x)) + "," +
-                    std::to_string(int(a.y)));
-    };
-  };
-  front->handlers().onMouseMove = record("move ");
-  front->handlers().onMouseUp = record("up ");
-  front->handlers().onClick = [&] { log.push_back("click"); };
-  back->handlers().onClick = [&] { log.push_back("back click"); };
+  front->handlers().onClick = [&] { log.push_back("front"); };
+  back->handlers().onClick = [&] { log.push_back("back"); };
   front->setVisible(true);
-  click({450, 450});  // a hover move comes first
-  mouse(QEvent::MouseButtonPress, {450, 450});
-  mouse(QEvent::MouseMove, {450, 1350});  // held moves stay with the pressed element
-  mouse(QEvent::MouseButtonRelease, {450, 1350});
-  click({450, 450}, Qt::RightButton);
+  click({450, 450});
   back->zOrderFront();
   click({450, 450});
-  EXPECT_EQ(log, (std::vector<std::string>{"move 0 150,150", "up 1 150,150", "click", "move 1 150,1050",
-                                           "up 1 150,1050", "move 0 150,150", "up 2 150,150", "back click"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"front", "back"}));
 }
 
 TEST_F(QtBackend, ScrollBarReportsEveryChangeOfItsValueAlsoByCode) {
@@ -129,10 +89,8 @@ TEST_F(QtBackend, ScrollBarReportsEveryChangeOfItsValueAlsoByCode) {
   bar->setMax(1000), bar->setLargeChange(200), bar->setValue(800), bar->setValue(800);
   bar->setMax(500);  // clamps the value
   EXPECT_EQ(std::pair(bar->Value(), changes), std::pair(500, 2));
-  EXPECT_THROW(bar->setValue(501), Failure);
   auto* sb = qobject_cast<QScrollBar*>(QtToolkit::widgetOf(*bar));
   ASSERT_NE(sb, nullptr);
-  EXPECT_EQ(std::pair(sb->maximum(), sb->pageStep()), std::pair(500, 200));
   sb->setSliderDown(true), sb->setSliderPosition(100), sb->setSliderPosition(120), sb->setSliderDown(false);
   EXPECT_EQ(std::tuple(scrolls, changes, bar->Value()), std::tuple(2, 3, 120));
 }
@@ -170,44 +128,6 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   EXPECT_EQ(valueToDouble(ctl.get("Height")), 50 / pixelsPerTwip());
   delete label;
   EXPECT_EQ(test::failureNumber([&] { ctl.get("Height"); }), errObjectNotSet);
-
-  // A widget made where a deleted one was is another window, with a handle of its own.
-  auto* dead = new QLabel(window.get());
-  const Hwnd goneHandle = QtToolkit::handleOf(dead);
-  const QWidget* at = dead;
-  delete dead;
-  std::vector<std::unique_ptr<QLabel>> made;
-  while (made.size() < 8 && (made.empty() || made.back().get() != at))
-    made.push_back(std::make_unique<QLabel>(window.get()));
-  // (A sanitizer's allocator keeps freed memory aside: then no widget comes there.)
-  if (made.back().get() == at) {
-    EXPECT_NE(QtToolkit::handleOf(made.back().get()), goneHandle);
-  }
-  EXPECT_EQ(toolkit->widgetFor(goneHandle), nullptr);
-}
-
-TEST_F(QtBackend, ToolkitsInOneProcessKeepTheirOwnWindowsAndDrags) {
-  QtToolkit other;
-  std::unique_ptr<Surface> otherSurface = other.createSurface();
-  auto mine = panel(0, 0, 3000, 600);
-  auto theirs = otherSurface->createPanel(otherSurface.get());
-  EXPECT_EQ((std::vector{toolkit->widgetFor(mine->hWnd()), other.widgetFor(mine->hWnd()),
-                         toolkit->widgetFor(theirs->hWnd())}),
-            (std::vector<QWidget*>{QtToolkit::widgetOf(*mine), nullptr, nullptr}));
-  // A hosted widget is no toolkit's own: either one places it, but only into its own windows.
-  const Hwnd h = QtToolkit::handleOf(new QLabel("hosted", window.get()));
-  EXPECT_EQ((std::vector{toolkit->native().SetParent(h, theirs->hWnd()),
-                         other.native().SetParent(h, theirs->hWnd()), other.native().GetParent(h)}),
-            (std::vector<Hwnd>{0, QtToolkit::handleOf(window.get()), theirs->hWnd()}));
-
-  mine->handlers().onMouseDown = [&](const MouseArgs&) { mine->Drag(); };
-  mouse(QEvent::MouseButtonPress, {300, 300});
-  theirs->Drag();
-  EXPECT_EQ(std::pair(toolkit->dragging(), other.dragging()),
-            (std::pair<Element*, Element*>(mine.get(), theirs.get())));
-  mouse(QEvent::MouseButtonRelease, {300, 300});
-  EXPECT_EQ(std::pair(toolkit->dragging(), other.dragging()),
-            (std::pair<Element*, Element*>(nullptr, theirs.get())));
 }
 
 TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {

@@ -1,11 +1,5 @@
 // Panes that move between the docks of a set, undo of the user's layout changes and the glide of
 // the panes: through real mouse and key input where the user has one.
-#include <gtest/gtest.h>
-
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTest>
-#include <QUndoStack>
 
 #include "qt_dock_fixture.h"
 #include "tovdock/qt/dock_set.h"
@@ -32,18 +26,17 @@ class QtDockSet : public QtDock {
     QtDock::SetUp();
     window->resize(700, 480);
     delete d;
-    left = panes("L", true);
-    right = new DockWidget(window.get());
-    right->setObjectName("R");
-    right->setFitToContent(false);
-    right->setAnimated(false);
-    for (const char* k : {"x", "y", "z"})
-      right->addPane(k, new QLabel(k), QString(k).toUpper());
-    right->setGeometry(left->geometry().right() + 10, 20, left->width(), left->height());
-    right->show();
+    std::tie(left, right) = twoDocks(set, true);
+  }
+  /// The docks L with a, b and c and R with x, y and z side by side in the window, shown now or
+  /// with the window, and in `docks`; the mouse reaches L.
+  std::pair<DockWidget*, DockWidget*> twoDocks(DockSet& docks, bool show) {
+    DockWidget* r = panes("R", true, {"x", "y", "z"}, show);
+    r->move(r->geometry().right() + 10, 20);
+    DockWidget* l = panes("L", true, {"a", "b", "c"}, show);
     QCoreApplication::processEvents();
-    set.addDock(left);
-    set.addDock(right);
+    docks.addDock(l), docks.addDock(r);
+    return {l, r};
   }
   /// A point on the title strip of a pane of the right dock, in its twips.
   QPointF onRightTitle(const char* key) {
@@ -78,20 +71,17 @@ TEST_F(QtDockSet, ATitleDroppedOnTheOtherDockMovesThePaneThereAndUndoAndRedoMove
   mouseIn(window.get(), right, QEvent::MouseButtonRelease, onRightTitle("y"));
   QCoreApplication::processEvents();
   EXPECT_FALSE(QGuiApplication::overrideCursor());
-  EXPECT_EQ(keysOf(left), "b c");
-  EXPECT_EQ(keysOf(right), "x a y z");
-  EXPECT_EQ(right->pane("a")->widget(), widget);
-  EXPECT_TRUE(right->isAncestorOf(widget));
-  EXPECT_EQ(removed.count(), 1);
-  EXPECT_EQ(added.count(), 1);
-  EXPECT_EQ(left->undoStack(), set.undoStack());
-  ASSERT_EQ(set.undoStack()->count(), 1);
-  EXPECT_FALSE(stored("R/a").isEmpty());
+  EXPECT_EQ(keysOf(left) + "|" + keysOf(right), "b c|x a y z");
+  EXPECT_EQ(
+      std::tuple(right->pane("a")->widget(), right->isAncestorOf(widget), removed.count(), added.count()),
+      std::tuple(widget, true, 1, 1));
+  EXPECT_EQ(
+      std::tuple(left->undoStack() == set.undoStack(), set.undoStack()->count(), stored("R/a").isEmpty()),
+      std::tuple(true, 1, false));
 
   const QString moved = stored("L/b");
   set.undoStack()->undo();
-  EXPECT_EQ(keysOf(left), "a b c");
-  EXPECT_EQ(keysOf(right), "x y z");
+  EXPECT_EQ(keysOf(left) + "|" + keysOf(right), "a b c|x y z");
   EXPECT_EQ(left->pane("a")->widget(), widget);
   EXPECT_NE(stored("L/b"), moved);  // saved as the user's change would be
   set.undoStack()->redo();
@@ -99,84 +89,62 @@ TEST_F(QtDockSet, ATitleDroppedOnTheOtherDockMovesThePaneThereAndUndoAndRedoMove
 }
 
 TEST_F(QtDockSet, MovePaneToAndAltArrowsMoveBetweenDocksOnlyTheKeysMovesAreSteps) {
-  EXPECT_FALSE(left->movePaneTo("nope", right, 0));
-  EXPECT_FALSE(left->movePaneTo("a", nullptr, 0));
   left->addPane("x", new QLabel, "X");  // a key the target uses
-  EXPECT_FALSE(left->movePaneTo("x", right, 0));
+  EXPECT_EQ(std::tuple(left->movePaneTo("nope", right, 0), left->movePaneTo("a", nullptr, 0),
+                       left->movePaneTo("x", right, 0)),
+            std::tuple(false, false, false));
   left->removePane("x");
   left->pane("a")->setState(PaneState::Collapsed);
   left->pane("a")->setMovable(false);
   EXPECT_TRUE(left->movePaneTo("a", right, 1));
   EXPECT_EQ(keysOf(right), "x a y z");
-  EXPECT_EQ(right->pane("a")->state(), PaneState::Collapsed);
-  EXPECT_FALSE(right->pane("a")->isMovable());
-  EXPECT_EQ(set.undoStack()->count(), 0);  // the application's move
+  // With its state and switches; the application's move is no step to undo.
+  EXPECT_EQ(std::tuple(right->pane("a")->state(), right->pane("a")->isMovable(), set.undoStack()->count()),
+            std::tuple(PaneState::Collapsed, false, 0));
 
   QWidget* b = titleOf("b");
   b->setFocus();
   QTest::keyClick(b, Qt::Key_Right, Qt::AltModifier);
   QCoreApplication::processEvents();
-  EXPECT_EQ(keysOf(left), "c");
-  EXPECT_EQ(keysOf(right), "x a y z b");
+  EXPECT_EQ(keysOf(left) + "|" + keysOf(right), "c|x a y z b");
   QWidget* focus = QApplication::focusWidget();
   ASSERT_TRUE(focus);
   QTest::keyClick(focus, Qt::Key_Right, Qt::AltModifier);  // no dock further right
   QTest::keyClick(focus, Qt::Key_Left, Qt::AltModifier);
   QCoreApplication::processEvents();
-  EXPECT_EQ(keysOf(left), "c b");
-  EXPECT_EQ(set.undoStack()->count(), 2);
+  EXPECT_EQ(std::pair(keysOf(left), set.undoStack()->count()), std::pair(std::string("c b"), 2));
 }
 
-TEST_F(QtDockSet, RestoreMovesEachPaneBackIntoItsDockAndRefusesAnotherSet) {
-  left->movePaneTo("a", right, 1);
-  right->pane("a")->setState(PaneState::Collapsed);
-  const QByteArray state = set.saveState();
-  right->movePaneTo("a", left, 0);  // where the application adds it at the next start
-  left->pane("a")->setState(PaneState::Expanded);
-  EXPECT_FALSE(set.restoreState(state.left(state.size() - 1)));
-  DockSet other;
-  other.addDock(left);
-  EXPECT_FALSE(other.restoreState(state));  // saved from two docks
-  set.addDock(left);
-  EXPECT_EQ(keysOf(left), "a b c");
-  ASSERT_TRUE(set.restoreState(state));
-  EXPECT_EQ(keysOf(left), "b c");
-  EXPECT_EQ(keysOf(right), "x a y z");
-  EXPECT_EQ(right->pane("a")->state(), PaneState::Collapsed);
-}
-
-TEST_F(QtDockSet, AfterARestartEachPaneIsBackInTheDockThatHeldItAsTheSetSavedIt) {
+TEST_F(QtDockSet, AfterARestartOrARestoreEachPaneIsBackInTheDockThatHeldItAsTheSetSavedIt) {
   set.setObjectName("docks");
   left->movePaneTo("a", right, 1);
   right->pane("a")->setState(PaneState::Collapsed);
+  const QByteArray state = set.saveState();
   QCoreApplication::processEvents();
   window.reset();  // the docks save as they go
   window = std::make_unique<QWidget>();
   window->resize(700, 480);
   DockSet again;
   again.setObjectName("docks");
-  QList<DockWidget*> docks;
-  for (const char* name : {"L", "R"}) {
-    auto* dock = new DockWidget(window.get());
-    dock->setObjectName(name);
-    dock->setFitToContent(false);
-    dock->setAnimated(false);
-    dock->setGeometry(name == QString("L") ? 20 : 330, 20, 300, 400);
-    again.addDock(dock);
-    docks << dock;
-  }
-  for (const char* k : {"a", "b", "c"})  // all in the left dock, as the application makes them
-    docks[0]->addPane(k, new QLabel(k), k);
-  for (const char* k : {"x", "y", "z"})
-    docks[1]->addPane(k, new QLabel(k), k);
+  std::tie(left, right) = twoDocks(again, false);  // a in the left dock, as the application makes it
   window->show();
   QCoreApplication::processEvents();
-  EXPECT_EQ(keysOf(docks[0]), "b c");
-  EXPECT_EQ(keysOf(docks[1]), "x a y z");
-  EXPECT_EQ(docks[1]->pane("a")->state(), PaneState::Collapsed);
+  EXPECT_EQ(keysOf(left) + "|" + keysOf(right), "b c|x a y z");
+  EXPECT_EQ(right->pane("a")->state(), PaneState::Collapsed);
+
+  // A state the set saved moves it back there too; one cut short or of two other docks is refused.
+  right->movePaneTo("a", left, 0);
+  EXPECT_FALSE(again.restoreState(state.left(state.size() - 1)));
+  DockSet other;
+  other.addDock(left);
+  EXPECT_FALSE(other.restoreState(state));
+  again.addDock(left);
+  EXPECT_EQ(keysOf(left), "a b c");
+  ASSERT_TRUE(again.restoreState(state));
+  EXPECT_EQ(keysOf(left) + "|" + keysOf(right), "b c|x a y z");
 }
 
-TEST_F(QtDock, UndoBringsBackAClosedPaneWithItsHeightOneStepPerSplitterDragAndSaves) {
+TEST_F(QtDock, UndoBringsBackAClosedPaneWithItsHeightASplitterDragIsOneStepAndOneLayoutChange) {
   panes("S", true);
   QUndoStack* stack = d->undoStack();
   const std::string before = layoutOf(d);
@@ -190,42 +158,72 @@ TEST_F(QtDock, UndoBringsBackAClosedPaneWithItsHeightOneStepPerSplitterDragAndSa
   stack->redo();
   EXPECT_EQ(d->pane("b")->state(), PaneState::Hidden);
   stack->undo();
+  turn();
 
+  QSignalSpy told(d, &DockWidget::layoutChanged);
   const QPointF grip = at(access().picSplit(indexOf("a"))) + QPointF(600, 20);
   mouse(QEvent::MouseButtonPress, grip);
   for (int dy : {150, 300, 450})
     mouse(QEvent::MouseMove, grip + QPointF(0, dy));
   mouse(QEvent::MouseButtonRelease, grip + QPointF(0, 450));
-  QCoreApplication::processEvents();
-  EXPECT_EQ(stack->count(), 1);  // one step, in place of the close undone
-  EXPECT_NE(layoutOf(d), before);
-
-  d->pane("c")->setState(PaneState::Collapsed);  // the application's change is no step
-  EXPECT_EQ(stack->count(), 1);
-  d->pane("c")->setState(PaneState::Expanded);
+  turn();
+  // One step, in place of the close undone.
+  EXPECT_EQ(std::tuple(stack->count(), told.count(), layoutOf(d) == before), std::tuple(1, 1, false));
   QWidget* title = titleOf("a");
   title->setFocus();
   QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(layoutOf(d), before);
   QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_NE(layoutOf(d), before);
-  EXPECT_EQ(stack->undoLimit(), 100);
+
+  // A run of the application's calls is no step and one layout change; a resize is none.
+  turn();
+  const qsizetype changes = told.count();
+  d->pane("a")->setState(PaneState::Collapsed);
+  d->pane("b")->setGroup(PaneGroup::Bottom);
+  d->pane("c")->setHeight(50);
+  d->movePane("c", 0);
+  d->insertPane(1, "n", new QLabel("n"), "N");
+  d->removePane("n");
+  turn();
+  d->resize(d->width(), d->height() + 40);
+  turn();
+  EXPECT_EQ(std::pair(stack->count(), told.count()), std::pair(1, changes + 1));
 }
 
-TEST_F(QtDock, AnimatedFoldPaintsHeightsInBetweenAndEndsWhereTheLayoutIs) {
+TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLayoutIs) {
   d->setAnimated(true);
   QTest::qWait(20);
+  // The panes part where a dragged title would land, and close up again without a drop.
+  const std::string before = layoutOf(d);
+  const int top = d->pane("c")->widget()->parentWidget()->y();
+  mouse(QEvent::MouseButtonPress, onTitle("a"));
+  mouse(QEvent::MouseMove, onTitle("a", 600));
+  mouse(QEvent::MouseMove, onTitle("b", 60));  // a would go after b
+  mouse(QEvent::MouseMove, onTitle("b", 60));
+  QTest::qWait(250);
+  QWidget* overlay = d->findChild<QWidget*>("tovdock_motion");
+  ASSERT_TRUE(overlay);
+  EXPECT_TRUE(overlay->isVisible());
+  EXPECT_GT(overlay->property("frames").toMap()["c"].toRect().top(), top);
+  EXPECT_EQ(overlay->property("frames").toMap()["b"].toRect().top(),
+            d->pane("b")->widget()->parentWidget()->y());
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Escape);
+  mouse(QEvent::MouseButtonRelease, onTitle("b", 60));
+  QTest::qWait(250);
+  EXPECT_FALSE(overlay->isVisible());
+  EXPECT_EQ(layoutOf(d), before);
+
+  // A fold paints heights in between and ends where the same fold ends without the animation,
+  // which paints no frame in between.
   const int start = d->pane("a")->widget()->parentWidget()->height();
   click(middle(access().imgCollapse(indexOf("a"))));
   const std::string folded = layoutOf(d);
   const int end = d->pane("a")->widget()->parentWidget()->height();
   QList<int> heights;
-  QWidget* overlay = nullptr;
-  for (int i = 0; i < 100 && (!overlay || overlay->isVisible()); ++i) {
+  for (int i = 0; i < 100 && (heights.isEmpty() || overlay->isVisible()); ++i) {
     QTest::qWait(5);
-    overlay = d->findChild<QWidget*>("tovdock_motion");
-    if (overlay && overlay->isVisible())
-      heights << overlay->property("frames").toMap()["a"].toRect().height();
+    if (overlay->isVisible()) heights << overlay->property("frames").toMap()["a"].toRect().height();
   }
   ASSERT_GE(heights.size(), 3);
   EXPECT_EQ(heights.last(), end);
@@ -240,29 +238,6 @@ TEST_F(QtDock, AnimatedFoldPaintsHeightsInBetweenAndEndsWhereTheLayoutIs) {
   QTest::qWait(200);
   EXPECT_EQ(layoutOf(d), folded);
   EXPECT_EQ(paints.count, 0);
-}
-
-TEST_F(QtDock, WithTheGlideOnThePanesPartWhereADraggedTitleWouldLandAndCloseUpWithoutADrop) {
-  d->setAnimated(true);
-  QTest::qWait(20);
-  const std::string before = layoutOf(d);
-  const int top = d->pane("c")->widget()->parentWidget()->y();
-  mouse(QEvent::MouseButtonPress, onTitle("a"));
-  mouse(QEvent::MouseMove, onTitle("a", 600));
-  mouse(QEvent::MouseMove, onTitle("b", 60));  // a would go after b
-  mouse(QEvent::MouseMove, onTitle("b", 60));
-  QTest::qWait(250);
-  const QWidget* overlay = d->findChild<QWidget*>("tovdock_motion");
-  ASSERT_TRUE(overlay);
-  EXPECT_TRUE(overlay->isVisible());
-  EXPECT_GT(overlay->property("frames").toMap()["c"].toRect().top(), top);
-  EXPECT_EQ(overlay->property("frames").toMap()["b"].toRect().top(),
-            d->pane("b")->widget()->parentWidget()->y());
-  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Escape);
-  mouse(QEvent::MouseButtonRelease, onTitle("b", 60));
-  QTest::qWait(250);
-  EXPECT_FALSE(overlay->isVisible());
-  EXPECT_EQ(layoutOf(d), before);
 }
 
 }  // namespace

@@ -1,16 +1,5 @@
 // The fixture of the dock widget's tests: a shown window holding a dock of three panes.
 #pragma once
-#include <QByteArray>
-#include <QDataStream>
-#include <QIODevice>
-#include <QLabel>
-#include <QPalette>
-#include <QSettings>
-#include <QStringList>
-#include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "qt_support.h"
 #include "support/dock_access.h"
@@ -57,10 +46,11 @@ class QtDock : public QtWindowTest {
     HostServices::setInstance(nullptr);
   }
 
-  /// A dock of three panes a, b and c in the window, shown only now, as an application does it; the
-  /// mouse and access() reach the newest one. It shares its height as designed: the fit to the
-  /// panes' content has tests of its own (qt_sizing_test.cpp).
-  DockWidget* panes(const QString& name = {}, bool autoSave = false) {
+  /// A dock of the panes `keys` (a, b and c unless told) in the window, shown only now, as an
+  /// application does it; the mouse and access() reach the newest one. It shares its height as
+  /// designed: the fit to the panes' content has tests of its own (qt_sizing_test.cpp).
+  DockWidget* panes(const QString& name = {}, bool autoSave = false,
+                    std::initializer_list<const char*> keys = {"a", "b", "c"}, bool show = true) {
     d = new DockWidget(window.get());
     d->setFitToContent(false);
     d->setAnimated(false);
@@ -68,10 +58,10 @@ class QtDock : public QtWindowTest {
         [](const std::string& text, const std::string&) { ADD_FAILURE() << text; });
     d->setObjectName(name);
     d->setAutoSave(autoSave);
-    for (const char* k : {"a", "b", "c"})
+    for (const char* k : keys)
       d->addPane(k, new QLabel(k), QString(k).toUpper());
     d->setGeometry(20, 20, pixels(4500), pixels(6000));
-    d->show();
+    if (show) d->show();
     return d;
   }
   DockTestAccess access() { return DockTestAccess(*coreDock(d)); }
@@ -92,6 +82,13 @@ class QtDock : public QtWindowTest {
   std::shared_ptr<test::MemoryHost> host = std::make_shared<test::MemoryHost>();
   DockWidget* d = nullptr;
 };
+
+/// Lets deleteLater and the queued signals run.
+inline void turn() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 /// Counts the events of one type that the widgets it is installed on receive.
 struct EventCount : QObject {

@@ -1,29 +1,13 @@
 // The dock as a Qt widget, driven with window-system mouse events at whole pixels (Qt routes them
 // itself) and checked on real widgets and on what they paint.
-#include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QApplication>
-#include <QLabel>
-#include <QPointer>
-#include <QRubberBand>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QWheelEvent>
-#include <algorithm>
-#include <cmath>
-#include <functional>
-#include <memory>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "qt_dock_fixture.h"
 
 namespace tov::qt {
 namespace {
 
-using test::MemoryHost;
 using Keys = std::vector<std::string>;
 
 TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWidget) {
@@ -31,24 +15,23 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
   for (Pane* p : d->panes())
     p->setResizable(true), coreBar(p)->setHeight(3000);
   d->setScrollable(true);
-  const std::int32_t a = indexOf("a"), b = indexOf("b");
+  const std::int32_t a = indexOf("a");
   // Grip lines in the palette's shades, and the window around the dock untouched.
   const QImage shot = window->grab().toImage();
   const QPoint grip = QtToolkit::widgetOf(access().picSplit(a))->mapTo(window.get(), QPoint(40, 0));
+  std::vector<std::uint32_t> lines;
+  for (int y : {0, 10, 25, 40})
+    lines.push_back(rgb(shot, grip.x(), grip.y() + pixels(y)));
   const QPalette& p = d->palette();
-  for (auto [y, colour] : {std::pair(0, QColor(0xE0E0E0)),
-                           {10, p.color(QPalette::Light)},
-                           {25, p.color(QPalette::Midlight)},
-                           {40, p.color(QPalette::Dark)}})
-    EXPECT_EQ(rgb(shot, grip.x(), grip.y() + pixels(y)), rgb(colour)) << y;
-  const QRect dockRect = d->geometry();
+  EXPECT_EQ(lines, (std::vector{0xE0E0E0u, rgb(p.color(QPalette::Light)), rgb(p.color(QPalette::Midlight)),
+                                rgb(p.color(QPalette::Dark))}));
+  int stray = 0;
   for (int y = 0; y < shot.height(); y += 3)
     for (int x = 0; x < shot.width(); x += 3)
-      ASSERT_TRUE(dockRect.contains(x, y) || rgb(shot, x, y) == 0xFF00FFu) << x << "," << y;
-  EXPECT_NE(rgb(shot, dockRect.left() + 5, dockRect.bottom() - 5), 0xFF00FFu);
+      stray += !d->geometry().contains(x, y) && rgb(shot, x, y) != 0xFF00FFu;
+  EXPECT_EQ(stray, 0);
 
   QWidget *body = d->pane("b")->widget(), *frame = body->parentWidget();
-  ASSERT_EQ(frame, QtToolkit::widgetOf(access().picDockBar(b)));
   auto wheel = [](QWidget* w, QPoint p) {
     QWheelEvent e(p, w->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                   Qt::NoScrollPhase, false);
@@ -56,36 +39,36 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
     return e.isAccepted();
   };
   // A wheel event the hosted widget let pass comes up to its frame, which leaves it too.
-  EXPECT_FALSE(wheel(frame, body->geometry().center()) || access().VScroll().Value());
+  EXPECT_EQ(std::pair(wheel(frame, body->geometry().center()), access().VScroll().Value()),
+            std::pair(false, 0));
   EXPECT_TRUE(wheel(titleOf("b"), QPoint(40, 5)));
   const std::int32_t step = access().VScroll().Value();
-  EXPECT_TRUE(step > 0 && QtToolkit::widgetOf(access().picDockBar(a))->y() == pixels(-step)) << step;
   wheel(QtToolkit::widgetOf(access().picSplit(a)), QPoint(40, 2));
-  EXPECT_EQ(access().VScroll().Value(), 2 * step);
+  EXPECT_EQ(
+      std::tuple(step > 0, QtToolkit::widgetOf(access().picDockBar(a))->y(), access().VScroll().Value()),
+      std::tuple(true, pixels(-2 * step), 2 * step));
 
   // Resizing the widget resizes the dock, which lays out again. Only higher, the bars below the
   // first and the splitters move without changing their size: their widgets follow all the same.
   d->setScrollable(false);
-  const double lastTop = access().picDockBar(indexOf("c")).Top();
   d->resize(d->width(), d->height() + 60);
-  for (std::int32_t i : {a, b, indexOf("c")})
+  for (std::int32_t i : {a, indexOf("b"), indexOf("c")})
     for (Panel* p : {&access().picDockBar(i), &access().picSplit(i)}) {
       const int left = pixels(p->Left()), top = pixels(p->Top());
       EXPECT_EQ(QtToolkit::widgetOf(*p)->geometry(),
                 QRect(left, top, pixels(p->Left() + p->Width()) - left, pixels(p->Top() + p->Height()) - top))
           << i;
     }
-  EXPECT_GT(access().picDockBar(indexOf("c")).Top(), lastTop);
   d->resize(pixels(3000), pixels(4500));
   EXPECT_EQ(std::tuple(coreDock(d)->Width(), coreDock(d)->Height(), d->surfaceWidget()->size()),
             std::tuple(3000.0, 4500.0, d->size()));
-  EXPECT_FALSE(QtToolkit::widgetOf(access().VScroll())->isVisible() || wheel(frame, QPoint(40, 5)));
+  EXPECT_EQ(std::pair(QtToolkit::widgetOf(access().VScroll())->isVisible(), wheel(frame, QPoint(40, 5))),
+            std::pair(false, false));
 }
 
 TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBeforeTheQtSignals) {
-  Pane* pa = d->pane("a");
-  pa->setOptionsVisible(true);
-  const BarRef a = coreBar(pa);
+  d->pane("a")->setOptionsVisible(true);
+  const BarRef a = coreBar(d->pane("a"));
   const std::int32_t i = a->Index();
   Keys log;
   std::set<std::string> resized;
@@ -118,19 +101,13 @@ TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBefor
   EXPECT_EQ(log, (Keys{"optShow a", "options a", "closed a", "paneClosed a", "right b", "menu b", "right ",
                        "menu "}));
   EXPECT_TRUE(resized.contains("a"));
-  // The button shows and goes at once on a shown pane.
-  Pane* pb = d->pane("b");
-  const Image& optB = access().imgOpt(indexOf("b"));
-  pb->setOptionsVisible(true);
-  const bool shown = optB.Visible();
-  pb->setOptionsVisible(false);
-  EXPECT_EQ(std::tuple(shown, optB.Visible(), pb->isOptionsVisible()), std::tuple(true, false, false));
 }
 
 TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
   EXPECT_TRUE(coreDock(d)->Show());  // shown without setShow
   QLabel spare;
-  EXPECT_FALSE(d->addPane("a", &spare, "again") || d->addPane("", &spare, "none") || spare.parent());
+  EXPECT_EQ(std::tuple(d->addPane("a", &spare, "again"), d->addPane("", &spare, "none"), spare.parent()),
+            std::tuple(nullptr, nullptr, nullptr));
   EXPECT_EQ(layoutOf(d), "aTE 0+133 w, bTE 133+134 w, cTE 267+133 w");
 
   Pane* b = d->pane("b");
@@ -138,12 +115,12 @@ TEST_F(QtDock, PanesOwnTheirWidgetsTakeOneKeyEachAndSignalEachStateChangeOnce) {
       closed(d, &DockWidget::paneClosed);
   b->setState(PaneState::Collapsed);
   b->setState(PaneState::Collapsed);
-  ASSERT_EQ(std::pair(own.count(), all.count()), (std::pair<qsizetype, qsizetype>(1, 1)));
-  EXPECT_EQ(own[0][0].value<PaneState>(), PaneState::Collapsed);
   click(middle(access().imgExpand(coreBar(b)->Index())));
   click(middle(access().imgCollapse(coreBar(b)->Index())));
   EXPECT_EQ(layoutOf(d), "aTE 0+133 w, bTC 133+18, cTE 151+242 w");
-  EXPECT_EQ(all[2][0].toString(), "b");
+  ASSERT_EQ(std::pair(own.count(), all.count()), (std::pair<qsizetype, qsizetype>(3, 3)));
+  EXPECT_EQ(std::tuple(own[0][0].value<PaneState>(), all[2][0].toString()),
+            std::tuple(PaneState::Collapsed, "b"));
   b->toggleViewAction()->trigger();  // hidden from a View menu; only the user's close button closes
   EXPECT_EQ(std::tuple(b->state(), own.count(), all.count(), closed.count()),
             std::tuple(PaneState::Hidden, 4, 4, 0));
@@ -170,41 +147,25 @@ TEST_F(QtDock, SavedStateRestoresOnANewDockAndNamedDocksKeepTheirOwnRecordsOrWit
   EXPECT_EQ(host->store.size(), 0u);  // neither dock saved anything itself
   delete second;
 
+  // Named docks that save keep a record each. A pane added since the layout was stored takes a
+  // height of its own, not the place of another; a collapsed one expands to the height it had.
   for (const char* name : {"left", "right"}) {
-    panes(name, true)->pane(name == std::string("left") ? "a" : "b")->setState(PaneState::Collapsed);
+    panes(name, true)->pane("a")->setHeight(200);
+    d->pane(name == std::string("left") ? "a" : "b")->setState(PaneState::Collapsed);
     delete d;  // saves
   }
   EXPECT_EQ(QSettings().value("DockBar/left/a").toString().mid(2, 3) +
                 QSettings().value("DockBar/right/a").toString().mid(2, 3),
             "1:01:1");
-  EXPECT_EQ(layoutOf(panes("left", true)), "aTC 0+17, bTE 17+246 w, cTE 263+137 w");
-  delete d;
-  // A pane added since the layout was stored takes a height of its own, not the place of another.
-  d = new DockWidget(window.get());
-  d->setFitToContent(false);
-  d->setObjectName("left");
-  for (const char* k : {"a", "b", "c", "n"})
-    d->addPane(k, new QLabel(k), QString(k).toUpper());
-  d->setGeometry(20, 20, pixels(4500), pixels(6000));
-  d->show();
+  panes("left", true, {"a", "b", "c", "n"});
   EXPECT_EQ(layoutOf(d), "aTC 0+17, bTE 17+232 w, cTE 249+122 w, nTE 371+29 w");
+  d->pane("a")->setState(PaneState::Expanded);
+  EXPECT_EQ(d->pane("a")->widget()->parentWidget()->height(), 200);
 }
 
 TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   delete d;
-  // Four panes, not shown yet; b has no close button and c does not resize.
-  auto four = [&](const char* name, bool autoSave) {
-    d = new DockWidget(window.get());
-    d->setFitToContent(false);
-    d->setObjectName(name);
-    d->setAutoSave(autoSave);
-    for (const char* k : {"a", "b", "c", "d"})
-      d->addPane(k, new QLabel(k), QString(k).toUpper());
-    d->setGeometry(20, 20, pixels(4500), pixels(6000));
-    return d;
-  };
-  DockWidget* first = four("kept", true);
-  first->show();
+  DockWidget* first = panes("kept", true, {"a", "b", "c", "d"});
   const Keys order{"d", "a", "b", "c"};
   for (int i = 0; i < 4; ++i)
     coreDock(first)->moveBar(coreBar(first->pane(order[i].c_str()))->Index(), i + 1, eAlignTop);
@@ -212,23 +173,21 @@ TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   first->pane("c")->setHeight(100);
   const QByteArray state = first->saveState();
   delete first;  // saves
-
-  auto rules = [](DockWidget* w) {
-    w->pane("b")->setClosable(false);
-    w->pane("c")->setResizable(false);
-  };
-  DockWidget* restored = four("", false);
-  rules(restored);
-  ASSERT_TRUE(restored->restoreState(state));
-  restored->show();
-  const std::string viaRestore = layoutOf(restored);
-  delete restored;
-  DockWidget* loaded = four("kept", true);
-  rules(loaded);
-  loaded->show();
-  // A hidden pane without a close button comes back; a pane that cannot resize keeps its height.
-  EXPECT_EQ(viaRestore, "dTE 0+151 w, aTE 151+151 w, bTE 302+58 w, cTE 360+40 w");
-  EXPECT_EQ(layoutOf(loaded), viaRestore);
+  // Restored or loaded before the first show: the hidden pane b, which has no close button, comes
+  // back; c, which cannot resize, keeps its height.
+  std::vector<std::string> layouts;
+  for (const bool restore : {true, false}) {
+    panes(restore ? "" : "kept", !restore, {"a", "b", "c", "d"}, false);
+    d->pane("b")->setClosable(false);
+    d->pane("c")->setResizable(false);
+    if (restore) {
+      EXPECT_TRUE(d->restoreState(state));
+    }
+    d->show();
+    layouts.push_back(layoutOf(d));
+    delete d;
+  }
+  EXPECT_EQ(layouts, Keys(2, "dTE 0+151 w, aTE 151+151 w, bTE 302+58 w, cTE 360+40 w"));
 }
 
 TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForItsMenu) {
@@ -270,51 +229,66 @@ TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForI
   EXPECT_EQ(menu, (QList<QVariantList>{below, below})) << menu.count() << " menu requests";
 }
 
-TEST_F(QtDock, ScreenReadersFindTheShownPanesTheirStateAndButtonsAndPressThem) {
-  QWidget* title = titleOf("a");
-  const Image& collapseA = access().imgCollapse(indexOf("a"));
-  d->pane("b")->setState(PaneState::Hidden);
-  d->pane("c")->setState(PaneState::Collapsed), d->pane("c")->setClosable(false);
-  // Each title strip found from the dock, every object on the way knowing its parent: its name, its
-  // state and its buttons' names, left to right.
-  auto strips = [&] {
+TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressButtonsAndResize) {
+  d->setAutoSave(true);
+  d->resize(pixels(3000), d->height());  // the strips are wider than a narrow dock
+  // Each title strip and splitter found from the dock, every object on the way knowing its parent
+  // and lying inside the dock: its name, a strip's state and its buttons' names, left to right.
+  auto tree = [&] {
     QStringList found;
+    const QRect dock(d->mapToGlobal(QPoint(0, 0)), d->size());
     std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* i) {
       const QAccessible::State st = i->state();
-      if (st.expandable)
-        found << i->text(QAccessible::Name) + (st.focusable ? "" : " ?") + (st.expanded ? " open" : "") +
-                     (st.collapsed ? " shut" : "") + ":";
+      if (st.expandable || i->role() == QAccessible::Separator)
+        found << i->text(QAccessible::Name) + (st.focusable || !st.expandable ? "" : " ?") +
+                     (st.expanded ? " open" : "") + (st.collapsed ? " shut" : "");
       for (int n = 0; n < i->childCount(); ++n) {
         QAccessibleInterface* c = i->child(n);
-        ASSERT_TRUE(c && c->parent() == i && i->indexOfChild(c) == n);
+        ASSERT_TRUE(c);
+        EXPECT_EQ(std::tuple(c->parent(), i->indexOfChild(c)), std::tuple(i, n));
+        EXPECT_TRUE(dock.contains(c->rect())) << c->text(QAccessible::Name).toStdString();
         if (st.expandable) found.back() += " " + c->text(QAccessible::Name);
         walk(c);
       }
     };
     walk(QAccessible::queryAccessibleInterface(d));
-    return found;
+    return found.join("|").toStdString();
   };
-  EXPECT_EQ(strips(), (QStringList{"A open: Collapse A Close A", "C shut: Expand C"}));
+  EXPECT_EQ(
+      tree(),
+      "A open Collapse A Close A|Resize A|B open Collapse B Close B|Resize B|C open Collapse C Close C");
 
-  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(title);
-  QAccessibleInterface* collapse = a->child(0);
-  const QPointF drawn = middle(collapseA);
+  // The splitter's value is the pane's height, and Alt+Shift+arrows resize as it does; both saved.
+  QAccessibleValueInterface* size =
+      QAccessible::queryAccessibleInterface(QtToolkit::widgetOf(access().picSplit(indexOf("a"))))
+          ->valueInterface();
+  ASSERT_TRUE(size);
+  EXPECT_EQ(size->currentValue().toInt(), 133);
+  size->setCurrentValue(150);
+  EXPECT_EQ(std::pair(size->currentValue().toInt(), QSettings().value("DockBar/a").toString()),
+            std::pair(150, QString("1:1:1:2250")));
+  QWidget* title = titleOf("a");
+  title->setFocus();
+  QTest::keyClick(title, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+  EXPECT_EQ(std::pair(d->pane("a")->height(), QSettings().value("DockBar/a").toString()),
+            std::pair(170, QString("1:1:1:2550")));
+  QTest::keyClick(title, Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier);
+  EXPECT_EQ(d->pane("a")->height(), 150);
+
+  d->pane("b")->setState(PaneState::Hidden);
+  d->pane("c")->setState(PaneState::Collapsed), d->pane("c")->setClosable(false);
+  QAccessibleInterface* collapse = QAccessible::queryAccessibleInterface(title)->child(0);
+  const QPointF drawn = middle(access().imgCollapse(indexOf("a")));
   EXPECT_TRUE(collapse->rect().contains(d->mapToGlobal(QPoint(pixels(drawn.x()), pixels(drawn.y())))));
-  EXPECT_EQ(a->childAt(collapse->rect().center().x(), collapse->rect().center().y()), collapse);
+  EXPECT_EQ(collapse->parent()->childAt(collapse->rect().center().x(), collapse->rect().center().y()),
+            collapse);
   ASSERT_TRUE(collapse->actionInterface());
   collapse->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-  // "shut": the pane's state
-  EXPECT_EQ(strips(), (QStringList{"A shut: Expand A Close A", "C shut: Expand C"}));
-
-  // A slot that deletes the dock in the middle of a press ends the pass: nothing of it is touched.
-  QPointer<DockWidget> gone = d;
-  QObject::connect(d, &DockWidget::paneStateChanged, window.get(), [&] { delete gone.data(); });
-  a->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-  EXPECT_TRUE(gone.isNull());
+  EXPECT_EQ(tree(), "A shut Expand A Close A|C shut Expand C");
 }
 
-TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDropAndEndsOnEscape) {
-  const QPointF onA = onTitle("a", 400), onB = onTitle("b"), onC = onTitle("c");
+TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesAndForbidsANoOpDrop) {
+  const QPointF onB = onTitle("b"), onC = onTitle("c");
   const std::string layout = layoutOf(d);
   // b's top edge, where a line in the highlight colour shows that c would go in front of b.
   const QPoint edge = d->surfaceWidget()->mapTo(
@@ -347,7 +321,6 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDrop
   const QPoint frameC = QtToolkit::widgetOf(access().picDockBar(indexOf("c")))->mapTo(window.get(), QPoint());
   EXPECT_EQ(window->findChild<QRubberBand*>()->mapTo(window.get(), QPoint()) - frameC,
             QPoint(pixels(onB.x()) - pixels(onC.x()), pixels(onB.y()) - pixels(onC.y())));
-  EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
 
   // On its own title a drop changes nothing: no marker, the forbidden cursor until it leaves.
   mouse(QEvent::MouseMove, onC);
@@ -357,21 +330,6 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesForbidsANoOpDrop
   mouse(QEvent::MouseMove, onC);
   mouse(QEvent::MouseButtonRelease, onC);
   EXPECT_EQ(seen().toStdString() + layoutOf(d), "0 -1 0" + layout);
-
-  // Escape ends a drag without a drop and leaves the dock as it was.
-  mouse(QEvent::MouseButtonPress, onC);
-  const QImage before = d->grab().toImage();
-  mouse(QEvent::MouseMove, onA);
-  ASSERT_EQ(seen()[0], '1');
-  QTest::keyClick(window.get(), Qt::Key_Escape);
-  EXPECT_EQ(coreToolkit(d)->dropHint(), DropHint{});
-  mouse(QEvent::MouseMove, onA + QPointF(0, 100));
-  EXPECT_EQ(seen(), "0 -1 0");
-  mouse(QEvent::MouseButtonRelease, onA + QPointF(0, 100));
-  EXPECT_EQ(std::pair(coreToolkit(d)->dragging(), layoutOf(d)),
-            (std::pair<Element*, std::string>(nullptr, layout)));
-  mouse(QEvent::MouseMove, onC, Qt::NoButton);
-  EXPECT_EQ(d->grab().toImage(), before);
 }
 
 TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd) {
@@ -408,17 +366,10 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
   };
   // Five low bars leave the dock room to show them all, and no scroll bar under their edges: each
   // step then moves them by scrolling the dock's surface.
-  struct Case {
-    bool scroll;
-    int bars;
-    std::int32_t height;
-  };
-  for (const Case c : {Case{true, 10, 1000}, Case{false, 10, 1000}, Case{true, 5, 400}}) {
-    const bool scroll = c.scroll;
-    const int n = c.bars;
+  for (const auto& [scroll, n, height] : {std::tuple(true, 10, 1000), {false, 10, 1000}, {true, 5, 400}}) {
     SCOPED_TRACE(testing::Message() << (scroll ? "scroll, " : "fitted, ") << n);
     auto dragged = std::make_unique<QWidget>();
-    std::vector<std::int32_t> heights(n, c.height);
+    std::vector<std::int32_t> heights(n, height);
     heights[0] = 1500;
     DockWidget* d = build(dragged.get(), scroll, heights);
     DockTestAccess dragAccess(*coreDock(d));
@@ -426,7 +377,8 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     QPointF grip = at(dragAccess.picSplit(first)) + QPointF(600, 0);
     // The last bar, out of sight, is told of each move as a widget moved on its own is.
     EventCount last(QEvent::Move);
-    QtToolkit::widgetOf(dragAccess.picDockBar(coreDock(d)->Bars()->ItemByOrder(n)->Index()))->installEventFilter(&last);
+    QtToolkit::widgetOf(dragAccess.picDockBar(coreDock(d)->Bars()->ItemByOrder(n)->Index()))
+        ->installEventFilter(&last);
     mouseIn(dragged.get(), d, QEvent::MouseButtonPress, grip);
     for (double step : {225, 450, 450, -225, 450, -450, -225, 675}) {
       grip += QPointF(0, step);

@@ -2,15 +2,17 @@
 // window-system mouse input.
 #pragma once
 #include <gtest/gtest.h>
-#include <QColor>
-#include <QCoreApplication>
-#include <QImage>
-#include <QWidget>
-#include <QWindow>
-#include <QtTest/QTest>
+
+#include <QtTest>
+#include <QtWidgets>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "tovdock/qt/qt_toolkit.h"
 

@@ -1,117 +1,79 @@
 // The dock deleted by the application from inside its own calls and signals, and hosted widgets that
 // leave for another window or delete the dock from their own events: nothing of the dock is touched
 // once it is gone, and it is gone for the application at once.
-#include <gtest/gtest.h>
-
-#include <QAccessible>
-#include <QAction>
-#include <QLabel>
-#include <QPointer>
-#include <algorithm>
-#include <functional>
-#include <vector>
 
 #include "qt_dock_fixture.h"
 
 namespace tov::qt {
 namespace {
 
-/// Lets deleteLater and the queued signals run.
-void turn() {
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  QCoreApplication::processEvents();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using Kill = std::function<void()>;
 
 /// Where the application's slot that deletes the dock is connected.
-enum class Slot {
-  PaneStateChanged,
-  DockPaneStateChanged,
-  PaneClosed,
-  OptionsRequested,
-  ContextMenuRequested,
-  ViewActionToggled,
-  LayoutChanged,
-  CoreClosed,
-  CoreCtlResize,
-  CoreOptShow,
-  CoreRightClick
+struct Slot {
+  const char* name;
+  void (*arm)(DockWidget*, QObject* context, const Kill&);
+};
+
+template <auto signal>
+void onDock(DockWidget* d, QObject* c, const Kill& k) {
+  QObject::connect(d, signal, c, k);
+}
+template <auto signal>
+void onPanes(DockWidget* d, QObject* c, const Kill& k) {
+  for (Pane* p : d->panes())
+    QObject::connect(p, signal, c, k);
+}
+void onViewActions(DockWidget* d, QObject* c, const Kill& k) {
+  for (Pane* p : d->panes())
+    QObject::connect(p->toggleViewAction(), &QAction::toggled, c, k);
+}
+/// The core's handler `member` with the arguments `Args`.
+template <auto member, typename... Args>
+void onCore(DockWidget* d, QObject*, const Kill& k) {
+  CoreEvents events;
+  events.*member = [k](Args&...) { k(); };
+  setCoreEvents(d, events);
+}
+
+void PrintTo(const Slot& s, std::ostream* os) {
+  *os << s.name;
+}
+
+const Slot kSlots[] = {
+    {"PaneStateChanged", onPanes<&Pane::stateChanged>},
+    {"DockPaneStateChanged", onDock<&DockWidget::paneStateChanged>},
+    {"PaneClosed", onDock<&DockWidget::paneClosed>},
+    {"OptionsRequested", onDock<&DockWidget::optionsRequested>},
+    {"ContextMenuRequested", onDock<&DockWidget::contextMenuRequested>},
+    {"ViewActionToggled", onViewActions},
+    {"LayoutChanged", onDock<&DockWidget::layoutChanged>},
+    {"CoreClosed", onCore<&CoreEvents::closed, std::string>},
+    {"CoreCtlResize", onCore<&CoreEvents::ctlResize, std::string>},
+    {"CoreOptShow", onCore<&CoreEvents::optShow, std::string, bool>},
+    {"CoreRightClick", onCore<&CoreEvents::rightClick, std::string>},
 };
 
 class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot> {
  protected:
-  /// Pane a expanded with its options button, b collapsed, c hidden.
-  void prepare() {
-    d->pane("a")->setOptionsVisible(true);
-    d->pane("b")->setState(PaneState::Collapsed);
-    d->pane("c")->setState(PaneState::Hidden);
-    turn();
+  /// Mouse input along `path` that stops once the dock is gone.
+  void input(std::initializer_list<QPointF> path, Qt::MouseButton b = Qt::LeftButton) {
+    const QPointer<DockWidget> alive = d;
+    mouse(QEvent::MouseButtonPress, *path.begin(), b);
+    for (auto p = path.begin() + 1; p != path.end() && alive; ++p)
+      mouse(QEvent::MouseMove, *p, b);
+    if (alive) mouse(QEvent::MouseButtonRelease, path.end()[-1], b);
   }
-
-  /// Connects the slot, which deletes the dock the first time it runs.
-  void arm() {
-    const QPointer<DockWidget> target = d;
-    auto kill = [this, target] {
-      if (!target) return;
-      ++deleted;
-      delete target.data();
-    };
-    CoreEvents events;
-    switch (GetParam()) {
-      case Slot::PaneStateChanged:
-        for (Pane* p : d->panes())
-          QObject::connect(p, &Pane::stateChanged, window.get(), kill);
-        break;
-      case Slot::DockPaneStateChanged:
-        QObject::connect(d, &DockWidget::paneStateChanged, window.get(), kill);
-        break;
-      case Slot::PaneClosed:
-        QObject::connect(d, &DockWidget::paneClosed, window.get(), kill);
-        break;
-      case Slot::OptionsRequested:
-        QObject::connect(d, &DockWidget::optionsRequested, window.get(), kill);
-        break;
-      case Slot::ContextMenuRequested:
-        QObject::connect(d, &DockWidget::contextMenuRequested, window.get(), kill);
-        break;
-      case Slot::ViewActionToggled:
-        for (Pane* p : d->panes())
-          QObject::connect(p->toggleViewAction(), &QAction::toggled, window.get(), kill);
-        break;
-      case Slot::LayoutChanged:
-        QObject::connect(d, &DockWidget::layoutChanged, window.get(), kill);
-        break;
-      case Slot::CoreClosed:
-        events.closed = [kill](std::string&) { kill(); };
-        break;
-      case Slot::CoreCtlResize:
-        events.ctlResize = [kill](std::string&) { kill(); };
-        break;
-      case Slot::CoreOptShow:
-        events.optShow = [kill](std::string&, bool&) { kill(); };
-        break;
-      case Slot::CoreRightClick:
-        events.rightClick = [kill](std::string&) { kill(); };
-        break;
-    }
-    setCoreEvents(d, events);
-  }
-
   void keyOn(const char* pane, int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(titleOf(pane), Qt::Key(k), mods);
   }
   void press(const char* pane, Image& (DockTestAccess::*which)(int)) {
     DockTestAccess a = access();
-    clickAlive(middle((a.*which)(indexOf(pane))));
-  }
-  /// A click whose release comes only while the dock is still there to take it.
-  void clickAlive(QPointF at, Qt::MouseButton b = Qt::LeftButton) {
-    const QPointer<DockWidget> alive = d;
-    mouse(QEvent::MouseButtonPress, at, b);
-    if (alive) mouse(QEvent::MouseButtonRelease, at, b);
+    input({middle((a.*which)(indexOf(pane)))});
   }
 
-  /// Each public call and each kind of the user's input, on the prepared dock.
+  /// Each public call and each kind of the user's input, on a dock whose pane a is expanded with
+  /// its options button, b collapsed and c hidden.
   std::vector<std::pair<const char*, std::function<void()>>> actions() {
     return {
         {"collapse", [this] { d->pane("a")->setState(PaneState::Collapsed); }},
@@ -156,26 +118,19 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
         {"expand button", [this] { press("b", &DockTestAccess::imgExpand); }},
         {"close button", [this] { press("a", &DockTestAccess::imgClose); }},
         {"options button", [this] { press("a", &DockTestAccess::imgOpt); }},
-        {"right click", [this] { clickAlive(onTitle("a"), Qt::RightButton); }},
+        {"right click", [this] { input({onTitle("a")}, Qt::RightButton); }},
         {"right click background",
          [this] {
-           clickAlive(QPointF(coreDock(d)->Width() - 15, coreDock(d)->Height() - 15), Qt::RightButton);
+           input({QPointF(coreDock(d)->Width() - 15, coreDock(d)->Height() - 15)}, Qt::RightButton);
          }},
         {"splitter drag",
          [this] {
            const QPointF grip = at(access().picSplit(indexOf("a"))) + QPointF(600, 20);
-           const QPointer<DockWidget> alive = d;
-           mouse(QEvent::MouseButtonPress, grip);
-           if (alive) mouse(QEvent::MouseMove, grip - QPointF(0, 600));
-           if (alive) mouse(QEvent::MouseButtonRelease, grip - QPointF(0, 600));
+           input({grip, grip - QPointF(0, 600)});
          }},
         {"title drop",
          [this] {
-           const QPointF from = onTitle("a"), to = onTitle("b");
-           const QPointer<DockWidget> alive = d;
-           mouse(QEvent::MouseButtonPress, from);
-           if (alive) mouse(QEvent::MouseMove, to);
-           if (alive) mouse(QEvent::MouseButtonRelease, to);
+           input({onTitle("a"), onTitle("b")});
          }},
         {"screen reader press",
          [this] {
@@ -184,43 +139,44 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
          }},
     };
   }
-
-  int deleted = 0;
 };
 
 TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTouchedAfterwards) {
-  const std::size_t n = actions().size();
+  const auto all = actions();
   int deletions = 0;
-  for (std::size_t k = 0; k < n; ++k) {
+  for (std::size_t k = 0; k < all.size(); ++k) {
     if (k > 0) panes();
-    prepare();
-    const auto [name, act] = actions()[k];
-    SCOPED_TRACE(name);
-    arm();
+    d->pane("a")->setOptionsVisible(true);
+    d->pane("b")->setState(PaneState::Collapsed);
+    d->pane("c")->setState(PaneState::Hidden);
+    turn();
+    SCOPED_TRACE(all[k].first);
+    const QPointer<DockWidget> dock = d;
+    bool deleted = false;
+    GetParam().arm(d, window.get(), [dock, &deleted] {
+      if (dock) deleted = true, delete dock.data();
+    });
     QList<QPointer<QObject>> parts{d};
     QList<QPointer<QWidget>> widgets;
-    for (Pane* p : d->panes()) {
-      parts << p;
-      widgets << p->widget();
-    }
-    deleted = 0;
-    act();
+    for (Pane* p : d->panes())
+      parts << p, widgets << p->widget();
+    actions()[k].second();
+    // Gone for the application as soon as its slot deleted it: the dock and its panes, and the
+    // panes' widgets out of its window; after the turn nothing of it is left.
     if (deleted) {
-      // Gone for the application as soon as its slot deleted it: the dock and its panes, and the
-      // panes' widgets out of its window.
       for (const QPointer<QObject>& part : parts)
-        EXPECT_TRUE(part.isNull()) << (part ? part->metaObject()->className() : "");
+        EXPECT_TRUE(part.isNull()) << part->metaObject()->className();
       for (const QPointer<QWidget>& w : widgets)
-        EXPECT_TRUE(!w || !window->isAncestorOf(w)) << w->objectName().toStdString();
+        EXPECT_FALSE(window->isAncestorOf(w)) << w->objectName().toStdString();
     }
     turn();
     if (deleted) {
       ++deletions;
       EXPECT_TRUE(window->findChildren<QWidget*>().isEmpty());
-      EXPECT_TRUE(
-          std::all_of(widgets.begin(), widgets.end(), [](const QPointer<QWidget>& w) { return w.isNull(); }));
+      for (const QPointer<QWidget>& w : widgets)
+        EXPECT_TRUE(w.isNull());
     } else {
-      ASSERT_TRUE(parts[0]) << "deleted by nothing but the slot";
+      ASSERT_TRUE(dock) << "deleted by nothing but the slot";
       delete d;
     }
     d = nullptr;
@@ -230,25 +186,18 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
   RecordProperty("deletions", deletions);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachSlot, DeletedInASlot,
-                         ::testing::Values(Slot::PaneStateChanged, Slot::DockPaneStateChanged,
-                                           Slot::PaneClosed, Slot::OptionsRequested,
-                                           Slot::ContextMenuRequested, Slot::ViewActionToggled,
-                                           Slot::LayoutChanged, Slot::CoreClosed, Slot::CoreCtlResize,
-                                           Slot::CoreOptShow, Slot::CoreRightClick));
+INSTANTIATE_TEST_SUITE_P(EachSlot, DeletedInASlot, ::testing::ValuesIn(kSlots),
+                         [](const testing::TestParamInfo<Slot>& i) { return std::string(i.param.name); });
 
 /// Deletes the dock when one of the widgets it watches is resized, before the widget's own
 /// resizeEvent runs.
-class DeleteOnResize : public QObject {
- public:
-  explicit DeleteOnResize(DockWidget* dock) : mDock(dock) {}
+struct DeleteOnResize : QObject {
+  explicit DeleteOnResize(DockWidget* dock) : dock(dock) {}
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Resize && mDock) delete mDock.data();
+    if (e->type() == QEvent::Resize && dock) delete dock.data();
     return false;
   }
-
- private:
-  QPointer<DockWidget> mDock;
+  QPointer<DockWidget> dock;
 };
 
 TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereAndOnesThatDeleteTheDockWhenResizedEndIt) {
@@ -260,17 +209,12 @@ TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereAndOnesThatDeleteTheDoc
     moved->setParent(&other);
     moved->setGeometry(5, 6, 70, 80);
     moved->show();
-    if (wholeWindow) {
-      window.reset();
-    } else {
-      delete d;
-    }
+    wholeWindow ? window.reset() : delete d;
     d = nullptr;
     turn();
     ASSERT_TRUE(moved);
-    EXPECT_EQ(moved->parentWidget(), &other);
-    EXPECT_EQ(moved->geometry(), QRect(5, 6, 70, 80));
-    EXPECT_FALSE(moved->isHidden());
+    EXPECT_EQ(std::tuple(moved->parentWidget(), moved->geometry(), moved->isHidden()),
+              std::tuple(&other, QRect(5, 6, 70, 80), false));
   }
   window = std::make_unique<QWidget>();
   window->show();
@@ -278,7 +222,6 @@ TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereAndOnesThatDeleteTheDoc
     SCOPED_TRACE(byCall);
     panes();
     turn();
-    const QPointer<DockWidget> dock = d;
     DeleteOnResize filter(d);
     for (Pane* p : d->panes())
       p->widget()->installEventFilter(&filter);
@@ -287,9 +230,9 @@ TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereAndOnesThatDeleteTheDoc
     } else {
       const QPointF button = middle(access().imgCollapse(indexOf("a")));
       mouse(QEvent::MouseButtonPress, button);
-      if (dock) mouse(QEvent::MouseButtonRelease, button);
+      if (filter.dock) mouse(QEvent::MouseButtonRelease, button);
     }
-    EXPECT_TRUE(dock.isNull());
+    EXPECT_TRUE(filter.dock.isNull());
     turn();
     EXPECT_TRUE(window->findChildren<QWidget*>().isEmpty());
     d = nullptr;
