@@ -69,7 +69,8 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
                              const QIcon& icon) {
   d->settle();
   const int at = std::clamp(position, 0, count());
-  const QList<Pane*> before = panes();
+  // The display order is only looked at for a pane that goes before another: a dock may hold thousands.
+  const QList<Pane*> before = at < count() ? panes() : QList<Pane*>();
   // One run of the dock: the pane is fitted once, in its group and at its place.
   const DockRef dock = d->dock;
   TovDock::Batch batch(*dock);
@@ -234,7 +235,8 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
 
 void DockWidgetPrivate::place(Pane* p, int position) {
   const BarRef bar = PanePrivate::bar(p);
-  QList<Pane*> others = q->panes();
+  const QList<Pane*> now = q->panes();
+  QList<Pane*> others = now;
   others.removeOne(p);
   position = std::clamp(position, 0, static_cast<int>(others.size()));
   Pane* before = position > 0 ? others[position - 1] : nullptr;
@@ -247,7 +249,7 @@ void DockWidgetPrivate::place(Pane* p, int position) {
   order.insert(position, p);
   const DockRef hold = dock;
   const auto align = static_cast<std::int32_t>(group) + eAlignTop;
-  if (order == q->panes()) {
+  if (order == now) {
     if (align == bar->AlignBar()) return;
     bar->setAlignBar(align);
     hold->relayout();
