@@ -4,10 +4,15 @@
 //   tovdock_qt_bench            the table for N = 10, 100, 1000, and 1000 panes added as a Qt
 //                               application adds them (each memory figure is measured in a fresh
 //                               child process, at device pixel ratio 1 and 2)
-//   tovdock_qt_bench --memory dock|panes|splitter N   resident memory per bar, in bytes
-//   tovdock_qt_bench --only dock|panes|splitter N [STEPS]   one side at one N, for a profiler
+//   tovdock_qt_bench --memory dock|fixed|panes|splitter N   resident memory per bar, in bytes
+//   tovdock_qt_bench --only dock|fixed|panes|splitter N [STEPS]   one side at one N, for a profiler
+//                               (or several, with commas between them, measured in turn);
+//                               under callgrind each phase (builds, resizes, press, steps) is a part
 //   tovdock_qt_bench --fold N   the frames of an animated fold of one of N panes
 //   tovdock_qt_bench --add N    N panes added one by one before the dock is shown, and to a shown dock
+//
+// "dock" is the dock as an application gets it, its panes fitted to their widgets (the Qt layer's
+// default); "fixed" is the dock as the core designs it, without the fit (setFitToContent(false)).
 //
 // Times are medians of repeated runs, in milliseconds; every step includes the repaint that Qt
 // does when the events are processed.
@@ -31,6 +36,12 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_DUMP_STATS_AT(part)
+#endif
 
 #include "support/dock_access.h"
 #include "tovdock/qt/dock_core.h"
@@ -63,6 +74,18 @@ void settle() {
   QApplication::processEvents();
 }
 
+/// Sizes a window as every side has it, and gives it the layout that holds the side. The window
+/// keeps its size whatever its content needs: a dock fitted to its panes needs the height of every
+/// pane at its least (2,700 px at 100 panes), which would grow the window and the area painted
+/// far beyond the splitter's.
+QVBoxLayout* frameWindow(QWidget& window) {
+  window.resize(kWidth, kHeight);
+  auto* layout = new QVBoxLayout(&window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSizeConstraint(QLayout::SetNoConstraint);
+  return layout;
+}
+
 void sendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButtons held, Qt::MouseButton button) {
   QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, held, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &e);
@@ -87,13 +110,13 @@ class Side {
 class DockSide final : public Side {
  public:
   /// With `panes`, built as a Qt application builds it: a pane for each widget, through addPane.
-  explicit DockSide(bool panes = false) : mPanes(panes) {}
+  /// Without `fit`, the bars keep the heights they are given.
+  DockSide(bool panes, bool fit) : mPanes(panes), mFit(fit) {}
   void build(int n) override {
     mWindow = std::make_unique<QWidget>();
-    mWindow->resize(kWidth, kHeight);
-    auto* layout = new QVBoxLayout(mWindow.get());
-    layout->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout* layout = frameWindow(*mWindow);
     mDock = new tov::qt::DockWidget(mWindow.get());
+    if (!mFit) mDock->setFitToContent(false);
     layout->addWidget(mDock);
     for (int i = 1; mPanes && i <= n; ++i)
       mDock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)),
@@ -134,6 +157,7 @@ class DockSide final : public Side {
 
  private:
   bool mPanes;
+  bool mFit;
   tov::qt::DockWidget* mDock = nullptr;
   QPointer<QWidget> mStrip;
   int mFirst = 1;
@@ -143,9 +167,7 @@ class SplitterSide final : public Side {
  public:
   void build(int n) override {
     mWindow = std::make_unique<QWidget>();
-    mWindow->resize(kWidth, kHeight);
-    auto* layout = new QVBoxLayout(mWindow.get());
-    layout->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout* layout = frameWindow(*mWindow);
     mSplitter = new QSplitter(Qt::Vertical, mWindow.get());
     layout->addWidget(mSplitter);
     for (int i = 1; i <= n; ++i) {
@@ -182,7 +204,8 @@ class SplitterSide final : public Side {
 };
 
 std::unique_ptr<Side> makeSide(const std::string& which) {
-  if (which == "dock" || which == "panes") return std::make_unique<DockSide>(which == "panes");
+  if (which == "dock" || which == "fixed" || which == "panes")
+    return std::make_unique<DockSide>(which == "panes", which != "fixed");
   return std::make_unique<SplitterSide>();
 }
 
@@ -221,18 +244,22 @@ std::vector<Figures> measure(const std::vector<std::string>& which, int n, int s
     }
   }
   medians(&Figures::build);
+  CALLGRIND_DUMP_STATS_AT("builds");
   for (int r = 0; r < resizes; ++r) {
     for (std::size_t i = 0; i < k; ++i)
       timed(i, [&] { sides[i]->window().resize(kWidth + (r % 2 ? 0 : 40), kHeight - (r % 2 ? 0 : 60)); });
   }
   medians(&Figures::resize);
+  CALLGRIND_DUMP_STATS_AT("resizes");
   for (auto& side : sides)
     side->pressSplitter();
   settle();
+  CALLGRIND_DUMP_STATS_AT("press");
   for (int r = 0; r < steps; ++r) {
     for (std::size_t i = 0; i < k; ++i)
       timed(i, [&] { sides[i]->dragStep(r % 2 == 0); });
   }
+  CALLGRIND_DUMP_STATS_AT("steps");
   for (auto& side : sides)
     side->releaseSplitter();
   settle();
@@ -247,9 +274,7 @@ std::vector<Figures> measure(const std::vector<std::string>& which, int n, int s
 /// repaint.
 std::pair<double, double> removeAndInsert(int n) {
   QWidget window;
-  window.resize(kWidth, kHeight);
-  auto* layout = new QVBoxLayout(&window);
-  layout->setContentsMargins(0, 0, 0, 0);
+  QVBoxLayout* layout = frameWindow(window);
   auto* dock = new tov::qt::DockWidget(&window);
   dock->setAutoSave(false);
   layout->addWidget(dock);
@@ -291,9 +316,7 @@ struct FrameTimer : QObject {
 /// median, and how many frames were painted.
 void foldFrames(int n) {
   QWidget window;
-  window.resize(kWidth, kHeight);
-  auto* layout = new QVBoxLayout(&window);
-  layout->setContentsMargins(0, 0, 0, 0);
+  QVBoxLayout* layout = frameWindow(window);
   auto* dock = new tov::qt::DockWidget(&window);
   dock->setAutoSave(false);
   dock->setScrollable(true);
@@ -329,9 +352,7 @@ void foldFrames(int n) {
 std::pair<double, double> addPanes(int n) {
   auto run = [n](bool shownFirst) {
     QWidget window;
-    window.resize(kWidth, kHeight);
-    auto* layout = new QVBoxLayout(&window);
-    layout->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout* layout = frameWindow(window);
     auto* dock = new tov::qt::DockWidget(&window);
     dock->setAutoSave(false);
     layout->addWidget(dock);
@@ -411,9 +432,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc >= 4 && std::string(argv[1]) == "--only") {
-    measure({argv[2]}, 10);
-    const Figures f = measure({argv[2]}, std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40).front();
-    std::printf("build+show %.2f  resize %.2f  drag step %.3f\n", f.build, f.resize, f.drag);
+    // Sides named with commas between them are measured in turn, as the table does.
+    std::vector<std::string> sides;
+    for (const QString& side : QString(argv[2]).split(','))
+      sides.push_back(side.toStdString());
+    measure(sides, 10);
+    const std::vector<Figures> all = measure(sides, std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 40);
+    for (std::size_t i = 0; i < sides.size(); ++i)
+      std::printf("%s build+show %.2f  resize %.2f  drag step %.3f\n", sides[i].c_str(), all[i].build,
+                  all[i].resize, all[i].drag);
     return 0;
   }
   measure({"dock", "splitter"}, 10);
@@ -422,19 +449,23 @@ int main(int argc, char** argv) {
       "| N | build+show dock | QSplitter | ratio | resize dock | QSplitter | ratio | drag step dock | "
       "QSplitter | ratio |\n");
   std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
-  // The last row builds the dock as a Qt application does, with a pane for each widget.
-  for (int n : {10, 100, 1000, -1000}) {
-    const bool panes = n < 0;
-    n = std::abs(n);
-    const std::vector<Figures> both = measure({panes ? "panes" : "dock", "splitter"}, n);
-    const Figures& d = both[0];
-    const Figures& s = both[1];
-    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
-    std::printf("| %d%s | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.3f | %.2f |\n", n,
-                panes ? " panes" : "", d.build, s.build, ratio(d.build, s.build), d.resize, s.resize,
-                ratio(d.resize, s.resize), d.drag, s.drag, ratio(d.drag, s.drag));
+  auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
+  auto row = [&](const std::string& label, const Figures& d, const Figures& s) {
+    std::printf("| %s | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.3f | %.3f | %.2f |\n", label.c_str(),
+                d.build, s.build, ratio(d.build, s.build), d.resize, s.resize, ratio(d.resize, s.resize),
+                d.drag, s.drag, ratio(d.drag, s.drag));
     std::fflush(stdout);
+  };
+  // Each N in one run: the dock fitted to its widgets (the default), without the fit, and the
+  // splitter, in turn.
+  for (int n : {10, 100, 1000}) {
+    const std::vector<Figures> all = measure({"dock", "fixed", "splitter"}, n);
+    row(std::to_string(n), all[0], all[2]);
+    row(std::to_string(n) + " fixed", all[1], all[2]);
   }
+  // The last row builds the dock as a Qt application does, with a pane for each widget.
+  const std::vector<Figures> panes = measure({"panes", "splitter"}, 1000);
+  row("1000 panes", panes[0], panes[1]);
   std::printf("\n| N panes | remove one | insert one |\n|---|---|---|\n");
   for (int n : {10, 100, 1000}) {
     const auto [removal, insertion] = removeAndInsert(n);

@@ -69,7 +69,8 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
                              const QIcon& icon) {
   d->settle();
   const int at = std::clamp(position, 0, count());
-  const QList<Pane*> before = panes();
+  // The display order is only looked at for a pane that goes before another: a dock may hold thousands.
+  const QList<Pane*> before = at < count() ? panes() : QList<Pane*>();
   // One run of the dock: the pane is fitted once, in its group and at its place.
   const DockRef dock = d->dock;
   TovDock::Batch batch(*dock);
@@ -234,20 +235,37 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
 
 void DockWidgetPrivate::place(Pane* p, int position) {
   const BarRef bar = PanePrivate::bar(p);
-  QList<Pane*> others = q->panes();
-  others.removeOne(p);
-  position = std::clamp(position, 0, static_cast<int>(others.size()));
-  Pane* before = position > 0 ? others[position - 1] : nullptr;
-  Pane* after = position < others.size() ? others[position] : nullptr;
+  const DockRef hold = dock;
+  Pane* before = nullptr;
+  Pane* after = nullptr;
+  QList<Pane*> order;
+  // A pane added behind the last one, whose bar the dock put behind that pane's, is in place: the
+  // display order of thousands of panes is not listed for it.
+  const BarsRef all = hold->Bars();
+  const std::int32_t n = all ? all->Count() : 0;
+  const bool last = panes.size() >= 2 && panes.last() == p && position >= panes.size() - 1 && n >= 2 &&
+                    all->ItemByOrder(n) == bar &&
+                    all->ItemByOrder(n - 1) == PanePrivate::bar(panes[panes.size() - 2]);
+  bool inPlace = last;
+  if (last) {
+    before = panes[panes.size() - 2];
+  } else {
+    const QList<Pane*> now = q->panes();
+    QList<Pane*> others = now;
+    others.removeOne(p);
+    position = std::clamp(position, 0, static_cast<int>(others.size()));
+    before = position > 0 ? others[position - 1] : nullptr;
+    after = position < others.size() ? others[position] : nullptr;
+    order = others;
+    order.insert(position, p);
+    inPlace = order == now;
+  }
   // The groups stand in the display order one after the other: the pane joins one at its place.
   PaneGroup group = p->group();
   if ((!before || before->group() != group) && (!after || after->group() != group))
     group = before ? before->group() : after ? after->group() : group;
-  QList<Pane*> order = others;
-  order.insert(position, p);
-  const DockRef hold = dock;
   const auto align = static_cast<std::int32_t>(group) + eAlignTop;
-  if (order == q->panes()) {
+  if (inPlace) {
     if (align == bar->AlignBar()) return;
     bar->setAlignBar(align);
     hold->relayout();
@@ -263,7 +281,6 @@ void DockWidgetPrivate::place(Pane* p, int position) {
   }
   // The dock's own move, as a drop makes it, to the place after the pane before (before the pane
   // after); the places count the bars of panes gone too.
-  const BarsRef all = hold->Bars();
   std::vector<const cTovBar*> rest;
   for (std::int32_t pos = 1; pos <= all->Count(); ++pos)
     if (const BarRef b = all->ItemByOrder(pos); b && b != bar) rest.push_back(b.get());
