@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <QAccessible>
 #include <QApplication>
+#include <QFile>
 #include <QHelpEvent>
 #include <QSettings>
 #include <QToolTip>
@@ -154,6 +155,21 @@ TEST_F(QtDock, AutoSaveKeepsOneQSettingsGroupPerNameAndASecondDockOfTheSameNameS
   delete second;
   panes("right", true);
   EXPECT_EQ(layoutOf(d), "aTC 0+17, bTE 17+366 w, cTC 383+17");
+}
+
+TEST_F(QtDock, WithoutAnOrganisationNameTheLayoutIsSavedAndReadAllTheSame) {
+  // QSettings then reports an access error on a file it reads and writes all the same.
+  const QString organisation = QCoreApplication::organizationName();
+  QCoreApplication::setOrganizationName({});
+  delete d;
+  panes("", true);
+  QTest::keyClick(titleOf("b"), Qt::Key_Space);
+  delete d;
+  panes("", true);
+  const std::string layout = layoutOf(d);
+  QFile::remove(QSettings().fileName());
+  QCoreApplication::setOrganizationName(organisation);
+  EXPECT_EQ(layout, "aTE 0+137 w, bTC 137+17, cTE 154+246 w");
 }
 
 TEST_F(QtDock, ADropOverAPanesWidgetIsOneOnItsFrameAndTheThickMarkerLiesOverTheCopyCutAtTheDock) {
