@@ -1,6 +1,7 @@
 // The layout of auto-saving dock widgets in QSettings, one name per dock.
 #include "settings_host.h"
 
+#include <QFileInfo>
 #include <QHash>
 
 #include "tovdock/qt/dock_widget.h"
@@ -57,8 +58,14 @@ std::string SettingsHost::read(const std::string& section, const std::string& ke
 std::optional<std::string> SettingsHost::tryRead(const std::string& section, const std::string& key) {
   if (!ownsName()) return std::string();
   QSettings& store = settings();
+  // QSettings also reports an access error when the application has no organisation name, and
+  // then reads and writes all the same: only a file that is there and cannot be read or parsed
+  // keeps the dock from trusting what it reads.
+  const QFileInfo file(store.fileName());
+  const bool unreadable = store.status() == QSettings::FormatError ||
+                          (store.status() == QSettings::AccessError && file.exists() && !file.isReadable());
   std::optional<std::string> value;
-  if (store.status() == QSettings::NoError) value = store.value(keyOf(section, key)).toString().toStdString();
+  if (!unreadable) value = store.value(keyOf(section, key)).toString().toStdString();
   if (mBatches == 0) mOpen.reset();
   return value;
 }

@@ -57,7 +57,7 @@ if(CXX_COMPILER)
   list(APPEND configure_args "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}")
 endif()
 run(configure ${CMAKE_COMMAND} ${configure_args})
-run(build ${CMAKE_COMMAND} --build "${WORK_DIR}/examples")
+run(build ${CMAKE_COMMAND} --build "${WORK_DIR}/examples" --parallel 2)
 
 # pkg-config: the console consumer compiled with the flags tovdock.pc gives, then run on the
 # unpacked libraries; tovdock-qt.pc resolves too.

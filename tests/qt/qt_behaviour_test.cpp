@@ -122,6 +122,21 @@ TEST_F(QtDock, AutoSaveKeepsTheLayoutInQSettingsAndASecondDockOfTheSameNameSaves
       "1:1:1:2:1:0:");
 }
 
+TEST_F(QtDock, WithoutAnOrganisationNameTheLayoutIsSavedAndReadAllTheSame) {
+  // QSettings then reports an access error on a file it reads and writes all the same.
+  const QString organisation = QCoreApplication::organizationName();
+  QCoreApplication::setOrganizationName({});
+  delete d;
+  panes("", true);
+  QTest::keyClick(titleOf("b"), Qt::Key_Space);
+  delete d;
+  panes("", true);
+  const std::string layout = layoutOf(d);
+  QFile::remove(QSettings().fileName());
+  QCoreApplication::setOrganizationName(organisation);
+  EXPECT_EQ(layout, "aTE 0+137 w, bTC 137+17, cTE 154+246 w");
+}
+
 TEST_F(QtDock, ADropOverAPanesWidgetIsOneOnItsFrameAndTheThickMarkerLiesOverTheCopyCutAtTheDock) {
   const QPointF bodyC = at(access().picDockBar(indexOf("c"))) + QPointF(2250, 1200);
   ASSERT_EQ(QApplication::widgetAt(d->mapToGlobal(QPoint(pixels(bodyC.x()), pixels(bodyC.y())))),
