@@ -106,7 +106,7 @@ DockWidget::~DockWidget() {
   // Deleted by a slot that one of the dock's runs called: the widget whose event or signal runs it
   // may be any of the dock's. They leave the application's window now and are deleted when control
   // returns to the event loop.
-  const bool running = dock && dock->inRun();
+  const bool running = dock && (dock->inRun() || d->ownEvents > 0 || d->showing > 0);
   // The panes' widgets are deleted with this one, after its private part: they tell it nothing. A
   // widget the application moved into another window stays there: the dock lets go of it rather
   // than hand it back to this widget, which may be half destroyed with its window.
@@ -377,7 +377,12 @@ void DockWidgetPrivate::flushLayout() {
   if (!self) return;
   hold->relayout();
   if (!self) return;
-  if (const QPointer<QWidget> surface = std::exchange(hiddenForAdding, nullptr)) surface->show();
+  if (const QPointer<QWidget> surface = std::exchange(hiddenForAdding, nullptr)) {
+    ++showing;
+    surface->show();
+    if (!self) return;
+    --showing;
+  }
   if (const QPointer<QWidget> focus = std::exchange(focusBeforeAdding, nullptr))
     focus->setFocus(Qt::OtherFocusReason);
   q->updateGeometry();

@@ -93,6 +93,10 @@ class DockWidgetPrivate {
   };
 
   DockWidget* q;
+  /// Own resizes and palette changes under way (OwnEvent), and shows of the surface, which send
+  /// the hosted widgets their pending resizes: a widget's code may delete the dock meanwhile.
+  int ownEvents = 0;
+  int showing = 0;
   std::shared_ptr<QtToolkit> toolkit;
   DockRef dock;
   /// Every pane, in the order the application added them (an inserted one at its place).
@@ -117,7 +121,6 @@ class DockWidgetPrivate {
   bool compactDue = false;
   bool compactPosted = false;
   int handlers = 0;
-  int ownEvents = 0;
   std::array<QColor, 5> colors;
 };
 

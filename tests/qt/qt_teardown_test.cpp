@@ -36,6 +36,21 @@ void onCore(DockWidget* d, QObject*, const Kill& k) {
   setCoreEvents(d, events);
 }
 
+/// Runs its slot when a hosted widget is resized, before the widget's own resizeEvent.
+struct OnResize : QObject {
+  OnResize(QObject* context, Kill slot) : QObject(context), slot(std::move(slot)) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize) slot();
+    return false;
+  }
+  Kill slot;
+};
+void onWidgetResize(DockWidget* d, QObject* c, const Kill& k) {
+  auto* filter = new OnResize(c, k);
+  for (Pane* p : d->panes())
+    p->widget()->installEventFilter(filter);
+}
+
 void PrintTo(const Slot& s, std::ostream* os) {
   *os << s.name;
 }
@@ -52,6 +67,7 @@ const Slot kSlots[] = {
     {"CoreCtlResize", onCore<&CoreEvents::ctlResize, std::string>},
     {"CoreOptShow", onCore<&CoreEvents::optShow, std::string, bool>},
     {"CoreRightClick", onCore<&CoreEvents::rightClick, std::string>},
+    {"WidgetResized", onWidgetResize},
 };
 
 class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot> {
@@ -145,6 +161,8 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
   const auto all = actions();
   int deletions = 0;
   for (std::size_t k = 0; k < all.size(); ++k) {
+    // Qt itself does not survive a widget deleted inside its own resize().
+    if (GetParam().arm == onWidgetResize && all[k].first == std::string("resize")) continue;
     if (k > 0) panes();
     d->pane("a")->setOptionsVisible(true);
     d->pane("b")->setState(PaneState::Collapsed);
