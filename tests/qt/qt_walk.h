@@ -142,7 +142,7 @@ class QtWalk {
     if (fits) keys.insert(std::clamp<qsizetype>(position, 0, keys.size()), key);
     const Pane* p = dock->insertPane(position, key, w, key);
     if (dock && (p ? !fits : fits && dock->pane(key)))
-      breaks.push_back("insertPane answered wrongly for '" + key.toStdString());
+      breaks.push_back("insertPane answered wrongly for '" + key.toStdString() + "'");
     if (fresh && w && !w->parent()) delete w.data();  // refused, and still ours
     if (!dock || !fits || !(p = dock->pane(key))) return;
     QObject::connect(p, &Pane::stateChanged, dock, [this] { react(); });
