@@ -1,5 +1,6 @@
 // A pane: the Qt face of one of the dock's bars, in Qt types and logical pixels.
 #include <QAction>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <climits>
@@ -171,7 +172,10 @@ void Pane::setOptionsVisible(bool on) {
   onBar(d.get(), [&] {
     d->coreBar->setShowOptions(on);
     const DockRef dock = coreDock(d->dock);
+    const QPointer<Pane> self = this;
     dock->repaintBar(d->coreBar->Index());
+    // A slot the repaint ran may have removed this pane.
+    if (!self) return;
     // The dock's title arrangement shows the button, but leaves one shown before when it goes.
     if (Image* button = on ? nullptr : dock->elementsOf(d->coreBar->Index()).options)
       button->setVisible(false);

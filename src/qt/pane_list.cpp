@@ -79,9 +79,10 @@ Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, 
   // A slot the new pane's first placing ran may have deleted this widget.
   if (!p || !self) return self ? p : nullptr;
   // The application's order: a reset puts the pane where it was inserted.
-  d->panes.removeLast();
-  if (at < before.size()) {
-    d->panes.insert(d->panes.indexOf(before[at]), p);
+  // A slot the placing ran may have added or removed panes, the one this pane goes before too.
+  d->panes.removeOne(p);
+  if (const qsizetype i = at < before.size() ? d->panes.indexOf(before[at]) : -1; i >= 0) {
+    d->panes.insert(i, p);
     d->keys->forget();
   } else {
     d->panes.append(p);
@@ -210,7 +211,8 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   // Placing the widget runs the application's handler, which may delete this widget.
   const QPointer<DockWidget> self = q;
   bar->setControl(std::make_shared<WidgetControl>(widget));
-  if (!self) return nullptr;
+  // ... or remove the new pane.
+  if (!self || !panes.contains(p)) return nullptr;
   sizing->watch(p);
   keys->attach(p);
   detail::announceChanges(q, p);

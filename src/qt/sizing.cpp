@@ -53,8 +53,10 @@ void PaneSizing::fill(Pane* pane) {
   if (want == now || std::abs(want.right() - now.right()) > 1 || std::abs(want.bottom() - now.bottom()) > 1)
     return;
   mFilling = true;
+  // The widget's resize may run a slot that deletes the dock, and this with it.
+  const QPointer<PaneSizing> self = this;
   w->setGeometry(want);
-  mFilling = false;
+  if (self) mFilling = false;
 }
 
 bool PaneSizing::take(Pane* pane) {

@@ -1,0 +1,33 @@
+// Seeded walks over the dock widget's API and input, with slots that delete the dock, add, remove,
+// restore and reset (qt_walk.h). The same walk runs as a fuzzer (fuzz/qt_walk_fuzz.cpp).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "qt_walk.h"
+
+namespace tov::qt::test {
+namespace {
+
+TEST(QtWalk, SeededWalksKeepEveryRule) {
+  int deletions = 0, reentries = 0;
+  for (const std::uint32_t seed : {3, 6, 17, 20, 22, 26, 27, 29}) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> bytes(6000);
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
+    QtWalk walk(bytes.data(), bytes.size());
+    const auto broken = walk.run(120);
+    EXPECT_FALSE(broken) << "seed " << seed << ": " << broken.value_or("");
+    EXPECT_EQ(walk.steps, 120);
+    deletions += walk.deletions, reentries += walk.reentries;
+  }
+  // Slots deleted docks and acted inside the dock's calls and signals.
+  EXPECT_GT(deletions, 20);
+  EXPECT_GT(reentries, 150);
+  RecordProperty("deletions", deletions), RecordProperty("reentries", reentries);
+}
+
+}  // namespace
+}  // namespace tov::qt::test
