@@ -319,7 +319,7 @@ void DockWidgetPrivate::detach(Pane* p, bool dying) {
   }
   // Handed back to this widget, hidden.
   skipFailure([&] { bar->setControl(nullptr); });
-  if (handlers == 0) {
+  if (idle()) {
     settle();
     return;
   }
@@ -340,7 +340,13 @@ void DockWidgetPrivate::requestCompact() {
 }
 
 void DockWidgetPrivate::settle() {
-  if (compactDue && handlers == 0 && dock) rebuild(q->panes());
+  if (compactDue && idle()) rebuild(q->panes());
+}
+
+bool DockWidgetPrivate::idle() const {
+  // Inside a run of the dock (a bar's setter showing a frame, say) the widget whose Qt code runs
+  // the application's slot may be one the rebuild would delete.
+  return handlers == 0 && dock && !dock->inRun();
 }
 
 void DockWidgetPrivate::rebuild(const QList<Pane*>& order) {
