@@ -68,8 +68,10 @@ class DockWidgetPrivate {
   /// Rebuilds the bars of the remaining panes when that is safe: now outside the dock's handlers,
   /// else when control returns to the event loop.
   void requestCompact();
-  /// Rebuilds the bars now when a rebuild is due and no handler of the dock runs.
+  /// Rebuilds the bars now when a rebuild is due and the dock is idle.
   void settle();
+  /// Whether neither a handler nor any other run of the dock is under way.
+  bool idle() const;
   /// Makes new bars for the panes, which keep their places, groups, states, heights and switches:
   /// the dock has no removal of single bars. `order` is the new display order.
   void rebuild(const QList<Pane*>& order);

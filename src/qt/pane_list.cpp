@@ -319,7 +319,7 @@ void DockWidgetPrivate::detach(Pane* p, bool dying) {
   }
   // Handed back to this widget, hidden.
   skipFailure([&] { bar->setControl(nullptr); });
-  if (handlers == 0) {
+  if (idle()) {
     settle();
     return;
   }
@@ -340,7 +340,13 @@ void DockWidgetPrivate::requestCompact() {
 }
 
 void DockWidgetPrivate::settle() {
-  if (compactDue && handlers == 0 && dock) rebuild(q->panes());
+  if (compactDue && idle()) rebuild(q->panes());
+}
+
+bool DockWidgetPrivate::idle() const {
+  // Inside a run of the dock (a bar's setter showing a frame, say) the widget whose Qt code runs
+  // the application's slot may be one the rebuild would delete.
+  return handlers == 0 && dock && !dock->inRun();
 }
 
 void DockWidgetPrivate::rebuild(const QList<Pane*>& order) {
@@ -385,7 +391,10 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
   }
   keys->forget();
   all->Clear();
-  for (Pane* p : made) {
+  // A slot run by placing a widget may remove a pane still to be made: it is left out.
+  const QList<QPointer<Pane>> making(made.begin(), made.end());
+  for (const QPointer<Pane>& p : making) {
+    if (!p) continue;
     const BarRef& from = old[p];
     BarRef bar = all->Add();
     if (!bar) return;
@@ -399,13 +408,15 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
     PanePrivate::get(p)->coreBar = bar;
     if (QWidget* w = p->widget()) bar->setControl(std::make_shared<WidgetControl>(w));
     if (!self) return;
+    if (!p) continue;
     sizing->watch(p);
     keys->attach(p);
   }
   if (shown || restoredBeforeShow) hold->applyRecords(records);
   if (!self) return;
   // The records' rules bring back a hidden pane without a close button: it stays as it was.
-  for (Pane* p : order) {
+  for (const QPointer<Pane>& p : making) {
+    if (!p) continue;
     const BarRef& bar = PanePrivate::bar(p);
     if (old[p]->State() == eBarHidden && bar->State() != eBarHidden) bar->setState(eBarHidden);
   }
