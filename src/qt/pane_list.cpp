@@ -410,13 +410,10 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
     sizing->watch(p);
     keys->attach(p);
   }
+  // With the rules of the stored layout, as restoreState: a hidden pane without a close button
+  // comes back expanded.
   if (shown || restoredBeforeShow) hold->applyRecords(records);
   if (!self) return;
-  // The records' rules bring back a hidden pane without a close button: it stays as it was.
-  for (Pane* p : order) {
-    const BarRef& bar = PanePrivate::bar(p);
-    if (old[p]->State() == eBarHidden && bar->State() != eBarHidden) bar->setState(eBarHidden);
-  }
   hold->relayout();
   if (q->isVisible()) keys->order();
 }
