@@ -62,6 +62,9 @@ class DockWidgetPrivate {
   Pane* createPane(const QString& key, QWidget* widget, const QString& title, const QIcon& icon);
   /// Puts a pane at a display position, taking the group its place asks for (see movePane).
   void place(Pane* pane, int position);
+  /// Before the first show, puts the panes in the order the dock will show: each group after the
+  /// one before it, the panes of a group in their present order.
+  void regroup();
   /// Takes the pane out of the dock: its widget back to this widget, hidden (unless it is `dying`),
   /// its bar left without a key until the bars are rebuilt. The pane is deleted.
   void detach(Pane* pane, bool dying = false);

@@ -120,7 +120,12 @@ void Pane::setGroup(PaneGroup group) {
   if (group == this->group()) return;
   onBar(d.get(), [&] {
     d->coreBar->setAlignBar(alignOf(group));
-    coreDock(d->dock)->relayout();
+    // The dock groups its order as it lays it out, which one never shown does not do yet.
+    if (const DockRef dock = coreDock(d->dock); dock->Show()) {
+      dock->relayout();
+    } else {
+      DockWidgetPrivate::get(d->dock)->regroup();
+    }
   });
 }
 

@@ -300,6 +300,14 @@ void DockWidgetPrivate::place(Pane* p, int position) {
   keys->order();
 }
 
+void DockWidgetPrivate::regroup() {
+  QList<Pane*> order = q->panes();
+  const auto byGroup = [](const Pane* a, const Pane* b) { return a->group() < b->group(); };
+  if (std::is_sorted(order.begin(), order.end(), byGroup)) return;
+  std::stable_sort(order.begin(), order.end(), byGroup);
+  rebuild(order);
+}
+
 void DockWidgetPrivate::detach(Pane* p, bool dying) {
   const BarRef bar = PanePrivate::bar(p);
   QWidget* w = dying ? nullptr : p->widget();

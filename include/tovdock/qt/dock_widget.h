@@ -108,7 +108,9 @@ class TOVDOCK_QT_EXPORT Pane : public QObject {
 
   /// Collapsed, expanded or hidden.
   PaneState state() const;
-  /// Sets state(). The last pane shown is not hidden: one pane always stays visible.
+  /// Sets state(). The last pane shown is not hidden: one pane always stays visible. A hidden pane
+  /// without a close button comes back expanded when the dock applies a layout (restoreState, the
+  /// stored layout).
   void setState(PaneState state);
   /// The group the pane stands in.
   PaneGroup group() const;
@@ -234,7 +236,8 @@ class TOVDOCK_QT_EXPORT DockWidget : public QWidget {
 
   /// The layout of every pane (group, position, state, height), versioned.
   QByteArray saveState() const;
-  /// Applies a saved layout to the panes whose keys it names; the others stay as they are.
+  /// Applies a saved layout to the panes whose keys it names; the others stay as they are. A pane
+  /// without a close button comes back expanded where the layout has it hidden.
   /// Malformed data or data of a newer version returns false and changes nothing.
   bool restoreState(const QByteArray& state);
 
