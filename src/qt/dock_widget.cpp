@@ -102,6 +102,7 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
 }
 
 DockWidget::~DockWidget() {
+  d->sizing->stop();
   DockRef dock = std::move(d->dock);
   // Deleted by a slot that one of the dock's runs called: the widget whose event or signal runs it
   // may be any of the dock's. They leave the application's window now and are deleted when control

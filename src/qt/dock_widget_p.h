@@ -81,7 +81,8 @@ class DockWidgetPrivate {
   /// The rebuild itself, in one run of the dock.
   void remake(const QList<Pane*>& order);
 
-  /// Held while the dock runs a handler of this widget: the bars are not rebuilt meanwhile.
+  /// Held while the dock runs a handler of this widget, and while the bars are made anew: the bars
+  /// are not rebuilt meanwhile.
   struct HandlerScope {
     explicit HandlerScope(DockWidgetPrivate& d);
     ~HandlerScope();

@@ -325,6 +325,13 @@ void DockWidgetPrivate::detach(Pane* p, bool dying) {
     requestCompact();
     return;
   }
+  // A bar the dock let go of while its bars are made anew has handed its widget back already; its
+  // index may be a new bar's.
+  const BarsRef all = dock ? dock->Bars() : nullptr;
+  if (!all || all->Item(bar->Index()) != bar) {
+    requestCompact();
+    return;
+  }
   // Handed back to this widget, hidden.
   skipFailure([&] { bar->setControl(nullptr); });
   if (idle()) {
@@ -378,13 +385,15 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
   const BarsRef all = hold->Bars();
   if (!all) return;
   compactDue = false;
+  // Placing the widgets runs the application's handler, which may delete this widget or remove
+  // panes: their bars are made anew later, not inside this rebuild, nor when its run ends.
+  const HandlerScope scope(*this);
   TovDock::Batch batch(*hold);
-  // Placing the widgets runs the application's handler, which may delete this widget.
   const QPointer<DockWidget> self = q;
   const bool shown = hold->Show();
   // A dock on screen keeps the order its bars were made in, which a reset gives back; one that
   // never was takes the new order as that order, since only records could reorder it.
-  QList<Pane*> made = order;
+  QList<QPointer<Pane>> made(order.begin(), order.end());
   if (shown) {
     std::stable_sort(made.begin(), made.end(), [](const Pane* a, const Pane* b) {
       return PanePrivate::bar(a)->Index() < PanePrivate::bar(b)->Index();
@@ -399,9 +408,7 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
   }
   keys->forget();
   all->Clear();
-  // A slot run by placing a widget may remove a pane still to be made: it is left out.
-  const QList<QPointer<Pane>> making(made.begin(), made.end());
-  for (const QPointer<Pane>& p : making) {
+  for (const QPointer<Pane>& p : made) {
     if (!p) continue;
     const BarRef& from = old[p];
     BarRef bar = all->Add();
@@ -423,13 +430,12 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
   if (shown || restoredBeforeShow) hold->applyRecords(records);
   if (!self) return;
   // The records' rules bring back a hidden pane without a close button: it stays as it was.
-  for (const QPointer<Pane>& p : making) {
-    if (!p) continue;
-    const BarRef& bar = PanePrivate::bar(p);
-    if (old[p]->State() == eBarHidden && bar->State() != eBarHidden) bar->setState(eBarHidden);
+  for (const QPointer<Pane>& p : made) {
+    const BarRef& bar = p ? PanePrivate::bar(p) : nullptr;
+    if (bar && old[p]->State() == eBarHidden && bar->State() != eBarHidden) bar->setState(eBarHidden);
   }
   hold->relayout();
-  if (q->isVisible()) keys->order();
+  if (self && q->isVisible()) keys->order();
 }
 
 DockWidgetPrivate::HandlerScope::HandlerScope(DockWidgetPrivate& d) : widget(d.q) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "dock_widget_p.h"
 #include "pane_p.h"
@@ -29,13 +30,19 @@ void PaneSizing::watch(Pane* pane) {
   // A widget with a layout hears of its own changes; one without asks its frame to lay it out.
   if (QWidget* w = pane->widget()) {
     w->installEventFilter(this);
-    mWatched.insert(w, pane);
+    mWatched.insert(w, {w, pane});
     if (QWidget* frame = w->parentWidget(); frame && frame != mDock) {
       frame->installEventFilter(this);
-      mWatched.insert(frame, pane);
+      mWatched.insert(frame, {frame, pane});
     }
   }
   take(pane);
+}
+
+void PaneSizing::stop() {
+  for (const Watched& w : std::as_const(mWatched))
+    if (w.object) w.object->removeEventFilter(this);
+  mWatched.clear();
 }
 
 void PaneSizing::fill(Pane* pane) {
@@ -93,9 +100,11 @@ bool PaneSizing::take() {
 bool PaneSizing::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if ((type == QEvent::Resize || type == QEvent::Move || type == QEvent::Show) && !mFilling) {
-    const QPointer<Pane> p = mWatched.value(watched);
+    const QPointer<Pane> p = mWatched.value(watched).pane;
     const QWidget* w = p ? p->widget() : nullptr;
+    // The fill may run a slot that deletes the dock, and this with it: nothing of this after it.
     if (w && (w == watched || w->parentWidget() == watched)) fill(p);
+    return false;
   }
   if (type == QEvent::LayoutRequest && !mPending) {
     mPending = true;
@@ -110,7 +119,7 @@ bool PaneSizing::eventFilter(QObject* watched, QEvent* event) {
         },
         Qt::QueuedConnection);
   }
-  return QObject::eventFilter(watched, event);
+  return false;
 }
 
 QSize PaneSizing::minimumSize() const {

@@ -24,6 +24,9 @@ class PaneSizing : public QObject {
   explicit PaneSizing(DockWidget* dock);
   /// Follows the pane's widget from now on; again when its bar is made anew.
   void watch(Pane* pane);
+  /// Follows no widget any more: called first when the dock widget is destroyed, whose events then
+  /// find it half gone.
+  void stop();
   /// Takes every pane's hints again; true when one changed.
   bool take();
   /// The dock widget's size hints: in fit mode from its panes, else the dock's least and designed
@@ -40,9 +43,13 @@ class PaneSizing : public QObject {
   /// them.
   void fill(Pane* pane);
   DockWidget* mDock;
+  struct Watched {
+    QPointer<QObject> object;
+    QPointer<Pane> pane;
+  };
   /// The panes by their widget and by their frame, as last watched: a pane that went, or a frame of
   /// bars made anew, is checked for at each event.
-  QHash<QObject*, QPointer<Pane>> mWatched;
+  QHash<QObject*, Watched> mWatched;
   /// A change of hints is taken once, after the events that posted it.
   bool mPending = false;
   bool mFilling = false;
