@@ -11,6 +11,7 @@
 #include "dock_widget_p.h"
 #include "keyboard.h"
 #include "pane_p.h"
+#include "tovdock/qt/dock_set.h"
 
 namespace tov::qt::detail {
 
@@ -112,6 +113,25 @@ void UndoWatch::endLater(LayoutHistory* h) {
       Qt::QueuedConnection);
 }
 
+void UndoWatch::focusLater(LayoutHistory* h, const QString& key) {
+  // The pane's title keeps the focus wherever the change put the pane. A pane that went back to
+  // another dock of a set has a new title there, on screen after that dock's next layout.
+  QMetaObject::invokeMethod(
+      h,
+      [h, key, dock = QPointer<DockWidget>(mDock)] {
+        const auto* set = qobject_cast<const DockSet*>(h->parent());
+        const QList<DockWidget*> docks = set ? set->docks() : QList<DockWidget*>{dock.data()};
+        for (DockWidget* d : docks) {
+          Pane* pane = d ? d->pane(key) : nullptr;
+          if (QWidget* title = pane ? TitleKeys::of(d)->titleOf(pane) : nullptr) {
+            title->setFocus(Qt::OtherFocusReason);
+            return;
+          }
+        }
+      },
+      Qt::QueuedConnection);
+}
+
 void UndoWatch::beginGesture() {
   LayoutHistory* h = history();
   h->begin();
@@ -152,8 +172,10 @@ bool UndoWatch::eventFilter(QObject* watched, QEvent* e) {
         return undo || redo;
       }
       if (undo || redo) {
-        QUndoStack* stack = history()->stack();
-        undo ? stack->undo() : stack->redo();
+        const QString key = TitleKeys::of(mDock)->paneOf(watched)->key();
+        const QPointer<LayoutHistory> h = history();
+        undo ? h->stack()->undo() : h->stack()->redo();
+        if (h) focusLater(h, key);
         return true;
       }
       beginGesture();

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <functional>
 
 class QUndoStack;
@@ -60,6 +61,8 @@ class UndoWatch : public QObject {
   bool isOwn(const QObject* w) const;
   /// Ends the change once the event being delivered has been handled.
   void endLater(LayoutHistory* h);
+  /// Gives the focus back to the title of the pane `key` once the change `h` undid or redid is laid out.
+  void focusLater(LayoutHistory* h, const QString& key);
   /// A change for the event being delivered alone.
   void beginGesture();
 

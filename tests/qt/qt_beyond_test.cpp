@@ -113,6 +113,13 @@ TEST_F(QtDockSet, MovePaneToAndAltArrowsMoveBetweenDocksOnlyTheKeysMovesAreSteps
   QTest::keyClick(focus, Qt::Key_Left, Qt::AltModifier);
   QCoreApplication::processEvents();
   EXPECT_EQ(std::pair(keysOf(left), set.undoStack()->count()), std::pair(std::string("c b"), 2));
+  // Undone on its title, the pane goes back and its new title there keeps the focus.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(std::pair(keysOf(right), QApplication::focusWidget()),
+            std::pair(std::string("x a y z b"),
+                      QtToolkit::widgetOf(
+                          DockTestAccess(*coreDock(right)).picTitel(coreBar(right->pane("b"))->Index()))));
 }
 
 TEST_F(QtDockSet, AfterARestartOrARestoreEachPaneIsBackInTheDockThatHeldItAsTheSetSavedIt) {
