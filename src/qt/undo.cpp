@@ -113,12 +113,12 @@ void UndoWatch::endLater(LayoutHistory* h) {
       Qt::QueuedConnection);
 }
 
-void UndoWatch::focusLater(LayoutHistory* h, const QString& key) {
+void UndoWatch::focusLater(LayoutHistory* h, const QString& key, const QPointer<DockWidget>& dock) {
   // The pane's title keeps the focus wherever the change put the pane. A pane that went back to
   // another dock of a set has a new title there, on screen after that dock's next layout.
   QMetaObject::invokeMethod(
       h,
-      [h, key, dock = QPointer<DockWidget>(mDock)] {
+      [h, key, dock] {
         const auto* set = qobject_cast<const DockSet*>(h->parent());
         const QList<DockWidget*> docks = set ? set->docks() : QList<DockWidget*>{dock.data()};
         for (DockWidget* d : docks) {
@@ -172,10 +172,13 @@ bool UndoWatch::eventFilter(QObject* watched, QEvent* e) {
         return undo || redo;
       }
       if (undo || redo) {
+        // A slot run by the change may delete the dock and this watch with it: nothing of it is
+        // used afterwards.
         const QString key = TitleKeys::of(mDock)->paneOf(watched)->key();
         const QPointer<LayoutHistory> h = history();
+        const QPointer<DockWidget> dock = mDock;
         undo ? h->stack()->undo() : h->stack()->redo();
-        if (h) focusLater(h, key);
+        if (h) focusLater(h, key, dock);
         return true;
       }
       beginGesture();
