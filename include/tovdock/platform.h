@@ -215,8 +215,14 @@ class TOVDOCK_EXPORT Element {
 
   /// The element's input handlers, made when first asked for.
   ElementHandlers& handlers() {
-    if (!mHandlers) mHandlers = std::make_unique<ElementHandlers>();
+    if (!mHandlers) mHandlers = std::make_shared<ElementHandlers>();
     return *mHandlers;
+  }
+  /// Takes the handlers of `other` (made if it has none) and keeps them together with it: a handler
+  /// set on either is set on both.
+  void shareHandlers(Element& other) {
+    other.handlers();
+    mHandlers = other.mHandlers;
   }
   /// A copy of one handler, empty when none is set. The toolkit calls the copy, so a handler may
   /// replace itself or destroy its element.
@@ -226,7 +232,7 @@ class TOVDOCK_EXPORT Element {
   }
 
  private:
-  std::unique_ptr<ElementHandlers> mHandlers;
+  std::shared_ptr<ElementHandlers> mHandlers;
 };
 
 /// A linear gradient between two colours: `start` at the panel's left edge and `end` at its right

@@ -119,13 +119,11 @@ void TovDockPrivate::wireMember(std::int16_t i) {
   e.picTitel->handlers().onDragOver = over;
   e.picDockBar->handlers().onDragOver = over;
   // The captions and the icon cover most of a narrow strip and show its move pointer: a press or a
-  // drop on them is one on the strip.
+  // drop on them is one on the strip. They keep the strip's handlers rather than copies of each.
   for (Element* onStrip :
        {static_cast<Element*>(e.lblTitel.get()), static_cast<Element*>(e.lblTitelRight.get()),
         static_cast<Element*>(e.imgIcon.get())}) {
-    onStrip->handlers().onMouseDown = on(&TovDockPrivate::picTitel_MouseDown);
-    onStrip->handlers().onDragDrop = drop;
-    onStrip->handlers().onDragOver = over;
+    onStrip->shareHandlers(*e.picTitel);
   }
   e.imgClose->handlers().onClick = on(&TovDockPrivate::pCloseBar);
   e.imgCollapse->handlers().onClick = on(&TovDockPrivate::imgCollapse_Click);

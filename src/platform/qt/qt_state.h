@@ -94,6 +94,7 @@ struct QtToolkit::Impl final : NativeWindows, std::enable_shared_from_this<Impl>
 
  private:
   std::unordered_map<Hwnd, QPointer<QWidget>> mWindows;
+  std::size_t mWindowsSwept = 0;
   QPoint mCursor;
   bool mCursorKnown = false;
 };

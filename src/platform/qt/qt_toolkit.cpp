@@ -94,17 +94,23 @@ HandleTable& handles() {
 Hwnd QtToolkit::Impl::handleOf(QWidget* w) {
   const Hwnd h = QtToolkit::handleOf(w);
   if (h && !mWindows.count(h)) {
+    // Gone windows are swept out as the table grows, rather than each watched for its end: a
+    // connection costs every bar's widgets a few hundred bytes.
+    if (mWindows.size() >= 2 * mWindowsSwept + 64) {
+      std::erase_if(mWindows, [](const auto& entry) { return entry.second.isNull(); });
+      mWindowsSwept = mWindows.size();
+    }
     mWindows.emplace(h, w);
-    QObject::connect(w, &QObject::destroyed, [weak = weak_from_this(), h] {
-      if (auto self = weak.lock()) self->mWindows.erase(h);
-    });
   }
   return h;
 }
 
 QWidget* QtToolkit::Impl::widgetFor(Hwnd h) {
   if (!h) return nullptr;
-  if (auto it = mWindows.find(h); it != mWindows.end()) return it->second.data();
+  if (auto it = mWindows.find(h); it != mWindows.end()) {
+    if (QWidget* w = it->second.data()) return w;
+    mWindows.erase(it);
+  }
   auto adopt = [&](QWidget* w) -> QWidget* {
     detail::Node* n = detail::nodeOfWidget(w);
     if (n && &n->state() != this) return nullptr;

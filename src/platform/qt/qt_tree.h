@@ -57,7 +57,11 @@ class Node {
   Element& self() const { return mSelf; }
   ToolkitState& state() const { return *mState; }
   const std::shared_ptr<ToolkitState>& sharedState() const { return mState; }
-  std::weak_ptr<int> token() const { return mToken; }
+  /// Expires when the element goes; made when first asked for, as most elements are never watched.
+  std::weak_ptr<int> token() const {
+    if (!mToken) mToken = std::make_shared<int>(0);
+    return mToken;
+  }
   Node* container() const { return mContainer; }
   /// The surface this element lies on; null for an element whose surface is gone.
   Node* surface();
@@ -139,7 +143,7 @@ class Node {
 
   Element& mSelf;
   std::shared_ptr<ToolkitState> mState;
-  std::shared_ptr<int> mToken = std::make_shared<int>(0);
+  mutable std::shared_ptr<int> mToken;
   Node* mContainer = nullptr;
   std::vector<Node*> mChildren;
   std::vector<Node*> mWindowless;  // back to front
