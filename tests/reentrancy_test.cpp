@@ -63,8 +63,7 @@ TEST_P(Reentrancy, TerminationSurvivesHostsAndControlsThatDropTheDock) {
     if (way == 2) {
       EXPECT_THROW(made[0]->setHeight(2500), Failure);
     }
-    dock = TovDock::create(ui->toolkit());
-    ui->attach(dock->surface());
+    newDock();
   }
   expectUsable();
 }

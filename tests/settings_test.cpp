@@ -52,8 +52,7 @@ TEST_P(Settings, RecordsGoGroupByGroupAndComeBackInADockBuiltInAnotherOrder) {
   dock->relayout();
   const std::string saved = records(), shown = snap();
   ui->setUserMode(true);
-  dock = TovDock::create(ui->toolkit());  // the old dock saves as it terminates
-  ui->attach(dock->surface());
+  newDock();  // the old dock saves as it terminates
   barsInOrder({"bt", "r", "h", "l", "a", ""});
   EXPECT_EQ(records(), saved);
   EXPECT_EQ(snap(), shown);
@@ -97,8 +96,7 @@ TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
   addBar("a", 1000);
   dock->Terminate();  // never shown: the stored layout was never read, so it is not overwritten
   for (bool running : {false, true}) {
-    dock = TovDock::create(ui->toolkit());
-    ui->attach(dock->surface());
+    newDock();
     ui->setUserMode(running);
     addBar("a", 1000);
     dock->setShow(true);

@@ -98,8 +98,7 @@ TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
   for (const Steps& steps :
        {Steps{{-1090, 310}, {-5, 305}, {-20, 285}, {-1, 300}, {-100, 200}, {-10, 200}, {0, 200}},
         Steps{{-1100, 300}, {-20, 280}, {-5, 280}}}) {
-    dock = TovDock::create(ui->toolkit());  // a fresh dock, as the first test step found it
-    ui->attach(dock->surface());
+    newDock();  // a fresh dock, as the first test step found it
     host->store.clear();
     threeBars();
     drag(b, {});

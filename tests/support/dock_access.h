@@ -37,7 +37,6 @@ struct DockTestAccess {
   int ubound() { return d.UBound(); }
   ScrollBar& VScroll() { return *d.VScroll; }
   std::int32_t dragSource() { return d.mDragSource; }
-  bool& loading() { return d.mLoading; }
 };
 
 }  // namespace tov

@@ -21,8 +21,7 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     host = std::make_shared<MemoryHost>();
     HostServices::setInstance(host);
     ui = makeDriver(GetParam());
-    dock = TovDock::create(ui->toolkit());
-    ui->attach(dock->surface());
+    newDock();
   }
   void TearDown() override {
     dock.reset();
@@ -30,6 +29,11 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     HostServices::setInstance(nullptr);
   }
 
+  /// A fresh dock in place of the one the test holds (which terminates unless held elsewhere).
+  void newDock() {
+    dock = TovDock::create(ui->toolkit());
+    ui->attach(dock->surface());
+  }
   BarsRef bars() { return dock->Bars(); }
   void show(double w = 6000, double h = 3600) {
     dock->resize(w, h);
