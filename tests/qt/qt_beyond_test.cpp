@@ -88,7 +88,7 @@ TEST_F(QtDockSet, ATitleDroppedOnTheOtherDockMovesThePaneThereAndUndoAndRedoMove
   EXPECT_EQ(keysOf(right), "x a y z");
 }
 
-TEST_F(QtDockSet, MovePaneToAndAltArrowsMoveBetweenDocksOnlyTheKeysMovesAreSteps) {
+TEST_F(QtDockSet, MovePaneToAndAltRightMoveBetweenDocksOnlyTheKeysMoveIsAStep) {
   left->addPane("x", new QLabel, "X");  // a key the target uses
   EXPECT_EQ(std::tuple(left->movePaneTo("nope", right, 0), left->movePaneTo("a", nullptr, 0),
                        left->movePaneTo("x", right, 0)),
@@ -106,13 +106,8 @@ TEST_F(QtDockSet, MovePaneToAndAltArrowsMoveBetweenDocksOnlyTheKeysMovesAreSteps
   b->setFocus();
   QTest::keyClick(b, Qt::Key_Right, Qt::AltModifier);
   QCoreApplication::processEvents();
-  EXPECT_EQ(keysOf(left) + "|" + keysOf(right), "c|x a y z b");
-  QWidget* focus = QApplication::focusWidget();
-  ASSERT_TRUE(focus);
-  QTest::keyClick(focus, Qt::Key_Right, Qt::AltModifier);  // no dock further right
-  QTest::keyClick(focus, Qt::Key_Left, Qt::AltModifier);
-  QCoreApplication::processEvents();
-  EXPECT_EQ(std::pair(keysOf(left), set.undoStack()->count()), std::pair(std::string("c b"), 2));
+  EXPECT_EQ(std::pair(keysOf(left) + "|" + keysOf(right), set.undoStack()->count()),
+            std::pair(std::string("c|x a y z b"), 1));
 }
 
 TEST_F(QtDockSet, AfterARestartOrARestoreEachPaneIsBackInTheDockThatHeldItAsTheSetSavedIt) {
