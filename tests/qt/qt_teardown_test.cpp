@@ -94,17 +94,10 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
     return {
         {"collapse", [this] { d->pane("a")->setState(PaneState::Collapsed); }},
         {"expand", [this] { d->pane("b")->setState(PaneState::Expanded); }},
-        {"hide", [this] { d->pane("a")->setState(PaneState::Hidden); }},
         {"view action shows", [this] { d->pane("c")->toggleViewAction()->trigger(); }},
-        {"view action hides", [this] { d->pane("a")->toggleViewAction()->trigger(); }},
         {"group", [this] { d->pane("a")->setGroup(PaneGroup::Bottom); }},
         {"height", [this] { d->pane("a")->setHeight(150); }},
-        {"title", [this] { d->pane("a")->setTitle("Title"); }},
-        {"right title", [this] { d->pane("a")->setRightTitle("right"); }},
-        {"icon", [this] { d->pane("a")->setIcon(QIcon(QPixmap(16, 16))); }},
-        {"resizable", [this] { d->pane("a")->setResizable(false); }},
         {"closable", [this] { d->pane("a")->setClosable(false); }},
-        {"movable", [this] { d->pane("a")->setMovable(false); }},
         {"options", [this] { d->pane("b")->setOptionsVisible(true); }},
         {"insert", [this] { d->insertPane(0, "n", new QLabel("n"), "N"); }},
         {"remove", [this] { d->removePane("a"); }},
@@ -118,12 +111,8 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
          }},
         {"scrollable", [this] { d->setScrollable(true); }},
         {"fit", [this] { d->setFitToContent(true); }},
-        {"colour", [this] { d->setColor(DockWidget::TitleStart, Qt::red); }},
         {"palette", [this] { d->setPalette(pinned(QPalette(Qt::darkGray))); }},
-        {"auto save", [this] { d->setAutoSave(true); }},
-        {"object name", [this] { d->setObjectName("renamed"); }},
         {"resize", [this] { d->resize(d->width() - 30, d->height() - 40); }},
-        {"hide dock", [this] { d->hide(); }},
         {"space", [this] { keyOn("a", Qt::Key_Space); }},
         {"delete key", [this] { keyOn("a", Qt::Key_Delete); }},
         {"alt down", [this] { keyOn("a", Qt::Key_Down, Qt::AltModifier); }},
@@ -136,11 +125,6 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
         {"right click background",
          [this] {
            input({QPointF(coreDock(d)->Width() - 15, coreDock(d)->Height() - 15)}, Qt::RightButton);
-         }},
-        {"splitter drag",
-         [this] {
-           const QPointF grip = at(access().picSplit(indexOf("a"))) + QPointF(600, 20);
-           input({grip, grip - QPointF(0, 600)});
          }},
         {"title drop",
          [this] {
