@@ -43,9 +43,6 @@ TEST_F(QtDock, AClickOnTheTitleFoldsAndSavesOnceAndARealDragNeverFolds) {
   mouse(QEvent::MouseMove, strip("b"));
   mouse(QEvent::MouseButtonRelease, strip("b"));
   EXPECT_EQ(d->pane("b")->state(), PaneState::Expanded);
-  d->setFoldOnTitleClick(false);
-  click(strip("a"));
-  EXPECT_EQ(std::pair(d->pane("a")->state(), d->foldOnTitleClick()), std::pair(PaneState::Expanded, false));
 }
 
 TEST_F(QtDock, TextsAreEnglishUntilAGermanTranslatorIsInstalledAndTheLastPaneStaysQuietly) {
