@@ -117,7 +117,7 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   EXPECT_EQ(toolkit->dragging(), nullptr);
   mouse(QEvent::MouseButtonRelease, {300, 3000});
 
-  // A hosted widget the application deleted fails as a control whose object is gone.
+  // A hosted widget: the control moves and reads it in twips.
   auto* label = new QLabel("hosted", window.get());
   WidgetControl ctl(label);
   ctl.call("Move", {Value(0.0), Value(260.0), Value(3000.0)});
@@ -126,8 +126,6 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   EXPECT_EQ(label->geometry(), QRect(0, pixels(260), pixels(3000), pixels(260 + 1660) - pixels(260)));
   label->resize(50, 50);  // changed behind the control's back: reads follow the widget
   EXPECT_EQ(valueToDouble(ctl.get("Height")), 50 / pixelsPerTwip());
-  delete label;
-  EXPECT_EQ(test::failureNumber([&] { ctl.get("Height"); }), errObjectNotSet);
 }
 
 TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {

@@ -15,11 +15,9 @@ TEST_F(PaneList, InsertMoveRemoveAndTakeKeepTheOtherPanesTheirPlacesStatesGroups
   d->pane("c")->setMovable(false);
   QPointer<QWidget> bodyA = d->pane("a")->widget(), bodyB = d->pane("b")->widget();
   // Between b and c: the pane follows b into the top group; at the end, it follows c to the bottom.
-  auto* x = new QLabel("x");
+  const QPointer<QLabel> x = new QLabel("x");
   EXPECT_EQ(d->insertPane(2, "x", x, "X")->group(), PaneGroup::Top);
   EXPECT_EQ(d->insertPane(99, "y", new QLabel("y"), "Y")->group(), PaneGroup::Bottom);
-  QLabel spare;
-  EXPECT_EQ(std::tuple(d->insertPane(0, "x", &spare, "again"), spare.parent()), std::tuple(nullptr, nullptr));
   EXPECT_EQ(layoutOf(d), "aTE, bTC, xTE, cBE, yBE");
   turn();  // a pane added to a dock on screen takes the dock's colours
   const BarRef a = coreBar(d->pane("a")), y = coreBar(d->pane("y"));
@@ -33,11 +31,8 @@ TEST_F(PaneList, InsertMoveRemoveAndTakeKeepTheOtherPanesTheirPlacesStatesGroups
 
   ASSERT_TRUE(d->removePane("b"));
   EXPECT_FALSE(d->removePane("b"));
-  QWidget* taken = d->takeWidget("x");
-  EXPECT_EQ(std::tuple(taken, taken->parent(), taken->isHidden(), d->takeWidget("x")),
-            std::tuple(static_cast<QWidget*>(x), static_cast<QObject*>(nullptr), true,
-                       static_cast<QWidget*>(nullptr)));
-  delete taken;
+  delete d->takeWidget("x");
+  EXPECT_EQ(std::pair(x.isNull(), d->takeWidget("x")), std::pair(true, static_cast<QWidget*>(nullptr)));
   turn();
   EXPECT_EQ(std::tuple(bodyA.isNull(), bodyB.isNull(), d->count(), coreDock(d)->Bars()->Count()),
             std::tuple(false, true, 3, 3));

@@ -69,7 +69,7 @@ class QtSizing : public QtDock {
   DockWidget* dock = nullptr;
 };
 
-TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAShrinkAndANewHeight) {
+TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink) {
   sideBar();
   expectFitted("shown");
   // The dock asks for the titles and minimum bodies of its panes, the columns side by side, and
@@ -109,11 +109,6 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAShrinkAndA
   for (const auto& [key, height] : heights())
     EXPECT_NEAR(height, dragged[key], 1) << key.toStdString();
   expectFitted("grown back");
-
-  // A height given by hand moves the widgets at once, as the pane's share of the dock.
-  dock->pane("files")->setHeight(300);
-  EXPECT_GT(frameOf(dock->pane("files"))->height(), dragged["files"]);
-  expectFitted("a height given");
 }
 
 TEST_F(QtSizing, WithScrollingPanesStartAtTheirPreferredHeight) {
