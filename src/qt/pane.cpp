@@ -152,7 +152,11 @@ bool Pane::isResizable() const {
   return d->coreBar->ResizeFlag();
 }
 void Pane::setResizable(bool on) {
-  onBar(d.get(), [&] { d->coreBar->setAllowResize(on); });
+  onBar(d.get(), [&] {
+    d->coreBar->setAllowResize(on);
+    // Fitted to their content, a pane that stops resizing takes its own height at once.
+    if (const DockRef dock = coreDock(d->dock); dock->FitToDock()) dock->relayout();
+  });
 }
 bool Pane::isClosable() const {
   return d->coreBar->ShowClose();
