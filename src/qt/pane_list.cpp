@@ -17,9 +17,6 @@ namespace tov::qt {
 
 namespace {
 
-/// The height a new pane starts with, as a reset leaves a resizable bar (twips).
-constexpr std::int32_t kStartHeight = 600;
-
 /// What an application or the dock's rules set on a bar, but not its place in the layout.
 void copySwitches(const cTovBar& from, cTovBar& to) {
   to.setID(from.ID());
