@@ -446,7 +446,9 @@ void TovDockPrivate::fitStateSet(std::int16_t Index) {
   if (Index == mFitBar) return;
   if (BarRef b = barAt(Index)) {
     BarInternals::fSetFitFolded(*b, false);
-    if (b->State() == eBarExpanded) mFitKeep = Index;
+    // Loading a layout expands no bar by choice: the one kept open stays, and a restored state
+    // folds as it did when saved.
+    if (b->State() == eBarExpanded && !mLoading) mFitKeep = Index;
   }
   if (!mShow) return;
   pPaint(Index);

@@ -37,7 +37,9 @@ void TovDockPrivate::pPaint(std::int16_t Index) {
       return;
     }
     frame.setVisible(true);
-    frame.setBackColor(b->BackColor());
+    // Showing the frame may run the application's code (a hosted control's resize), which may have
+    // unloaded the bar's elements: they are looked up again.
+    elements(Index).picDockBar->setBackColor(b->BackColor());
     pArrangeTitle(Index);
     pPlaceSplit(Index);
     pPlaceControl(Index);

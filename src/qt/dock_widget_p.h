@@ -33,6 +33,9 @@ class DockWidgetPrivate {
 
   static DockWidgetPrivate* get(const DockWidget* w) { return w->d.get(); }
 
+  /// The height a new pane starts with, as a reset leaves a resizable bar (twips).
+  static constexpr std::int32_t kStartHeight = 600;
+
   /// The pane's key as the core stores it: prefixed with the objectName when there is one.
   std::string coreKey(const QString& key) const;
   /// Whether the key reads back from its stored form as it is.

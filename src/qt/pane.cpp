@@ -138,13 +138,16 @@ void Pane::setHeight(int height) {
   const auto twips = static_cast<std::int32_t>(std::clamp(DockWidgetPrivate::get(d->dock)->toTwips(height),
                                                           double(INT_MIN), double(LayoutRecord::kHeightMax)));
   onBar(d.get(), [&] {
-    if (d->coreBar->State() == eBarExpanded) {
-      d->coreBar->setHeight(twips);
+    // The new height resizes the hosted widget, whose code may delete the dock and this pane.
+    const DockRef dock = coreDock(d->dock);
+    const BarRef bar = d->coreBar;
+    if (bar->State() == eBarExpanded) {
+      bar->setHeight(twips);
     } else {
-      d->coreBar->setHeightExpanded(twips);
+      bar->setHeightExpanded(twips);
     }
     // Fitted to their content, the panes move at once: the height is the pane's share of the dock.
-    if (const DockRef dock = coreDock(d->dock); dock->FitToDock()) dock->relayout();
+    if (dock->FitToDock()) dock->relayout();
   });
 }
 
@@ -152,7 +155,11 @@ bool Pane::isResizable() const {
   return d->coreBar->ResizeFlag();
 }
 void Pane::setResizable(bool on) {
-  onBar(d.get(), [&] { d->coreBar->setAllowResize(on); });
+  onBar(d.get(), [&] {
+    d->coreBar->setAllowResize(on);
+    // Fitted to their content, a pane that stops resizing takes its own height at once.
+    if (const DockRef dock = coreDock(d->dock); dock->FitToDock()) dock->relayout();
+  });
 }
 bool Pane::isClosable() const {
   return d->coreBar->ShowClose();

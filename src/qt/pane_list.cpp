@@ -17,9 +17,6 @@ namespace tov::qt {
 
 namespace {
 
-/// The height a new pane starts with, as a reset leaves a resizable bar (twips).
-constexpr std::int32_t kStartHeight = 600;
-
 /// What an application or the dock's rules set on a bar, but not its place in the layout.
 void copySwitches(const cTovBar& from, cTovBar& to) {
   to.setID(from.ID());
@@ -414,12 +411,11 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
     BarRef bar = all->Add();
     if (!bar) return;
     copySwitches(*from, *bar);
-    if (!shown) {
-      // Nothing is laid out before the first show: the layout is copied as it is.
-      bar->setAlignBar(from->AlignBar());
-      if (from->State() == eBarExpanded) bar->setHeight(from->Height());
-      bar->setState(from->State());
-    }
+    // Nothing is laid out before the first show: the layout is copied as it is. The records give
+    // heights only to bars that resize: one that does not keeps its own.
+    if (!shown) bar->setAlignBar(from->AlignBar());
+    if ((!shown || !from->ResizeFlag()) && from->State() == eBarExpanded) bar->setHeight(from->Height());
+    if (!shown) bar->setState(from->State());
     PanePrivate::get(p)->coreBar = bar;
     if (QWidget* w = p->widget()) bar->setControl(std::make_shared<WidgetControl>(w));
     if (!self) return;

@@ -88,6 +88,14 @@ UndoWatch::UndoWatch(DockWidget* dock) : QObject(dock), mDock(dock) {
   qApp->installEventFilter(this);
 }
 
+UndoWatch::~UndoWatch() {
+  // Deleted by a slot run by an undo or redo: the stack finishes that call on its own and goes later.
+  if (mOwn->applying()) {
+    mOwn->setParent(nullptr);
+    mOwn->deleteLater();
+  }
+}
+
 UndoWatch* UndoWatch::of(const DockWidget* dock) {
   return DockWidgetPrivate::get(dock)->undo;
 }

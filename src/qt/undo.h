@@ -30,6 +30,8 @@ class LayoutHistory : public QObject {
   void end();
   /// Puts a layout back, as a command's undo and redo do; nothing is recorded meanwhile.
   void apply(const QByteArray& state);
+  /// Whether a layout is being put back.
+  bool applying() const { return mApplying; }
 
  private:
   Capture mCapture;
@@ -47,6 +49,7 @@ class LayoutHistory : public QObject {
 class UndoWatch : public QObject {
  public:
   explicit UndoWatch(DockWidget* dock);
+  ~UndoWatch() override;
   static UndoWatch* of(const DockWidget* dock);
 
   /// The history the dock's changes go to: its set's while it is in one, else its own.
