@@ -116,6 +116,9 @@ class DockSide final : public Side {
     mWindow = std::make_unique<QWidget>();
     QVBoxLayout* layout = frameWindow(*mWindow);
     mDock = new tov::qt::DockWidget(mWindow.get());
+    // The splitter keeps no layout: neither does the dock here (each build would read and write
+    // the bench's QSettings file).
+    mDock->setAutoSave(false);
     if (!mFit) mDock->setFitToContent(false);
     layout->addWidget(mDock);
     for (int i = 1; mPanes && i <= n; ++i)
