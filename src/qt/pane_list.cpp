@@ -411,10 +411,11 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
     BarRef bar = all->Add();
     if (!bar) return;
     copySwitches(*from, *bar);
-    // Nothing is laid out before the first show: the layout is copied as it is. The records give
-    // heights only to bars that resize: one that does not keeps its own.
+    // Nothing is laid out before the first show: the layout is copied as it is. Once shown, the
+    // records give it, but heights only to bars that resize: one that does not keeps its own.
     if (!shown) bar->setAlignBar(from->AlignBar());
-    if ((!shown || !from->ResizeFlag()) && from->State() == eBarExpanded) bar->setHeight(from->Height());
+    const bool ownHeight = !shown || !from->ResizeFlag();
+    if (ownHeight && from->State() == eBarExpanded) bar->setHeight(from->Height());
     if (!shown) bar->setState(from->State());
     PanePrivate::get(p)->coreBar = bar;
     if (QWidget* w = p->widget()) bar->setControl(std::make_shared<WidgetControl>(w));

@@ -150,11 +150,13 @@ void DockWidget::setFitToContent(bool on) {
   TovDock::Batch batch(*dock);
   dock->setFitToDock(on);
   // Panes added while fitted have no height of their own until a fit gives them one.
-  for (Pane* p : on ? QList<Pane*>() : d->panes) {
-    const BarRef b = PanePrivate::bar(p);
-    if (b->State() == eBarExpanded && b->Height() <= 0) b->setHeight(DockWidgetPrivate::kStartHeight);
-    if (b->State() == eBarCollapsed && b->HeightExpanded() <= 0)
-      b->setHeightExpanded(DockWidgetPrivate::kStartHeight);
+  if (!on) {
+    for (Pane* p : d->panes) {
+      const BarRef b = PanePrivate::bar(p);
+      if (b->State() == eBarExpanded && b->Height() <= 0) b->setHeight(DockWidgetPrivate::kStartHeight);
+      if (b->State() == eBarCollapsed && b->HeightExpanded() <= 0)
+        b->setHeightExpanded(DockWidgetPrivate::kStartHeight);
+    }
   }
   dock->relayout();
   updateGeometry();

@@ -47,6 +47,27 @@ bool isUndo(const QKeyEvent* k) {
   return !isRedo(k) && k->matches(QKeySequence::Undo);
 }
 
+/// Gives the focus back to the title of the pane `key` (in `dock`, or in a dock of `h`'s set) once
+/// the change `h` undid or redid is laid out.
+void focusLater(LayoutHistory* h, const QString& key, const QPointer<DockWidget>& dock) {
+  // The pane's title keeps the focus wherever the change put the pane. A pane that went back to
+  // another dock of a set has a new title there, on screen after that dock's next layout.
+  QMetaObject::invokeMethod(
+      h,
+      [h, key, dock] {
+        const auto* set = qobject_cast<const DockSet*>(h->parent());
+        const QList<DockWidget*> docks = set ? set->docks() : QList<DockWidget*>{dock.data()};
+        for (DockWidget* d : docks) {
+          Pane* pane = d ? d->pane(key) : nullptr;
+          if (QWidget* title = pane ? TitleKeys::of(d)->titleOf(pane) : nullptr) {
+            title->setFocus(Qt::OtherFocusReason);
+            return;
+          }
+        }
+      },
+      Qt::QueuedConnection);
+}
+
 }  // namespace
 
 // ---- LayoutHistory ----
@@ -117,25 +138,6 @@ void UndoWatch::endLater(LayoutHistory* h) {
       this,
       [h = QPointer<LayoutHistory>(h)] {
         if (h) h->end();
-      },
-      Qt::QueuedConnection);
-}
-
-void UndoWatch::focusLater(LayoutHistory* h, const QString& key, const QPointer<DockWidget>& dock) {
-  // The pane's title keeps the focus wherever the change put the pane. A pane that went back to
-  // another dock of a set has a new title there, on screen after that dock's next layout.
-  QMetaObject::invokeMethod(
-      h,
-      [h, key, dock] {
-        const auto* set = qobject_cast<const DockSet*>(h->parent());
-        const QList<DockWidget*> docks = set ? set->docks() : QList<DockWidget*>{dock.data()};
-        for (DockWidget* d : docks) {
-          Pane* pane = d ? d->pane(key) : nullptr;
-          if (QWidget* title = pane ? TitleKeys::of(d)->titleOf(pane) : nullptr) {
-            title->setFocus(Qt::OtherFocusReason);
-            return;
-          }
-        }
       },
       Qt::QueuedConnection);
 }

@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <functional>
 
 class QUndoStack;
@@ -64,9 +63,6 @@ class UndoWatch : public QObject {
   bool isOwn(const QObject* w) const;
   /// Ends the change once the event being delivered has been handled.
   void endLater(LayoutHistory* h);
-  /// Gives the focus back to the title of the pane `key` (in `dock`, or in a dock of `h`'s set) once
-  /// the change `h` undid or redid is laid out.
-  static void focusLater(LayoutHistory* h, const QString& key, const QPointer<DockWidget>& dock);
   /// A change for the event being delivered alone.
   void beginGesture();
 
