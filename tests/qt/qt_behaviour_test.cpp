@@ -38,10 +38,7 @@ TEST_F(QtDock, AClickOnTheTitleFoldsAndSavesOnceAndARealDragNeverFolds) {
 
   // Away past the start distance and back: a drag, dropped on itself, folds nothing.
   const QPointF far = strip("b") + QPointF(2 * QApplication::startDragDistance() / pixelsPerTwip(), 0);
-  mouse(QEvent::MouseButtonPress, strip("b"));
-  mouse(QEvent::MouseMove, far);
-  mouse(QEvent::MouseMove, strip("b"));
-  mouse(QEvent::MouseButtonRelease, strip("b"));
+  drag({strip("b"), far, strip("b")});
   EXPECT_EQ(d->pane("b")->state(), PaneState::Expanded);
 }
 
@@ -116,14 +113,13 @@ TEST_F(QtDock, AutoSaveKeepsTheLayoutInQSettingsEvenWithoutAnOrganisationNameBut
   delete d;
   d = first;
   QTest::keyClick(titleOf("b"), Qt::Key_Space);
-  const QString stored =
-      QSettings().value("DockBar/a").toString().left(6) + QSettings().value("DockBar/b").toString().left(6);
+  const QString saved = stored("a").left(6) + stored("b").left(6);
   delete d;
   panes("", true);
   const std::string layout = layoutOf(d);
   QFile::remove(QSettings().fileName());
   QCoreApplication::setOrganizationName(organisation);
-  EXPECT_EQ(std::pair(stored.toStdString(), layout),
+  EXPECT_EQ(std::pair(saved.toStdString(), layout),
             std::pair(std::string("1:1:1:2:1:0:"), std::string("aTE 0+137 w, bTC 137+17, cTE 154+246 w")));
 }
 

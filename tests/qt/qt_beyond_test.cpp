@@ -7,11 +7,6 @@
 namespace tov::qt {
 namespace {
 
-/// The record an auto-saving dock keeps in QSettings for "dock/pane".
-QString stored(const char* entry) {
-  return QSettings().value(QString("DockBar/") + entry).toString();
-}
-
 /// The keys of a dock's panes in display order.
 std::string keysOf(const DockWidget* dock) {
   QStringList out;
@@ -160,10 +155,7 @@ TEST_F(QtDock, UndoBringsBackAClosedPaneWithItsHeightASplitterDragIsOneStepAndOn
 
   QSignalSpy told(d, &DockWidget::layoutChanged);
   const QPointF grip = at(access().picSplit(indexOf("a"))) + QPointF(600, 20);
-  mouse(QEvent::MouseButtonPress, grip);
-  for (int dy : {150, 300, 450})
-    mouse(QEvent::MouseMove, grip + QPointF(0, dy));
-  mouse(QEvent::MouseButtonRelease, grip + QPointF(0, 450));
+  drag({grip, grip + QPointF(0, 150), grip + QPointF(0, 300), grip + QPointF(0, 450)});
   turn();
   // One step, in place of the close undone.
   EXPECT_EQ(std::tuple(stack->count(), told.count(), layoutOf(d) == before), std::tuple(1, 1, false));
@@ -194,7 +186,7 @@ TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLa
   QTest::qWait(20);
   // The panes part where a dragged title would land, and close up again without a drop.
   const std::string before = layoutOf(d);
-  const int top = d->pane("c")->widget()->parentWidget()->y();
+  const int top = frame("c")->y();
   mouse(QEvent::MouseButtonPress, onTitle("a"));
   mouse(QEvent::MouseMove, onTitle("a", 600));
   mouse(QEvent::MouseMove, onTitle("b", 60));  // a would go after b
@@ -204,8 +196,7 @@ TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLa
   ASSERT_TRUE(overlay);
   EXPECT_TRUE(overlay->isVisible());
   EXPECT_GT(overlay->property("frames").toMap()["c"].toRect().top(), top);
-  EXPECT_EQ(overlay->property("frames").toMap()["b"].toRect().top(),
-            d->pane("b")->widget()->parentWidget()->y());
+  EXPECT_EQ(overlay->property("frames").toMap()["b"].toRect().top(), frame("b")->y());
   QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Escape);
   mouse(QEvent::MouseButtonRelease, onTitle("b", 60));
   QTest::qWait(250);
@@ -214,10 +205,10 @@ TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLa
 
   // A fold paints heights in between and ends where the same fold ends without the animation,
   // which paints no frame in between.
-  const int start = d->pane("a")->widget()->parentWidget()->height();
+  const int start = frame("a")->height();
   click(middle(access().imgCollapse(indexOf("a"))));
   const std::string folded = layoutOf(d);
-  const int end = d->pane("a")->widget()->parentWidget()->height();
+  const int end = frame("a")->height();
   QList<int> heights;
   for (int i = 0; i < 100 && (heights.isEmpty() || overlay->isVisible()); ++i) {
     QTest::qWait(5);

@@ -16,12 +16,22 @@ inline QPalette pinned(QPalette p) {
   return p;
 }
 
+/// The record an auto-saving dock keeps in QSettings for "dock/pane".
+inline QString stored(const QString& entry) {
+  return QSettings().value("DockBar/" + entry).toString();
+}
+
+/// The frame that holds a pane's title, widget and splitter.
+inline QWidget* frameOf(Pane* p) {
+  return p->widget()->parentWidget();
+}
+
 /// Each pane in order: key, group and state, its frame's top and height in pixels while the frame
 /// shows, and "w" while its widget shows.
 inline std::string layoutOf(DockWidget* d) {
   QStringList out;
   for (Pane* p : d->panes()) {
-    const QWidget* frame = p->widget()->parentWidget();
+    const QWidget* frame = frameOf(p);
     out << p->key() + "TLRB"[int(p->group())] + "CEH"[int(p->state())] +
                (frame->isVisible() ? QString(" %1+%2").arg(frame->y()).arg(frame->height()) : "") +
                (p->widget()->isVisible() ? " w" : "");
@@ -66,6 +76,7 @@ class QtDock : public QtWindowTest {
   }
   DockTestAccess access() { return DockTestAccess(*coreDock(d)); }
   std::int32_t indexOf(const char* key) { return coreBar(d->pane(key))->Index(); }
+  QWidget* frame(const char* key) { return frameOf(d->pane(key)); }
   QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
 
   /// Position of an element in the dock's twips.
@@ -100,17 +111,6 @@ struct EventCount : QObject {
   QEvent::Type type;
   int count = 0;
 };
-
-/// A saved state in restoreState's format: each pane's key, group, state and height in twips.
-inline QByteArray stateOf(const std::vector<std::tuple<QString, int, int, int>>& panes) {
-  QByteArray data;
-  QDataStream out(&data, QIODevice::WriteOnly);
-  out.setVersion(QDataStream::Qt_6_0);
-  out << quint32(0x54564453) << quint16(1) << qint32(panes.size());
-  for (const auto& [key, align, state, height] : panes)
-    out << key << qint32(align) << qint32(state) << qint32(height);
-  return data;
-}
 
 /// A colour of the dock's 0x00BBGGRR form as a QColor.
 inline QColor qcolor(Color c) {

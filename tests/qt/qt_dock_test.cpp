@@ -31,7 +31,7 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
       stray += !d->geometry().contains(x, y) && rgb(shot, x, y) != 0xFF00FFu;
   EXPECT_EQ(stray, 0);
 
-  QWidget *body = d->pane("b")->widget(), *frame = body->parentWidget();
+  QWidget *body = d->pane("b")->widget(), *frameB = frame("b");
   auto wheel = [](QWidget* w, QPoint p) {
     QWheelEvent e(p, w->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                   Qt::NoScrollPhase, false);
@@ -39,7 +39,7 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
     return e.isAccepted();
   };
   // A wheel event the hosted widget let pass comes up to its frame, which leaves it too.
-  EXPECT_EQ(std::pair(wheel(frame, body->geometry().center()), access().VScroll().Value()),
+  EXPECT_EQ(std::pair(wheel(frameB, body->geometry().center()), access().VScroll().Value()),
             std::pair(false, 0));
   EXPECT_TRUE(wheel(titleOf("b"), QPoint(40, 5)));
   const std::int32_t step = access().VScroll().Value();
@@ -50,7 +50,7 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
 
   // Without scrolling the wheel moves nothing.
   d->setScrollable(false);
-  EXPECT_EQ(std::pair(QtToolkit::widgetOf(access().VScroll())->isVisible(), wheel(frame, QPoint(40, 5))),
+  EXPECT_EQ(std::pair(QtToolkit::widgetOf(access().VScroll())->isVisible(), wheel(frameB, QPoint(40, 5))),
             std::pair(false, false));
 }
 
@@ -115,9 +115,7 @@ TEST_F(QtDock, SavedStateRestoresOnANewDockAndDocksWithoutAutoSaveStoreNothing) 
 TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   delete d;
   DockWidget* first = panes("kept", true, {"a", "b", "c", "d"});
-  const Keys order{"d", "a", "b", "c"};
-  for (int i = 0; i < 4; ++i)
-    coreDock(first)->moveBar(coreBar(first->pane(order[i].c_str()))->Index(), i + 1, eAlignTop);
+  first->movePane("d", 0);
   first->pane("b")->setState(PaneState::Hidden);
   first->pane("c")->setHeight(100);
   const QByteArray state = first->saveState();
@@ -158,11 +156,10 @@ TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForI
   QTest::keyClick(a, Qt::Key_Down, Qt::AltModifier);
   EXPECT_EQ(layoutOf(d), "bTE 0+127 w, aTE 127+133 w, cTE 260+133 w");
   // Stored as a drop stores it, and the title keeps the focus.
-  EXPECT_EQ(std::pair(QSettings().value("DockBar/a").toString().left(2), QApplication::focusWidget()),
-            std::pair(QString("2:"), a));
+  EXPECT_EQ(std::pair(stored("a").left(2), QApplication::focusWidget()), std::pair(QString("2:"), a));
   QTest::keyClick(a, Qt::Key_Up, Qt::AltModifier);
   QTest::keyClick(a, Qt::Key_Up, Qt::AltModifier);  // already first
-  EXPECT_EQ(QSettings().value("DockBar/a").toString().left(2), "1:");
+  EXPECT_EQ(stored("a").left(2), "1:");
 
   QSignalSpy closed(d, &DockWidget::paneClosed), menu(d, &DockWidget::contextMenuRequested);
   d->pane("b")->setClosable(false);
@@ -214,13 +211,11 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
   ASSERT_TRUE(size);
   EXPECT_EQ(size->currentValue().toInt(), 133);
   size->setCurrentValue(150);
-  EXPECT_EQ(std::pair(size->currentValue().toInt(), QSettings().value("DockBar/a").toString()),
-            std::pair(150, QString("1:1:1:2250")));
+  EXPECT_EQ(std::pair(size->currentValue().toInt(), stored("a")), std::pair(150, QString("1:1:1:2250")));
   QWidget* title = titleOf("a");
   title->setFocus();
   QTest::keyClick(title, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
-  EXPECT_EQ(std::pair(d->pane("a")->height(), QSettings().value("DockBar/a").toString()),
-            std::pair(170, QString("1:1:1:2550")));
+  EXPECT_EQ(std::pair(d->pane("a")->height(), stored("a")), std::pair(170, QString("1:1:1:2550")));
   QTest::keyClick(title, Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier);
   EXPECT_EQ(d->pane("a")->height(), 150);
 

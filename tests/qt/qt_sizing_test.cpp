@@ -15,11 +15,11 @@ class QtSizing : public QtDock {
   void sideBar(bool scrollable = false) {
     delete d;
     window->resize(600, 700);
-    dock = d = new DockWidget(window.get());
-    dock->setAutoSave(false);
-    dock->setScrollable(scrollable);
+    d = new DockWidget(window.get());
+    d->setAutoSave(false);
+    d->setScrollable(scrollable);
     auto add = [&](const char* key, QWidget* w, PaneGroup group) {
-      dock->addPane(key, w, key)->setGroup(group);
+      d->addPane(key, w, key)->setGroup(group);
     };
     auto* form = new QWidget;
     auto* fields = new QFormLayout(form);
@@ -28,22 +28,21 @@ class QtSizing : public QtDock {
     fields->addRow("Width", new QSpinBox);
     fields->addRow("", new QCheckBox("Pinned"));
     add("search", new QLineEdit, PaneGroup::Top);
-    dock->pane("search")->setResizable(false);
+    d->pane("search")->setResizable(false);
     add("files", new QTreeView, PaneGroup::Top);
     add("notes", new QTextEdit, PaneGroup::Top);
     add("form", form, PaneGroup::Top);
     add("outline", new QListWidget, PaneGroup::Left);
     add("calendar", new QCalendarWidget, PaneGroup::Right);
     add("problems", new QListWidget, PaneGroup::Bottom);
-    dock->setGeometry(0, 0, 560, 659);
-    dock->show();
+    d->setGeometry(0, 0, 560, 659);
+    d->show();
   }
-  static QWidget* frameOf(Pane* p) { return p->widget()->parentWidget(); }
   QWidget* widgetOf(Panel* e) { return QtToolkit::widgetOf(*e); }
   /// Every pane's frame height.
   std::map<QString, int> heights() {
     std::map<QString, int> all;
-    for (Pane* p : dock->panes())
+    for (Pane* p : d->panes())
       all[p->key()] = frameOf(p)->height();
     return all;
   }
@@ -52,8 +51,8 @@ class QtSizing : public QtDock {
   void expectFitted(const char* when) {
     SCOPED_TRACE(when);
     int bottom = 0;
-    for (Pane* p : dock->panes()) {
-      const BarElementsView e = coreDock(dock)->elementsOf(coreBar(p)->Index());
+    for (Pane* p : d->panes()) {
+      const BarElementsView e = coreDock(d)->elementsOf(coreBar(p)->Index());
       const QWidget* frame = frameOf(p);
       bottom = std::max(bottom, frame->geometry().bottom() + 1);
       if (p->state() != PaneState::Expanded) continue;
@@ -63,10 +62,8 @@ class QtSizing : public QtDock {
       EXPECT_EQ(p->widget()->geometry(), QRect(0, top, frame->width(), end - top)) << p->key().toStdString();
       EXPECT_GE(p->widget()->height(), p->widget()->minimumSizeHint().height()) << p->key().toStdString();
     }
-    EXPECT_EQ(bottom, dock->height()) << "the dock's last pixel row is used";
+    EXPECT_EQ(bottom, d->height()) << "the dock's last pixel row is used";
   }
-
-  DockWidget* dock = nullptr;
 };
 
 TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink) {
@@ -75,27 +72,25 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink)
   // The dock asks for the titles and minimum bodies of its panes, the columns side by side, and
   // for two calendars' widths.
   std::map<QString, int> least;
-  for (Pane* p : dock->panes())
-    least[p->key()] = widgetOf(coreDock(dock)->elementsOf(coreBar(p)->Index()).title)->height() +
+  for (Pane* p : d->panes())
+    least[p->key()] = widgetOf(coreDock(d)->elementsOf(coreBar(p)->Index()).title)->height() +
                       p->widget()->minimumSizeHint().height();
   const int needed = least["search"] + least["files"] + least["notes"] + least["form"] +
                      std::max(least["outline"], least["calendar"]) + least["problems"];
-  const QSize hint = dock->minimumSizeHint();
+  const QSize hint = d->minimumSizeHint();
   EXPECT_GE(hint.height(), needed);
-  EXPECT_GE(hint.width(), 2 * dock->pane("calendar")->widget()->minimumSizeHint().width());
+  EXPECT_GE(hint.width(), 2 * d->pane("calendar")->widget()->minimumSizeHint().width());
   EXPECT_LT(hint.height(), needed + 7 * 7) << "no more than a splitter strip per pane";
 
   // The splitter under the file tree, dragged 60 pixels down, stops where the notes below reach
   // their minimum; the other panes stay.
   const std::map<QString, int> before = heights();
-  const Panel* strip = coreDock(dock)->elementsOf(coreBar(dock->pane("files"))->Index()).splitter;
+  const Panel* strip = coreDock(d)->elementsOf(coreBar(d->pane("files"))->Index()).splitter;
   const QPointF grip(test::UiDriver::absLeft(*strip) + 600, test::UiDriver::absTop(*strip) + 40);
-  mouse(QEvent::MouseButtonPress, grip);
-  for (int step = 1; step <= 3; ++step)
-    mouse(QEvent::MouseMove, grip + QPointF(0, step * 20 / pixelsPerTwip()));
-  mouse(QEvent::MouseButtonRelease, grip + QPointF(0, 60 / pixelsPerTwip()));
+  const QPointF step(0, 20 / pixelsPerTwip());
+  drag({grip, grip + step, grip + 2 * step, grip + 3 * step});
   std::map<QString, int> dragged = heights();
-  const QWidget* notes = dock->pane("notes")->widget();
+  const QWidget* notes = d->pane("notes")->widget();
   EXPECT_GT(dragged["files"], before.at("files"));
   EXPECT_LT(notes->height(), notes->minimumSizeHint().height() + 2) << "the notes gave all they had";
   EXPECT_EQ(dragged["files"] + dragged["notes"], before.at("files") + before.at("notes"));
@@ -103,9 +98,9 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink)
   expectFitted("dragged");
 
   // A shrink far below the minimums folds panes from the bottom; growing back restores every height.
-  dock->resize(400, 300);
-  EXPECT_EQ(dock->pane("problems")->state(), PaneState::Collapsed);
-  dock->resize(560, 659);
+  d->resize(400, 300);
+  EXPECT_EQ(d->pane("problems")->state(), PaneState::Collapsed);
+  d->resize(560, 659);
   for (const auto& [key, height] : heights())
     EXPECT_NEAR(height, dragged[key], 1) << key.toStdString();
   expectFitted("grown back");
@@ -113,10 +108,10 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink)
 
 TEST_F(QtSizing, WithScrollingPanesStartAtTheirPreferredHeight) {
   sideBar(true);
-  for (Pane* p : dock->panes())
+  for (Pane* p : d->panes())
     EXPECT_NEAR(p->widget()->height(), p->widget()->sizeHint().height(), 1) << p->key().toStdString();
   // Scrolling, the dock needs no room for its panes' minimums.
-  EXPECT_LT(dock->minimumSizeHint().height(), dock->pane("form")->widget()->minimumSizeHint().height());
+  EXPECT_LT(d->minimumSizeHint().height(), d->pane("form")->widget()->minimumSizeHint().height());
 }
 
 }  // namespace

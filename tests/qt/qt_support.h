@@ -48,6 +48,15 @@ class QtWindowTest : public ::testing::Test {
     QCoreApplication::processEvents();
     if (type == QEvent::MouseButtonRelease) timestamp += 10000;
   }
+  /// A press at the first point, moves to the others and the release at the last, while `target()`
+  /// lives.
+  void drag(std::initializer_list<QPointF> path, Qt::MouseButton b = Qt::LeftButton) {
+    const QPointer<QWidget> on = target();
+    mouse(QEvent::MouseButtonPress, *path.begin(), b);
+    for (auto p = path.begin() + 1; p != path.end() && on; ++p)
+      mouse(QEvent::MouseMove, *p, b);
+    if (on) mouse(QEvent::MouseButtonRelease, path.end()[-1], b);
+  }
   void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) {
     mouse(QEvent::MouseButtonPress, t, b);
     mouse(QEvent::MouseButtonRelease, t, b);
