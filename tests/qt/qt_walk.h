@@ -72,7 +72,9 @@ class QtWalk {
     explicit Hosted(QtWalk* walk) : QLabel("w"), walk(walk) {}
     void resizeEvent(QResizeEvent* e) override {
       QLabel::resizeEvent(e);
+      walk->resizing = this;
       walk->react();
+      walk->resizing = nullptr;
     }
     QtWalk* walk;
   };
@@ -113,7 +115,10 @@ class QtWalk {
     Pane* p = anyPane();
     if (now == Act::Delete) kill();
     if (now == Act::Add) add(in.between(-1, 13));
-    if (now == Act::Remove && p) remove(p, in.flip());
+    // Qt does not survive a widget deleted inside its own resize, nor insertPane yet the widget it
+    // is placing (it watches the widget for its end only once placed).
+    if (now == Act::Remove && p)
+      remove(p, in.below(p->widget() == resizing || p->widget() == placing ? 2 : 3));
     if (now == Act::Restore) dock->restoreState(stateBytes());
     if (now == Act::Reset) dock->resetLayout();
     if (now == Act::Hide && p) p->setState(PaneState::Hidden);
@@ -141,7 +146,9 @@ class QtWalk {
     const QPointer<QWidget> w = kind == 0 ? nullptr : fresh ? new Hosted(this) : other->widget();
     const bool fits = fresh && !key.isEmpty() && !dock->pane(key);
     if (fits) keys.insert(std::clamp<qsizetype>(position, 0, keys.size()), key);
+    placing = w;
     const Pane* p = dock->insertPane(position, key, w, key);
+    placing = nullptr;
     if (dock && (p ? !fits : fits && dock->pane(key)))
       breaks.push_back("insertPane answered wrongly for '" + key.toStdString() + "'");
     if (fresh && w && !w->parent()) delete w.data();  // refused, and still ours
@@ -150,13 +157,15 @@ class QtWalk {
     QObject::connect(p->toggleViewAction(), &QAction::toggled, dock, [this] { react(); });
   }
 
-  /// Removes a pane, or takes its widget back.
-  void remove(Pane* p, bool take) {
+  /// Removes a pane, takes its widget back or deletes the widget, which takes the pane with it.
+  void remove(Pane* p, std::uint32_t how) {
     const QString key = p->key();
     keys.removeAll(key);
     removed = true;
-    (take ? taken : gone) << p->widget();
-    take ? void(dock->takeWidget(key)) : void(dock->removePane(key));
+    (how == 1 ? taken : gone) << p->widget();
+    if (how == 0) dock->removePane(key);
+    if (how == 1) dock->takeWidget(key);
+    if (how == 2) delete p->widget();
   }
 
   /// A state the dock saved, cut short or with one byte changed now and then.
@@ -220,7 +229,7 @@ class QtWalk {
     // Steps after which the order is not the model's.
     exact = op != 5 && op != 9 && op != 10 && op != 12 && op != 13;
     if (op < 2) add(in.between(-1, 13));
-    if (op == 2 && p) remove(p, in.flip());
+    if (op == 2 && p) remove(p, in.below(3));
     if (op == 3 && p) {
       const QString k = p->key();
       const int to = in.between(-1, keys.size());
@@ -262,6 +271,7 @@ class QtWalk {
 
   std::optional<std::string> check() {
     if (!host->messages.empty()) return "a message: " + host->messages.front();
+    if (!host->store.empty()) return "a dock without auto-save stored its layout";
     if (!breaks.empty()) return breaks.front();
     for (const QPointer<QWidget>& w : gone)
       if (w) return "a widget of a removed pane or a deleted dock lives on";
@@ -284,6 +294,8 @@ class QtWalk {
       if (dock->pane(p->key()) != p || dock->indexOf(p->key()) != now.size() - 1)
         return "pane() or indexOf() disagree";
       if (!dock->window()->isAncestorOf(p->widget())) return "a hosted widget left the dock's window";
+      // The groups follow one another in the order of their values.
+      if (now.size() > 1 && p->group() < all[now.size() - 2]->group()) return "a group is split";
       // Unfitted, the bottom group follows the right column, also below a taller left one.
       for (Pane* q : all.mid(0, now.size() - 1))
         if (!stale && frame(p).intersects(frame(q)) &&
@@ -332,6 +344,9 @@ class QtWalk {
   /// Whether the step removed a pane.
   bool removed = false;
   Act act = Act::None;
+  /// The hosted widget whose resize runs the application's code, and the one insertPane places.
+  QWidget* resizing = nullptr;
+  QWidget* placing = nullptr;
   /// Widgets that must be gone by the end of the step, and widgets taken back from the dock.
   QList<QPointer<QWidget>> gone, taken;
   QList<QByteArray> saved;
