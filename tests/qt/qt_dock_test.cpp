@@ -94,24 +94,6 @@ TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBefor
   EXPECT_TRUE(resized.contains("a"));
 }
 
-TEST_F(QtDock, SavedStateRestoresOnANewDockAndDocksWithoutAutoSaveStoreNothing) {
-  d->pane("a")->setGroup(PaneGroup::Bottom), d->pane("c")->setState(PaneState::Collapsed);
-  d->pane("b")->setHeight(120);
-  const QByteArray state = d->saveState();
-  delete d;
-  DockWidget* second = panes();
-  const QByteArray fresh = second->saveState();
-  QByteArray newer = state;
-  newer[5] = 2;  // a later version
-  for (const QByteArray& bad : {QByteArray(), QByteArray("junk"), state.left(state.size() - 1), newer})
-    EXPECT_FALSE(second->restoreState(bad));
-  EXPECT_EQ(second->saveState(), fresh);
-  ASSERT_TRUE(second->restoreState(state));
-  // Neither dock saved anything itself.
-  EXPECT_EQ(std::pair(layoutOf(second), host->store.size()),
-            std::pair(std::string("bTE 0+120 w, cTC 120+17, aBE 137+243 w"), size_t(0)));
-}
-
 TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   delete d;
   DockWidget* first = panes("kept", true, {"a", "b", "c", "d"});

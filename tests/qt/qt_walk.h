@@ -325,6 +325,12 @@ class QtWalk {
       return "a hidden pane without a close button stays hidden";
     if (shows.isEmpty() ? again != state : !dock->restoreState(again) || dock->saveState() != again)
       return "a saved state does not come back as saved";
+    // One of a later version or cut short is refused, and leaves the dock as it was.
+    const QByteArray kept = dock->saveState();
+    QByteArray later = kept;
+    later[5] = 2;
+    if (dock->restoreState(later) || dock->restoreState(kept.chopped(1)) || dock->saveState() != kept)
+      return "a state of a later version or cut short is taken";
     if (saved.size() < 8) saved << state;
     keys = now;
     return std::nullopt;
