@@ -90,13 +90,11 @@ class QtWalk {
     dock->setAutoSave(false);
     dock->setAnimated(false);
     dock->setFitToContent(in.flip());
-    const auto slot = [this] { react(); };
-    for (auto signal : {&DockWidget::paneClosed, &DockWidget::optionsRequested, &DockWidget::paneAdded,
-                        &DockWidget::paneRemoved})
-      QObject::connect(dock, signal, dock, slot);
-    QObject::connect(dock, &DockWidget::paneStateChanged, dock, slot);
-    QObject::connect(dock, &DockWidget::contextMenuRequested, dock, slot);
-    QObject::connect(dock, &DockWidget::layoutChanged, dock, slot);
+    // The application's slot on each of the dock's signals.
+    [this](auto... signal) { (QObject::connect(dock, signal, dock, [this] { react(); }), ...); }(
+        &DockWidget::paneClosed, &DockWidget::optionsRequested, &DockWidget::paneAdded,
+        &DockWidget::paneRemoved, &DockWidget::paneStateChanged, &DockWidget::contextMenuRequested,
+        &DockWidget::layoutChanged);
     setCoreEvents(dock, {nullptr, [this](std::string&) { react(); }, nullptr, nullptr});
     coreToolkit(dock)->setMessageHandler(
         [this](const std::string& text, const std::string&) { breaks.push_back("a message box: " + text); });
@@ -326,10 +324,9 @@ class QtWalk {
     if (shows.isEmpty() ? again != state : !dock->restoreState(again) || dock->saveState() != again)
       return "a saved state does not come back as saved";
     // One of a later version or cut short is refused, and leaves the dock as it was.
-    const QByteArray kept = dock->saveState();
-    QByteArray later = kept;
+    QByteArray later = again;
     later[5] = 2;
-    if (dock->restoreState(later) || dock->restoreState(kept.chopped(1)) || dock->saveState() != kept)
+    if (dock->restoreState(later) || dock->restoreState(again.chopped(1)) || dock->saveState() != again)
       return "a state of a later version or cut short is taken";
     if (saved.size() < 8) saved << state;
     keys = now;
