@@ -166,19 +166,12 @@ TEST_F(QtDock, UndoBringsBackAClosedPaneWithItsHeightASplitterDragIsOneStepAndOn
   QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_NE(layoutOf(d), before);
 
-  // A run of the application's calls is no step and one layout change; a resize is none.
+  // A resize is no step and no layout change (the walk checks the application's calls).
   turn();
   const qsizetype changes = told.count();
-  d->pane("a")->setState(PaneState::Collapsed);
-  d->pane("b")->setGroup(PaneGroup::Bottom);
-  d->pane("c")->setHeight(50);
-  d->movePane("c", 0);
-  d->insertPane(1, "n", new QLabel("n"), "N");
-  d->removePane("n");
-  turn();
   d->resize(d->width(), d->height() + 40);
   turn();
-  EXPECT_EQ(std::pair(stack->count(), told.count()), std::pair(1, changes + 1));
+  EXPECT_EQ(std::pair(stack->count(), told.count()), std::pair(1, changes));
 }
 
 TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLayoutIs) {

@@ -51,9 +51,18 @@ class QtWalk {
       // Half of the steps run with quiet slots; in the others one slot acts, the first to run.
       act = static_cast<Act>(in.below(2 * static_cast<int>(Act::Count)));
       removed = false;
+      // Only the user's input makes a step to undo. A call tells one layout change, whatever it
+      // changed, unless a slot changed the layout again.
+      const qsizetype undoable = dock->undoStack()->count();
+      const int acted = reentries;
+      changes = 0;
       step(op);
       turn();  // queued signals reach the slots here
       act = Act::None;
+      if (dock && op != 12 && op != 13 && dock->undoStack()->count() > undoable)
+        breaks.push_back("an application's call made a step to undo");
+      if (dock && reentries == acted && op < 12 && changes > 1)
+        breaks.push_back(std::to_string(changes) + " layout changes told for one call");
       if (auto broken = check())
         return "step " + std::to_string(steps) + " (op " + std::to_string(op) + "): " + *broken;
     }
@@ -95,6 +104,7 @@ class QtWalk {
         &DockWidget::paneClosed, &DockWidget::optionsRequested, &DockWidget::paneAdded,
         &DockWidget::paneRemoved, &DockWidget::paneStateChanged, &DockWidget::contextMenuRequested,
         &DockWidget::layoutChanged);
+    QObject::connect(dock, &DockWidget::layoutChanged, dock, [this] { ++changes; });
     setCoreEvents(dock, {nullptr, [this](std::string&) { react(); }, nullptr, nullptr});
     coreToolkit(dock)->setMessageHandler(
         [this](const std::string& text, const std::string&) { breaks.push_back("a message box: " + text); });
@@ -355,6 +365,8 @@ class QtWalk {
   QList<QByteArray> saved;
   std::vector<std::string> breaks;
   int time = 1000;
+  /// The layout changes the dock told during the step.
+  int changes = 0;
 };
 
 }  // namespace tov::qt::test
