@@ -57,10 +57,7 @@ class QtWindowTest : public ::testing::Test {
       mouse(QEvent::MouseMove, *p, b);
     if (on) mouse(QEvent::MouseButtonRelease, path.end()[-1], b);
   }
-  void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) {
-    mouse(QEvent::MouseButtonPress, t, b);
-    mouse(QEvent::MouseButtonRelease, t, b);
-  }
+  void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) { drag({t}, b); }
 
   std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
   int timestamp = 1000;

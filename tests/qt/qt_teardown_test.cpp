@@ -72,8 +72,7 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
     QTest::keyClick(titleOf(pane), Qt::Key(k), mods);
   }
   void press(const char* pane, Image& (DockTestAccess::*which)(int)) {
-    DockTestAccess a = access();
-    drag({middle((a.*which)(indexOf(pane)))});
+    drag({middle((access().*which)(indexOf(pane)))});
   }
 
   /// Each public call and each kind of the user's input, on a dock whose pane a is expanded with
