@@ -26,10 +26,11 @@ class DragDrop : public DockTest {
     Panel& strip = access().picTitel(b->Index());
     return {ui->absLeft(strip) + 1500, ui->absTop(strip) + dy};
   }
-  void drag(const BarRef& from, Point to) {
-    ui->press(onTitle(from).first, onTitle(from).second);
+  void drag(Point from, Point to) {
+    ui->press(from.first, from.second);
     ui->release(to.first, to.second);
   }
+  void drag(const BarRef& from, Point to) { drag(onTitle(from), to); }
   /// The order, the group of bar `b` and whether the drop was saved.
   std::string outcome(const BarRef& b) {
     return order() + " " + std::to_string(b->AlignBar()) + (host->saves.empty() ? " " : " saved");
@@ -162,7 +163,6 @@ TEST_P(DragDrop, TheCaptionsAndTheIconActAsTheStripForPressesAndDrops) {
   };
   const Point captionA = middle(access().lblTitel(made[0]->Index()));
   const Point rightB = middle(access().lblTitelRight(made[1]->Index()));
-  const Point iconC = middle(access().imgIcon(made[2]->Index()));
   // Dragged by its caption over B's right caption: marked as over B's strip, dropped behind B.
   ui->press(captionA.first, captionA.second);
   ui->move(rightB.first, rightB.second);
@@ -170,9 +170,7 @@ TEST_P(DragDrop, TheCaptionsAndTheIconActAsTheStripForPressesAndDrops) {
   ui->release(rightB.first, rightB.second);
   EXPECT_EQ(outcome(made[0]), "B,A,C 1 saved");
   // By its icon onto A's caption: C lands before A.
-  const Point captionANow = middle(access().lblTitel(made[0]->Index()));
-  ui->press(iconC.first, iconC.second);
-  ui->release(captionANow.first, captionANow.second);
+  drag(middle(access().imgIcon(made[2]->Index())), middle(access().lblTitel(made[0]->Index())));
   EXPECT_EQ(order(), "B,C,A");
 }
 

@@ -80,27 +80,24 @@ class DockTest : public ::testing::TestWithParam<std::string> {
 
   /// Top of a bar's frame in the dock.
   double top(const BarRef& b) { return access().picDockBar(b->Index()).Top(); }
-  /// The display order as a list of keys.
-  std::string order() {
+  /// The bars in display order, each as `part` gives it, joined by `sep`.
+  template <class Part>
+  std::string join(const char* sep, Part part) {
     std::string s;
-    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
-      if (!s.empty()) s += ",";
-      BarRef b = bars()->ItemByOrder(i);
-      s += b ? b->Key() : "?";
-    }
+    for (std::int32_t i = 1; i <= bars()->Count(); ++i)
+      s += (i > 1 ? sep : "") + part(bars()->ItemByOrder(i));
     return s;
   }
-
+  /// The display order as a list of keys.
+  std::string order() {
+    return join(",", [](const BarRef& b) { return b->Key(); });
+  }
   /// Every bar in display order as "key:group:state:height@top".
   std::string snap() {
-    std::string s;
-    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
-      BarRef b = bars()->ItemByOrder(i);
-      s += (i > 1 ? " " : "") + b->Key() + ":" + std::to_string(b->AlignBar()) + ":" +
-           std::to_string(b->State()) + ":" + std::to_string(b->Height()) + "@" +
-           std::to_string(toInt32(top(b)));
-    }
-    return s;
+    return join(" ", [&](const BarRef& b) {
+      return b->Key() + ":" + std::to_string(b->AlignBar()) + ":" + std::to_string(b->State()) + ":" +
+             std::to_string(b->Height()) + "@" + std::to_string(toInt32(top(b)));
+    });
   }
 
   /// The layout records as "key=position:group:state:height", in the order the dock gives them.
