@@ -232,17 +232,27 @@ class OperationsDriver {
     if (op == 19) DockTestAccess(*DockRef(dock)).pSaveSettings();
     if (op == 20) DockTestAccess(*DockRef(dock)).pLoadSettings();
     if (op == 21) restart();
-    if (op == 22 && bars()) bars()->Clear();
+    // Through a plain reference, as an application may hold it: the collection keeps itself.
+    if (clsBars* all = op == 22 ? bars().get() : nullptr) all->Clear();
     if (op >= 23) hostileStore();
   }
 
   /// The application ends and starts again with bars of the same keys.
   void restart() {
     std::vector<std::string> keys;
-    for (std::int32_t i = 1; i <= count(); ++i)
+    std::vector<std::pair<BarRef, ControlRef>> held;
+    for (std::int32_t i = 1; i <= count(); ++i) {
       keys.push_back(bars()->Item(i)->Key());
+      held.emplace_back(bars()->Item(i), bars()->Item(i)->Control());
+    }
     dock->Terminate();
     dock.reset();
+    // The ended dock handed every control back, hidden, to the window it came from.
+    for (const auto& [b, c] : held) {
+      if (b->Control() || (c && (valueToBool(c->get("Visible")) ||
+                                 toolkit->native().GetParent(valueToInt32(c->get("hWnd"))) != form)))
+        breaks.push_back("an ended dock kept the control of bar '" + b->Key() + "'");
+    }
     // Quiet handlers, host and controls: what the new run shows must come from the store alone.
     hostAct = controlAct = Act::None;
     mode = Hostile::None;
