@@ -353,6 +353,7 @@ class OperationsDriver {
     DockTestAccess a(*dock);
     if (a.ubound() != n)
       return "elements for " + std::to_string(a.ubound()) + " bars, not " + std::to_string(n);
+    if (a.dragSource() != 0) return "a drag outlives its release";
     std::vector<std::int32_t> sorted(order.begin() + (n > 0), order.end());
     std::sort(sorted.begin(), sorted.end());
     for (std::int32_t i = 1; i <= n; ++i) {
