@@ -17,46 +17,7 @@ std::vector<std::string> dataLines(const std::string& name) {
   return lines;
 }
 
-class Settings : public DockTest {
- protected:
-  /// Bars a, l (resizable), h (hidden, with a close button), r (right, collapsed), bt (bottom) and
-  /// one without a key at the bottom, created in the order given and shown in scroll mode, where
-  /// the heights stay as given.
-  void barsInOrder(std::initializer_list<const char*> keys) {
-    for (const std::string key : keys) {
-      const std::int32_t align = key == "r"                 ? eAlignRight
-                                 : key == "bt" || key == "" ? eAlignBottom
-                                                            : eAlignTop;
-      BarRef b = addBar(key,
-                        key == "l"    ? 2400
-                        : key == "r"  ? 600
-                        : key == "bt" ? 700
-                                      : 800,
-                        align, key == "l");
-      b->setShowClose(key == "h");
-      if (key == "h" || key == "r") b->setState(key == "h" ? eBarHidden : eBarCollapsed);
-    }
-    dock->setAllowScroll(true);
-    show(6000, 6000);
-  }
-};
-
-TEST_P(Settings, RecordsGoGroupByGroupAndComeBackInADockBuiltInAnotherOrder) {
-  host->store[{"DockBar", ""}] = "4:1:0:900";  // a bar without a key is neither read nor written
-  barsInOrder({"a", "l", "h", "r", "bt", ""});
-  // Groups changed without a reorder: records still go top, left, right, bottom, each with the
-  // bar's display position. A hidden bar has no height; a collapsed one the height it expands to.
-  bars()->ItemByKey("l")->setAlignBar(eAlignLeft);
-  bars()->ItemByKey("a")->setAlignBar(eAlignBottom);
-  EXPECT_EQ(records(), "h=3:1:2:0 l=2:2:1:2400 r=4:3:0:600 a=1:4:1:800 bt=5:4:1:700");
-  dock->relayout();
-  const std::string saved = records(), shown = snap();
-  ui->setUserMode(true);
-  newDock();  // the old dock saves as it terminates
-  barsInOrder({"bt", "r", "h", "l", "a", ""});
-  EXPECT_EQ(records(), saved);
-  EXPECT_EQ(snap(), shown);
-}
+using Settings = DockTest;
 
 TEST_P(Settings, ClashingPositionsKeepTheOrderAndFitTheBars) {
   auto made = addBars({"a", "b", "c"});

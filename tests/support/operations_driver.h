@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -318,15 +319,17 @@ class OperationsDriver {
   }
 
   /// Every keyed bar whose record reads takes its group and state from it; the new bars do not
-  /// show a close button, so none of them may come back hidden.
+  /// show a close button, so none of them may come back hidden. The others, and every bar without a
+  /// key whatever the store holds for it, stay expanded top bars.
   void expectRestored() {
     const std::int32_t n = count();
     for (std::int32_t i = 1; i <= n; ++i) {
       BarRef b = bars()->Item(i);
-      if (b->Key().empty()) continue;
-      const auto r = settings::parse(host->value(b->Key()));
-      if (!r || r->position < 1 || r->position > n) continue;
-      ++restoredChecked;
+      auto r = settings::parse(host->value(b->Key()));
+      if (b->Key().empty() || !r || r->position < 1 || r->position > n)
+        r = settings::Record{0, eAlignTop, eBarExpanded, 0};
+      else
+        ++restoredChecked;
       const std::int32_t state = r->state == eBarHidden ? eBarExpanded : r->state;
       // A bar the fit folded is expanded as far as its user knows.
       if (b->AlignBar() != r->align || (BarInternals::fFitFolded(*b) ? eBarExpanded : b->State()) != state)
@@ -365,6 +368,23 @@ class OperationsDriver {
       if (b->State() < eBarCollapsed || b->State() > eBarHidden) return "a bar has an unknown state";
       if (b->AlignBar() < eAlignTop || b->AlignBar() > eAlignBottom) return "a bar has an unknown group";
     }
+    // The records: the keyed bars group by group, each with its display position, group, state (a
+    // fold of the fit is none of the user's) and the height it expands to, in fit mode its share.
+    using Record = std::tuple<std::string, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+    std::vector<Record> expected, told;
+    const bool fit = dock->FitToDock();
+    for (std::int32_t g = eAlignTop; g <= eAlignBottom; ++g) {
+      for (std::int32_t pos = 1; pos <= n; ++pos) {
+        BarRef b = all->ItemByOrder(pos);
+        if (b->Key().empty() || b->AlignBar() != g) continue;
+        const std::int32_t height = b->State() == eBarCollapsed ? b->HeightExpanded() : b->Height();
+        expected.emplace_back(b->Key(), pos, g, BarInternals::fFitFolded(*b) ? eBarExpanded : b->State(),
+                              fit ? 0 : height);
+      }
+    }
+    for (const LayoutRecord& r : dock->records())
+      told.emplace_back(r.key, r.position, r.align, r.state, fit ? 0 : r.height);
+    if (told != expected) return "the records do not tell the layout";
     return fits(*all);
   }
 
@@ -374,10 +394,12 @@ class OperationsDriver {
   /// property leave the layout to the next pass, as the application expects.
   std::optional<std::string> fits(clsBars& all) {
     if (!laidOut || !dock->Show()) return std::nullopt;
+    DockTestAccess access(*dock);
     const bool scroll = dock->AllowScroll();
-    const ScrollBar& vs = DockTestAccess(*dock).VScroll();
+    const ScrollBar& vs = access.VScroll();
     if (!vs.Visible() && vs.Value() != 0)
       return "a hidden scroll bar is left at " + std::to_string(vs.Value());
+    const std::int64_t D = vs.Visible() ? vs.Value() : 0;
     // The columns as the layout stacks them: the top group, then the left column below it, the
     // right column beside the left one, and the bottom group below the right column.
     // Sums are wide: a bar may be as high as the API lets it be.
@@ -388,7 +410,7 @@ class OperationsDriver {
       BarRef b = all.ItemByOrder(pos);
       if (b->AlignBar() == eAlignRight && prev < eAlignRight) y = ySaved;
       prev = b->AlignBar();
-      if (b->State() != eBarHidden) shown.emplace_back(b, y - (vs.Visible() ? vs.Value() : 0));
+      if (b->State() != eBarHidden) shown.emplace_back(b, y - D);
       y += b->Height();
       if (prev == eAlignTop) ySaved = y;
       extent = std::max(extent, y);
@@ -396,16 +418,16 @@ class OperationsDriver {
     // Showing the dock paints every bar: the hidden ones' frames are gone, the others' are on screen.
     for (std::int32_t i = 1; painted && i <= all.Count(); ++i) {
       const bool hidden = all.Item(i)->State() == eBarHidden;
-      if (ui->shown(DockTestAccess(*dock).picDockBar(i)) == hidden)
+      if (ui->shown(access.picDockBar(i)) == hidden)
         return "bar " + std::to_string(i) + " is on screen exactly when hidden";
     }
-    if (dock->FitToDock()) return ++fitChecked, fitBreaks(all);
+    if (dock->FitToDock()) return ++fitChecked, fitBreaks(all, access, scroll, D);
     const double height = dock->Height();
     if (extent > (scroll ? INT32_MAX : height)) return std::nullopt;
     fitsChecked += !scroll;
     for (std::size_t j = 0; j < shown.size(); ++j) {
       const auto& [b, expected] = shown[j];
-      const double top = DockTestAccess(*dock).picDockBar(b->Index()).Top();
+      const double top = access.picDockBar(b->Index()).Top();
       if (top != static_cast<double>(expected) || (!scroll && (top < 0 || top + b->Height() > height)))
         return "bar " + std::to_string(b->Index()) + " lies at " + std::to_string(top) + ", not at " +
                std::to_string(expected);
@@ -421,10 +443,7 @@ class OperationsDriver {
   /// After a layout pass in fit mode: the groups stacked without overlap (the columns below the top
   /// group, the bottom group below both), no open resizable bar below its minimum, the stack ending at
   /// the dock's bottom when the minimums fit, and splitters only within a group.
-  std::optional<std::string> fitBreaks(clsBars& all) {
-    DockTestAccess access(*dock);
-    const bool scroll = dock->AllowScroll();
-    const ScrollBar& vs = access.VScroll();
+  std::optional<std::string> fitBreaks(clsBars& all, DockTestAccess& access, bool scroll, std::int64_t D) {
     std::array<std::vector<BarRef>, 4> groups;
     // Heights wide: a bar may be as high as the API lets it be.
     std::array<std::int64_t, 4> height{}, need{};
@@ -450,7 +469,6 @@ class OperationsDriver {
     }
     const std::int64_t middle = height[0] + std::max(height[1], height[2]);
     const std::array<std::int64_t, 4> start{0, height[0], height[0], middle};
-    const std::int64_t D = vs.Visible() ? vs.Value() : 0;
     // A stack past 32 bits cannot be placed: the pass stops with its message, and the places stay.
     if (middle + height[3] > INT32_MAX) return std::nullopt;
     for (std::size_t k = 0; k < groups.size(); ++k) {
