@@ -116,10 +116,6 @@ TEST_P(DockShell, StateChangesRefitTheStackOnlyWithoutScrolling) {
     bar->setState(state);
     EXPECT_EQ(snap() + " " + visible({dock->elementsOf(c->Index()).frame}), expected);
   }
-  // Without scrolling, a bar shown again is laid out with its neighbours: the limit above follows it.
-  dock->setAllowScroll(false);
-  b->setState(eBarExpanded);
-  EXPECT_EQ(a->HeightMax(), a->Height() + b->Height() - 500);
 }
 
 TEST_P(DockShell, TitleButtonsArePackedFromTheRightAndTheCaptionFollowsTheIcon) {

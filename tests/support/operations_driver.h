@@ -285,6 +285,8 @@ class OperationsDriver {
       if (outside != threw || (threw && (align ? b->AlignBar() : b->State()) != before))
         breaks.push_back((align ? "AlignBar " : "State ") + std::to_string(v) +
                          (threw ? " was refused wrongly" : " was taken"));
+      // A new state is laid out with the neighbours at once unless the stack scrolls.
+      laidOut = !align && !threw && v != before && dock && !dock->AllowScroll();
       return;
     }
     if (which == 2) b->setHeight(in.number());
