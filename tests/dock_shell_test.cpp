@@ -9,18 +9,11 @@
 namespace tov::test {
 namespace {
 
-class DockShell : public DockTest {
- protected:
-  static PictureRef icon16() {
-    return std::make_shared<const Picture>(
-        Picture{16, 16, std::vector<std::uint32_t>(256, 0xFF000000u), 0, 0});
-  }
-};
+using DockShell = DockTest;
 
 TEST_P(DockShell, ShowElementShowsOneOrAllHiddenBarsAndMinusOneResetsAllButWhileScrolling) {
-  BarRef a = addBar("a", 1000, eAlignTop, true);
-  BarRef b = addBar("b", 3000, eAlignTop, true);
-  BarRef c = addBar("c", 1000);
+  BarRef a = addBar("a", 1000, eAlignTop, true), b = addBar("b", 3000, eAlignTop, true),
+         c = addBar("c", 1000);
   b->setShowClose(true);
   show(6000, 5000);
   c->setState(eBarCollapsed);

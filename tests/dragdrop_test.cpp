@@ -151,7 +151,7 @@ TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
 TEST_P(DragDrop, TheCaptionsAndTheIconActAsTheStripForPressesAndDrops) {
   auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignTop}});
   made[1]->setTitleRight("rechts");
-  made[2]->setIcon(std::make_shared<const Picture>(Picture{16, 16, std::vector<std::uint32_t>(256, ~0u)}));
+  made[2]->setIcon(icon16());
   auto middle = [&](const Element& e) {
     return Point{ui->absLeft(e) + e.Width() / 2, ui->absTop(e) + e.Height() / 2};
   };

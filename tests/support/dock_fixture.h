@@ -61,6 +61,10 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     return b;
   }
 
+  /// A black icon of 16 by 16 pixels.
+  static PictureRef icon16() {
+    return std::make_shared<const Picture>(Picture{16, 16, std::vector<std::uint32_t>(256, 0xFF000000u)});
+  }
   /// Whether each element is visible, as a string of 0 and 1.
   static std::string visible(std::initializer_list<const Element*> parts) {
     std::string s;
