@@ -20,19 +20,6 @@ std::vector<std::string> dataLines(const std::string& name) {
 
 using Settings = DockTest;
 
-TEST_P(Settings, ClashingPositionsKeepTheOrderAndFitTheBars) {
-  auto made = addBars({"a", "b", "c"});
-  made[0]->setShowOptions(true);
-  show(6000, 3600);
-  dock->moveBar(made[2]->Index(), 1, eAlignTop);
-  made[0]->setHeight(2000);
-  host->store[{"DockBar", "a"}] = host->store[{"DockBar", "b"}] = "1:1:1:1500";
-  dock->OptShow = [](std::string&, bool& reload) { reload = true; };
-  dock->requestOptions(made[0]->Index());
-  // c: 1200 less its share of the 600 too many.
-  EXPECT_EQ(snap(), "c:1:1:1000@0 a:1:1:1300@1000 b:1:1:1300@2300");
-}
-
 TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalTextOrIgnoredAsAWhole) {
   auto lines = dataLines("settings_lenient.txt");
   const auto bad = dataLines("settings_ignored.txt");
