@@ -39,10 +39,6 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     dock->resize(w, h);
     dock->setShow(true);
   }
-  /// Clicks an element `dx` from its left and 100 below its top.
-  void clickOn(Element& e, std::int16_t button = btnLeft, double dx = 100) {
-    ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
-  }
   DockTestAccess access() { return DockTestAccess(*dock); }
   /// The window a hosted control's window is a child of.
   Hwnd parentOf(const ControlRef& c) {
