@@ -240,12 +240,9 @@ class OperationsDriver {
 
   /// The application ends and starts again with bars of the same keys.
   void restart() {
-    std::vector<std::string> keys;
     std::vector<std::pair<BarRef, ControlRef>> held;
-    for (std::int32_t i = 1; i <= count(); ++i) {
-      keys.push_back(bars()->Item(i)->Key());
+    for (std::int32_t i = 1; i <= count(); ++i)
       held.emplace_back(bars()->Item(i), bars()->Item(i)->Control());
-    }
     dock->Terminate();
     dock.reset();
     // The ended dock handed every control back, hidden, to the window it came from.
@@ -258,10 +255,10 @@ class OperationsDriver {
     hostAct = controlAct = Act::None;
     mode = Hostile::None;
     build();
-    for (const auto& key : keys) {
+    for (const auto& [old, c] : held) {
       BarRef b = bars()->Add();
       if (!b) break;
-      b->setKey(key);
+      b->setKey(old->Key());
       b->setAllowResize(in.flip());
     }
     dock->setShow(true);
