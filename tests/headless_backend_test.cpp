@@ -12,17 +12,11 @@
 #include "support/ui_driver.h"
 #include "tovdock/headless.h"
 
-namespace tov {
+namespace tov::headless {
 namespace {
 
-using Log = std::vector<std::string>;
 using test::failureNumber;
 using test::place;
-
-}  // namespace
-
-namespace headless {
-namespace {
 
 class HeadlessTest : public ::testing::Test {
  protected:
@@ -126,11 +120,6 @@ TEST_F(HeadlessTest, TheFrontMostVisibleDeepestElementIsHitAndNativeWindowsMapTo
   EXPECT_NE(panel(nullptr, 0, 0, 100, 100)->hWnd(), old);
 }
 
-}  // namespace
-}  // namespace headless
-
-namespace {
-
 TEST(LateBoundValues, ConvertAsTheClassicRuntimeDoes) {
   const std::vector<std::pair<Value, std::int32_t>> ints{
       {2.5, 2},     {3.5, 4},  {-2.5, -2}, {std::string(" 52.5 "), 52}, {2147483647.0, 2147483647},
@@ -153,4 +142,4 @@ TEST(LateBoundValues, ConvertAsTheClassicRuntimeDoes) {
 }
 
 }  // namespace
-}  // namespace tov
+}  // namespace tov::headless

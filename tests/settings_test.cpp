@@ -1,4 +1,5 @@
-// Saving and restoring each bar's position, group, state and height under its key.
+// Saving and restoring each bar's position, group, state and height under its key, and the same
+// layout as records for the layers above, with the notification of a changed layout.
 #include <filesystem>
 #include <fstream>
 
@@ -17,59 +18,7 @@ std::vector<std::string> dataLines(const std::string& name) {
   return lines;
 }
 
-class Settings : public DockTest {
- protected:
-  /// Bars a, l (resizable), h (hidden, with a close button), r (right, collapsed), bt (bottom) and
-  /// one without a key at the bottom, created in the order given and shown in scroll mode, where
-  /// the heights stay as given.
-  void barsInOrder(std::initializer_list<const char*> keys) {
-    for (const std::string key : keys) {
-      const std::int32_t align = key == "r"                 ? eAlignRight
-                                 : key == "bt" || key == "" ? eAlignBottom
-                                                            : eAlignTop;
-      BarRef b = addBar(key,
-                        key == "l"    ? 2400
-                        : key == "r"  ? 600
-                        : key == "bt" ? 700
-                                      : 800,
-                        align, key == "l");
-      b->setShowClose(key == "h");
-      if (key == "h" || key == "r") b->setState(key == "h" ? eBarHidden : eBarCollapsed);
-    }
-    dock->setAllowScroll(true);
-    show(6000, 6000);
-  }
-};
-
-TEST_P(Settings, RecordsGoGroupByGroupAndComeBackInADockBuiltInAnotherOrder) {
-  host->store[{"DockBar", ""}] = "4:1:0:900";  // a bar without a key is neither read nor written
-  barsInOrder({"a", "l", "h", "r", "bt", ""});
-  // Groups changed without a reorder: records still go top, left, right, bottom, each with the
-  // bar's display position. A hidden bar has no height; a collapsed one the height it expands to.
-  bars()->ItemByKey("l")->setAlignBar(eAlignLeft);
-  bars()->ItemByKey("a")->setAlignBar(eAlignBottom);
-  EXPECT_EQ(records(), "h=3:1:2:0 l=2:2:1:2400 r=4:3:0:600 a=1:4:1:800 bt=5:4:1:700");
-  dock->relayout();
-  const std::string saved = records(), shown = snap();
-  ui->setUserMode(true);
-  newDock();  // the old dock saves as it terminates
-  barsInOrder({"bt", "r", "h", "l", "a", ""});
-  EXPECT_EQ(records(), saved);
-  EXPECT_EQ(snap(), shown);
-}
-
-TEST_P(Settings, ClashingPositionsKeepTheOrderAndFitTheBars) {
-  auto made = addBars({"a", "b", "c"});
-  made[0]->setShowOptions(true);
-  show(6000, 3600);
-  dock->moveBar(made[2]->Index(), 1, eAlignTop);
-  made[0]->setHeight(2000);
-  host->store[{"DockBar", "a"}] = host->store[{"DockBar", "b"}] = "1:1:1:1500";
-  dock->OptShow = [](std::string&, bool& reload) { reload = true; };
-  dock->requestOptions(made[0]->Index());
-  // c: 1200 less its share of the 600 too many.
-  EXPECT_EQ(snap(), "c:1:1:1000@0 a:1:1:1300@1000 b:1:1:1300@2300");
-}
+using Settings = DockTest;
 
 TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalTextOrIgnoredAsAWhole) {
   auto lines = dataLines("settings_lenient.txt");
@@ -103,6 +52,50 @@ TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
     dock.reset();
   }
   EXPECT_EQ(host->saves, std::vector<std::string>{"a=1:1:1:1000"});
+}
+
+TEST_P(Settings,
+       RecordsAreWhatIsStoredApplyAsLoadingDoesAndAStateChangeIsToldOnceEvenToAListenerThatDeletesTheDock) {
+  const auto made = addBars({"a", "b", "c"});
+  const BarRef &a = made[0], &c = made[2];
+  made[1]->setShowClose(true), c->setShowClose(true);
+  show();
+  dock->collapseBar(a->Index());
+  dock->closeBar(c->Index());
+  // A collapsed bar's record holds the height it expands to; a hidden one holds none.
+  const std::vector<LayoutRecord> saved = dock->records();
+  EXPECT_EQ(records(), "a=1:1:0:1200 b=2:1:1:3340 c=3:1:2:0");
+
+  // A dock not shown yet shows the records applied to it instead of the stored layout.
+  newDock();
+  for (const char* key : {"c", "b", "a"})
+    addBar(key, 700, eAlignTop, true)->setShowClose(true);
+  host->store = {{{"DockBar", "a"}, "3:1:1:1500"}};  // not read: the records stand in
+  std::vector<LayoutRecord> records = saved;
+  records.push_back({"b", 1, eAlignBottom + 1, eBarExpanded, 2000});  // an unknown group: ignored
+  dock->applyRecords(records);
+  EXPECT_EQ(bars()->ItemByKey("a")->State(), eBarCollapsed);
+  dock->setAllowScroll(true);
+  show(6000, 6000);
+  EXPECT_EQ(snap(), "a:1:0:260@0 b:1:1:3340@260 c:1:2:0@3600");
+  dock->expandBar(bars()->ItemByKey("a")->Index());
+  // A hidden bar without a close button comes back; a bar that cannot resize keeps its height.
+  bars()->ItemByKey("b")->setAllowResize(false);
+  bars()->ItemByKey("c")->setShowClose(false);
+  dock->applyRecords({{"b", 2, eAlignTop, eBarExpanded, 2500}, {"c", 3, eAlignTop, eBarHidden, 0}});
+  EXPECT_EQ(snap(), "a:1:1:1200@0 b:1:1:3340@1200 c:1:1:700@4540");
+  host->store[{"DockBar", "b"}] = "2:4:1:3340";  // a later load reads the store again
+  dock->setShow(true);
+  EXPECT_EQ(order(), "a,c,b");
+  // While scrolling a state change changes no height: the state alone is told, once.
+  int told = 0;
+  dock->LayoutChanged = [&] { ++told; };
+  bars()->ItemByKey("c")->setState(eBarHidden);
+  EXPECT_EQ(told, 1);
+  // A listener that deletes the dock ends the run safely.
+  dock->LayoutChanged = [this] { dock.reset(); };
+  bars()->ItemByKey("c")->setState(eBarExpanded);
+  EXPECT_FALSE(dock);
 }
 
 TOV_BACKEND_SUITE(Settings);

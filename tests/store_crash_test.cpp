@@ -100,8 +100,7 @@ TEST_F(StoreCrash, TwoRunsOfOneDockKeepEachOthersChangesToBarsTheyLeftAlone) {
       services.SaveSetting("DockBar", key, std::to_string(key[0] - 'a' + 1) + ":1:1:1000", 0);
   }
   int shownPipe[2], goPipe[2];
-  ASSERT_EQ(pipe(shownPipe), 0);
-  ASSERT_EQ(pipe(goPipe), 0);
+  ASSERT_EQ(std::pair(pipe(shownPipe), pipe(goPipe)), std::pair(0, 0));
   const pid_t first = spawn([&] {
     ShownDock run(store, true);
     char byte = 0;
@@ -127,9 +126,8 @@ TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
   const auto folder = dir / "read-only", readOnlyStore = folder / "settings.sqlite";
   {
     DefaultHostServices services(readOnlyStore);
-    services.SaveSetting("DockBar", "a", "1:1:1:1000", 0);
-    services.SaveSetting("DockBar", "b", "2:1:0:260", 0);
-    services.SaveSetting("DockBar", "c", "3:1:1:1000", 0);
+    for (auto [key, value] : {std::pair("a", "1:1:1:1000"), {"b", "2:1:0:260"}, {"c", "3:1:1:1000"}})
+      services.SaveSetting("DockBar", key, value, 0);
   }
   ASSERT_EQ(
       std::tuple(chmod(dir.c_str(), 0755), chmod(folder.c_str(), 0555), chmod(readOnlyStore.c_str(), 0444)),

@@ -39,10 +39,6 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     dock->resize(w, h);
     dock->setShow(true);
   }
-  /// Clicks an element `dx` from its left and 100 below its top.
-  void clickOn(Element& e, std::int16_t button = btnLeft, double dx = 100) {
-    ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
-  }
   DockTestAccess access() { return DockTestAccess(*dock); }
   /// The window a hosted control's window is a child of.
   Hwnd parentOf(const ControlRef& c) {
@@ -61,6 +57,10 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     return b;
   }
 
+  /// A black icon of 16 by 16 pixels.
+  static PictureRef icon16() {
+    return std::make_shared<const Picture>(Picture{16, 16, std::vector<std::uint32_t>(256, 0xFF000000u)});
+  }
   /// Whether each element is visible, as a string of 0 and 1.
   static std::string visible(std::initializer_list<const Element*> parts) {
     std::string s;
@@ -80,27 +80,24 @@ class DockTest : public ::testing::TestWithParam<std::string> {
 
   /// Top of a bar's frame in the dock.
   double top(const BarRef& b) { return access().picDockBar(b->Index()).Top(); }
-  /// The display order as a list of keys.
-  std::string order() {
+  /// The bars in display order, each as `part` gives it, joined by `sep`.
+  template <class Part>
+  std::string join(const char* sep, Part part) {
     std::string s;
-    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
-      if (!s.empty()) s += ",";
-      BarRef b = bars()->ItemByOrder(i);
-      s += b ? b->Key() : "?";
-    }
+    for (std::int32_t i = 1; i <= bars()->Count(); ++i)
+      s += (i > 1 ? sep : "") + part(bars()->ItemByOrder(i));
     return s;
   }
-
+  /// The display order as a list of keys.
+  std::string order() {
+    return join(",", [](const BarRef& b) { return b->Key(); });
+  }
   /// Every bar in display order as "key:group:state:height@top".
   std::string snap() {
-    std::string s;
-    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
-      BarRef b = bars()->ItemByOrder(i);
-      s += (i > 1 ? " " : "") + b->Key() + ":" + std::to_string(b->AlignBar()) + ":" +
-           std::to_string(b->State()) + ":" + std::to_string(b->Height()) + "@" +
-           std::to_string(toInt32(top(b)));
-    }
-    return s;
+    return join(" ", [&](const BarRef& b) {
+      return b->Key() + ":" + std::to_string(b->AlignBar()) + ":" + std::to_string(b->State()) + ":" +
+             std::to_string(b->Height()) + "@" + std::to_string(toInt32(top(b)));
+    });
   }
 
   /// The layout records as "key=position:group:state:height", in the order the dock gives them.

@@ -1,9 +1,8 @@
 #pragma once
-// What holds after a layout pass in fit mode: the groups stacked without overlap (the columns below
-// the top group, the bottom group below both), no open resizable bar below its minimum, the stack
-// ending at the dock's bottom when the minimums fit, and splitters only within a group.
+// What holds after a layout pass in fit mode, for the operation walk.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,10 +12,11 @@
 
 namespace tov::test {
 
-inline std::optional<std::string> fitBreaks(TovDock& dock, clsBars& all) {
-  DockTestAccess access(dock);
-  const bool scroll = dock.AllowScroll();
-  const ScrollBar& vs = access.VScroll();
+/// After a layout pass in fit mode, with the scroll bar at `D`: the groups stacked without overlap (the
+/// columns below the top group, the bottom group below both), no open resizable bar below its minimum, the
+/// stack ending at the dock's bottom when the minimums fit, and splitters only within a group.
+inline std::optional<std::string> fitBreaks(TovDock& dock, clsBars& all, DockTestAccess& access, bool scroll,
+                                            std::int64_t D) {
   std::array<std::vector<BarRef>, 4> groups;
   // Heights wide: a bar may be as high as the API lets it be.
   std::array<std::int64_t, 4> height{}, need{};
@@ -42,7 +42,6 @@ inline std::optional<std::string> fitBreaks(TovDock& dock, clsBars& all) {
   }
   const std::int64_t middle = height[0] + std::max(height[1], height[2]);
   const std::array<std::int64_t, 4> start{0, height[0], height[0], middle};
-  const std::int64_t D = vs.Visible() ? vs.Value() : 0;
   // A stack past 32 bits cannot be placed: the pass stops with its message, and the places stay.
   if (middle + height[3] > INT32_MAX) return std::nullopt;
   for (std::size_t k = 0; k < groups.size(); ++k) {

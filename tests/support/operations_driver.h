@@ -6,13 +6,13 @@
 // description.
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -52,7 +52,10 @@ class OperationsDriver {
       hostAct = static_cast<Act>(in.below(kActs * 2));
       controlAct = static_cast<Act>(in.below(kActs * 2));
       // The API's refusals (missing bars, a dock that is gone) reach the application as failures.
+      const std::size_t saves = host->saves.size();
       failureNumber([&] { step(op); });
+      // A click or drag the dock saved was a user's action, which lays the stack out.
+      laidOut = laidOut || (op >= 7 && op <= 14 && host->saves.size() > saves);
       hostAct = controlAct = Act::None;
       if (!dock) build();
       if (auto broken = check())
@@ -199,19 +202,19 @@ class OperationsDriver {
       ui->release(rx, ry);
     }
     if (op == 15) {
-      // What the dock did not drag changes neither its order nor its groups, nor the store.
+      // What the dock did not drag changes neither its order nor its groups, nor the store, and
+      // fails nowhere.
       auto layout = [&] {
         std::vector<std::int32_t> now = BarsInternals::fOrder(*bars());
         for (std::int32_t i = 1; i <= count(); ++i)
           now.push_back(bars()->Item(i)->AlignBar());
+        now.push_back(static_cast<std::int32_t>(host->saves.size() + toolkit->messages().size()));
         return now;
       };
       const auto before = layout();
-      const std::size_t saves = host->saves.size();
       const auto [fx, fy] = std::array{in.between(0, 9000), in.between(0, 9000)};
       ui->dropForeign(fx, fy);
-      if (dock && (layout() != before || host->saves.size() != saves))
-        breaks.push_back("a foreign drop moved bars");
+      if (dock && layout() != before) breaks.push_back("a foreign drop moved bars or failed");
     }
     if (op == 16) {
       ScrollBar& bar = DockTestAccess(*dock).VScroll();
@@ -230,25 +233,32 @@ class OperationsDriver {
     if (op == 19) DockTestAccess(*DockRef(dock)).pSaveSettings();
     if (op == 20) DockTestAccess(*DockRef(dock)).pLoadSettings();
     if (op == 21) restart();
-    if (op == 22 && bars()) bars()->Clear();
+    // Through a plain reference, as an application may hold it: the collection keeps itself.
+    if (clsBars* all = op == 22 ? bars().get() : nullptr) all->Clear();
     if (op >= 23) hostileStore();
   }
 
   /// The application ends and starts again with bars of the same keys.
   void restart() {
-    std::vector<std::string> keys;
+    std::vector<std::pair<BarRef, ControlRef>> held;
     for (std::int32_t i = 1; i <= count(); ++i)
-      keys.push_back(bars()->Item(i)->Key());
+      held.emplace_back(bars()->Item(i), bars()->Item(i)->Control());
     dock->Terminate();
     dock.reset();
+    // The ended dock handed every control back, hidden, to the window it came from.
+    for (const auto& [b, c] : held) {
+      if (b->Control() || (c && (valueToBool(c->get("Visible")) ||
+                                 toolkit->native().GetParent(valueToInt32(c->get("hWnd"))) != form)))
+        breaks.push_back("an ended dock kept the control of bar '" + b->Key() + "'");
+    }
     // Quiet handlers, host and controls: what the new run shows must come from the store alone.
     hostAct = controlAct = Act::None;
     mode = Hostile::None;
     build();
-    for (const auto& key : keys) {
+    for (const auto& [old, c] : held) {
       BarRef b = bars()->Add();
       if (!b) break;
-      b->setKey(key);
+      b->setKey(old->Key());
       b->setAllowResize(in.flip());
     }
     dock->setShow(true);
@@ -272,6 +282,8 @@ class OperationsDriver {
       if (outside != threw || (threw && (align ? b->AlignBar() : b->State()) != before))
         breaks.push_back((align ? "AlignBar " : "State ") + std::to_string(v) +
                          (threw ? " was refused wrongly" : " was taken"));
+      // A new state is laid out with the neighbours at once unless the stack scrolls.
+      laidOut = !align && !threw && v != before && dock && !dock->AllowScroll();
       return;
     }
     if (which == 2) b->setHeight(in.number());
@@ -306,15 +318,17 @@ class OperationsDriver {
   }
 
   /// Every keyed bar whose record reads takes its group and state from it; the new bars do not
-  /// show a close button, so none of them may come back hidden.
+  /// show a close button, so none of them may come back hidden. The others, and every bar without a
+  /// key whatever the store holds for it, stay expanded top bars.
   void expectRestored() {
     const std::int32_t n = count();
     for (std::int32_t i = 1; i <= n; ++i) {
       BarRef b = bars()->Item(i);
-      if (b->Key().empty()) continue;
-      const auto r = settings::parse(host->value(b->Key()));
-      if (!r || r->position < 1 || r->position > n) continue;
-      ++restoredChecked;
+      auto r = settings::parse(host->value(b->Key()));
+      if (b->Key().empty() || !r || r->position < 1 || r->position > n)
+        r = settings::Record{0, eAlignTop, eBarExpanded, 0};
+      else
+        ++restoredChecked;
       const std::int32_t state = r->state == eBarHidden ? eBarExpanded : r->state;
       // A bar the fit folded is expanded as far as its user knows.
       if (b->AlignBar() != r->align || (BarInternals::fFitFolded(*b) ? eBarExpanded : b->State()) != state)
@@ -337,16 +351,39 @@ class OperationsDriver {
     const auto& order = BarsInternals::fOrder(*all);
     if (order.size() != static_cast<std::size_t>(n) + 1 && !(n == 0 && order.empty()))
       return "order has the wrong number of slots";
+    // Every bar has its elements and no element set outlives its bar.
+    DockTestAccess a(*dock);
+    if (a.ubound() != n)
+      return "elements for " + std::to_string(a.ubound()) + " bars, not " + std::to_string(n);
+    if (a.dragSource() != 0) return "a drag outlives its release";
     std::vector<std::int32_t> sorted(order.begin() + (n > 0), order.end());
     std::sort(sorted.begin(), sorted.end());
     for (std::int32_t i = 1; i <= n; ++i) {
       if (sorted[static_cast<std::size_t>(i - 1)] != i) return "order is not a permutation of 1..Count";
       BarRef b = all->Item(i);
-      if (!b || b->Index() != i) return "bar " + std::to_string(i) + " is missing or misnumbered";
+      if (!b || b->Index() != i || !a.loaded(i))
+        return "bar " + std::to_string(i) + " is missing or misnumbered";
       if (b->State() == eBarHidden && b->Height() != 0) return "a hidden bar takes room";
       if (b->State() < eBarCollapsed || b->State() > eBarHidden) return "a bar has an unknown state";
       if (b->AlignBar() < eAlignTop || b->AlignBar() > eAlignBottom) return "a bar has an unknown group";
     }
+    // The records: the keyed bars group by group, each with its display position, group, state (a
+    // fold of the fit is none of the user's) and the height it expands to, in fit mode its share.
+    using Record = std::tuple<std::string, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+    std::vector<Record> expected, told;
+    const bool fit = dock->FitToDock();
+    for (std::int32_t g = eAlignTop; g <= eAlignBottom; ++g) {
+      for (std::int32_t pos = 1; pos <= n; ++pos) {
+        BarRef b = all->ItemByOrder(pos);
+        if (b->Key().empty() || b->AlignBar() != g) continue;
+        const std::int32_t height = b->State() == eBarCollapsed ? b->HeightExpanded() : b->Height();
+        expected.emplace_back(b->Key(), pos, g, BarInternals::fFitFolded(*b) ? eBarExpanded : b->State(),
+                              fit ? 0 : height);
+      }
+    }
+    for (const LayoutRecord& r : dock->records())
+      told.emplace_back(r.key, r.position, r.align, r.state, fit ? 0 : r.height);
+    if (told != expected) return "the records do not tell the layout";
     return fits(*all);
   }
 
@@ -356,10 +393,12 @@ class OperationsDriver {
   /// property leave the layout to the next pass, as the application expects.
   std::optional<std::string> fits(clsBars& all) {
     if (!laidOut || !dock->Show()) return std::nullopt;
+    DockTestAccess access(*dock);
     const bool scroll = dock->AllowScroll();
-    const ScrollBar& vs = DockTestAccess(*dock).VScroll();
+    const ScrollBar& vs = access.VScroll();
     if (!vs.Visible() && vs.Value() != 0)
       return "a hidden scroll bar is left at " + std::to_string(vs.Value());
+    const std::int64_t D = vs.Visible() ? vs.Value() : 0;
     // The columns as the layout stacks them: the top group, then the left column below it, the
     // right column beside the left one, and the bottom group below the right column.
     // Sums are wide: a bar may be as high as the API lets it be.
@@ -370,7 +409,7 @@ class OperationsDriver {
       BarRef b = all.ItemByOrder(pos);
       if (b->AlignBar() == eAlignRight && prev < eAlignRight) y = ySaved;
       prev = b->AlignBar();
-      if (b->State() != eBarHidden) shown.emplace_back(b, y - (vs.Visible() ? vs.Value() : 0));
+      if (b->State() != eBarHidden) shown.emplace_back(b, y - D);
       y += b->Height();
       if (prev == eAlignTop) ySaved = y;
       extent = std::max(extent, y);
@@ -378,16 +417,16 @@ class OperationsDriver {
     // Showing the dock paints every bar: the hidden ones' frames are gone, the others' are on screen.
     for (std::int32_t i = 1; painted && i <= all.Count(); ++i) {
       const bool hidden = all.Item(i)->State() == eBarHidden;
-      if (ui->shown(DockTestAccess(*dock).picDockBar(i)) == hidden)
+      if (ui->shown(access.picDockBar(i)) == hidden)
         return "bar " + std::to_string(i) + " is on screen exactly when hidden";
     }
-    if (dock->FitToDock()) return ++fitChecked, fitBreaks(*dock, all);
+    if (dock->FitToDock()) return ++fitChecked, fitBreaks(*dock, all, access, scroll, D);
     const double height = dock->Height();
     if (extent > (scroll ? INT32_MAX : height)) return std::nullopt;
     fitsChecked += !scroll;
     for (std::size_t j = 0; j < shown.size(); ++j) {
       const auto& [b, expected] = shown[j];
-      const double top = DockTestAccess(*dock).picDockBar(b->Index()).Top();
+      const double top = access.picDockBar(b->Index()).Top();
       if (top != static_cast<double>(expected) || (!scroll && (top < 0 || top + b->Height() > height)))
         return "bar " + std::to_string(b->Index()) + " lies at " + std::to_string(top) + ", not at " +
                std::to_string(expected);

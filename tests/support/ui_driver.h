@@ -40,16 +40,10 @@ class UiDriver {
   virtual std::vector<std::string> messages() = 0;
   virtual void clearMessages() = 0;
 
-  /// Absolute position of an element in the surface's client twips, and whether it is on screen:
-  /// read from the elements themselves, so every backend answers alike.
+  /// Absolute position of an element in the surface's client twips: read from the elements
+  /// themselves, so every backend answers alike.
   static double absLeft(const Element& e) { return at(e, &Element::Left); }
   static double absTop(const Element& e) { return at(e, &Element::Top); }
-  static bool shown(const Element& e) {
-    const Element* n = &e;
-    while (n && n->Visible() && n->kind() != Element::Kind::Surface)
-      n = n->Container();
-    return n && n->kind() == Element::Kind::Surface && n->Visible();
-  }
   /// A hosted control for this backend, with an optional "Align" member.
   virtual ControlRef makeControl(const std::string& name,
                                  std::optional<std::int32_t> align = std::nullopt) = 0;
