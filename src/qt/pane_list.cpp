@@ -205,7 +205,12 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   panes.append(p);
   p->setTitle(title);
   if (!icon.isNull()) p->setIcon(icon);
-  // Placing the widget runs the application's handler, which may delete this widget.
+  // A deleted widget takes its pane with it. Its bar still holds it: the bars are rebuilt later,
+  // outside whatever code deleted it. Watched before it is placed: placing it runs the
+  // application's handler, which may delete it ...
+  QObject::connect(widget, &QObject::destroyed, q, [this, p] {
+    if (panes.contains(p)) detach(p, true);
+  });
   const QPointer<DockWidget> self = q;
   bar->setControl(std::make_shared<WidgetControl>(widget));
   // ... or remove the new pane.
@@ -213,11 +218,6 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   sizing->watch(p);
   keys->attach(p);
   detail::announceChanges(q, p);
-  // A deleted widget takes its pane with it. Its bar still holds it: the bars are rebuilt later,
-  // outside whatever code deleted it.
-  QObject::connect(widget, &QObject::destroyed, q, [this, p] {
-    if (panes.contains(p)) detach(p, true);
-  });
   // A dock on screen lays the panes out and puts them in Tab order when control returns to the event
   // loop, once for a run of added panes: each time, the whole stack is fitted again. A dock not on
   // screen does both when it is shown.

@@ -123,10 +123,8 @@ class QtWalk {
     Pane* p = anyPane();
     if (now == Act::Delete) kill();
     if (now == Act::Add) add(in.between(-1, 13));
-    // Qt does not survive a widget deleted inside its own resize, nor insertPane yet the widget it
-    // is placing (it watches the widget for its end only once placed).
-    if (now == Act::Remove && p)
-      remove(p, in.below(p->widget() == resizing || p->widget() == placing ? 2 : 3));
+    // Qt does not survive a widget deleted inside its own resize.
+    if (now == Act::Remove && p) remove(p, in.below(p->widget() == resizing ? 2 : 3));
     if (now == Act::Restore) dock->restoreState(stateBytes());
     if (now == Act::Reset) dock->resetLayout();
     if (now == Act::Hide && p) p->setState(PaneState::Hidden);
@@ -154,9 +152,7 @@ class QtWalk {
     const QPointer<QWidget> w = kind == 0 ? nullptr : fresh ? new Hosted(this) : other->widget();
     const bool fits = fresh && !key.isEmpty() && !dock->pane(key);
     if (fits) keys.insert(std::clamp<qsizetype>(position, 0, keys.size()), key);
-    placing = w;
     const Pane* p = dock->insertPane(position, key, w, key);
-    placing = nullptr;
     if (dock && (p ? !fits : fits && dock->pane(key)))
       breaks.push_back("insertPane answered wrongly for '" + key.toStdString() + "'");
     if (fresh && w && !w->parent()) delete w.data();  // refused, and still ours
@@ -357,9 +353,8 @@ class QtWalk {
   /// Whether the step removed a pane.
   bool removed = false;
   Act act = Act::None;
-  /// The hosted widget whose resize runs the application's code, and the one insertPane places.
+  /// The hosted widget whose resize runs the application's code.
   QWidget* resizing = nullptr;
-  QWidget* placing = nullptr;
   /// Widgets that must be gone by the end of the step, and widgets taken back from the dock.
   QList<QPointer<QWidget>> gone, taken;
   QList<QByteArray> saved;
