@@ -84,7 +84,6 @@ class QtUiDriver final : public UiDriver {
   }
 
   std::vector<std::string> messages() override { return mMessages; }
-  void clearMessages() override { mMessages.clear(); }
 
   ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align) override {
     auto* w = new QFrame(mHome);

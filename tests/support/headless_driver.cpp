@@ -39,7 +39,6 @@ class HeadlessUiDriver final : public UiDriver {
       out.push_back(m.title + "|" + m.text);
     return out;
   }
-  void clearMessages() override { mToolkit->clearMessages(); }
 
   ControlRef makeControl(const std::string& name, std::optional<std::int32_t> align) override {
     return std::make_shared<headless::TestControl>(*mToolkit, name, align, mForm);

@@ -38,7 +38,6 @@ class UiDriver {
 
   /// Message boxes shown so far, as "title|text".
   virtual std::vector<std::string> messages() = 0;
-  virtual void clearMessages() = 0;
 
   /// Absolute position of an element in the surface's client twips: read from the elements
   /// themselves, so every backend answers alike.
