@@ -220,6 +220,8 @@ void DockWidget::resetLayout() {
   d->settle();
   const QPointer<DockWidget> self = this;
   const DockRef dock = d->dock;
+  // Reset from a handler of a layout pass, as restoreState.
+  if (dock->inRun()) d->relayoutAfterRun();
   TovDock::Batch batch(*dock);
   dock->ShowElement(-1);
   if (!self || !dock->Show()) return;
@@ -349,6 +351,17 @@ void DockWidgetPrivate::queueLayoutChanged() {
       [this] {
         layoutQueued = false;
         emit q->layoutChanged();
+      },
+      Qt::QueuedConnection);
+}
+
+void DockWidgetPrivate::relayoutAfterRun() {
+  if (std::exchange(runRelayoutPosted, true)) return;
+  QMetaObject::invokeMethod(
+      q,
+      [this] {
+        runRelayoutPosted = false;
+        if (const DockRef hold = dock; hold && hold->Show()) hold->relayout();
       },
       Qt::QueuedConnection);
 }

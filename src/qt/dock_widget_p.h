@@ -58,6 +58,9 @@ class DockWidgetPrivate {
   /// panes; flushLayout does it now when it is due (before the layout is read or shown).
   void relayoutLater();
   void flushLayout();
+  /// Lays a shown dock out again when control returns to the event loop, after a layout applied
+  /// while the dock was running.
+  void relayoutAfterRun();
 
   // ---- The list of panes (pane_list.cpp) ----
 
@@ -124,6 +127,7 @@ class DockWidgetPrivate {
   bool restoredBeforeShow = false;
   bool layoutQueued = false;
   bool relayoutPosted = false;
+  bool runRelayoutPosted = false;
   /// The surface hidden while panes are added to it, and the widget in it that had the focus.
   QPointer<QWidget> hiddenForAdding, focusBeforeAdding;
   /// Bars of panes gone are still in the dock, hidden and without a key.
