@@ -5,6 +5,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "platform/qt/qt_input.h"
 #include "platform/qt/qt_tree.h"
 
 namespace tov::qt {
@@ -73,6 +74,9 @@ void scrollShared(std::vector<Move>& moves) {
     if (m.widget && m.widget->parentWidget() != parent) rest.push_back(std::move(m));
   }
   parent->scroll(dx, dy);
+  // What shows through the parent's mask was copied with the rest.
+  if (QWidget* under = parent->parentWidget(); under && !parent->mask().isEmpty())
+    under->update((QRegion(parent->rect()) - parent->mask()).translated(parent->pos()));
   for (const Child& c : children) {
     if (!c.shifted) rest.push_back({c.widget, c.to});
   }
@@ -109,6 +113,16 @@ void QtToolkit::Impl::applyHeldMoves() {
   for (const Move& m : moves) {
     if (m.widget) m.widget->setGeometry(m.to);
   }
+  // The surfaces whose own children moved fit the widget that holds them over the scroll bar.
+  std::vector<detail::StackWidget*> stacks;
+  for (const QPointer<QWidget>& w : held) {
+    const detail::Node* n = w ? detail::nodeOfWidget(w) : nullptr;
+    const detail::Node* c = n ? n->container() : nullptr;
+    auto* stack = c ? dynamic_cast<detail::StackWidget*>(c->innerWidget()) : nullptr;
+    if (stack && std::find(stacks.begin(), stacks.end(), stack) == stacks.end()) stacks.push_back(stack);
+  }
+  for (detail::StackWidget* stack : stacks)
+    stack->fit();
 }
 
 }  // namespace tov::qt
