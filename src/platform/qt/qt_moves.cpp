@@ -5,7 +5,6 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "platform/qt/qt_input.h"
 #include "platform/qt/qt_tree.h"
 
 namespace tov::qt {
@@ -91,10 +90,17 @@ void QtToolkit::Impl::applyHeldMoves() {
   ++heldEpoch;
   std::vector<Move> moves;
   moves.reserve(held.size());
+  std::vector<detail::Node*> surfaces;  // whose own children moved
+  const detail::Node* seen = nullptr;   // the last container looked at: siblings come together
   for (const QPointer<QWidget>& w : held) {
     // Where the element is now: it may have moved again, or gone to another container.
     detail::Node* n = w ? detail::nodeOfWidget(w) : nullptr;
     if (!n) continue;
+    if (detail::Node* c = n->container(); c != seen) {
+      seen = c;
+      if (c && c->isSurface() && std::find(surfaces.begin(), surfaces.end(), c) == surfaces.end())
+        surfaces.push_back(c);
+    }
     const QRect to = n->pxRect();
     if (to != w->geometry()) moves.push_back({w, to});
   }
@@ -113,16 +119,9 @@ void QtToolkit::Impl::applyHeldMoves() {
   for (const Move& m : moves) {
     if (m.widget) m.widget->setGeometry(m.to);
   }
-  // The surfaces whose own children moved fit the widget that holds them over the scroll bar.
-  std::vector<detail::StackWidget*> stacks;
-  for (const QPointer<QWidget>& w : held) {
-    const detail::Node* n = w ? detail::nodeOfWidget(w) : nullptr;
-    const detail::Node* c = n ? n->container() : nullptr;
-    auto* stack = c ? dynamic_cast<detail::StackWidget*>(c->innerWidget()) : nullptr;
-    if (stack && std::find(stacks.begin(), stacks.end(), stack) == stacks.end()) stacks.push_back(stack);
-  }
-  for (detail::StackWidget* stack : stacks)
-    stack->fit();
+  // Each fits the widget that holds its children over its scroll bar to where they are now.
+  for (detail::Node* s : surfaces)
+    s->childrenPlaced(true);
 }
 
 }  // namespace tov::qt

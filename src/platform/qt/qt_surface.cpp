@@ -62,8 +62,13 @@ void SurfaceNode::resizeTo(double width, double height, bool raise) {
   if (changed && raise) callHandler(state(), onResize);
 }
 
-void SurfaceNode::childPlaced() {
-  if (mStack) mStack->fitLater();
+void SurfaceNode::childrenPlaced(bool now) {
+  if (!mStack) return;
+  if (now) {
+    mStack->fit();
+  } else {
+    mStack->fitLater();
+  }
 }
 
 void SurfaceNode::widgetResized(QSize s) {
