@@ -90,16 +90,15 @@ void QtToolkit::Impl::applyHeldMoves() {
   ++heldEpoch;
   std::vector<Move> moves;
   moves.reserve(held.size());
-  std::vector<detail::Node*> surfaces;  // whose own children moved
-  const detail::Node* seen = nullptr;   // the last container looked at: siblings come together
+  detail::Node* told = nullptr;
   for (const QPointer<QWidget>& w : held) {
     // Where the element is now: it may have moved again, or gone to another container.
     detail::Node* n = w ? detail::nodeOfWidget(w) : nullptr;
     if (!n) continue;
-    if (detail::Node* c = n->container(); c != seen) {
-      seen = c;
-      if (c && c->isSurface() && std::find(surfaces.begin(), surfaces.end(), c) == surfaces.end())
-        surfaces.push_back(c);
+    // Siblings come one after the other: their container hears of them once.
+    if (detail::Node* c = n->container(); c && c != told) {
+      told = c;
+      c->childrenPlaced();
     }
     const QRect to = n->pxRect();
     if (to != w->geometry()) moves.push_back({w, to});
@@ -119,9 +118,6 @@ void QtToolkit::Impl::applyHeldMoves() {
   for (const Move& m : moves) {
     if (m.widget) m.widget->setGeometry(m.to);
   }
-  // Each fits the widget that holds its children over its scroll bar to where they are now.
-  for (detail::Node* s : surfaces)
-    s->childrenPlaced(true);
 }
 
 }  // namespace tov::qt

@@ -125,7 +125,7 @@ class SurfaceNode final : public QtElement<Surface> {
   bool windowed() const override { return true; }
   QWidget* widget() const override { return mWidget.get(); }
   QWidget* innerWidget() const override { return mStack.data(); }
-  void childrenPlaced(bool now) override;
+  void childrenPlaced() override;
   void windowChanged() override { mScreen.follow(widget()); }
 
   Hwnd hWnd() const override;

@@ -62,13 +62,8 @@ void SurfaceNode::resizeTo(double width, double height, bool raise) {
   if (changed && raise) callHandler(state(), onResize);
 }
 
-void SurfaceNode::childrenPlaced(bool now) {
-  if (!mStack) return;
-  if (now) {
-    mStack->fit();
-  } else {
-    mStack->fitLater();
-  }
+void SurfaceNode::childrenPlaced() {
+  if (mStack) mStack->fitLater();
 }
 
 void SurfaceNode::widgetResized(QSize s) {
@@ -146,7 +141,7 @@ void StackWidget::fit() {
       }
     }
   }
-  setGeometry(0, 0, right, surface->height());
+  if (const QRect to(0, 0, right, surface->height()); to != geometry()) setGeometry(to);
   const QRegion shape = hole.isEmpty() ? QRegion() : QRegion(rect()) - hole;
   if (shape == mask()) return;
   if (shape.isEmpty()) {

@@ -88,7 +88,7 @@ void Node::applyGeometry() {
       return;
     }
     w->setGeometry(pxRect());
-    if (mContainer) mContainer->childrenPlaced(false);
+    if (mContainer) mContainer->childrenPlaced();
   } else if (QWidget* h = hostWidget()) {
     // The old rectangle is not kept; windowless elements are small, so the host repaints whole.
     h->update();
@@ -98,7 +98,7 @@ void Node::applyGeometry() {
 void Node::applyVisible() {
   if (windowed()) {
     if (QWidget* w = widget()) w->setVisible(mVisible);
-    if (mContainer) mContainer->childrenPlaced(false);
+    if (mContainer) mContainer->childrenPlaced();
   } else {
     updateHost();
   }
@@ -129,7 +129,7 @@ void Node::setContainerNode(Node* c) {
       w->setGeometry(pxRect());
       w->setVisible(mVisible);
       raiseWidget(w);
-      c->childrenPlaced(false);
+      c->childrenPlaced();
     }
   } else {
     c->mWindowless.push_back(this);

@@ -84,9 +84,9 @@ class Node {
   /// Whether the element's widget stays on its surface's own widget, out of the one that holds
   /// the surface's other children.
   virtual bool outsideStack() const { return false; }
-  /// Windowed children were placed, shown, hidden or added: the element takes note now, or before
-  /// its widget is next painted.
-  virtual void childrenPlaced(bool /*now*/) {}
+  /// Windowed children were placed, shown, hidden or added: the element takes note of it before its
+  /// widget is next painted.
+  virtual void childrenPlaced() {}
 
   /// Twips and pixels as on the screen the surface is on.
   Scale scale() const;
