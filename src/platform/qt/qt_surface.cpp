@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
-#include <utility>
 
 namespace tov::qt::detail {
 
@@ -152,7 +151,15 @@ void StackWidget::fit() {
 }
 
 void StackWidget::fitLater() {
-  if (std::exchange(mFitPosted, true)) return;
+  if (mFitPosted) return;
+  // Over nothing, the stack covers the whole surface wherever its children are.
+  const QObjectList& siblings = parentWidget()->children();
+  const bool over = std::any_of(siblings.begin(), siblings.end(), [this](const QObject* o) {
+    auto* w = qobject_cast<const QWidget*>(o);
+    return w && w != this && !w->isHidden() && !w->isWindow();
+  });
+  if (!over && geometry() == parentWidget()->rect() && mask().isEmpty()) return;
+  mFitPosted = true;
   // Posted events come before the paint Qt asks for: the mask is right when the stack is painted.
   QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
 }
