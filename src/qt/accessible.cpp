@@ -236,10 +236,12 @@ class TitleAccessible : public QAccessibleWidget {
 
 /// A widget of the dock whose hidden children are left out, so that a hidden pane, a folded pane's
 /// widget and the element templates are not there for a screen reader. Children are in reading
-/// order, top to bottom.
+/// order, top to bottom. The children of `through`, a child that is no object of its own, count as
+/// this widget's.
 class ShownChildren : public QAccessibleWidget {
  public:
-  using QAccessibleWidget::QAccessibleWidget;
+  explicit ShownChildren(QWidget* w, QAccessible::Role role = QAccessible::Client, QWidget* through = nullptr)
+      : QAccessibleWidget(w, role), mThrough(through) {}
   QRect rect() const override { return shownRect(widget()); }
 
   int childCount() const override { return static_cast<int>(shown().size()); }
@@ -261,14 +263,27 @@ class ShownChildren : public QAccessibleWidget {
  private:
   QWidgetList shown() const {
     QWidgetList list;
-    for (QObject* o : widget()->children())
-      if (auto* w = qobject_cast<QWidget*>(o); w && !w->isWindow() && !w->isHidden()) list.append(w);
+    auto add = [&](const QWidget* parent) {
+      for (QObject* o : parent->children())
+        if (auto* w = qobject_cast<QWidget*>(o); w && w != mThrough && !w->isWindow() && !w->isHidden())
+          list.append(w);
+    };
+    add(widget());
+    if (mThrough) add(mThrough);
     std::stable_sort(list.begin(), list.end(), [](const QWidget* a, const QWidget* b) {
       return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
     });
     return list;
   }
+
+  QPointer<QWidget> mThrough;
 };
+
+/// The widget over the surface's own that holds the frames, or null.
+QWidget* stackOf(const DockWidget* dock) {
+  const DockRef& core = DockWidgetPrivate::get(dock)->dock;
+  return core ? QtToolkit::innerWidgetOf(core->surface()) : nullptr;
+}
 
 /// The frame of a pane: a group named by the pane's title, as the region an accordion header labels.
 class FrameAccessible : public ShownChildren {
@@ -278,6 +293,12 @@ class FrameAccessible : public ShownChildren {
   QString text(QAccessible::Text t) const override {
     const Pane* p = mDock && t == QAccessible::Name ? paneOfFrame(mDock, widget()) : nullptr;
     return p ? p->title() : ShownChildren::text(t);
+  }
+  QAccessibleInterface* parent() const override {
+    // The widget that holds the frames is no object of its own: the frames are the surface's.
+    QWidget* up = widget()->parentWidget();
+    if (up && mDock && up == stackOf(mDock)) up = up->parentWidget();
+    return up ? QAccessible::queryAccessibleInterface(up) : ShownChildren::parent();
   }
 
  private:
@@ -332,15 +353,16 @@ QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   auto* w = qobject_cast<QWidget*>(object);
   if (!w) return nullptr;
   if (qobject_cast<DockWidget*>(w)) return new ShownChildren(w);
-  // The dock's own widgets lie at most three levels below it: surface, frame, title strip.
-  constexpr int kDeepestLevel = 3;
+  // The dock's own widgets lie at most four levels below it: surface, the widget over it that holds
+  // the frames, frame, title strip.
+  constexpr int kDeepestLevel = 4;
   DockWidget* dock = nullptr;
   QWidget* above = w->parentWidget();
   for (int level = 0; above && !dock && level < kDeepestLevel; ++level, above = above->parentWidget())
     dock = qobject_cast<DockWidget*>(above);
   TitleKeys* keys = dock && DockWidgetPrivate::get(dock)->dock ? TitleKeys::of(dock) : nullptr;
   if (!keys) return nullptr;
-  if (w == dock->surfaceWidget()) return new ShownChildren(w);
+  if (w == dock->surfaceWidget()) return new ShownChildren(w, QAccessible::Client, stackOf(dock));
   if (keys->paneOf(w)) return new TitleAccessible(w, dock);
   if (paneOfFrame(dock, w)) return new FrameAccessible(w, dock);
   if (const Pane* p = paneOfFrame(dock, w->parentWidget())) {

@@ -140,8 +140,13 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
   auto tree = [&] {
     QStringList found;
     const QRect dock(d->mapToGlobal(QPoint(0, 0)), d->size());
+    QAccessibleInterface* top = QAccessible::queryAccessibleInterface(d);
     std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* i) {
       const QAccessible::State st = i->state();
+      // A strip lies in its pane's frame, on the dock's surface: no other object in between.
+      if (st.expandable) {
+        EXPECT_EQ(i->parent()->parent()->parent(), top);
+      }
       if (st.expandable || i->role() == QAccessible::Separator)
         found << i->text(QAccessible::Name) + (st.focusable || !st.expandable ? "" : " ?") +
                      (st.expanded ? " open" : "") + (st.collapsed ? " shut" : "");
@@ -154,7 +159,7 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
         walk(c);
       }
     };
-    walk(QAccessible::queryAccessibleInterface(d));
+    walk(top);
     return found.join("|").toStdString();
   };
   EXPECT_EQ(
@@ -298,6 +303,30 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     EXPECT_EQ(geometries(d), geometries(reference));
     EXPECT_EQ(screen(dragged.get(), d), screen(direct.get(), reference));
   }
+}
+
+TEST_F(QtDock, TheScrollBarShowsAndTakesTheMouseUnderTheBarsEdgesWhereNoBarLiesOverIt) {
+  // Tall panes make the dock scroll; "b" alone in the left column leaves the scroll bar bare beside it.
+  for (const char* k : {"a", "b", "c"})
+    d->pane(k)->setHeight(250);
+  d->pane("b")->setGroup(PaneGroup::Left);
+  d->setScrollable(true);
+  QCoreApplication::processEvents();
+  auto* bar = d->findChild<QScrollBar*>();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(bar->isVisible());
+  auto edgeBeside = [&](const char* k) {
+    const QWidget* frame = d->pane(k)->widget()->parentWidget();
+    return d->childAt(bar->mapTo(d, QPoint(0, 0)).x(), frame->mapTo(d, QPoint(0, 10)).y());
+  };
+  EXPECT_TRUE(d->pane("a")->widget()->parentWidget()->isAncestorOf(edgeBeside("a")));
+  EXPECT_EQ(edgeBeside("b"), bar);
+  // On screen, the scroll bar's own pixels, whole beside "b".
+  const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+  const QImage own = bar->grab().toImage().convertToFormat(shown.format());
+  const QRect column(bar->mapTo(window.get(), QPoint(0, 0)), QSize(bar->width(), 1));
+  const int besideB = bar->mapFrom(d, d->pane("b")->widget()->parentWidget()->mapTo(d, QPoint(0, 10))).y();
+  EXPECT_EQ(shown.copy(column.translated(0, besideB)), own.copy(0, besideB, bar->width(), 1));
 }
 
 }  // namespace

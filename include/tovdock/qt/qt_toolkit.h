@@ -72,6 +72,9 @@ class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
   /// The widget of a windowed element (surface, panel, scroll bar); null for windowless elements and
   /// for elements whose widget is gone.
   static QWidget* widgetOf(const Element& e);
+  /// The widget a windowed element's children lie in: its own widget, but for a surface one over
+  /// it that holds all but the scroll bar (so that the bars scroll as one); null as for widgetOf.
+  static QWidget* innerWidgetOf(const Element& e);
   /// Pixels per twip as the element is laid out: on the screen its surface follows.
   static double pixelsPerTwip(const Element& e);
   /// An element's rectangle in pixels of the widget that shows it: its container's widget, or for

@@ -44,6 +44,28 @@ class ElementWidget : public QWidget, public NodeWidget {
   Node* mCursorFrom = nullptr;
 };
 
+/// The widget over the surface's own that holds all the surface's children but the scroll bar, and
+/// paints the surface: a splitter step scrolls it, with every bar in it, in one copy of the pixels,
+/// while the scroll bar under the bars' edges keeps its own (see scrollShared). Its code is in
+/// qt_surface.cpp.
+class StackWidget final : public ElementWidget {
+ public:
+  using ElementWidget::ElementWidget;
+  /// Ends the stack where its children end over what lies under it (the scroll bar), and masks
+  /// out what of that none of them covers: it shows there and takes the mouse.
+  void fit();
+  /// Fits the stack before it is next painted.
+  void fitLater();
+
+ protected:
+  bool event(QEvent* e) override;
+  // Sized by the surface, whose element follows the size of the surface's own widget.
+  void resizeEvent(QResizeEvent* e) override { QWidget::resizeEvent(e); }
+
+ private:
+  bool mFitPosted = false;
+};
+
 class ScrollBarWidget : public QScrollBar, public NodeWidget {
  public:
   ScrollBarWidget(Node* node, QWidget* parent) : QScrollBar(Qt::Vertical, parent), NodeWidget(node) {}

@@ -73,6 +73,9 @@ void scrollShared(std::vector<Move>& moves) {
     if (m.widget && m.widget->parentWidget() != parent) rest.push_back(std::move(m));
   }
   parent->scroll(dx, dy);
+  // What shows through the parent's mask was copied with the rest.
+  if (QWidget* under = parent->parentWidget(); under && !parent->mask().isEmpty())
+    under->update((QRegion(parent->rect()) - parent->mask()).translated(parent->pos()));
   for (const Child& c : children) {
     if (!c.shifted) rest.push_back({c.widget, c.to});
   }
@@ -87,10 +90,16 @@ void QtToolkit::Impl::applyHeldMoves() {
   ++heldEpoch;
   std::vector<Move> moves;
   moves.reserve(held.size());
+  detail::Node* told = nullptr;
   for (const QPointer<QWidget>& w : held) {
     // Where the element is now: it may have moved again, or gone to another container.
     detail::Node* n = w ? detail::nodeOfWidget(w) : nullptr;
     if (!n) continue;
+    // Siblings come one after the other: their container hears of them once.
+    if (detail::Node* c = n->container(); c && c != told) {
+      told = c;
+      c->childrenPlaced();
+    }
     const QRect to = n->pxRect();
     if (to != w->geometry()) moves.push_back({w, to});
   }

@@ -124,6 +124,8 @@ class SurfaceNode final : public QtElement<Surface> {
   bool isSurface() const override { return true; }
   bool windowed() const override { return true; }
   QWidget* widget() const override { return mWidget.get(); }
+  QWidget* innerWidget() const override { return mStack.data(); }
+  void childrenPlaced() override;
   void windowChanged() override { mScreen.follow(widget()); }
 
   Hwnd hWnd() const override;
@@ -157,6 +159,7 @@ class SurfaceNode final : public QtElement<Surface> {
   Node& containerOf(Element* container);
   void scaleChanged(const Scale& before);
   WidgetHolder<ElementWidget> mWidget;
+  QPointer<StackWidget> mStack;  // in the widget, and deleted with it
   ScreenFollower mScreen{[this](const Scale& before) { scaleChanged(before); }};
   Color mBackColor = kSysButtonFace;
   bool mUserMode = true;
@@ -318,6 +321,7 @@ class ScrollBarNode final : public QtElement<ScrollBar> {
   explicit ScrollBarNode(Node& container);
   bool windowed() const override { return true; }
   QWidget* widget() const override { return mWidget.get(); }
+  bool outsideStack() const override { return true; }
 
   std::int32_t Value() const override { return mValue; }
   void setValue(std::int32_t v) override;

@@ -1,6 +1,8 @@
 #include "platform/qt/qt_nodes.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <algorithm>
 
 namespace tov::qt::detail {
 
@@ -8,15 +10,20 @@ SurfaceNode::SurfaceNode(std::shared_ptr<ToolkitState> state) : QtElement(std::m
   auto* w = new ElementWidget(this, nullptr);
   w->setAttribute(Qt::WA_DeleteOnClose, false);
   mWidget.reset(w, this->state());
+  mStack = new StackWidget(this, w);
   // Designed 7560 x 6375 twips.
   mWidth = 7560;
   mHeight = 6375;
   w->setGeometry(pxRect());
+  mStack->setGeometry(w->rect());
   w->hide();
   mScreen.follow(w);
 }
 
-SurfaceNode::~SurfaceNode() = default;
+SurfaceNode::~SurfaceNode() {
+  // The widget may outlive the element for the length of a handler; so does the stack in it.
+  if (mStack) mStack->detach();
+}
 
 void SurfaceNode::scaleChanged(const Scale& before) {
   // The surface keeps the pixels its container gave it; the twips it has change instead, as the
@@ -54,7 +61,12 @@ void SurfaceNode::resizeTo(double width, double height, bool raise) {
   if (changed && raise) callHandler(state(), onResize);
 }
 
+void SurfaceNode::childrenPlaced() {
+  if (mStack) mStack->fitLater();
+}
+
 void SurfaceNode::widgetResized(QSize s) {
+  if (mStack) mStack->fit();
   if (mApplying || s == pxRect().size()) return;
   const Scale k = scale();
   mWidth = k.twips(s.width());
@@ -98,5 +110,66 @@ void SurfaceNode::paintSelf(QPainter& painter, const QPalette& palette, const QR
 }
 
 void SurfaceNode::applyToolTip() {}
+
+void StackWidget::fit() {
+  mFitPosted = false;
+  QWidget* surface = parentWidget();
+  auto shown = [](const QObject* o) {
+    auto* w = qobject_cast<const QWidget*>(o);
+    return w && !w->isHidden() && !w->isWindow() ? w : nullptr;
+  };
+  // What lies under the stack: the scroll bar, when it shows.
+  QRegion under;
+  for (const QObject* o : surface->children()) {
+    if (o != this && shown(o)) under += shown(o)->geometry();
+  }
+  int right = surface->width();
+  QRegion hole;
+  if (!under.isEmpty()) {
+    // Scrolled, the stack copies the pixels of all it covers, and what of the scroll bar shows
+    // through it would be painted again: it covers no more than its children do.
+    int reach = 0;
+    for (const QObject* o : children()) {
+      if (const QWidget* w = shown(o)) reach = std::max(reach, w->geometry().right() + 1);
+    }
+    right = std::clamp(reach, std::min(under.boundingRect().left(), right), right);
+    hole = under & QRect(0, 0, right, surface->height());
+    if (!hole.isEmpty()) {
+      for (const QObject* o : children()) {
+        if (const QWidget* w = shown(o)) hole -= w->geometry();
+      }
+    }
+  }
+  if (const QRect to(0, 0, right, surface->height()); to != geometry()) setGeometry(to);
+  const QRegion shape = hole.isEmpty() ? QRegion() : QRegion(rect()) - hole;
+  if (shape == mask()) return;
+  if (shape.isEmpty()) {
+    clearMask();
+  } else {
+    setMask(shape);
+  }
+}
+
+void StackWidget::fitLater() {
+  if (mFitPosted) return;
+  // Over nothing, the stack covers the whole surface wherever its children are.
+  const QObjectList& siblings = parentWidget()->children();
+  const bool over = std::any_of(siblings.begin(), siblings.end(), [this](const QObject* o) {
+    auto* w = qobject_cast<const QWidget*>(o);
+    return w && w != this && !w->isHidden() && !w->isWindow();
+  });
+  if (!over && geometry() == parentWidget()->rect() && mask().isEmpty()) return;
+  mFitPosted = true;
+  // Posted events come before the paint Qt asks for: the mask is right when the stack is painted.
+  QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
+}
+
+bool StackWidget::event(QEvent* e) {
+  if (e->type() == QEvent::LayoutRequest) {
+    if (mFitPosted) fit();
+    return true;
+  }
+  return ElementWidget::event(e);
+}
 
 }  // namespace tov::qt::detail

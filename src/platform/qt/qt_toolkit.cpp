@@ -219,6 +219,11 @@ QWidget* QtToolkit::widgetOf(const Element& e) {
   return n && n->windowed() ? n->widget() : nullptr;
 }
 
+QWidget* QtToolkit::innerWidgetOf(const Element& e) {
+  detail::Node* n = asNode(&e);
+  return n && n->windowed() ? n->innerWidget() : nullptr;
+}
+
 double QtToolkit::pixelsPerTwip(const Element& e) {
   const detail::Node* n = asNode(&e);
   return n ? n->scale().pixelsPerTwip : qt::pixelsPerTwip();

@@ -44,7 +44,7 @@ Node* Node::surface() {
 }
 
 QWidget* Node::hostWidget() const {
-  if (windowed()) return widget();
+  if (windowed()) return innerWidget();
   return mContainer ? mContainer->hostWidget() : nullptr;
 }
 
@@ -88,6 +88,7 @@ void Node::applyGeometry() {
       return;
     }
     w->setGeometry(pxRect());
+    if (mContainer) mContainer->childrenPlaced();
   } else if (QWidget* h = hostWidget()) {
     // The old rectangle is not kept; windowless elements are small, so the host repaints whole.
     h->update();
@@ -97,6 +98,7 @@ void Node::applyGeometry() {
 void Node::applyVisible() {
   if (windowed()) {
     if (QWidget* w = widget()) w->setVisible(mVisible);
+    if (mContainer) mContainer->childrenPlaced();
   } else {
     updateHost();
   }
@@ -122,11 +124,12 @@ void Node::setContainerNode(Node* c) {
   c->mChildren.push_back(this);
   if (windowed()) {
     if (QWidget* w = widget()) {
-      QWidget* parent = c->hostWidget();
+      QWidget* parent = outsideStack() && c->windowed() ? c->widget() : c->hostWidget();
       if (w->parentWidget() != parent) w->setParent(parent);
       w->setGeometry(pxRect());
       w->setVisible(mVisible);
-      w->raise();
+      raiseWidget(w);
+      c->childrenPlaced();
     }
   } else {
     c->mWindowless.push_back(this);
@@ -136,7 +139,7 @@ void Node::setContainerNode(Node* c) {
 
 void Node::bringToFront() {
   if (windowed()) {
-    if (QWidget* w = widget()) w->raise();
+    if (QWidget* w = widget()) raiseWidget(w);
     return;
   }
   if (!mContainer) return;
@@ -144,6 +147,15 @@ void Node::bringToFront() {
   wl.erase(std::remove(wl.begin(), wl.end(), this), wl.end());
   wl.push_back(this);
   updateHost();
+}
+
+void Node::raiseWidget(QWidget* w) const {
+  QWidget* stack = mContainer ? mContainer->hostWidget() : nullptr;
+  if (stack && w->parentWidget() != stack && stack->parentWidget() == w->parentWidget()) {
+    w->stackUnder(stack);
+  } else {
+    w->raise();
+  }
 }
 
 void Node::setPointer(std::int32_t pointer, PictureRef icon) {
@@ -199,8 +211,11 @@ Node* Node::windowlessAt(double x, double y) const {
 
 Node::Hit Node::hitTest(double x, double y) const {
   // Geometry in twips decides, not the pixels it maps to: a strip 80 twips high is 5.33 pixels.
-  if (QWidget* w = widget()) {
-    const double k = scale().pixelsPerTwip;
+  const double k = scale().pixelsPerTwip;
+  const QPoint p(static_cast<int>(std::floor(x * k)), static_cast<int>(std::floor(y * k)));
+  // The children of a widget, front to back; those of the widget that holds this element's
+  // children are met where that widget lies among its siblings.
+  auto among = [&](const QWidget* w, auto& self) -> Hit {
     const QObjectList& kids = w->children();
     for (auto it = kids.crbegin(); it != kids.crend(); ++it) {
       auto* cw = qobject_cast<QWidget*>(*it);
@@ -208,16 +223,23 @@ Node::Hit Node::hitTest(double x, double y) const {
         continue;
       }
       if (Node* n = nodeOfWidget(cw)) {
+        if (n == this) {
+          if (const Hit inner = self(cw, self); inner.node || inner.widget) return inner;
+          continue;
+        }
         if (!n->hits(x, y)) continue;
         const Hit inner = n->hitTest(x - n->mLeft, y - n->mTop);
         return inner.node || inner.widget ? inner : Hit{n, cw};
       }
-      const QPoint p(static_cast<int>(std::floor(x * k)), static_cast<int>(std::floor(y * k)));
       if (cw->geometry().contains(p)) {
         QWidget* deepest = cw->childAt(cw->mapFromParent(p));
         return {nullptr, deepest ? deepest : cw};
       }
     }
+    return {};
+  };
+  if (QWidget* w = widget()) {
+    if (const Hit h = among(w, among); h.node || h.widget) return h;
   }
   if (Node* n = windowlessAt(x, y)) return {n, n->hostWidget()};
   return {};

@@ -76,8 +76,17 @@ class Node {
   virtual void windowChanged() {}
   /// A mouse, enter, leave or hide event reached the element's widget, before the widget takes it.
   virtual void pointerEvent(const QEvent&) {}
-  /// The widget this element is drawn on: its own, or its container's.
+  /// The widget this element is drawn on: its own (or the one in it that holds its children), or
+  /// its container's.
   QWidget* hostWidget() const;
+  /// The widget a windowed element's children go in and its windowless ones are drawn on.
+  virtual QWidget* innerWidget() const { return widget(); }
+  /// Whether the element's widget stays on its surface's own widget, out of the one that holds
+  /// the surface's other children.
+  virtual bool outsideStack() const { return false; }
+  /// Windowed children were placed, shown, hidden or added: the element takes note of it before its
+  /// widget is next painted.
+  virtual void childrenPlaced() {}
 
   /// Twips and pixels as on the screen the surface is on.
   Scale scale() const;
@@ -140,6 +149,8 @@ class Node {
 
  private:
   void unlink();
+  /// Raises the widget among its siblings; one left outside its container's stack goes just under it.
+  void raiseWidget(QWidget* w) const;
 
   Element& mSelf;
   std::shared_ptr<ToolkitState> mState;
