@@ -94,6 +94,31 @@ TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBefor
   EXPECT_TRUE(resized.contains("a"));
 }
 
+TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
+  delete d;
+  DockWidget* first = panes("kept", true, {"a", "b", "c", "d"});
+  first->movePane("d", 0);
+  first->pane("b")->setState(PaneState::Hidden);
+  first->pane("c")->setHeight(100);
+  const QByteArray state = first->saveState();
+  delete first;  // saves
+  // Restored or loaded before the first show: the hidden pane b, which has no close button, comes
+  // back; c, which cannot resize, keeps its height.
+  std::vector<std::string> layouts;
+  for (const bool restore : {true, false}) {
+    panes(restore ? "" : "kept", !restore, {"a", "b", "c", "d"}, false);
+    d->pane("b")->setClosable(false);
+    d->pane("c")->setResizable(false);
+    if (restore) {
+      EXPECT_TRUE(d->restoreState(state));
+    }
+    d->show();
+    layouts.push_back(layoutOf(d));
+    delete d;
+  }
+  EXPECT_EQ(layouts, Keys(2, "dTE 0+151 w, aTE 151+151 w, bTE 302+58 w, cTE 360+40 w"));
+}
+
 TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForItsMenu) {
   d->setAutoSave(true);
   window->activateWindow();
