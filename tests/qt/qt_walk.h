@@ -232,11 +232,9 @@ class QtWalk {
     if (op < 2) add(in.between(-1, 13));
     if (op == 2 && p) remove(p, in.below(3));
     if (op == 3 && p) {
-      const QString k = p->key();
       const int to = in.between(-1, keys.size());
-      keys.removeAll(k);
-      keys.insert(std::clamp<qsizetype>(to, 0, keys.size()), k);
-      dock->movePane(k, to);
+      keys.move(keys.indexOf(p->key()), std::clamp<qsizetype>(to, 0, keys.size() - 1));
+      dock->movePane(p->key(), to);
     }
     if (op == 4 && p) p->setState(PaneState(in.below(3)));
     if (op == 5 && p) p->setGroup(PaneGroup(in.below(4)));
