@@ -37,8 +37,7 @@ class QtWalk {
   ~QtWalk() {
     act = Act::None;
     delete dock.data();
-    for (const QPointer<QWidget>& w : taken)
-      delete w.data();
+    qDeleteAll(taken);
     turn();
     qInstallMessageHandler(quiet);
     HostServices::setInstance(nullptr);
@@ -81,9 +80,7 @@ class QtWalk {
     explicit Hosted(QtWalk* walk) : QLabel("w"), walk(walk) {}
     void resizeEvent(QResizeEvent* e) override {
       QLabel::resizeEvent(e);
-      walk->resizing = this;
-      walk->react();
-      walk->resizing = nullptr;
+      walk->react(this);
     }
     QtWalk* walk;
   };
@@ -114,8 +111,8 @@ class QtWalk {
     dock->setVisible(in.below(4) != 0);
   }
 
-  /// What the application's slot does, once a step.
-  void react() {
+  /// What the application's slot does, once a step; `resizing` is the hosted widget whose resize runs it.
+  void react(const QWidget* resizing = nullptr) {
     const Act now = std::exchange(act, Act::None);
     if (now == Act::None || now >= Act::Count || !dock) return;
     ++reentries;
@@ -235,11 +232,9 @@ class QtWalk {
     if (op < 2) add(in.between(-1, 13));
     if (op == 2 && p) remove(p, in.below(3));
     if (op == 3 && p) {
-      const QString k = p->key();
       const int to = in.between(-1, keys.size());
-      keys.removeAll(k);
-      keys.insert(std::clamp<qsizetype>(to, 0, keys.size()), k);
-      dock->movePane(k, to);
+      keys.move(keys.indexOf(p->key()), std::clamp<qsizetype>(to, 0, keys.size() - 1));
+      dock->movePane(p->key(), to);
     }
     if (op == 4 && p) p->setState(PaneState(in.below(3)));
     if (op == 5 && p) p->setGroup(PaneGroup(in.below(4)));
@@ -288,13 +283,21 @@ class QtWalk {
       return std::nullopt;
     }
     const QList<Pane*> all = dock->panes();
+    const auto hidden = [](Pane* p) { return p->state() == PaneState::Hidden; };
+    const bool allHidden = !all.isEmpty() && std::all_of(all.begin(), all.end(), hidden);
     QStringList now;
+    // The panes a saved state brings back shown: a hidden pane without a close button comes back
+    // expanded (or folded, when the fit leaves no room), and so does the first when every pane is
+    // hidden.
+    QList<Pane*> shows;
+    if (allHidden) shows << all.front();
     const auto frame = [&](Pane* p) {
       QWidget* f = p->widget()->parentWidget();
       return f->isVisible() ? QRect(f->mapTo(dock, QPoint()), f->size()) : QRect();
     };
     for (Pane* p : all) {
       now << p->key();
+      if (!p->isClosable() && hidden(p)) shows << p;
       if (dock->pane(p->key()) != p || dock->indexOf(p->key()) != now.size() - 1)
         return "pane() or indexOf() disagree";
       if (!dock->window()->isAncestorOf(p->widget())) return "a hosted widget left the dock's window";
@@ -307,22 +310,13 @@ class QtWalk {
           return "panes " + p->key().toStdString() + " and " + q->key().toStdString() + " overlap";
     }
     // Removing the last pane shown may leave the others hidden; nothing else hides it.
-    if (!removed && !all.isEmpty() &&
-        std::all_of(all.begin(), all.end(), [](Pane* p) { return p->state() == PaneState::Hidden; }))
-      return "every pane is hidden";
+    if (!removed && allHidden) return "every pane is hidden";
     QStringList sorted = now, expected = keys;
     sorted.sort(), expected.sort();
     if (sorted != expected || (exact && now != keys))
       return "panes " + now.join(',').toStdString() + ", not " + keys.join(',').toStdString();
-    // A saved state comes back as saved, but a hidden pane without a close button comes back
-    // expanded (or folded, when the fit leaves no room), and so does the first when every pane is
-    // hidden: the state saved then comes back as saved.
+    // A saved state comes back as saved but for those panes; the state saved then comes back as saved.
     const QByteArray state = dock->saveState();
-    const auto hidden = [](Pane* p) { return p->state() == PaneState::Hidden; };
-    QList<Pane*> shows;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(shows),
-                 [&](Pane* p) { return !p->isClosable() && hidden(p); });
-    if (!all.isEmpty() && std::all_of(all.begin(), all.end(), hidden)) shows << all.front();
     if (!dock->restoreState(state)) return "a saved state is refused";
     const QByteArray again = dock->saveState();
     if (std::any_of(shows.begin(), shows.end(), hidden))
@@ -353,8 +347,6 @@ class QtWalk {
   /// Whether the step removed a pane.
   bool removed = false;
   Act act = Act::None;
-  /// The hosted widget whose resize runs the application's code.
-  QWidget* resizing = nullptr;
   /// Widgets that must be gone by the end of the step, and widgets taken back from the dock.
   QList<QPointer<QWidget>> gone, taken;
   QList<QByteArray> saved;

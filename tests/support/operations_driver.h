@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -45,12 +44,12 @@ class OperationsDriver {
   /// Runs at most `maxSteps` steps; the first broken rule, or nothing.
   std::optional<std::string> run(int maxSteps) {
     for (steps = 0; steps < maxSteps && !in.done(); ++steps) {
-      const std::uint32_t op = in.below(kOps);
+      const std::uint32_t op = in.below(24);
       laidOut = painted = false;
       mode = static_cast<Hostile>(in.below(5));
       // The host's and the hosted controls' own code acts once in a step, at the first chance.
-      hostAct = static_cast<Act>(in.below(kActs * 2));
-      controlAct = static_cast<Act>(in.below(kActs * 2));
+      hostAct = static_cast<Act>(in.below(2 * static_cast<int>(Act::Count)));
+      controlAct = static_cast<Act>(in.below(2 * static_cast<int>(Act::Count)));
       // The API's refusals (missing bars, a dock that is gone) reach the application as failures.
       const std::size_t saves = host->saves.size();
       failureNumber([&] { step(op); });
@@ -75,10 +74,8 @@ class OperationsDriver {
   int reentries = 0;
 
  private:
-  static constexpr std::uint32_t kOps = 24;
   /// Half of the choices are None: most steps run with a quiet host and quiet controls.
-  enum class Act { None, DropDock, ClearBars, AssignControl, ReleaseControl, ChangeState, ShowDock };
-  static constexpr int kActs = 7;
+  enum class Act { None, DropDock, ClearBars, AssignControl, ReleaseControl, ChangeState, ShowDock, Count };
 
   void build() {
     dock = TovDock::create(toolkit);
@@ -147,7 +144,7 @@ class OperationsDriver {
   /// another control or none, change a bar's state, or show the dock.
   void reenter(Act& act) {
     const Act now = std::exchange(act, Act::None);
-    if (now == Act::None || static_cast<int>(now) >= kActs || depth > 0 || !dock) return;
+    if (now == Act::None || now >= Act::Count || depth > 0 || !dock) return;
     ++reentries;
     ++depth;
     failureNumber([&] {
@@ -186,8 +183,7 @@ class OperationsDriver {
     if (op >= 7 && op <= 14) {
       // A click on a title button, the strip or the splitter of some bar, a right click now and
       // then; a splitter drag; a title dragged and dropped somewhere in the dock, or outside it.
-      const std::int32_t n = std::max(1, count());
-      const std::int32_t bar = in.between(1, n);
+      const std::int32_t bar = in.between(1, std::max(1, count()));
       auto p = pointOn(bar, op <= 10 ? in.below(6) : op <= 12 ? 5 : 4);
       if (!p) return;
       const auto [x, y] = *p;
@@ -246,11 +242,10 @@ class OperationsDriver {
     dock->Terminate();
     dock.reset();
     // The ended dock handed every control back, hidden, to the window it came from.
-    for (const auto& [b, c] : held) {
+    for (const auto& [b, c] : held)
       if (b->Control() || (c && (valueToBool(c->get("Visible")) ||
                                  toolkit->native().GetParent(valueToInt32(c->get("hWnd"))) != form)))
         breaks.push_back("an ended dock kept the control of bar '" + b->Key() + "'");
-    }
     // Quiet handlers, host and controls: what the new run shows must come from the store alone.
     hostAct = controlAct = Act::None;
     mode = Hostile::None;
@@ -293,20 +288,18 @@ class OperationsDriver {
       const std::int32_t v = pick % 3 == 0 ? in.number() : in.between(-100, 3000);
       pick == 0 ? b->setHeightMax(v) : pick == 2 ? b->setPreferredBodyHeight(v) : b->setMinBodyHeight(v);
     }
-    if (which == 4) b->setAllowResize(in.flip());
-    if (which == 5) b->setCanExpand(in.flip());
-    if (which == 6) b->setShowClose(in.flip());
-    if (which == 7) b->setShowResize(in.flip());
-    if (which == 8) b->setShowOptions(in.flip());
+    // The bar's switches, and where it stands: a setter chosen before its value is read.
+    using Bar = cTovBar;
+    static constexpr void (Bar::*switches[])(bool) = {&Bar::setAllowResize, &Bar::setCanExpand,
+                                                      &Bar::setShowClose, &Bar::setShowResize,
+                                                      &Bar::setShowOptions};
+    static constexpr void (Bar::*places[])(std::int32_t) = {&Bar::setTop, &Bar::setLeft, &Bar::setWidth};
+    if (which >= 4 && which <= 8) ((*b).*switches[which - 4])(in.flip());
     if (which == 9) b->setKey(keyName(in.below(8)));
     if (which == 10) b->setTitle(in.flip() ? "" : std::string(in.below(60), 'T'));
     if (which == 11) b->setTitleRight(std::string(in.below(60), 'R'));
     if (which == 12) b->setTitleVertical(in.flip());
-    if (which == 13) {
-      const std::uint32_t pick = in.below(3);
-      const std::int32_t v = in.number();
-      pick == 0 ? b->setTop(v) : pick == 1 ? b->setLeft(v) : b->setWidth(v);
-    }
+    if (which == 13) ((*b).*places[in.below(3)])(in.number());
     if (which == 14) {
       const std::uint32_t pick = in.below(3);
       b->setControl(pick == 0 ? newControl("c") : pick == 1 ? newControl("aligned", 1) : nullptr);
@@ -369,20 +362,19 @@ class OperationsDriver {
     }
     // The records: the keyed bars group by group, each with its display position, group, state (a
     // fold of the fit is none of the user's) and the height it expands to, in fit mode its share.
-    using Record = std::tuple<std::string, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
-    std::vector<Record> expected, told;
+    std::vector<LayoutRecord> expected, told = dock->records();
     const bool fit = dock->FitToDock();
     for (std::int32_t g = eAlignTop; g <= eAlignBottom; ++g) {
       for (std::int32_t pos = 1; pos <= n; ++pos) {
         BarRef b = all->ItemByOrder(pos);
         if (b->Key().empty() || b->AlignBar() != g) continue;
         const std::int32_t height = b->State() == eBarCollapsed ? b->HeightExpanded() : b->Height();
-        expected.emplace_back(b->Key(), pos, g, BarInternals::fFitFolded(*b) ? eBarExpanded : b->State(),
-                              fit ? 0 : height);
+        expected.push_back(
+            {b->Key(), pos, g, BarInternals::fFitFolded(*b) ? eBarExpanded : b->State(), fit ? 0 : height});
       }
     }
-    for (const LayoutRecord& r : dock->records())
-      told.emplace_back(r.key, r.position, r.align, r.state, fit ? 0 : r.height);
+    for (LayoutRecord& r : told)
+      r.height = fit ? 0 : r.height;
     if (told != expected) return "the records do not tell the layout";
     return fits(*all);
   }
@@ -415,11 +407,9 @@ class OperationsDriver {
       extent = std::max(extent, y);
     }
     // Showing the dock paints every bar: the hidden ones' frames are gone, the others' are on screen.
-    for (std::int32_t i = 1; painted && i <= all.Count(); ++i) {
-      const bool hidden = all.Item(i)->State() == eBarHidden;
-      if (ui->shown(access.picDockBar(i)) == hidden)
+    for (std::int32_t i = 1; painted && i <= all.Count(); ++i)
+      if (ui->shown(access.picDockBar(i)) == (all.Item(i)->State() == eBarHidden))
         return "bar " + std::to_string(i) + " is on screen exactly when hidden";
-    }
     if (dock->FitToDock()) return ++fitChecked, fitBreaks(*dock, all, access, scroll, D);
     const double height = dock->Height();
     if (extent > (scroll ? INT32_MAX : height)) return std::nullopt;
