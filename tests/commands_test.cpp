@@ -107,7 +107,7 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
   };
   host->saves.clear();
   click(access().picTitel(a->Index()), btnRight, 1500);  // on the strip, clear of caption and buttons
-  EXPECT_EQ(order(), "b,a");
+  EXPECT_EQ(std::tuple(access().dragSource(), order()), std::tuple(0, "b,a"));  // and starts no drag
   // The background: the key is empty and nothing follows; other buttons there raise nothing.
   regroup = b;
   ui->click(3000, 3000, btnRight);

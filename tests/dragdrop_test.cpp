@@ -46,7 +46,8 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
   drag(made[3], onTitle(made[1]));  // upwards: D lands before B
   EXPECT_EQ(snap() + " " + host->value("B"),
             "A:1:1:1000@0 D:2:1:1000@1000 B:2:1:1000@2000 C:2:1:1000@3000 3:2:1:1000");
-  EXPECT_EQ(access().picDockBar(made[3]->Index()).Left(), 0.0);
+  EXPECT_EQ(std::tuple(access().dragSource(), access().picDockBar(made[3]->Index()).Left()),
+            std::tuple(0, 0.0));
   made = build(keys);
   drag(made[0], onTitle(made[2]));  // downwards: A lands behind C
   EXPECT_EQ(snap() + " " + host->value("A"),
