@@ -268,18 +268,27 @@ void TovDockPrivate::fitToDock() {
         least += f.height, wish += f.preferred();
       return std::pair(least, wish);
     };
+    const cTovBar* keep = barPtr(mFitKeep);
+    auto fit = [&](Group governing, Group other) {
+      std::vector<FitBar*> stack;
+      for (Group k : {kTop, governing, kBottom})
+        for (FitBar& f : g[k])
+          stack.push_back(&f);
+      fill(stack, H, keep);
+      std::vector<FitBar*> column;
+      for (FitBar& f : g[other])
+        column.push_back(&f);
+      fill(column, H - sum(g[kTop]) - sum(g[kBottom]), keep);
+    };
     const bool leftGoverns = needs(kLeft) >= needs(kRight);
     const Group governing = leftGoverns ? kLeft : kRight, other = leftGoverns ? kRight : kLeft;
-    std::vector<FitBar*> stack;
-    for (Group k : {kTop, governing, kBottom})
-      for (FitBar& f : g[k])
-        stack.push_back(&f);
-    const cTovBar* keep = barPtr(mFitKeep);
-    fill(stack, H, keep);
-    std::vector<FitBar*> column;
-    for (FitBar& f : g[other])
-      column.push_back(&f);
-    fill(column, H - sum(g[kTop]) - sum(g[kBottom]), keep);
+    fit(governing, other);
+    // Folded to make room, the governing column may end up shorter than the other, which then runs
+    // past the dock: the other governs instead.
+    if (sum(g[other]) > sum(g[governing])) {
+      g = measure(*this);
+      fit(other, governing);
+    }
   } else {
     for (auto& group : g)
       for (FitBar& f : group)

@@ -51,7 +51,12 @@ class OperationsDriver {
       hostAct = static_cast<Act>(in.below(2 * static_cast<int>(Act::Count)));
       controlAct = static_cast<Act>(in.below(2 * static_cast<int>(Act::Count)));
       // The API's refusals (missing bars, a dock that is gone) reach the application as failures.
+      const std::size_t saves = host->saves.size();
+      const int acted = reentries;
       failureNumber([&] { step(op); });
+      // A drop the dock saved lays the stack out, unless the application's code changed the bars
+      // meanwhile.
+      laidOut = laidOut || (op >= 13 && op <= 14 && host->saves.size() > saves && reentries == acted);
       hostAct = controlAct = Act::None;
       if (!dock) build();
       if (auto broken = check())
