@@ -220,8 +220,7 @@ void DockWidget::resetLayout() {
   d->settle();
   const QPointer<DockWidget> self = this;
   const DockRef dock = d->dock;
-  // Reset from a handler of a layout pass, as restoreState.
-  if (dock->inRun()) d->relayoutAfterRun();
+  d->relayoutAfterRun();
   TovDock::Batch batch(*dock);
   dock->ShowElement(-1);
   if (!self || !dock->Show()) return;
@@ -356,7 +355,7 @@ void DockWidgetPrivate::queueLayoutChanged() {
 }
 
 void DockWidgetPrivate::relayoutAfterRun() {
-  if (std::exchange(runRelayoutPosted, true)) return;
+  if (!dock || !dock->inRun() || std::exchange(runRelayoutPosted, true)) return;
   QMetaObject::invokeMethod(
       q,
       [this] {

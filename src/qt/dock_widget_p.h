@@ -58,8 +58,9 @@ class DockWidgetPrivate {
   /// panes; flushLayout does it now when it is due (before the layout is read or shown).
   void relayoutLater();
   void flushLayout();
-  /// Lays a shown dock out again when control returns to the event loop, after a layout applied
-  /// while the dock was running.
+  /// Called from a handler of a running layout pass before a layout is applied, lays a shown dock
+  /// out again when control returns to the event loop: the rest of that pass places the bars where
+  /// the layout before put them. Does nothing when the dock is not running.
   void relayoutAfterRun();
 
   // ---- The list of panes (pane_list.cpp) ----

@@ -75,12 +75,9 @@ bool DockWidget::restoreState(const QByteArray& state) {
     kept.front().state = eBarExpanded;
   const QPointer<DockWidget> self = this;
   const DockRef dock = d->dock;
-  // Restored from a handler of a layout pass, the rest of that pass places bars where the layout
-  // before put them.
-  const bool nested = dock->inRun();
+  d->relayoutAfterRun();
   dock->applyRecords(kept);
   if (!self) return true;
-  if (nested) d->relayoutAfterRun();
   if (!d->activated) d->restoredBeforeShow = true;
   d->keys->order();
   return true;

@@ -5,7 +5,7 @@
 namespace tov::qt::detail {
 
 ScrollBarNode::ScrollBarNode(Node& container) : QtElement(container.sharedState()) {
-  auto* w = new ScrollBarWidget(this, container.windowed() ? container.widget() : container.hostWidget());
+  auto* w = new ScrollBarWidget(this, parentIn(container));
   w->hide();
   w->setRange(0, mMax);
   w->setSingleStep(mSmall);

@@ -111,13 +111,19 @@ void SurfaceNode::paintSelf(QPainter& painter, const QPalette& palette, const QR
 
 void SurfaceNode::applyToolTip() {}
 
+namespace {
+
+/// A child widget that shows within its parent, or null.
+const QWidget* shown(const QObject* o) {
+  auto* w = qobject_cast<const QWidget*>(o);
+  return w && !w->isHidden() && !w->isWindow() ? w : nullptr;
+}
+
+}  // namespace
+
 void StackWidget::fit() {
   mFitPosted = false;
   QWidget* surface = parentWidget();
-  auto shown = [](const QObject* o) {
-    auto* w = qobject_cast<const QWidget*>(o);
-    return w && !w->isHidden() && !w->isWindow() ? w : nullptr;
-  };
   // What lies under the stack: the scroll bar, when it shows.
   QRegion under;
   for (const QObject* o : surface->children()) {
@@ -154,10 +160,8 @@ void StackWidget::fitLater() {
   if (mFitPosted) return;
   // Over nothing, the stack covers the whole surface wherever its children are.
   const QObjectList& siblings = parentWidget()->children();
-  const bool over = std::any_of(siblings.begin(), siblings.end(), [this](const QObject* o) {
-    auto* w = qobject_cast<const QWidget*>(o);
-    return w && w != this && !w->isHidden() && !w->isWindow();
-  });
+  const bool over = std::any_of(siblings.begin(), siblings.end(),
+                                [this](const QObject* o) { return o != this && shown(o); });
   if (!over && geometry() == parentWidget()->rect() && mask().isEmpty()) return;
   mFitPosted = true;
   // Posted events come before the paint Qt asks for: the mask is right when the stack is painted.

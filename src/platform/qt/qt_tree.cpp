@@ -124,7 +124,7 @@ void Node::setContainerNode(Node* c) {
   c->mChildren.push_back(this);
   if (windowed()) {
     if (QWidget* w = widget()) {
-      QWidget* parent = outsideStack() && c->windowed() ? c->widget() : c->hostWidget();
+      QWidget* parent = parentIn(*c);
       if (w->parentWidget() != parent) w->setParent(parent);
       w->setGeometry(pxRect());
       w->setVisible(mVisible);

@@ -84,6 +84,10 @@ class Node {
   /// Whether the element's widget stays on its surface's own widget, out of the one that holds
   /// the surface's other children.
   virtual bool outsideStack() const { return false; }
+  /// The widget this element's widget goes in, in container `c`.
+  QWidget* parentIn(const Node& c) const {
+    return outsideStack() && c.windowed() ? c.widget() : c.hostWidget();
+  }
   /// Windowed children were placed, shown, hidden or added: the element takes note of it before its
   /// widget is next painted.
   virtual void childrenPlaced() {}
