@@ -4,7 +4,8 @@
 //   tovdock_qt_bench            the table for N = 10, 100, 1000, and 1000 panes added as a Qt
 //                               application adds them (each memory figure is measured in a fresh
 //                               child process, at device pixel ratio 1 and 2)
-//   tovdock_qt_bench --memory dock|fixed|panes|splitter N   resident memory per bar, in bytes
+//   tovdock_qt_bench --memory dock|fixed|panes|splitter|labels N   resident memory per bar, in
+//                               bytes ("labels": the hosted QLabels alone, no dock or splitter)
 //   tovdock_qt_bench --only dock|fixed|panes|splitter N [STEPS]   one side at one N, for a profiler
 //                               (or several, with commas between them, measured in turn);
 //                               under callgrind each phase (builds, resizes, press, steps) is a part
@@ -206,9 +207,25 @@ class SplitterSide final : public Side {
   int mY = 1;
 };
 
+/// The hosted QLabels alone, one under the other in the window: what every side holds at least.
+class LabelsSide final : public Side {
+ public:
+  void build(int n) override {
+    mWindow = std::make_unique<QWidget>();
+    frameWindow(*mWindow);
+    for (int i = 1; i <= n; ++i)
+      (new QLabel(QString("Label %1").arg(i), mWindow.get()))->setGeometry(0, (i - 1) * 20, kWidth, 20);
+    mWindow->show();
+  }
+  void pressSplitter() override {}
+  void dragStep(bool) override {}
+  void releaseSplitter() override {}
+};
+
 std::unique_ptr<Side> makeSide(const std::string& which) {
   if (which == "dock" || which == "fixed" || which == "panes")
     return std::make_unique<DockSide>(which == "panes", which != "fixed");
+  if (which == "labels") return std::make_unique<LabelsSide>();
   return std::make_unique<SplitterSide>();
 }
 
@@ -485,8 +502,11 @@ int main(int argc, char** argv) {
   }
   const long dockBytes = memoryPerBar(argv[0], "dock", 1000);
   const long splitterBytes = memoryPerBar(argv[0], "splitter", 1000);
-  std::printf("\nResident memory per bar at N = 1000: dock %.1f KiB, QSplitter %.1f KiB\n",
-              dockBytes / 1024.0, splitterBytes / 1024.0);
+  const long labelBytes = memoryPerBar(argv[0], "labels", 1000);
+  std::printf(
+      "\nResident memory per bar at N = 1000: dock %.1f KiB, QSplitter %.1f KiB, the hosted QLabel "
+      "alone %.1f KiB\n",
+      dockBytes / 1024.0, splitterBytes / 1024.0, labelBytes / 1024.0);
   // Backing stores and pixmaps grow with the square of the ratio; what a bar keeps should not.
   const long dockBytes2 = memoryPerBar(argv[0], "dock", 1000, 2);
   const long splitterBytes2 = memoryPerBar(argv[0], "splitter", 1000, 2);
