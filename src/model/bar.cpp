@@ -223,7 +223,10 @@ void cTovBar::pSetControl(ControlRef c) {
             [&] { native->SetParent(valueToInt32(c->get("hWnd")), dockLink(*dock()).fHwndItem(index16())); });
     }
   }
-  skipFailure([&] { dockLink(*dock()).fRepaintBar(mIndex); });
+  // Without a dock (an ending one clears its bars) there is nothing to repaint, and asking would
+  // throw once for every bar.
+  if (const auto d = mEvents ? mEvents->Dock() : nullptr)
+    skipFailure([&] { dockLink(*d).fRepaintBar(mIndex); });
 }
 
 }  // namespace tov
