@@ -53,6 +53,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 480;
 constexpr int kHeight = 800;
+constexpr int kFirst = 1;  // the splitter dragged is the one below the first bar
 
 double ms(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
@@ -64,9 +65,8 @@ double median(std::vector<double> v) {
 }
 
 long residentBytes() {
-  std::ifstream statm("/proc/self/statm");
   long size = 0, resident = 0;
-  statm >> size >> resident;
+  std::ifstream("/proc/self/statm") >> size >> resident;
   return resident * sysconf(_SC_PAGESIZE);
 }
 
@@ -87,6 +87,22 @@ QVBoxLayout* frameWindow(QWidget& window) {
   return layout;
 }
 
+/// A dock filling `window`. The splitter keeps no layout: neither does the dock here (each build
+/// would read and write the bench's QSettings file).
+tov::qt::DockWidget* dockIn(QWidget& window) {
+  auto* dock = new tov::qt::DockWidget(&window);
+  dock->setAutoSave(false);
+  frameWindow(window)->addWidget(dock);
+  return dock;
+}
+
+/// n panes added as a Qt application adds them, each hosting a QLabel.
+tov::qt::DockWidget* addPanes(tov::qt::DockWidget* dock, int n) {
+  for (int i = 1; i <= n; ++i)
+    dock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)), QString("Bar %1").arg(i));
+  return dock;
+}
+
 void sendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButtons held, Qt::MouseButton button) {
   QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, held, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &e);
@@ -98,10 +114,10 @@ class Side {
   virtual ~Side() = default;
   virtual void build(int n) = 0;
   /// Presses on the splitter below the first bar: a drag there moves every other bar.
-  virtual void pressSplitter() = 0;
+  virtual void pressSplitter() {}
   /// One drag step, down or up by 15 pixels.
-  virtual void dragStep(bool down) = 0;
-  virtual void releaseSplitter() = 0;
+  virtual void dragStep(bool /*down*/) {}
+  virtual void releaseSplitter() {}
   QWidget& window() { return *mWindow; }
 
  protected:
@@ -115,16 +131,8 @@ class DockSide final : public Side {
   DockSide(bool panes, bool fit) : mPanes(panes), mFit(fit) {}
   void build(int n) override {
     mWindow = std::make_unique<QWidget>();
-    QVBoxLayout* layout = frameWindow(*mWindow);
-    mDock = new tov::qt::DockWidget(mWindow.get());
-    // The splitter keeps no layout: neither does the dock here (each build would read and write
-    // the bench's QSettings file).
-    mDock->setAutoSave(false);
+    mDock = addPanes(dockIn(*mWindow), mPanes ? n : 0);
     if (!mFit) mDock->setFitToContent(false);
-    layout->addWidget(mDock);
-    for (int i = 1; mPanes && i <= n; ++i)
-      mDock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)),
-                     QString("Bar %1").arg(i));
     for (int i = 1; !mPanes && i <= n; ++i) {
       tov::BarRef bar = tov::qt::coreDock(mDock)->Bars()->Add();
       bar->setKey("bar" + std::to_string(i));
@@ -138,7 +146,6 @@ class DockSide final : public Side {
     // through the collection are shown as the dock's own interface asks.
     if (!mPanes) tov::qt::coreDock(mDock)->setShow(true);
     mWindow->show();
-    mFirst = 1;
   }
   void pressSplitter() override {
     // In scroll mode the bars keep their heights, so the dragged bar grows and every bar below it
@@ -147,7 +154,7 @@ class DockSide final : public Side {
     dock->setAllowScroll(true);
     dock->resize(dock->Width(), dock->Height());
     tov::DockTestAccess access(*dock);
-    mStrip = tov::qt::QtToolkit::widgetOf(access.picSplit(mFirst));
+    mStrip = tov::qt::QtToolkit::widgetOf(access.picSplit(kFirst));
     if (mStrip) sendMouse(mStrip, QEvent::MouseButtonPress, QPoint(40, 2), Qt::LeftButton, Qt::LeftButton);
   }
   void dragStep(bool down) override {
@@ -164,16 +171,14 @@ class DockSide final : public Side {
   bool mFit;
   tov::qt::DockWidget* mDock = nullptr;
   QPointer<QWidget> mStrip;
-  int mFirst = 1;
 };
 
 class SplitterSide final : public Side {
  public:
   void build(int n) override {
     mWindow = std::make_unique<QWidget>();
-    QVBoxLayout* layout = frameWindow(*mWindow);
     mSplitter = new QSplitter(Qt::Vertical, mWindow.get());
-    layout->addWidget(mSplitter);
+    frameWindow(*mWindow)->addWidget(mSplitter);
     for (int i = 1; i <= n; ++i) {
       auto* frame = new QFrame;
       frame->setFrameShape(QFrame::StyledPanel);
@@ -184,10 +189,9 @@ class SplitterSide final : public Side {
       mSplitter->addWidget(frame);
     }
     mWindow->show();
-    mFirst = 1;
   }
   void pressSplitter() override {
-    mHandle = mSplitter->handle(mFirst);
+    mHandle = mSplitter->handle(kFirst);
     mY = 1;
     if (mHandle) sendMouse(mHandle, QEvent::MouseButtonPress, QPoint(40, mY), Qt::LeftButton, Qt::LeftButton);
   }
@@ -203,7 +207,6 @@ class SplitterSide final : public Side {
  private:
   QSplitter* mSplitter = nullptr;
   QPointer<QWidget> mHandle;
-  int mFirst = 1;
   int mY = 1;
 };
 
@@ -217,9 +220,6 @@ class LabelsSide final : public Side {
       (new QLabel(QString("Label %1").arg(i), mWindow.get()))->setGeometry(0, (i - 1) * 20, kWidth, 20);
     mWindow->show();
   }
-  void pressSplitter() override {}
-  void dragStep(bool) override {}
-  void releaseSplitter() override {}
 };
 
 std::unique_ptr<Side> makeSide(const std::string& which) {
@@ -294,12 +294,7 @@ std::vector<Figures> measure(const std::vector<std::string>& which, int n, int s
 /// repaint.
 std::pair<double, double> removeAndInsert(int n) {
   QWidget window;
-  QVBoxLayout* layout = frameWindow(window);
-  auto* dock = new tov::qt::DockWidget(&window);
-  dock->setAutoSave(false);
-  layout->addWidget(dock);
-  for (int i = 1; i <= n; ++i)
-    dock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)), QString("Bar %1").arg(i));
+  tov::qt::DockWidget* dock = addPanes(dockIn(window), n);
   window.show();
   settle();
   std::vector<double> removals, insertions;
@@ -336,14 +331,9 @@ struct FrameTimer : QObject {
 /// median, and how many frames were painted.
 void foldFrames(int n) {
   QWidget window;
-  QVBoxLayout* layout = frameWindow(window);
-  auto* dock = new tov::qt::DockWidget(&window);
-  dock->setAutoSave(false);
+  tov::qt::DockWidget* dock = addPanes(dockIn(window), n);
   dock->setScrollable(true);
   dock->setAnimated(true);
-  layout->addWidget(dock);
-  for (int i = 1; i <= n; ++i)
-    dock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)), QString("Bar %1").arg(i));
   window.show();
   settle();
   QThread::msleep(50);
@@ -369,21 +359,16 @@ void foldFrames(int n) {
 /// N panes added one by one with addPane, before the dock is first shown (then shown) and to a dock
 /// on screen; each time until the window has been painted. Adding to a shown dock should cost about
 /// as much: the dock lays out, paints and orders the Tab chain once for the whole run.
-std::pair<double, double> addPanes(int n) {
+std::pair<double, double> addTimes(int n) {
   auto run = [n](bool shownFirst) {
     QWidget window;
-    QVBoxLayout* layout = frameWindow(window);
-    auto* dock = new tov::qt::DockWidget(&window);
-    dock->setAutoSave(false);
-    layout->addWidget(dock);
+    tov::qt::DockWidget* dock = dockIn(window);
     if (shownFirst) {
       window.show();
       settle();
     }
     const auto t0 = Clock::now();
-    for (int i = 1; i <= n; ++i)
-      dock->addPane(QString("pane%1").arg(i), new QLabel(QString("Label %1").arg(i)),
-                    QString("Bar %1").arg(i));
+    addPanes(dock, n);
     window.show();
     settle();
     return ms(Clock::now() - t0);
@@ -403,14 +388,15 @@ int memoryRun(const std::string& which, int n) {
   return 0;
 }
 
-long memoryPerBar(const char* self, const std::string& which, int n, int scale = 1) {
+/// Resident memory per bar in KiB, measured in a child process.
+double memoryPerBar(const char* self, const std::string& which, int n, int scale = 1) {
   QProcess child;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_SCALE_FACTOR", QString::number(scale));
   child.setProcessEnvironment(env);
   child.start(QString::fromLocal8Bit(self), {"--memory", QString::fromStdString(which), QString::number(n)});
   if (!child.waitForFinished(300000)) return -1;
-  return child.readAllStandardOutput().trimmed().toLong();
+  return child.readAllStandardOutput().trimmed().toLong() / 1024.0;
 }
 
 }  // namespace
@@ -446,7 +432,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 3 && std::string(argv[1]) == "--add") {
-    const auto [before, shown] = addPanes(std::atoi(argv[2]));
+    const auto [before, shown] = addTimes(std::atoi(argv[2]));
     std::printf("added before show %.1f  added to a shown dock %.1f  ratio %.2f\n", before, shown,
                 shown / before);
     return 0;
@@ -496,22 +482,19 @@ int main(int argc, char** argv) {
   foldFrames(100);
   std::printf("\n| N panes added one by one | before show | to a shown dock | ratio |\n|---|---|---|---|\n");
   for (int n : {1000, 10000}) {
-    const auto [before, shown] = addPanes(n);
+    const auto [before, shown] = addTimes(n);
     std::printf("| %d | %.1f | %.1f | %.2f |\n", n, before, shown, shown / before);
     std::fflush(stdout);
   }
-  const long dockBytes = memoryPerBar(argv[0], "dock", 1000);
-  const long splitterBytes = memoryPerBar(argv[0], "splitter", 1000);
-  const long labelBytes = memoryPerBar(argv[0], "labels", 1000);
+  const double dock = memoryPerBar(argv[0], "dock", 1000), splitter = memoryPerBar(argv[0], "splitter", 1000);
   std::printf(
       "\nResident memory per bar at N = 1000: dock %.1f KiB, QSplitter %.1f KiB, the hosted QLabel "
       "alone %.1f KiB\n",
-      dockBytes / 1024.0, splitterBytes / 1024.0, labelBytes / 1024.0);
+      dock, splitter, memoryPerBar(argv[0], "labels", 1000));
   // Backing stores and pixmaps grow with the square of the ratio; what a bar keeps should not.
-  const long dockBytes2 = memoryPerBar(argv[0], "dock", 1000, 2);
-  const long splitterBytes2 = memoryPerBar(argv[0], "splitter", 1000, 2);
-  std::printf("At device pixel ratio 2: dock %.1f KiB (%+.1f), QSplitter %.1f KiB (%+.1f)\n",
-              dockBytes2 / 1024.0, (dockBytes2 - dockBytes) / 1024.0, splitterBytes2 / 1024.0,
-              (splitterBytes2 - splitterBytes) / 1024.0);
+  const double dock2 = memoryPerBar(argv[0], "dock", 1000, 2),
+               splitter2 = memoryPerBar(argv[0], "splitter", 1000, 2);
+  std::printf("At device pixel ratio 2: dock %.1f KiB (%+.1f), QSplitter %.1f KiB (%+.1f)\n", dock2,
+              dock2 - dock, splitter2, splitter2 - splitter);
   return 0;
 }
