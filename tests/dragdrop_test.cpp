@@ -98,8 +98,8 @@ TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
 TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   // Groups of the bars, which one is dragged, where to; order and its group after the drop. The
   // last top bar on the left side and the last bar on the right side are the bar itself. The left
-  // side follows the last top or left bar, or starts a left column before the first right bar, or
-  // after bottom bars only.
+  // side follows the last top or left bar, or starts a left column, which the order then puts
+  // before the right and bottom bars: stacked behind a right bar it would lie over the next one.
   const Keys tops{{"1", eAlignTop}, {"2", eAlignTop}, {"3", eAlignTop}, {"4", eAlignTop}};
   const Keys mixed{{"1", eAlignTop}, {"2", eAlignLeft}, {"3", eAlignRight}, {"4", eAlignBottom}};
   const Keys rights{{"1", eAlignRight}, {"2", eAlignRight}, {"3", eAlignRight}};
@@ -111,8 +111,8 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
            {tops, 1, {2985, 5000}, "1,3,4,2 1 saved"},
            {tops, 2, {3000, 5000}, "1,2,4,3 3 saved"},
            {mixed, 3, kFreeLeft, "1,2,4,3 2 saved"},
-           {rights, 2, {1000, 1000}, "1,3,2 2 saved"},
-           {bottoms, 2, kFreeLeft, "1,3,2 2 saved"},
+           {rights, 2, {1000, 1000}, "3,1,2 2 saved"},
+           {bottoms, 2, kFreeLeft, "3,1,2 2 saved"},
            {topRights, 2, kFreeLeft, "1,3,2 1 saved"}}) {
     auto made = build(keys);
     drag(made[from], to);
