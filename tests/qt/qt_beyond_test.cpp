@@ -33,14 +33,13 @@ class QtDockSet : public QtDock {
     docks.addDock(l), docks.addDock(r);
     return {l, r};
   }
-  /// A point on the title strip of a pane of the right dock, in its twips.
-  QPointF onRightTitle(const char* key) {
-    DockTestAccess r(*coreDock(right));
-    return at(r.picTitel(coreBar(right->pane(key))->Index())) + QPointF(2500, 60);
+  /// The title strip of a pane of the right dock, and a point on it in the dock's twips.
+  Panel& rightTitle(const char* key) {
+    return DockTestAccess(*coreDock(right)).picTitel(coreBar(right->pane(key))->Index());
   }
+  QPointF onRightTitle(const char* key) { return at(rightTitle(key)) + QPointF(2500, 60); }
 
-  DockWidget* left = nullptr;
-  DockWidget* right = nullptr;
+  DockWidget *left = nullptr, *right = nullptr;
   DockSet set;
 };
 
@@ -108,9 +107,7 @@ TEST_F(QtDockSet, MovePaneToAndAltRightMoveBetweenDocksWhichARestartOrARestoreOf
             std::pair(std::string("b c"), titleOf("b")));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   QCoreApplication::processEvents();
-  EXPECT_EQ(
-      QApplication::focusWidget(),
-      QtToolkit::widgetOf(DockTestAccess(*coreDock(right)).picTitel(coreBar(right->pane("b"))->Index())));
+  EXPECT_EQ(QApplication::focusWidget(), QtToolkit::widgetOf(rightTitle("b")));
 
   const QByteArray state = set.saveState();
   QCoreApplication::processEvents();
