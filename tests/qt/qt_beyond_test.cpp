@@ -19,13 +19,13 @@ class QtDockSet : public QtDock {
  protected:
   void SetUp() override {
     QtDock::SetUp();
-    window->resize(700, 480);
     delete d;
     std::tie(left, right) = twoDocks(set, true);
   }
   /// The docks L with a, b and c and R with x, y and z side by side in the window, shown now or
   /// with the window, and in `docks`; the mouse reaches L.
   std::pair<DockWidget*, DockWidget*> twoDocks(DockSet& docks, bool show) {
+    window->resize(700, 480);
     DockWidget* r = panes("R", true, {"x", "y", "z"}, show);
     r->move(r->geometry().right() + 10, 20);
     DockWidget* l = panes("L", true, {"a", "b", "c"}, show);
@@ -111,9 +111,7 @@ TEST_F(QtDockSet, MovePaneToAndAltRightMoveBetweenDocksWhichARestartOrARestoreOf
 
   const QByteArray state = set.saveState();
   QCoreApplication::processEvents();
-  window.reset();  // the docks save as they go
-  window = std::make_unique<QWidget>();
-  window->resize(700, 480);
+  window = std::make_unique<QWidget>();  // the docks save as they go
   DockSet again;
   again.setObjectName("docks");
   std::tie(left, right) = twoDocks(again, false);  // a and b in the left dock, as the application makes it
