@@ -1,8 +1,6 @@
 // Coverage-guided walks over the dock widget's API and input (see tests/qt/qt_walk.h), offscreen.
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "qt_walk.h"
 

@@ -2,9 +2,7 @@
 // different DPI unless told otherwise.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QFile>
-#include <QSettings>
+#include <QtWidgets>
 #include <cstdlib>
 
 int main(int argc, char** argv) {

@@ -1,8 +1,6 @@
 // The Qt backend where the behaviour suites on Qt do not reach it: the painted drawing, the scroll
 // bar's thumb, elements whose widgets are deleted and screens of other DPI.
 
-#include <cstdlib>
-
 #include "qt_support.h"
 #include "support/ui_driver.h"
 

@@ -101,14 +101,18 @@ inline void turn() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-/// Counts the events of one type that the widgets it is installed on receive.
+/// Counts the events of one type that the widgets it is installed on receive, and runs `then` on
+/// each before the widget sees it.
 struct EventCount : QObject {
-  explicit EventCount(QEvent::Type type) : type(type) {}
+  explicit EventCount(QEvent::Type type, std::function<void()> then = {}, QObject* parent = nullptr)
+      : QObject(parent), type(type), then(std::move(then)) {}
   bool eventFilter(QObject*, QEvent* e) override {
     count += e->type() == type;
+    if (e->type() == type && then) then();
     return false;
   }
   QEvent::Type type;
+  std::function<void()> then;
   int count = 0;
 };
 

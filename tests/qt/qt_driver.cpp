@@ -3,13 +3,8 @@
 // pressed button; the widget is found on the twips geometry and the event carries the exact
 // fractional pixel position, so a point in twips means what it means on the headless backend
 // (a splitter strip 80 twips high is 5.33 pixels).
-#include <QApplication>
-#include <QFrame>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QPointingDevice>
-#include <QScrollBar>
 #include <QtTest/QTest>
+#include <QtWidgets>
 #include <optional>
 #include <stdexcept>
 

@@ -1,8 +1,6 @@
 // Panes sized for their content, on real widgets: an IDE-like side bar whose panes fill the dock at
 // or above their widgets' minimums, through splitter drags, a deep shrink and the scroll mode.
 
-#include <map>
-
 #include "qt_dock_fixture.h"
 
 namespace tov::qt {

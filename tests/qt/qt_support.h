@@ -5,14 +5,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <functional>
-#include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "tovdock/qt/qt_toolkit.h"
 

@@ -36,17 +36,9 @@ void onCore(DockWidget* d, QObject*, const Kill& k) {
   setCoreEvents(d, events);
 }
 
-/// Runs its slot when a hosted widget is resized, before the widget's own resizeEvent.
-struct OnResize : QObject {
-  OnResize(QObject* context, Kill slot) : QObject(context), slot(std::move(slot)) {}
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Resize) slot();
-    return false;
-  }
-  Kill slot;
-};
+/// Runs the slot when a hosted widget is resized, before the widget's own resizeEvent.
 void onWidgetResize(DockWidget* d, QObject* c, const Kill& k) {
-  auto* filter = new OnResize(c, k);
+  auto* filter = new EventCount(QEvent::Resize, k, c);
   for (Pane* p : d->panes())
     p->widget()->installEventFilter(filter);
 }
@@ -68,13 +60,6 @@ const Slot kSlots[] = {
 
 class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot> {
  protected:
-  void keyOn(const char* pane, int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(titleOf(pane), Qt::Key(k), mods);
-  }
-  void press(const char* pane, Image& (DockTestAccess::*which)(int)) {
-    drag({middle((access().*which)(indexOf(pane)))});
-  }
-
   /// Each public call and each kind of the user's input, on a dock whose pane a is expanded with
   /// its options button, b collapsed and c hidden.
   std::vector<std::pair<const char*, std::function<void()>>> actions() {
@@ -97,20 +82,20 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
         {"fit", [this] { d->setFitToContent(true); }},
         {"palette", [this] { d->setPalette(pinned(QPalette(Qt::darkGray))); }},
         {"resize", [this] { d->resize(d->width() - 30, d->height() - 40); }},
-        {"space", [this] { keyOn("a", Qt::Key_Space); }},
-        {"delete key", [this] { keyOn("a", Qt::Key_Delete); }},
-        {"alt down", [this] { keyOn("a", Qt::Key_Down, Qt::AltModifier); }},
-        {"menu key", [this] { keyOn("a", Qt::Key_Menu); }},
-        {"collapse button", [this] { press("a", &DockTestAccess::imgCollapse); }},
-        {"expand button", [this] { press("b", &DockTestAccess::imgExpand); }},
-        {"close button", [this] { press("a", &DockTestAccess::imgClose); }},
-        {"options button", [this] { press("a", &DockTestAccess::imgOpt); }},
-        {"right click", [this] { drag({onTitle("a")}, Qt::RightButton); }},
+        {"space", [this] { QTest::keyClick(titleOf("a"), Qt::Key_Space); }},
+        {"delete key", [this] { QTest::keyClick(titleOf("a"), Qt::Key_Delete); }},
+        {"alt down", [this] { QTest::keyClick(titleOf("a"), Qt::Key_Down, Qt::AltModifier); }},
+        {"menu key", [this] { QTest::keyClick(titleOf("a"), Qt::Key_Menu); }},
+        {"collapse button", [this] { click(middle(access().imgCollapse(indexOf("a")))); }},
+        {"expand button", [this] { click(middle(access().imgExpand(indexOf("b")))); }},
+        {"close button", [this] { click(middle(access().imgClose(indexOf("a")))); }},
+        {"options button", [this] { click(middle(access().imgOpt(indexOf("a")))); }},
+        {"right click", [this] { click(onTitle("a"), Qt::RightButton); }},
         {"right click background",
-         [this] { drag({QPointF(coreDock(d)->Width() - 15, coreDock(d)->Height() - 15)}, Qt::RightButton); }},
+         [this] { click(QPointF(coreDock(d)->Width() - 15, coreDock(d)->Height() - 15), Qt::RightButton); }},
         {"title drop",
          [this] {
-           drag({onTitle("a"), onTitle("b")}, Qt::LeftButton);
+           drag({onTitle("a"), onTitle("b")});
          }},
         {"screen reader press",
          [this] {

@@ -36,18 +36,17 @@ TEST_F(QtDock,
   std::vector<int> lightness;
   for (const auto& [name, palette] : std::vector<std::pair<const char*, QPalette>>{
            {"light", QApplication::palette()}, {"dark", dark}, {"high", high}, {"high grey", highGrey}}) {
+    SCOPED_TRACE(name);
     d->setPalette(pinned(palette));
     const auto [start, end] = titleBands();
     const QColor text = qcolor(coreBar(d->pane("a"))->TitleForeColor());
     EXPECT_EQ(std::pair(start, text),
-              std::pair(d->color(DockWidget::TitleStart), d->color(DockWidget::TitleText)))
-        << name;
+              std::pair(d->color(DockWidget::TitleStart), d->color(DockWidget::TitleText)));
     const bool highContrast = name[0] == 'h';
-    EXPECT_GE(std::min(contrast(text, start), contrast(text, end)), highContrast ? 7 : 4.5) << name;
+    EXPECT_GE(std::min(contrast(text, start), contrast(text, end)), highContrast ? 7 : 4.5);
     if (highContrast) {
       EXPECT_EQ(std::tuple(start, end, text),
-                std::tuple(QColor(Qt::black), QColor(Qt::black), QColor(name[4] ? Qt::white : Qt::yellow)))
-          << name;
+                std::tuple(QColor(Qt::black), QColor(Qt::black), QColor(name[4] ? Qt::white : Qt::yellow)));
     }
     lightness.push_back(start.lightness());
   }

@@ -4,18 +4,10 @@
 // inside the dock's signals and a hosted widget's resize. Every choice comes from bytes, so the same
 // walk serves a seeded test and a fuzzer. After every step, with the events processed, the walk checks
 // what must always hold; the first break ends it with a description.
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QPointer>
-#include <QUndoStack>
 #include <QtTest/QTest>
-#include <algorithm>
+#include <QtWidgets>
 #include <array>
-#include <iterator>
-#include <memory>
 #include <optional>
-#include <string>
 
 #include "support/byte_choices.h"
 #include "support/memory_host.h"
@@ -177,14 +169,6 @@ class QtWalk {
     return s;
   }
 
-  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton b) {
-    QWindow* w = window.windowHandle();
-    qt_handleMouseEvent(w, at, w->mapToGlobal(QPointF(at)),
-                        type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
-                        type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, time += 20);
-    QCoreApplication::processEvents();
-  }
-
   /// A click, or a drag by one to three moves, on the pane's title strip, the splitter at its foot or
   /// anywhere on its frame.
   void gesture(Pane* p, bool drag) {
@@ -195,12 +179,19 @@ class QtWalk {
                               : in.between(0, h - 1);
     QPoint at = f->mapTo(&window, QPoint(in.between(0, std::max(0, f->width() - 1)), y));
     const Qt::MouseButton b = in.below(4) == 0 ? Qt::RightButton : Qt::LeftButton;
-    mouse(QEvent::MouseButtonPress, at, b);
+    const auto mouse = [&, w = window.windowHandle()](QEvent::Type type, QPoint by = {}) {
+      at += by;
+      qt_handleMouseEvent(w, at, w->mapToGlobal(QPointF(at)),
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
+                          type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, time += 20);
+      QCoreApplication::processEvents();
+    };
+    mouse(QEvent::MouseButtonPress);
     for (int k = drag ? in.between(1, 3) : 0; k > 0; --k) {
       const auto [dx, dy] = std::array{in.between(-50, 50), in.between(-300, 300)};
-      mouse(QEvent::MouseMove, at += QPoint(dx, dy), b);
+      mouse(QEvent::MouseMove, QPoint(dx, dy));
     }
-    mouse(QEvent::MouseButtonRelease, at, b);
+    mouse(QEvent::MouseButtonRelease);
     time += in.flip() ? 1000 : 0;  // or the next click is a double click
   }
 

@@ -2,9 +2,7 @@
 // restore and reset (qt_walk.h). The same walk runs as a fuzzer (fuzz/qt_walk_fuzz.cpp).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
-#include <vector>
 
 #include "qt_walk.h"
 

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QStringList>
-#include <tuple>
 
 #include "tovdock/qt/dock_widget.h"
 

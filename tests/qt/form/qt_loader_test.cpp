@@ -2,7 +2,6 @@
 // the same dock, of the one DockWidget class the application links.
 #include <QFile>
 #include <QUiLoader>
-#include <memory>
 
 #include "form_support.h"
 
