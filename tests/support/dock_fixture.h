@@ -100,15 +100,6 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     });
   }
 
-  /// The layout records as "key=position:group:state:height", in the order the dock gives them.
-  std::string records() {
-    std::string s;
-    for (const LayoutRecord& r : dock->records())
-      s += (s.empty() ? "" : " ") + r.key + "=" + std::to_string(r.position) + ":" + std::to_string(r.align) +
-           ":" + std::to_string(r.state) + ":" + std::to_string(r.height);
-    return s;
-  }
-
   std::shared_ptr<MemoryHost> host;
   std::unique_ptr<UiDriver> ui;
   DockRef dock;
