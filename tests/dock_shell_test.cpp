@@ -116,8 +116,7 @@ TEST_P(DockShell, TitleButtonsArePackedFromTheRightAndTheCaptionFollowsTheIcon) 
   b->setShowClose(true);
   b->setShowOptions(true);
   b->setTitleRight("Rechts");
-  BarRef bare = bars()->Add();  // no title and no expand: no title strip, nothing of it arranged
-  bare->setHeight(1000);
+  BarRef bare = addBar("", 1000);  // no title and no expand: no title strip, nothing of it arranged
   bare->setCanExpand(false);
   show();
   const BarElementsView e = dock->elementsOf(b->Index()), k = dock->elementsOf(bare->Index());
@@ -189,10 +188,7 @@ TEST_P(DockShell, SchemeColoursOverwriteTheBarsAndTitleGradientsRunFromTheFirstB
 
 TOV_BACKEND_SUITE(DockShell);
 
-class BarModel : public DockTest {
- protected:
-  bool shown(const ControlRef& c) { return valueToBool(c->get("Visible")); }
-};
+using BarModel = DockTest;
 
 TEST_P(BarModel, HeightIsTakenOnlyAboveOneHundredWhileNotHiddenAndCollapsesToTheTitle) {
   BarRef b = addBar("a", 1000, eAlignTop, true);
@@ -237,7 +233,8 @@ TEST_P(BarModel, ControlsWithAlignAreRefusedOthersGoBackToTheirFormerParentAndTh
   b->setControl(second);
   b->setControl(second);
   b->setControl(nullptr);
-  EXPECT_EQ(std::tuple(b->Control(), parentOf(second), shown(second)), std::tuple(ControlRef(), form, false));
+  EXPECT_EQ(std::tuple(b->Control(), parentOf(second), valueToBool(second->get("Visible"))),
+            std::tuple(ControlRef(), form, false));
   // A control handed back gives the bar another one: that assignment came last and stands, and the
   // second control stays where it was. The same when the handler clears the bars.
   auto hooked = [&](std::function<void()> act) {
@@ -248,7 +245,8 @@ TEST_P(BarModel, ControlsWithAlignAreRefusedOthersGoBackToTheirFormerParentAndTh
   ControlRef fourth = hooked([&] { b->setControl(third); });
   b->setControl(fourth);
   b->setControl(second);
-  EXPECT_EQ(std::tuple(b->Control(), parentOf(third), parentOf(second), parentOf(fourth), shown(fourth)),
+  EXPECT_EQ(std::tuple(b->Control(), parentOf(third), parentOf(second), parentOf(fourth),
+                       valueToBool(fourth->get("Visible"))),
             std::tuple(third, frame, form, form, false));
   b.reset();
   bars()->Item(1)->setControl(hooked([&] { bars()->Clear(); }));
