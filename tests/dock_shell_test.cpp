@@ -91,9 +91,7 @@ TEST_P(DockShell, NewBarsStartHiddenAndUpdatesBeforeShowOnlyMoveAndSizeTheFrameA
 }
 
 TEST_P(DockShell, StateChangesRefitTheStackOnlyWithoutScrolling) {
-  BarRef a = addBar("a", 1000, eAlignTop, true);
-  BarRef b = addBar("b", 1000, eAlignTop, true);
-  BarRef c = addBar("c", 1000);
+  const BarRef b = addBars({"a", "b"})[1], c = addBar("c", 1000);
   show(6000, 5000);
   // Collapsing gives the difference to the partner above and fits nothing else; hiding fits the
   // resizable bars to the dock again; shown again, the partner gives way first, then the resizable
