@@ -53,9 +53,9 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
   EXPECT_EQ(snap() + " " + host->value("A"),
             "B:2:1:1000@0 C:2:1:1000@1000 A:2:1:1000@2000 D:3:1:1000@0 3:2:1:1000");
   // The call moves as a drop does; a place or group out of range, or no change, is refused.
-  EXPECT_EQ(std::vector({dock->moveBar(made[3]->Index(), 5, eAlignTop), dock->moveBar(made[3]->Index(), 1, 5),
-                         dock->moveBar(made[3]->Index(), 4, eAlignRight),
-                         dock->moveBar(made[3]->Index(), 1, eAlignTop)}),
+  const BarIndex d = made[3]->Index();
+  EXPECT_EQ(std::vector({dock->moveBar(d, 5, eAlignTop), dock->moveBar(d, 1, 5),
+                         dock->moveBar(d, 4, eAlignRight), dock->moveBar(d, 1, eAlignTop)}),
             std::vector({false, false, false, true}));
   EXPECT_EQ(outcome(made[3]) + " " + host->value("D"), "D,B,C,A 1 saved 1:1:1:1000");
   EXPECT_TRUE(dock->moveBar(made[0]->Index(), 4, eAlignRight));  // the last place is one
@@ -64,9 +64,8 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
   made[3]->setCanMove(false);
   drag(made[0], onTitle(made[3]));
   drag(made[3], onTitle(made[1]));
-  EXPECT_EQ(
-      std::tuple(dock->moveBar(made[3]->Index(), 2, eAlignTop), outcome(made[0]), ui->messages().size()),
-      std::tuple(false, "D,B,C,A 3 saved", 0u));
+  EXPECT_EQ(std::tuple(dock->moveBar(d, 2, eAlignTop), outcome(made[0]), ui->messages().size()),
+            std::tuple(false, "D,B,C,A 3 saved", 0u));
 }
 
 TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {

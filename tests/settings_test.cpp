@@ -62,9 +62,7 @@ TEST_P(Settings,
   show();
   dock->collapseBar(a->Index());
   dock->closeBar(c->Index());
-  // A collapsed bar's record holds the height it expands to; a hidden one holds none.
   const std::vector<LayoutRecord> saved = dock->records();
-  EXPECT_EQ(records(), "a=1:1:0:1200 b=2:1:1:3340 c=3:1:2:0");
 
   // A dock not shown yet shows the records applied to it instead of the stored layout.
   newDock();

@@ -80,34 +80,19 @@ class DockTest : public ::testing::TestWithParam<std::string> {
 
   /// Top of a bar's frame in the dock.
   double top(const BarRef& b) { return access().picDockBar(b->Index()).Top(); }
-  /// The bars in display order, each as `part` gives it, joined by `sep`.
-  template <class Part>
-  std::string join(const char* sep, Part part) {
+  /// The display order as a list of keys, or with `detail` every bar as "key:group:state:height@top".
+  std::string order(bool detail = false) {
     std::string s;
-    for (std::int32_t i = 1; i <= bars()->Count(); ++i)
-      s += (i > 1 ? sep : "") + part(bars()->ItemByOrder(i));
-    return s;
-  }
-  /// The display order as a list of keys.
-  std::string order() {
-    return join(",", [](const BarRef& b) { return b->Key(); });
-  }
-  /// Every bar in display order as "key:group:state:height@top".
-  std::string snap() {
-    return join(" ", [&](const BarRef& b) {
-      return b->Key() + ":" + std::to_string(b->AlignBar()) + ":" + std::to_string(b->State()) + ":" +
+    for (std::int32_t i = 1; i <= bars()->Count(); ++i) {
+      const BarRef b = bars()->ItemByOrder(i);
+      s += (i == 1 ? "" : detail ? " " : ",") + b->Key();
+      if (detail)
+        s += ":" + std::to_string(b->AlignBar()) + ":" + std::to_string(b->State()) + ":" +
              std::to_string(b->Height()) + "@" + std::to_string(toInt32(top(b)));
-    });
-  }
-
-  /// The layout records as "key=position:group:state:height", in the order the dock gives them.
-  std::string records() {
-    std::string s;
-    for (const LayoutRecord& r : dock->records())
-      s += (s.empty() ? "" : " ") + r.key + "=" + std::to_string(r.position) + ":" + std::to_string(r.align) +
-           ":" + std::to_string(r.state) + ":" + std::to_string(r.height);
+    }
     return s;
   }
+  std::string snap() { return order(true); }
 
   std::shared_ptr<MemoryHost> host;
   std::unique_ptr<UiDriver> ui;
