@@ -346,8 +346,9 @@ void TovDockPrivate::fitLimits() {
   const Groups g = measure(*this);
   const auto free = freeBelow(g, whole(Height()));
   // Showing or hiding a splitter repaints its bar, which runs the application's handlers (see
-  // pSetHeightMax): the bars are held, and a handler that changed the states ends the walk.
-  const std::uint32_t redone = mLimitsRedone;
+  // pSetHeightMax): the bars are held, and a handler that changed the states or ran a walk of its
+  // own ends this one.
+  const std::uint32_t redone = ++mLimitsRedone;
   for (std::size_t k = 0; k < g.size(); ++k) {
     for (std::size_t i = 0; i < g[k].size() && alive() && mLimitsRedone == redone; ++i) {
       const FitBar& f = g[k][i];
