@@ -187,6 +187,11 @@ TEST_P(Fit, ASplitterStopsAtTheNeighboursMinimumAndItsHeightsBecomeTheShares) {
   // A reset gives every bar its content's height again.
   dock->resetLayout();
   EXPECT_EQ(snap(), fitted);
+  // A fitted stack of top bars leaves no free height: what one bar takes, the one below gives.
+  bars()->Clear();
+  addBars({"x", "y"}), dock->relayout();
+  ASSERT_TRUE(dock->dragSplitter(1, 300));
+  EXPECT_EQ(snap(), "x:1:1:2100@0 y:1:1:1500@2100");
 }
 
 TOV_BACKEND_SUITE(Fit);

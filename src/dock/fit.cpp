@@ -50,10 +50,11 @@ std::int32_t clamp32(std::int64_t v) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-std::int64_t sum(const std::vector<FitBar>& group) {
+/// The fit's heights of a group added up, or with `standing` the heights its bars have now.
+std::int64_t sum(const std::vector<FitBar>& group, bool standing = false) {
   std::int64_t s = 0;
   for (const FitBar& f : group)
-    s += f.height;
+    s += standing ? f.bar->Height() : f.height;
   return s;
 }
 
@@ -171,10 +172,11 @@ void fill(const std::vector<FitBar*>& bars, std::int64_t height, const cTovBar* 
   if (!open.empty() && free > mins) distribute(open, free);
 }
 
-/// Free height below each group: the gap under the shorter column, and under the stack.
+/// Free height below each group of the bars as they stand: the gap under the shorter column, and
+/// under the stack. A fitted stack leaves none, however far its bars lie above their minimums.
 std::array<std::int64_t, 4> freeBelow(const Groups& g, std::int64_t H) {
-  const std::int64_t top = sum(g[kTop]), left = sum(g[kLeft]), right = sum(g[kRight]),
-                     bottom = sum(g[kBottom]);
+  const std::int64_t top = sum(g[kTop], true), left = sum(g[kLeft], true), right = sum(g[kRight], true),
+                     bottom = sum(g[kBottom], true);
   const std::int64_t middle = std::max(left, right);
   const bool below = !g[kBottom].empty();
   std::array<std::int64_t, 4> free{};
