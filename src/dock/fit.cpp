@@ -162,6 +162,16 @@ void fill(const std::vector<FitBar*>& bars, std::int64_t height, const cTovBar* 
       need -= f.least() - f.folded;
     }
   }
+  // Once the bar expanded last had to fold too, some folded before it may fit again: the highest
+  // open first, as they folded from the bottom up.
+  const bool keepFolded =
+      std::any_of(bars.begin(), bars.end(), [&](const FitBar* f) { return f->fold && f->bar.get() == keep; });
+  for (FitBar* f : bars) {
+    if (!keepFolded || !f->fold || f->bar.get() == keep || need + f->least() - f->folded > height) continue;
+    f->fold = false;
+    f->height = f->least();
+    need += f->least() - f->folded;
+  }
   std::vector<FitBar*> open;
   std::int64_t free = height, mins = 0;
   for (FitBar* f : bars) {
