@@ -317,7 +317,9 @@ void TovDockPrivate::fitToDock() {
         BarInternals::fSetFitFolded(b, f.fold);
         skipFailure([&] { b.setState(f.fold ? eBarCollapsed : eBarExpanded); });
       }
-      if (!f.fold && b.State() == eBarExpanded) skipFailure([&] { b.setHeight(clamp32(f.height)); });
+      // A folded bar is as high as its title, also after the application gave it another height.
+      if (b.State() == (f.fold ? eBarCollapsed : eBarExpanded))
+        skipFailure([&] { b.setHeight(clamp32(f.height)); });
       mFitBar = 0;
     }
 }
