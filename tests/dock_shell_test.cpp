@@ -247,6 +247,11 @@ TEST_P(BarModel, ControlsWithAlignAreRefusedOthersGoBackToTheirFormerParentAndTh
   bars()->Item(1)->setControl(hooked([&] { bars()->Clear(); }));
   bars()->Item(1)->setControl(third);
   EXPECT_EQ(std::tuple(bars()->Count(), parentOf(third)), std::tuple(0, form));
+  // Cleared, a bar whose control's code gives it another only stores that one: it stays in its
+  // window instead of going with the bar's frame.
+  bars()->Add()->setControl(hooked([&] { bars()->Item(1)->setControl(second); }));
+  bars()->Clear();
+  EXPECT_EQ(parentOf(second), form);
 }
 
 TEST_P(BarModel, LookupsByIndexOrderAndKeyAndBarsOutliveTheirDockWithoutReachingIt) {

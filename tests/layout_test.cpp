@@ -148,7 +148,9 @@ TEST_P(Fit, ColumnsFillTheDockEachOnItsOwnInProportionAndBackAfterADeepShrink) {
   // own; the stack still ends at the dock's bottom.
   ui->resize(6000, 1900);
   EXPECT_EQ(snap(), "t:1:1:740@0 l1:2:1:440@740 l2:2:0:260@1180 r:3:1:700@740 b:4:1:460@1440");
-  // Nothing fits: the bars that can fold have folded and the stack runs past the dock.
+  // Nothing fits: the bars that can fold have folded and the stack runs past the dock. A height
+  // given to a folded bar leaves it as high as its title.
+  bar("l2")->setHeight(500);
   ui->resize(6000, 1000);
   EXPECT_EQ(snap(), "t:1:0:260@0 l1:2:0:260@260 l2:2:0:260@520 r:3:0:260@260 b:4:1:460@780");
   // Folded by the fit, the bars are stored as expanded and come back as they were.
@@ -186,6 +188,11 @@ TEST_P(Fit, ASplitterStopsAtTheNeighboursMinimumAndItsHeightsBecomeTheShares) {
   // A reset gives every bar its content's height again.
   dock->resetLayout();
   EXPECT_EQ(snap(), fitted);
+  // A fitted stack of top bars leaves no free height: what one bar takes, the one below gives.
+  bars()->Clear();
+  addBars({"x", "y"}), dock->relayout();
+  ASSERT_TRUE(dock->dragSplitter(1, 300));
+  EXPECT_EQ(snap(), "x:1:1:2100@0 y:1:1:1500@2100");
 }
 
 TOV_BACKEND_SUITE(Fit);

@@ -1,5 +1,6 @@
 // Dragging a bar's splitter strip: live resizing, limits, the partner bar and scroll mode.
 #include <algorithm>
+#include <utility>
 
 #include "support/dock_fixture.h"
 
@@ -148,6 +149,23 @@ TEST_P(Splitter, ThePartnerIsTheNextResizableBarOrTheOneAboveTheLowest) {
     EXPECT_EQ(std::tuple(found, bars()->Item(partner)->Height(), bars()->Item(changed)->HeightMax()),
               std::tuple(partner, 500, heightMax))
         << changed;
+  }
+}
+
+TEST_P(Splitter, AHandlerThatShowsTheDockDuringThePassLeavesTheSplittersOfTheStoredOrder) {
+  for (bool fit : {false, true}) {
+    newDock(), host->store.clear();  // the last dock saved its layout when it ended
+    threeBars(), dock->setFitToDock(fit), b->setShowResize(false);
+    host->store[{"DockBar", "b"}] = "3:1:1:1500", host->store[{"DockBar", "c"}] = "2:1:1:1000";
+    // The next pass gives b its splitter back, which repaints b while the limits are set.
+    bool once = true;
+    dock->CtlResize = [&](std::string& key) {
+      if (key == "b" && std::exchange(once, false)) dock->setShow(true);
+    };
+    dock->ShowElement(0);
+    EXPECT_EQ(join(" ", [](const BarRef& bar) { return bar->Key() + std::to_string(bar->ShowResize()); }),
+              "a1 c1 b0")
+        << fit;
   }
 }
 

@@ -385,7 +385,8 @@ class TovDockPrivate final : public DockLink {
   bool mAllowScroll = false;
   bool mShow = false;
   bool mLoading = false;
-  /// Counts the state changes after which the splitter limits were set again (see fSetState).
+  /// Counts the splitter limit walks and the state changes that set the limits again: a walk whose
+  /// handlers caused either stops (see pSetHeightMax, fSetState).
   std::uint32_t mLimitsRedone = 0;
   bool mTerminated = false;
   /// Whether the dock has been shown (and so has loaded the stored layout) at least once.

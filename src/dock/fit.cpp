@@ -50,10 +50,11 @@ std::int32_t clamp32(std::int64_t v) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-std::int64_t sum(const std::vector<FitBar>& group) {
+/// The fit's heights of a group added up, or with `standing` the heights its bars have now.
+std::int64_t sum(const std::vector<FitBar>& group, bool standing = false) {
   std::int64_t s = 0;
   for (const FitBar& f : group)
-    s += f.height;
+    s += standing ? f.bar->Height() : f.height;
   return s;
 }
 
@@ -161,6 +162,16 @@ void fill(const std::vector<FitBar*>& bars, std::int64_t height, const cTovBar* 
       need -= f.least() - f.folded;
     }
   }
+  // Once the bar expanded last had to fold too, some folded before it may fit again: the highest
+  // open first, as they folded from the bottom up.
+  const bool keepFolded =
+      std::any_of(bars.begin(), bars.end(), [&](const FitBar* f) { return f->fold && f->bar.get() == keep; });
+  for (FitBar* f : bars) {
+    if (!keepFolded || !f->fold || f->bar.get() == keep || need + f->least() - f->folded > height) continue;
+    f->fold = false;
+    f->height = f->least();
+    need += f->least() - f->folded;
+  }
   std::vector<FitBar*> open;
   std::int64_t free = height, mins = 0;
   for (FitBar* f : bars) {
@@ -171,10 +182,11 @@ void fill(const std::vector<FitBar*>& bars, std::int64_t height, const cTovBar* 
   if (!open.empty() && free > mins) distribute(open, free);
 }
 
-/// Free height below each group: the gap under the shorter column, and under the stack.
+/// Free height below each group of the bars as they stand: the gap under the shorter column, and
+/// under the stack. A fitted stack leaves none, however far its bars lie above their minimums.
 std::array<std::int64_t, 4> freeBelow(const Groups& g, std::int64_t H) {
-  const std::int64_t top = sum(g[kTop]), left = sum(g[kLeft]), right = sum(g[kRight]),
-                     bottom = sum(g[kBottom]);
+  const std::int64_t top = sum(g[kTop], true), left = sum(g[kLeft], true), right = sum(g[kRight], true),
+                     bottom = sum(g[kBottom], true);
   const std::int64_t middle = std::max(left, right);
   const bool below = !g[kBottom].empty();
   std::array<std::int64_t, 4> free{};
@@ -305,7 +317,9 @@ void TovDockPrivate::fitToDock() {
         BarInternals::fSetFitFolded(b, f.fold);
         skipFailure([&] { b.setState(f.fold ? eBarCollapsed : eBarExpanded); });
       }
-      if (!f.fold && b.State() == eBarExpanded) skipFailure([&] { b.setHeight(clamp32(f.height)); });
+      // A folded bar is as high as its title, also after the application gave it another height.
+      if (b.State() == (f.fold ? eBarCollapsed : eBarExpanded))
+        skipFailure([&] { b.setHeight(clamp32(f.height)); });
       mFitBar = 0;
     }
 }
@@ -346,8 +360,9 @@ void TovDockPrivate::fitLimits() {
   const Groups g = measure(*this);
   const auto free = freeBelow(g, whole(Height()));
   // Showing or hiding a splitter repaints its bar, which runs the application's handlers (see
-  // pSetHeightMax): the bars are held, and a handler that changed the states ends the walk.
-  const std::uint32_t redone = mLimitsRedone;
+  // pSetHeightMax): the bars are held, and a handler that changed the states or ran a walk of its
+  // own ends this one.
+  const std::uint32_t redone = ++mLimitsRedone;
   for (std::size_t k = 0; k < g.size(); ++k) {
     for (std::size_t i = 0; i < g[k].size() && alive() && mLimitsRedone == redone; ++i) {
       const FitBar& f = g[k][i];

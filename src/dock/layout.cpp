@@ -104,9 +104,10 @@ void TovDockPrivate::pSetHeightMax() {
   // bars are held, so a bar a handler removes is still set while it no longer reaches the dock.
   const std::vector<BarRef> visible = visibleBars();
   const std::size_t n = visible.size();
-  // A handler that shows or hides a bar makes the held neighbours wrong; the limits were then set
-  // again, for the bars as they are, before the handler returned.
-  const std::uint32_t redone = mLimitsRedone;
+  // A handler that shows, hides or reorders bars makes the held neighbours wrong. A state change
+  // sets the limits again at once, and so does a pass the handler runs (showing the dock applies
+  // the stored order and lays out): every walk counts itself, so this one stops once another ran.
+  const std::uint32_t redone = ++mLimitsRedone;
   for (std::size_t i = 0; i + 1 < n && alive() && mLimitsRedone == redone; ++i) {
     cTovBar& B = *visible[i];
     const cTovBar& N = *visible[i + 1];

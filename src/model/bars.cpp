@@ -86,10 +86,11 @@ void clsBars::Clear() {
   // Index-based: a hosted control handed back may run application code that adds or clears bars.
   for (std::int32_t i = 1; i <= Count(); ++i) {
     BarRef bar = Item(i);
-    skipFailure([&] { bar->setControl(nullptr); });
     // A removed bar that the application still holds must not reach the dock: its index may
-    // belong to a bar added later.
+    // belong to a bar added later. Cut before the hand-back, whose code may give the bar another
+    // control: that one is then only stored, not adopted into a frame that is about to go.
     BarInternals::fEvents(*bar, nullptr);
+    skipFailure([&] { bar->setControl(nullptr); });
   }
   mCol.clear();
   // Slots of removed bars would otherwise outlive them until the next Add.
