@@ -51,7 +51,7 @@ DockWidget::DockWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<Do
   };
   dock->CtlResize = [this](std::string& key) {
     if (!d->events.ctlResize) return;
-    // Qt goes on with this widget after its own resize or palette change: the application's handler,
+    // Qt goes on with this widget after its own resize: the application's handler,
     // which may delete it, waits for the event loop then.
     if (d->ownEvents > 0) {
       QMetaObject::invokeMethod(
@@ -183,8 +183,17 @@ void DockWidget::showEvent(QShowEvent* e) {
 void DockWidget::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
   if (e->type() != QEvent::PaletteChange && e->type() != QEvent::ApplicationPaletteChange) return;
-  const DockWidgetPrivate::OwnEvent own(*d);
-  d->applyColors();
+  // Qt goes on with this widget, and QApplication with every other, after the change: the colours,
+  // whose repaint may show a hosted widget and so run its code, follow when control returns to the
+  // event loop, before the next paint. A run of palette changes is applied once.
+  if (std::exchange(d->colorsDue, true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        d->colorsDue = false;
+        d->applyColors();
+      },
+      Qt::QueuedConnection);
 }
 
 void DockWidget::resizeEvent(QResizeEvent* e) {

@@ -96,7 +96,7 @@ class DockWidgetPrivate {
     QPointer<DockWidget> widget;
   };
 
-  /// Held while the widget handles its own resize or palette change.
+  /// Held while the widget handles its own resize.
   struct OwnEvent {
     explicit OwnEvent(DockWidgetPrivate& d) : widget(d.q) { ++d.ownEvents; }
     ~OwnEvent() {
@@ -106,7 +106,7 @@ class DockWidgetPrivate {
   };
 
   DockWidget* q;
-  /// Own resizes and palette changes under way (OwnEvent), and shows of the surface, which send
+  /// Own resizes under way (OwnEvent), and shows of the surface, which send
   /// the hosted widgets their pending resizes: a widget's code may delete the dock meanwhile.
   int ownEvents = 0;
   int showing = 0;
@@ -123,6 +123,8 @@ class DockWidgetPrivate {
   /// Where a context menu asked for with the keyboard opens, while it is being asked for.
   std::optional<QPoint> menuAt;
   bool autoSave = true;
+  /// A palette change waits for the event loop to give the dock its colours.
+  bool colorsDue = false;
   bool activated = false;
   /// A layout applied by restoreState before the first show stands in for the stored one then.
   bool restoredBeforeShow = false;

@@ -38,6 +38,7 @@ TEST_F(QtDock,
            {"light", QApplication::palette()}, {"dark", dark}, {"high", high}, {"high grey", highGrey}}) {
     SCOPED_TRACE(name);
     d->setPalette(pinned(palette));
+    QCoreApplication::processEvents();  // the dock takes a palette's colours from the event loop
     const auto [start, end] = titleBands();
     const QColor text = qcolor(coreBar(d->pane("a"))->TitleForeColor());
     EXPECT_EQ(std::pair(start, text),
@@ -108,6 +109,7 @@ TEST_F(QtDock, AtPixelRatioTwoIconsComeWholeFromTheirIconAndGlyphEdgesAreSmooth)
 
 TEST_F(QtDock, TitleButtonsShowHoverAndPressWithThePointingHandAndNarrowTitlesShortenTheirCaptions) {
   d->setPalette(pinned(QApplication::palette()));
+  QCoreApplication::processEvents();
   const std::int32_t i = indexOf("a");
   const Image& close = access().imgClose(i);
   QWidget* title = titleOf("a");
