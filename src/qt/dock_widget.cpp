@@ -209,10 +209,11 @@ void DockWidget::resizeEvent(QResizeEvent* e) {
 void DockWidget::setScrollable(bool on) {
   if (on == isScrollable()) return;
   const DockRef dock = d->dock;
+  const QPointer<DockWidget> self = this;  // a handler of the dock may delete it
   TovDock::Batch batch(*dock);
   dock->setAllowScroll(on);
   dock->relayout();
-  updateGeometry();
+  if (self) updateGeometry();
 }
 
 bool DockWidget::isScrollable() const {

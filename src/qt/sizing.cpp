@@ -147,19 +147,21 @@ namespace tov::qt {
 
 void DockWidget::setFitToContent(bool on) {
   const DockRef dock = d->dock;
+  // The dock's handlers may delete this widget or its panes, through a slot or a widget's code.
+  const QPointer<DockWidget> self = this;
   TovDock::Batch batch(*dock);
   dock->setFitToDock(on);
   // Panes added while fitted have no height of their own until a fit gives them one.
-  if (!on) {
-    for (Pane* p : d->panes) {
-      const BarRef b = PanePrivate::bar(p);
-      if (b->State() == eBarExpanded && b->Height() <= 0) b->setHeight(DockWidgetPrivate::kStartHeight);
-      if (b->State() == eBarCollapsed && b->HeightExpanded() <= 0)
-        b->setHeightExpanded(DockWidgetPrivate::kStartHeight);
-    }
+  const QList<QPointer<Pane>> panes =
+      self && !on ? QList<QPointer<Pane>>(d->panes.begin(), d->panes.end()) : QList<QPointer<Pane>>();
+  for (const QPointer<Pane>& p : panes) {
+    const BarRef b = p ? PanePrivate::bar(p) : nullptr;
+    if (b && b->State() == eBarExpanded && b->Height() <= 0) b->setHeight(DockWidgetPrivate::kStartHeight);
+    if (b && b->State() == eBarCollapsed && b->HeightExpanded() <= 0)
+      b->setHeightExpanded(DockWidgetPrivate::kStartHeight);
   }
   dock->relayout();
-  updateGeometry();
+  if (self) updateGeometry();
 }
 
 bool DockWidget::fitsToContent() const {
