@@ -19,7 +19,12 @@ constexpr quint16 kStateVersion = 1;
 }  // namespace
 
 QByteArray DockWidget::saveState() const {
-  d->flushLayout();
+  // Bars of panes gone still take their room until the bars are made anew; laying the dock out
+  // runs the application's handlers, which may delete this widget.
+  const QPointer<const DockWidget> self = this;
+  d->settle();
+  if (self) d->flushLayout();
+  if (!self) return {};
   // The panes in display order, each with its group, state and height as the dock stores them.
   std::vector<LayoutRecord> records = d->dock ? d->dock->records() : std::vector<LayoutRecord>();
   std::stable_sort(records.begin(), records.end(),

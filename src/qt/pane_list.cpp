@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <algorithm>
+#include <unordered_map>
 
 #include "accessible.h"
 #include "dock_widget_p.h"
@@ -46,12 +47,6 @@ void copySwitches(const cTovBar& from, cTovBar& to) {
   to.setMinBodyHeight(from.MinBodyHeight());
   to.setPreferredBodyHeight(from.PreferredBodyHeight());
   to.setMinBodyWidth(from.MinBodyWidth());
-}
-
-/// A collapsed bar's record keeps the height it expands to, as the dock's own records do.
-LayoutRecord recordOf(const std::string& key, std::int32_t position, const cTovBar& b) {
-  return {key, position, b.AlignBar(), b.State(),
-          b.State() == eBarCollapsed ? b.HeightExpanded() : b.Height()};
 }
 
 }  // namespace
@@ -396,12 +391,20 @@ void DockWidgetPrivate::remake(const QList<Pane*>& order) {
       return PanePrivate::bar(a)->Index() < PanePrivate::bar(b)->Index();
     });
   }
+  // The dock's own records, at the new places: a pane the fit folded for want of room may open
+  // again, and a fitted pane keeps its share rather than the height the fit gave it.
+  std::unordered_map<std::string, LayoutRecord> known;
+  for (LayoutRecord& r : hold->records())
+    known.emplace(r.key, std::move(r));
   std::vector<LayoutRecord> records;
   QHash<Pane*, BarRef> old;
   for (qsizetype i = 0; i < order.size(); ++i) {
     const BarRef& b = PanePrivate::bar(order[i]);
     old.insert(order[i], b);
-    records.push_back(recordOf(b->Key(), static_cast<std::int32_t>(i) + 1, *b));
+    if (const auto r = known.find(b->Key()); r != known.end()) {
+      records.push_back(r->second);
+      records.back().position = static_cast<std::int32_t>(i) + 1;
+    }
   }
   keys->forget();
   all->Clear();

@@ -102,6 +102,11 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink)
   for (const auto& [key, height] : heights())
     EXPECT_NEAR(height, dragged[key], 1) << key.toStdString();
   expectFitted("grown back");
+  // Folded for want of room, a pane opens again when it has room, also once the panes were made anew.
+  d->resize(400, 300);
+  d->removePane("outline");
+  d->resize(560, 659);
+  EXPECT_EQ(d->pane("problems")->state(), PaneState::Expanded);
 }
 
 TEST_F(QtSizing, WithScrollingPanesStartAtTheirPreferredHeight) {
