@@ -36,9 +36,10 @@ QByteArray DockWidget::saveState() const {
   QDataStream out(&data, QIODevice::WriteOnly);
   out.setVersion(QDataStream::Qt_6_0);
   out << kStateMagic << kStateVersion << static_cast<qint32>(entries.size());
+  // A splitter may take a bar past the tallest height a restore gives: it is saved as that height.
   for (const auto& [p, r] : entries)
     out << p->key() << static_cast<qint32>(r->align) << static_cast<qint32>(r->state)
-        << static_cast<qint32>(r->height);
+        << static_cast<qint32>(std::min(r->height, LayoutRecord::kHeightMax));
   return data;
 }
 
