@@ -388,6 +388,10 @@ class TovDockPrivate final : public DockLink {
   /// Counts the splitter limit walks and the state changes that set the limits again: a walk whose
   /// handlers caused either stops (see pSetHeightMax, fSetState).
   std::uint32_t mLimitsRedone = 0;
+  /// Counts the fit's stacking walks. Moving a frame may run the application's code (a toolkit
+  /// fits the hosted control to its frame's pixels): a walk whose move ran a handler that stacked
+  /// the bars anew has sums of heights that no longer hold, and starts over (see fitStack).
+  std::uint32_t mStacks = 0;
   bool mTerminated = false;
   /// Whether the dock has been shown (and so has loaded the stored layout) at least once.
   bool mEverShown = false;

@@ -326,8 +326,9 @@ void TovDockPrivate::fitToDock() {
 
 std::int32_t TovDockPrivate::fitStack() {
   std::int32_t extent = 0;
+  const std::uint32_t stack = ++mStacks;
   const bool stacked = report("TovDock: pResizeHeight", [&] {
-    // The bars as they stand in the order; heights are read as they are, hidden ones included.
+    // The bars in order, hidden ones included. A move may run a handler that stacks them anew.
     std::array<std::vector<const cTovBar*>, 4> groups;
     std::array<std::int64_t, 4> height{};
     for (std::int32_t pos = 1; pos <= bars().Count(); ++pos) {
@@ -346,6 +347,7 @@ std::int32_t TovDockPrivate::fitStack() {
       for (const cTovBar* b : groups[k]) {
         std::int32_t top = toInt32(static_cast<double>(y + D));
         fSetTop(toInt16(b->Index()), top);
+        if (mStacks != stack) return void(extent = alive() ? fitStack() : 0);
         y += b->Height();
       }
     }
