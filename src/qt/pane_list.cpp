@@ -19,6 +19,10 @@ namespace tov::qt {
 namespace {
 
 /// What an application or the dock's rules set on a bar, but not its place in the layout.
+/// What a pane folds to: its title strip, also when its title is empty or was never changed, where
+/// a bar alone keeps the height it has (none, when made anew) and would lie under the next pane.
+constexpr std::int32_t kTitleStripHeight = 260;
+
 void copySwitches(const cTovBar& from, cTovBar& to) {
   to.setID(from.ID());
   to.setKey(from.Key());
@@ -27,6 +31,7 @@ void copySwitches(const cTovBar& from, cTovBar& to) {
   // Before the title: the expand switch set after it would leave the collapsed height at 18.
   to.setCanExpand(from.CanExpand());
   to.setTitle(from.Title());
+  to.setfTitleHeight(from.CanExpand() || !from.Title().empty() ? kTitleStripHeight : 0);
   to.setTitleRight(from.TitleRight());
   to.setToolTipText(from.ToolTipText());
   to.setIcon(from.Icon());
@@ -199,6 +204,7 @@ Pane* DockWidgetPrivate::createPane(const QString& key, QWidget* widget, const Q
   pd->seen = p->state();
   panes.append(p);
   p->setTitle(title);
+  bar->setfTitleHeight(kTitleStripHeight);
   if (!icon.isNull()) p->setIcon(icon);
   // A deleted widget takes its pane with it. Its bar still holds it: the bars are rebuilt later,
   // outside whatever code deleted it. Watched before it is placed: placing it runs the
