@@ -40,9 +40,8 @@ void TovDockPrivate::imgExpand_Click(std::int16_t Index) {
   if (alive()) pArrangeTitle(Index);
 }
 
-/// Applies the current order again; when it no longer holds, fits the bars instead.
-static void reorderOrFit(TovDockPrivate& d) {
-  if (clsBars* all = d.collection(); all && !BarsInternals::fReorder(*all)) d.pAutoSize();
+void TovDockPrivate::reorderOrFit() {
+  if (clsBars* all = collection(); all && !BarsInternals::fReorder(*all)) pAutoSize();
 }
 
 void TovDockPrivate::imgOpt_Click(std::int16_t Index) {
@@ -55,7 +54,7 @@ void TovDockPrivate::imgOpt_Click(std::int16_t Index) {
     pLoadColors();
     pLoadSettings();
   } else {
-    reorderOrFit(*this);
+    reorderOrFit();
   }
   if (alive()) OrderBars(false);
 }
@@ -64,7 +63,7 @@ void TovDockPrivate::pTitleRightClick(std::int16_t Index) {
   BarRef b = barAt(Index);
   std::string key = b ? b->Key() : std::string();
   if (!raise(q.RightClick, key)) return;
-  reorderOrFit(*this);
+  reorderOrFit();
   if (alive()) OrderBars(false);
 }
 

@@ -191,6 +191,9 @@ class TovDockPrivate final : public DockLink {
   void pResizeWidth(const std::int32_t& W);
   void pSetHeightMax();
   void pAutoSize();
+  /// Applies the current order again, grouped by alignment; when it no longer holds, fits the bars
+  /// instead.
+  void reorderOrFit();
   std::int32_t scrollStep(std::int32_t T);
 
   // Scrolling and hosted controls.

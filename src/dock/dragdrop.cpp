@@ -95,7 +95,7 @@ void TovDockPrivate::applyDrop(const DropPlan& plan) {
   // A bar dropped into an empty column lands behind the bar it follows in the order, which may be
   // one of another group (the order begins with a right bar, or only bottom bars precede it); the
   // stacking takes each group as one run, so the order is grouped again before it runs.
-  if (!BarsInternals::fReorder(bars())) pAutoSize();
+  reorderOrFit();
   OrderBars(true);
 }
 

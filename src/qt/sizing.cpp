@@ -152,13 +152,13 @@ void DockWidget::setFitToContent(bool on) {
   TovDock::Batch batch(*dock);
   dock->setFitToDock(on);
   // Panes added while fitted have no height of their own until a fit gives them one.
-  const QList<QPointer<Pane>> panes =
-      self && !on ? QList<QPointer<Pane>>(d->panes.begin(), d->panes.end()) : QList<QPointer<Pane>>();
-  for (const QPointer<Pane>& p : panes) {
-    const BarRef b = p ? PanePrivate::bar(p) : nullptr;
-    if (b && b->State() == eBarExpanded && b->Height() <= 0) b->setHeight(DockWidgetPrivate::kStartHeight);
-    if (b && b->State() == eBarCollapsed && b->HeightExpanded() <= 0)
-      b->setHeightExpanded(DockWidgetPrivate::kStartHeight);
+  if (self && !on) {
+    for (const QPointer<Pane>& p : QList<QPointer<Pane>>(d->panes.begin(), d->panes.end())) {
+      const BarRef b = p ? PanePrivate::bar(p) : nullptr;
+      if (b && b->State() == eBarExpanded && b->Height() <= 0) b->setHeight(DockWidgetPrivate::kStartHeight);
+      if (b && b->State() == eBarCollapsed && b->HeightExpanded() <= 0)
+        b->setHeightExpanded(DockWidgetPrivate::kStartHeight);
+    }
   }
   dock->relayout();
   if (self) updateGeometry();
