@@ -85,7 +85,7 @@ TEST_F(QtDock, TextsAreEnglishUntilAGermanTranslatorIsInstalledAndTheLastPaneSta
     QTest::keyClick(title, Qt::Key_Delete);
     d->pane("a")->toggleViewAction()->trigger();
     d->pane("a")->setState(PaneState::Hidden);
-    strip->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    press(strip->child(1));
   });
   EXPECT_EQ(said, "");
   EXPECT_EQ(std::tuple(layoutOf(d), d->pane("a")->toggleViewAction()->isChecked(),

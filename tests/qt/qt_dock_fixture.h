@@ -116,6 +116,11 @@ struct EventCount : QObject {
   int count = 0;
 };
 
+/// Presses a button as a screen reader does.
+inline void press(QAccessibleInterface* button) {
+  button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+}
+
 /// A colour of the dock's 0x00BBGGRR form as a QColor.
 inline QColor qcolor(Color c) {
   return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);

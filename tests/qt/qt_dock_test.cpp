@@ -206,8 +206,7 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
   EXPECT_TRUE(collapse->rect().contains(d->mapToGlobal(QPoint(pixels(drawn.x()), pixels(drawn.y())))));
   EXPECT_EQ(collapse->parent()->childAt(collapse->rect().center().x(), collapse->rect().center().y()),
             collapse);
-  ASSERT_TRUE(collapse->actionInterface());
-  collapse->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  press(collapse);
   EXPECT_EQ(tree(), "A shut Expand A Close A|C shut Expand C");
 }
 

@@ -16,23 +16,19 @@ class QtSizing : public QtDock {
     d = new DockWidget(window.get());
     d->setAutoSave(false);
     d->setScrollable(scrollable);
-    auto add = [&](const char* key, QWidget* w, PaneGroup group) {
-      d->addPane(key, w, key)->setGroup(group);
-    };
     auto* form = new QWidget;
     auto* fields = new QFormLayout(form);
     fields->addRow("Name", new QLineEdit("Main dock"));
     fields->addRow("Kind", new QComboBox);
     fields->addRow("Width", new QSpinBox);
     fields->addRow("", new QCheckBox("Pinned"));
-    add("search", new QLineEdit, PaneGroup::Top);
+    // The first four at the top, then one pane in each of the other groups.
+    const char* keys[] = {"search", "files", "notes", "form", "outline", "calendar", "problems"};
+    QWidget* const widgets[] = {new QLineEdit,   new QTreeView,       new QTextEdit,  form,
+                                new QListWidget, new QCalendarWidget, new QListWidget};
+    for (int i = 0; i < 7; ++i)
+      d->addPane(keys[i], widgets[i], keys[i])->setGroup(PaneGroup(std::max(0, i - 3)));
     d->pane("search")->setResizable(false);
-    add("files", new QTreeView, PaneGroup::Top);
-    add("notes", new QTextEdit, PaneGroup::Top);
-    add("form", form, PaneGroup::Top);
-    add("outline", new QListWidget, PaneGroup::Left);
-    add("calendar", new QCalendarWidget, PaneGroup::Right);
-    add("problems", new QListWidget, PaneGroup::Bottom);
     d->setGeometry(0, 0, 560, 659);
     d->show();
   }
