@@ -126,8 +126,7 @@ TEST_F(QtDock, ADropOverAPanesWidgetIsOneOnItsFrameAndTheThickMarkerLiesOverTheC
   const QPointF bodyC = at(access().picDockBar(indexOf("c"))) + QPointF(2250, 1200);
   ASSERT_EQ(QApplication::widgetAt(d->mapToGlobal(QPoint(pixels(bodyC.x()), pixels(bodyC.y())))),
             d->pane("c")->widget());
-  mouse(QEvent::MouseButtonPress, onTitle("a"));
-  mouse(QEvent::MouseMove, bodyC);
+  hold({onTitle("a"), bodyC});
   EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
   // a would go behind c, at the dock's bottom edge, where a's copy hangs over it and beyond.
   const QImage shot = window->grab().toImage();

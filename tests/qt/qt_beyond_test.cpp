@@ -46,14 +46,12 @@ class QtDockSet : public QtDock {
 TEST_F(QtDockSet, ATitleDroppedOnTheOtherDockMovesThePaneThereAndUndoAndRedoMoveItAgainAndSave) {
   QWidget* widget = left->pane("a")->widget();
   QSignalSpy removed(left, &DockWidget::paneRemoved), added(right, &DockWidget::paneAdded);
-  mouse(QEvent::MouseButtonPress, onTitle("a"));  // Escape ends a drag without a drop
-  mouse(QEvent::MouseMove, onTitle("a", 600));
+  hold({onTitle("a"), onTitle("a", 600)});  // Escape ends a drag without a drop
   mouseIn(window.get(), right, QEvent::MouseMove, onRightTitle("y"));
   QTest::keyClick(window.get(), Qt::Key_Escape);
   mouseIn(window.get(), right, QEvent::MouseButtonRelease, onRightTitle("y"));
   EXPECT_EQ(keysOf(right), "x y z");
-  mouse(QEvent::MouseButtonPress, onTitle("a"));
-  mouse(QEvent::MouseMove, onTitle("a", 600));
+  hold({onTitle("a"), onTitle("a", 600)});
   for (int i = 0; i < 2; ++i)
     mouseIn(window.get(), right, QEvent::MouseMove, onRightTitle("y"));
   const QCursor* cursor = QGuiApplication::overrideCursor();
@@ -162,10 +160,7 @@ TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLa
   // The panes part where a dragged title would land, and close up again without a drop.
   const std::string before = layoutOf(d);
   const int top = frame("c")->y();
-  mouse(QEvent::MouseButtonPress, onTitle("a"));
-  mouse(QEvent::MouseMove, onTitle("a", 600));
-  mouse(QEvent::MouseMove, onTitle("b", 60));  // a would go after b
-  mouse(QEvent::MouseMove, onTitle("b", 60));
+  hold({onTitle("a"), onTitle("a", 600), onTitle("b", 60), onTitle("b", 60)});  // a would go after b
   QTest::qWait(250);
   QWidget* overlay = d->findChild<QWidget*>("tovdock_motion");
   ASSERT_TRUE(overlay);

@@ -10,35 +10,6 @@
 
 namespace tov::qt {
 
-/// A palette that a widget keeps whatever its parent's is.
-inline QPalette pinned(QPalette p) {
-  p.setResolveMask(~QPalette::ResolveMask(0));
-  return p;
-}
-
-/// The record an auto-saving dock keeps in QSettings for "dock/pane".
-inline QString stored(const QString& entry) {
-  return QSettings().value("DockBar/" + entry).toString();
-}
-
-/// The frame that holds a pane's title, widget and splitter.
-inline QWidget* frameOf(Pane* p) {
-  return p->widget()->parentWidget();
-}
-
-/// Each pane in order: key, group and state, its frame's top and height in pixels while the frame
-/// shows, and "w" while its widget shows.
-inline std::string layoutOf(DockWidget* d) {
-  QStringList out;
-  for (Pane* p : d->panes()) {
-    const QWidget* frame = frameOf(p);
-    out << p->key() + "TLRB"[int(p->group())] + "CEH"[int(p->state())] +
-               (frame->isVisible() ? QString(" %1+%2").arg(frame->y()).arg(frame->height()) : "") +
-               (p->widget()->isVisible() ? " w" : "");
-  }
-  return out.join(", ").toStdString();
-}
-
 class QtDock : public QtWindowTest {
  protected:
   void SetUp() override {
@@ -90,6 +61,37 @@ class QtDock : public QtWindowTest {
 
   QWidget* target() override { return d; }
 
+  /// A palette that a widget keeps whatever its parent's is.
+  static QPalette pinned(QPalette p) { return p.setResolveMask(~QPalette::ResolveMask(0)), p; }
+  /// The record an auto-saving dock keeps in QSettings for "dock/pane".
+  static QString stored(const QString& entry) { return QSettings().value("DockBar/" + entry).toString(); }
+  /// The frame that holds a pane's title, widget and splitter.
+  static QWidget* frameOf(Pane* p) { return p->widget()->parentWidget(); }
+  /// Each pane in order: key, group and state, its frame's top and height in pixels while the frame
+  /// shows, and "w" while its widget shows.
+  static std::string layoutOf(DockWidget* d) {
+    QStringList out;
+    for (Pane* p : d->panes()) {
+      const QWidget* frame = frameOf(p);
+      out << p->key() + "TLRB"[int(p->group())] + "CEH"[int(p->state())] +
+                 (frame->isVisible() ? QString(" %1+%2").arg(frame->y()).arg(frame->height()) : "") +
+                 (p->widget()->isVisible() ? " w" : "");
+    }
+    return out.join(", ").toStdString();
+  }
+  /// Presses a button as a screen reader does.
+  static void press(QAccessibleInterface* b) {
+    b->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  }
+  /// A colour of the dock's 0x00BBGGRR form as a QColor.
+  static QColor qcolor(Color c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+  /// The pixels of an element of a title strip in a grab of the strip at `ratio` device pixels each.
+  static QRect devicePixels(const Element& e, int ratio) {
+    const int left = pixels(e.Left()), top = pixels(e.Top());
+    return QRect(left * ratio, top * ratio, (pixels(e.Left() + e.Width()) - left) * ratio,
+                 (pixels(e.Top() + e.Height()) - top) * ratio);
+  }
+
   std::shared_ptr<test::MemoryHost> host = std::make_shared<test::MemoryHost>();
   DockWidget* d = nullptr;
 };
@@ -115,15 +117,5 @@ struct EventCount : QObject {
   std::function<void()> then;
   int count = 0;
 };
-
-/// Presses a button as a screen reader does.
-inline void press(QAccessibleInterface* button) {
-  button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-}
-
-/// A colour of the dock's 0x00BBGGRR form as a QColor.
-inline QColor qcolor(Color c) {
-  return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
 
 }  // namespace tov::qt

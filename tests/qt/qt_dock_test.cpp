@@ -230,16 +230,14 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineA
   // Short of the start distance a press stays a click for the dock (one that folds nothing here).
   d->setFoldOnTitleClick(false);
   const QPointF near = onC + QPointF((QApplication::startDragDistance() - 1) / pixelsPerTwip(), 0);
-  mouse(QEvent::MouseButtonPress, onC);
-  mouse(QEvent::MouseMove, near);
+  hold({onC, near});
   EXPECT_EQ(seen(), "0 -1 0");
   mouse(QEvent::MouseButtonRelease, near);
   EXPECT_EQ(std::pair(access().dragSource(), layoutOf(d)), std::pair(0, layout));
 
   // Over b's title the marker shows under an outline of c's frame that keeps its place relative
   // to the cursor (it covers b's top edge here).
-  mouse(QEvent::MouseButtonPress, onC);
-  mouse(QEvent::MouseMove, onB);
+  hold({onC, onB});
   ASSERT_EQ(seen(), "1 -1 1");
   const QPoint frameC = QtToolkit::widgetOf(access().picDockBar(indexOf("c")))->mapTo(window.get(), QPoint());
   EXPECT_EQ(window->findChild<QRubberBand*>()->mapTo(window.get(), QPoint()) - frameC,

@@ -11,21 +11,13 @@
 
 namespace tov::qt {
 
-inline int pixels(double twips) {
-  return static_cast<int>(std::lround(twips * pixelsPerTwip()));
-}
-
-inline std::uint32_t rgb(const QImage& img, int x, int y) {
-  return img.pixel(x, y) & 0xFFFFFF;
-}
-inline std::uint32_t rgb(const QColor& c) {
-  return c.rgb() & 0xFFFFFF;
-}
-
 /// A top-level window shown by the test, with window-system mouse input that Qt routes itself, at
 /// points in twips of the widget `target()`.
 class QtWindowTest : public ::testing::Test {
  protected:
+  static int pixels(double twips) { return static_cast<int>(std::lround(twips * pixelsPerTwip())); }
+  static std::uint32_t rgb(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
+  static std::uint32_t rgb(const QColor& c) { return c.rgb() & 0xFFFFFF; }
   virtual QWidget* target() = 0;
   void mouse(QEvent::Type type, QPointF twips, Qt::MouseButton b = Qt::LeftButton) {
     mouseIn(window.get(), target(), type, twips, b);
@@ -41,14 +33,17 @@ class QtWindowTest : public ::testing::Test {
     QCoreApplication::processEvents();
     if (type == QEvent::MouseButtonRelease) timestamp += 10000;
   }
-  /// A press at the first point, moves to the others and the release at the last, while `target()`
-  /// lives.
-  void drag(std::initializer_list<QPointF> path, Qt::MouseButton b = Qt::LeftButton) {
+  /// A press at the first point and moves to the others while `target()` lives; whether it lives.
+  QPointer<QWidget> hold(std::initializer_list<QPointF> path, Qt::MouseButton b = Qt::LeftButton) {
     const QPointer<QWidget> on = target();
     mouse(QEvent::MouseButtonPress, *path.begin(), b);
     for (auto p = path.begin() + 1; p != path.end() && on; ++p)
       mouse(QEvent::MouseMove, *p, b);
-    if (on) mouse(QEvent::MouseButtonRelease, path.end()[-1], b);
+    return on;
+  }
+  /// The same and the release at the last point.
+  void drag(std::initializer_list<QPointF> path, Qt::MouseButton b = Qt::LeftButton) {
+    if (hold(path, b)) mouse(QEvent::MouseButtonRelease, path.end()[-1], b);
   }
   void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) { drag({t}, b); }
 

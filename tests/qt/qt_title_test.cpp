@@ -71,13 +71,6 @@ TEST_F(QtDock,
   EXPECT_EQ(paints.count, 0);
 }
 
-/// The pixels of an element of a title strip in a grab of the strip at `ratio` device pixels each.
-QRect devicePixels(const Element& e, int ratio) {
-  const int left = pixels(e.Left()), top = pixels(e.Top());
-  return QRect(left * ratio, top * ratio, (pixels(e.Left() + e.Width()) - left) * ratio,
-               (pixels(e.Top() + e.Height()) - top) * ratio);
-}
-
 TEST_F(QtDock, AtPixelRatioTwoIconsComeWholeFromTheirIconAndGlyphEdgesAreSmooth) {
   if (window->devicePixelRatio() != 2) GTEST_SKIP() << "runs at QT_SCALE_FACTOR=2 (ctest qt.PixelRatioTwo)";
   QPixmap one(16, 16), two(32, 32);
