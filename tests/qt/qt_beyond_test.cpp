@@ -105,13 +105,11 @@ TEST_F(QtDockSet, MovePaneToAndAltRightMoveBetweenDocksWhichARestartOrARestoreOf
   EXPECT_EQ(QApplication::focusWidget(), QtToolkit::widgetOf(rightTitle("b")));
 
   const QByteArray state = set.saveState();
-  QCoreApplication::processEvents();
   window = std::make_unique<QWidget>();  // the docks save as they go
   DockSet again;
   again.setObjectName("docks");
   std::tie(left, right) = twoDocks(again, false);  // a and b in the left dock, as the application makes it
   window->show();
-  QCoreApplication::processEvents();
   EXPECT_EQ(std::pair(keysOf(left) + "|" + keysOf(right), right->pane("a")->state()),
             std::pair(std::string("c|x a y z b"), PaneState::Collapsed));
 
