@@ -16,16 +16,12 @@ class QtDock : public QtWindowTest {
     HostServices::setInstance(host);
     QSettings().clear();  // where docks that save keep their layout
     window->setGeometry(30, 40, 420, 480);
-    window->setPalette(QPalette(QColor(255, 0, 255)));
-    window->setAutoFillBackground(true);
+    window->setPalette(QPalette(QColor(255, 0, 255))), window->setAutoFillBackground(true);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     panes();
   }
-  void TearDown() override {
-    window.reset();
-    HostServices::setInstance(nullptr);
-  }
+  void TearDown() override { window.reset(), HostServices::setInstance(nullptr); }
 
   /// A dock of the panes `keys` (a, b and c unless told) in the window, shown only now, as an
   /// application does it; the mouse and access() reach the newest one. It shares its height as
@@ -33,12 +29,10 @@ class QtDock : public QtWindowTest {
   DockWidget* panes(const QString& name = {}, bool autoSave = false,
                     std::initializer_list<const char*> keys = {"a", "b", "c"}, bool show = true) {
     d = new DockWidget(window.get());
-    d->setFitToContent(false);
-    d->setAnimated(false);
+    d->setFitToContent(false), d->setAnimated(false);
     coreToolkit(d)->setMessageHandler(
         [](const std::string& text, const std::string&) { ADD_FAILURE() << text; });
-    d->setObjectName(name);
-    d->setAutoSave(autoSave);
+    d->setObjectName(name), d->setAutoSave(autoSave);
     for (const char* k : keys)
       d->addPane(k, new QLabel(k), QString(k).toUpper());
     d->setGeometry(20, 20, pixels(4500), pixels(6000));

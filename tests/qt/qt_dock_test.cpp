@@ -258,10 +258,8 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     d->setGeometry(20, 20, pixels(4500), pixels(6000));
     for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
       BarRef b = coreDock(d)->Bars()->Add();
-      b->setKey("k" + std::to_string(i));
-      b->setTitle("Bar " + std::to_string(i));
-      b->setAllowResize(true);
-      b->setHeight(heights[i - 1]);
+      b->setKey("k" + std::to_string(i)), b->setTitle("Bar " + std::to_string(i));
+      b->setAllowResize(true), b->setHeight(heights[i - 1]);
       b->setControl(std::make_shared<WidgetControl>(new QLabel(QString("body %1").arg(i), window)));
     }
     coreDock(d)->setAllowScroll(scroll);

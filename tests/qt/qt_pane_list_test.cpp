@@ -11,10 +11,8 @@ namespace {
 using PaneList = QtDock;
 
 TEST_F(PaneList, InsertMoveRemoveAndTakeKeepTheOtherPanesTheirPlacesStatesGroupsAndWidgets) {
-  d->pane("b")->setState(PaneState::Collapsed);
-  d->pane("b")->setHeight(90);
-  d->pane("c")->setGroup(PaneGroup::Bottom);
-  d->pane("c")->setMovable(false);
+  d->pane("b")->setState(PaneState::Collapsed), d->pane("b")->setHeight(90);
+  d->pane("c")->setGroup(PaneGroup::Bottom), d->pane("c")->setMovable(false);
   QPointer<QWidget> bodyA = d->pane("a")->widget(), bodyB = d->pane("b")->widget();
   // Between b and c: the pane follows b into the top group; at the end, it follows c to the bottom.
   const QPointer<QLabel> x = new QLabel("x");

@@ -14,8 +14,7 @@ class QtSizing : public QtDock {
     delete d;
     window->resize(600, 700);
     d = new DockWidget(window.get());
-    d->setAutoSave(false);
-    d->setScrollable(scrollable);
+    d->setAutoSave(false), d->setScrollable(scrollable);
     auto* form = new QWidget;
     auto* fields = new QFormLayout(form);
     fields->addRow("Name", new QLineEdit("Main dock"));
@@ -60,7 +59,7 @@ class QtSizing : public QtDock {
   }
 };
 
-TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink) {
+TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrinkOrScrolls) {
   sideBar();
   expectFitted("shown");
   // The dock asks for the titles and minimum bodies of its panes, the columns side by side, and
@@ -79,8 +78,8 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink)
   // The splitter under the file tree, dragged 60 pixels down, stops where the notes below reach
   // their minimum; the other panes stay.
   const std::map<QString, int> before = heights();
-  const Panel* strip = coreDock(d)->elementsOf(coreBar(d->pane("files"))->Index()).splitter;
-  const QPointF grip(test::UiDriver::absLeft(*strip) + 600, test::UiDriver::absTop(*strip) + 40);
+  const QPointF grip =
+      at(*coreDock(d)->elementsOf(coreBar(d->pane("files"))->Index()).splitter) + QPointF(600, 40);
   const QPointF step(0, 20 / pixelsPerTwip());
   drag({grip, grip + step, grip + 2 * step, grip + 3 * step});
   std::map<QString, int> dragged = heights();
@@ -103,9 +102,8 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink)
   d->removePane("outline");
   d->resize(560, 659);
   EXPECT_EQ(d->pane("problems")->state(), PaneState::Expanded);
-}
 
-TEST_F(QtSizing, WithScrollingPanesStartAtTheirPreferredHeight) {
+  // With scrolling the panes start at their preferred heights.
   sideBar(true);
   for (Pane* p : d->panes())
     EXPECT_NEAR(p->widget()->height(), p->widget()->sizeHint().height(), 1) << p->key().toStdString();

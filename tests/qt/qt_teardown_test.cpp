@@ -9,11 +9,8 @@ namespace {
 
 using Kill = std::function<void()>;
 
-/// Where the application's slot that deletes the dock is connected.
-struct Slot {
-  const char* name;
-  void (*arm)(DockWidget*, QObject* context, const Kill&);
-};
+/// Where the application's slot that deletes the dock is connected: a name and what connects it.
+using Slot = std::pair<const char*, void (*)(DockWidget*, QObject* context, const Kill&)>;
 
 template <auto signal>
 void onDock(DockWidget* d, QObject* c, const Kill& k) {
@@ -110,7 +107,7 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
   int deletions = 0;
   for (const auto& [name, action] : actions()) {
     // Qt itself does not survive a widget deleted inside its own resize().
-    if (GetParam().arm == onWidgetResize && name == std::string("resize")) continue;
+    if (GetParam().second == onWidgetResize && name == std::string("resize")) continue;
     if (!d) panes();
     fresh = d->saveState();
     d->pane("a")->setOptionsVisible(true);
@@ -120,7 +117,7 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
     SCOPED_TRACE(name);
     const QPointer<DockWidget> dock = d;
     bool deleted = false;
-    GetParam().arm(d, window.get(), [dock, &deleted] {
+    GetParam().second(d, window.get(), [dock, &deleted] {
       if (dock) deleted = true, delete dock.data();
     });
     QList<QPointer<QObject>> parts{d};
@@ -153,7 +150,7 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
 }
 
 INSTANTIATE_TEST_SUITE_P(EachSlot, DeletedInASlot, ::testing::ValuesIn(kSlots),
-                         [](const testing::TestParamInfo<Slot>& i) { return std::string(i.param.name); });
+                         [](const testing::TestParamInfo<Slot>& i) { return std::string(i.param.first); });
 
 TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereWhenTheDockOrItsWindowGoes) {
   QWidget other;
@@ -161,8 +158,7 @@ TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereWhenTheDockOrItsWindowG
     SCOPED_TRACE(wholeWindow);
     if (!d) panes();
     const QPointer<QWidget> moved = d->pane("b")->widget();
-    moved->setParent(&other);
-    moved->setGeometry(5, 6, 70, 80);
+    moved->setParent(&other), moved->setGeometry(5, 6, 70, 80);
     moved->show();
     wholeWindow ? window.reset() : delete d;
     d = nullptr;
