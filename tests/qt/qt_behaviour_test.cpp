@@ -9,14 +9,13 @@ namespace {
 
 /// The messages Qt logs while `f` runs.
 std::string messagesOf(const std::function<void()>& f) {
-  static QStringList* said = nullptr;
-  QStringList all;
-  said = &all;
+  static QStringList said;
+  said.clear();
   const QtMessageHandler was =
-      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { *said << m; });
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { said << m; });
   f();
   qInstallMessageHandler(was);
-  return all.join("\n").toStdString();
+  return said.join("\n").toStdString();
 }
 
 TEST_F(QtDock, AClickOnTheTitleFoldsAndSavesOnceAndARealDragNeverFolds) {
