@@ -180,10 +180,9 @@ class QtWalk {
       QCoreApplication::processEvents();
     };
     mouse(QEvent::MouseButtonPress);
-    for (int k = drag ? in.between(1, 3) : 0; k > 0; --k) {
-      const auto [dx, dy] = std::array{in.between(-50, 50), in.between(-300, 300)};
-      mouse(QEvent::MouseMove, QPoint(dx, dy));
-    }
+    // A braced list takes its reads of the input left to right.
+    for (int k = drag ? in.between(1, 3) : 0; k > 0; --k)
+      mouse(QEvent::MouseMove, QPoint{in.between(-50, 50), in.between(-300, 300)});
     mouse(QEvent::MouseButtonRelease);
     time += in.flip() ? 1000 : 0;  // or the next click is a double click
   }
