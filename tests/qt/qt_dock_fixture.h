@@ -71,7 +71,7 @@ class QtDock : public QtWindowTest {
 
   /// A dock of the panes `keys` (a, b and c unless told) in the window, shown only now, as an
   /// application does it; the mouse and access() reach the newest one. It shares its height as
-  /// designed: the fit to the panes' content has tests of its own (qt_sizing_test.cpp).
+  /// designed: the fit to the panes' content has tests of its own (QtSizing in qt_pane_list_test.cpp).
   DockWidget* panes(const QString& name = {}, bool autoSave = false,
                     std::initializer_list<const char*> keys = {"a", "b", "c"}, bool show = true) {
     d = new DockWidget(window.get());
