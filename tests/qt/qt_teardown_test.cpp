@@ -16,14 +16,11 @@ template <auto signal>
 void onDock(DockWidget* d, QObject* c, const Kill& k) {
   QObject::connect(d, signal, c, k);
 }
-template <auto signal>
+/// The signal of each pane, or of what `of` gives for it.
+template <auto signal, auto of = [](Pane* p) { return p; }>
 void onPanes(DockWidget* d, QObject* c, const Kill& k) {
   for (Pane* p : d->panes())
-    QObject::connect(p, signal, c, k);
-}
-void onViewActions(DockWidget* d, QObject* c, const Kill& k) {
-  for (Pane* p : d->panes())
-    QObject::connect(p->toggleViewAction(), &QAction::toggled, c, k);
+    QObject::connect(std::invoke(of, p), signal, c, k);
 }
 /// The core's handler `member` with the arguments `Args`.
 template <auto member, typename... Args>
@@ -46,7 +43,7 @@ const Slot kSlots[] = {
     {"PaneClosed", onDock<&DockWidget::paneClosed>},
     {"OptionsRequested", onDock<&DockWidget::optionsRequested>},
     {"ContextMenuRequested", onDock<&DockWidget::contextMenuRequested>},
-    {"ViewActionToggled", onViewActions},
+    {"ViewActionToggled", onPanes<&QAction::toggled, &Pane::toggleViewAction>},
     {"LayoutChanged", onDock<&DockWidget::layoutChanged>},
     {"CoreClosed", onCore<&CoreEvents::closed, std::string>},
     {"CoreCtlResize", onCore<&CoreEvents::ctlResize, std::string>},
