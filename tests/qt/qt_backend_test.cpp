@@ -1,8 +1,7 @@
 // The Qt backend where the behaviour suites on Qt do not reach it: the painted drawing, the scroll
 // bar's thumb, elements whose widgets are deleted and screens of other DPI.
 
-#include "qt_support.h"
-#include "support/ui_driver.h"
+#include "qt_dock_fixture.h"
 
 // From Qt's platform interface, whose headers are not installed: tells Qt a screen's DPI changed.
 class Q_GUI_EXPORT QWindowSystemInterface {

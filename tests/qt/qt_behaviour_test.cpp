@@ -1,6 +1,8 @@
 // The dock widget as a Qt user expects it: the whole title drags and a click on it folds, English
 // texts with a German translation, the last pane kept, the layout in QSettings, drops over a pane's
-// widget, a marker above the dragged copy, and what screen readers and the keyboard reach.
+// widget, a marker above the dragged copy, and what screen readers and the keyboard reach. Then the
+// title strips as painted: colours in light, dark and high-contrast palettes, icons and glyphs at
+// device pixel ratio 2, buttons under the mouse and captions in narrow titles.
 
 #include "qt_dock_fixture.h"
 
@@ -9,14 +11,13 @@ namespace {
 
 /// The messages Qt logs while `f` runs.
 std::string messagesOf(const std::function<void()>& f) {
-  static QStringList* said = nullptr;
-  QStringList all;
-  said = &all;
+  static QStringList said;
+  said.clear();
   const QtMessageHandler was =
-      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { *said << m; });
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { said << m; });
   f();
   qInstallMessageHandler(was);
-  return all.join("\n").toStdString();
+  return said.join("\n").toStdString();
 }
 
 TEST_F(QtDock, AClickOnTheTitleFoldsAndSavesOnceAndARealDragNeverFolds) {
@@ -85,7 +86,7 @@ TEST_F(QtDock, TextsAreEnglishUntilAGermanTranslatorIsInstalledAndTheLastPaneSta
     QTest::keyClick(title, Qt::Key_Delete);
     d->pane("a")->toggleViewAction()->trigger();
     d->pane("a")->setState(PaneState::Hidden);
-    strip->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    press(strip->child(1));
   });
   EXPECT_EQ(said, "");
   EXPECT_EQ(std::tuple(layoutOf(d), d->pane("a")->toggleViewAction()->isChecked(),
@@ -126,8 +127,7 @@ TEST_F(QtDock, ADropOverAPanesWidgetIsOneOnItsFrameAndTheThickMarkerLiesOverTheC
   const QPointF bodyC = at(access().picDockBar(indexOf("c"))) + QPointF(2250, 1200);
   ASSERT_EQ(QApplication::widgetAt(d->mapToGlobal(QPoint(pixels(bodyC.x()), pixels(bodyC.y())))),
             d->pane("c")->widget());
-  mouse(QEvent::MouseButtonPress, onTitle("a"));
-  mouse(QEvent::MouseMove, bodyC);
+  hold({onTitle("a"), bodyC});
   EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
   // a would go behind c, at the dock's bottom edge, where a's copy hangs over it and beyond.
   const QImage shot = window->grab().toImage();
@@ -138,6 +138,149 @@ TEST_F(QtDock, ADropOverAPanesWidgetIsOneOnItsFrameAndTheThickMarkerLiesOverTheC
   EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() + 5), 0xFF00FFu);
   mouse(QEvent::MouseButtonRelease, bodyC);
   EXPECT_EQ(layoutOf(d), "bTE 0+133 w, cTE 133+134 w, aTE 267+133 w");
+}
+
+/// The contrast ratio of two colours from their relative luminance.
+double contrast(const QColor& a, const QColor& b) {
+  auto luminance = [](const QColor& c) {
+    auto linear = [](double s) { return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double x = luminance(a), y = luminance(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+TEST_F(QtDock,
+       TitleTextStandsOutInLightDarkAndHighContrastPalettesWhoseChangeRepaintsAsNoUnchangedLayoutDoes) {
+  QPalette dark(Qt::white, QColor(0x353535), QColor(0x505050), QColor(0x1A1A1A), QColor(0x252525), Qt::white,
+                Qt::white, QColor(0x2A2A2A), QColor(0x353535));
+  QPalette high(Qt::white, Qt::black, Qt::white, Qt::gray, Qt::gray, Qt::white, Qt::white, Qt::black,
+                Qt::black);
+  dark.setColor(QPalette::ButtonText, Qt::white);
+  high.setColor(QPalette::ButtonText, Qt::yellow);
+  // High contrast whose buttons contrast too little: the titles take Window and WindowText.
+  QPalette highGrey = high;
+  highGrey.setColor(QPalette::Button, QColor(0x808080));
+  highGrey.setColor(QPalette::ButtonText, QColor(0x606060));
+  // The first and the last band of pane a's title gradient as painted.
+  auto titleBands = [&] {
+    const QImage shot = titleOf("a")->grab().toImage();
+    return std::pair(shot.pixelColor(0, 1), shot.pixelColor(shot.width() - 1, 1));
+  };
+  std::vector<int> lightness;
+  for (const auto& [name, palette] : std::vector<std::pair<const char*, QPalette>>{
+           {"light", QApplication::palette()}, {"dark", dark}, {"high", high}, {"high grey", highGrey}}) {
+    SCOPED_TRACE(name);
+    d->setPalette(pinned(palette));
+    QCoreApplication::processEvents();  // the dock takes a palette's colours from the event loop
+    const auto [start, end] = titleBands();
+    const QColor text = qcolor(coreBar(d->pane("a"))->TitleForeColor());
+    EXPECT_EQ(std::pair(start, text),
+              std::pair(d->color(DockWidget::TitleStart), d->color(DockWidget::TitleText)));
+    const bool highContrast = name[0] == 'h';
+    EXPECT_GE(std::min(contrast(text, start), contrast(text, end)), highContrast ? 7 : 4.5);
+    if (highContrast) {
+      EXPECT_EQ(std::tuple(start, end, text),
+                std::tuple(QColor(Qt::black), QColor(Qt::black), QColor(name[4] ? Qt::white : Qt::yellow)));
+    }
+    lightness.push_back(start.lightness());
+  }
+  EXPECT_LT(lightness[1], lightness[0]);  // repainted in the dark palette
+
+  d->setColor(DockWidget::TitleStart, Qt::red);  // an own colour overrides its role; the bars paint with it
+  const QColor own = titleBands().first;
+  d->setColor(DockWidget::TitleStart, QColor());  // back to the palette: black in the last one
+  EXPECT_EQ(std::tuple(own, titleBands().first, d->color(DockWidget::TitleStart)),
+            std::tuple(QColor(Qt::red), QColor(Qt::black), QColor(Qt::black)));
+
+  // The bars arranged again as they stand: Qt is asked to paint nothing.
+  QCoreApplication::processEvents();
+  EventCount paints(QEvent::Paint);
+  for (QWidget* w : d->findChildren<QWidget*>())
+    w->installEventFilter(&paints);
+  for (const char* k : {"a", "b", "c"})
+    access().pPaint(static_cast<std::int16_t>(indexOf(k)));
+  access().OrderBars(false);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(paints.count, 0);
+}
+
+TEST_F(QtDock, AtPixelRatioTwoIconsComeWholeFromTheirIconAndGlyphEdgesAreSmooth) {
+  if (window->devicePixelRatio() != 2) GTEST_SKIP() << "runs at QT_SCALE_FACTOR=2 (ctest qt.PixelRatioTwo)";
+  QPixmap one(16, 16), two(32, 32);
+  one.fill(Qt::red), two.fill(Qt::green);
+  QIcon icon(one);
+  icon.addPixmap(two), d->pane("a")->setIcon(icon);
+  const std::int32_t i = indexOf("a");
+  const QImage shot = titleOf("a")->grab().toImage();
+  ASSERT_EQ(shot.devicePixelRatio(), 2);
+  // The icon's own large pixmap fills its box and nothing beyond it.
+  const QRect box = devicePixels(access().imgIcon(i), 2);
+  for (QPoint p : {box.topLeft(), box.bottomRight(), box.center()})
+    EXPECT_EQ(rgb(shot, p.x(), p.y()), 0x00FF00u) << p.x() << "," << p.y();
+  EXPECT_NE(rgb(shot, box.right() + 1, box.center().y()), 0x00FF00u);
+
+  // Device pixels of the close glyph's edges differ within a pixel of the scale: not pictures doubled.
+  const QRect close = devicePixels(access().imgClose(i), 2);
+  int smooth = 0;
+  for (int y = close.top(); y < close.bottom(); y += 2)
+    for (int x = close.left(); x < close.right(); x += 2) {
+      const std::uint32_t c = rgb(shot, x, y);
+      const bool dark = std::min({qGray(shot.pixel(x, y)), qGray(shot.pixel(x + 1, y)),
+                                  qGray(shot.pixel(x, y + 1)), qGray(shot.pixel(x + 1, y + 1))}) < 110;
+      smooth +=
+          dark && (rgb(shot, x + 1, y) != c || rgb(shot, x, y + 1) != c || rgb(shot, x + 1, y + 1) != c);
+    }
+  EXPECT_GE(smooth, 8);
+}
+
+TEST_F(QtDock, TitleButtonsShowHoverAndPressWithThePointingHandAndNarrowTitlesShortenTheirCaptions) {
+  d->setPalette(pinned(QApplication::palette()));
+  QCoreApplication::processEvents();
+  const std::int32_t i = indexOf("a");
+  const Image& close = access().imgClose(i);
+  QWidget* title = titleOf("a");
+  // Without the top row, where a focused title draws its frame.
+  auto look = [&] { return title->grab(devicePixels(close, 1).adjusted(0, 1, 0, 0)).toImage(); };
+  const QImage plain = look();
+  mouse(QEvent::MouseMove, middle(close), Qt::NoButton);
+  EXPECT_EQ(title->cursor().shape(), Qt::PointingHandCursor);
+  const QImage hovered = look();
+  mouse(QEvent::MouseButtonPress, middle(close));
+  const QImage pressed = look();
+  EXPECT_EQ(std::tuple(hovered == plain, pressed == hovered, pressed == plain),
+            std::tuple(false, false, false));
+  // Let go away from the button: no click, and the button looks as before.
+  const QPointF caption = at(access().lblTitel(i)) + QPointF(30, 60);
+  mouse(QEvent::MouseMove, caption);
+  mouse(QEvent::MouseButtonRelease, caption);
+  mouse(QEvent::MouseMove, caption + QPointF(30, 0), Qt::NoButton);
+  EXPECT_EQ(std::pair(d->pane("a")->state(), title->cursor().shape()),
+            std::pair(PaneState::Expanded, Qt::SizeAllCursor));
+  EXPECT_EQ(look(), plain);
+
+  // A narrow title shortens its caption before the other caption and the buttons.
+  d->pane("a")->setTitle("A rather long title for a narrow dock"),
+      d->pane("a")->setRightTitle("right hand side");
+  d->resize(pixels(2400), d->height());
+  QCoreApplication::processEvents();
+  access().lblTitel(i).setForeColor(0xFF0000);       // blue
+  access().lblTitelRight(i).setForeColor(0x0000FF);  // red
+  const QImage shot = title->grab().toImage();
+  // The glyphs take the left caption's colour: blue is looked for before the buttons only.
+  const int buttons = pixels(access().imgCollapse(i).Left());
+  int blueEnd = -1, redStart = shot.width(), redEnd = -1;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x) {
+      const QColor c = shot.pixelColor(x, y);
+      if (x < buttons && c.blue() > std::max(c.red(), c.green()) + 80) blueEnd = std::max(blueEnd, x);
+      if (c.red() > std::max(c.green(), c.blue()) + 80)
+        redStart = std::min(redStart, x), redEnd = std::max(redEnd, x);
+    }
+  // Shortened, not dropped, and the right caption whole before the buttons.
+  EXPECT_GT(blueEnd, redStart - pixels(300));
+  EXPECT_LT(blueEnd, redStart);
+  EXPECT_LT(redEnd, buttons);
 }
 
 }  // namespace

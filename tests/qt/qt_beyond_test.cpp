@@ -46,15 +46,12 @@ class QtDockSet : public QtDock {
 TEST_F(QtDockSet, ATitleDroppedOnTheOtherDockMovesThePaneThereAndUndoAndRedoMoveItAgainAndSave) {
   QWidget* widget = left->pane("a")->widget();
   QSignalSpy removed(left, &DockWidget::paneRemoved), added(right, &DockWidget::paneAdded);
-  mouse(QEvent::MouseButtonPress, onTitle("a"));  // Escape ends a drag without a drop
-  mouse(QEvent::MouseMove, onTitle("a", 600));
+  hold({onTitle("a"), onTitle("a", 600)});  // Escape ends a drag without a drop
   mouseIn(window.get(), right, QEvent::MouseMove, onRightTitle("y"));
   QTest::keyClick(window.get(), Qt::Key_Escape);
   mouseIn(window.get(), right, QEvent::MouseButtonRelease, onRightTitle("y"));
-  QCoreApplication::processEvents();
   EXPECT_EQ(keysOf(right), "x y z");
-  mouse(QEvent::MouseButtonPress, onTitle("a"));
-  mouse(QEvent::MouseMove, onTitle("a", 600));
+  hold({onTitle("a"), onTitle("a", 600)});
   for (int i = 0; i < 2; ++i)
     mouseIn(window.get(), right, QEvent::MouseMove, onRightTitle("y"));
   const QCursor* cursor = QGuiApplication::overrideCursor();
@@ -62,15 +59,12 @@ TEST_F(QtDockSet, ATitleDroppedOnTheOtherDockMovesThePaneThereAndUndoAndRedoMove
   EXPECT_EQ(std::pair(cursor ? cursor->shape() : Qt::ArrowCursor, marker && marker->isVisible()),
             std::pair(Qt::DragMoveCursor, true));  // not the forbidden cursor
   mouseIn(window.get(), right, QEvent::MouseButtonRelease, onRightTitle("y"));
-  QCoreApplication::processEvents();
   EXPECT_FALSE(QGuiApplication::overrideCursor());
   EXPECT_EQ(keysOf(left) + "|" + keysOf(right), "b c|x a y z");
   EXPECT_EQ(
-      std::tuple(right->pane("a")->widget(), right->isAncestorOf(widget), removed.count(), added.count()),
-      std::tuple(widget, true, 1, 1));
-  EXPECT_EQ(
-      std::tuple(left->undoStack() == set.undoStack(), set.undoStack()->count(), stored("R/a").isEmpty()),
-      std::tuple(true, 1, false));
+      std::tuple(right->pane("a")->widget(), right->isAncestorOf(widget), removed.count(), added.count(),
+                 left->undoStack() == set.undoStack(), set.undoStack()->count(), stored("R/a").isEmpty()),
+      std::tuple(widget, true, 1, 1, true, 1, false));
 
   const QString moved = stored("L/b");
   set.undoStack()->undo();
@@ -111,13 +105,11 @@ TEST_F(QtDockSet, MovePaneToAndAltRightMoveBetweenDocksWhichARestartOrARestoreOf
   EXPECT_EQ(QApplication::focusWidget(), QtToolkit::widgetOf(rightTitle("b")));
 
   const QByteArray state = set.saveState();
-  QCoreApplication::processEvents();
   window = std::make_unique<QWidget>();  // the docks save as they go
   DockSet again;
   again.setObjectName("docks");
   std::tie(left, right) = twoDocks(again, false);  // a and b in the left dock, as the application makes it
   window->show();
-  QCoreApplication::processEvents();
   EXPECT_EQ(std::pair(keysOf(left) + "|" + keysOf(right), right->pane("a")->state()),
             std::pair(std::string("c|x a y z b"), PaneState::Collapsed));
 
@@ -138,8 +130,7 @@ TEST_F(QtDock, UndoBringsBackAClosedPaneWithItsHeightASplitterDragIsOneStepAndOn
   QUndoStack* stack = d->undoStack();
   const std::string before = layoutOf(d);
   click(middle(access().imgClose(indexOf("b"))));
-  ASSERT_EQ(stack->count(), 1);
-  EXPECT_EQ(d->pane("b")->state(), PaneState::Hidden);
+  EXPECT_EQ(std::pair(stack->count(), d->pane("b")->state()), std::pair(1, PaneState::Hidden));
   const QString closed = stored("S/b");
   stack->undo();
   EXPECT_EQ(layoutOf(d), before);
@@ -167,10 +158,7 @@ TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLa
   // The panes part where a dragged title would land, and close up again without a drop.
   const std::string before = layoutOf(d);
   const int top = frame("c")->y();
-  mouse(QEvent::MouseButtonPress, onTitle("a"));
-  mouse(QEvent::MouseMove, onTitle("a", 600));
-  mouse(QEvent::MouseMove, onTitle("b", 60));  // a would go after b
-  mouse(QEvent::MouseMove, onTitle("b", 60));
+  hold({onTitle("a"), onTitle("a", 600), onTitle("b", 60), onTitle("b", 60)});  // a would go after b
   QTest::qWait(250);
   QWidget* overlay = d->findChild<QWidget*>("tovdock_motion");
   ASSERT_TRUE(overlay);
@@ -195,9 +183,9 @@ TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLa
     if (overlay->isVisible()) heights << overlay->property("frames").toMap()["a"].toRect().height();
   }
   ASSERT_GE(heights.size(), 3);
-  EXPECT_EQ(heights.last(), end);
+  EXPECT_EQ(std::tuple(heights.last(), std::is_sorted(heights.rbegin(), heights.rend())),
+            std::tuple(end, true));
   EXPECT_TRUE(std::any_of(heights.begin(), heights.end(), [&](int h) { return h < start && h > end; }));
-  EXPECT_TRUE(std::is_sorted(heights.rbegin(), heights.rend()));
 
   d->setAnimated(false);
   click(middle(access().imgExpand(indexOf("a"))));
@@ -205,8 +193,7 @@ TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLa
   overlay->installEventFilter(&paints);
   click(middle(access().imgCollapse(indexOf("a"))));
   QTest::qWait(200);
-  EXPECT_EQ(layoutOf(d), folded);
-  EXPECT_EQ(paints.count, 0);
+  EXPECT_EQ(std::pair(layoutOf(d), paints.count), std::pair(folded, 0));
 }
 
 }  // namespace

@@ -162,9 +162,7 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
     std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* i) {
       const QAccessible::State st = i->state();
       // A strip lies in its pane's frame, on the dock's surface: no other object in between.
-      if (st.expandable) {
-        EXPECT_EQ(i->parent()->parent()->parent(), top);
-      }
+      EXPECT_EQ(st.expandable ? i->parent()->parent()->parent() : top, top);
       if (st.expandable || i->role() == QAccessible::Separator)
         found << i->text(QAccessible::Name) + (st.focusable || !st.expandable ? "" : " ?") +
                      (st.expanded ? " open" : "") + (st.collapsed ? " shut" : "");
@@ -206,8 +204,7 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
   EXPECT_TRUE(collapse->rect().contains(d->mapToGlobal(QPoint(pixels(drawn.x()), pixels(drawn.y())))));
   EXPECT_EQ(collapse->parent()->childAt(collapse->rect().center().x(), collapse->rect().center().y()),
             collapse);
-  ASSERT_TRUE(collapse->actionInterface());
-  collapse->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  press(collapse);
   EXPECT_EQ(tree(), "A shut Expand A Close A|C shut Expand C");
 }
 
@@ -231,16 +228,14 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineA
   // Short of the start distance a press stays a click for the dock (one that folds nothing here).
   d->setFoldOnTitleClick(false);
   const QPointF near = onC + QPointF((QApplication::startDragDistance() - 1) / pixelsPerTwip(), 0);
-  mouse(QEvent::MouseButtonPress, onC);
-  mouse(QEvent::MouseMove, near);
+  hold({onC, near});
   EXPECT_EQ(seen(), "0 -1 0");
   mouse(QEvent::MouseButtonRelease, near);
   EXPECT_EQ(std::pair(access().dragSource(), layoutOf(d)), std::pair(0, layout));
 
   // Over b's title the marker shows under an outline of c's frame that keeps its place relative
   // to the cursor (it covers b's top edge here).
-  mouse(QEvent::MouseButtonPress, onC);
-  mouse(QEvent::MouseMove, onB);
+  hold({onC, onB});
   ASSERT_EQ(seen(), "1 -1 1");
   const QPoint frameC = QtToolkit::widgetOf(access().picDockBar(indexOf("c")))->mapTo(window.get(), QPoint());
   EXPECT_EQ(window->findChild<QRubberBand*>()->mapTo(window.get(), QPoint()) - frameC,
@@ -261,10 +256,8 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     d->setGeometry(20, 20, pixels(4500), pixels(6000));
     for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
       BarRef b = coreDock(d)->Bars()->Add();
-      b->setKey("k" + std::to_string(i));
-      b->setTitle("Bar " + std::to_string(i));
-      b->setAllowResize(true);
-      b->setHeight(heights[i - 1]);
+      b->setKey("k" + std::to_string(i)), b->setTitle("Bar " + std::to_string(i));
+      b->setAllowResize(true), b->setHeight(heights[i - 1]);
       b->setControl(std::make_shared<WidgetControl>(new QLabel(QString("body %1").arg(i), window)));
     }
     coreDock(d)->setAllowScroll(scroll);

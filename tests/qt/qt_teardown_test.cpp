@@ -9,24 +9,18 @@ namespace {
 
 using Kill = std::function<void()>;
 
-/// Where the application's slot that deletes the dock is connected.
-struct Slot {
-  const char* name;
-  void (*arm)(DockWidget*, QObject* context, const Kill&);
-};
+/// Where the application's slot that deletes the dock is connected: a name and what connects it.
+using Slot = std::pair<const char*, void (*)(DockWidget*, QObject* context, const Kill&)>;
 
 template <auto signal>
 void onDock(DockWidget* d, QObject* c, const Kill& k) {
   QObject::connect(d, signal, c, k);
 }
-template <auto signal>
+/// The signal of each pane, or of what `of` gives for it.
+template <auto signal, auto of = [](Pane* p) { return p; }>
 void onPanes(DockWidget* d, QObject* c, const Kill& k) {
   for (Pane* p : d->panes())
-    QObject::connect(p, signal, c, k);
-}
-void onViewActions(DockWidget* d, QObject* c, const Kill& k) {
-  for (Pane* p : d->panes())
-    QObject::connect(p->toggleViewAction(), &QAction::toggled, c, k);
+    QObject::connect(std::invoke(of, p), signal, c, k);
 }
 /// The core's handler `member` with the arguments `Args`.
 template <auto member, typename... Args>
@@ -49,7 +43,7 @@ const Slot kSlots[] = {
     {"PaneClosed", onDock<&DockWidget::paneClosed>},
     {"OptionsRequested", onDock<&DockWidget::optionsRequested>},
     {"ContextMenuRequested", onDock<&DockWidget::contextMenuRequested>},
-    {"ViewActionToggled", onViewActions},
+    {"ViewActionToggled", onPanes<&QAction::toggled, &Pane::toggleViewAction>},
     {"LayoutChanged", onDock<&DockWidget::layoutChanged>},
     {"CoreClosed", onCore<&CoreEvents::closed, std::string>},
     {"CoreCtlResize", onCore<&CoreEvents::ctlResize, std::string>},
@@ -98,10 +92,7 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
            drag({onTitle("a"), onTitle("b")});
          }},
         {"screen reader press",
-         [this] {
-           QAccessibleInterface* title = QAccessible::queryAccessibleInterface(titleOf("a"));
-           title->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-         }},
+         [this] { press(QAccessible::queryAccessibleInterface(titleOf("a"))->child(0)); }},
     };
   }
 
@@ -113,7 +104,7 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
   int deletions = 0;
   for (const auto& [name, action] : actions()) {
     // Qt itself does not survive a widget deleted inside its own resize().
-    if (GetParam().arm == onWidgetResize && name == std::string("resize")) continue;
+    if (GetParam().second == onWidgetResize && name == std::string("resize")) continue;
     if (!d) panes();
     fresh = d->saveState();
     d->pane("a")->setOptionsVisible(true);
@@ -123,7 +114,7 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
     SCOPED_TRACE(name);
     const QPointer<DockWidget> dock = d;
     bool deleted = false;
-    GetParam().arm(d, window.get(), [dock, &deleted] {
+    GetParam().second(d, window.get(), [dock, &deleted] {
       if (dock) deleted = true, delete dock.data();
     });
     QList<QPointer<QObject>> parts{d};
@@ -140,16 +131,15 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
         EXPECT_FALSE(window->isAncestorOf(w)) << w->objectName().toStdString();
     }
     turn();
-    if (deleted) {
-      ++deletions;
-      EXPECT_TRUE(window->findChildren<QWidget*>().isEmpty());
-      for (const QPointer<QWidget>& w : widgets)
-        EXPECT_TRUE(w.isNull());
-    } else {
+    if (!deleted) {
       ASSERT_TRUE(dock) << "deleted by nothing but the slot";
-      delete d;
+      delete std::exchange(d, nullptr);
+      continue;
     }
-    d = nullptr;
+    ++deletions, d = nullptr;
+    EXPECT_TRUE(window->findChildren<QWidget*>().isEmpty());
+    for (const QPointer<QWidget>& w : widgets)
+      EXPECT_TRUE(w.isNull());
   }
   // Every slot ran inside some of the calls and input.
   EXPECT_GT(deletions, 0);
@@ -157,7 +147,7 @@ TEST_P(DeletedInASlot, DuringEachCallAndInputTheDockGoesAtOnceAndNothingOfItIsTo
 }
 
 INSTANTIATE_TEST_SUITE_P(EachSlot, DeletedInASlot, ::testing::ValuesIn(kSlots),
-                         [](const testing::TestParamInfo<Slot>& i) { return std::string(i.param.name); });
+                         [](const testing::TestParamInfo<Slot>& i) { return std::string(i.param.first); });
 
 TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereWhenTheDockOrItsWindowGoes) {
   QWidget other;
@@ -165,8 +155,7 @@ TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereWhenTheDockOrItsWindowG
     SCOPED_TRACE(wholeWindow);
     if (!d) panes();
     const QPointer<QWidget> moved = d->pane("b")->widget();
-    moved->setParent(&other);
-    moved->setGeometry(5, 6, 70, 80);
+    moved->setParent(&other), moved->setGeometry(5, 6, 70, 80);
     moved->show();
     wholeWindow ? window.reset() : delete d;
     d = nullptr;

@@ -41,12 +41,11 @@ class QtWalk {
       const std::uint32_t op = in.below(16);
       // Half of the steps run with quiet slots; in the others one slot acts, the first to run.
       act = static_cast<Act>(in.below(2 * static_cast<int>(Act::Count)));
-      removed = false;
       // Only the user's input makes a step to undo. A call tells one layout change, whatever it
       // changed, unless a slot changed the layout again.
       const qsizetype undoable = dock->undoStack()->count();
       const int acted = reentries;
-      changes = 0;
+      removed = false, changes = 0;
       step(op);
       turn();  // queued signals reach the slots here
       act = Act::None;
@@ -70,10 +69,7 @@ class QtWalk {
   /// A hosted widget whose resize runs the application's code.
   struct Hosted : QLabel {
     explicit Hosted(QtWalk* walk) : QLabel("w"), walk(walk) {}
-    void resizeEvent(QResizeEvent* e) override {
-      QLabel::resizeEvent(e);
-      walk->react(this);
-    }
+    void resizeEvent(QResizeEvent* e) override { QLabel::resizeEvent(e), walk->react(this); }
     QtWalk* walk;
   };
 
@@ -85,8 +81,7 @@ class QtWalk {
 
   void build() {
     dock = new DockWidget(&window);
-    dock->setAutoSave(false);
-    dock->setAnimated(false);
+    dock->setAutoSave(false), dock->setAnimated(false);
     dock->setFitToContent(in.flip());
     // The application's slot on each of the dock's signals.
     [this](auto... signal) { (QObject::connect(dock, signal, dock, [this] { react(); }), ...); }(
@@ -107,8 +102,7 @@ class QtWalk {
   void react(const QWidget* resizing = nullptr) {
     const Act now = std::exchange(act, Act::None);
     if (now == Act::None || now >= Act::Count || !dock) return;
-    ++reentries;
-    exact = false;
+    ++reentries, exact = false;
     Pane* p = anyPane();
     if (now == Act::Delete) kill();
     if (now == Act::Add) add(in.between(-1, 13));
@@ -153,8 +147,7 @@ class QtWalk {
   /// Removes a pane, takes its widget back or deletes the widget, which takes the pane with it.
   void remove(Pane* p, std::uint32_t how) {
     const QString key = p->key();
-    keys.removeAll(key);
-    removed = true;
+    keys.removeAll(key), removed = true;
     (how == 1 ? taken : gone) << p->widget();
     if (how == 0) dock->removePane(key);
     if (how == 1) dock->takeWidget(key);
@@ -187,10 +180,9 @@ class QtWalk {
       QCoreApplication::processEvents();
     };
     mouse(QEvent::MouseButtonPress);
-    for (int k = drag ? in.between(1, 3) : 0; k > 0; --k) {
-      const auto [dx, dy] = std::array{in.between(-50, 50), in.between(-300, 300)};
-      mouse(QEvent::MouseMove, QPoint(dx, dy));
-    }
+    // A braced list takes its reads of the input left to right.
+    for (int k = drag ? in.between(1, 3) : 0; k > 0; --k)
+      mouse(QEvent::MouseMove, QPoint{in.between(-50, 50), in.between(-300, 300)});
     mouse(QEvent::MouseButtonRelease);
     time += in.flip() ? 1000 : 0;  // or the next click is a double click
   }
