@@ -3,11 +3,7 @@
 // native windows refuse unknown ones, and values convert as the classic runtime converts them.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "support/ui_driver.h"
 #include "tovdock/headless.h"

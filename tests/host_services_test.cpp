@@ -1,13 +1,10 @@
 // The default host services: the settings store, its location, the process-wide object and the scheme.
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <array>
 #include <atomic>
-#include <optional>
 #include <thread>
-#include <vector>
 
 #include "support/store_files.h"
 #include "tovdock/host.h"

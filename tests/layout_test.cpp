@@ -3,7 +3,6 @@
 // minimum, folding the lowest bars when nothing else fits and unfolding them again.
 #include <array>
 #include <cmath>
-#include <vector>
 
 #include "support/dock_fixture.h"
 

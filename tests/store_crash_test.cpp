@@ -1,7 +1,6 @@
 // The settings store under a dock when another process holds it locked, changes it at the same time, or
 // when it cannot be written: a layout once saved is not lost, and the program goes on.
 #include <grp.h>
-#include <signal.h>
 #include <sys/stat.h>
 
 #include "support/store_files.h"

@@ -3,11 +3,6 @@
 // and are instantiated for every backend that is built.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "support/dock_access.h"
 #include "support/memory_host.h"
 #include "support/ui_driver.h"
