@@ -152,22 +152,20 @@ TEST_P(Splitter, ThePartnerIsTheNextResizableBarOrTheOneAboveTheLowest) {
   }
 }
 
-TEST_P(Splitter, AHandlerThatShowsTheDockDuringThePassLeavesTheSplittersOfTheStoredOrder) {
-  for (bool fit : {false, true}) {
-    newDock(), host->store.clear();  // the last dock saved its layout when it ended
-    threeBars(), dock->setFitToDock(fit), b->setShowResize(false);
-    host->store[{"DockBar", "b"}] = "3:1:1:1500", host->store[{"DockBar", "c"}] = "2:1:1:1000";
-    // The next pass gives b its splitter back, which repaints b while the limits are set.
-    bool once = true;
-    dock->CtlResize = [&](std::string& key) {
-      if (key == "b" && std::exchange(once, false)) dock->setShow(true);
-    };
-    dock->ShowElement(0);
-    std::string splitters;
-    for (std::int32_t i = 1; i <= bars()->Count(); ++i)
-      splitters += bars()->ItemByOrder(i)->Key() + std::to_string(bars()->ItemByOrder(i)->ShowResize()) + " ";
-    EXPECT_EQ(splitters, "a1 c1 b0 ") << fit;
-  }
+TEST_P(Splitter, AHandlerThatShowsTheDockDuringTheFitPassLeavesTheSplittersOfTheStoredOrder) {
+  // Without the fit, the walk's saved input "handler-shows-the-dock-in-the-limits-walk" meets this.
+  threeBars(), dock->setFitToDock(true), b->setShowResize(false);
+  host->store[{"DockBar", "b"}] = "3:1:1:1500", host->store[{"DockBar", "c"}] = "2:1:1:1000";
+  // The next pass gives b its splitter back, which repaints b while the limits are set.
+  bool once = true;
+  dock->CtlResize = [&](std::string& key) {
+    if (key == "b" && std::exchange(once, false)) dock->setShow(true);
+  };
+  dock->ShowElement(0);
+  std::string splitters;
+  for (std::int32_t i = 1; i <= bars()->Count(); ++i)
+    splitters += bars()->ItemByOrder(i)->Key() + std::to_string(bars()->ItemByOrder(i)->ShowResize()) + " ";
+  EXPECT_EQ(splitters, "a1 c1 b0 ");
 }
 
 TEST_P(Splitter, InScrollModeTheStackGrows) {
