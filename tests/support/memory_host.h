@@ -21,7 +21,7 @@ class MemoryHost : public HostServices {
     if (auto hook = hostile) hook("ShowMessage");
   }
   std::string GetSetting(const std::string& section, const std::string& key, std::int16_t) override {
-    const std::string found = lookup(section, key);  // read before the host's own code may change it
+    const std::string found = value(key, section);  // read before the host's own code may change it
     if (auto hook = hostile) hook("GetSetting");
     return found;
   }
@@ -34,9 +34,8 @@ class MemoryHost : public HostServices {
   bool GetFlag(std::int32_t number) override { return number == 141 && vertical; }
   std::int32_t GetColor(std::int32_t number) override { return colors.contains(number) ? colors[number] : 0; }
 
-  /// The stored value of a bar's key in section "DockBar".
-  std::string value(const std::string& key) const { return lookup("DockBar", key); }
-  std::string lookup(const std::string& section, const std::string& key) const {
+  /// The stored value of a key, by default a bar's in section "DockBar".
+  std::string value(const std::string& key, const std::string& section = "DockBar") const {
     return store.contains({section, key}) ? store.at({section, key}) : std::string();
   }
 
