@@ -6,13 +6,48 @@
 namespace tov::test {
 namespace {
 
-class Commands : public DockTest {
+using Keys = std::vector<std::pair<std::string, std::int32_t>>;
+using Point = std::pair<double, double>;
+
+/// Input on the title strips: clicks on their elements, and titles dragged and dropped.
+class TitleInput : public DockTest {
  protected:
   /// Clicks an element `dx` from its left and 100 below its top.
   void click(Element& e, std::int16_t button = btnLeft, double dx = 100) {
     ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
   }
+  /// Bars of 1000 twips, one per key, in a dock of 6000 by 6000; nothing is fitted to the dock.
+  std::vector<BarRef> build(const Keys& keys) {
+    bars()->Clear();
+    host->store.clear();  // or the rebuilt bars would come back in the saved order
+    std::vector<BarRef> made;
+    for (const auto& [key, align] : keys)
+      made.push_back(addBar(key, 1000, align));
+    show(6000, 6000);
+    host->saves.clear();
+    return made;
+  }
+  /// A point on a bar's title strip clear of its caption and buttons, `dy` below the strip's top.
+  Point onTitle(const BarRef& b, double dy = 100) {
+    Panel& strip = access().picTitel(b->Index());
+    return {ui->absLeft(strip) + 1500, ui->absTop(strip) + dy};
+  }
+  void drag(Point from, Point to) {
+    ui->press(from.first, from.second);
+    ui->release(to.first, to.second);
+  }
+  void drag(const BarRef& from, Point to) { drag(onTitle(from), to); }
+  /// The order, the group of bar `b` and whether the drop was saved.
+  std::string outcome(const BarRef& b) {
+    return order() + " " + std::to_string(b->AlignBar()) + (host->saves.empty() ? " " : " saved");
+  }
+
+  static constexpr Point kFreeLeft{1000, 5000};
+  static constexpr Point kFreeRight{4500, 5000};
 };
+
+using Commands = TitleInput;
+using DragDrop = TitleInput;
 
 TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
   auto made = addBars({"a", "b", ""}, 1000, false);
@@ -121,41 +156,6 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
 }
 
 TOV_BACKEND_SUITE(Commands);
-
-using Keys = std::vector<std::pair<std::string, std::int32_t>>;
-using Point = std::pair<double, double>;
-
-class DragDrop : public DockTest {
- protected:
-  /// Bars of 1000 twips, one per key, in a dock of 6000 by 6000; nothing is fitted to the dock.
-  std::vector<BarRef> build(const Keys& keys) {
-    bars()->Clear();
-    host->store.clear();  // or the rebuilt bars would come back in the saved order
-    std::vector<BarRef> made;
-    for (const auto& [key, align] : keys)
-      made.push_back(addBar(key, 1000, align));
-    show(6000, 6000);
-    host->saves.clear();
-    return made;
-  }
-  /// A point on a bar's title strip clear of its caption and buttons, `dy` below the strip's top.
-  Point onTitle(const BarRef& b, double dy = 100) {
-    Panel& strip = access().picTitel(b->Index());
-    return {ui->absLeft(strip) + 1500, ui->absTop(strip) + dy};
-  }
-  void drag(Point from, Point to) {
-    ui->press(from.first, from.second);
-    ui->release(to.first, to.second);
-  }
-  void drag(const BarRef& from, Point to) { drag(onTitle(from), to); }
-  /// The order, the group of bar `b` and whether the drop was saved.
-  std::string outcome(const BarRef& b) {
-    return order() + " " + std::to_string(b->AlignBar()) + (host->saves.empty() ? " " : " saved");
-  }
-
-  static constexpr Point kFreeLeft{1000, 5000};
-  static constexpr Point kFreeRight{4500, 5000};
-};
 
 TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
   const Keys keys{{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}};
