@@ -36,7 +36,6 @@ class TitleInput : public DockTest {
     ui->press(from.first, from.second);
     ui->release(to.first, to.second);
   }
-  void drag(const BarRef& from, Point to) { drag(onTitle(from), to); }
   /// The order, the group of bar `b` and whether the drop was saved.
   std::string outcome(const BarRef& b) {
     return order() + " " + std::to_string(b->AlignBar()) + (host->saves.empty() ? " " : " saved");
@@ -160,13 +159,13 @@ TOV_BACKEND_SUITE(Commands);
 TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
   const Keys keys{{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}};
   auto made = build(keys);
-  drag(made[3], onTitle(made[1]));  // upwards: D lands before B
+  drag(onTitle(made[3]), onTitle(made[1]));  // upwards: D lands before B
   EXPECT_EQ(snap() + " " + host->value("B"),
             "A:1:1:1000@0 D:2:1:1000@1000 B:2:1:1000@2000 C:2:1:1000@3000 3:2:1:1000");
   EXPECT_EQ(std::tuple(access().dragSource(), access().picDockBar(made[3]->Index()).Left()),
             std::tuple(0, 0.0));
   made = build(keys);
-  drag(made[0], onTitle(made[2]));  // downwards: A lands behind C
+  drag(onTitle(made[0]), onTitle(made[2]));  // downwards: A lands behind C
   EXPECT_EQ(snap() + " " + host->value("A"),
             "B:2:1:1000@0 C:2:1:1000@1000 A:2:1:1000@2000 D:3:1:1000@0 3:2:1:1000");
   // The call moves as a drop does; a place or group out of range, or no change, is refused.
@@ -179,8 +178,8 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
   EXPECT_EQ(outcome(made[0]), "D,B,C,A 3 saved");
   // A bar that cannot move is no target and cannot be dragged, nor moved by the call.
   made[3]->setCanMove(false);
-  drag(made[0], onTitle(made[3]));
-  drag(made[3], onTitle(made[1]));
+  drag(onTitle(made[0]), onTitle(made[3]));
+  drag(onTitle(made[3]), onTitle(made[1]));
   EXPECT_EQ(std::tuple(dock->moveBar(d, 2, eAlignTop), outcome(made[0]), ui->messages().size()),
             std::tuple(false, "D,B,C,A 3 saved", 0u));
 }
@@ -200,14 +199,14 @@ TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
            {1, 2, 300, "P,R,Q 3 saved@1000"},
            {1, 2, 285, "Q,P,R 1 saved@0"}}) {
     auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
-    drag(made[from], onTitle(made[onto], dy));
+    drag(onTitle(made[from]), onTitle(made[onto], dy));
     EXPECT_EQ(outcome(made[from]) + "@" + std::to_string(toInt32(top(made[from]))), result)
         << from << " onto " << onto << " at " << dy;
   }
   // Within the strip, a top bar is a target as anywhere else.
   auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignLeft}});
   made[0]->setState(eBarCollapsed);  // 260 high: B's title starts inside the strip
-  drag(made[2], onTitle(made[1], 10));
+  drag(onTitle(made[2]), onTitle(made[1], 10));
   EXPECT_EQ(outcome(made[2]), "A,C,B 1 saved");
 }
 
@@ -231,7 +230,7 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
            {bottoms, 2, kFreeLeft, "3,1,2 2 saved"},
            {topRights, 2, kFreeLeft, "1,3,2 1 saved"}}) {
     auto made = build(keys);
-    drag(made[from], to);
+    drag(onTitle(made[from]), to);
     EXPECT_EQ(outcome(made[from]), result) << from << " to " << to.first;
   }
 }

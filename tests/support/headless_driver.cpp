@@ -11,9 +11,6 @@ namespace {
 
 class HeadlessUiDriver final : public UiDriver {
  public:
-  HeadlessUiDriver()
-      : mToolkit(std::make_shared<headless::HeadlessToolkit>()), mForm(mToolkit->createWindow()) {}
-
   std::shared_ptr<Toolkit> toolkit() override { return mToolkit; }
 
   void attach(Surface& surface) override {
@@ -47,8 +44,8 @@ class HeadlessUiDriver final : public UiDriver {
  private:
   headless::Driver& driver() { return mDriver.value(); }  // throws before attach
 
-  std::shared_ptr<headless::HeadlessToolkit> mToolkit;
-  Hwnd mForm;
+  std::shared_ptr<headless::HeadlessToolkit> mToolkit = std::make_shared<headless::HeadlessToolkit>();
+  Hwnd mForm = mToolkit->createWindow();
   std::optional<headless::Driver> mDriver;
 };
 
