@@ -320,14 +320,13 @@ TEST_P(Settings,
   show();
   dock->collapseBar(a->Index());
   dock->closeBar(c->Index());
-  const std::vector<LayoutRecord> saved = dock->records();
+  std::vector<LayoutRecord> records = dock->records();
 
   // A dock not shown yet shows the records applied to it instead of the stored layout.
   newDock();
   for (const char* key : {"c", "b", "a"})
     addBar(key, 700, eAlignTop, true)->setShowClose(true);
-  host->store = {{{"DockBar", "a"}, "3:1:1:1500"}};  // not read: the records stand in
-  std::vector<LayoutRecord> records = saved;
+  host->store = {{{"DockBar", "a"}, "3:1:1:1500"}};                   // not read: the records stand in
   records.push_back({"b", 1, eAlignBottom + 1, eBarExpanded, 2000});  // an unknown group: ignored
   dock->applyRecords(records);
   EXPECT_EQ(bars()->ItemByKey("a")->State(), eBarCollapsed);

@@ -170,10 +170,7 @@ TEST_F(HostStoreTest, SaveFailingLaterIsReportedOnceAndDoesNotStopTheProgram) {
 }
 
 TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndUnusableLinkedOrSharedPlacesAreRefused) {
-  auto mode = [](const fs::path& p) {
-    struct stat st {};
-    return lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 01000000u;
-  };
+  auto mode = [](const fs::path& p) { return static_cast<unsigned>(fs::symlink_status(p).permissions()); };
   // What the library creates is private whatever the umask takes away.
   const mode_t umaskWas = umask(0277);
   const auto nested = dir / "a" / "b" / "settings.sqlite";
