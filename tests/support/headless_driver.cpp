@@ -1,7 +1,5 @@
 // UiDriver on the headless toolkit: input goes straight to its Driver, and hosted controls are
 // TestControls whose windows start on one "form" window, so a test can see them handed back.
-#include <optional>
-
 #include "support/ui_driver.h"
 #include "tovdock/headless.h"
 

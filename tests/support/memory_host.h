@@ -1,12 +1,7 @@
 #pragma once
 // Host services kept in memory, with a fixed colour scheme, recording messages and every save.
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "tovdock/host.h"
 #include "tovdock/platform.h"
