@@ -6,7 +6,6 @@
 // description.
 #include "dock/settings_value.h"
 #include "support/byte_choices.h"
-#include "support/dock_access.h"
 #include "support/fit_rules.h"
 #include "support/memory_host.h"
 #include "support/ui_driver.h"
