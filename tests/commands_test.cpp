@@ -6,7 +6,6 @@
 namespace tov::test {
 namespace {
 
-using Keys = std::vector<std::pair<std::string, std::int32_t>>;
 using Point = std::pair<double, double>;
 
 /// Input on the title strips: clicks on their elements, and titles dragged and dropped.
@@ -16,13 +15,15 @@ class TitleInput : public DockTest {
   void click(Element& e, std::int16_t button = btnLeft, double dx = 100) {
     ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);
   }
-  /// Bars of 1000 twips, one per key, in a dock of 6000 by 6000; nothing is fitted to the dock.
-  std::vector<BarRef> build(const Keys& keys) {
+  /// Bars A, B, C ... of 1000 twips, one per letter of `groups` (T, L, R, B: top, left, right, bottom
+  /// group), in a dock of 6000 by 6000; nothing is fitted to the dock.
+  std::vector<BarRef> build(std::string_view groups) {
     bars()->Clear();
     host->store.clear();  // or the rebuilt bars would come back in the saved order
     std::vector<BarRef> made;
-    for (const auto& [key, align] : keys)
-      made.push_back(addBar(key, 1000, align));
+    for (const char group : groups)
+      made.push_back(addBar(std::string(1, char('A' + made.size())), 1000,
+                            eAlignTop + static_cast<std::int32_t>(std::string_view("TLRB").find(group))));
     show(6000, 6000);
     host->saves.clear();
     return made;
@@ -157,14 +158,13 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
 TOV_BACKEND_SUITE(Commands);
 
 TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
-  const Keys keys{{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}};
-  auto made = build(keys);
+  auto made = build("TLLR");
   drag(onTitle(made[3]), onTitle(made[1]));  // upwards: D lands before B
   EXPECT_EQ(snap() + " " + host->value("B"),
             "A:1:1:1000@0 D:2:1:1000@1000 B:2:1:1000@2000 C:2:1:1000@3000 3:2:1:1000");
   EXPECT_EQ(std::tuple(access().dragSource(), access().picDockBar(made[3]->Index()).Left()),
             std::tuple(0, 0.0));
-  made = build(keys);
+  made = build("TLLR");
   drag(onTitle(made[0]), onTitle(made[2]));  // downwards: A lands behind C
   EXPECT_EQ(snap() + " " + host->value("A"),
             "B:2:1:1000@0 C:2:1:1000@1000 A:2:1:1000@2000 D:3:1:1000@0 3:2:1:1000");
@@ -185,26 +185,26 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
 }
 
 TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
-  // Bars P, Q (left) and R (right); which bar is dragged, onto which, how far below the top of
+  // Bars A, B (left) and C (right); which bar is dragged, onto which, how far below the top of
   // the target's title; the order and the dragged bar's group after the drop; whether it saved.
   // The topmost bar dropped onto itself in the strip stays: its Top (0) is not below the cursor
   // (unless the cursor is at 0 too), but the drop is laid out and saved all the same. Dropped 20
   // pixels (300 twips) down on the right column's first bar, a bar takes its column; 19 pixels
   // down it is in the strip.
   for (auto [from, onto, dy, result] : std::vector<std::tuple<std::size_t, std::size_t, double, std::string>>{
-           {0, 0, 100, "P,Q,R 2 saved@0"},
-           {0, 0, 0, "P,Q,R 2 saved@0"},
-           {1, 1, 100, "P,Q,R 2 @1000"},
-           {1, 0, 100, "Q,P,R 1 saved@0"},
-           {1, 2, 300, "P,R,Q 3 saved@1000"},
-           {1, 2, 285, "Q,P,R 1 saved@0"}}) {
-    auto made = build({{"P", eAlignLeft}, {"Q", eAlignLeft}, {"R", eAlignRight}});
+           {0, 0, 100, "A,B,C 2 saved@0"},
+           {0, 0, 0, "A,B,C 2 saved@0"},
+           {1, 1, 100, "A,B,C 2 @1000"},
+           {1, 0, 100, "B,A,C 1 saved@0"},
+           {1, 2, 300, "A,C,B 3 saved@1000"},
+           {1, 2, 285, "B,A,C 1 saved@0"}}) {
+    auto made = build("LLR");
     drag(onTitle(made[from]), onTitle(made[onto], dy));
     EXPECT_EQ(outcome(made[from]) + "@" + std::to_string(toInt32(top(made[from]))), result)
         << from << " onto " << onto << " at " << dy;
   }
   // Within the strip, a top bar is a target as anywhere else.
-  auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignLeft}});
+  auto made = build("TTL");
   made[0]->setState(eBarCollapsed);  // 260 high: B's title starts inside the strip
   drag(onTitle(made[2]), onTitle(made[1], 10));
   EXPECT_EQ(outcome(made[2]), "A,C,B 1 saved");
@@ -215,28 +215,24 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   // last top bar on the left side and the last bar on the right side are the bar itself. The left
   // side follows the last top or left bar, or starts a left column, which the order then puts
   // before the right and bottom bars: stacked behind a right bar it would lie over the next one.
-  const Keys tops{{"1", eAlignTop}, {"2", eAlignTop}, {"3", eAlignTop}, {"4", eAlignTop}};
-  const Keys mixed{{"1", eAlignTop}, {"2", eAlignLeft}, {"3", eAlignRight}, {"4", eAlignBottom}};
-  const Keys rights{{"1", eAlignRight}, {"2", eAlignRight}, {"3", eAlignRight}};
-  const Keys bottoms{{"1", eAlignBottom}, {"2", eAlignBottom}, {"3", eAlignBottom}};
-  const Keys topRights{{"1", eAlignTop}, {"2", eAlignRight}, {"3", eAlignRight}};
-  for (auto [keys, from, to, result] : std::vector<std::tuple<Keys, std::size_t, Point, std::string>>{
-           {tops, 3, kFreeLeft, "1,2,3,4 1 "},
-           {tops, 3, kFreeRight, "1,2,3,4 1 "},
-           {tops, 1, {2985, 5000}, "1,3,4,2 1 saved"},
-           {tops, 2, {3000, 5000}, "1,2,4,3 3 saved"},
-           {mixed, 3, kFreeLeft, "1,2,4,3 2 saved"},
-           {rights, 2, {1000, 1000}, "3,1,2 2 saved"},
-           {bottoms, 2, kFreeLeft, "3,1,2 2 saved"},
-           {topRights, 2, kFreeLeft, "1,3,2 1 saved"}}) {
-    auto made = build(keys);
+  for (auto [groups, from, to, result] :
+       std::vector<std::tuple<const char*, std::size_t, Point, std::string>>{
+           {"TTTT", 3, kFreeLeft, "A,B,C,D 1 "},
+           {"TTTT", 3, kFreeRight, "A,B,C,D 1 "},
+           {"TTTT", 1, {2985, 5000}, "A,C,D,B 1 saved"},
+           {"TTTT", 2, {3000, 5000}, "A,B,D,C 3 saved"},
+           {"TLRB", 3, kFreeLeft, "A,B,D,C 2 saved"},
+           {"RRR", 2, {1000, 1000}, "C,A,B 2 saved"},
+           {"BBB", 2, kFreeLeft, "C,A,B 2 saved"},
+           {"TRR", 2, kFreeLeft, "A,C,B 1 saved"}}) {
+    auto made = build(groups);
     drag(onTitle(made[from]), to);
     EXPECT_EQ(outcome(made[from]), result) << from << " to " << to.first;
   }
 }
 
 TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
-  auto made = build({{"A", eAlignTop}, {"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
+  auto made = build("TLLR");
   made[2]->setState(eBarHidden);  // C keeps its frame's place but counts for no marker
   auto hintOver = [&](const BarRef& from, Point at) {
     ui->press(onTitle(from).first, onTitle(from).second);
@@ -257,15 +253,15 @@ TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
   EXPECT_EQ(hintOver(made[3], {2985, 5000}), H({kArea, 0, 2000, 3000, 6000}));
   EXPECT_EQ(hintOver(made[3], {1500, 100}), H({kLine, 0, 0, 5980, 0}));  // A's top
   EXPECT_EQ(outcome(made[0]), "A,B,C,D 1 ");
-  // With no top group, the top strip over B spans every frame; the right half is free below the
+  // With no top group, the top strip over the first bar spans every frame; the right half is free below the
   // right column, shorter than the left one.
-  made = build({{"B", eAlignLeft}, {"C", eAlignLeft}, {"D", eAlignRight}});
+  made = build("LLR");
   EXPECT_EQ(hintOver(made[1], {1500, 100}), H({kLine, 0, 0, 5950, 0}));
   EXPECT_EQ(hintOver(made[1], kFreeRight), H({kArea, 3000, 1000, 6000, 6000}));
 }
 
 TEST_P(DragDrop, TheCaptionsAndTheIconActAsTheStripForPressesAndDrops) {
-  auto made = build({{"A", eAlignTop}, {"B", eAlignTop}, {"C", eAlignTop}});
+  auto made = build("TTT");
   made[1]->setTitleRight("rechts");
   made[2]->setIcon(icon16());
   auto middle = [&](const Element& e) {
