@@ -211,8 +211,7 @@ TEST_F(HostStoreTest, ThePrivateSqliteStoreIsMadeOnFirstUseAndUnusableLinkedOrSh
   useUnusableStore("link to a store elsewhere", link);
   ASSERT_EQ(chmod(own.c_str(), 0777), 0);
   useUnusableStore("fallback folder open to all", std::nullopt);
-  ASSERT_EQ(chmod(own.c_str(), 0700), 0);
-  ASSERT_EQ(chown(own.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(std::pair(chmod(own.c_str(), 0700), chown(own.c_str(), 65534, 65534)), std::pair(0, 0));
   useUnusableStore("fallback folder of another user", std::nullopt);
   EXPECT_EQ(std::tuple(readFile(elsewhere) == elsewhereBytes, aloneIn(elsewhere)), std::tuple(true, true));
 }
