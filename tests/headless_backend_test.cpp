@@ -35,12 +35,11 @@ TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmles
   strip->setGradient(Gradient{0x102030, 0x405060, true});
   auto copy = lbl->clone();
   std::unique_ptr<Element> stripCopy = strip->clone();
-  EXPECT_EQ(std::tuple(copy->Left(), copy->Width(), dynamic_cast<Label&>(*copy).Alignment()),
-            std::tuple(360.0, 500.0, Label::Align::Right));
-  EXPECT_EQ(dynamic_cast<Panel&>(*stripCopy).gradient(), strip->gradient());
-  EXPECT_EQ(std::tuple(copy->Visible(), bool(copy->handler(&ElementHandlers::onClick)),
-                       drawing(dynamic_cast<Panel&>(*stripCopy)).size(), drv.children(*stripCopy).size()),
-            std::tuple(false, false, 0u, 0u));
+  Panel& panelCopy = dynamic_cast<Panel&>(*stripCopy);
+  EXPECT_EQ(std::tuple(copy->Left(), copy->Width(), dynamic_cast<Label&>(*copy).Alignment(),
+                       panelCopy.gradient(), copy->Visible(), bool(copy->handler(&ElementHandlers::onClick)),
+                       drawing(panelCopy).size(), drv.children(*stripCopy).size()),
+            std::tuple(360.0, 500.0, Label::Align::Right, strip->gradient(), false, false, 0u, 0u));
   EXPECT_EQ(drv.children(*strip), (std::vector<Element*>{lbl.get(), copy.get()}));
   stripCopy->setContainer(strip.get());
   auto otherSurface = tk.createSurface();
