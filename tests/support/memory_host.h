@@ -53,11 +53,9 @@ class HookedControl : public Control {
       : mInner(std::move(inner)), mHook(std::move(hook)) {}
   Value invoke(std::string_view member, Access access, std::span<const Value> args) override {
     Value result = mInner->invoke(member, access, args);
-    if (access != Access::Get) {
-      // The hook may drop the last reference to this control: nothing of it is used afterwards.
-      auto hook = mHook;
-      hook(member);
-    }
+    // The hook may drop the last reference to this control: it runs on a copy, and nothing of the
+    // control is used afterwards.
+    if (access != Access::Get) decltype(mHook){mHook}(member);
     return result;
   }
 
