@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 #include "dock/settings_value.h"
 #include "tovdock/bar.h"

@@ -3,11 +3,7 @@
 // native windows refuse unknown ones, and values convert as the classic runtime converts them.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "support/ui_driver.h"
 #include "tovdock/headless.h"
@@ -20,17 +16,13 @@ using test::place;
 
 class HeadlessTest : public ::testing::Test {
  protected:
-  auto panel(Element* in, double l, double t, double w, double h) {
-    return place(surface->createPanel(in), l, t, w, h);
-  }
-
   HeadlessToolkit tk;
   std::unique_ptr<Surface> surface = tk.createSurface();
   Driver drv{*surface};
 };
 
 TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmless) {
-  auto strip = panel(nullptr, 0, 0, 4000, 300);
+  auto strip = place(surface->createPanel(nullptr), 0, 0, 4000, 300);
   auto lbl = surface->createLabel(strip.get());
   lbl->setCaption("Größe"), lbl->setAutoSize(true);  // a width of 100 per code point
   lbl->setLeft(360), lbl->setAlignment(Label::Align::Right), lbl->setVisible(true);
@@ -39,12 +31,11 @@ TEST_F(HeadlessTest, CopiesStartBareContainmentRefusesCyclesAndOrphansAreHarmles
   strip->setGradient(Gradient{0x102030, 0x405060, true});
   auto copy = lbl->clone();
   std::unique_ptr<Element> stripCopy = strip->clone();
-  EXPECT_EQ(std::tuple(copy->Left(), copy->Width(), dynamic_cast<Label&>(*copy).Alignment()),
-            std::tuple(360.0, 500.0, Label::Align::Right));
-  EXPECT_EQ(dynamic_cast<Panel&>(*stripCopy).gradient(), strip->gradient());
-  EXPECT_EQ(std::tuple(copy->Visible(), bool(copy->handler(&ElementHandlers::onClick)),
-                       drawing(dynamic_cast<Panel&>(*stripCopy)).size(), drv.children(*stripCopy).size()),
-            std::tuple(false, false, 0u, 0u));
+  Panel& panelCopy = dynamic_cast<Panel&>(*stripCopy);
+  EXPECT_EQ(std::tuple(copy->Left(), copy->Width(), dynamic_cast<Label&>(*copy).Alignment(),
+                       panelCopy.gradient(), copy->Visible(), bool(copy->handler(&ElementHandlers::onClick)),
+                       drawing(panelCopy).size(), drv.children(*stripCopy).size()),
+            std::tuple(360.0, 500.0, Label::Align::Right, strip->gradient(), false, false, 0u, 0u));
   EXPECT_EQ(drv.children(*strip), (std::vector<Element*>{lbl.get(), copy.get()}));
   stripCopy->setContainer(strip.get());
   auto otherSurface = tk.createSurface();
@@ -84,8 +75,8 @@ TEST_F(HeadlessTest, ScrollBarNotifiesRealChangesWithinRangeAndMayBeUnloadedByIt
 }
 
 TEST_F(HeadlessTest, TheFrontMostVisibleDeepestElementIsHitAndNativeWindowsMapToWholePixels) {
-  auto bar = panel(nullptr, 1000, 1000, 4000, 2000);
-  auto title = panel(bar.get(), 0, 0, 4000, 260);
+  auto bar = place(surface->createPanel(nullptr), 1000, 1000, 4000, 2000);
+  auto title = place(surface->createPanel(bar.get()), 0, 0, 4000, 260);
   auto caption = place(surface->createLabel(title.get()), 360, 30, 555, 225);
   auto button = place(surface->createLabel(title.get()), 300, 0, 240, 240);  // over the caption
   auto line = surface->createLine(bar.get());
@@ -117,7 +108,7 @@ TEST_F(HeadlessTest, TheFrontMostVisibleDeepestElementIsHitAndNativeWindowsMapTo
             std::tuple(100 + 112, 200 + 222, 12, 222 - 223));
   caption.reset(), button.reset(), line.reset(), title.reset(), bar.reset();
   EXPECT_EQ(std::tuple(tk.windowExists(old), w.GetParent(child)), std::tuple(false, Hwnd(0)));
-  EXPECT_NE(panel(nullptr, 0, 0, 100, 100)->hWnd(), old);
+  EXPECT_NE(place(surface->createPanel(nullptr), 0, 0, 100, 100)->hWnd(), old);
 }
 
 TEST(LateBoundValues, ConvertAsTheClassicRuntimeDoes) {

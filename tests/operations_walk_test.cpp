@@ -3,11 +3,8 @@
 // here too, so a fault it once found stays fixed in every build.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 
 #include "support/operations_driver.h"

@@ -3,11 +3,6 @@
 // and are instantiated for every backend that is built.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "support/dock_access.h"
 #include "support/memory_host.h"
 #include "support/ui_driver.h"
@@ -18,7 +13,6 @@ namespace tov::test {
 class DockTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    host = std::make_shared<MemoryHost>();
     HostServices::setInstance(host);
     ui = makeDriver(GetParam());
     newDock();
@@ -94,7 +88,7 @@ class DockTest : public ::testing::TestWithParam<std::string> {
   }
   std::string snap() { return order(true); }
 
-  std::shared_ptr<MemoryHost> host;
+  std::shared_ptr<MemoryHost> host = std::make_shared<MemoryHost>();
   std::unique_ptr<UiDriver> ui;
   DockRef dock;
 };

@@ -33,10 +33,9 @@ inline std::optional<std::string> fitBreaks(TovDock& dock, clsBars& all, DockTes
         std::max<std::int64_t>(0, std::llround(access.picTitel(i).Height()) + BarInternals::fTopBar(*b)) +
         std::llround(access.picSplit(i).Height());
     const std::int64_t least = chrome + std::max<std::int64_t>(b->MinBodyHeight(), 400 - chrome);
-    const bool resizable = b->AllowResize();
-    open = open || resizable;
-    need[k] += resizable ? least : b->Height();
-    if (resizable && b->Height() < std::min<std::int64_t>(least, INT32_MAX))
+    open = open || b->AllowResize();
+    need[k] += b->AllowResize() ? least : b->Height();
+    if (b->AllowResize() && b->Height() < std::min<std::int64_t>(least, INT32_MAX))
       return "bar " + std::to_string(i) + " of " + std::to_string(b->Height()) + " lies below its minimum " +
              std::to_string(least);
   }

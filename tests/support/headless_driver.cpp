@@ -1,7 +1,5 @@
 // UiDriver on the headless toolkit: input goes straight to its Driver, and hosted controls are
 // TestControls whose windows start on one "form" window, so a test can see them handed back.
-#include <optional>
-
 #include "support/ui_driver.h"
 #include "tovdock/headless.h"
 
@@ -11,9 +9,6 @@ namespace {
 
 class HeadlessUiDriver final : public UiDriver {
  public:
-  HeadlessUiDriver()
-      : mToolkit(std::make_shared<headless::HeadlessToolkit>()), mForm(mToolkit->createWindow()) {}
-
   std::shared_ptr<Toolkit> toolkit() override { return mToolkit; }
 
   void attach(Surface& surface) override {
@@ -47,8 +42,8 @@ class HeadlessUiDriver final : public UiDriver {
  private:
   headless::Driver& driver() { return mDriver.value(); }  // throws before attach
 
-  std::shared_ptr<headless::HeadlessToolkit> mToolkit;
-  Hwnd mForm;
+  std::shared_ptr<headless::HeadlessToolkit> mToolkit = std::make_shared<headless::HeadlessToolkit>();
+  Hwnd mForm = mToolkit->createWindow();
   std::optional<headless::Driver> mDriver;
 };
 

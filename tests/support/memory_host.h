@@ -1,12 +1,7 @@
 #pragma once
 // Host services kept in memory, with a fixed colour scheme, recording messages and every save.
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "tovdock/host.h"
 #include "tovdock/platform.h"
@@ -21,7 +16,7 @@ class MemoryHost : public HostServices {
     if (auto hook = hostile) hook("ShowMessage");
   }
   std::string GetSetting(const std::string& section, const std::string& key, std::int16_t) override {
-    const std::string found = lookup(section, key);  // read before the host's own code may change it
+    const std::string found = value(key, section);  // read before the host's own code may change it
     if (auto hook = hostile) hook("GetSetting");
     return found;
   }
@@ -34,9 +29,8 @@ class MemoryHost : public HostServices {
   bool GetFlag(std::int32_t number) override { return number == 141 && vertical; }
   std::int32_t GetColor(std::int32_t number) override { return colors.contains(number) ? colors[number] : 0; }
 
-  /// The stored value of a bar's key in section "DockBar".
-  std::string value(const std::string& key) const { return lookup("DockBar", key); }
-  std::string lookup(const std::string& section, const std::string& key) const {
+  /// The stored value of a key, by default a bar's in section "DockBar".
+  std::string value(const std::string& key, const std::string& section = "DockBar") const {
     return store.contains({section, key}) ? store.at({section, key}) : std::string();
   }
 
@@ -59,11 +53,9 @@ class HookedControl : public Control {
       : mInner(std::move(inner)), mHook(std::move(hook)) {}
   Value invoke(std::string_view member, Access access, std::span<const Value> args) override {
     Value result = mInner->invoke(member, access, args);
-    if (access != Access::Get) {
-      // The hook may drop the last reference to this control: nothing of it is used afterwards.
-      auto hook = mHook;
-      hook(member);
-    }
+    // The hook may drop the last reference to this control: it runs on a copy, and nothing of the
+    // control is used afterwards.
+    if (access != Access::Get) decltype(mHook){mHook}(member);
     return result;
   }
 

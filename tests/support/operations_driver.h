@@ -4,20 +4,8 @@
 // taken from a byte stream, so the same driver serves a seeded test and a coverage-guided fuzzer.
 // After every step the walk checks what must always hold; the first break ends the walk with a
 // description.
-#include <algorithm>
-#include <array>
-#include <cstddef>
-#include <cstdint>
-#include <memory>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
-
 #include "dock/settings_value.h"
 #include "support/byte_choices.h"
-#include "support/dock_access.h"
 #include "support/fit_rules.h"
 #include "support/memory_host.h"
 #include "support/ui_driver.h"

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <regex>
 #include <string>
 
 namespace tov::test {
@@ -26,10 +27,8 @@ inline std::string readFile(const fs::path& p) {
 
 /// How many diagnostics the library wrote to a captured stderr.
 inline std::size_t reports(const std::string& err) {
-  std::size_t n = 0;
-  for (auto at = err.find("tovdock:"); at != std::string::npos; at = err.find("tovdock:", at + 1))
-    ++n;
-  return n;
+  const std::regex mark("tovdock:");
+  return std::distance(std::sregex_iterator(err.begin(), err.end(), mark), std::sregex_iterator());
 }
 
 /// Whether no journal, WAL or shared memory file lies next to `file`.

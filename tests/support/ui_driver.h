@@ -1,12 +1,6 @@
 #pragma once
 // Backend-neutral test driver: the behaviour tests script input through it so that the same tests
 // run on every backend that is built. Points are in the dock surface's client twips.
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "tovdock/platform.h"
 
 namespace tov::test {
