@@ -65,13 +65,6 @@ class QtUiDriver final : public UiDriver {
 
   DropHint dropHint() override { return mToolkit->dropHint(); }
 
-  void dropForeign(double x, double y) override {
-    auto [target, at] = targetAt(x, y);
-    QMimeData data;
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
-  }
-
   void scrollTo(ScrollBar& bar, std::int32_t value) override {
     // The user reaches only a scroll bar on screen.
     auto* widget = qobject_cast<QScrollBar*>(QtToolkit::widgetOf(bar));

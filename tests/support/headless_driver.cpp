@@ -25,7 +25,6 @@ class HeadlessUiDriver final : public UiDriver {
   void move(double x, double y, std::int16_t buttons) override { driver().move(x, y, buttons); }
   void release(double x, double y, std::int16_t button) override { driver().release(x, y, button); }
   DropHint dropHint() override { return driver().dropHint(); }
-  void dropForeign(double x, double y) override { driver().dropForeign(x, y); }
   void scrollTo(ScrollBar& bar, std::int32_t value) override { driver().scrollTo(bar, value); }
 
   std::vector<std::string> messages() override {

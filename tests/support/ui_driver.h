@@ -25,8 +25,6 @@ class UiDriver {
   }
   /// What the drag in progress marks at the cursor (nothing without one).
   virtual DropHint dropHint() = 0;
-  /// Drop of something the dock did not drag.
-  virtual void dropForeign(double x, double y) = 0;
   /// The user moved the scroll bar's thumb to a value.
   virtual void scrollTo(ScrollBar& bar, std::int32_t value) = 0;
 
