@@ -88,7 +88,7 @@ void BM_OrderBars(benchmark::State& state) {
 
 void BM_AutoSize(benchmark::State& state) {
   Fixture f(static_cast<int>(state.range(0)));
-  DockTestAccess acc(*f.dock);
+  TovDockPrivate& acc = TovDockPrivate::of(*f.dock);
   double h = f.dock->Height();
   for (auto _ : state) {
     // Alternate the dock height so every run has work to do.
@@ -101,7 +101,7 @@ void BM_AutoSize(benchmark::State& state) {
 
 void BM_SetHeightMax(benchmark::State& state) {
   Fixture f(static_cast<int>(state.range(0)));
-  DockTestAccess acc(*f.dock);
+  TovDockPrivate& acc = TovDockPrivate::of(*f.dock);
   for (auto _ : state)
     acc.pSetHeightMax();
   state.SetComplexityN(state.range(0));
@@ -109,7 +109,7 @@ void BM_SetHeightMax(benchmark::State& state) {
 
 void BM_ResizeBarStep(benchmark::State& state) {
   Fixture f(static_cast<int>(state.range(0)));
-  DockTestAccess acc(*f.dock);
+  TovDockPrivate& acc = TovDockPrivate::of(*f.dock);
   BarRef b = f.dock->Bars()->ItemByOrderVisible(1);
   std::int32_t h = b->Height();
   for (auto _ : state) {

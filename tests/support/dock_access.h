@@ -11,14 +11,11 @@ struct DockTestAccess {
   TovDockPrivate& d;
 
   void OrderBars(bool save) { d.OrderBars(save); }
-  void pSetHeightMax() { d.pSetHeightMax(); }
-  void pAutoSize() { d.pAutoSize(); }
   std::int16_t pCalcHeight(std::int16_t index) {
     std::int16_t partner = 0;
     d.pCalcHeight(index, partner);
     return partner;
   }
-  void pResizeBar(std::int16_t index) { d.pResizeBar(index); }
   void pPaint(std::int16_t index) { d.pPaint(index); }
   void pSaveSettings() { d.pSaveSettings(); }
   void pLoadSettings() { d.pLoadSettings(); }
