@@ -4,9 +4,13 @@
 // taken from a byte stream, so the same driver serves a seeded test and a coverage-guided fuzzer.
 // After every step the walk checks what must always hold; the first break ends the walk with a
 // description.
+#include <algorithm>
+#include <array>
+#include <cmath>
+
 #include "dock/settings_value.h"
 #include "support/byte_choices.h"
-#include "support/fit_rules.h"
+#include "support/dock_access.h"
 #include "support/memory_host.h"
 #include "support/ui_driver.h"
 #include "tovdock/dock.h"
@@ -53,15 +57,10 @@ class OperationsDriver {
     return std::nullopt;
   }
 
-  int steps = 0;
-  /// Steps after which a stack that fits was checked to lie inside the dock.
-  int fitsChecked = 0;
-  /// Steps after which the stack was checked in fit mode.
-  int fitChecked = 0;
-  /// Bars checked to come back from the store as saved.
-  int restoredChecked = 0;
-  /// Times the host or a hosted control called back into the dock.
-  int reentries = 0;
+  /// Steps run; steps after which a stack that fits was checked to lie inside the dock, and after which
+  /// the stack was checked in fit mode; bars checked to come back from the store as saved; times the host
+  /// or a hosted control called back into the dock.
+  int steps = 0, fitsChecked = 0, fitChecked = 0, restoredChecked = 0, reentries = 0;
 
  private:
   /// Half of the choices are None: most steps run with a quiet host and quiet controls.
@@ -403,7 +402,7 @@ class OperationsDriver {
     for (std::int32_t i = 1; painted && i <= all.Count(); ++i)
       if (ui->shown(access.picDockBar(i)) == (all.Item(i)->State() == eBarHidden))
         return "bar " + std::to_string(i) + " is on screen exactly when hidden";
-    if (dock->FitToDock()) return ++fitChecked, fitBreaks(*dock, all, access, scroll, D);
+    if (dock->FitToDock()) return ++fitChecked, fitBreaks(all, access, scroll, D);
     const double height = dock->Height();
     if (extent > (scroll ? INT32_MAX : height)) return std::nullopt;
     fitsChecked += !scroll;
@@ -422,6 +421,62 @@ class OperationsDriver {
     return std::nullopt;
   }
 
+  /// After a layout pass in fit mode, with the scroll bar at `D`: the groups stacked without overlap (the
+  /// columns below the top group, the bottom group below both), no open resizable bar below its minimum, the
+  /// stack ending at the dock's bottom when the minimums fit, and splitters only within a group.
+  std::optional<std::string> fitBreaks(clsBars& all, DockTestAccess& access, bool scroll, std::int64_t D) {
+    std::array<std::vector<BarRef>, 4> groups;
+    // Heights wide: a bar may be as high as the API lets it be.
+    std::array<std::int64_t, 4> height{}, need{};
+    bool open = false;
+    for (std::int32_t pos = 1; pos <= all.Count(); ++pos) {
+      BarRef b = all.ItemByOrder(pos);
+      const auto k = static_cast<std::size_t>(b->AlignBar() - eAlignTop);
+      groups[k].push_back(b);
+      height[k] += b->Height();
+      if (b->State() == eBarHidden) continue;
+      const std::int32_t i = b->Index();
+      // The title strip, the distance to the body and the splitter strip, and at least 400 in all.
+      const std::int64_t chrome =
+          std::max<std::int64_t>(0, std::llround(access.picTitel(i).Height()) + BarInternals::fTopBar(*b)) +
+          std::llround(access.picSplit(i).Height());
+      const std::int64_t least = chrome + std::max<std::int64_t>(b->MinBodyHeight(), 400 - chrome);
+      open = open || b->AllowResize();
+      need[k] += b->AllowResize() ? least : b->Height();
+      if (b->AllowResize() && b->Height() < std::min<std::int64_t>(least, INT32_MAX))
+        return "bar " + std::to_string(i) + " of " + std::to_string(b->Height()) +
+               " lies below its minimum " + std::to_string(least);
+    }
+    const std::int64_t middle = height[0] + std::max(height[1], height[2]);
+    const std::array<std::int64_t, 4> start{0, height[0], height[0], middle};
+    // A stack past 32 bits cannot be placed: the pass stops with its message, and the places stay.
+    if (middle + height[3] > INT32_MAX) return std::nullopt;
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+      std::int64_t y = start[k];
+      for (std::size_t j = 0; j < groups[k].size(); ++j) {
+        const BarRef& b = groups[k][j];
+        const double top = access.picDockBar(b->Index()).Top();
+        if (b->State() != eBarHidden && top != static_cast<double>(y - D))
+          return "bar " + std::to_string(b->Index()) + " lies at " + std::to_string(top) + ", not at " +
+                 std::to_string(y - D);
+        y += b->Height();
+        // A splitter joins two resizable neighbours of one group.
+        auto next = std::find_if(groups[k].begin() + static_cast<std::ptrdiff_t>(j) + 1, groups[k].end(),
+                                 [](const BarRef& n) { return n->State() != eBarHidden; });
+        const bool joined = next != groups[k].end() && b->AllowResize() && (*next)->AllowResize();
+        if (!scroll && b->State() != eBarHidden && b->ShowResize() != joined)
+          return "bar " + std::to_string(b->Index()) +
+                 (joined ? " has no splitter" : " has a splitter to no neighbour");
+      }
+    }
+    const std::int64_t needed = need[0] + std::max(need[1], need[2]) + need[3];
+    const std::int64_t extent = middle + height[3];
+    if (!scroll && open && needed <= std::llround(dock->Height()) && extent != std::llround(dock->Height()))
+      return "the stack ends at " + std::to_string(extent) + " in a dock " + std::to_string(dock->Height()) +
+             " high";
+    return std::nullopt;
+  }
+
   ByteChoices in;
   std::shared_ptr<MemoryHost> host = std::make_shared<MemoryHost>();
   std::shared_ptr<headless::HeadlessToolkit> toolkit = std::make_shared<headless::HeadlessToolkit>();
@@ -431,17 +486,13 @@ class OperationsDriver {
   std::vector<BarRef> made;
   std::vector<std::string> breaks;
   int depth = 0;
-  /// Whether the last step ended in a full layout pass of a live dock.
-  bool laidOut = false;
-  /// Whether it also repainted every bar.
-  bool painted = false;
-  /// Whether the last step dragged a title of the dock.
-  bool dragged = false;
+  /// Whether the last step ended in a full layout pass of a live dock, whether it also repainted every
+  /// bar, and whether it dragged a title of the dock.
+  bool laidOut = false, painted = false, dragged = false;
 
   enum class Hostile { None, ResizeChangesStates, ClosedClears, RightClickDrops, OptShowChanges };
   Hostile mode = Hostile::None;
-  Act hostAct = Act::None;
-  Act controlAct = Act::None;
+  Act hostAct = Act::None, controlAct = Act::None;
 };
 
 }  // namespace tov::test
