@@ -9,7 +9,7 @@ namespace {
 using Point = std::pair<double, double>;
 
 /// Input on the title strips: clicks on their elements, and titles dragged and dropped.
-class TitleInput : public DockTest {
+class Commands : public DockTest {
  protected:
   /// Clicks an element `dx` from its left and 100 below its top.
   void click(Element& e, std::int16_t button = btnLeft, double dx = 100) {
@@ -45,9 +45,6 @@ class TitleInput : public DockTest {
   static constexpr Point kFreeLeft{1000, 5000};
   static constexpr Point kFreeRight{4500, 5000};
 };
-
-using Commands = TitleInput;
-using DragDrop = TitleInput;
 
 TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
   auto made = addBars({"a", "b", ""}, 1000, false);
@@ -155,9 +152,7 @@ TEST_P(Commands, RightClicksRaiseTheKeyAndOnlyTitlesLayOut) {
             std::tuple(true, "a:1:1:1000@0 b:4:1:700@1000", std::vector<std::string>{"a", "", "a"}, 0u));
 }
 
-TOV_BACKEND_SUITE(Commands);
-
-TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
+TEST_P(Commands, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
   auto made = build("TLLR");
   drag(onTitle(made[3]), onTitle(made[1]));  // upwards: D lands before B
   EXPECT_EQ(snap() + " " + host->value("B"),
@@ -184,7 +179,7 @@ TEST_P(DragDrop, ADroppedBarTakesTheTargetsPlaceAndColumnAndIsSavedAtOnce) {
             std::tuple(false, "D,B,C,A 3 saved", 0u));
 }
 
-TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
+TEST_P(Commands, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
   // Bars A, B (left) and C (right); which bar is dragged, onto which, how far below the top of
   // the target's title; the order and the dragged bar's group after the drop; whether it saved.
   // The topmost bar dropped onto itself in the strip stays: its Top (0) is not below the cursor
@@ -210,7 +205,7 @@ TEST_P(DragDrop, TheTopStripOfTwentyPixelsMakesABarTheFirstTopBar) {
   EXPECT_EQ(outcome(made[2]), "A,C,B 1 saved");
 }
 
-TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
+TEST_P(Commands, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   // Groups of the bars, which one is dragged, where to; order and its group after the drop. The
   // last top bar on the left side and the last bar on the right side are the bar itself. The left
   // side follows the last top or left bar, or starts a left column, which the order then puts
@@ -231,7 +226,7 @@ TEST_P(DragDrop, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   }
 }
 
-TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
+TEST_P(Commands, TheMarkerShowsWhereTheDropWouldPutTheBar) {
   auto made = build("TLLR");
   made[2]->setState(eBarHidden);  // C keeps its frame's place but counts for no marker
   auto hintOver = [&](const BarRef& from, Point at) {
@@ -260,7 +255,7 @@ TEST_P(DragDrop, TheMarkerShowsWhereTheDropWouldPutTheBar) {
   EXPECT_EQ(hintOver(made[1], kFreeRight), H({kArea, 3000, 1000, 6000, 6000}));
 }
 
-TEST_P(DragDrop, TheCaptionsAndTheIconActAsTheStripForPressesAndDrops) {
+TEST_P(Commands, TheCaptionsAndTheIconActAsTheStripForPressesAndDrops) {
   auto made = build("TTT");
   made[1]->setTitleRight("rechts");
   made[2]->setIcon(icon16());
@@ -280,7 +275,7 @@ TEST_P(DragDrop, TheCaptionsAndTheIconActAsTheStripForPressesAndDrops) {
   EXPECT_EQ(order(), "B,C,A");
 }
 
-TOV_BACKEND_SUITE(DragDrop);
+TOV_BACKEND_SUITE(Commands);
 
 }  // namespace
 }  // namespace tov::test

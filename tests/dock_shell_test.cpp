@@ -182,11 +182,7 @@ TEST_P(DockShell, SchemeColoursOverwriteTheBarsAndTitleGradientsRunFromTheFirstB
   EXPECT_EQ(b->TitleBackColorEnd(), 0x444444);
 }
 
-TOV_BACKEND_SUITE(DockShell);
-
-using BarModel = DockTest;
-
-TEST_P(BarModel, HeightIsTakenOnlyAboveOneHundredWhileNotHiddenAndCollapsesToTheTitle) {
+TEST_P(DockShell, HeightIsTakenOnlyAboveOneHundredWhileNotHiddenAndCollapsesToTheTitle) {
   BarRef b = addBar("a", 1000, eAlignTop, true);
   Panel& frame = access().picDockBar(b->Index());
   frame.setHeight(555);  // tells whether a later put reached the dock
@@ -211,7 +207,7 @@ TEST_P(BarModel, HeightIsTakenOnlyAboveOneHundredWhileNotHiddenAndCollapsesToThe
   EXPECT_EQ(seen, std::vector<double>({1000, 555, 260, 260, 101, 1500}));
 }
 
-TEST_P(BarModel, ControlsWithAlignAreRefusedOthersGoBackToTheirFormerParentAndTheLastAssignmentStands) {
+TEST_P(DockShell, ControlsWithAlignAreRefusedOthersGoBackToTheirFormerParentAndTheLastAssignmentStands) {
   BarRef b = addBar("a", 1000);
   ControlRef first = ui->makeControl("First"), third = ui->makeControl("Third");  // without Align
   ControlRef second = ui->makeControl("Second", 0), aligned = ui->makeControl("Aligned", 1);
@@ -254,7 +250,7 @@ TEST_P(BarModel, ControlsWithAlignAreRefusedOthersGoBackToTheirFormerParentAndTh
   EXPECT_EQ(parentOf(second), form);
 }
 
-TEST_P(BarModel, LookupsByIndexOrderAndKeyAndBarsOutliveTheirDockWithoutReachingIt) {
+TEST_P(DockShell, LookupsByIndexOrderAndKeyAndBarsOutliveTheirDockWithoutReachingIt) {
   auto made = addBars({"Files", "Files", "other"});
   EXPECT_THROW(bars()->Bar(4), Failure);
   made[0]->setState(eBarHidden);  // visible positions skip hidden bars
@@ -271,11 +267,7 @@ TEST_P(BarModel, LookupsByIndexOrderAndKeyAndBarsOutliveTheirDockWithoutReaching
             std::vector<std::string>{"clsBars.Add|Object variable or With block variable not set"});
 }
 
-TOV_BACKEND_SUITE(BarModel);
-
-using Settings = DockTest;
-
-TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalTextOrIgnoredAsAWhole) {
+TEST_P(DockShell, ValuesAreReadByTheirLeadingDecimalTextOrIgnoredAsAWhole) {
   dock->setAllowScroll(true);
   std::size_t records = 0;
   for (const char* name : {"settings_lenient.txt", "settings_ignored.txt"}) {
@@ -299,7 +291,7 @@ TEST_P(Settings, ValuesAreReadByTheirLeadingDecimalTextOrIgnoredAsAWhole) {
   EXPECT_TRUE(ui->messages().empty());
 }
 
-TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
+TEST_P(DockShell, OnlyAShownDockInARunningApplicationSavesAtTermination) {
   addBar("a", 1000);
   dock->Terminate();  // never shown: the stored layout was never read, so it is not overwritten
   for (bool running : {false, true}) {
@@ -312,7 +304,7 @@ TEST_P(Settings, OnlyAShownDockInARunningApplicationSavesAtTermination) {
   EXPECT_EQ(host->saves, std::vector<std::string>{"a=1:1:1:1000"});
 }
 
-TEST_P(Settings,
+TEST_P(DockShell,
        RecordsAreWhatIsStoredApplyAsLoadingDoesAndAStateChangeIsToldOnceEvenToAListenerThatDeletesTheDock) {
   const auto made = addBars({"a", "b", "c"});
   const BarRef &a = made[0], &c = made[2];
@@ -353,7 +345,7 @@ TEST_P(Settings,
   EXPECT_FALSE(dock);
 }
 
-TOV_BACKEND_SUITE(Settings);
+TOV_BACKEND_SUITE(DockShell);
 
 }  // namespace
 }  // namespace tov::test

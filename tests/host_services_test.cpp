@@ -33,8 +33,6 @@ struct ScopedEnv {
   std::optional<std::string> old;
 };
 
-using HostStoreTest = StoreFolderTest;
-
 TEST_F(HostStoreTest, AHandMadeStoreIsUsedAndAwkwardKeysAndValuesComeBackUnchanged) {
   using namespace std::string_literals;
   // Made by hand exactly as this library makes it, in rollback mode.
@@ -240,7 +238,7 @@ TEST(HostStorePath, FollowsXdgConfigHomeElseHomeConfigAndStaysOneFolderAndMessag
             std::tuple(text + "\n", std::vector{text}));
 }
 
-using StoreCrash = StoreFolderTest;
+using StoreCrash = HostStoreTest;
 
 /// A dock with three resizable keyed bars over the store at `path`, shown in a running application.
 struct ShownDock {
@@ -289,7 +287,7 @@ TEST_F(StoreCrash, AStoreAnotherProcessKeepsLockedLosesNoSave) {
             std::tuple(eBarCollapsed, true, "2:1:0:1000"));
 
   // The transactions end with the process, unwritten.
-  ASSERT_EQ(killed(locker), -1);
+  ASSERT_EQ(exitCode(locker, true), -1);
   EXPECT_EQ((std::tuple{hand->flush(), hand->pendingSaves()}), std::tuple(true, 0u));
   hand.reset();
   EXPECT_EQ(DefaultHostServices(handMade).GetSetting("DockBar", "k", 0), "second");
@@ -309,7 +307,7 @@ TEST_F(StoreCrash, ALayoutTheStoreCouldNotGiveIsNotOverwrittenByTheDefaults) {
   {
     ShownDock shown(store, true);
     EXPECT_EQ(shown.bar("b")->State(), eBarExpanded) << "nothing was read";
-    ASSERT_EQ(killed(locker), -1);
+    ASSERT_EQ(exitCode(locker, true), -1);
     shown.dock->setBarHeight(shown.bar("b")->Index(), 1500);
   }
   // The user's changes of a layout never read are not kept; the stored one is.

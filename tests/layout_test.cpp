@@ -12,7 +12,7 @@ namespace tov::test {
 namespace {
 
 /// Widths and places of the bars; the fit mode's side bars; the splitter's three bars and drags.
-class Sizes : public DockTest {
+class Layout : public DockTest {
  protected:
   std::vector<double> widthsAndLefts(std::initializer_list<BarRef> made) {
     std::vector<double> v;
@@ -71,8 +71,6 @@ class Sizes : public DockTest {
   BarRef a, b, c;
   std::vector<std::string> resized;
 };
-
-using Layout = Sizes;
 
 TEST_P(Layout, WidthsRoundHalvesToEvenAndTheDockKeepsItsSmallestSize) {
   auto t = addBar("t", 500), l = addBar("l", 500, eAlignLeft), r = addBar("r", 500, eAlignRight);
@@ -161,9 +159,7 @@ TEST_P(Layout, OverflowScrollsWithRangeAndStepsRaisedToTwentyAndRoundedHalfToEve
   EXPECT_EQ(snap() + " " + std::to_string(vs.Value()) + visible({&vs}), "a:1:0:260@0 b:1:1:1000@260 00");
 }
 
-TOV_BACKEND_SUITE(Layout);
-
-using Fit = Sizes;
+using Fit = Layout;
 
 TEST_P(Fit, ColumnsFillTheDockEachOnItsOwnInProportionAndBackAfterADeepShrink) {
   sideBar();
@@ -233,9 +229,7 @@ TEST_P(Fit, ASplitterStopsAtTheNeighboursMinimumAndItsHeightsBecomeTheShares) {
 
 TOV_BACKEND_SUITE(Fit);
 
-using Splitter = Sizes;
-
-TEST_P(Splitter, TheReleaseSetsTheStripBottomWhateverTheButtonAndMovesNeedTheLeftOneAlone) {
+TEST_P(Layout, TheReleaseSetsTheStripBottomWhateverTheButtonAndMovesNeedTheLeftOneAlone) {
   threeBars();
   drag(a, {});
   release(a);  // the strip rests 20 above the panel's bottom
@@ -247,7 +241,7 @@ TEST_P(Splitter, TheReleaseSetsTheStripBottomWhateverTheButtonAndMovesNeedTheLef
   EXPECT_EQ(b->Height(), 1500);
 }
 
-TEST_P(Splitter, ThePartnerBelowFollowsEveryMove) {
+TEST_P(Layout, ThePartnerBelowFollowsEveryMove) {
   threeBars();
   // b and c, with their hosted controls, are resized while the button is still held; a move that
   // stays on the strip's edge resizes nothing.
@@ -260,7 +254,7 @@ TEST_P(Splitter, ThePartnerBelowFollowsEveryMove) {
   EXPECT_EQ(host->value("b") + " " + host->value("c"), "2:1:1:1700 3:1:1:800");
 }
 
-TEST_P(Splitter, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
+TEST_P(Layout, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
   threeBars();
   drag(b, {20});  // the strip's bottom reaches the panel's bottom: the bar does not follow yet
   const std::vector<std::int32_t> before{b->Height(), static_cast<std::int32_t>(resized.size())};
@@ -280,7 +274,7 @@ TEST_P(Splitter, GrowthStopsAtHeightMaxButTheReleaseDoesNot) {
   EXPECT_EQ(seen, std::vector<double>({1000, 1000, 1000, 1000, 1080}));
 }
 
-TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
+TEST_P(Layout, UpwardMovesStopNearTheTitle) {
   // Moves and the strip's top after each, from 1400: straight up to 310; between 280 and 300 the
   // strip snaps back to 300; from 300 one step takes it as far as it goes; at 280 and above it,
   // upward moves are ignored. The bar follows the strip's bottom, its control never gets a
@@ -302,7 +296,7 @@ TEST_P(Splitter, UpwardMovesStopNearTheTitle) {
   }
 }
 
-TEST_P(Splitter, TheCallsDragAsTheMouseDoes) {
+TEST_P(Layout, TheCallsDragAsTheMouseDoes) {
   threeBars();
   ASSERT_TRUE(dock->dragSplitter(a->Index(), 300));  // the lower edge moves by the step
   EXPECT_EQ(snap(), "a:1:1:1300@0 b:1:1:1200@1300 c:1:1:1000@2500");
@@ -315,7 +309,7 @@ TEST_P(Splitter, TheCallsDragAsTheMouseDoes) {
   EXPECT_FALSE(dock->setBarHeight(c->Index(), 900)) << "only for an expanded bar";
 }
 
-TEST_P(Splitter, ThePartnerIsTheNextResizableBarOrTheOneAboveTheLowest) {
+TEST_P(Layout, ThePartnerIsTheNextResizableBarOrTheOneAboveTheLowest) {
   threeBars();
   c->setHeight(1200);  // the lowest bar takes its partner from above
   EXPECT_EQ(access().pCalcHeight(toInt16(c->Index())), b->Index());
@@ -342,7 +336,7 @@ TEST_P(Splitter, ThePartnerIsTheNextResizableBarOrTheOneAboveTheLowest) {
   }
 }
 
-TEST_P(Splitter, AHandlerThatShowsTheDockDuringTheFitPassLeavesTheSplittersOfTheStoredOrder) {
+TEST_P(Layout, AHandlerThatShowsTheDockDuringTheFitPassLeavesTheSplittersOfTheStoredOrder) {
   // Without the fit, the walk's saved input "handler-shows-the-dock-in-the-limits-walk" meets this.
   threeBars(), dock->setFitToDock(true), b->setShowResize(false);
   host->store[{"DockBar", "b"}] = "3:1:1:1500", host->store[{"DockBar", "c"}] = "2:1:1:1000";
@@ -358,7 +352,7 @@ TEST_P(Splitter, AHandlerThatShowsTheDockDuringTheFitPassLeavesTheSplittersOfThe
   EXPECT_EQ(splitters, "a1 c1 b0 ");
 }
 
-TEST_P(Splitter, InScrollModeTheStackGrows) {
+TEST_P(Layout, InScrollModeTheStackGrows) {
   threeBars(true);
   drag(a, {600});
   EXPECT_EQ(heights(), std::vector({1580, 1240, 1500, 1160, 1000, 660, 20000}));
@@ -367,7 +361,7 @@ TEST_P(Splitter, InScrollModeTheStackGrows) {
   EXPECT_EQ(visible({&access().VScroll()}) + " " + host->value("a"), "0 1:1:1:1580");
 }
 
-TOV_BACKEND_SUITE(Splitter);
+TOV_BACKEND_SUITE(Layout);
 
 }  // namespace
 }  // namespace tov::test

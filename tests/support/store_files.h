@@ -71,15 +71,12 @@ inline pid_t spawn(const std::function<int()>& body, unsigned seconds = 30) {
   return pid;
 }
 
-/// The exit code of the child `pid` once it has ended, or -1 when a signal ended it.
-inline int exitCode(pid_t pid) {
+/// The exit code of the child `pid` once it has ended, or -1 when a signal ended it; with `kill` set, the
+/// child is killed first (-2 when it cannot be).
+inline int exitCode(pid_t pid, bool kill = false) {
   int status = 0;
+  if (kill && ::kill(pid, SIGKILL) != 0) return -2;
   return waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-/// Kills the child `pid`; -1 once it has ended by the signal.
-inline int killed(pid_t pid) {
-  return kill(pid, SIGKILL) == 0 ? exitCode(pid) : -2;
 }
 
 /// A child that holds an exclusive transaction on each store until it is killed (30 s at most); -1 when
@@ -105,7 +102,7 @@ inline pid_t holdLocked(std::initializer_list<fs::path> stores) {
 }
 
 /// A folder of its own for each test, removed afterwards, with `store` in it.
-class StoreFolderTest : public testing::Test {
+class HostStoreTest : public testing::Test {
  protected:
   void SetUp() override {
     std::string pattern = (fs::temp_directory_path() / "tovdock-store-XXXXXX").string();
