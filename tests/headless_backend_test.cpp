@@ -11,8 +11,7 @@
 namespace tov::headless {
 namespace {
 
-using test::failureNumber;
-using test::place;
+using namespace test;
 
 class HeadlessTest : public ::testing::Test {
  protected:

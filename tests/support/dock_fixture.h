@@ -63,12 +63,12 @@ class DockTest : public ::testing::TestWithParam<std::string> {
     return s;
   }
 
-  /// Bars with these keys, each `height` high, in group `align`, resizable or not.
+  /// Top bars with these keys, each `height` high, resizable or not.
   std::vector<BarRef> addBars(std::initializer_list<const char*> keys, std::int32_t height = 1000,
-                              bool resizable = true, std::int32_t align = eAlignTop) {
+                              bool resizable = true) {
     std::vector<BarRef> made;
     for (const char* key : keys)
-      made.push_back(addBar(key, height, align, resizable));
+      made.push_back(addBar(key, height, eAlignTop, resizable));
     return made;
   }
 

@@ -47,21 +47,18 @@ class MemoryHost : public HostServices {
 
 /// Wraps a hosted control of any backend and runs `hook` after each Move, Visible or Height
 /// assignment, as a control whose own code reacts to being moved or hidden.
-class HookedControl : public Control {
- public:
+struct HookedControl : Control {
   HookedControl(ControlRef inner, std::function<void(std::string_view member)> hook)
-      : mInner(std::move(inner)), mHook(std::move(hook)) {}
+      : inner(std::move(inner)), hook(std::move(hook)) {}
   Value invoke(std::string_view member, Access access, std::span<const Value> args) override {
-    Value result = mInner->invoke(member, access, args);
+    Value result = inner->invoke(member, access, args);
     // The hook may drop the last reference to this control: it runs on a copy, and nothing of the
     // control is used afterwards.
-    if (access != Access::Get) decltype(mHook){mHook}(member);
+    if (access != Access::Get) decltype(hook){hook}(member);
     return result;
   }
-
- private:
-  ControlRef mInner;
-  std::function<void(std::string_view)> mHook;
+  ControlRef inner;
+  std::function<void(std::string_view)> hook;
 };
 
 }  // namespace tov::test
