@@ -257,6 +257,12 @@ struct ShownDock {
     HostServices::setInstance(nullptr);
   }
   BarRef bar(const char* key) { return dock->Bars()->ItemByKey(key); }
+  /// Stores the records of bars a, b and c in the store at `path`.
+  static void save(const fs::path& path, const std::array<const char*, 3>& records) {
+    DefaultHostServices services(path);
+    for (std::size_t k = 0; k < records.size(); ++k)
+      services.SaveSetting("DockBar", std::string(1, static_cast<char>('a' + k)), records[k], 0);
+  }
 
   std::shared_ptr<DefaultHostServices> services;
   std::shared_ptr<headless::HeadlessToolkit> toolkit;
@@ -316,11 +322,7 @@ TEST_F(StoreCrash, ALayoutTheStoreCouldNotGiveIsNotOverwrittenByTheDefaults) {
 }
 
 TEST_F(StoreCrash, TwoRunsOfOneDockKeepEachOthersChangesToBarsTheyLeftAlone) {
-  {
-    DefaultHostServices services(store);
-    for (const char* key : {"a", "b", "c"})
-      services.SaveSetting("DockBar", key, std::to_string(key[0] - 'a' + 1) + ":1:1:1000", 0);
-  }
+  ShownDock::save(store, {"1:1:1:1000", "2:1:1:1000", "3:1:1:1000"});
   int shownPipe[2], goPipe[2];
   ASSERT_EQ(std::pair(pipe(shownPipe), pipe(goPipe)), std::pair(0, 0));
   const pid_t first = spawn([&] {
@@ -346,11 +348,7 @@ TEST_F(StoreCrash, TwoRunsOfOneDockKeepEachOthersChangesToBarsTheyLeftAlone) {
 TEST_F(StoreCrash, ADockOverAStoreThisUserCannotWriteRestoresItsLayout) {
   // Root writes any file whatever its mode: the dock runs in a child that is another user.
   const auto folder = dir / "read-only", readOnlyStore = folder / "settings.sqlite";
-  {
-    DefaultHostServices services(readOnlyStore);
-    for (auto [key, value] : {std::pair("a", "1:1:1:1000"), {"b", "2:1:0:260"}, {"c", "3:1:1:1000"}})
-      services.SaveSetting("DockBar", key, value, 0);
-  }
+  ShownDock::save(readOnlyStore, {"1:1:1:1000", "2:1:0:260", "3:1:1:1000"});
   ASSERT_EQ(
       std::tuple(chmod(dir.c_str(), 0755), chmod(folder.c_str(), 0555), chmod(readOnlyStore.c_str(), 0444)),
       std::tuple(0, 0, 0));
