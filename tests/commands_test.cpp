@@ -9,8 +9,7 @@ namespace {
 using Point = std::pair<double, double>;
 
 /// Input on the title strips: clicks on their elements, and titles dragged and dropped.
-class Commands : public DockTest {
- protected:
+struct Commands : DockTest {
   /// Clicks an element `dx` from its left and 100 below its top.
   void click(Element& e, std::int16_t button = btnLeft, double dx = 100) {
     ui->click(ui->absLeft(e) + dx, ui->absTop(e) + 100, button);

@@ -13,8 +13,7 @@ namespace {
 
 using namespace test;
 
-class HeadlessTest : public ::testing::Test {
- protected:
+struct HeadlessTest : ::testing::Test {
   HeadlessToolkit tk;
   std::unique_ptr<Surface> surface = tk.createSurface();
   Driver drv{*surface};

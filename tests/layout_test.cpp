@@ -12,8 +12,7 @@ namespace tov::test {
 namespace {
 
 /// Widths and places of the bars; the fit mode's side bars; the splitter's three bars and drags.
-class Layout : public DockTest {
- protected:
+struct Layout : DockTest {
   std::vector<double> widthsAndLefts(std::initializer_list<BarRef> made) {
     std::vector<double> v;
     for (const BarRef& b : made)

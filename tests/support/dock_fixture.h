@@ -10,8 +10,7 @@
 
 namespace tov::test {
 
-class DockTest : public ::testing::TestWithParam<std::string> {
- protected:
+struct DockTest : ::testing::TestWithParam<std::string> {
   void SetUp() override {
     HostServices::setInstance(host);
     ui = makeDriver(GetParam());

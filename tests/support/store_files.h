@@ -102,8 +102,7 @@ inline pid_t holdLocked(std::initializer_list<fs::path> stores) {
 }
 
 /// A folder of its own for each test, removed afterwards, with `store` in it.
-class HostStoreTest : public testing::Test {
- protected:
+struct HostStoreTest : testing::Test {
   void SetUp() override {
     std::string pattern = (fs::temp_directory_path() / "tovdock-store-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
