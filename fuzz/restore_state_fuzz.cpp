@@ -10,12 +10,10 @@
 #include "tovdock/qt/dock_core.h"
 #include "tovdock/qt/dock_widget.h"
 
-namespace {
-void fail(const std::string& what) {
+static void fail(const std::string& what) {
   std::fprintf(stderr, "restore_state_fuzz: %s\n", what.c_str());
   std::abort();
 }
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 

@@ -10,11 +10,9 @@
 #include "dock/settings_value.h"
 #include "tovdock/bar.h"
 
-namespace {
-
 using namespace tov;
 
-void checkReader(std::string_view text) {
+static void checkReader(std::string_view text) {
   const auto r = settings::parse(text);
   if (!r) return;
   // A known group and state, and the same record once written and read again.
@@ -27,8 +25,6 @@ void checkReader(std::string_view text) {
                text.data());
   std::abort();
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
