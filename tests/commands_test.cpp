@@ -40,9 +40,6 @@ struct Commands : DockTest {
   std::string outcome(const BarRef& b) {
     return order() + " " + std::to_string(b->AlignBar()) + (host->saves.empty() ? " " : " saved");
   }
-
-  static constexpr Point kFreeLeft{1000, 5000};
-  static constexpr Point kFreeRight{4500, 5000};
 };
 
 TEST_P(Commands, CloseHidesTheBarThenRaisesClosedButNeverTheLastVisibleOne) {
@@ -211,14 +208,14 @@ TEST_P(Commands, TheFreeAreaAppendsToTheLeftOrRightSideSplitAtHalfTheWidth) {
   // before the right and bottom bars: stacked behind a right bar it would lie over the next one.
   for (auto [groups, from, to, result] :
        std::vector<std::tuple<const char*, std::size_t, Point, std::string>>{
-           {"TTTT", 3, kFreeLeft, "A,B,C,D 1 "},
-           {"TTTT", 3, kFreeRight, "A,B,C,D 1 "},
+           {"TTTT", 3, {1000, 5000}, "A,B,C,D 1 "},
+           {"TTTT", 3, {4500, 5000}, "A,B,C,D 1 "},
            {"TTTT", 1, {2985, 5000}, "A,C,D,B 1 saved"},
            {"TTTT", 2, {3000, 5000}, "A,B,D,C 3 saved"},
-           {"TLRB", 3, kFreeLeft, "A,B,D,C 2 saved"},
+           {"TLRB", 3, {1000, 5000}, "A,B,D,C 2 saved"},
            {"RRR", 2, {1000, 1000}, "C,A,B 2 saved"},
-           {"BBB", 2, kFreeLeft, "C,A,B 2 saved"},
-           {"TRR", 2, kFreeLeft, "A,C,B 1 saved"}}) {
+           {"BBB", 2, {1000, 5000}, "C,A,B 2 saved"},
+           {"TRR", 2, {1000, 5000}, "A,C,B 1 saved"}}) {
     auto made = build(groups);
     drag(onTitle(made[from]), to);
     EXPECT_EQ(outcome(made[from]), result) << from << " to " << to.first;
@@ -251,7 +248,7 @@ TEST_P(Commands, TheMarkerShowsWhereTheDropWouldPutTheBar) {
   // right column, shorter than the left one.
   made = build("LLR");
   EXPECT_EQ(hintOver(made[1], {1500, 100}), H({kLine, 0, 0, 5950, 0}));
-  EXPECT_EQ(hintOver(made[1], kFreeRight), H({kArea, 3000, 1000, 6000, 6000}));
+  EXPECT_EQ(hintOver(made[1], {4500, 5000}), H({kArea, 3000, 1000, 6000, 6000}));
 }
 
 TEST_P(Commands, TheCaptionsAndTheIconActAsTheStripForPressesAndDrops) {

@@ -368,16 +368,15 @@ class OperationsDriver {
     for (LayoutRecord& r : told)
       r.height = fit ? 0 : r.height;
     if (told != expected) return "the records do not tell the layout";
-    return fits(*all);
+    return fits(*all, a);
   }
 
   /// After a layout pass every shown bar stands where the columns put it, moved up by the scroll
   /// position; in fit mode, as fitBreaks says. Without scrolling, a stack whose columns fit the dock lies
   /// inside it, and splitters and height limits follow the next visible bar. Steps that only change a
   /// property leave the layout to the next pass, as the application expects.
-  std::optional<std::string> fits(clsBars& all) {
+  std::optional<std::string> fits(clsBars& all, DockTestAccess& access) {
     if (!laidOut || !dock->Show()) return std::nullopt;
-    DockTestAccess access(*dock);
     const bool scroll = dock->AllowScroll();
     const ScrollBar& vs = access.VScroll();
     if (!vs.Visible() && vs.Value() != 0)
