@@ -12,7 +12,7 @@ class Q_GUI_EXPORT QWindowSystemInterface {
 namespace tov::qt {
 namespace {
 
-using test::place;
+using tov::test::place;
 
 /// A surface shown in a top-level window, with mouse input at twips points of the surface.
 class QtBackend : public QtWindowTest {

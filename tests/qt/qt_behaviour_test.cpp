@@ -156,7 +156,6 @@ TEST_F(QtDock,
                 Qt::white, QColor(0x2A2A2A), QColor(0x353535));
   QPalette high(Qt::white, Qt::black, Qt::white, Qt::gray, Qt::gray, Qt::white, Qt::white, Qt::black,
                 Qt::black);
-  dark.setColor(QPalette::ButtonText, Qt::white);
   high.setColor(QPalette::ButtonText, Qt::yellow);
   // High contrast whose buttons contrast too little: the titles take Window and WindowText.
   QPalette highGrey = high;

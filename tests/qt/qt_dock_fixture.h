@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QtTest>
-#include <QtWidgets>
 #include <cmath>
 
+#include "qt_walk.h"
 #include "support/dock_access.h"
-#include "support/memory_host.h"
 #include "support/ui_driver.h"
-#include "tovdock/qt/dock_core.h"
-#include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
 namespace tov::qt {
@@ -91,7 +88,9 @@ class QtDock : public QtWindowTest {
   QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
 
   /// Position of an element in the dock's twips.
-  static QPointF at(const Element& e) { return {test::UiDriver::absLeft(e), test::UiDriver::absTop(e)}; }
+  static QPointF at(const Element& e) {
+    return {tov::test::UiDriver::absLeft(e), tov::test::UiDriver::absTop(e)};
+  }
   /// The middle of an image button.
   QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
   /// A point on a title strip, away from its caption and buttons.
@@ -132,16 +131,11 @@ class QtDock : public QtWindowTest {
                  (pixels(e.Top() + e.Height()) - top) * ratio);
   }
 
-  std::shared_ptr<test::MemoryHost> host = std::make_shared<test::MemoryHost>();
+  std::shared_ptr<tov::test::MemoryHost> host = std::make_shared<tov::test::MemoryHost>();
   DockWidget* d = nullptr;
 };
 
-/// Lets deleteLater and the queued signals run.
-inline void turn() {
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  QCoreApplication::processEvents();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using test::turn;
 
 /// Counts the events of one type that the widgets it is installed on receive, and runs `then` on
 /// each before the widget sees it.

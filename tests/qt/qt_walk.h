@@ -16,6 +16,13 @@
 
 namespace tov::qt::test {
 
+/// Lets deleteLater and the queued signals run.
+inline void turn() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 class QtWalk {
  public:
   QtWalk(const std::uint8_t* data, std::size_t size) : in(data, size) {
@@ -72,12 +79,6 @@ class QtWalk {
     void resizeEvent(QResizeEvent* e) override { QLabel::resizeEvent(e), walk->react(this); }
     QtWalk* walk;
   };
-
-  static void turn() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
 
   void build() {
     dock = new DockWidget(&window);
