@@ -42,14 +42,11 @@ class QtUiDriver final : public UiDriver {
     mSurface = &surface;
     QtToolkit::widgetOf(surface)->setParent(mForm);
     surface.setLeft(0), surface.setTop(0), surface.setVisible(true);
-    fitForm();
     mForm->show();
     if (!QTest::qWaitForWindowExposed(mForm)) throw std::runtime_error("UiDriver: the form is not exposed");
   }
 
-  void resize(double width, double height) override {
-    QtToolkit::resizeSurface(*mSurface, width, height), fitForm();
-  }
+  void resize(double width, double height) override { QtToolkit::resizeSurface(*mSurface, width, height); }
   void setUserMode(bool running) override { QtToolkit::setUserMode(*mSurface, running); }
 
   // The dock presses and releases one button at a time.
@@ -97,11 +94,6 @@ class QtUiDriver final : public UiDriver {
     if (!target) target = s;
     const double k = qt::pixelsPerTwip();
     return {target, target->mapFromGlobal(s->mapToGlobal(QPointF(x * k, y * k)))};
-  }
-
-  void fitForm() {
-    const QWidget* s = QtToolkit::widgetOf(*mSurface);
-    mForm->resize(std::max(mForm->width(), s->width() + 40), std::max(mForm->height(), s->height() + 40));
   }
 
   void send(QEvent::Type type, double x, double y, Qt::MouseButtons state, std::int16_t button) {
