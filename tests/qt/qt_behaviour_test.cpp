@@ -93,7 +93,6 @@ TEST_F(QtDock, TextsAreEnglishUntilAGermanTranslatorIsInstalledAndTheLastPaneSta
                        strip->child(1)->state().disabled, look() == enabled),
             std::tuple(std::string("aTE 0+400 w, bTH, cTH"), true, true, false));
   d->pane("b")->setState(PaneState::Expanded);
-  QCoreApplication::processEvents();
   mouse(QEvent::MouseMove, onTitle("a"), Qt::NoButton);
   EXPECT_FALSE(strip->child(1)->state().disabled);
   EXPECT_EQ(look(), enabled);

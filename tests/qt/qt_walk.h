@@ -324,20 +324,16 @@ class QtWalk {
   QPointer<DockWidget> dock;
   /// The keys of the dock's panes, in the order the steps put them while `exact`.
   QStringList keys;
-  bool exact = true;
-  /// Whether a pane's height was set since the dock last laid its panes out for its size: as
-  /// designed, the panes below move at the next layout.
-  bool stale = false;
-  /// Whether the step removed a pane.
-  bool removed = false;
+  /// `stale`: a pane's height was set since the dock last laid its panes out for its size (as
+  /// designed, the panes below move at the next layout); `removed`: the step removed a pane.
+  bool exact = true, stale = false, removed = false;
   Act act = Act::None;
   /// Widgets that must be gone by the end of the step, and widgets taken back from the dock.
   QList<QPointer<QWidget>> gone, taken;
   QList<QByteArray> saved;
   std::vector<std::string> breaks;
-  int time = 1000;
-  /// The layout changes the dock told during the step.
-  int changes = 0;
+  /// The clock of the mouse events, and the layout changes the dock told during the step.
+  int time = 1000, changes = 0;
 };
 
 }  // namespace tov::qt::test
