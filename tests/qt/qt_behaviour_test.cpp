@@ -1,8 +1,8 @@
 // The dock widget as a Qt user expects it: the whole title drags and a click on it folds, English
-// texts with a German translation, the last pane kept, the layout in QSettings, drops over a pane's
-// widget, a marker above the dragged copy, and what screen readers and the keyboard reach. Then the
-// title strips as painted: colours in light, dark and high-contrast palettes, icons and glyphs at
-// device pixel ratio 2, buttons under the mouse and captions in narrow titles.
+// texts with a German translation, the last pane kept, the layout in QSettings, and what screen
+// readers and the keyboard reach. Then the title strips as painted: colours in light, dark and
+// high-contrast palettes, icons and glyphs at device pixel ratio 2, buttons under the mouse and
+// captions in narrow titles.
 
 #include "qt_dock_fixture.h"
 
@@ -120,23 +120,6 @@ TEST_F(QtDock, AutoSaveKeepsTheLayoutInQSettingsEvenWithoutAnOrganisationNameBut
   QCoreApplication::setOrganizationName(organisation);
   EXPECT_EQ(std::pair(saved.toStdString(), layout),
             std::pair(std::string("1:1:1:2:1:0:"), std::string("aTE 0+137 w, bTC 137+17, cTE 154+246 w")));
-}
-
-TEST_F(QtDock, ADropOverAPanesWidgetIsOneOnItsFrameAndTheThickMarkerLiesOverTheCopyCutAtTheDock) {
-  const QPointF bodyC = at(access().picDockBar(indexOf("c"))) + QPointF(2250, 1200);
-  ASSERT_EQ(QApplication::widgetAt(d->mapToGlobal(QPoint(pixels(bodyC.x()), pixels(bodyC.y())))),
-            d->pane("c")->widget());
-  hold({onTitle("a"), bodyC});
-  EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
-  // a would go behind c, at the dock's bottom edge, where a's copy hangs over it and beyond.
-  const QImage shot = window->grab().toImage();
-  const QColor highlight = d->surfaceWidget()->palette().color(QPalette::Highlight);
-  const QPoint bottom = d->geometry().bottomLeft() + QPoint(pixels(2250), 0);
-  for (int up = 0; up < 3; ++up)
-    EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() - up), rgb(highlight)) << up;
-  EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() + 5), 0xFF00FFu);
-  mouse(QEvent::MouseButtonRelease, bodyC);
-  EXPECT_EQ(layoutOf(d), "bTE 0+133 w, cTE 133+134 w, aTE 267+133 w");
 }
 
 /// The contrast ratio of two colours from their relative luminance.

@@ -208,9 +208,11 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
   EXPECT_EQ(tree(), "A shut Expand A Close A|C shut Expand C");
 }
 
-TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineAndDropsNothingOnItself) {
+TEST_F(QtDock,
+       ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineAndDropsOnAWidgetAsOnItsFrame) {
   const QPointF onB = onTitle("b"), onC = onTitle("c");
   const std::string layout = layoutOf(d);
+  const std::uint32_t highlight = rgb(d->surfaceWidget()->palette().color(QPalette::Highlight));
   // b's top edge, where a line in the highlight colour shows that c would go in front of b.
   const QPoint edge = d->surfaceWidget()->mapTo(
       window.get(),
@@ -221,8 +223,7 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineA
     return QString("%1 %2 %3")
         .arg(window->findChildren<QRubberBand*>().size())
         .arg(cursor ? cursor->shape() : -1)
-        .arg(rgb(window->grab().toImage(), edge.x(), edge.y()) ==
-             rgb(d->surfaceWidget()->palette().color(QPalette::Highlight)));
+        .arg(rgb(window->grab().toImage(), edge.x(), edge.y()) == highlight);
   };
 
   // Short of the start distance a press stays a click for the dock (one that folds nothing here).
@@ -245,6 +246,21 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineA
   mouse(QEvent::MouseMove, onC);
   mouse(QEvent::MouseButtonRelease, onC);
   EXPECT_EQ(seen().toStdString() + layoutOf(d), "0 -1 0" + layout);
+
+  // Over a pane's widget a drop is one on its frame: a would go behind c, at the dock's bottom edge,
+  // where a thick marker lies over a's copy, which hangs over the edge and is cut there.
+  const QPointF bodyC = at(access().picDockBar(indexOf("c"))) + QPointF(2250, 1200);
+  ASSERT_EQ(QApplication::widgetAt(d->mapToGlobal(QPoint(pixels(bodyC.x()), pixels(bodyC.y())))),
+            d->pane("c")->widget());
+  hold({onTitle("a"), bodyC});
+  EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
+  const QImage shot = window->grab().toImage();
+  const QPoint bottom = d->geometry().bottomLeft() + QPoint(pixels(2250), 0);
+  for (int up = 0; up < 3; ++up)
+    EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() - up), highlight) << up;
+  EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() + 5), 0xFF00FFu);
+  mouse(QEvent::MouseButtonRelease, bodyC);
+  EXPECT_EQ(layoutOf(d), "bTE 0+133 w, cTE 133+134 w, aTE 267+133 w");
 }
 
 TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd) {
