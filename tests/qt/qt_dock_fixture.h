@@ -27,12 +27,7 @@ class QtWindowTest : public ::testing::Test {
   /// The same in another shown window `top`, at points of its widget `on`.
   void mouseIn(QWidget* top, QWidget* on, QEvent::Type type, QPointF twips,
                Qt::MouseButton b = Qt::LeftButton) {
-    const QPoint p = on->mapTo(top, QPoint(pixels(twips.x()), pixels(twips.y())));
-    QWindow* w = top->windowHandle();
-    qt_handleMouseEvent(w, QPointF(p), w->mapToGlobal(QPointF(p)),
-                        type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
-                        type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, ++timestamp);
-    QCoreApplication::processEvents();
+    test::sendMouse(top, type, on->mapTo(top, QPoint(pixels(twips.x()), pixels(twips.y()))), b, ++timestamp);
     if (type == QEvent::MouseButtonRelease) timestamp += 10000;
   }
   /// A press at the first point and moves to the others while `target()` lives; whether it lives.

@@ -23,6 +23,15 @@ inline void turn() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+/// Window-system mouse input at a point of the shown window `top`, which Qt routes itself.
+inline void sendMouse(QWidget* top, QEvent::Type type, QPoint at, Qt::MouseButton b, ulong time) {
+  QWindow* w = top->windowHandle();
+  qt_handleMouseEvent(w, QPointF(at), w->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
+                      type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, time);
+  QCoreApplication::processEvents();
+}
+
 class QtWalk {
  public:
   QtWalk(const std::uint8_t* data, std::size_t size) : in(data, size) {
@@ -173,12 +182,8 @@ class QtWalk {
                               : in.between(0, h - 1);
     QPoint at = f->mapTo(&window, QPoint(in.between(0, std::max(0, f->width() - 1)), y));
     const Qt::MouseButton b = in.below(4) == 0 ? Qt::RightButton : Qt::LeftButton;
-    const auto mouse = [&, w = window.windowHandle()](QEvent::Type type, QPoint by = {}) {
-      at += by;
-      qt_handleMouseEvent(w, at, w->mapToGlobal(QPointF(at)),
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
-                          type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, time += 20);
-      QCoreApplication::processEvents();
+    const auto mouse = [&](QEvent::Type type, QPoint by = {}) {
+      sendMouse(&window, type, at += by, b, time += 20);
     };
     mouse(QEvent::MouseButtonPress);
     // A braced list takes its reads of the input left to right.
