@@ -8,7 +8,7 @@ namespace {
 
 using Keys = std::vector<std::string>;
 
-TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWidget) {
+TEST_F(QtDock, BarsAreCutAtTheDockWhoseScrollBarTheWheelMovesButNotOverAWidgetTakesTheMouseWhereNoBarIs) {
   d->setColor(DockWidget::PaneBackground, QColor(0xE0E0E0));
   for (Pane* p : d->panes())
     p->setResizable(true), coreBar(p)->setHeight(3000);
@@ -50,6 +50,25 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
   d->setScrollable(false);
   EXPECT_EQ(std::pair(QtToolkit::widgetOf(access().VScroll())->isVisible(), wheel(frameB, QPoint(40, 5))),
             std::pair(false, false));
+
+  // Scrolling again, "b" alone in the left column leaves the scroll bar bare beside it.
+  d->pane("b")->setGroup(PaneGroup::Left);
+  d->setScrollable(true);
+  QCoreApplication::processEvents();
+  auto* bar = d->findChild<QScrollBar*>();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(bar->isVisible());
+  auto edgeBeside = [&](const char* k) {
+    return d->childAt(bar->mapTo(d, QPoint(0, 0)).x(), frame(k)->mapTo(d, QPoint(0, 10)).y());
+  };
+  EXPECT_TRUE(frame("a")->isAncestorOf(edgeBeside("a")));
+  EXPECT_EQ(edgeBeside("b"), bar);
+  // On screen, the scroll bar's own pixels, whole beside "b".
+  const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+  const QImage own = bar->grab().toImage().convertToFormat(shown.format());
+  const QRect column(bar->mapTo(window.get(), QPoint(0, 0)), QSize(bar->width(), 1));
+  const int besideB = bar->mapFrom(d, frameB->mapTo(d, QPoint(0, 10))).y();
+  EXPECT_EQ(shown.copy(column.translated(0, besideB)), own.copy(0, besideB, bar->width(), 1));
 }
 
 TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBeforeTheQtSignals) {
@@ -326,29 +345,6 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     EXPECT_EQ(geometries(d), geometries(reference));
     EXPECT_EQ(screen(dragged.get(), d), screen(direct.get(), reference));
   }
-}
-
-TEST_F(QtDock, TheScrollBarShowsAndTakesTheMouseUnderTheBarsEdgesWhereNoBarLiesOverIt) {
-  // Tall panes make the dock scroll; "b" alone in the left column leaves the scroll bar bare beside it.
-  for (const char* k : {"a", "b", "c"})
-    d->pane(k)->setHeight(250);
-  d->pane("b")->setGroup(PaneGroup::Left);
-  d->setScrollable(true);
-  QCoreApplication::processEvents();
-  auto* bar = d->findChild<QScrollBar*>();
-  ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(bar->isVisible());
-  auto edgeBeside = [&](const char* k) {
-    return d->childAt(bar->mapTo(d, QPoint(0, 0)).x(), frame(k)->mapTo(d, QPoint(0, 10)).y());
-  };
-  EXPECT_TRUE(frame("a")->isAncestorOf(edgeBeside("a")));
-  EXPECT_EQ(edgeBeside("b"), bar);
-  // On screen, the scroll bar's own pixels, whole beside "b".
-  const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
-  const QImage own = bar->grab().toImage().convertToFormat(shown.format());
-  const QRect column(bar->mapTo(window.get(), QPoint(0, 0)), QSize(bar->width(), 1));
-  const int besideB = bar->mapFrom(d, frame("b")->mapTo(d, QPoint(0, 10))).y();
-  EXPECT_EQ(shown.copy(column.translated(0, besideB)), own.copy(0, besideB, bar->width(), 1));
 }
 
 }  // namespace
