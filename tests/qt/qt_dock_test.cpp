@@ -287,16 +287,14 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
   auto build = [](QWidget* window, bool scroll, const std::vector<std::int32_t>& heights) {
     window->setGeometry(30, 40, 420, 480);
     auto* d = new DockWidget(window);
-    d->setFitToContent(false);
-    d->setGeometry(20, 20, pixels(4500), pixels(6000));
+    d->setFitToContent(false), d->setGeometry(20, 20, pixels(4500), pixels(6000));
     for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
       BarRef b = coreDock(d)->Bars()->Add();
       b->setKey("k" + std::to_string(i)), b->setTitle("Bar " + std::to_string(i));
       b->setAllowResize(true), b->setHeight(heights[i - 1]);
       b->setControl(std::make_shared<WidgetControl>(new QLabel(QString("body %1").arg(i), window)));
     }
-    coreDock(d)->setAllowScroll(scroll);
-    coreDock(d)->setShow(true);
+    coreDock(d)->setAllowScroll(scroll), coreDock(d)->setShow(true);
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
     QCoreApplication::processEvents();

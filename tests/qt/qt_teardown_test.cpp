@@ -151,8 +151,7 @@ TEST_F(QtDock, HostedWidgetsMovedToAnotherWindowStayThereWhenTheDockOrItsWindowG
     SCOPED_TRACE(wholeWindow);
     if (!d) panes();
     const QPointer<QWidget> moved = d->pane("b")->widget();
-    moved->setParent(&other), moved->setGeometry(5, 6, 70, 80);
-    moved->show();
+    moved->setParent(&other), moved->setGeometry(5, 6, 70, 80), moved->show();
     wholeWindow ? window.reset() : delete d;
     d = nullptr;
     turn();

@@ -38,8 +38,7 @@ class QtWalk {
     HostServices::setInstance(host);
     // Refused calls warn; here they are expected.
     quiet = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    window.setGeometry(10, 10, 500, 600);
-    window.show();
+    window.setGeometry(10, 10, 500, 600), window.show();
     build();
   }
   ~QtWalk() {
