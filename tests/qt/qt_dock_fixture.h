@@ -13,6 +13,8 @@
 
 namespace tov::qt {
 
+using test::turn, tov::test::UiDriver;
+
 /// A top-level window shown by the test, with window-system mouse input that Qt routes itself, at
 /// points in twips of the widget `target()`.
 class QtWindowTest : public ::testing::Test {
@@ -83,9 +85,7 @@ class QtDock : public QtWindowTest {
   QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
 
   /// Position of an element in the dock's twips.
-  static QPointF at(const Element& e) {
-    return {tov::test::UiDriver::absLeft(e), tov::test::UiDriver::absTop(e)};
-  }
+  static QPointF at(const Element& e) { return {UiDriver::absLeft(e), UiDriver::absTop(e)}; }
   /// The middle of an image button.
   QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
   /// A point on a title strip, away from its caption and buttons.
@@ -129,8 +129,6 @@ class QtDock : public QtWindowTest {
   std::shared_ptr<tov::test::MemoryHost> host = std::make_shared<tov::test::MemoryHost>();
   DockWidget* d = nullptr;
 };
-
-using test::turn;
 
 /// Counts the events of one type that the widgets it is installed on receive, and runs `then` on
 /// each before the widget sees it.
