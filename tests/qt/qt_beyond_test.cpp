@@ -82,8 +82,7 @@ TEST_F(QtDockSet, MovePaneToAndAltRightMoveBetweenDocksWhichARestartOrARestoreOf
                        left->movePaneTo("x", right, 0)),
             std::tuple(false, false, false));
   left->removePane("x");
-  left->pane("a")->setState(PaneState::Collapsed);
-  left->pane("a")->setMovable(false);
+  left->pane("a")->setState(PaneState::Collapsed), left->pane("a")->setMovable(false);
   EXPECT_TRUE(left->movePaneTo("a", right, 1));
   // With its state and switches; the application's move is no step to undo, the keys' move is one.
   EXPECT_EQ(std::tuple(right->pane("a")->state(), right->pane("a")->isMovable(), set.undoStack()->count()),

@@ -120,8 +120,7 @@ TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   std::vector<std::string> layouts;
   for (const bool restore : {true, false}) {
     panes(restore ? "" : "kept", !restore, {"a", "b", "c", "d"}, false);
-    d->pane("b")->setClosable(false);
-    d->pane("c")->setResizable(false);
+    d->pane("b")->setClosable(false), d->pane("c")->setResizable(false);
     if (restore) {
       EXPECT_TRUE(d->restoreState(state));
     }
