@@ -44,6 +44,7 @@ class QtWindowTest : public ::testing::Test {
   void drag(std::initializer_list<QPointF> path, Qt::MouseButton b = Qt::LeftButton) {
     if (hold(path, b)) mouse(QEvent::MouseButtonRelease, path.end()[-1], b);
   }
+  void drag(QPointF from, QPointF to) { drag({from, to}); }
   void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) { drag({t}, b); }
 
   std::unique_ptr<QWidget> window = std::make_unique<QWidget>();

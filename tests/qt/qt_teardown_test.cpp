@@ -86,10 +86,7 @@ class DeletedInASlot : public QtDock, public ::testing::WithParamInterface<Slot>
         {"options button", [this] { click(middle(access().imgOpt(indexOf("a")))); }},
         {"right click", [this] { click(onTitle("a"), Qt::RightButton); }},
         {"right click background", [this] { click(QPointF(2000, 5900), Qt::RightButton); }},
-        {"title drop",
-         [this] {
-           drag({onTitle("a"), onTitle("b")});
-         }},
+        {"title drop", [this] { drag(onTitle("a"), onTitle("b")); }},
         {"screen reader press",
          [this] { press(QAccessible::queryAccessibleInterface(titleOf("a"))->child(0)); }},
     };
