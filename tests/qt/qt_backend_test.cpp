@@ -151,8 +151,7 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
     QCoreApplication::processEvents();
     EXPECT_EQ(w->geometry(), at(dpi));
   }
-  window->windowHandle()->setScreen(primary);
-  window->move(home);
+  window->windowHandle()->setScreen(primary), window->move(home);
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
   const long dense400 = std::lround(400 * 1440 / denseDpi);
   EXPECT_EQ(widths, (std::vector<long>{0, dense400, 0, 400 * 1440 / 120, 0, dense400, 0, 6000}));

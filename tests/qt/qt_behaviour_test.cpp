@@ -108,8 +108,7 @@ TEST_F(QtDock, AutoSaveKeepsTheLayoutInQSettingsEvenWithoutAnOrganisationNameBut
     QTest::keyClick(titleOf("a"), Qt::Key_Space);  // folds a in the second dock, which saves nothing
   });
   EXPECT_NE(warned.find("saves nothing until it has a name of its own"), std::string::npos) << warned;
-  delete d;
-  d = first;
+  delete std::exchange(d, first);
   QTest::keyClick(titleOf("b"), Qt::Key_Space);
   const QString saved = stored("a").left(6) + stored("b").left(6);
   delete d;

@@ -30,9 +30,8 @@ class QtUiDriver final : public UiDriver {
     mToolkit->setMessageHandler([this](const std::string& text, const std::string& title) {
       mMessages.push_back(title + "|" + text);
     });
-    mForm->setGeometry(40, 30, 640, 480);
     // Hosted controls start on a part of the form that is out of the way of the dock.
-    mHome->hide();
+    mForm->setGeometry(40, 30, 640, 480), mHome->hide();
   }
   ~QtUiDriver() override { delete mForm.data(); }
 
