@@ -90,8 +90,7 @@ class QtWalk {
 
   void build() {
     dock = new DockWidget(&window);
-    dock->setAutoSave(false), dock->setAnimated(false);
-    dock->setFitToContent(in.flip());
+    dock->setAutoSave(false), dock->setAnimated(false), dock->setFitToContent(in.flip());
     // The application's slot on each of the dock's signals.
     [this](auto... signal) { (QObject::connect(dock, signal, dock, [this] { react(); }), ...); }(
         &DockWidget::paneClosed, &DockWidget::optionsRequested, &DockWidget::paneAdded,
@@ -103,8 +102,7 @@ class QtWalk {
         [this](const std::string& text, const std::string&) { breaks.push_back("a message box: " + text); });
     for (int k = in.between(0, 4); k > 0; --k)
       add(k);
-    dock->setGeometry(0, 0, 300, 400);
-    dock->setVisible(in.below(4) != 0);
+    dock->setGeometry(0, 0, 300, 400), dock->setVisible(in.below(4) != 0);
   }
 
   /// What the application's slot does, once a step; `resizing` is the hosted widget whose resize runs it.
