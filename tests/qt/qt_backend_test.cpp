@@ -121,8 +121,7 @@ TEST_F(QtBackend, ScrollBarsReportEveryChangeAlsoByCodeAndElementsSurviveTheirWi
 }
 
 TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
-  QScreen* primary = QGuiApplication::primaryScreen();
-  QScreen* dense = nullptr;
+  QScreen *primary = QGuiApplication::primaryScreen(), *dense = nullptr;
   for (QScreen* s : QGuiApplication::screens())
     if (s->logicalDotsPerInchY() != primary->logicalDotsPerInchY()) dense = s;
   if (!dense) GTEST_SKIP() << "needs a second screen of another DPI (tests/qt/offscreen_screens.json)";

@@ -25,8 +25,7 @@ TEST_F(QtDock, AClickOnTheTitleFoldsAndSavesOnceAndARealDragNeverFolds) {
   // and saves every pane once more.
   for (Pane* p : d->panes())
     p->setGroup(PaneGroup::Left);
-  coreDock(d)->setHostServices(host);
-  host->saves.clear();
+  coreDock(d)->setHostServices(host), host->saves.clear();
   click(middle(access().lblTitel(indexOf("b"))));
   EXPECT_EQ(std::pair(d->pane("b")->state(), host->saves.size()), std::pair(PaneState::Collapsed, size_t(3)));
   EXPECT_EQ(std::pair(layoutOf(d), host->value("b").substr(0, 6)),
