@@ -15,8 +15,7 @@ int main(int argc, char** argv) {
   int failures = 0;
   {
     tov::qt::DockWidget dock;
-    dock.setAutoSave(false);
-    dock.resize(320, 480);
+    dock.setAutoSave(false), dock.resize(320, 480);
     for (const char* name : {"First", "Second", "Third"})
       failures += !dock.addPane(name, new QLabel(name), name);
     failures += !dock.movePane("Third", 0) || !dock.removePane("Second");

@@ -12,7 +12,7 @@ class Q_GUI_EXPORT QWindowSystemInterface {
 namespace tov::qt {
 namespace {
 
-using test::place;
+using tov::test::place;
 
 /// A surface shown in a top-level window, with mouse input at twips points of the surface.
 class QtBackend : public QtWindowTest {
@@ -36,7 +36,7 @@ class QtBackend : public QtWindowTest {
   std::unique_ptr<Surface> surface = toolkit->createSurface();
 };
 
-TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
+TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownImagesShowTheirPictureAndCopiesTheLookAndPlace) {
   auto p = panel(0, 0, 3000, 600);
   p->setBackColor(0x00FF00);               // green
   p->fillRect(0, 0, 1500, 300, 0x0000FF);  // red, in the low byte
@@ -51,10 +51,8 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownAndImagesShowTheirPicture) {
       (std::vector<std::uint32_t>{std::uint32_t(img->Height()), rgb(shot, 10, 10), rgb(shot, 120, 30),
                                   rgb(shot, pixels(2250) + 2, 2), rgb(shot, 230, 10), rgb(grab(), 10, 10)}),
       (std::vector<std::uint32_t>{120, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0xFFFFFF}));
-}
 
-TEST_F(QtBackend, CopiesTakeTheLookAndPlaceAndTheFrontMostTakesTheClick) {
-  auto p = panel(0, 0, 3000, 1500);
+  // A copy of a label takes its look and place; the front-most of the two takes the click.
   auto back = surface->createLabel(p.get());
   back->setFont({"Arial", 12, false}), back->setAutoSize(true), back->setCaption("Copy me");
   back->setAlignment(Label::Align::Center), back->setForeColor(0x0000FF), back->setToolTipText("tip");
@@ -78,8 +76,11 @@ TEST_F(QtBackend, CopiesTakeTheLookAndPlaceAndTheFrontMostTakesTheClick) {
   EXPECT_EQ(log, (std::vector<std::string>{"front", "back"}));
 }
 
-TEST_F(QtBackend, ScrollBarReportsEveryChangeOfItsValueAlsoByCode) {
-  auto bar = surface->createScrollBar(surface.get());
+TEST_F(QtBackend, ScrollBarsReportEveryChangeAlsoByCodeAndElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
+  EXPECT_THROW(surface->clone(), Failure);
+  auto p = panel(0, 0, 3000, 600);
+  auto text = surface->createLabel(p.get());
+  auto bar = surface->createScrollBar(p.get());
   int changes = 0, scrolls = 0;
   bar->onChange = [&] { ++changes; };
   bar->onScroll = [&] { ++scrolls; };
@@ -90,13 +91,7 @@ TEST_F(QtBackend, ScrollBarReportsEveryChangeOfItsValueAlsoByCode) {
   ASSERT_NE(sb, nullptr);
   sb->setSliderDown(true), sb->setSliderPosition(100), sb->setSliderPosition(120), sb->setSliderDown(false);
   EXPECT_EQ(std::tuple(scrolls, changes, bar->Value()), std::tuple(2, 3, 120));
-}
 
-TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
-  EXPECT_THROW(surface->clone(), Failure);
-  auto p = panel(0, 0, 3000, 600);
-  auto text = surface->createLabel(p.get());
-  auto bar = surface->createScrollBar(p.get());
   const Hwnd h = p->hWnd();
   delete QtToolkit::widgetOf(*p);
   EXPECT_EQ(std::pair(toolkit->widgetFor(h), p->hWnd()), (std::pair<QWidget*, Hwnd>(nullptr, 0)));
@@ -126,8 +121,7 @@ TEST_F(QtBackend, ElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
 }
 
 TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
-  QScreen* primary = QGuiApplication::primaryScreen();
-  QScreen* dense = nullptr;
+  QScreen *primary = QGuiApplication::primaryScreen(), *dense = nullptr;
   for (QScreen* s : QGuiApplication::screens())
     if (s->logicalDotsPerInchY() != primary->logicalDotsPerInchY()) dense = s;
   if (!dense) GTEST_SKIP() << "needs a second screen of another DPI (tests/qt/offscreen_screens.json)";
@@ -156,8 +150,7 @@ TEST_F(QtBackend, ElementsFollowTheLogicalDpiOfTheScreenTheSurfaceIsOn) {
     QCoreApplication::processEvents();
     EXPECT_EQ(w->geometry(), at(dpi));
   }
-  window->windowHandle()->setScreen(primary);
-  window->move(home);
+  window->windowHandle()->setScreen(primary), window->move(home);
   EXPECT_EQ(w->geometry(), at(primary->logicalDotsPerInchY()));
   const long dense400 = std::lround(400 * 1440 / denseDpi);
   EXPECT_EQ(widths, (std::vector<long>{0, dense400, 0, 400 * 1440 / 120, 0, dense400, 0, 6000}));

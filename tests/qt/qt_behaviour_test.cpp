@@ -1,8 +1,8 @@
 // The dock widget as a Qt user expects it: the whole title drags and a click on it folds, English
-// texts with a German translation, the last pane kept, the layout in QSettings, drops over a pane's
-// widget, a marker above the dragged copy, and what screen readers and the keyboard reach. Then the
-// title strips as painted: colours in light, dark and high-contrast palettes, icons and glyphs at
-// device pixel ratio 2, buttons under the mouse and captions in narrow titles.
+// texts with a German translation, the last pane kept, the layout in QSettings, and what screen
+// readers and the keyboard reach. Then the title strips as painted: colours in light, dark and
+// high-contrast palettes, icons and glyphs at device pixel ratio 2, buttons under the mouse and
+// captions in narrow titles.
 
 #include "qt_dock_fixture.h"
 
@@ -25,8 +25,7 @@ TEST_F(QtDock, AClickOnTheTitleFoldsAndSavesOnceAndARealDragNeverFolds) {
   // and saves every pane once more.
   for (Pane* p : d->panes())
     p->setGroup(PaneGroup::Left);
-  coreDock(d)->setHostServices(host);
-  host->saves.clear();
+  coreDock(d)->setHostServices(host), host->saves.clear();
   click(middle(access().lblTitel(indexOf("b"))));
   EXPECT_EQ(std::pair(d->pane("b")->state(), host->saves.size()), std::pair(PaneState::Collapsed, size_t(3)));
   EXPECT_EQ(std::pair(layoutOf(d), host->value("b").substr(0, 6)),
@@ -93,10 +92,8 @@ TEST_F(QtDock, TextsAreEnglishUntilAGermanTranslatorIsInstalledAndTheLastPaneSta
                        strip->child(1)->state().disabled, look() == enabled),
             std::tuple(std::string("aTE 0+400 w, bTH, cTH"), true, true, false));
   d->pane("b")->setState(PaneState::Expanded);
-  QCoreApplication::processEvents();
   mouse(QEvent::MouseMove, onTitle("a"), Qt::NoButton);
-  EXPECT_FALSE(strip->child(1)->state().disabled);
-  EXPECT_EQ(look(), enabled);
+  EXPECT_EQ(std::pair(bool(strip->child(1)->state().disabled), look() == enabled), std::pair(false, true));
 }
 
 TEST_F(QtDock, AutoSaveKeepsTheLayoutInQSettingsEvenWithoutAnOrganisationNameButNotForASecondDockOfTheName) {
@@ -110,8 +107,7 @@ TEST_F(QtDock, AutoSaveKeepsTheLayoutInQSettingsEvenWithoutAnOrganisationNameBut
     QTest::keyClick(titleOf("a"), Qt::Key_Space);  // folds a in the second dock, which saves nothing
   });
   EXPECT_NE(warned.find("saves nothing until it has a name of its own"), std::string::npos) << warned;
-  delete d;
-  d = first;
+  delete std::exchange(d, first);
   QTest::keyClick(titleOf("b"), Qt::Key_Space);
   const QString saved = stored("a").left(6) + stored("b").left(6);
   delete d;
@@ -121,23 +117,6 @@ TEST_F(QtDock, AutoSaveKeepsTheLayoutInQSettingsEvenWithoutAnOrganisationNameBut
   QCoreApplication::setOrganizationName(organisation);
   EXPECT_EQ(std::pair(saved.toStdString(), layout),
             std::pair(std::string("1:1:1:2:1:0:"), std::string("aTE 0+137 w, bTC 137+17, cTE 154+246 w")));
-}
-
-TEST_F(QtDock, ADropOverAPanesWidgetIsOneOnItsFrameAndTheThickMarkerLiesOverTheCopyCutAtTheDock) {
-  const QPointF bodyC = at(access().picDockBar(indexOf("c"))) + QPointF(2250, 1200);
-  ASSERT_EQ(QApplication::widgetAt(d->mapToGlobal(QPoint(pixels(bodyC.x()), pixels(bodyC.y())))),
-            d->pane("c")->widget());
-  hold({onTitle("a"), bodyC});
-  EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
-  // a would go behind c, at the dock's bottom edge, where a's copy hangs over it and beyond.
-  const QImage shot = window->grab().toImage();
-  const QColor highlight = d->surfaceWidget()->palette().color(QPalette::Highlight);
-  const QPoint bottom = d->geometry().bottomLeft() + QPoint(pixels(2250), 0);
-  for (int up = 0; up < 3; ++up)
-    EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() - up), rgb(highlight)) << up;
-  EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() + 5), 0xFF00FFu);
-  mouse(QEvent::MouseButtonRelease, bodyC);
-  EXPECT_EQ(layoutOf(d), "bTE 0+133 w, cTE 133+134 w, aTE 267+133 w");
 }
 
 /// The contrast ratio of two colours from their relative luminance.
@@ -152,11 +131,9 @@ double contrast(const QColor& a, const QColor& b) {
 
 TEST_F(QtDock,
        TitleTextStandsOutInLightDarkAndHighContrastPalettesWhoseChangeRepaintsAsNoUnchangedLayoutDoes) {
-  QPalette dark(Qt::white, QColor(0x353535), QColor(0x505050), QColor(0x1A1A1A), QColor(0x252525), Qt::white,
-                Qt::white, QColor(0x2A2A2A), QColor(0x353535));
+  QPalette dark(QColor(0x353535), QColor(0x353535));  // white text on a black base
   QPalette high(Qt::white, Qt::black, Qt::white, Qt::gray, Qt::gray, Qt::white, Qt::white, Qt::black,
                 Qt::black);
-  dark.setColor(QPalette::ButtonText, Qt::white);
   high.setColor(QPalette::ButtonText, Qt::yellow);
   // High contrast whose buttons contrast too little: the titles take Window and WindowText.
   QPalette highGrey = high;

@@ -82,8 +82,7 @@ TEST_F(QtDockSet, MovePaneToAndAltRightMoveBetweenDocksWhichARestartOrARestoreOf
                        left->movePaneTo("x", right, 0)),
             std::tuple(false, false, false));
   left->removePane("x");
-  left->pane("a")->setState(PaneState::Collapsed);
-  left->pane("a")->setMovable(false);
+  left->pane("a")->setState(PaneState::Collapsed), left->pane("a")->setMovable(false);
   EXPECT_TRUE(left->movePaneTo("a", right, 1));
   // With its state and switches; the application's move is no step to undo, the keys' move is one.
   EXPECT_EQ(std::tuple(right->pane("a")->state(), right->pane("a")->isMovable(), set.undoStack()->count()),
@@ -133,8 +132,8 @@ TEST_F(QtDock, UndoBringsBackAClosedPaneWithItsHeightASplitterDragIsOneStepAndOn
   EXPECT_EQ(std::pair(stack->count(), d->pane("b")->state()), std::pair(1, PaneState::Hidden));
   const QString closed = stored("S/b");
   stack->undo();
-  EXPECT_EQ(layoutOf(d), before);
-  EXPECT_NE(stored("S/b"), closed);  // the undo is saved
+  // The undo is saved.
+  EXPECT_EQ(std::pair(layoutOf(d), stored("S/b") == closed), std::pair(before, false));
   stack->redo();
   EXPECT_EQ(d->pane("b")->state(), PaneState::Hidden);
   stack->undo();
@@ -168,8 +167,7 @@ TEST_F(QtDock, AnimatedDragsAndFoldsGlideThroughHeightsInBetweenAndEndWhereTheLa
   QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_Escape);
   mouse(QEvent::MouseButtonRelease, onTitle("b", 60));
   QTest::qWait(250);
-  EXPECT_FALSE(overlay->isVisible());
-  EXPECT_EQ(layoutOf(d), before);
+  EXPECT_EQ(std::pair(overlay->isVisible(), layoutOf(d)), std::pair(false, before));
 
   // A fold paints heights in between and ends where the same fold ends without the animation,
   // which paints no frame in between.

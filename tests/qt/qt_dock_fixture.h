@@ -4,17 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QtTest>
-#include <QtWidgets>
 #include <cmath>
 
+#include "qt_walk.h"
 #include "support/dock_access.h"
-#include "support/memory_host.h"
 #include "support/ui_driver.h"
-#include "tovdock/qt/dock_core.h"
-#include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
 namespace tov::qt {
+
+using test::turn, tov::test::UiDriver;
 
 /// A top-level window shown by the test, with window-system mouse input that Qt routes itself, at
 /// points in twips of the widget `target()`.
@@ -30,12 +29,7 @@ class QtWindowTest : public ::testing::Test {
   /// The same in another shown window `top`, at points of its widget `on`.
   void mouseIn(QWidget* top, QWidget* on, QEvent::Type type, QPointF twips,
                Qt::MouseButton b = Qt::LeftButton) {
-    const QPoint p = on->mapTo(top, QPoint(pixels(twips.x()), pixels(twips.y())));
-    QWindow* w = top->windowHandle();
-    qt_handleMouseEvent(w, QPointF(p), w->mapToGlobal(QPointF(p)),
-                        type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
-                        type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, ++timestamp);
-    QCoreApplication::processEvents();
+    test::sendMouse(top, type, on->mapTo(top, QPoint(pixels(twips.x()), pixels(twips.y()))), b, ++timestamp);
     if (type == QEvent::MouseButtonRelease) timestamp += 10000;
   }
   /// A press at the first point and moves to the others while `target()` lives; whether it lives.
@@ -50,6 +44,7 @@ class QtWindowTest : public ::testing::Test {
   void drag(std::initializer_list<QPointF> path, Qt::MouseButton b = Qt::LeftButton) {
     if (hold(path, b)) mouse(QEvent::MouseButtonRelease, path.end()[-1], b);
   }
+  void drag(QPointF from, QPointF to) { drag({from, to}); }
   void click(QPointF t, Qt::MouseButton b = Qt::LeftButton) { drag({t}, b); }
 
   std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
@@ -91,7 +86,7 @@ class QtDock : public QtWindowTest {
   QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
 
   /// Position of an element in the dock's twips.
-  static QPointF at(const Element& e) { return {test::UiDriver::absLeft(e), test::UiDriver::absTop(e)}; }
+  static QPointF at(const Element& e) { return {UiDriver::absLeft(e), UiDriver::absTop(e)}; }
   /// The middle of an image button.
   QPointF middle(const Element& e) { return at(e) + QPointF(e.Width() / 2, e.Height() / 2); }
   /// A point on a title strip, away from its caption and buttons.
@@ -132,16 +127,9 @@ class QtDock : public QtWindowTest {
                  (pixels(e.Top() + e.Height()) - top) * ratio);
   }
 
-  std::shared_ptr<test::MemoryHost> host = std::make_shared<test::MemoryHost>();
+  std::shared_ptr<tov::test::MemoryHost> host = std::make_shared<tov::test::MemoryHost>();
   DockWidget* d = nullptr;
 };
-
-/// Lets deleteLater and the queued signals run.
-inline void turn() {
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  QCoreApplication::processEvents();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 /// Counts the events of one type that the widgets it is installed on receive, and runs `then` on
 /// each before the widget sees it.

@@ -8,7 +8,7 @@ namespace {
 
 using Keys = std::vector<std::string>;
 
-TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWidget) {
+TEST_F(QtDock, BarsAreCutAtTheDockWhoseScrollBarTheWheelMovesButNotOverAWidgetTakesTheMouseWhereNoBarIs) {
   d->setColor(DockWidget::PaneBackground, QColor(0xE0E0E0));
   for (Pane* p : d->panes())
     p->setResizable(true), coreBar(p)->setHeight(3000);
@@ -50,6 +50,25 @@ TEST_F(QtDock, BarsAreCutAtTheDockWhoseWheelMovesItsScrollBarButNotOverAHostedWi
   d->setScrollable(false);
   EXPECT_EQ(std::pair(QtToolkit::widgetOf(access().VScroll())->isVisible(), wheel(frameB, QPoint(40, 5))),
             std::pair(false, false));
+
+  // Scrolling again, "b" alone in the left column leaves the scroll bar bare beside it.
+  d->pane("b")->setGroup(PaneGroup::Left);
+  d->setScrollable(true);
+  QCoreApplication::processEvents();
+  auto* bar = d->findChild<QScrollBar*>();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(bar->isVisible());
+  auto edgeBeside = [&](const char* k) {
+    return d->childAt(bar->mapTo(d, QPoint(0, 0)).x(), frame(k)->mapTo(d, QPoint(0, 10)).y());
+  };
+  EXPECT_TRUE(frame("a")->isAncestorOf(edgeBeside("a")));
+  EXPECT_EQ(edgeBeside("b"), bar);
+  // On screen, the scroll bar's own pixels, whole beside "b".
+  const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+  const QImage own = bar->grab().toImage().convertToFormat(shown.format());
+  const QRect column(bar->mapTo(window.get(), QPoint(0, 0)), QSize(bar->width(), 1));
+  const int besideB = bar->mapFrom(d, frameB->mapTo(d, QPoint(0, 10))).y();
+  EXPECT_EQ(shown.copy(column.translated(0, besideB)), own.copy(0, besideB, bar->width(), 1));
 }
 
 TEST_F(QtDock, ButtonsAndRightClicksRunTheCoreHandlersWithWritableArgumentsBeforeTheQtSignals) {
@@ -101,8 +120,7 @@ TEST_F(QtDock, ARestoreBeforeTheFirstShowKeepsTheOrderAndTheRulesOfTheStore) {
   std::vector<std::string> layouts;
   for (const bool restore : {true, false}) {
     panes(restore ? "" : "kept", !restore, {"a", "b", "c", "d"}, false);
-    d->pane("b")->setClosable(false);
-    d->pane("c")->setResizable(false);
+    d->pane("b")->setClosable(false), d->pane("c")->setResizable(false);
     if (restore) {
       EXPECT_TRUE(d->restoreState(state));
     }
@@ -208,9 +226,11 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
   EXPECT_EQ(tree(), "A shut Expand A Close A|C shut Expand C");
 }
 
-TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineAndDropsNothingOnItself) {
+TEST_F(QtDock,
+       ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineAndDropsOnAWidgetAsOnItsFrame) {
   const QPointF onB = onTitle("b"), onC = onTitle("c");
   const std::string layout = layoutOf(d);
+  const std::uint32_t highlight = rgb(d->surfaceWidget()->palette().color(QPalette::Highlight));
   // b's top edge, where a line in the highlight colour shows that c would go in front of b.
   const QPoint edge = d->surfaceWidget()->mapTo(
       window.get(),
@@ -221,8 +241,7 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineA
     return QString("%1 %2 %3")
         .arg(window->findChildren<QRubberBand*>().size())
         .arg(cursor ? cursor->shape() : -1)
-        .arg(rgb(window->grab().toImage(), edge.x(), edge.y()) ==
-             rgb(d->surfaceWidget()->palette().color(QPalette::Highlight)));
+        .arg(rgb(window->grab().toImage(), edge.x(), edge.y()) == highlight);
   };
 
   // Short of the start distance a press stays a click for the dock (one that folds nothing here).
@@ -245,6 +264,21 @@ TEST_F(QtDock, ADragWaitsForTheStartDistanceMarksWhereTheBarGoesUnderItsOutlineA
   mouse(QEvent::MouseMove, onC);
   mouse(QEvent::MouseButtonRelease, onC);
   EXPECT_EQ(seen().toStdString() + layoutOf(d), "0 -1 0" + layout);
+
+  // Over a pane's widget a drop is one on its frame: a would go behind c, at the dock's bottom edge,
+  // where a thick marker lies over a's copy, which hangs over the edge and is cut there.
+  const QPointF bodyC = at(access().picDockBar(indexOf("c"))) + QPointF(2250, 1200);
+  ASSERT_EQ(QApplication::widgetAt(d->mapToGlobal(QPoint(pixels(bodyC.x()), pixels(bodyC.y())))),
+            d->pane("c")->widget());
+  hold({onTitle("a"), bodyC});
+  EXPECT_EQ(coreToolkit(d)->dropHint().kind, DropHint::Kind::Line);
+  const QImage shot = window->grab().toImage();
+  const QPoint bottom = d->geometry().bottomLeft() + QPoint(pixels(2250), 0);
+  for (int up = 0; up < 3; ++up)
+    EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() - up), highlight) << up;
+  EXPECT_EQ(rgb(shot, bottom.x(), bottom.y() + 5), 0xFF00FFu);
+  mouse(QEvent::MouseButtonRelease, bodyC);
+  EXPECT_EQ(layoutOf(d), "bTE 0+133 w, cTE 133+134 w, aTE 267+133 w");
 }
 
 TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd) {
@@ -252,16 +286,14 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
   auto build = [](QWidget* window, bool scroll, const std::vector<std::int32_t>& heights) {
     window->setGeometry(30, 40, 420, 480);
     auto* d = new DockWidget(window);
-    d->setFitToContent(false);
-    d->setGeometry(20, 20, pixels(4500), pixels(6000));
+    d->setFitToContent(false), d->setGeometry(20, 20, pixels(4500), pixels(6000));
     for (int i = 1; i <= static_cast<int>(heights.size()); ++i) {
       BarRef b = coreDock(d)->Bars()->Add();
       b->setKey("k" + std::to_string(i)), b->setTitle("Bar " + std::to_string(i));
       b->setAllowResize(true), b->setHeight(heights[i - 1]);
       b->setControl(std::make_shared<WidgetControl>(new QLabel(QString("body %1").arg(i), window)));
     }
-    coreDock(d)->setAllowScroll(scroll);
-    coreDock(d)->setShow(true);
+    coreDock(d)->setAllowScroll(scroll), coreDock(d)->setShow(true);
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
     QCoreApplication::processEvents();
@@ -310,29 +342,6 @@ TEST_F(QtDock, SplitterStepsLeaveTheWidgetsAndTheScreenAsADockLaidOutAtTheirEnd)
     EXPECT_EQ(geometries(d), geometries(reference));
     EXPECT_EQ(screen(dragged.get(), d), screen(direct.get(), reference));
   }
-}
-
-TEST_F(QtDock, TheScrollBarShowsAndTakesTheMouseUnderTheBarsEdgesWhereNoBarLiesOverIt) {
-  // Tall panes make the dock scroll; "b" alone in the left column leaves the scroll bar bare beside it.
-  for (const char* k : {"a", "b", "c"})
-    d->pane(k)->setHeight(250);
-  d->pane("b")->setGroup(PaneGroup::Left);
-  d->setScrollable(true);
-  QCoreApplication::processEvents();
-  auto* bar = d->findChild<QScrollBar*>();
-  ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(bar->isVisible());
-  auto edgeBeside = [&](const char* k) {
-    return d->childAt(bar->mapTo(d, QPoint(0, 0)).x(), frame(k)->mapTo(d, QPoint(0, 10)).y());
-  };
-  EXPECT_TRUE(frame("a")->isAncestorOf(edgeBeside("a")));
-  EXPECT_EQ(edgeBeside("b"), bar);
-  // On screen, the scroll bar's own pixels, whole beside "b".
-  const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
-  const QImage own = bar->grab().toImage().convertToFormat(shown.format());
-  const QRect column(bar->mapTo(window.get(), QPoint(0, 0)), QSize(bar->width(), 1));
-  const int besideB = bar->mapFrom(d, frame("b")->mapTo(d, QPoint(0, 10))).y();
-  EXPECT_EQ(shown.copy(column.translated(0, besideB)), own.copy(0, besideB, bar->width(), 1));
 }
 
 }  // namespace

@@ -30,9 +30,8 @@ class QtUiDriver final : public UiDriver {
     mToolkit->setMessageHandler([this](const std::string& text, const std::string& title) {
       mMessages.push_back(title + "|" + text);
     });
-    mForm->setGeometry(40, 30, 640, 480);
     // Hosted controls start on a part of the form that is out of the way of the dock.
-    mHome->hide();
+    mForm->setGeometry(40, 30, 640, 480), mHome->hide();
   }
   ~QtUiDriver() override { delete mForm.data(); }
 
@@ -42,14 +41,11 @@ class QtUiDriver final : public UiDriver {
     mSurface = &surface;
     QtToolkit::widgetOf(surface)->setParent(mForm);
     surface.setLeft(0), surface.setTop(0), surface.setVisible(true);
-    fitForm();
     mForm->show();
     if (!QTest::qWaitForWindowExposed(mForm)) throw std::runtime_error("UiDriver: the form is not exposed");
   }
 
-  void resize(double width, double height) override {
-    QtToolkit::resizeSurface(*mSurface, width, height), fitForm();
-  }
+  void resize(double width, double height) override { QtToolkit::resizeSurface(*mSurface, width, height); }
   void setUserMode(bool running) override { QtToolkit::setUserMode(*mSurface, running); }
 
   // The dock presses and releases one button at a time.
@@ -90,11 +86,6 @@ class QtUiDriver final : public UiDriver {
     if (!target) target = s;
     const double k = qt::pixelsPerTwip();
     return {target, target->mapFromGlobal(s->mapToGlobal(QPointF(x * k, y * k)))};
-  }
-
-  void fitForm() {
-    const QWidget* s = QtToolkit::widgetOf(*mSurface);
-    mForm->resize(std::max(mForm->width(), s->width() + 40), std::max(mForm->height(), s->height() + 40));
   }
 
   void send(QEvent::Type type, double x, double y, Qt::MouseButtons state, std::int16_t button) {

@@ -16,14 +16,29 @@
 
 namespace tov::qt::test {
 
+/// Lets deleteLater and the queued signals run.
+inline void turn() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+/// Window-system mouse input at a point of the shown window `top`, which Qt routes itself.
+inline void sendMouse(QWidget* top, QEvent::Type type, QPoint at, Qt::MouseButton b, ulong time) {
+  QWindow* w = top->windowHandle();
+  qt_handleMouseEvent(w, QPointF(at), w->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
+                      type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, time);
+  QCoreApplication::processEvents();
+}
+
 class QtWalk {
  public:
   QtWalk(const std::uint8_t* data, std::size_t size) : in(data, size) {
     HostServices::setInstance(host);
     // Refused calls warn; here they are expected.
     quiet = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    window.setGeometry(10, 10, 500, 600);
-    window.show();
+    window.setGeometry(10, 10, 500, 600), window.show();
     build();
   }
   ~QtWalk() {
@@ -73,16 +88,9 @@ class QtWalk {
     QtWalk* walk;
   };
 
-  static void turn() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-
   void build() {
     dock = new DockWidget(&window);
-    dock->setAutoSave(false), dock->setAnimated(false);
-    dock->setFitToContent(in.flip());
+    dock->setAutoSave(false), dock->setAnimated(false), dock->setFitToContent(in.flip());
     // The application's slot on each of the dock's signals.
     [this](auto... signal) { (QObject::connect(dock, signal, dock, [this] { react(); }), ...); }(
         &DockWidget::paneClosed, &DockWidget::optionsRequested, &DockWidget::paneAdded,
@@ -94,8 +102,7 @@ class QtWalk {
         [this](const std::string& text, const std::string&) { breaks.push_back("a message box: " + text); });
     for (int k = in.between(0, 4); k > 0; --k)
       add(k);
-    dock->setGeometry(0, 0, 300, 400);
-    dock->setVisible(in.below(4) != 0);
+    dock->setGeometry(0, 0, 300, 400), dock->setVisible(in.below(4) != 0);
   }
 
   /// What the application's slot does, once a step; `resizing` is the hosted widget whose resize runs it.
@@ -172,12 +179,8 @@ class QtWalk {
                               : in.between(0, h - 1);
     QPoint at = f->mapTo(&window, QPoint(in.between(0, std::max(0, f->width() - 1)), y));
     const Qt::MouseButton b = in.below(4) == 0 ? Qt::RightButton : Qt::LeftButton;
-    const auto mouse = [&, w = window.windowHandle()](QEvent::Type type, QPoint by = {}) {
-      at += by;
-      qt_handleMouseEvent(w, at, w->mapToGlobal(QPointF(at)),
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : b,
-                          type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, time += 20);
-      QCoreApplication::processEvents();
+    const auto mouse = [&](QEvent::Type type, QPoint by = {}) {
+      sendMouse(&window, type, at += by, b, time += 20);
     };
     mouse(QEvent::MouseButtonPress);
     // A braced list takes its reads of the input left to right.
@@ -323,20 +326,16 @@ class QtWalk {
   QPointer<DockWidget> dock;
   /// The keys of the dock's panes, in the order the steps put them while `exact`.
   QStringList keys;
-  bool exact = true;
-  /// Whether a pane's height was set since the dock last laid its panes out for its size: as
-  /// designed, the panes below move at the next layout.
-  bool stale = false;
-  /// Whether the step removed a pane.
-  bool removed = false;
+  /// `stale`: a pane's height was set since the dock last laid its panes out for its size (as
+  /// designed, the panes below move at the next layout); `removed`: the step removed a pane.
+  bool exact = true, stale = false, removed = false;
   Act act = Act::None;
   /// Widgets that must be gone by the end of the step, and widgets taken back from the dock.
   QList<QPointer<QWidget>> gone, taken;
   QList<QByteArray> saved;
   std::vector<std::string> breaks;
-  int time = 1000;
-  /// The layout changes the dock told during the step.
-  int changes = 0;
+  /// The clock of the mouse events, and the layout changes the dock told during the step.
+  int time = 1000, changes = 0;
 };
 
 }  // namespace tov::qt::test

@@ -13,8 +13,7 @@ TEST(QtForm, UicBuildsADockWhosePagesArePanesNamedAndTitledAsInTheForm) {
   // A page renamed later, as a retranslation does, renames its pane; a page without a name gets one.
   ui.notes->setWindowTitle("Notizen");
   auto* unnamed = new QWidget;
-  unnamed->setWindowTitle("More");
-  ui.dock->addPage(unnamed);
+  unnamed->setWindowTitle("More"), ui.dock->addPage(unnamed);
   EXPECT_EQ(panesOf(ui.dock), "files=Files notes=Notizen page3=More");
 }
 
