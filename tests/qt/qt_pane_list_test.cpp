@@ -41,11 +41,14 @@ TEST_F(PaneList, InsertMoveRemoveAndTakeKeepTheOtherPanesTheirPlacesStatesGroups
   EXPECT_FALSE(d->pane("c")->isMovable());
   d->resetLayout();
   EXPECT_EQ(layoutOf(d), "cTE 0+133 w, aBE 133+134 w, yBE 267+133 w");
-  // A state saved before the bars of a deleted widget's pane are made anew is the one saved after.
+  // A height read or a state saved before the bars of a deleted widget's pane are made anew is the
+  // one after.
   delete d->pane("y")->widget();
+  const int height = d->pane("a")->height();
   const QByteArray early = d->saveState();
   turn();
   EXPECT_EQ(d->saveState(), early);
+  EXPECT_EQ(d->pane("a")->height(), height);
 }
 
 TEST_F(PaneList, BeforeTheFirstShowInsertsMovesAndTakesLeaveTheStoredLayoutToBeLoaded) {
