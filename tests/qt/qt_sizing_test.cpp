@@ -109,6 +109,29 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrink)
   EXPECT_EQ(d->pane("problems")->state(), PaneState::Expanded);
 }
 
+TEST_F(QtSizing, AWidgetThatHidesAPaneWhileTheFitFillsItLeavesTheFitOfTheNewStates) {
+  struct Hiding : QLabel {
+    using QLabel::QLabel;
+    void resizeEvent(QResizeEvent* e) override {
+      QLabel::resizeEvent(e);
+      if (pane) std::exchange(pane, nullptr)->setState(PaneState::Hidden);
+    }
+    Pane* pane = nullptr;
+  };
+  auto* b = new Hiding("b");
+  d->setFitToContent(true);
+  d->removePane("b");
+  d->insertPane(1, "b", b, "b");
+  d->pane("c")->setGroup(PaneGroup::Bottom);
+  turn();
+  // The fit moves b's frame by a pixel and fills b's widget to it, before it sets c.
+  b->pane = d->pane("a");
+  d->pane("a")->setHeight(d->pane("a")->height() - 32);
+  const std::string fitted = layoutOf(d);
+  coreDock(d)->relayout();
+  EXPECT_EQ(layoutOf(d), fitted);
+}
+
 TEST_F(QtSizing, WithScrollingPanesStartAtTheirPreferredHeight) {
   sideBar(true);
   for (Pane* p : d->panes())
