@@ -321,7 +321,7 @@ void TovDockPrivate::fitToDock() {
         skipFailure([&] { b.setState(f.fold ? eBarCollapsed : eBarExpanded); });
       }
       // A folded bar is as high as its title, also after the application gave it another height.
-      if (b.State() == (f.fold ? eBarCollapsed : eBarExpanded))
+      if (mFits == fit && b.State() == (f.fold ? eBarCollapsed : eBarExpanded))
         skipFailure([&] { b.setHeight(clamp32(f.height)); });
       mFitBar = outer;
     }
