@@ -492,7 +492,8 @@ LayoutRecord TovDockPrivate::fitRecord(const cTovBar& b, std::int32_t position) 
   const std::int32_t state = folded ? eBarExpanded : b.State();
   const std::int32_t share = BarInternals::fShare(b);
   const bool shared = b.State() != eBarHidden && b.ResizeFlag() && share > 100;
-  const std::int32_t height = shared ? share : b.State() == eBarCollapsed ? b.HeightExpanded() : b.Height();
+  // Else the height it expands to, the default where it never had one (the setter refuses that).
+  const std::int32_t height = shared ? share : b.State() == eBarHidden ? b.Height() : b.HeightExpanded();
   return {b.Key(), position, b.AlignBar(), state, height};
 }
 
