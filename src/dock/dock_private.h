@@ -395,6 +395,8 @@ class TovDockPrivate final : public DockLink {
   /// fits the hosted control to its frame's pixels): a walk whose move ran a handler that stacked
   /// the bars anew has sums of heights that no longer hold, and starts over (see fitStack).
   std::uint32_t mStacks = 0;
+  /// Counts the fits (see fitToDock), which a frame's move may run anew in the same way.
+  std::uint32_t mFits = 0;
   bool mTerminated = false;
   /// Whether the dock has been shown (and so has loaded the stored layout) at least once.
   bool mEverShown = false;

@@ -306,11 +306,14 @@ void TovDockPrivate::fitToDock() {
       for (FitBar& f : group)
         if (f.resizable) f.height = f.preferred();
   }
-  // States and heights change here, and nothing of the application's runs: the bars the fit folds
-  // or unfolds are repainted by the layout pass that follows.
+  // The bars folded or unfolded are repainted by the layout pass that follows. A frame's move may
+  // run a handler that fits anew (see mStacks): its fit stands, and the bar set here stays the fit's.
   Run run(*this);
+  const std::uint32_t fit = ++mFits;
+  const std::int32_t outer = mFitBar;
   for (auto& group : g)
     for (FitBar& f : group) {
+      if (mFits != fit || !alive()) return;
       cTovBar& b = *f.bar;
       mFitBar = b.Index();
       if (f.fold != BarInternals::fFitFolded(b)) {
@@ -318,9 +321,9 @@ void TovDockPrivate::fitToDock() {
         skipFailure([&] { b.setState(f.fold ? eBarCollapsed : eBarExpanded); });
       }
       // A folded bar is as high as its title, also after the application gave it another height.
-      if (b.State() == (f.fold ? eBarCollapsed : eBarExpanded))
+      if (mFits == fit && b.State() == (f.fold ? eBarCollapsed : eBarExpanded))
         skipFailure([&] { b.setHeight(clamp32(f.height)); });
-      mFitBar = 0;
+      mFitBar = outer;
     }
 }
 
@@ -488,12 +491,9 @@ LayoutRecord TovDockPrivate::fitRecord(const cTovBar& b, std::int32_t position) 
   const bool folded = BarInternals::fFitFolded(b);
   const std::int32_t state = folded ? eBarExpanded : b.State();
   const std::int32_t share = BarInternals::fShare(b);
-  std::int32_t height = b.Height();
-  if (b.State() != eBarHidden && b.ResizeFlag() && share > 100) {
-    height = share;
-  } else if (b.State() == eBarCollapsed) {
-    height = b.HeightExpanded();
-  }
+  const bool shared = b.State() != eBarHidden && b.ResizeFlag() && share > 100;
+  // Else the height it expands to, the default where it never had one (the setter refuses that).
+  const std::int32_t height = shared ? share : b.State() == eBarHidden ? b.Height() : b.HeightExpanded();
   return {b.Key(), position, b.AlignBar(), state, height};
 }
 

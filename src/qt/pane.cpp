@@ -130,8 +130,12 @@ void Pane::setGroup(PaneGroup group) {
 }
 
 int Pane::height() const {
-  DockWidgetPrivate::get(d->dock)->flushLayout();
-  return DockWidgetPrivate::get(d->dock)->toPixels(d->coreBar->HeightExpanded());
+  // Bars of panes gone still take their room until the bars are made anew. Both the rebuild and
+  // the layout run the application's handlers, which may delete the dock and this pane with it.
+  const QPointer<const Pane> self = this;
+  DockWidgetPrivate::get(d->dock)->settle();
+  if (self) DockWidgetPrivate::get(d->dock)->flushLayout();
+  return self ? DockWidgetPrivate::get(d->dock)->toPixels(d->coreBar->HeightExpanded()) : 0;
 }
 void Pane::setHeight(int height) {
   // A height beyond any screen is taken as the tallest a record keeps.

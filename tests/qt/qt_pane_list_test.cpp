@@ -41,11 +41,14 @@ TEST_F(PaneList, InsertMoveRemoveAndTakeKeepTheOtherPanesTheirPlacesStatesGroups
   EXPECT_FALSE(d->pane("c")->isMovable());
   d->resetLayout();
   EXPECT_EQ(layoutOf(d), "cTE 0+133 w, aBE 133+134 w, yBE 267+133 w");
-  // A state saved before the bars of a deleted widget's pane are made anew is the one saved after.
+  // A height read or a state saved before the bars of a deleted widget's pane are made anew is the
+  // one after.
   delete d->pane("y")->widget();
+  const int height = d->pane("a")->height();
   const QByteArray early = d->saveState();
   turn();
   EXPECT_EQ(d->saveState(), early);
+  EXPECT_EQ(d->pane("a")->height(), height);
 }
 
 TEST_F(PaneList, BeforeTheFirstShowInsertsMovesAndTakesLeaveTheStoredLayoutToBeLoaded) {
@@ -189,6 +192,29 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrinkO
     EXPECT_NEAR(p->widget()->height(), p->widget()->sizeHint().height(), 1) << p->key().toStdString();
   // Scrolling, the dock needs no room for its panes' minimums.
   EXPECT_LT(d->minimumSizeHint().height(), d->pane("form")->widget()->minimumSizeHint().height());
+}
+
+TEST_F(QtSizing, AWidgetThatHidesAPaneWhileTheFitFillsItLeavesTheFitOfTheNewStates) {
+  struct Hiding : QLabel {
+    using QLabel::QLabel;
+    void resizeEvent(QResizeEvent* e) override {
+      QLabel::resizeEvent(e);
+      if (pane) std::exchange(pane, nullptr)->setState(PaneState::Hidden);
+    }
+    Pane* pane = nullptr;
+  };
+  auto* b = new Hiding("b");
+  d->setFitToContent(true);
+  d->removePane("b");
+  d->insertPane(1, "b", b, "b");
+  d->pane("c")->setGroup(PaneGroup::Bottom);
+  turn();
+  // The fit moves b's frame by a pixel and fills b's widget to it, before it sets c.
+  b->pane = d->pane("a");
+  d->pane("a")->setHeight(d->pane("a")->height() - 32);
+  const std::string fitted = layoutOf(d);
+  coreDock(d)->relayout();
+  EXPECT_EQ(layoutOf(d), fitted);
 }
 
 }  // namespace
