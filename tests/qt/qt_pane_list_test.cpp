@@ -195,22 +195,17 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrinkO
 }
 
 TEST_F(QtSizing, AWidgetThatHidesAPaneWhileTheFitFillsItLeavesTheFitOfTheNewStates) {
-  struct Hiding : QLabel {
-    using QLabel::QLabel;
-    void resizeEvent(QResizeEvent* e) override {
-      QLabel::resizeEvent(e);
-      if (pane) std::exchange(pane, nullptr)->setState(PaneState::Hidden);
-    }
-    Pane* pane = nullptr;
-  };
-  auto* b = new Hiding("b");
+  Pane* hide = nullptr;
+  auto* b = new QLabel("b");
+  b->installEventFilter(new EventCount(
+      QEvent::Resize, [&] { hide ? hide->setState(PaneState::Hidden) : void(); }, b));
   d->setFitToContent(true);
   d->removePane("b");
   d->insertPane(1, "b", b, "b");
   d->pane("c")->setGroup(PaneGroup::Bottom);
   turn();
   // The fit moves b's frame by a pixel and fills b's widget to it, before it sets c.
-  b->pane = d->pane("a");
+  hide = d->pane("a");
   d->pane("a")->setHeight(d->pane("a")->height() - 32);
   const std::string fitted = layoutOf(d);
   coreDock(d)->relayout();
