@@ -361,17 +361,20 @@ bool DockWidget::movePaneTo(const QString& key, DockWidget* target, int position
   if (target == this) return movePane(key, position);
   Pane* p = pane(key);
   if (!p || !target || target->pane(key)) return false;
+  // Reading the height makes a waiting rebuild of the panes, which runs the application's code: it
+  // may delete either dock or the pane.
+  const QPointer<DockWidget> self = this, to = target;
+  const QPointer<Pane> source = p;
+  const int height = p->height();
+  if (!self || !to || !source) return false;
   const QString title = p->title(), right = p->rightTitle();
   const QIcon icon = p->icon();
   const PaneState state = p->state();
   const PaneGroup group = p->group();
-  const int height = p->height();
   const bool resizable = p->isResizable(), closable = p->isClosable(), movable = p->isMovable(),
              options = p->isOptionsVisible();
-  const QPointer<DockWidget> self = this;
   QWidget* w = takeWidget(key);
   if (!w) return false;
-  const QPointer<DockWidget> to = target;
   Pane* n = to ? to->insertPane(position, key, w, title, icon) : nullptr;
   if (!n) {
     delete w;

@@ -221,13 +221,13 @@ bool DockWidget::isScrollable() const {
 }
 
 void DockWidget::showAllPanes() {
-  d->settle();
+  if (!d->settle()) return;
   const DockRef dock = d->dock;
   dock->ShowElement(0);
 }
 
 void DockWidget::resetLayout() {
-  d->settle();
+  if (!d->settle()) return;
   const QPointer<DockWidget> self = this;
   const DockRef dock = d->dock;
   d->relayoutAfterRun();

@@ -78,8 +78,9 @@ class DockWidgetPrivate {
   /// Rebuilds the bars of the remaining panes when that is safe: now outside the dock's handlers,
   /// else when control returns to the event loop.
   void requestCompact();
-  /// Rebuilds the bars now when a rebuild is due and the dock is idle.
-  void settle();
+  /// Rebuilds the bars now when a rebuild is due and the dock is idle. False when the application's
+  /// code that the rebuild ran deleted the dock widget (and so this object).
+  bool settle();
   /// Whether neither a handler nor any other run of the dock is under way.
   bool idle() const;
   /// Makes new bars for the panes, which keep their places, groups, states, heights and switches:

@@ -181,7 +181,7 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
 
 bool TitleKeys::run(Pane* pane, TitleCommand c) {
   // The places a move counts are those of the panes alone.
-  DockWidgetPrivate::get(mDock)->settle();
+  if (!DockWidgetPrivate::get(mDock)->settle()) return false;
   QWidget* title = titleOf(pane);
   if (c == TitleCommand::None || !title) return false;
   // The dock's actions run the application's handlers, which may delete the widget and so drop the

@@ -22,8 +22,7 @@ QByteArray DockWidget::saveState() const {
   // Bars of panes gone still take their room until the bars are made anew; laying the dock out
   // runs the application's handlers, which may delete this widget.
   const QPointer<const DockWidget> self = this;
-  d->settle();
-  if (self) d->flushLayout();
+  if (d->settle()) d->flushLayout();
   if (!self) return {};
   // The panes in display order, each with its group, state and height as the dock stores them.
   std::vector<LayoutRecord> records = d->dock ? d->dock->records() : std::vector<LayoutRecord>();
@@ -60,7 +59,7 @@ bool DockWidget::restoreState(const QByteArray& state) {
   }
   if (!in.atEnd()) return false;
   // Bars of panes gone would hold places of their own.
-  d->settle();
+  if (!d->settle()) return false;
   // The panes the data names take its places in its order; the others follow in their present order.
   const QList<Pane*> ordered = panes();
   for (Pane* p : ordered) {

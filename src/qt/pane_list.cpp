@@ -64,7 +64,7 @@ Pane* DockWidget::addPane(const QString& key, QWidget* widget, const QString& ti
 
 Pane* DockWidget::insertPane(int position, const QString& key, QWidget* widget, const QString& title,
                              const QIcon& icon) {
-  d->settle();
+  if (!d->settle()) return nullptr;
   const int at = std::clamp(position, 0, count());
   // The display order is only looked at for a pane that goes before another: a dock may hold thousands.
   const QList<Pane*> before = at < count() ? panes() : QList<Pane*>();
@@ -128,8 +128,7 @@ QWidget* DockWidget::takeWidget(const QString& key) {
 
 bool DockWidget::movePane(const QString& key, int position) {
   Pane* p = pane(key);
-  if (!p) return false;
-  d->settle();
+  if (!p || !d->settle()) return false;
   const DockRef dock = d->dock;
   TovDock::Batch batch(*dock);
   d->place(p, std::clamp(position, 0, count() - 1));
@@ -352,8 +351,11 @@ void DockWidgetPrivate::requestCompact() {
       Qt::QueuedConnection);
 }
 
-void DockWidgetPrivate::settle() {
-  if (compactDue && idle()) rebuild(q->panes());
+bool DockWidgetPrivate::settle() {
+  if (!compactDue || !idle()) return true;
+  const QPointer<DockWidget> self = q;
+  rebuild(q->panes());
+  return self;
 }
 
 bool DockWidgetPrivate::idle() const {
@@ -374,7 +376,15 @@ void DockWidgetPrivate::rebuild(const QList<Pane*>& order) {
   const QPointer<DockWidget> self = q;
   remake(order);
   if (!self) return;
-  if (together && surface) surface->show();
+  if (together && surface) {
+    // The show sends the hosted widgets their pending resizes, whose code may delete the dock: the
+    // surface then outlives it until the show is over.
+    const DockRef hold = dock;
+    ++showing;
+    surface->show();
+    if (!self) return;
+    --showing;
+  }
   if (focus) focus->setFocus(Qt::OtherFocusReason);
 }
 
