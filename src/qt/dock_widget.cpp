@@ -391,6 +391,16 @@ void DockWidgetPrivate::relayoutLater() {
       q, [this] { flushLayout(); }, Qt::QueuedConnection);
 }
 
+bool DockWidgetPrivate::showSurface(QWidget* surface) {
+  const QPointer<DockWidget> self = q;
+  const DockRef hold = dock;
+  ++showing;
+  surface->show();
+  if (!self) return false;
+  --showing;
+  return true;
+}
+
 void DockWidgetPrivate::flushLayout() {
   if (!std::exchange(relayoutPosted, false) || !dock) return;
   const QPointer<DockWidget> self = q;
@@ -400,12 +410,9 @@ void DockWidgetPrivate::flushLayout() {
   if (!self) return;
   hold->relayout();
   if (!self) return;
-  if (const QPointer<QWidget> surface = std::exchange(hiddenForAdding, nullptr)) {
-    ++showing;
-    surface->show();
-    if (!self) return;
-    --showing;
-  }
+  if (const QPointer<QWidget> surface = std::exchange(hiddenForAdding, nullptr);
+      surface && !showSurface(surface))
+    return;
   if (const QPointer<QWidget> focus = std::exchange(focusBeforeAdding, nullptr))
     focus->setFocus(Qt::OtherFocusReason);
   q->updateGeometry();

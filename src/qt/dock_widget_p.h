@@ -58,6 +58,9 @@ class DockWidgetPrivate {
   /// panes; flushLayout does it now when it is due (before the layout is read or shown).
   void relayoutLater();
   void flushLayout();
+  /// Shows the surface, which sends the hosted widgets their pending resizes: their code may delete
+  /// the dock widget, whose surface then outlives it until the show is over. False when it did.
+  bool showSurface(QWidget* surface);
   /// Called from a handler of a running layout pass before a layout is applied, lays a shown dock
   /// out again when control returns to the event loop: the rest of that pass places the bars where
   /// the layout before put them. Does nothing when the dock is not running.

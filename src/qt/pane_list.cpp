@@ -18,11 +18,11 @@ namespace tov::qt {
 
 namespace {
 
-/// What an application or the dock's rules set on a bar, but not its place in the layout.
 /// What a pane folds to: its title strip, also when its title is empty or was never changed, where
 /// a bar alone keeps the height it has (none, when made anew) and would lie under the next pane.
 constexpr std::int32_t kTitleStripHeight = 260;
 
+/// What an application or the dock's rules set on a bar, but not its place in the layout.
 void copySwitches(const cTovBar& from, cTovBar& to) {
   to.setID(from.ID());
   to.setKey(from.Key());
@@ -376,15 +376,7 @@ void DockWidgetPrivate::rebuild(const QList<Pane*>& order) {
   const QPointer<DockWidget> self = q;
   remake(order);
   if (!self) return;
-  if (together && surface) {
-    // The show sends the hosted widgets their pending resizes, whose code may delete the dock: the
-    // surface then outlives it until the show is over.
-    const DockRef hold = dock;
-    ++showing;
-    surface->show();
-    if (!self) return;
-    --showing;
-  }
+  if (together && surface && !showSurface(surface)) return;
   if (focus) focus->setFocus(Qt::OtherFocusReason);
 }
 
