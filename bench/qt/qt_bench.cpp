@@ -154,16 +154,23 @@ class DockSide final : public Side {
     dock->setAllowScroll(true);
     dock->resize(dock->Width(), dock->Height());
     tov::DockTestAccess access(*dock);
-    mStrip = tov::qt::QtToolkit::widgetOf(access.picSplit(kFirst));
-    if (mStrip) sendMouse(mStrip, QEvent::MouseButtonPress, QPoint(40, 2), Qt::LeftButton, Qt::LeftButton);
+    // Fitted, the strip is drawn on its bar's frame, which takes its mouse input.
+    QWidget* frame = tov::qt::QtToolkit::widgetOf(access.picDockBar(kFirst));
+    mAt = tov::qt::QtToolkit::pixelRect(access.picSplit(kFirst)).topLeft() + QPoint(40, 2);
+    mStrip = frame ? frame->childAt(mAt) : nullptr;
+    mOnFrame = !mStrip;
+    mAt = mOnFrame ? mAt : QPoint(40, 2);
+    if (mOnFrame) mStrip = frame;
+    if (mStrip) sendMouse(mStrip, QEvent::MouseButtonPress, mAt, Qt::LeftButton, Qt::LeftButton);
   }
   void dragStep(bool down) override {
-    // The strip moves with the pointer; the position is relative to where it is now.
-    if (mStrip)
-      sendMouse(mStrip, QEvent::MouseMove, QPoint(40, down ? 15 : -15), Qt::LeftButton, Qt::NoButton);
+    // The strip follows the pointer; on its own widget the point is relative to where it is now.
+    if (mOnFrame) mAt.ry() += down ? 15 : -15;
+    const QPoint at = mOnFrame ? mAt : QPoint(40, down ? 15 : -15);
+    if (mStrip) sendMouse(mStrip, QEvent::MouseMove, at, Qt::LeftButton, Qt::NoButton);
   }
   void releaseSplitter() override {
-    if (mStrip) sendMouse(mStrip, QEvent::MouseButtonRelease, QPoint(40, 2), Qt::NoButton, Qt::LeftButton);
+    if (mStrip) sendMouse(mStrip, QEvent::MouseButtonRelease, mAt, Qt::NoButton, Qt::LeftButton);
   }
 
  private:
@@ -171,6 +178,8 @@ class DockSide final : public Side {
   bool mFit;
   tov::qt::DockWidget* mDock = nullptr;
   QPointer<QWidget> mStrip;
+  QPoint mAt;
+  bool mOnFrame = false;
 };
 
 class SplitterSide final : public Side {

@@ -273,6 +273,14 @@ class TOVDOCK_EXPORT Panel : public Element {
   virtual void setGradient(const std::optional<Gradient>& g) = 0;
   ///@}
   ///@{
+  /// Whether the panel has a native window of its own. Without one a backend may draw it on its
+  /// container, under the container's windows, and give it the mouse input that falls on it there;
+  /// its hWnd() is then 0, and a copy is made without one too. A backend may keep every panel's
+  /// window, and a panel that holds windows keeps its own.
+  virtual bool ownWindow() const { return true; }
+  virtual void setOwnWindow(bool /*on*/) {}
+  ///@}
+  ///@{
   /// Persistent drawing in the panel's twips: what is drawn stays until it is drawn over.
   virtual void drawLine(double x1, double y1, double x2, double y2, Color c) = 0;
   virtual void fillRect(double x1, double y1, double x2, double y2, Color c) = 0;

@@ -219,6 +219,8 @@ class TovDockPrivate final : public DockLink {
   /// After the toolkit measured the title elements again (another screen), every title is arranged
   /// again at the next pass.
   void forgetTitleArrangements();
+  /// Gives every splitter strip, the template's among them, a window of its own or takes it.
+  void giveSplitsWindows(bool own);
 
   // Commands.
   void pCloseBar(std::int16_t Index);

@@ -85,6 +85,13 @@ BarRef TovDockPrivate::fBarAdd() {
   return bar;
 }
 
+void TovDockPrivate::giveSplitsWindows(bool own) {
+  // Without one, the strip lies under the bar's body where the body runs on under it (as it does
+  // unfitted). The copies made later take the template's.
+  for (const auto& set : mSets)
+    if (set) set->picSplit->setOwnWindow(own);
+}
+
 void TovDockPrivate::wireMember(std::int16_t i) {
   // Every member's handler knows its index, as in an element array sharing one handler.
   std::weak_ptr<TovDock> w = q.weak_from_this();

@@ -219,6 +219,7 @@ void TovDock::setFitToDock(bool on) {
   TovDockPrivate::Run run(*d);
   if (on == d->mFitToDock || !d->alive()) return;
   d->mFitToDock = on;
+  d->giveSplitsWindows(!on);  // fitted, a body ends where its splitter strip begins
   const BarsRef all = d->mBars;
   if (!all) return;
   for (std::int32_t i = 1; i <= all->Count() && d->alive(); ++i) {
@@ -488,8 +489,7 @@ void TovDockPrivate::fitStateSet(std::int16_t Index) {
 }
 
 LayoutRecord TovDockPrivate::fitRecord(const cTovBar& b, std::int32_t position) const {
-  const bool folded = BarInternals::fFitFolded(b);
-  const std::int32_t state = folded ? eBarExpanded : b.State();
+  const std::int32_t state = BarInternals::fFitFolded(b) ? eBarExpanded : b.State();
   const std::int32_t share = BarInternals::fShare(b);
   const bool shared = b.State() != eBarHidden && b.ResizeFlag() && share > 100;
   // Else the height it expands to, the default where it never had one (the setter refuses that).

@@ -1,6 +1,6 @@
-// Accessible interfaces of the dock's widgets. The buttons on a title strip are drawn, not widgets:
-// the strip's interface makes them children of its own, placed where they are drawn, and presses
-// them through the routines the strip's keys run.
+// Accessible interfaces of the dock's widgets. The buttons on a title strip and the splitter strip
+// at a frame's foot are drawn, not widgets: the strip's and the frame's interfaces make them
+// children of their own, placed where they are drawn, and act on them through the dock's routines.
 #include "accessible.h"
 
 #include <QAccessible>
@@ -260,12 +260,17 @@ class ShownChildren : public QAccessibleWidget {
     return nullptr;
   }
 
+ protected:
+  /// Whether a shown child widget is one of the children.
+  virtual bool listed(const QWidget*) const { return true; }
+
  private:
   QWidgetList shown() const {
     QWidgetList list;
     auto add = [&](const QWidget* parent) {
       for (QObject* o : parent->children())
-        if (auto* w = qobject_cast<QWidget*>(o); w && w != mThrough && !w->isWindow() && !w->isHidden())
+        if (auto* w = qobject_cast<QWidget*>(o);
+            w && w != mThrough && !w->isWindow() && !w->isHidden() && listed(w))
           list.append(w);
     };
     add(widget());
@@ -285,41 +290,51 @@ QWidget* stackOf(const DockWidget* dock) {
   return core ? QtToolkit::innerWidgetOf(core->surface()) : nullptr;
 }
 
-/// The frame of a pane: a group named by the pane's title, as the region an accordion header labels.
-class FrameAccessible : public ShownChildren {
+/// The splitter strip under a pane, drawn on its frame: named after the pane, its value the pane's
+/// height in logical pixels, which it sets as a drag of the strip does.
+class SplitterAccessible : public QAccessibleInterface, public QAccessibleValueInterface {
  public:
-  FrameAccessible(QWidget* frame, DockWidget* dock)
-      : ShownChildren(frame, QAccessible::Grouping), mDock(dock) {}
-  QString text(QAccessible::Text t) const override {
-    const Pane* p = mDock && t == QAccessible::Name ? paneOfFrame(mDock, widget()) : nullptr;
-    return p ? p->title() : ShownChildren::text(t);
+  SplitterAccessible(QWidget* frame, DockWidget* dock) : mFrame(frame), mDock(dock) {}
+
+  /// The pane's splitter while it is shown.
+  static const Panel* shownSplitter(const DockWidget* dock, const Pane* pane) {
+    if (!dock || !pane || pane->state() == PaneState::Hidden) return nullptr;
+    const Panel* split = TitleKeys::of(dock)->setOf(pane).splitter;
+    return split && split->Visible() ? split : nullptr;
+  }
+
+  bool isValid() const override { return mFrame && pane(); }
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override {
+    QAccessibleInterface* p = parent();
+    return p ? p->window() : nullptr;
   }
   QAccessibleInterface* parent() const override {
-    // The widget that holds the frames is no object of its own: the frames are the surface's.
-    QWidget* up = widget()->parentWidget();
-    if (up && mDock && up == stackOf(mDock)) up = up->parentWidget();
-    return up ? QAccessible::queryAccessibleInterface(up) : ShownChildren::parent();
+    return mFrame ? QAccessible::queryAccessibleInterface(mFrame.data()) : nullptr;
   }
-
- private:
-  QPointer<DockWidget> mDock;
-};
-
-/// The splitter strip under a pane: named after the pane, its value the pane's height in logical
-/// pixels, which it sets as a drag of the strip does.
-class SplitterAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
- public:
-  SplitterAccessible(QWidget* strip, DockWidget* dock)
-      : QAccessibleWidget(strip, QAccessible::Separator), mDock(dock) {}
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
   QString text(QAccessible::Text t) const override {
     const Pane* p = pane();
-    return p && t == QAccessible::Name ? nameOf(PanePart::Splitter, p->title()) : QAccessibleWidget::text(t);
+    return p && t == QAccessible::Name ? nameOf(PanePart::Splitter, p->title()) : QString();
   }
-  QRect rect() const override { return shownRect(widget()); }
+  void setText(QAccessible::Text, const QString&) override {}
+  QRect rect() const override {
+    const Panel* split = shownSplitter(mDock, pane());
+    if (!split) return {};
+    return QtToolkit::pixelRect(*split).translated(mFrame->mapToGlobal(QPoint(0, 0))) & shownRect(mFrame);
+  }
+  QAccessible::Role role() const override { return QAccessible::Separator; }
+  QAccessible::State state() const override {
+    QAccessible::State s;
+    s.invisible = !shownSplitter(mDock, pane());
+    return s;
+  }
   void* interface_cast(QAccessible::InterfaceType t) override {
-    return t == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
-                                            : QAccessibleWidget::interface_cast(t);
+    return t == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this) : nullptr;
   }
 
   QVariant currentValue() const override {
@@ -339,14 +354,70 @@ class SplitterAccessible : public QAccessibleWidget, public QAccessibleValueInte
   QVariant minimumStepSize() const override { return kResizeStep; }
 
  private:
-  Pane* pane() const {
-    QWidget* frame = widget()->parentWidget();
-    Pane* p = mDock ? paneOfFrame(mDock, frame) : nullptr;
-    const BarElementsView e = p ? TitleKeys::of(mDock)->setOf(p) : BarElementsView();
-    return e.splitter && QtToolkit::widgetOf(*e.splitter) == widget() ? p : nullptr;
+  Pane* pane() const { return mFrame ? paneOfFrame(mDock, mFrame.data()) : nullptr; }
+
+  QPointer<QWidget> mFrame;
+  QPointer<DockWidget> mDock;
+};
+
+/// The frame of a pane: a group named by the pane's title, as the region an accordion header labels.
+/// Its splitter strip, drawn at its foot, is its last child.
+class FrameAccessible : public ShownChildren {
+ public:
+  FrameAccessible(QWidget* frame, DockWidget* dock)
+      : ShownChildren(frame, QAccessible::Grouping), mDock(dock) {}
+  ~FrameAccessible() override {
+    if (mSplitter) QAccessible::deleteAccessibleInterface(mSplitter);
+  }
+  FrameAccessible(const FrameAccessible&) = delete;
+  FrameAccessible& operator=(const FrameAccessible&) = delete;
+
+  QString text(QAccessible::Text t) const override {
+    const Pane* p = mDock && t == QAccessible::Name ? paneOfFrame(mDock, widget()) : nullptr;
+    return p ? p->title() : ShownChildren::text(t);
+  }
+  QAccessibleInterface* parent() const override {
+    // The widget that holds the frames is no object of its own: the frames are the surface's.
+    QWidget* up = widget()->parentWidget();
+    if (up && mDock && up == stackOf(mDock)) up = up->parentWidget();
+    return up ? QAccessible::queryAccessibleInterface(up) : ShownChildren::parent();
+  }
+
+  int childCount() const override { return ShownChildren::childCount() + (splitterShown() ? 1 : 0); }
+  QAccessibleInterface* child(int index) const override {
+    return splitterShown() && index == ShownChildren::childCount() ? splitter() : ShownChildren::child(index);
+  }
+  int indexOfChild(const QAccessibleInterface* c) const override {
+    if (c && c == (mSplitter ? QAccessible::accessibleInterface(mSplitter) : nullptr))
+      return splitterShown() ? ShownChildren::childCount() : -1;
+    return ShownChildren::indexOfChild(c);
+  }
+  QAccessibleInterface* childAt(int x, int y) const override {
+    if (QAccessibleInterface* c = ShownChildren::childAt(x, y)) return c;
+    return splitterShown() && splitter()->rect().contains(x, y) ? splitter() : nullptr;
+  }
+
+ protected:
+  // A splitter strip with a window of its own is the same child.
+  bool listed(const QWidget* w) const override {
+    const Pane* p = paneOfFrame(mDock, widget());
+    const Panel* split = p ? TitleKeys::of(mDock)->setOf(p).splitter : nullptr;
+    return !split || QtToolkit::widgetOf(*split) != w;
+  }
+
+ private:
+  bool splitterShown() const {
+    return SplitterAccessible::shownSplitter(mDock, paneOfFrame(mDock, widget())) != nullptr;
+  }
+  /// Made on first use and kept with the frame's interface.
+  QAccessibleInterface* splitter() const {
+    if (!mSplitter)
+      mSplitter = QAccessible::registerAccessibleInterface(new SplitterAccessible(widget(), mDock));
+    return QAccessible::accessibleInterface(mSplitter);
   }
 
   QPointer<DockWidget> mDock;
+  mutable QAccessible::Id mSplitter = 0;
 };
 
 QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
@@ -365,10 +436,6 @@ QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   if (w == dock->surfaceWidget()) return new ShownChildren(w, QAccessible::Client, stackOf(dock));
   if (keys->paneOf(w)) return new TitleAccessible(w, dock);
   if (paneOfFrame(dock, w)) return new FrameAccessible(w, dock);
-  if (const Pane* p = paneOfFrame(dock, w->parentWidget())) {
-    const BarElementsView e = keys->setOf(p);
-    if (e.splitter && QtToolkit::widgetOf(*e.splitter) == w) return new SplitterAccessible(w, dock);
-  }
   return nullptr;
 }
 

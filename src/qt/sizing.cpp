@@ -51,8 +51,8 @@ void PaneSizing::fill(Pane* pane) {
   const DockRef dock = coreDock(mDock);
   if (!frame || !dock || !dock->FitToDock() || pane->state() != PaneState::Expanded) return;
   const BarElementsView e = dock->elementsOf(PanePrivate::bar(pane)->Index());
-  const QWidget* split = e.splitter ? QtToolkit::widgetOf(*e.splitter) : nullptr;
-  const int end = split && split->isVisibleTo(frame) ? split->y() : frame->height();
+  const int end =
+      e.splitter && e.splitter->Visible() ? QtToolkit::pixelRect(*e.splitter).y() : frame->height();
   const QRect now = w->geometry();
   QRect want = now;
   want.setRight(frame->width() - 1);

@@ -76,6 +76,36 @@ TEST_F(QtBackend, PanelsKeepTheirDrawingWhenGrownImagesShowTheirPictureAndCopies
   EXPECT_EQ(log, (std::vector<std::string>{"front", "back"}));
 }
 
+TEST_F(QtBackend, AWindowlessPanelIsDrawnCutToItselfOnItsContainerAndTakesTheMouseAndPointerThere) {
+  auto host = panel(0, 0, 3000, 1500);
+  host->setBackColor(0xFFFFFF);
+  auto strip = place(surface->createPanel(host.get()), 600, 305, 1500, 600);  // from a third into pixel 20
+  strip->setOwnWindow(false), strip->setBackColor(0x00FF00), strip->fillRect(0, 300, 300, 600, 0x0000FF),
+      strip->setMousePointer(ptrSizeNS);
+  auto img = place(surface->createImage(strip.get()), 750, 540, 0, 0);  // 8 pixels high, 4 of them below
+  img->setPicture(
+      std::make_shared<Picture>(Picture{16, 8, std::vector<std::uint32_t>(128, 0xFF0000FFu), 0, 0}));
+  EXPECT_EQ(std::tuple(strip->hWnd(), QtToolkit::widgetOf(*strip->clone())), std::tuple(Hwnd(0), nullptr));
+  auto onScreen = [&](int x, int y) {
+    QCoreApplication::processEvents();
+    return rgb(window->screen()->grabWindow(window->winId()).toImage(), x, y);
+  };
+  // Pixels 40 to 140 across and 20 to 60 down: back colour, drawing, picture, and the host below.
+  EXPECT_EQ((std::vector{onScreen(60, 25), onScreen(45, 45), onScreen(92, 57), onScreen(92, 61)}),
+            (std::vector{0x00FF00u, 0xFF0000u, 0x0000FFu, 0xFFFFFFu}));
+  img->setVisible(false);
+  EXPECT_EQ(onScreen(92, 57), 0x00FF00u);
+  strip->setBackColor(0x000000);
+  EXPECT_EQ(std::pair(onScreen(60, 25), onScreen(45, 45)), std::pair(0u, 0u));
+  std::vector<float> at;
+  strip->handlers().onMouseDown = [&](const MouseArgs& a) { at = {a.x, a.y}; };
+  // Its first row of pixels takes the mouse, as a widget there would.
+  mouse(QEvent::MouseMove, {1200, 300}, Qt::NoButton);
+  mouse(QEvent::MouseButtonPress, {1200, 300}), mouse(QEvent::MouseButtonRelease, {1200, 300});
+  EXPECT_EQ(std::pair(at, QtToolkit::widgetOf(*host)->cursor().shape()),
+            std::pair(std::vector<float>{600, -5}, Qt::SizeVerCursor));
+}
+
 TEST_F(QtBackend, ScrollBarsReportEveryChangeAlsoByCodeAndElementsSurviveTheirWidgetsOrTheirDragSourceGoing) {
   EXPECT_THROW(surface->clone(), Failure);
   auto p = panel(0, 0, 3000, 600);

@@ -132,9 +132,8 @@ class QtSizing : public QtDock {
       const QWidget* frame = frameOf(p);
       bottom = std::max(bottom, frame->geometry().bottom() + 1);
       if (p->state() != PaneState::Expanded) continue;
-      const QWidget* split = widgetOf(e.splitter);
       const int top = widgetOf(e.title)->geometry().bottom() + 1;
-      const int end = split->isVisible() ? split->y() : frame->height();
+      const int end = e.splitter->Visible() ? QtToolkit::pixelRect(*e.splitter).y() : frame->height();
       EXPECT_EQ(p->widget()->geometry(), QRect(0, top, frame->width(), end - top)) << p->key().toStdString();
       EXPECT_GE(p->widget()->height(), p->widget()->minimumSizeHint().height()) << p->key().toStdString();
     }

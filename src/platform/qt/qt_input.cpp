@@ -249,7 +249,7 @@ void startDrag(Node& source) {
   QWidget* host = source.hostWidget();
   if (host && s.surface && s.surface->widget()) {
     s.window = s.surface->widget()->window();
-    const QRect own = source.windowed() ? QRect(QPoint(0, 0), host->size()) : source.pxRect();
+    const QRect own = source.windowed() ? QRect(QPoint(0, 0), host->size()) : source.hostRect();
     s.outline = QRect(host->mapTo(s.window, own.topLeft()), own.size());
     s.offset = s.outline.topLeft() - s.window->mapFromGlobal(s.pressAt);
   }

@@ -168,8 +168,10 @@ class SurfaceNode final : public QtElement<Surface> {
 
 class PanelNode final : public QtElement<Panel> {
  public:
-  explicit PanelNode(Node& container);
-  bool windowed() const override { return true; }
+  /// A panel without a window of its own is drawn on its container's widget.
+  PanelNode(Node& container, bool ownWindow);
+  bool windowed() const override { return mOwnWindow; }
+  bool hits(double x, double y) const override;
   QWidget* widget() const override { return mWidget.get(); }
 
   Hwnd hWnd() const override;
@@ -181,6 +183,8 @@ class PanelNode final : public QtElement<Panel> {
   double ScaleHeight() const override { return mHeight; }
   std::optional<Gradient> gradient() const override { return mGradient; }
   void setGradient(const std::optional<Gradient>& g) override;
+  bool ownWindow() const override { return mOwnWindow; }
+  void setOwnWindow(bool on) override;
   void drawLine(double x1, double y1, double x2, double y2, Color c) override;
   void fillRect(double x1, double y1, double x2, double y2, Color c) override;
   std::unique_ptr<Element> copyIn(Node& container) const override;
@@ -203,7 +207,11 @@ class PanelNode final : public QtElement<Panel> {
   /// The back colour and the gradient over it, at `size` on the painter's device.
   QPixmap gradientLook(const QPainter& painter, const QPalette& palette, QSize size) const;
   const Node* buttonAt(QPointF px) const;
+  /// Paints the panel again where it shows.
+  void repaint() const;
+  void makeWidget(const Node& container);
   WidgetHolder<ElementWidget> mWidget;
+  bool mOwnWindow;
   Color mBackColor = kSysButtonFace;
   std::optional<Gradient> mGradient;
   Font mFont;

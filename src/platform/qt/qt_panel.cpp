@@ -45,15 +45,54 @@ bool leftButton(const QEvent& e) {
 
 }  // namespace
 
-PanelNode::PanelNode(Node& container) : QtElement(container.sharedState()) {
-  auto* w = new ElementWidget(this, container.hostWidget());
-  w->hide();
-  mWidget.reset(w, state());
+PanelNode::PanelNode(Node& container, bool ownWindow)
+    : QtElement(container.sharedState()), mOwnWindow(ownWindow) {
+  if (ownWindow) makeWidget(container);
   setContainerNode(&container);
 }
 
+void PanelNode::makeWidget(const Node& container) {
+  auto* w = new ElementWidget(this, container.hostWidget());
+  w->hide();
+  if (QCursor c; cursor(c)) w->setCursor(c);
+  mWidget.reset(w, state());
+}
+
+void PanelNode::setOwnWindow(bool on) {
+  if (on == mOwnWindow || (!on && holdsWindows())) return;
+  // Out of its container and back, as the other kind: a window goes among the container's
+  // windows, over its drawing, and a drawn panel in front of the drawn ones.
+  Node* c = container();
+  setContainerNode(nullptr);
+  mOwnWindow = on;
+  if (!on) {
+    mWidget.release();
+  } else if (c) {
+    makeWidget(*c);
+  }
+  setContainerNode(c);
+}
+
 Hwnd PanelNode::hWnd() const {
-  return state().handleOf(widget());
+  return mOwnWindow ? state().handleOf(widget()) : 0;
+}
+
+bool PanelNode::hits(double x, double y) const {
+  if (mOwnWindow) return Node::hits(x, y);
+  // Drawn on whole pixels, it takes the mouse on the pixels it covers, as a widget there would: a
+  // strip whose edge falls inside a pixel takes that pixel whole or not at all. The point lies on a
+  // pixel's corner, less what the conversion to twips lost.
+  const double k = scale().pixelsPerTwip;
+  return pxRect().contains(static_cast<int>(std::floor(x * k + 1e-6)),
+                           static_cast<int>(std::floor(y * k + 1e-6)));
+}
+
+void PanelNode::repaint() const {
+  if (!mOwnWindow) {
+    if (mVisible) updateHost();
+  } else if (QWidget* w = widget()) {
+    w->update();
+  }
 }
 
 void PanelNode::setBackColor(Color c) {
@@ -63,20 +102,20 @@ void PanelNode::setBackColor(Color c) {
   // As with a picture box, a new back colour erases what was drawn.
   mDrawing.clear();
   mDrawing.shrink_to_fit();
-  if (QWidget* w = widget()) w->update();
+  repaint();
 }
 
 void PanelNode::setGradient(const std::optional<Gradient>& g) {
   if (g == mGradient) return;
   mGradient = g;
-  if (QWidget* w = widget()) w->update();
+  repaint();
 }
 
 void PanelNode::drawLine(double x1, double y1, double x2, double y2, Color c) {
   // What falls outside the panel is lost, as on a picture of the panel's size.
   if (!clipSegment(x1, y1, x2, y2, mWidth, mHeight)) return;
   mDrawing.push_back({x1, y1, x2, y2, c, false});
-  if (QWidget* w = widget()) w->update();
+  repaint();
 }
 
 void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
@@ -84,11 +123,11 @@ void PanelNode::fillRect(double x1, double y1, double x2, double y2, Color c) {
   const double top = std::max(0.0, std::min(y1, y2)), bottom = std::min(mHeight, std::max(y1, y2));
   if (left >= right || top >= bottom) return;
   mDrawing.push_back({left, top, right, bottom, c, true});
-  if (QWidget* w = widget()) w->update();
+  repaint();
 }
 
 std::unique_ptr<Element> PanelNode::copyIn(Node& container) const {
-  auto c = std::make_unique<PanelNode>(container);
+  auto c = std::make_unique<PanelNode>(container, mOwnWindow);
   copyProperties(*this, *c);
   c->bringToFront();
   return c;
@@ -101,7 +140,18 @@ void PanelNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
   } else {
     painter.drawPixmap(area.topLeft(), gradientLook(painter, palette, area.size()));
   }
-  if (!mDrawing.empty()) paintDrawing(painter, palette);
+  if (mOwnWindow) {
+    if (!mDrawing.empty()) paintDrawing(painter, palette);
+    return;
+  }
+  // Drawn on the container's widget: what lies in the panel is placed from its corner and cut to it.
+  if (mDrawing.empty() && windowless().empty()) return;
+  painter.save();
+  painter.translate(area.topLeft());
+  painter.setClipRect(QRect(QPoint(0, 0), area.size()), Qt::IntersectClip);
+  paintDrawing(painter, palette);
+  paintWindowless(painter, palette);
+  painter.restore();
 }
 
 QPixmap PanelNode::gradientLook(const QPainter& painter, const QPalette& palette, QSize size) const {

@@ -82,7 +82,7 @@ Node& SurfaceNode::containerOf(Element* container) {
 }
 
 std::unique_ptr<Panel> SurfaceNode::createPanel(Element* container) {
-  return std::make_unique<PanelNode>(containerOf(container));
+  return std::make_unique<PanelNode>(containerOf(container), true);
 }
 std::unique_ptr<Label> SurfaceNode::createLabel(Element* container) {
   return std::make_unique<LabelNode>(containerOf(container));

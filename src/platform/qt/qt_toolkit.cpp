@@ -231,7 +231,7 @@ double QtToolkit::pixelsPerTwip(const Element& e) {
 
 QRect QtToolkit::pixelRect(const Element& e) {
   const detail::Node* n = asNode(&e);
-  return n ? n->pxRect() : QRect();
+  return n ? n->hostRect() : QRect();
 }
 
 Hwnd QtToolkit::handleOf(QWidget* w) {

@@ -59,6 +59,13 @@ QRect Node::pxRect() const {
   return scale().pxRect(mLeft, mTop, mWidth, mHeight);
 }
 
+QRect Node::hostRect() const {
+  QRect r = pxRect();
+  for (const Node* c = mContainer; c && !c->windowed(); c = c->mContainer)
+    r.translate(c->pxRect().topLeft());
+  return r;
+}
+
 void Node::relayoutChildren(double factor) {
   for (Node* c : mChildren) {
     c->rescaled(factor);
@@ -70,7 +77,7 @@ void Node::relayoutChildren(double factor) {
 void Node::updateHost() const {
   if (windowed()) return;
   // A hidden host paints nothing to update (Qt ignores it); the rectangle is not worth finding.
-  if (QWidget* h = hostWidget(); h && h->isVisible()) h->update(pxRect().adjusted(-1, -1, 2, 2));
+  if (QWidget* h = hostWidget(); h && h->isVisible()) h->update(hostRect().adjusted(-1, -1, 2, 2));
 }
 
 void Node::applyGeometry() {
@@ -144,6 +151,7 @@ void Node::bringToFront() {
   }
   if (!mContainer) return;
   auto& wl = mContainer->mWindowless;
+  if (wl.back() == this) return;  // already in front: no pixel changes
   wl.erase(std::remove(wl.begin(), wl.end(), this), wl.end());
   wl.push_back(this);
   updateHost();

@@ -96,6 +96,9 @@ class Node {
   Scale scale() const;
   /// Pixel rectangle in the container's widget.
   QRect pxRect() const;
+  /// Pixel rectangle in the widget the element is drawn on (its container's, or the first windowed
+  /// one above it).
+  QRect hostRect() const;
   /// Maps everything in the element to pixels again after the scale changed by `factor`.
   void relayoutChildren(double factor);
   void geometryChanged() { applyGeometry(); }
@@ -124,6 +127,8 @@ class Node {
   Hit hitAt(QPointF twips) const;
   /// The windowless children, back to front.
   const std::vector<Node*>& windowless() const { return mWindowless; }
+  /// Whether a child has a window of its own.
+  bool holdsWindows() const { return mChildren.size() > mWindowless.size(); }
   /// Paints the windowless children, back to front.
   void paintWindowless(QPainter& painter, const QPalette& palette) const;
   /// Paints the element itself on its widget (windowed) or its host (windowless).
