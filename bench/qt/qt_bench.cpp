@@ -153,6 +153,9 @@ class DockSide final : public Side {
     const tov::DockRef dock = tov::qt::coreDock(mDock);
     dock->setAllowScroll(true);
     dock->resize(dock->Width(), dock->Height());
+    // A fitted dock of many bars may leave the first one's strip hidden (the fit shows a strip
+    // only where it can exchange height): it is shown, as the user could not drag it otherwise.
+    dock->Bars()->Item(kFirst)->setShowResize(true);
     tov::DockTestAccess access(*dock);
     // Fitted, the strip is drawn on its bar's frame, which takes its mouse input.
     QWidget* frame = tov::qt::QtToolkit::widgetOf(access.picDockBar(kFirst));
