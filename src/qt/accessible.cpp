@@ -452,9 +452,11 @@ void installAccessibility() {
 void announceChanges(DockWidget* dock, Pane* pane) {
   QObject::connect(pane, &Pane::stateChanged, dock, [dock, pane](PaneState state) {
     if (!QAccessible::isActive()) return;
-    // A pane shown or hidden changes the surface's children, a pane folded its frame's.
-    if (QWidget* s = dock->surfaceWidget()) {
-      QAccessibleEvent reorder(s, QAccessible::ObjectReorder);
+    // A pane shown or hidden changes the surface's children, a pane folded its frame's (its widget
+    // and its drawn splitter strip).
+    for (QWidget* w : {dock->surfaceWidget(), frameOf(dock, pane)}) {
+      if (!w) continue;
+      QAccessibleEvent reorder(w, QAccessible::ObjectReorder);
       QAccessible::updateAccessibility(&reorder);
     }
     QWidget* title = TitleKeys::of(dock)->titleOf(pane);
