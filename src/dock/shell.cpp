@@ -156,6 +156,8 @@ void TovDockPrivate::buildTemplate() {
 
   t->picTitel = placed(s.createPanel(frame), 0, 0, 3990, twips::kTitleHeight);
   Panel* title = t->picTitel.get();
+  // Nothing lies over the strip: the frame's widget can draw it and take its input.
+  title->setOwnWindow(false);
   title->setBackColor(kSysInactiveBorder);
   title->setMousePointer(ptrSizeAllAlt);
   title->setFont(titleFont);

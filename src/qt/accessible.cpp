@@ -64,6 +64,9 @@ Pane* paneOfFrame(const DockWidget* dock, const QWidget* frame) {
   return dock ? TitleKeys::of(dock)->paneOfFrame(frame) : nullptr;
 }
 
+/// The interface of the title strip drawn on a pane's frame.
+QAccessibleInterface* titleInterface(QWidget* frame);
+
 /// A drawn button of a title strip.
 class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
  public:
@@ -76,9 +79,7 @@ class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionIn
     QAccessibleInterface* p = parent();
     return p ? p->window() : nullptr;
   }
-  QAccessibleInterface* parent() const override {
-    return mTitle ? QAccessible::queryAccessibleInterface(mTitle.data()) : nullptr;
-  }
+  QAccessibleInterface* parent() const override { return mTitle ? titleInterface(mTitle.data()) : nullptr; }
   QAccessibleInterface* child(int) const override { return nullptr; }
   int childCount() const override { return 0; }
   int indexOfChild(const QAccessibleInterface*) const override { return -1; }
@@ -132,13 +133,12 @@ class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionIn
   ButtonKind mKind;
 };
 
-/// A pane's title strip.
-class TitleAccessible : public QAccessibleWidget {
+/// A pane's title strip, drawn on its frame (`mTitle`, the widget that takes the strip's focus).
+class TitleAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
  public:
   // A button, as the header of an accordion is: pressing it folds the pane, screen readers say
   // "expanded" or "collapsed" with its name, and the strip's own buttons are its children.
-  TitleAccessible(QWidget* title, DockWidget* dock)
-      : QAccessibleWidget(title, QAccessible::Button), mDock(dock) {}
+  TitleAccessible(QWidget* title, DockWidget* dock) : mTitle(title), mDock(dock) {}
   ~TitleAccessible() override {
     for (QAccessible::Id id : mButtons)
       if (id) QAccessible::deleteAccessibleInterface(id);
@@ -149,26 +149,48 @@ class TitleAccessible : public QAccessibleWidget {
   /// The interface of the strip's button of a kind, made on first use and kept with the strip's.
   QAccessibleInterface* button(ButtonKind kind) const {
     QAccessible::Id& id = mButtons.at(static_cast<std::size_t>(kind));
-    if (!id) id = QAccessible::registerAccessibleInterface(new ButtonAccessible(widget(), mDock, kind));
+    if (!id) id = QAccessible::registerAccessibleInterface(new ButtonAccessible(mTitle, mDock, kind));
     return QAccessible::accessibleInterface(id);
   }
 
+  bool isValid() const override { return pane() != nullptr; }
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override {
+    QAccessibleInterface* p = parent();
+    return p ? p->window() : nullptr;
+  }
+  QAccessibleInterface* parent() const override {
+    return mTitle ? QAccessible::queryAccessibleInterface(mTitle.data()) : nullptr;
+  }
   QString text(QAccessible::Text t) const override {
     const Pane* p = pane();
     if (p && t == QAccessible::Name) return p->title();
-    if (p && t == QAccessible::Description && !p->rightTitle().isEmpty()) return p->rightTitle();
-    return QAccessibleWidget::text(t);
+    if (p && t == QAccessible::Description) return p->rightTitle();
+    return {};
   }
-  QRect rect() const override { return shownRect(widget()); }
-  QAccessible::State state() const override {
-    QAccessible::State s = QAccessibleWidget::state();
+  void setText(QAccessible::Text, const QString&) override {}
+  QRect rect() const override {
     const Pane* p = pane();
+    if (!p) return {};
+    return TitleKeys::of(mDock)->titleRect(p).translated(mTitle->mapToGlobal(QPoint(0, 0))) &
+           shownRect(mTitle);
+  }
+  QAccessible::Role role() const override { return QAccessible::Button; }
+  QAccessible::State state() const override {
+    QAccessible::State s;
+    const Pane* p = pane();
+    s.invisible = !p || p->state() == PaneState::Hidden;
+    s.focusable = true;
+    s.focused = mTitle && mTitle->hasFocus();
     if (p && PanePrivate::bar(p)->CanExpand()) {
       s.expandable = true;
       s.expanded = p->state() == PaneState::Expanded;
       s.collapsed = p->state() == PaneState::Collapsed;
     }
     return s;
+  }
+  void* interface_cast(QAccessible::InterfaceType t) override {
+    return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
   }
 
   int childCount() const override { return static_cast<int>(shown().size()); }
@@ -191,7 +213,7 @@ class TitleAccessible : public QAccessibleWidget {
   }
 
   QStringList actionNames() const override {
-    QStringList names = QAccessibleWidget::actionNames();
+    QStringList names{setFocusAction()};
     if (const Pane* p = pane()) {
       names << showMenuAction();
       if (PanePrivate::bar(p)->CanExpand()) names.prepend(pressAction());
@@ -204,19 +226,19 @@ class TitleAccessible : public QAccessibleWidget {
       TitleKeys::of(mDock)->run(p, TitleCommand::Toggle);
     } else if (p && name == showMenuAction()) {
       TitleKeys::of(mDock)->run(p, TitleCommand::Menu);
-    } else {
-      QAccessibleWidget::doAction(name);
+    } else if (mTitle && name == setFocusAction()) {
+      mTitle->setFocus(Qt::OtherFocusReason);
     }
   }
   QStringList keyBindingsForAction(const QString& name) const override {
     if (name == pressAction()) return {QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText)};
     if (name == showMenuAction())
       return {QKeySequence(Qt::SHIFT | Qt::Key_F10).toString(QKeySequence::NativeText)};
-    return QAccessibleWidget::keyBindingsForAction(name);
+    return {};
   }
 
  private:
-  Pane* pane() const { return mDock ? TitleKeys::of(mDock)->paneOf(widget()) : nullptr; }
+  Pane* pane() const { return mDock && mTitle ? TitleKeys::of(mDock)->paneOf(mTitle.data()) : nullptr; }
   /// The buttons the strip shows, left to right.
   std::vector<ButtonKind> shown() const {
     std::vector<std::pair<double, ButtonKind>> at;
@@ -230,6 +252,7 @@ class TitleAccessible : public QAccessibleWidget {
     return kinds;
   }
 
+  QPointer<QWidget> mTitle;
   QPointer<DockWidget> mDock;
   mutable std::array<QAccessible::Id, kButtonKinds.size()> mButtons{};
 };
@@ -367,7 +390,8 @@ class FrameAccessible : public ShownChildren {
   FrameAccessible(QWidget* frame, DockWidget* dock)
       : ShownChildren(frame, QAccessible::Grouping), mDock(dock) {}
   ~FrameAccessible() override {
-    if (mSplitter) QAccessible::deleteAccessibleInterface(mSplitter);
+    for (QAccessible::Id id : {mTitle, mSplitter})
+      if (id) QAccessible::deleteAccessibleInterface(id);
   }
   FrameAccessible(const FrameAccessible&) = delete;
   FrameAccessible& operator=(const FrameAccessible&) = delete;
@@ -383,19 +407,34 @@ class FrameAccessible : public ShownChildren {
     return up ? QAccessible::queryAccessibleInterface(up) : ShownChildren::parent();
   }
 
-  int childCount() const override { return ShownChildren::childCount() + (splitterShown() ? 1 : 0); }
+  /// The title strip drawn at the frame's top, its first child; made on first use and kept with the
+  /// frame's interface.
+  QAccessibleInterface* title() const {
+    return kept(mTitle, [this] { return new TitleAccessible(widget(), mDock); });
+  }
+
+  // The drawn title strip, the shown widgets in reading order, and the drawn splitter strip.
+  int childCount() const override { return 1 + ShownChildren::childCount() + (splitterShown() ? 1 : 0); }
   QAccessibleInterface* child(int index) const override {
-    return splitterShown() && index == ShownChildren::childCount() ? splitter() : ShownChildren::child(index);
+    if (index == 0) return title();
+    if (index == 1 + ShownChildren::childCount()) return splitterShown() ? splitter() : nullptr;
+    return ShownChildren::child(index - 1);
   }
   int indexOfChild(const QAccessibleInterface* c) const override {
-    if (c && c == (mSplitter ? QAccessible::accessibleInterface(mSplitter) : nullptr))
-      return splitterShown() ? ShownChildren::childCount() : -1;
-    return ShownChildren::indexOfChild(c);
+    if (!c) return -1;
+    if (c == title()) return 0;
+    if (mSplitter && c == QAccessible::accessibleInterface(mSplitter))
+      return splitterShown() ? 1 + ShownChildren::childCount() : -1;
+    const int i = ShownChildren::indexOfChild(c);
+    return i < 0 ? -1 : i + 1;
   }
   QAccessibleInterface* childAt(int x, int y) const override {
+    if (title()->rect().contains(x, y)) return title();
     if (QAccessibleInterface* c = ShownChildren::childAt(x, y)) return c;
     return splitterShown() && splitter()->rect().contains(x, y) ? splitter() : nullptr;
   }
+  // The frame takes the focus for its title strip.
+  QAccessibleInterface* focusChild() const override { return widget()->hasFocus() ? title() : nullptr; }
 
  protected:
   // A splitter strip with a window of its own is the same child.
@@ -409,24 +448,32 @@ class FrameAccessible : public ShownChildren {
   bool splitterShown() const {
     return SplitterAccessible::shownSplitter(mDock, paneOfFrame(mDock, widget())) != nullptr;
   }
-  /// Made on first use and kept with the frame's interface.
   QAccessibleInterface* splitter() const {
-    if (!mSplitter)
-      mSplitter = QAccessible::registerAccessibleInterface(new SplitterAccessible(widget(), mDock));
-    return QAccessible::accessibleInterface(mSplitter);
+    return kept(mSplitter, [this] { return new SplitterAccessible(widget(), mDock); });
+  }
+  /// The interface registered as `id`, made by `make` on first use.
+  template <class Make>
+  static QAccessibleInterface* kept(QAccessible::Id& id, Make make) {
+    if (!id) id = QAccessible::registerAccessibleInterface(make());
+    return QAccessible::accessibleInterface(id);
   }
 
   QPointer<DockWidget> mDock;
-  mutable QAccessible::Id mSplitter = 0;
+  mutable QAccessible::Id mTitle = 0, mSplitter = 0;
 };
+
+QAccessibleInterface* titleInterface(QWidget* frame) {
+  auto* f = dynamic_cast<FrameAccessible*>(QAccessible::queryAccessibleInterface(frame));
+  return f ? f->title() : nullptr;
+}
 
 QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   auto* w = qobject_cast<QWidget*>(object);
   if (!w) return nullptr;
   if (qobject_cast<DockWidget*>(w)) return new ShownChildren(w);
-  // The dock's own widgets lie at most four levels below it: surface, the widget over it that holds
-  // the frames, frame, title strip.
-  constexpr int kDeepestLevel = 4;
+  // The dock's own widgets lie at most three levels below it: surface, the widget over it that holds
+  // the frames, frame.
+  constexpr int kDeepestLevel = 3;
   DockWidget* dock = nullptr;
   QWidget* above = w->parentWidget();
   for (int level = 0; above && !dock && level < kDeepestLevel; ++level, above = above->parentWidget())
@@ -434,7 +481,6 @@ QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   TitleKeys* keys = dock && DockWidgetPrivate::get(dock)->dock ? TitleKeys::of(dock) : nullptr;
   if (!keys) return nullptr;
   if (w == dock->surfaceWidget()) return new ShownChildren(w, QAccessible::Client, stackOf(dock));
-  if (keys->paneOf(w)) return new TitleAccessible(w, dock);
   if (paneOfFrame(dock, w)) return new FrameAccessible(w, dock);
   return nullptr;
 }
@@ -459,7 +505,8 @@ void announceChanges(DockWidget* dock, Pane* pane) {
       QAccessibleEvent reorder(w, QAccessible::ObjectReorder);
       QAccessible::updateAccessibility(&reorder);
     }
-    QWidget* title = TitleKeys::of(dock)->titleOf(pane);
+    QWidget* frame = TitleKeys::of(dock)->titleOf(pane);
+    auto* title = frame ? static_cast<TitleAccessible*>(titleInterface(frame)) : nullptr;
     if (!title || state == PaneState::Hidden) return;
     QAccessible::State folding;
     folding.expanded = true;
@@ -467,22 +514,29 @@ void announceChanges(DockWidget* dock, Pane* pane) {
     QAccessibleStateChangeEvent changed(title, folding);
     QAccessible::updateAccessibility(&changed);
     // The fold button now does the other thing, and says so.
-    if (auto* t = dynamic_cast<TitleAccessible*>(QAccessible::queryAccessibleInterface(title))) {
-      QAccessibleEvent renamed(t->button(ButtonKind::Fold), QAccessible::NameChanged);
-      QAccessible::updateAccessibility(&renamed);
-    }
+    QAccessibleEvent renamed(title->button(ButtonKind::Fold), QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
   });
 }
 
 void announceTitle(DockWidget* dock, Pane* pane, bool name) {
   if (!QAccessible::isActive()) return;
   // The title names the strip and the pane's frame; the right-hand title describes the strip.
-  QWidget* title = TitleKeys::of(dock)->titleOf(pane);
-  for (QWidget* w : {title, name ? frameOf(dock, pane) : nullptr}) {
-    if (!w) continue;
-    QAccessibleEvent changed(w, name ? QAccessible::NameChanged : QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
-  }
+  QWidget* frame = frameOf(dock, pane);
+  if (!frame) return;
+  const QAccessible::Event what = name ? QAccessible::NameChanged : QAccessible::DescriptionChanged;
+  QAccessibleEvent strip(titleInterface(frame), what);
+  QAccessible::updateAccessibility(&strip);
+  if (!name) return;
+  QAccessibleEvent group(frame, what);
+  QAccessible::updateAccessibility(&group);
+}
+
+void announceFocus(DockWidget* dock, Pane* pane) {
+  QWidget* frame = frameOf(dock, pane);
+  if (!QAccessible::isActive() || !frame) return;
+  QAccessibleEvent focus(titleInterface(frame), QAccessible::Focus);
+  QAccessible::updateAccessibility(&focus);
 }
 
 }  // namespace tov::qt::detail

@@ -16,5 +16,7 @@ void installAccessibility();
 void announceChanges(DockWidget* dock, Pane* pane);
 /// Tells assistive technology that the pane's title (`name`) or its right-hand title changed.
 void announceTitle(DockWidget* dock, Pane* pane, bool name);
+/// Tells assistive technology that the pane's title strip took the focus (its frame did).
+void announceFocus(DockWidget* dock, Pane* pane);
 
 }  // namespace tov::qt::detail

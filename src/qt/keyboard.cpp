@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "accessible.h"
 #include "dock_widget_p.h"
 #include "last_pane.h"
 #include "pane_p.h"
@@ -20,6 +21,13 @@
 namespace tov::qt::detail {
 
 namespace {
+
+/// Whether a key event reached a frame from the widget it hosts, which let it pass: it is not the
+/// title strip's.
+bool fromHosted(const QWidget* frame) {
+  const QWidget* focus = frame->window()->focusWidget();
+  return focus && focus != frame && frame->isAncestorOf(focus);
+}
 
 TitleCommand commandOf(int key, Qt::KeyboardModifiers mods) {
   mods &= ~Qt::KeypadModifier;
@@ -62,7 +70,12 @@ BarElementsView TitleKeys::setOf(const Pane* pane) const {
 
 QWidget* TitleKeys::titleOf(const Pane* pane) const {
   const BarElementsView e = setOf(pane);
-  return e.title ? QtToolkit::widgetOf(*e.title) : nullptr;
+  return e.title ? QtToolkit::drawnOn(*e.title) : nullptr;
+}
+
+QRect TitleKeys::titleRect(const Pane* pane) const {
+  const BarElementsView e = setOf(pane);
+  return e.title ? QtToolkit::pixelRect(*e.title) : QRect();
 }
 
 QWidget* TitleKeys::frameOf(const Pane* pane) const {
@@ -76,11 +89,12 @@ Pane* TitleKeys::ownerOf(const QObject* widget, Part part) const {
     return k == Part::Title ? titleOf(p) : frameOf(p);
   };
   const QList<Pane*>& panes = DockWidgetPrivate::get(mDock)->panes;
+  // A title strip is drawn on its frame (or has a widget of its own): both are entered.
   auto enter = [&](qsizetype from) {
     for (qsizetype i = from; i < panes.size(); ++i) {
       Pane* p = panes[i];
       for (Part k : {Part::Title, Part::Frame})
-        if (const QObject* w = partOf(p, k)) mOwners.insert(w, {p, k});
+        if (const QObject* w = partOf(p, k)) mOwners.insert(w, p);
     }
     mEntered = panes.size();
   };
@@ -91,8 +105,9 @@ Pane* TitleKeys::ownerOf(const QObject* widget, Part part) const {
       enter(mEntered);
       continue;
     }
-    const auto& [pane, kind] = *it;
-    if (pane && partOf(pane, kind) == widget) return kind == part ? pane.data() : nullptr;
+    const QPointer<Pane>& pane = *it;
+    if (pane && (partOf(pane, Part::Title) == widget || partOf(pane, Part::Frame) == widget))
+      return partOf(pane, part) == widget ? pane.data() : nullptr;
     // A widget of a pane that went, at an address another one has now.
     mOwners.clear();
     enter(0);
@@ -103,7 +118,9 @@ Pane* TitleKeys::ownerOf(const QObject* widget, Part part) const {
 void TitleKeys::attach(Pane* pane) {
   QWidget* title = titleOf(pane);
   if (!title) return;
-  title->setFocusPolicy(Qt::StrongFocus);
+  // The keyboard's Tab brings the focus; a click on the strip does too (TitleClicks), but not one
+  // on the rest of the frame.
+  title->setFocusPolicy(Qt::TabFocus);
   title->removeEventFilter(this);
   title->installEventFilter(this);
   TitleClicks::of(mDock)->attach(title);
@@ -146,21 +163,22 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
         QPainter p(title);
         p.setPen(QPen(title->palette().color(QPalette::Highlight), 1));
         p.setBrush(Qt::NoBrush);
-        p.drawRect(title->rect().adjusted(0, 0, -1, -1));
+        p.drawRect(titleRect(paneOf(title)).adjusted(0, 0, -1, -1));
       }
       return true;
     case QEvent::FocusIn:
       // The order may have changed by a drop since the strips were last put in Tab order.
       order();
-      title->update();
+      title->update(titleRect(paneOf(title)));
+      announceFocus(mDock, paneOf(title));
       return false;
     case QEvent::FocusOut:
-      title->update();
+      title->update(titleRect(paneOf(title)));
       return false;
     case QEvent::ShortcutOverride: {
       // The strip's keys go to the strip before any shortcut of the window.
       auto* k = static_cast<QKeyEvent*>(e);
-      if (commandOf(k->key(), k->modifiers()) != TitleCommand::None && paneOf(title)) {
+      if (!fromHosted(title) && commandOf(k->key(), k->modifiers()) != TitleCommand::None && paneOf(title)) {
         k->accept();
         return true;
       }
@@ -168,7 +186,7 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
     }
     case QEvent::KeyPress: {
       auto* k = static_cast<QKeyEvent*>(e);
-      Pane* pane = paneOf(title);
+      Pane* pane = fromHosted(title) ? nullptr : paneOf(title);
       if (!pane) return false;
       // The strip's own event runs the dock: a strip that goes meanwhile is deleted later.
       const QtToolkit::EventScope scope(*DockWidgetPrivate::get(mDock)->toolkit);
@@ -221,7 +239,7 @@ bool TitleKeys::run(Pane* pane, TitleCommand c) {
     }
     case TitleCommand::Menu:
       // The menu opens at the strip, not wherever the mouse happens to be.
-      DockWidgetPrivate::get(mDock)->menuAt = title->mapToGlobal(QPoint(0, title->height()));
+      DockWidgetPrivate::get(mDock)->menuAt = title->mapToGlobal(titleRect(pane).bottomLeft() + QPoint(0, 1));
       hold->requestContextMenu(i);
       if (dock) DockWidgetPrivate::get(dock)->menuAt.reset();
       break;

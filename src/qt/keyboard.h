@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <utility>
 
 #include "tovdock/dock.h"
@@ -46,8 +47,11 @@ class TitleKeys : public QObject {
   bool run(Pane* pane, TitleCommand c);
   /// The elements that draw the pane's bar; all null while it has none.
   BarElementsView setOf(const Pane* pane) const;
-  /// The pane's title strip, or null while it has none.
+  /// The widget that shows the pane's title strip (its frame) and takes the strip's focus and keys;
+  /// null while the pane has no bar.
   QWidget* titleOf(const Pane* pane) const;
+  /// The strip's rectangle on that widget.
+  QRect titleRect(const Pane* pane) const;
   /// The pane whose title strip this is, or null.
   Pane* paneOf(const QObject* title) const { return ownerOf(title, Part::Title); }
   /// The widget framing the pane: its title strip, its hosted widget and its splitter.
@@ -69,7 +73,7 @@ class TitleKeys : public QObject {
   // The panes' title strips and frames by widget: every widget Qt shows asks whether it is one, and
   // a dock may hold a thousand panes. Panes added since the last look are entered when a widget is
   // not found, and all again when one found is no longer its pane's; a rebuild of the bars forgets all.
-  mutable QHash<const QObject*, std::pair<QPointer<Pane>, Part>> mOwners;
+  mutable QHash<const QObject*, QPointer<Pane>> mOwners;
   mutable qsizetype mEntered = 0;
   bool mOrderPosted = false;
 };

@@ -40,6 +40,10 @@ bool TitleClicks::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
       const auto* m = static_cast<QMouseEvent*>(e);
+      // A press on the strip or a button on it brings the focus to the strip, as Tab does.
+      const TitleKeys* keys = TitleKeys::of(mDock);
+      if (keys->titleRect(keys->paneOf(title)).contains(m->position().toPoint()))
+        title->setFocus(Qt::MouseFocusReason);
       const bool left = m->button() == Qt::LeftButton && m->buttons() == Qt::LeftButton;
       mPressed = left && onStrip(title, m->position().toPoint()) ? title : nullptr;
       mPressAt = m->globalPosition().toPoint();

@@ -95,6 +95,8 @@ TEST_F(QtBackend, AWindowlessPanelIsDrawnCutToItselfOnItsContainerAndTakesTheMou
             (std::vector{0x00FF00u, 0xFF0000u, 0x0000FFu, 0xFFFFFFu}));
   img->setVisible(false);
   EXPECT_EQ(onScreen(92, 57), 0x00FF00u);
+  img->setVisible(true), img->setLeft(600);  // ten pixels to the left: painted again where it went
+  EXPECT_EQ(onScreen(82, 57), 0x0000FFu);
   strip->setBackColor(0x000000);
   EXPECT_EQ(std::pair(onScreen(60, 25), onScreen(45, 45)), std::pair(0u, 0u));
   std::vector<float> at;

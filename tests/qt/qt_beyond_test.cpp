@@ -101,7 +101,7 @@ TEST_F(QtDockSet, MovePaneToAndAltRightMoveBetweenDocksWhichARestartOrARestoreOf
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   QCoreApplication::processEvents();
   ASSERT_EQ(keysOf(right), "x a y z b");
-  EXPECT_EQ(QApplication::focusWidget(), QtToolkit::widgetOf(rightTitle("b")));
+  EXPECT_EQ(QApplication::focusWidget(), QtToolkit::drawnOn(rightTitle("b")));
 
   const QByteArray state = set.saveState();
   window = std::make_unique<QWidget>();  // the docks save as they go

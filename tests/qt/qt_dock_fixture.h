@@ -83,7 +83,7 @@ class QtDock : public QtWindowTest {
   DockTestAccess access() { return DockTestAccess(*coreDock(d)); }
   std::int32_t indexOf(const char* key) { return coreBar(d->pane(key))->Index(); }
   QWidget* frame(const char* key) { return frameOf(d->pane(key)); }
-  QWidget* titleOf(const char* key) { return QtToolkit::widgetOf(access().picTitel(indexOf(key))); }
+  QWidget* titleOf(const char* key) { return QtToolkit::drawnOn(access().picTitel(indexOf(key))); }
 
   /// Position of an element in the dock's twips.
   static QPointF at(const Element& e) { return {UiDriver::absLeft(e), UiDriver::absTop(e)}; }

@@ -164,7 +164,8 @@ TEST_F(QtDock, TabGoesFromTitleToTitleWhoseKeysFoldMoveAndCloseThePaneAndAskForI
   QWidget* c = titleOf("c");
   QTest::keyClick(c, Qt::Key_F10, Qt::ShiftModifier);
   QTest::keyClick(c, Qt::Key_Menu);
-  const QVariantList below{QString("c"), c->mapToGlobal(QPoint(0, c->height()))};
+  const QVariantList below{QString("c"),
+                           c->mapToGlobal(QPoint(0, pixels(access().picTitel(indexOf("c")).Height())))};
   EXPECT_EQ(menu, (QList<QVariantList>{below, below})) << menu.count() << " menu requests";
 }
 
@@ -209,6 +210,7 @@ TEST_F(QtDock, ScreenReadersFindEachPartWithItsPaneAndStateInsideTheDockPressBut
   EXPECT_EQ(std::pair(size->currentValue().toInt(), stored("a")), std::pair(150, QString("1:1:1:2250")));
   QWidget* title = titleOf("a");
   title->setFocus();
+  EXPECT_EQ(frameA->focusChild(), frameA->child(0)) << "the frame takes the focus for its title strip";
   QTest::keyClick(title, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
   EXPECT_EQ(std::pair(d->pane("a")->height(), stored("a")), std::pair(170, QString("1:1:1:2550")));
   QTest::keyClick(title, Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier);

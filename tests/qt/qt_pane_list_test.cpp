@@ -114,7 +114,6 @@ class QtSizing : public QtDock {
     d->setGeometry(0, 0, 560, 659);
     d->show();
   }
-  QWidget* widgetOf(Panel* e) { return QtToolkit::widgetOf(*e); }
   /// Every pane's frame height.
   std::map<QString, int> heights() {
     std::map<QString, int> all;
@@ -132,7 +131,7 @@ class QtSizing : public QtDock {
       const QWidget* frame = frameOf(p);
       bottom = std::max(bottom, frame->geometry().bottom() + 1);
       if (p->state() != PaneState::Expanded) continue;
-      const int top = widgetOf(e.title)->geometry().bottom() + 1;
+      const int top = QtToolkit::pixelRect(*e.title).bottom() + 1;
       const int end = e.splitter->Visible() ? QtToolkit::pixelRect(*e.splitter).y() : frame->height();
       EXPECT_EQ(p->widget()->geometry(), QRect(0, top, frame->width(), end - top)) << p->key().toStdString();
       EXPECT_GE(p->widget()->height(), p->widget()->minimumSizeHint().height()) << p->key().toStdString();
@@ -148,7 +147,7 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrinkO
   // for two calendars' widths.
   std::map<QString, int> least;
   for (Pane* p : d->panes())
-    least[p->key()] = widgetOf(coreDock(d)->elementsOf(coreBar(p)->Index()).title)->height() +
+    least[p->key()] = QtToolkit::pixelRect(*coreDock(d)->elementsOf(coreBar(p)->Index()).title).height() +
                       p->widget()->minimumSizeHint().height();
   const int needed = least["search"] + least["files"] + least["notes"] + least["form"] +
                      std::max(least["outline"], least["calendar"]) + least["problems"];
@@ -191,6 +190,14 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrinkO
     EXPECT_NEAR(p->widget()->height(), p->widget()->sizeHint().height(), 1) << p->key().toStdString();
   // Scrolling, the dock needs no room for its panes' minimums.
   EXPECT_LT(d->minimumSizeHint().height(), d->pane("form")->widget()->minimumSizeHint().height());
+
+  // A click on a title strip takes the focus to it; keys a hosted widget lets pass are not the strip's.
+  Pane* files = d->pane("files");
+  click(at(*coreDock(d)->elementsOf(coreBar(files)->Index()).title) + QPointF(600, 60), Qt::RightButton);
+  QWidget* clicked = window->focusWidget();
+  QWidget* search = d->pane("search")->widget();
+  search->setFocus(), QTest::keyClick(search, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(std::pair(clicked, d->panes().first()->key()), std::pair(frameOf(files), QString("search")));
 }
 
 TEST_F(QtSizing, AWidgetThatHidesAPaneWhileTheFitFillsItLeavesTheFitOfTheNewStates) {

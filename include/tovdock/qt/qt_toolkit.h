@@ -72,6 +72,9 @@ class TOVDOCK_QT_EXPORT QtToolkit : public Toolkit {
   /// The widget of a windowed element (surface, panel, scroll bar); null for windowless elements and
   /// for elements whose widget is gone.
   static QWidget* widgetOf(const Element& e);
+  /// The widget an element is drawn on: its own, or the one of the windowed element it lies in;
+  /// null as for widgetOf.
+  static QWidget* drawnOn(const Element& e);
   /// The widget a windowed element's children lie in: its own widget, but for a surface one over
   /// it that holds all but the scroll bar (so that the bars scroll as one); null as for widgetOf.
   static QWidget* innerWidgetOf(const Element& e);

@@ -152,7 +152,8 @@ void ImageNode::paintSelf(QPainter& painter, const QPalette& palette, const QRec
 }
 
 void ImageNode::paintButton(QPainter& painter, const QPalette& palette, const QRect& area) const {
-  const auto* panel = dynamic_cast<const PanelNode*>(container());
+  // The mouse is followed by the widget the button is drawn on.
+  const auto* panel = dynamic_cast<const PanelNode*>(host());
   const bool hover = panel && panel->hovered(this);
   const bool down = hover && panel->pressed(this);
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;

@@ -279,7 +279,7 @@ QPointF ElementWidget::surfacePoint(QPointF local) const {
 Node* ElementWidget::targetAt(QPointF surfacePoint) const {
   Node* n = node();
   if (!n) return nullptr;
-  Node* w = n->windowlessAt(surfacePoint.x() - n->absLeft(), surfacePoint.y() - n->absTop());
+  Node* w = n->deepestAt(surfacePoint.x() - n->absLeft(), surfacePoint.y() - n->absTop());
   return w ? w : n;
 }
 
@@ -322,7 +322,7 @@ bool ElementWidget::event(QEvent* e) {
       QToolTip::hideText();
       e->ignore();
     } else {
-      const QRect area = t == n ? rect() : t->pxRect();
+      const QRect area = t == n ? rect() : t->hostRect();
       const ToolkitState& state = n->state();
       QToolTip::showText(
           he->globalPos(),

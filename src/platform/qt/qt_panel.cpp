@@ -209,7 +209,7 @@ void PanelNode::paintDrawing(QPainter& painter, const QPalette& palette) const {
 
 const Node* PanelNode::buttonAt(QPointF px) const {
   const double k = scale().pixelsPerTwip;
-  const Node* n = windowlessAt(px.x() / k, px.y() / k);
+  const Node* n = deepestAt(px.x() / k, px.y() / k);
   const auto* image = dynamic_cast<const ImageNode*>(n);
   return image && image->isButton() && image->enabled() ? n : nullptr;
 }
@@ -253,7 +253,9 @@ void PanelNode::pointerEvent(const QEvent& e) {
   }
   const Node* hot = mMouse ? buttonAt(*mMouse) : nullptr;
   if (hot == hotBefore && mPressed == pressedBefore) return;
-  if (QWidget* w = widget()) w->update();
+  // A button looks pressed only under the mouse: the look changed on these two alone.
+  for (const Node* b : {hotBefore, hot})
+    if (b) b->updateHost();
 }
 
 }  // namespace tov::qt::detail

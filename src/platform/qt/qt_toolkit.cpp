@@ -219,6 +219,12 @@ QWidget* QtToolkit::widgetOf(const Element& e) {
   return n && n->windowed() ? n->widget() : nullptr;
 }
 
+QWidget* QtToolkit::drawnOn(const Element& e) {
+  const detail::Node* n = asNode(&e);
+  const detail::Node* h = n ? n->host() : nullptr;
+  return h ? h->widget() : nullptr;
+}
+
 QWidget* QtToolkit::innerWidgetOf(const Element& e) {
   detail::Node* n = asNode(&e);
   return n && n->windowed() ? n->innerWidget() : nullptr;

@@ -97,8 +97,13 @@ void Node::applyGeometry() {
     w->setGeometry(pxRect());
     if (mContainer) mContainer->childrenPlaced();
   } else if (QWidget* h = hostWidget()) {
-    // The old rectangle is not kept; windowless elements are small, so the host repaints whole.
-    h->update();
+    // The old rectangle is not kept; windowless elements are small, so what holds them repaints
+    // whole: the host, or the drawn panel they lie in (a title strip on its frame).
+    if (mContainer && !mContainer->windowed()) {
+      h->update(mContainer->hostRect());
+    } else {
+      h->update();
+    }
   }
 }
 
@@ -217,6 +222,19 @@ Node* Node::windowlessAt(double x, double y) const {
   return nullptr;
 }
 
+Node* Node::deepestAt(double x, double y) const {
+  Node* n = windowlessAt(x, y);
+  Node* inner = n ? n->deepestAt(x - n->mLeft, y - n->mTop) : nullptr;
+  return inner ? inner : n;
+}
+
+const Node* Node::host() const {
+  const Node* n = this;
+  while (n && !n->windowed())
+    n = n->mContainer;
+  return n;
+}
+
 Node::Hit Node::hitTest(double x, double y) const {
   // Geometry in twips decides, not the pixels it maps to: a strip 80 twips high is 5.33 pixels.
   const double k = scale().pixelsPerTwip;
@@ -249,7 +267,7 @@ Node::Hit Node::hitTest(double x, double y) const {
   if (QWidget* w = widget()) {
     if (const Hit h = among(w, among); h.node || h.widget) return h;
   }
-  if (Node* n = windowlessAt(x, y)) return {n, n->hostWidget()};
+  if (Node* n = deepestAt(x, y)) return {n, n->hostWidget()};
   return {};
 }
 

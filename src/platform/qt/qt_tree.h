@@ -116,6 +116,12 @@ class Node {
   QPointF toTwips(QPointF global) const;
   /// The front-most visible windowless child at a point in this element's client twips.
   Node* windowlessAt(double x, double y) const;
+  /// The same, and within a windowless panel found there the deepest element at the point.
+  Node* deepestAt(double x, double y) const;
+  /// The windowed element whose widget this one is drawn on: itself, or the first one it lies in.
+  const Node* host() const;
+  /// Repaints what the element covers on its host.
+  void updateHost() const;
   /// What lies under a point in this element's client twips: the deepest element (with the widget
   /// that takes its input) or a widget that is no element; both null when nothing but this does.
   struct Hit {
@@ -147,8 +153,6 @@ class Node {
   PictureRef mIcon;
 
  protected:
-  /// Repaints what the element covers on its host.
-  void updateHost() const;
   virtual void applyGeometry();
   virtual void applyVisible();
   /// What the element keeps in pixels follows a change of the scale by `factor`.
