@@ -1,60 +1,22 @@
-// Accessible interfaces of the dock's widgets. The buttons on a title strip and the splitter strip
-// at a frame's foot are drawn, not widgets: the strip's and the frame's interfaces make them
-// children of their own, placed where they are drawn, and act on them through the dock's routines.
+// Accessible interfaces of the dock's widgets: the dock, its surface and each pane's frame, whose
+// children are the parts drawn on it (accessible_strips.cpp) and the widget it hosts.
 #include "accessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QKeySequence>
 #include <QPointer>
 #include <algorithm>
-#include <array>
 #include <utility>
-#include <vector>
 
+#include "accessible_strips.h"
 #include "dock_widget_p.h"
 #include "keyboard.h"
-#include "last_pane.h"
-#include "pane_p.h"
-#include "texts.h"
 #include "tovdock/qt/dock_widget.h"
 #include "tovdock/qt/qt_toolkit.h"
 
 namespace tov::qt::detail {
 
 namespace {
-
-enum class ButtonKind { Fold, Close, Options };
-constexpr std::array kButtonKinds{ButtonKind::Fold, ButtonKind::Close, ButtonKind::Options};
-
-/// The pane's drawn button of a kind while it is shown; the fold button is the one of the pane's state.
-const Image* shownButton(const DockWidget* dock, const Pane* pane, ButtonKind kind) {
-  if (!dock || !pane || pane->state() == PaneState::Hidden) return nullptr;
-  const BarElementsView e = TitleKeys::of(dock)->setOf(pane);
-  const Image* button = nullptr;
-  switch (kind) {
-    case ButtonKind::Fold:
-      button = pane->state() == PaneState::Collapsed ? e.expand : e.collapse;
-      break;
-    case ButtonKind::Close:
-      button = e.close;
-      break;
-    case ButtonKind::Options:
-      button = e.options;
-      break;
-  }
-  return button && button->Visible() ? button : nullptr;
-}
-
-/// What of a widget is on view, on the screen: its rectangle cut by every widget it lies in (a
-/// strip is wider than its pane, and a scrolled pane lies partly outside the dock).
-QRect shownRect(const QWidget* w) {
-  QRect r(w->mapToGlobal(QPoint(0, 0)), w->size());
-  for (const QWidget* p = w->isWindow() ? nullptr : w->parentWidget(); p;
-       p = p->isWindow() ? nullptr : p->parentWidget())
-    r &= QRect(p->mapToGlobal(QPoint(0, 0)), p->size());
-  return r;
-}
 
 QWidget* frameOf(const DockWidget* dock, const Pane* pane) {
   return dock ? TitleKeys::of(dock)->frameOf(pane) : nullptr;
@@ -63,199 +25,6 @@ QWidget* frameOf(const DockWidget* dock, const Pane* pane) {
 Pane* paneOfFrame(const DockWidget* dock, const QWidget* frame) {
   return dock ? TitleKeys::of(dock)->paneOfFrame(frame) : nullptr;
 }
-
-/// The interface of the title strip drawn on a pane's frame.
-QAccessibleInterface* titleInterface(QWidget* frame);
-
-/// A drawn button of a title strip.
-class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
- public:
-  ButtonAccessible(QWidget* title, DockWidget* dock, ButtonKind kind)
-      : mTitle(title), mDock(dock), mKind(kind) {}
-
-  bool isValid() const override { return button() != nullptr; }
-  QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    QAccessibleInterface* p = parent();
-    return p ? p->window() : nullptr;
-  }
-  QAccessibleInterface* parent() const override { return mTitle ? titleInterface(mTitle.data()) : nullptr; }
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-
-  QString text(QAccessible::Text t) const override {
-    const Pane* p = pane();
-    if (t != QAccessible::Name || !p) return {};
-    // Named with its pane: a screen reader lists the buttons of every pane together.
-    const PanePart part = mKind == ButtonKind::Close           ? PanePart::Close
-                          : mKind == ButtonKind::Options       ? PanePart::Options
-                          : p->state() == PaneState::Collapsed ? PanePart::Expand
-                                                               : PanePart::Collapse;
-    return nameOf(part, p->title());
-  }
-  void setText(QAccessible::Text, const QString&) override {}
-  QRect rect() const override {
-    const Image* b = button();
-    if (!b) return {};
-    return QtToolkit::pixelRect(*b).translated(mTitle->mapToGlobal(QPoint(0, 0))) & shownRect(mTitle);
-  }
-  QAccessible::Role role() const override { return QAccessible::Button; }
-  QAccessible::State state() const override {
-    QAccessible::State s;
-    s.invisible = !button();
-    s.disabled = mKind == ButtonKind::Close && isLastShown(mDock, pane());
-    return s;
-  }
-  void* interface_cast(QAccessible::InterfaceType t) override {
-    return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
-  }
-
-  QStringList actionNames() const override { return {pressAction()}; }
-  void doAction(const QString& name) override {
-    Pane* p = pane();
-    if (name != pressAction() || !p || !button()) return;
-    const TitleCommand c = mKind == ButtonKind::Fold    ? TitleCommand::Toggle
-                           : mKind == ButtonKind::Close ? TitleCommand::Close
-                                                        : TitleCommand::Options;
-    // The press may run the application's handlers, which may delete this interface: nothing after it.
-    TitleKeys::of(mDock)->run(p, c);
-  }
-  QStringList keyBindingsForAction(const QString&) const override { return {}; }
-
- private:
-  Pane* pane() const { return mDock && mTitle ? TitleKeys::of(mDock)->paneOf(mTitle.data()) : nullptr; }
-  const Image* button() const { return shownButton(mDock, pane(), mKind); }
-
-  QPointer<QWidget> mTitle;
-  QPointer<DockWidget> mDock;
-  ButtonKind mKind;
-};
-
-/// A pane's title strip, drawn on its frame (`mTitle`, the widget that takes the strip's focus).
-class TitleAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
- public:
-  // A button, as the header of an accordion is: pressing it folds the pane, screen readers say
-  // "expanded" or "collapsed" with its name, and the strip's own buttons are its children.
-  TitleAccessible(QWidget* title, DockWidget* dock) : mTitle(title), mDock(dock) {}
-  ~TitleAccessible() override {
-    for (QAccessible::Id id : mButtons)
-      if (id) QAccessible::deleteAccessibleInterface(id);
-  }
-  TitleAccessible(const TitleAccessible&) = delete;
-  TitleAccessible& operator=(const TitleAccessible&) = delete;
-
-  /// The interface of the strip's button of a kind, made on first use and kept with the strip's.
-  QAccessibleInterface* button(ButtonKind kind) const {
-    QAccessible::Id& id = mButtons.at(static_cast<std::size_t>(kind));
-    if (!id) id = QAccessible::registerAccessibleInterface(new ButtonAccessible(mTitle, mDock, kind));
-    return QAccessible::accessibleInterface(id);
-  }
-
-  bool isValid() const override { return pane() != nullptr; }
-  QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    QAccessibleInterface* p = parent();
-    return p ? p->window() : nullptr;
-  }
-  QAccessibleInterface* parent() const override {
-    return mTitle ? QAccessible::queryAccessibleInterface(mTitle.data()) : nullptr;
-  }
-  QString text(QAccessible::Text t) const override {
-    const Pane* p = pane();
-    if (p && t == QAccessible::Name) return p->title();
-    if (p && t == QAccessible::Description) return p->rightTitle();
-    return {};
-  }
-  void setText(QAccessible::Text, const QString&) override {}
-  QRect rect() const override {
-    const Pane* p = pane();
-    if (!p) return {};
-    return TitleKeys::of(mDock)->titleRect(p).translated(mTitle->mapToGlobal(QPoint(0, 0))) &
-           shownRect(mTitle);
-  }
-  QAccessible::Role role() const override { return QAccessible::Button; }
-  QAccessible::State state() const override {
-    QAccessible::State s;
-    const Pane* p = pane();
-    s.invisible = !p || p->state() == PaneState::Hidden;
-    s.focusable = true;
-    s.focused = mTitle && mTitle->hasFocus();
-    if (p && PanePrivate::bar(p)->CanExpand()) {
-      s.expandable = true;
-      s.expanded = p->state() == PaneState::Expanded;
-      s.collapsed = p->state() == PaneState::Collapsed;
-    }
-    return s;
-  }
-  void* interface_cast(QAccessible::InterfaceType t) override {
-    return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
-  }
-
-  int childCount() const override { return static_cast<int>(shown().size()); }
-  QAccessibleInterface* child(int index) const override {
-    const std::vector<ButtonKind> kinds = shown();
-    return index >= 0 && index < static_cast<int>(kinds.size())
-               ? button(kinds[static_cast<std::size_t>(index)])
-               : nullptr;
-  }
-  int indexOfChild(const QAccessibleInterface* c) const override {
-    const std::vector<ButtonKind> kinds = shown();
-    for (std::size_t i = 0; i < kinds.size(); ++i)
-      if (button(kinds[i]) == c) return static_cast<int>(i);
-    return -1;
-  }
-  QAccessibleInterface* childAt(int x, int y) const override {
-    for (ButtonKind k : shown())
-      if (QAccessibleInterface* b = button(k); b->rect().contains(x, y)) return b;
-    return nullptr;
-  }
-
-  QStringList actionNames() const override {
-    QStringList names{setFocusAction()};
-    if (const Pane* p = pane()) {
-      names << showMenuAction();
-      if (PanePrivate::bar(p)->CanExpand()) names.prepend(pressAction());
-    }
-    return names;
-  }
-  void doAction(const QString& name) override {
-    Pane* p = pane();
-    if (p && name == pressAction()) {
-      TitleKeys::of(mDock)->run(p, TitleCommand::Toggle);
-    } else if (p && name == showMenuAction()) {
-      TitleKeys::of(mDock)->run(p, TitleCommand::Menu);
-    } else if (mTitle && name == setFocusAction()) {
-      mTitle->setFocus(Qt::OtherFocusReason);
-    }
-  }
-  QStringList keyBindingsForAction(const QString& name) const override {
-    if (name == pressAction()) return {QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText)};
-    if (name == showMenuAction())
-      return {QKeySequence(Qt::SHIFT | Qt::Key_F10).toString(QKeySequence::NativeText)};
-    return {};
-  }
-
- private:
-  Pane* pane() const { return mDock && mTitle ? TitleKeys::of(mDock)->paneOf(mTitle.data()) : nullptr; }
-  /// The buttons the strip shows, left to right.
-  std::vector<ButtonKind> shown() const {
-    std::vector<std::pair<double, ButtonKind>> at;
-    const Pane* p = pane();
-    for (ButtonKind k : kButtonKinds)
-      if (const Image* b = shownButton(mDock, p, k)) at.emplace_back(b->Left(), k);
-    std::sort(at.begin(), at.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<ButtonKind> kinds;
-    for (const auto& [left, k] : at)
-      kinds.push_back(k);
-    return kinds;
-  }
-
-  QPointer<QWidget> mTitle;
-  QPointer<DockWidget> mDock;
-  mutable std::array<QAccessible::Id, kButtonKinds.size()> mButtons{};
-};
 
 /// A widget of the dock whose hidden children are left out, so that a hidden pane, a folded pane's
 /// widget and the element templates are not there for a screen reader. Children are in reading
@@ -313,76 +82,6 @@ QWidget* stackOf(const DockWidget* dock) {
   return core ? QtToolkit::innerWidgetOf(core->surface()) : nullptr;
 }
 
-/// The splitter strip under a pane, drawn on its frame: named after the pane, its value the pane's
-/// height in logical pixels, which it sets as a drag of the strip does.
-class SplitterAccessible : public QAccessibleInterface, public QAccessibleValueInterface {
- public:
-  SplitterAccessible(QWidget* frame, DockWidget* dock) : mFrame(frame), mDock(dock) {}
-
-  /// The pane's splitter while it is shown.
-  static const Panel* shownSplitter(const DockWidget* dock, const Pane* pane) {
-    if (!dock || !pane || pane->state() == PaneState::Hidden) return nullptr;
-    const Panel* split = TitleKeys::of(dock)->setOf(pane).splitter;
-    return split && split->Visible() ? split : nullptr;
-  }
-
-  bool isValid() const override { return mFrame && pane(); }
-  QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    QAccessibleInterface* p = parent();
-    return p ? p->window() : nullptr;
-  }
-  QAccessibleInterface* parent() const override {
-    return mFrame ? QAccessible::queryAccessibleInterface(mFrame.data()) : nullptr;
-  }
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-
-  QString text(QAccessible::Text t) const override {
-    const Pane* p = pane();
-    return p && t == QAccessible::Name ? nameOf(PanePart::Splitter, p->title()) : QString();
-  }
-  void setText(QAccessible::Text, const QString&) override {}
-  QRect rect() const override {
-    const Panel* split = shownSplitter(mDock, pane());
-    if (!split) return {};
-    return QtToolkit::pixelRect(*split).translated(mFrame->mapToGlobal(QPoint(0, 0))) & shownRect(mFrame);
-  }
-  QAccessible::Role role() const override { return QAccessible::Separator; }
-  QAccessible::State state() const override {
-    QAccessible::State s;
-    s.invisible = !shownSplitter(mDock, pane());
-    return s;
-  }
-  void* interface_cast(QAccessible::InterfaceType t) override {
-    return t == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this) : nullptr;
-  }
-
-  QVariant currentValue() const override {
-    const Pane* p = pane();
-    return p ? QVariant(DockWidgetPrivate::get(mDock)->toPixels(PanePrivate::bar(p)->Height())) : QVariant();
-  }
-  void setCurrentValue(const QVariant& value) override {
-    const Pane* p = pane();
-    if (!p) return;
-    DockWidgetPrivate& d = *DockWidgetPrivate::get(mDock);
-    const BarRef bar = PanePrivate::bar(p);
-    const DockRef hold = d.dock;
-    hold->dragSplitter(bar->Index(), d.toTwips(value.toInt()) - bar->Height());
-  }
-  QVariant maximumValue() const override { return mDock ? QVariant(mDock->height()) : QVariant(); }
-  QVariant minimumValue() const override { return 0; }
-  QVariant minimumStepSize() const override { return kResizeStep; }
-
- private:
-  Pane* pane() const { return mFrame ? paneOfFrame(mDock, mFrame.data()) : nullptr; }
-
-  QPointer<QWidget> mFrame;
-  QPointer<DockWidget> mDock;
-};
-
 /// The frame of a pane: a group named by the pane's title, as the region an accordion header labels.
 /// Its splitter strip, drawn at its foot, is its last child.
 class FrameAccessible : public ShownChildren {
@@ -410,7 +109,7 @@ class FrameAccessible : public ShownChildren {
   /// The title strip drawn at the frame's top, its first child; made on first use and kept with the
   /// frame's interface.
   QAccessibleInterface* title() const {
-    return kept(mTitle, [this] { return new TitleAccessible(widget(), mDock); });
+    return kept(mTitle, [this] { return newTitleInterface(widget(), mDock); });
   }
 
   // The drawn title strip, the shown widgets in reading order, and the drawn splitter strip.
@@ -445,11 +144,9 @@ class FrameAccessible : public ShownChildren {
   }
 
  private:
-  bool splitterShown() const {
-    return SplitterAccessible::shownSplitter(mDock, paneOfFrame(mDock, widget())) != nullptr;
-  }
+  bool splitterShown() const { return shownSplitter(mDock, paneOfFrame(mDock, widget())) != nullptr; }
   QAccessibleInterface* splitter() const {
-    return kept(mSplitter, [this] { return new SplitterAccessible(widget(), mDock); });
+    return kept(mSplitter, [this] { return newSplitterInterface(widget(), mDock); });
   }
   /// The interface registered as `id`, made by `make` on first use.
   template <class Make>
@@ -461,11 +158,6 @@ class FrameAccessible : public ShownChildren {
   QPointer<DockWidget> mDock;
   mutable QAccessible::Id mTitle = 0, mSplitter = 0;
 };
-
-QAccessibleInterface* titleInterface(QWidget* frame) {
-  auto* f = dynamic_cast<FrameAccessible*>(QAccessible::queryAccessibleInterface(frame));
-  return f ? f->title() : nullptr;
-}
 
 QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
   auto* w = qobject_cast<QWidget*>(object);
@@ -487,6 +179,11 @@ QAccessibleInterface* dockInterfaces(const QString&, QObject* object) {
 
 }  // namespace
 
+QAccessibleInterface* titleInterface(QWidget* frame) {
+  auto* f = dynamic_cast<FrameAccessible*>(QAccessible::queryAccessibleInterface(frame));
+  return f ? f->title() : nullptr;
+}
+
 void installAccessibility() {
   static const bool installed = [] {
     QAccessible::installFactory(dockInterfaces);
@@ -506,7 +203,7 @@ void announceChanges(DockWidget* dock, Pane* pane) {
       QAccessible::updateAccessibility(&reorder);
     }
     QWidget* frame = TitleKeys::of(dock)->titleOf(pane);
-    auto* title = frame ? static_cast<TitleAccessible*>(titleInterface(frame)) : nullptr;
+    QAccessibleInterface* title = frame ? titleInterface(frame) : nullptr;
     if (!title || state == PaneState::Hidden) return;
     QAccessible::State folding;
     folding.expanded = true;
@@ -514,7 +211,7 @@ void announceChanges(DockWidget* dock, Pane* pane) {
     QAccessibleStateChangeEvent changed(title, folding);
     QAccessible::updateAccessibility(&changed);
     // The fold button now does the other thing, and says so.
-    QAccessibleEvent renamed(title->button(ButtonKind::Fold), QAccessible::NameChanged);
+    QAccessibleEvent renamed(foldButtonOf(title), QAccessible::NameChanged);
     QAccessible::updateAccessibility(&renamed);
   });
 }
