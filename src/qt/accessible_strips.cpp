@@ -45,10 +45,6 @@ const Image* shownButton(const DockWidget* dock, const Pane* pane, ButtonKind ki
   return button && button->Visible() ? button : nullptr;
 }
 
-Pane* paneOfFrame(const DockWidget* dock, const QWidget* frame) {
-  return dock ? TitleKeys::of(dock)->paneOfFrame(frame) : nullptr;
-}
-
 /// A drawn button of a title strip.
 class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
  public:
@@ -296,7 +292,7 @@ class SplitterAccessible : public QAccessibleInterface, public QAccessibleValueI
   QVariant minimumStepSize() const override { return kResizeStep; }
 
  private:
-  Pane* pane() const { return mFrame ? paneOfFrame(mDock, mFrame.data()) : nullptr; }
+  Pane* pane() const { return mDock && mFrame ? TitleKeys::of(mDock)->paneOfFrame(mFrame.data()) : nullptr; }
 
   QPointer<QWidget> mFrame;
   QPointer<DockWidget> mDock;
