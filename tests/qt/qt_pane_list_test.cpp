@@ -191,13 +191,20 @@ TEST_F(QtSizing, ASideBarFillsTheDockAtItsWidgetsMinimumsThroughADragAndAShrinkO
   // Scrolling, the dock needs no room for its panes' minimums.
   EXPECT_LT(d->minimumSizeHint().height(), d->pane("form")->widget()->minimumSizeHint().height());
 
-  // A click on a title strip takes the focus to it; keys a hosted widget lets pass are not the strip's.
+  // A click on a title strip takes the focus to it; keys a hosted widget lets pass are not the strip's:
+  // Ctrl+Z in the file tree is the window's Undo.
   Pane* files = d->pane("files");
   click(at(*coreDock(d)->elementsOf(coreBar(files)->Index()).title) + QPointF(600, 60), Qt::RightButton);
   QWidget* clicked = window->focusWidget();
   QWidget* search = d->pane("search")->widget();
   search->setFocus(), QTest::keyClick(search, Qt::Key_Down, Qt::AltModifier);
   EXPECT_EQ(std::pair(clicked, d->panes().first()->key()), std::pair(frameOf(files), QString("search")));
+  QAction* undo = new QAction(window.get());
+  undo->setShortcut(QKeySequence::Undo), window->addAction(undo), window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QSignalSpy undone(undo, &QAction::triggered);
+  files->widget()->setFocus(), QTest::keyClick(files->widget(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(undone.count(), 1);
 }
 
 TEST_F(QtSizing, AWidgetThatHidesAPaneWhileTheFitFillsItLeavesTheFitOfTheNewStates) {
