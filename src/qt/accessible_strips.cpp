@@ -45,23 +45,30 @@ const Image* shownButton(const DockWidget* dock, const Pane* pane, ButtonKind ki
   return button && button->Visible() ? button : nullptr;
 }
 
-/// A drawn button of a title strip.
-class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+/// A part drawn on a frame: no object of its own, in its parent's window, its texts not set from
+/// outside, and without children unless it says otherwise.
+class DrawnPart : public QAccessibleInterface {
  public:
-  ButtonAccessible(QWidget* title, DockWidget* dock, ButtonKind kind)
-      : mTitle(title), mDock(dock), mKind(kind) {}
-
-  bool isValid() const override { return button() != nullptr; }
   QObject* object() const override { return nullptr; }
   QWindow* window() const override {
     QAccessibleInterface* p = parent();
     return p ? p->window() : nullptr;
   }
-  QAccessibleInterface* parent() const override { return mTitle ? titleInterface(mTitle.data()) : nullptr; }
+  void setText(QAccessible::Text, const QString&) override {}
   QAccessibleInterface* child(int) const override { return nullptr; }
   int childCount() const override { return 0; }
   int indexOfChild(const QAccessibleInterface*) const override { return -1; }
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+};
+
+/// A drawn button of a title strip.
+class ButtonAccessible : public DrawnPart, public QAccessibleActionInterface {
+ public:
+  ButtonAccessible(QWidget* title, DockWidget* dock, ButtonKind kind)
+      : mTitle(title), mDock(dock), mKind(kind) {}
+
+  bool isValid() const override { return button() != nullptr; }
+  QAccessibleInterface* parent() const override { return mTitle ? titleInterface(mTitle.data()) : nullptr; }
 
   QString text(QAccessible::Text t) const override {
     const Pane* p = pane();
@@ -73,7 +80,6 @@ class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionIn
                                                                : PanePart::Collapse;
     return nameOf(part, p->title());
   }
-  void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override {
     const Image* b = button();
     if (!b) return {};
@@ -112,7 +118,7 @@ class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionIn
 };
 
 /// A pane's title strip, drawn on its frame (`mTitle`, the widget that takes the strip's focus).
-class TitleAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class TitleAccessible : public DrawnPart, public QAccessibleActionInterface {
  public:
   // A button, as the header of an accordion is: pressing it folds the pane, screen readers say
   // "expanded" or "collapsed" with its name, and the strip's own buttons are its children.
@@ -132,11 +138,6 @@ class TitleAccessible : public QAccessibleInterface, public QAccessibleActionInt
   }
 
   bool isValid() const override { return pane() != nullptr; }
-  QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    QAccessibleInterface* p = parent();
-    return p ? p->window() : nullptr;
-  }
   QAccessibleInterface* parent() const override {
     return mTitle ? QAccessible::queryAccessibleInterface(mTitle.data()) : nullptr;
   }
@@ -146,7 +147,6 @@ class TitleAccessible : public QAccessibleInterface, public QAccessibleActionInt
     if (p && t == QAccessible::Description) return p->rightTitle();
     return {};
   }
-  void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override {
     const Pane* p = pane();
     if (!p) return {};
@@ -237,29 +237,19 @@ class TitleAccessible : public QAccessibleInterface, public QAccessibleActionInt
 
 /// The splitter strip under a pane, drawn on its frame: named after the pane, its value the pane's
 /// height in logical pixels, which it sets as a drag of the strip does.
-class SplitterAccessible : public QAccessibleInterface, public QAccessibleValueInterface {
+class SplitterAccessible : public DrawnPart, public QAccessibleValueInterface {
  public:
   SplitterAccessible(QWidget* frame, DockWidget* dock) : mFrame(frame), mDock(dock) {}
 
   bool isValid() const override { return mFrame && pane(); }
-  QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    QAccessibleInterface* p = parent();
-    return p ? p->window() : nullptr;
-  }
   QAccessibleInterface* parent() const override {
     return mFrame ? QAccessible::queryAccessibleInterface(mFrame.data()) : nullptr;
   }
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
   QString text(QAccessible::Text t) const override {
     const Pane* p = pane();
     return p && t == QAccessible::Name ? nameOf(PanePart::Splitter, p->title()) : QString();
   }
-  void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override {
     const Panel* split = shownSplitter(mDock, pane());
     if (!split) return {};
