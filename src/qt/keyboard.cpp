@@ -22,13 +22,6 @@ namespace tov::qt::detail {
 
 namespace {
 
-/// Whether a key event reached a frame from the widget it hosts, which let it pass: it is not the
-/// title strip's.
-bool fromHosted(const QWidget* frame) {
-  const QWidget* focus = frame->window()->focusWidget();
-  return focus && focus != frame && frame->isAncestorOf(focus);
-}
-
 TitleCommand commandOf(int key, Qt::KeyboardModifiers mods) {
   mods &= ~Qt::KeypadModifier;
   switch (key) {
@@ -68,9 +61,11 @@ BarElementsView TitleKeys::setOf(const Pane* pane) const {
   return DockWidgetPrivate::get(mDock)->dock->elementsOf(PanePrivate::bar(pane)->Index());
 }
 
-QWidget* TitleKeys::titleOf(const Pane* pane) const {
-  const BarElementsView e = setOf(pane);
-  return e.title ? QtToolkit::drawnOn(*e.title) : nullptr;
+Pane* TitleKeys::keysFor(const QObject* widget) const {
+  const auto* w = qobject_cast<const QWidget*>(widget);
+  const QWidget* focus = w ? w->window()->focusWidget() : nullptr;
+  if (!w || (focus && focus != w && w->isAncestorOf(focus))) return nullptr;
+  return paneOf(w);
 }
 
 QRect TitleKeys::titleRect(const Pane* pane) const {
@@ -83,31 +78,22 @@ QWidget* TitleKeys::frameOf(const Pane* pane) const {
   return e.frame ? QtToolkit::widgetOf(*e.frame) : nullptr;
 }
 
-Pane* TitleKeys::ownerOf(const QObject* widget, Part part) const {
-  if (!widget || !DockWidgetPrivate::get(mDock)->dock) return nullptr;
-  auto partOf = [this](const Pane* p, Part k) -> QObject* {
-    return k == Part::Title ? titleOf(p) : frameOf(p);
-  };
+Pane* TitleKeys::paneOfFrame(const QObject* frame) const {
+  if (!frame || !DockWidgetPrivate::get(mDock)->dock) return nullptr;
   const QList<Pane*>& panes = DockWidgetPrivate::get(mDock)->panes;
-  // A title strip is drawn on its frame (or has a widget of its own): both are entered.
   auto enter = [&](qsizetype from) {
-    for (qsizetype i = from; i < panes.size(); ++i) {
-      Pane* p = panes[i];
-      for (Part k : {Part::Title, Part::Frame})
-        if (const QObject* w = partOf(p, k)) mOwners.insert(w, p);
-    }
+    for (qsizetype i = from; i < panes.size(); ++i)
+      if (const QObject* w = frameOf(panes[i])) mOwners.insert(w, panes[i]);
     mEntered = panes.size();
   };
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const auto it = mOwners.constFind(widget);
+    const auto it = mOwners.constFind(frame);
     if (it == mOwners.cend()) {
       if (mEntered == panes.size()) return nullptr;
       enter(mEntered);
       continue;
     }
-    const QPointer<Pane>& pane = *it;
-    if (pane && (partOf(pane, Part::Title) == widget || partOf(pane, Part::Frame) == widget))
-      return partOf(pane, part) == widget ? pane.data() : nullptr;
+    if (const QPointer<Pane>& pane = *it; pane && frameOf(pane) == frame) return pane.data();
     // A widget of a pane that went, at an address another one has now.
     mOwners.clear();
     enter(0);
@@ -178,7 +164,7 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::ShortcutOverride: {
       // The strip's keys go to the strip before any shortcut of the window.
       auto* k = static_cast<QKeyEvent*>(e);
-      if (!fromHosted(title) && commandOf(k->key(), k->modifiers()) != TitleCommand::None && paneOf(title)) {
+      if (commandOf(k->key(), k->modifiers()) != TitleCommand::None && keysFor(title)) {
         k->accept();
         return true;
       }
@@ -186,7 +172,7 @@ bool TitleKeys::eventFilter(QObject* watched, QEvent* e) {
     }
     case QEvent::KeyPress: {
       auto* k = static_cast<QKeyEvent*>(e);
-      Pane* pane = fromHosted(title) ? nullptr : paneOf(title);
+      Pane* pane = keysFor(title);
       if (!pane) return false;
       // The strip's own event runs the dock: a strip that goes meanwhile is deleted later.
       const QtToolkit::EventScope scope(*DockWidgetPrivate::get(mDock)->toolkit);

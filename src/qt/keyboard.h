@@ -47,17 +47,20 @@ class TitleKeys : public QObject {
   bool run(Pane* pane, TitleCommand c);
   /// The elements that draw the pane's bar; all null while it has none.
   BarElementsView setOf(const Pane* pane) const;
-  /// The widget that shows the pane's title strip (its frame) and takes the strip's focus and keys;
-  /// null while the pane has no bar.
-  QWidget* titleOf(const Pane* pane) const;
+  /// The widget that shows the pane's title strip and takes the strip's focus and keys: the strip is
+  /// drawn on the pane's frame. Null while the pane has no bar.
+  QWidget* titleOf(const Pane* pane) const { return frameOf(pane); }
   /// The strip's rectangle on that widget.
   QRect titleRect(const Pane* pane) const;
-  /// The pane whose title strip this is, or null.
-  Pane* paneOf(const QObject* title) const { return ownerOf(title, Part::Title); }
+  /// The pane whose title strip this widget shows, or null.
+  Pane* paneOf(const QObject* title) const { return paneOfFrame(title); }
+  /// The pane whose title strip takes a key event delivered to this widget, or null: none for keys a
+  /// hosted widget let pass up to its frame.
+  Pane* keysFor(const QObject* widget) const;
   /// The widget framing the pane: its title strip, its hosted widget and its splitter.
   QWidget* frameOf(const Pane* pane) const;
   /// The pane this widget frames, or null.
-  Pane* paneOfFrame(const QObject* frame) const { return ownerOf(frame, Part::Frame); }
+  Pane* paneOfFrame(const QObject* frame) const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -66,11 +69,8 @@ class TitleKeys : public QObject {
   /// Moves the pane one visible place up (-1) or down (+1), as dropping it on that neighbour does.
   void move(Pane* pane, int step);
 
-  enum class Part { Title, Frame };
-  Pane* ownerOf(const QObject* widget, Part part) const;
-
   DockWidget* mDock;
-  // The panes' title strips and frames by widget: every widget Qt shows asks whether it is one, and
+  // The panes by their frames' widgets: every widget Qt shows asks whether it is one, and
   // a dock may hold a thousand panes. Panes added since the last look are entered when a widget is
   // not found, and all again when one found is no longer its pane's; a rebuild of the bars forgets all.
   mutable QHash<const QObject*, QPointer<Pane>> mOwners;

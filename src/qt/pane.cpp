@@ -133,8 +133,7 @@ int Pane::height() const {
   // Bars of panes gone still take their room until the bars are made anew. Both the rebuild and
   // the layout run the application's handlers, which may delete the dock and this pane with it.
   const QPointer<const Pane> self = this;
-  DockWidgetPrivate::get(d->dock)->settle();
-  if (self) DockWidgetPrivate::get(d->dock)->flushLayout();
+  if (DockWidgetPrivate* dock = DockWidgetPrivate::get(d->dock); dock->settle()) dock->flushLayout();
   return self ? DockWidgetPrivate::get(d->dock)->toPixels(d->coreBar->HeightExpanded()) : 0;
 }
 void Pane::setHeight(int height) {

@@ -170,11 +170,7 @@ bool UndoWatch::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
       auto* k = static_cast<QKeyEvent*>(e);
-      // The strip's keys, not those a hosted widget let pass up to its frame.
-      const auto* w = qobject_cast<QWidget*>(watched);
-      const QWidget* focus = w ? w->window()->focusWidget() : nullptr;
-      const bool hosted = focus && focus != w && w->isAncestorOf(focus);
-      const bool title = !hosted && TitleKeys::of(mDock)->paneOf(watched) != nullptr;
+      const bool title = TitleKeys::of(mDock)->keysFor(watched) != nullptr;
       if (!title) {
         if (e->type() == QEvent::KeyPress && qobject_cast<QMenu*>(watched)) beginGesture();
         return false;
